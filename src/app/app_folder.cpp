@@ -1,0 +1,31 @@
+#include "app/app_folder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace vex {
+namespace fs = std::filesystem;
+
+fs::path executableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path() : exe.parent_path();
+}
+
+fs::path appFolder() {
+    if (const char* home = std::getenv("VEXMORA_HOME"); home && *home) return fs::path(home);
+    fs::path exeDir = executableFolder();
+    if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "vexmora";
+    const char* user = std::getenv("HOME");
+    return fs::path(user ? user : ".") / ".local" / "share" / "vexmora";
+}
+
+void createAppFolders() {
+    fs::path root = appFolder();
+    fs::create_directories(root);
+    for (const char* sub : kStoreFolders) fs::create_directories(root / sub);
+}
+
+}  // namespace vex

@@ -1,0 +1,19 @@
+#pragma once
+#include <filesystem>
+
+namespace vex {
+
+// The application folder: VEXMORA_HOME when set; else the executable's folder when it is writable;
+// else $XDG_DATA_HOME/vexmora (~/.local/share/vexmora). Read anew on each call so tests can move it.
+std::filesystem::path appFolder();
+
+// The folder of the running executable.
+std::filesystem::path executableFolder();
+
+// Sub-folders of the application folder, one spelling each.
+inline constexpr const char* kStoreFolders[] = {"Data", "kaime", "Log", "SEI", "SEIR", "UMA", "ZelH", "TOKEI"};
+
+// Creates the application folder and every sub-folder above (existing ones are kept).
+void createAppFolders();
+
+}  // namespace vex

@@ -1,0 +1,55 @@
+#pragma once
+// vexmora-cli subcommands. Each subcommand lives in its own file and registers itself:
+//   static const vex::cli::Registration reg{"days", "days", runDays};
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/reporter.h"
+
+namespace vex::cli {
+
+// Exit codes of vexmora-cli.
+inline constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+
+// Raised by a command for a usage error (exit 2); what() is printed to stderr.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+using Run = std::function<int(const std::vector<std::string>& args)>;
+
+struct Command {
+    std::string name;
+    std::string usage;  // one line, shown by "help"
+    Run run;
+};
+
+struct Registration {
+    Registration(std::string name, std::string usage, Run run);
+};
+
+const std::vector<Command>& commands();
+
+// Prints CP932 text as a UTF-8 line on stdout / stderr.
+void printLine(const std::string& cp932);
+void printError(const std::string& cp932);
+
+// The command line's reporter: information and status texts are printed as lines; questions are
+// answered with `answer` (commands run without dialogs) and printed too.
+class PrintingReporter : public Reporter {
+public:
+    explicit PrintingReporter(bool answer = true) : answer_(answer) {}
+    void information(const std::string& text) override { printLine(text); }
+    bool askYesNo(const std::string& text) override {
+        printLine(text);
+        return answer_;
+    }
+    void beep() override {}
+    void status(const std::string& text) override { printLine(text); }
+
+private:
+    bool answer_;
+};
+
+}  // namespace vex::cli

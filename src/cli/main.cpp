@@ -1,0 +1,64 @@
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "cli/command.h"
+#include "vocabulary/cp932.h"
+
+namespace vex::cli {
+
+static std::vector<Command>& registry() {
+    static std::vector<Command> list;
+    return list;
+}
+
+Registration::Registration(std::string name, std::string usage, Run run) {
+    registry().push_back({std::move(name), std::move(usage), std::move(run)});
+}
+
+const std::vector<Command>& commands() { return registry(); }
+
+void printLine(const std::string& cp932) { std::cout << toUtf8(cp932) << '\n'; }
+void printError(const std::string& cp932) { std::cerr << toUtf8(cp932) << '\n'; }
+
+static void printHelp() {
+    std::cout << "vexmora-cli " VEXMORA_VERSION " - the headless companion of Vexmora\n\n"
+                 "Usage: vexmora-cli <command> [arguments]\n\nCommands:\n"
+                 "  help\n  --version\n";
+    for (const auto& c : commands()) std::cout << "  " << c.usage << '\n';
+    std::cout << "\nEnvironment: VEXMORA_HOME, VEXMORA_SERVICE (sim | feed:DIR), VEXMORA_NOW.\n";
+}
+
+}  // namespace vex::cli
+
+int main(int argc, char** argv) {
+    using namespace vex::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printHelp();
+        return kUsage;
+    }
+    if (args[0] == "--version") {
+        std::cout << "vexmora-cli " VEXMORA_VERSION "\n";
+        return kOk;
+    }
+    if (args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
+        printHelp();
+        return kOk;
+    }
+    for (const auto& c : commands()) {
+        if (c.name != args[0]) continue;
+        try {
+            return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        } catch (const UsageError& e) {
+            std::cerr << e.what() << "\nUsage: vexmora-cli " << c.usage << '\n';
+            return kUsage;
+        } catch (const std::exception& e) {
+            std::cerr << e.what() << '\n';
+            return kFailed;
+        }
+    }
+    std::cerr << "unknown command: " << args[0] << "\n";
+    printHelp();
+    return kUsage;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The data service's client control: every race record and every bet passes through these
+// operations. Records and texts are CP932 bytes. Results are the control's integer codes
+// (0 success; negative failure for data operations; see result messages).
+#include <string>
+
+namespace vex {
+
+class DataControl {
+public:
+    virtual ~DataControl() = default;
+
+    virtual int NVInit(const std::string& softwareId) = 0;
+    // Opens the control's own settings dialog; 0 when it was completed.
+    virtual int NVSetUIProperties() = 0;
+    // dataSpec "RACEDIFF", fromTime "yyyymmddhhnnss", option always 1. 0 opened, -1 no new data.
+    virtual int NVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount,
+                       int& downloadCount, std::string& lastFileTimestamp) = 0;
+    // >= 0 files downloaded so far; < 0 error.
+    virtual int NVStatus() = 0;
+    // > 0 one record (ends CR LF) in `record`; 0 end of data; -1 file boundary; -2, -3 call again;
+    // < -3 error. `bufferSize` is the caller's buffer size (a record longer than it is cut).
+    virtual int NVRead(std::string& record, int& bufferSize, std::string& fileName) = 0;
+    // dataSpec "0B30" with a 16-character race key, or "0B12" with an 8-character date.
+    virtual int NVRTOpen(const std::string& dataSpec, const std::string& key) = 0;
+    virtual int NVCancel() = 0;
+    virtual int NVClose() = 0;
+
+    virtual int RakutenLogin(const std::string& userId, const std::string& password) = 0;
+    virtual int RakutenLogout() = 0;
+    // betLines: the 90-character bet lines, concatenated; mode always 1.
+    virtual int RakutenBet(const std::string& pin, const std::string& betLines, int mode, int& purchaseAmount,
+                           int& remainingVotes, int& purchaseLimit, std::string& resultText) = 0;
+    // text is always empty.
+    virtual int RakutenZandaka(int& purchaseLimit, int& boughtToday, int& paidOutToday, int& remainingVotes,
+                               const std::string& text) = 0;
+    virtual int RakutenDeposit() = 0;
+};
+
+}  // namespace vex

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vexmora needs, only those that are missing.
+# Usage: tools/install-deps.sh [extra packages...]
+set -euo pipefail
+packages=(g++ cmake make qt6-base-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-ipafont-gothic xvfb xauth "$@")
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
