@@ -1,0 +1,148 @@
+#include "store/race_table.h"
+
+#include <memory>
+
+namespace vex {
+
+void RawRecords::clear() {
+    ra.clear();
+    for (auto& r : se) r.clear();
+    hr.clear();
+    o1.clear();
+    o2.clear();
+    o3.clear();
+    o4.clear();
+    o5.clear();
+    o6.clear();
+    oa.clear();
+    for (auto& runs : pastSe)
+        for (auto& r : runs) r.clear();
+    for (auto& runs : pastRa)
+        for (auto& r : runs) r.clear();
+}
+
+void RacePayouts::clear() {
+    winHorses.fill(0);
+    placeHorses.fill(0);
+    for (auto* labels : {&bracketQuinellaLabels, &quinellaLabels, &trioLabels})
+        for (auto& l : *labels) l.clear();
+    for (auto& l : wideLabels) l.clear();
+    for (auto& l : exactaLabels) l.clear();
+    for (auto& l : trifectaLabels) l.clear();
+    popularity.fill(0);
+    payout.fill(0);
+}
+
+void ResultsView::clear() {
+    for (auto& entries : byKind) entries.clear();
+}
+
+void RaceRecord::reset() {
+    OddsGetTime.clear();
+    OddsRecheckTime.clear();
+    VoteTime.clear();
+    autoVoteSent = autoVoteArmed = spareFlag = 0;
+    trackedHorse.fill(0);
+    SupportRate.fill(0);
+    winOdds.fill(0);
+    placeOddsLower.fill(0);
+    placeOddsUpper.fill(0);
+    compiValue.fill(0);
+    compiRank.fill(0);
+    // Frames are cleared too: otherwise a day without a Compi file would show the previous day's.
+    frameCompiValue.fill(0);
+    frameCompiRank.fill(0);
+    recommendedHorse = recommendedFrame = recommendedHorseRank = recommendedFrameRank = 0;
+    topValue = secondValue = 0;
+    ZonePattern = 0;
+    ZoneFlag.fill(0);
+    for (auto& d : intervalDays) d.fill(0);
+    for (auto& c : finishCounts) c.fill(0);
+    winRate.fill(0);
+    topTwoRate.fill(0);
+    topThreeRate.fill(0);
+    for (auto& styles : RunStyle)
+        for (auto& s : styles) s.assign(2, ' ');
+    finalPosition.fill(0);
+    finalPopularity.fill(0);
+    finalWinOdds.fill(0);
+    // Payouts too: a day whose results are not stored yet must not show another day's payouts.
+    winPayout.fill(0);
+    placePayout.fill(0);
+    payouts.clear();
+    for (auto& w : workValues) w.fill(0);
+    for (auto& w : workFlags) w.fill(0);
+}
+
+void RaceRecord::resetOdds() {
+    winOdds.fill(0);
+    placeOddsLower.fill(0);
+    placeOddsUpper.fill(0);
+    winPopularity.fill(0);
+    placeLowerPopularity.fill(0);
+    placeUpperPopularity.fill(0);
+    bracketQuinellaOdds.fill(0);
+    bracketQuinellaPopularity.fill(0);
+    quinellaOdds.fill(0);
+    quinellaPopularity.fill(0);
+    wideOdds.fill(0);
+    widePopularity.fill(0);
+    exactaOdds.fill(0);
+    exactaPopularity.fill(0);
+    trioOdds.fill(0);
+    trioPopularity.fill(0);
+    trifectaOdds.fill(0);
+    trifectaPopularity.fill(0);
+    bracketExactaOdds.fill(0);
+    bracketExactaPopularity.fill(0);
+}
+
+int RaceTable::slotOfListItem(int item) const {
+    if (item < 0 || item >= static_cast<int>(raceListSlots.size())) return -1;
+    return raceListSlots[static_cast<std::size_t>(item)];
+}
+
+bool RaceTable::slotUsed(int slot) const {
+    if (slot < 0 || slot >= kMaxRaces) return false;
+    return !yearIsBlank(raw[static_cast<std::size_t>(slot)].ra.field(Common::Year));
+}
+
+void RaceTable::reset() {
+    for (auto& r : races) r.reset();
+}
+
+RaceTable& raceTable() {
+    // Allocated on first use: programs that never load a day do not pay for its 30 MB.
+    static const std::unique_ptr<RaceTable> table = std::make_unique<RaceTable>();
+    return *table;
+}
+
+int fieldNumber(std::string_view field) {
+    std::size_t i = 0;
+    while (i < field.size() && field[i] == ' ') ++i;
+    if (i == field.size()) return 0;
+    long value = 0;
+    for (; i < field.size(); ++i) {
+        char c = field[i];
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+        if (value > 999999999) return 0;  // wider than any field we read
+    }
+    return static_cast<int>(value);
+}
+
+bool yearIsBlank(std::string_view year) {
+    if (year.empty() || year == "0000") return true;
+    for (char c : year)
+        if (c != ' ') return false;
+    return true;
+}
+
+int registeredRunners(const RaRecord& ra) {
+    int n = fieldNumber(ra.field(RA::Registered));
+    return n > kMaxRunners ? kMaxRunners : n;
+}
+
+int raceNumber(const RaRecord& ra) { return fieldNumber(ra.field(Common::RaceNumber)); }
+
+}  // namespace vex
