@@ -1,0 +1,145 @@
+#pragma once
+// The settings file: one INI file (Vexmora.ini in the application folder) in the classic
+// private-profile format, CP932 with CR LF. Every window that keeps settings owns a TIniGT; each
+// call reads or writes the file itself (no cache), so a value written by one window is seen at once
+// by every other one, and by vexmora-cli.
+//
+// Sections, keys and values are CP932 texts; section and key names are matched without regard to
+// ASCII case.
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vex {
+
+// A write the system refused. what() is the CP932 text "<file> に書き込めません".
+class SettingsWriteError : public std::runtime_error {
+public:
+    explicit SettingsWriteError(const std::filesystem::path& file);
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+enum TIniGTDefaultDir { ddApplication, ddWindows, ddNone };
+
+class TIniGT {
+public:
+    TIniGT() = default;
+    explicit TIniGT(std::string fileName, TIniGTDefaultDir defaultDir = ddApplication)
+        : fileName_(std::move(fileName)), defaultDir_(defaultDir) {}
+
+    // File name as set (UTF-8; empty means "Vexmora.ini"). A name with a folder in it is used
+    // unchanged; a bare name is looked for in the folder DefaultDir gives:
+    //   ddApplication  the application folder;
+    //   ddWindows      there is no system folder for such files on Linux: the user's configuration
+    //                  folder ($XDG_CONFIG_HOME, else ~/.config) stands in for it;
+    //   ddNone         the current directory.
+    const std::string& FileName() const { return fileName_; }
+    void setFileName(std::string fileName) { fileName_ = std::move(fileName); }
+    TIniGTDefaultDir DefaultDir() const { return defaultDir_; }
+    void setDefaultDir(TIniGTDefaultDir dir) { defaultDir_ = dir; }
+
+    // The file every call goes to, resolved anew on each call.
+    std::filesystem::path path() const;
+
+    // A missing file or key gives the default. Integers: blanks and a sign allowed, "0x" for
+    // hexadecimal, digits read up to the first other character; no digits at all gives the
+    // default. Any non-zero integer is true.
+    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    // At most 2047 characters. A value wrapped in "..." or in the half-width corner brackets loses
+    // them, so blanks at either end can be kept; the default comes back as given.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+
+    // Integers in decimal, booleans as "1"/"0", strings verbatim. Throws SettingsWriteError when
+    // the file cannot be written (the old file is then left as it was).
+    void WriteBool(std::string_view section, std::string_view key, bool value) const;
+    void WriteInteger(std::string_view section, std::string_view key, int value) const;
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+private:
+    std::string fileName_;
+    TIniGTDefaultDir defaultDir_ = ddApplication;
+};
+
+// The keys the program keeps, with their defaults, so callers do not spell them twice.
+struct IntSetting {
+    const char* section;
+    const char* key;
+    int def;
+};
+struct BoolSetting {
+    const char* section;
+    const char* key;
+    bool def;
+};
+// String keys whose default is a fixed text; keys defaulting to a folder take it from the caller.
+struct StringSetting {
+    const char* section;
+    const char* key;
+    const char* def;
+};
+
+inline int read(const TIniGT& ini, const IntSetting& s) { return ini.ReadInteger(s.section, s.key, s.def); }
+inline bool read(const TIniGT& ini, const BoolSetting& s) { return ini.ReadBool(s.section, s.key, s.def); }
+inline std::string read(const TIniGT& ini, const StringSetting& s) { return ini.ReadString(s.section, s.key, s.def); }
+inline void write(const TIniGT& ini, const IntSetting& s, int v) { ini.WriteInteger(s.section, s.key, v); }
+inline void write(const TIniGT& ini, const BoolSetting& s, bool v) { ini.WriteBool(s.section, s.key, v); }
+inline void write(const TIniGT& ini, const StringSetting& s, std::string_view v) { ini.WriteString(s.section, s.key, v); }
+
+namespace settings {
+inline constexpr IntSetting kMainTop{"locate", "top", 10};
+inline constexpr IntSetting kMainLeft{"locate", "left", 10};
+inline constexpr IntSetting kMainWidth{"locate", "width", 800};
+inline constexpr IntSetting kMainHeight{"locate", "height", 600};
+inline constexpr const char* kDirSection = "Dir";
+inline constexpr const char* kCompanionFolderKey = "quillet";    // default: application folder
+inline constexpr const char* kTimeSeriesFolderKey = "jikeiretu"; // default: application folder
+inline constexpr const char* kBetFileFolderKey = "kaime";        // default: application folder
+inline constexpr StringSetting kLastDownload{"JvDataGet", "LastTime", ""};  // empty: now - 90 days
+inline constexpr IntSetting kAutoOddsMinutes{"Time", "AutoOzGet", 10};
+inline constexpr IntSetting kAutoOddsSeconds{"Time", "AutoOzGetSec", 0};
+inline constexpr IntSetting kAutoResultMinutes{"Time", "AutoRdataGet", 10};
+inline constexpr IntSetting kAutoVoteInterval{"Time", "AutoTohyoInterval", 5};
+inline constexpr IntSetting kAutoWeightGet{"Time", "AutoBataijuGet", 37};  // written only
+inline constexpr StringSetting kOddsLower{"OzSpan", "Toz1A", "1.0"};
+inline constexpr StringSetting kOddsUpper{"OzSpan", "Toz2A", "9999999.9"};
+inline constexpr IntSetting kDefaultAmount{"KaimeSet", "DefaultAmount", 3000};
+inline constexpr IntSetting kStakeSplit{"KaimeSet", "HaibunSet", 0};
+inline constexpr IntSetting kBetKindItem{"kaimemake", "kakesiki", 0};
+inline constexpr const char* kBetMethodSection = "kaimemake";
+inline constexpr const char* kBetMethodKey = "kaikata";  // default: the current choice
+inline constexpr IntSetting kBalanceTop{"ZandakaFormlocate", "top", 10};
+inline constexpr IntSetting kBalanceLeft{"ZandakaFormlocate", "left", 700};
+inline constexpr IntSetting kCompiTop{"locateCompiForm", "top", 50};
+inline constexpr IntSetting kCompiLeft{"locateCompiForm", "left", 100};
+inline constexpr BoolSetting kNoRedrawAfterFetch{"Disp", "NotRefresh", false};
+}  // namespace settings
+
+// The file format itself, on file contents in memory (the fuzz targets drive these directly).
+namespace profile {
+
+// What the file reader gives for section/key: the trimmed value with one matching pair of ' or "
+// removed, cut to `limit` characters; nullopt when the section or key is absent.
+std::optional<std::string> lookUp(std::string_view file, std::string_view section, std::string_view key,
+                                  std::size_t limit = 2047);
+
+// The file contents after writing key=value: the key's line replaced in place, or the key added
+// to its section, or the section added at the end. Every line ends in CR LF.
+std::string withValue(std::string_view file, std::string_view section, std::string_view key,
+                      std::string_view value);
+
+// An integer value as the file reader reads it; `def` when there are no digits.
+int parseInteger(std::string_view text, int def);
+
+// The string read rule on top of the file reader: the default is wrapped in corner brackets, and
+// one pair of "" or corner brackets is removed from what comes back.
+std::string readString(std::string_view file, std::string_view section, std::string_view key,
+                       std::string_view def);
+
+}  // namespace profile
+}  // namespace vex
