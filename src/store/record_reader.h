@@ -1,0 +1,134 @@
+#pragma once
+// Reading the store's record files: fields by the layout table, lenient numbers, fixed-size records
+// read with seeks, the lookups and the past-run rules. A missing file is never an error here: it
+// simply yields nothing. Short or malformed records yield blanks and zeros, never a crash.
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/record_layout.h"
+
+namespace vex {
+
+// ---- numbers
+
+// The value of a number field: surrounding spaces are skipped, the rest must be an optional '-'
+// and digits only. nullopt for a blank field, stray bytes or an overflowing value.
+std::optional<long long> readNumber(std::string_view field);
+// The lenient reading of the stores' readers: blanks and non-digits give 0.
+long long numberOr0(std::string_view field);
+// The leading number: leading spaces skipped, reading stops at the first non-digit (0 if none).
+long long leadingNumber(std::string_view field);
+
+// All spaces (or empty).
+bool isBlank(std::string_view field);
+// Blank or "0000": the year of an empty race slot.
+bool isEmptyYear(std::string_view yearField);
+
+// ---- one record
+
+// A record's bytes, not owned. Fields past the end of a short record read as empty (blank, 0).
+class RecordView {
+public:
+    RecordView() = default;
+    RecordView(std::string_view bytes) : bytes_(bytes) {}  // NOLINT: views convert freely
+
+    std::string_view bytes() const { return bytes_; }
+    std::string_view text(Field f) const { return fieldOf(bytes_, f); }
+    // Lenient: blank or non-digits give 0.
+    long long number(Field f) const { return numberOr0(text(f)); }
+    std::optional<long long> strictNumber(Field f) const { return readNumber(text(f)); }
+    bool blank(Field f) const { return isBlank(text(f)); }
+
+    std::string_view kind() const { return text(Common::Kind); }
+    std::string_view raceKey() const { return text(Common::RaceKey); }
+    std::string_view trackCode() const { return text(Common::Track); }
+    int track() const { return static_cast<int>(number(Common::Track)); }
+    int race() const { return static_cast<int>(number(Common::RaceNumber)); }
+    // yyyymmdd as a number, 0 when not digits.
+    long long date() const { return number(Common::Date); }
+    // Track code + race number, the 4 characters that find a race's odds record.
+    std::string trackAndRace() const;
+    bool emptyYear() const { return isEmptyYear(text(Common::Year)); }
+
+private:
+    std::string_view bytes_;
+};
+
+// A record line: the record up to its first line end (CR LF, LF), without it.
+std::string_view recordLine(std::string_view received);
+
+// ---- fixed-size record files
+
+// A record file read as an array of fixed-size records (record n starts at byte n * length); the
+// file is opened once and read with positioned reads. Not opened when the file is missing.
+class RecordFile {
+public:
+    RecordFile(const std::filesystem::path& file, int recordLength);
+    ~RecordFile();
+    RecordFile(RecordFile&& other) noexcept;
+    RecordFile& operator=(RecordFile&& other) noexcept;
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int recordLength() const { return length_; }
+    // Number of complete records (a cut last record is not counted).
+    std::size_t count() const { return count_; }
+    // Copies record n, CR LF included, to `dest` (recordLength bytes). false, and `dest` untouched,
+    // when there is no such complete record.
+    bool readInto(std::size_t n, char* dest) const;
+    // Record n into `out` (resized to recordLength); false when absent.
+    bool read(std::size_t n, std::string& out) const;
+
+private:
+    int fd_ = -1;
+    int length_ = 0;
+    std::size_t count_ = 0;
+};
+
+// Calls `visit` with each complete record of the file in file order until it returns false.
+// Nothing happens for a missing file.
+void forEachRecord(const std::filesystem::path& file, int recordLength,
+                   const std::function<bool(std::string_view record)>& visit);
+
+// ---- the lookups
+
+// First record, in file order, whose track code + race number (positions 20-21 + 26-27) equal
+// `trackAndRace` (4 characters). For the odds day files.
+std::optional<std::string> findOddsRecord(const std::filesystem::path& file, int recordLength,
+                                          std::string_view trackAndRace);
+// First record, in file order, whose 16-character race key equals `raceKey`. For the payout file.
+std::optional<std::string> findRecordByKey(const std::filesystem::path& file, int recordLength,
+                                           std::string_view raceKey);
+// Slot of horse index `slot` (0-based) of race `raceNumber` in a .nvSEr file; nullopt when the
+// race or slot is outside the file's 12 x 18 slots.
+std::optional<std::size_t> runnerSlotIndex(int raceNumber, int slot);
+// The runner record of that slot (CR LF included), nullopt when the file or slot is missing.
+std::optional<std::string> readRunnerSlot(const std::filesystem::path& file, int raceNumber, int slot);
+
+// ---- past runs
+
+// The .nvSEI file of the runner of `seRecord`; nullopt when its registration number cannot name a
+// file.
+std::optional<std::filesystem::path> pastRunFileOf(RecordView seRecord);
+
+// Indexes of the past runs in a .nvSEI file, most recent first, at most `limit`: scanning from the
+// last record to the first, a record counts when its date is above 0 and below `currentDate`
+// (yyyymmdd), and `currentDate` is above 0.
+std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long currentDate, int limit = 3);
+// The past runs themselves (records with CR LF), most recent first.
+std::vector<std::string> pastRuns(const std::filesystem::path& seiFile, long long currentDate, int limit = 3);
+
+// The race record of a past run (an SE record): for central tracks 01-10 the first record of
+// Data/<day stamp>.nvRA with the same track and race number; otherwise the first record of
+// SEIR/<year>/<date + track>.nvSERA with the same race number. nullopt when not found.
+std::optional<std::string> pastRaceRecord(RecordView pastRun);
+// Where pastRaceRecord looks; nullopt when the record's bytes cannot name a file.
+std::optional<std::filesystem::path> pastRaceFileOf(RecordView pastRun);
+
+}  // namespace vex
