@@ -1,0 +1,163 @@
+#include "betting/bet_page.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+
+namespace vex {
+
+int readDefaultAmount(const TIniGT& settings) { return read(settings, settings::kDefaultAmount); }
+
+int storeDefaultAmount(TIniGT& settings, int amount) {
+    const int value = std::max(amount, 100);
+    write(settings, settings::kDefaultAmount, value);
+    return value;
+}
+
+BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_(persist), list_(emptyBetList()) {
+    int kind = 0, mode = 0;
+    if (settings_) {
+        lowerText_ = read(*settings_, settings::kOddsLower);
+        upperText_ = read(*settings_, settings::kOddsUpper);
+        mode = read(*settings_, settings::kStakeSplit);
+        kind = read(*settings_, settings::kBetKindItem);
+        amount_ = readDefaultAmount(*settings_);
+    }
+    mode_ = mode >= 0 && mode < kStakeModeCount ? static_cast<StakeMode>(mode) : StakeMode::Even;
+    applyKind(kind >= 0 && kind < kKindItemCount ? static_cast<KindItem>(kind) : KindItem::Tan, false);
+}
+
+void BetPage::storeInt(const IntSetting& setting, int value) {
+    if (settings_ && persist_) write(*settings_, setting, value);
+}
+void BetPage::storeString(const StringSetting& setting, const std::string& value) {
+    if (settings_ && persist_) write(*settings_, setting, value);
+}
+
+int BetPage::defaultAmount() const { return settings_ ? readDefaultAmount(*settings_) : 3000; }
+
+void BetPage::selectRace(const BetRace& race) {
+    race_ = race;
+    card_.fill(*race_);
+    clearBetList(list_);
+    labels_.clear();
+    amount_ = defaultAmount();
+    regenerate();
+}
+
+void BetPage::refreshRace(const BetRace& race) {
+    if (!race_ || race_->slot != race.slot) return selectRace(race);
+    race_ = race;
+    card_.refresh(*race_);
+    regenerate();
+}
+
+void BetPage::dayLoaded() {
+    card_.forgetRace();
+    race_.reset();
+    clearBetList(list_);
+    labels_.clear();
+}
+
+void BetPage::applyKind(KindItem kind, bool store) {
+    choice_.kind = kind;
+    if (store) storeInt(settings::kBetKindItem, static_cast<int>(kind));
+    const int stored = settings_ ? settings_->ReadInteger(settings::kBetMethodSection, settings::kBetMethodKey, choice_.method) : choice_.method;
+    methods_ = vex::methodItems(kind);
+    if (methods_.empty()) choice_.method = -1;
+    else choice_.method = stored >= 0 && stored < static_cast<int>(methods_.size()) ? stored : 0;
+    marksShown_ = markColumnsShown(kind, choice_.method);
+    multiShown_ = multiBoxesShown(kind, choice_.method);
+}
+
+void BetPage::clearListAndRegenerate() {
+    clearBetList(list_);
+    regenerate();
+}
+
+void BetPage::setKind(KindItem kind) {
+    applyKind(kind, true);
+    clearListAndRegenerate();
+}
+
+void BetPage::setMethod(int method) {
+    if (methods_.empty()) return;
+    if (method < 0 || method >= static_cast<int>(methods_.size())) return;
+    choice_.method = method;
+    storeInt(IntSetting{settings::kBetMethodSection, settings::kBetMethodKey, 0}, method);
+    marksShown_ = markColumnsShown(choice_.kind, method);
+    multiShown_ = multiBoxesShown(choice_.kind, method);
+    clearListAndRegenerate();
+}
+
+void BetPage::setMulti(Multi m, bool checked) {
+    choice_.multi[static_cast<int>(m)] = checked;
+    clearListAndRegenerate();
+}
+
+void BetPage::setLowerText(const std::string& text) {
+    lowerText_ = text;
+    storeString(settings::kOddsLower, text);
+    clearListAndRegenerate();
+}
+
+void BetPage::setUpperText(const std::string& text) {
+    upperText_ = text;
+    storeString(settings::kOddsUpper, text);
+    clearListAndRegenerate();
+}
+
+void BetPage::setStakeMode(StakeMode mode) {
+    mode_ = mode;
+    storeInt(settings::kStakeSplit, static_cast<int>(mode));
+    regenerate();
+}
+
+void BetPage::setAmount(long long amount) {
+    amount_ = amount;
+    splitStakes(mode_, amount_, list_, labels_);
+}
+
+void BetPage::cardHeaderClick(int col) {
+    if (card_.headerClick(col)) regenerate();
+}
+
+void BetPage::cardCellClick(int col, int row) {
+    if (card_.cellClick(col, row)) regenerate();
+}
+
+int BetPage::markPairColumn(int pair) const { return vex::markPairColumn(pair, choice_.kind, choice_.method); }
+
+void BetPage::markPair(int pair, bool set) {
+    const int col = markPairColumn(pair);
+    if (col < 0) return;
+    card_.setColumn(col, set);
+    regenerate();
+}
+
+void BetPage::betListClick(int col, int row) {
+    if (col != kListErase || !toggleErase(list_, row)) return;
+    storeInt(settings::kStakeSplit, static_cast<int>(mode_));
+    regenerate();
+}
+
+void BetPage::betListHeaderClick(int col) { sort_.headerClick(list_, col); }
+
+bool BetPage::rowIsHit(int row) const {
+    if (!race_ || row < 1 || row >= list_.rowCount()) return false;
+    return isHit(list_.cell(kListCombination, row), choice_.kind, *race_);
+}
+
+void BetPage::regenerate() {
+    const std::vector<std::string> erased = erasedCombinations(list_);
+    clearBetList(list_);
+    labels_.clear();
+    if (!race_) return;
+    const std::vector<Candidate> cands = candidates(card_, race_->runners, choice_);
+    OddsFilter filter{filterValue(lowerText_), filterValue(upperText_), ignoresOdds(mode_)};
+    const std::vector<BetLine> lines = acceptLines(cands, *race_, choice_.kind, filter);
+    writeBetList(list_, lines, choice_.kind, erased);
+    splitStakes(mode_, amount_, list_, labels_);
+}
+
+}  // namespace vex

@@ -1,0 +1,207 @@
+#include "voting/vote.h"
+
+#include <cstdio>
+
+#include "app/atomic_file.h"
+#include "app/clock.h"
+#include "betting/bet_list.h"
+#include "betting/grid_sort.h"
+#include "vocabulary/cp932.h"
+#include "voting/bet_lines.h"
+
+namespace vex {
+
+namespace {
+
+std::string fmt8(int v) {
+    char b[24];
+    std::snprintf(b, sizeof b, "%8d", v);
+    return b;
+}
+
+std::string stamp12(const DateTime& t) {
+    char b[24];
+    std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return b;
+}
+
+// A refusal: beep; the message on screen in manual mode, an error line in the log in automatic mode.
+void refuse(VoteContext& ctx, const std::string& message, const std::string& logText) {
+    ctx.reporter.beep();
+    if (ctx.automatic) ctx.log.add(sj("[エラー]") + logTime() + logText);
+    else ctx.reporter.information(message);
+}
+
+}  // namespace
+
+std::string dayStampOf(int year, int month, int day) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%04d年%02d月%02d日", year, month, day);
+    return sj(b);
+}
+
+std::string logTime() {
+    const DateTime t = now();
+    char b[16];
+    std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return b;
+}
+
+VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
+    VoteResult refused;
+    if (isBlank(request.dayStamp)) {
+        refuse(ctx, sj("開催日ﾃﾞｰﾀを読み込んでください。"), sj(" 開催日が読み込まれていません。"));
+        return refused;
+    }
+    if (!request.race || !request.list) {
+        refuse(ctx, sj("レースデータを読み込んでください。"), sj(" レースが読み込まれていません。"));
+        return refused;
+    }
+    const DateTime today = now();
+    const DateTime tomorrow = fromEpoch(nowEpoch() + 24 * 60 * 60);
+    if (request.dayStamp != dayStampOf(today.year, today.month, today.day) &&
+        request.dayStamp != dayStampOf(tomorrow.year, tomorrow.month, tomorrow.day)) {
+        refuse(ctx, sj("本日(または翌日)のデータが読み込まれていません。"), sj(" 本日のデータが読み込まれていません。"));
+        return refused;
+    }
+    const BetRace& race = *request.race;
+    if (race.year + race.monthDay + race.postTime < stamp12(today)) {
+        refuse(ctx, sj("発走時刻を過ぎました。"), sj(" 発走時刻を過ぎています。"));
+        return refused;
+    }
+    bool any = false;
+    for (int r = 1; r < request.list->rowCount() && !any; ++r)
+        any = !isBlank(request.list->cell(kListCombination, r)) && !isBlank(request.list->cell(kListStake, r));
+    if (!any) {
+        refuse(ctx, sj("買い目が作成されていません。"), sj(" 買い目が作成されていません。"));
+        return refused;
+    }
+    return voteRace(request.kind, *request.list, race, ctx, request.votedFlag);
+}
+
+VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx, bool* votedFlag) {
+    VoteResult result;
+    const BetLines built = buildBetLines(list, kind, race);
+    // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
+    // it would buy a different amount, so nothing is sent or written.
+    if (built.tooLarge > 0) {
+        refuse(ctx,
+               sj("1点あたりの購入額が9,999,900円を超える買い目があります。投票できません。"),
+               sj("  投票不可能：1点あたりの購入額が上限(9,999,900円)を超えています。"));
+        return result;
+    }
+    const std::vector<std::string>& lines = built.lines;
+    result.lines = static_cast<int>(lines.size());
+    const std::string title = raceTitle(race, kind);
+    result.betFile = ctx.betFolder / betFileName(race);
+
+    if (!ctx.automatic &&
+        !ctx.reporter.askYesNo("[" + race.listEntry + ":" + kindName(kind) + sj("]に投票します。実行してよろしいですか？"))) {
+        result.outcome = VoteOutcome::Declined;
+        return result;
+    }
+
+    ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
+    try {
+        writeLinesAtomic(result.betFile, lines);
+    } catch (const FileWriteError&) {
+        // Without the bet file the vote would leave no record of what was sent: stop before the login.
+        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(result.betFile.string()),
+               sj("  投票不可能：買い目ファイルを書き込めませんでした。"));
+        result.outcome = VoteOutcome::FileFailed;
+        return result;
+    }
+
+    if (lines.empty()) {
+        if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
+        ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
+        ctx.loggedIn = false;
+        result.outcome = VoteOutcome::NoLines;
+        return result;
+    }
+
+    const int login = ctx.control.RakutenLogin("", "");
+    if (login != 0) {
+        ctx.reporter.beep();
+        if (!ctx.automatic)
+            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") + std::to_string(login) + ")");
+        ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
+        result.outcome = VoteOutcome::LoginFailed;
+        return result;
+    }
+    ctx.loggedIn = true;
+
+    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
+    for (int b = 0; b < result.batches; ++b) {
+        std::string batch;
+        const int first = b * kBatchLines;
+        const int last = std::min(result.lines, first + kBatchLines);
+        batch.reserve(static_cast<std::size_t>(last - first) * kBetLineWidth);
+        for (int i = first; i < last; ++i) batch += lines[i];
+
+        int amount = 0, remaining = 0, limit = 0;
+        std::string answer;
+        const int code = ctx.control.RakutenBet("", batch, 1, amount, remaining, limit, answer);
+        const std::string number = std::to_string(b);
+        if (code != 0) {
+            ++result.failed;
+            ctx.reporter.beep();
+            if (!ctx.automatic)
+                ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
+                                         std::to_string(code) + ")");
+            ctx.log.add(sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
+                        std::to_string(code) + ")");
+        } else {
+            ++result.accepted;
+            if (!ctx.automatic)
+                ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + fmt8(amount) + "\r\n" +
+                                         sj("残投票件数:") + fmt8(remaining) + "\r\n" + sj("購入限度額:") + fmt8(limit) +
+                                         "\r\n" + sj("投票内容の確認は楽天競馬サイトにログインしてください。"));
+            ctx.log.add(std::vector<std::string>{
+                sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
+                "---", sj("購入金額　:") + fmt8(amount), sj("残投票件数:") + fmt8(remaining),
+                sj("購入限度額:") + fmt8(limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
+            if (votedFlag) *votedFlag = true;
+        }
+        if (ctx.letMessagesRun) ctx.letMessagesRun();
+    }
+
+    const int logout = ctx.control.RakutenLogout();
+    if (logout > 0) {
+        ctx.reporter.beep();
+        if (!ctx.automatic)
+            ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
+                                     std::to_string(logout) + ")");
+        ctx.log.add(sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(logout) + ")");
+    }
+    ctx.loggedIn = false;
+
+    if (result.accepted == 0) {
+        // Every batch was refused: say so plainly, the per-batch errors alone read like details.
+        if (!ctx.automatic) ctx.reporter.information(sj("投票できませんでした。受け付けられた買い目はありません。"));
+        ctx.log.add(sj("[エラー]") + logTime() + sj("  投票失敗：受け付けられた買い目はありません。"));
+        result.outcome = VoteOutcome::AllBatchesFailed;
+    } else {
+        result.outcome = result.failed > 0 ? VoteOutcome::PartlyVoted : VoteOutcome::Voted;
+    }
+    return result;
+}
+
+std::string postTimeCountdown(const BetRace* race) {
+    if (!race) return {};
+    const auto num = [](const std::string& s, std::size_t pos, std::size_t len) {
+        return pos < s.size() ? cellInt(s.substr(pos, len)) : 0;
+    };
+    DateTime post{cellInt(race->year), num(race->monthDay, 0, 2), num(race->monthDay, 2, 2),
+                  num(race->postTime, 0, 2), num(race->postTime, 2, 2), 0};
+    if (post.year == 0 || post.month == 0 || post.day == 0) return {};
+    const std::time_t left = toEpoch(post) - nowEpoch();
+    if (left < 0) return sj("発走済み");
+    // The label shows the difference as a time of day: a day or more ahead wraps around.
+    const long long s = static_cast<long long>(left) % 86400;
+    char b[64];
+    std::snprintf(b, sizeof b, "発走までの残り時間：%02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    return sj(b);
+}
+
+}  // namespace vex

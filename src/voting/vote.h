@@ -1,0 +1,70 @@
+#pragma once
+// Vote submission: the checks of the vote command, then the bet lines, the day's bet file, login,
+// batches of 120 lines, logout, and a report of every step on screen (manual mode) and in the
+// voting log. Automatic mode asks nothing and shows nothing: outcomes go to the log only.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/reporter.h"
+#include "betting/bet_race.h"
+#include "datalink/data_control.h"
+#include "vocabulary/text_grid.h"
+#include "voting/voting_log.h"
+
+namespace vex {
+
+inline constexpr int kBatchLines = 120;
+
+struct VoteContext {
+    DataControl& control;
+    Reporter& reporter;
+    VotingLog& log;
+    std::filesystem::path betFolder;  // where the day's bet file goes (betFileFolder)
+    bool automatic = false;
+    bool loggedIn = false;            // mirrors the site session during a vote
+    LetMessagesRun letMessagesRun;    // between batches; may be empty
+};
+
+enum class VoteOutcome {
+    Refused,           // a check failed (or a stake does not fit the bet line)
+    Declined,          // the user answered No
+    NoLines,           // every row was erased or empty
+    FileFailed,        // the bet file could not be written; nothing was sent
+    LoginFailed,
+    AllBatchesFailed,  // nothing was accepted
+    PartlyVoted,       // some batches accepted, some failed
+    Voted,
+};
+
+struct VoteResult {
+    VoteOutcome outcome = VoteOutcome::Refused;
+    int lines = 0, batches = 0, accepted = 0, failed = 0;
+    std::filesystem::path betFile;
+};
+
+// What the vote command checks before it sends anything.
+struct VoteRequest {
+    std::string dayStamp;             // the chosen day, "yyyy年mm月dd日" (CP932); empty when none
+    const BetRace* race = nullptr;    // the selected race; null when none
+    KindItem kind = KindItem::Tan;
+    const TextGrid* list = nullptr;   // the bet list
+    bool* votedFlag = nullptr;        // the race's voted flag, set after every accepted batch
+};
+
+// The vote button: the five checks, then voteRace.
+VoteResult voteCommand(const VoteRequest& request, VoteContext& context);
+// The submission routine itself (no checks beyond the stake field's size).
+VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context,
+                    bool* votedFlag = nullptr);
+
+// "yyyy年mm月dd日" of a date (CP932).
+std::string dayStampOf(int year, int month, int day);
+// "hh:nn:ss" of now.
+std::string logTime();
+
+// The post-time countdown label: "発走までの残り時間：hh:nn:ss", "発走済み" after the post, empty
+// without a race.
+std::string postTimeCountdown(const BetRace* race);
+
+}  // namespace vex
