@@ -169,6 +169,22 @@ std::string TrackName(std::string_view trackCode, int style) {
     return out;
 }
 
+std::string TrackGroup(std::string_view trackCode) {
+    static const std::string local = sj("地方  "), overseas = sj("海外  ");
+    if (trackCode.size() != 2) return std::string(6, ' ');
+    const char c0 = trackCode[0], c1 = trackCode[1];
+    if (detail::isDigit(c0) && detail::isDigit(c1)) {
+        const int n = (c0 - '0') * 10 + (c1 - '0');
+        if (n >= 1 && n <= 10) return TrackName(trackCode, 0);
+        if (n >= 30 && n <= 61) return local;
+        return std::string(6, ' ');
+    }
+    // Overseas: only codes the service lists, A0 to H2, and C5 was never put in the group.
+    const bool listed = trackTable().count(trackCode) > 0;
+    if (listed && trackCode >= "A0" && trackCode <= "H2" && trackCode != "C5") return overseas;
+    return std::string(6, ' ');
+}
+
 std::string CircledNumber(int n) {
     // Slot 0 holds the fallback.
     static const auto table = [] {
@@ -182,7 +198,7 @@ std::string CircledNumber(int n) {
 }
 
 std::string CircledNumberText(std::string_view digits) {
-    auto n = detail::leadingNumber(digits);
+    auto n = detail::wholeNumber(digits);
     return CircledNumber(n && *n <= 18 ? static_cast<int>(*n) : 0);
 }
 
