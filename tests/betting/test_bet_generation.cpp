@@ -1,0 +1,326 @@
+// Bet generation checked against lists computed here another way: every combination of the kind
+// is tested against the marked sets, instead of scanning the card in nested loops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "betting/bet_page.h"
+#include "race_fixture.h"
+
+namespace vex {
+namespace {
+
+using Set = std::set<int>;
+
+struct Marks {
+    Set m1, m2, m3, partner;
+};
+
+std::string label(BetKind kind, const Combination& c) {
+    char b[32];
+    const int picks = betKindInfo(kind).picks;
+    if (picks == 1) std::snprintf(b, sizeof b, "%2d", c.a);
+    else if (picks == 2) std::snprintf(b, sizeof b, "%2d-%2d", c.a, c.b);
+    else std::snprintf(b, sizeof b, "%2d-%2d-%2d", c.a, c.b, c.c);
+    return b;
+}
+
+// Whether combination c of the kind should be listed for these marks and choices.
+bool expected(KindItem item, int method, const std::array<bool, 4>& multi, const Marks& m, int runners,
+              const Combination& c) {
+    const BetKind kind = kindOf(item);
+    auto in = [](const Set& s, int h) { return s.count(h) > 0; };
+    const Set& second = method == 0 ? m.m1 : m.partner;
+    const bool wheel = method == 1;
+    switch (item) {
+        case KindItem::Tan:
+        case KindItem::Fuku: return in(m.m1, c.a);
+        case KindItem::Umaren:
+        case KindItem::Wide:
+            return (in(m.m1, c.a) && in(second, c.b)) || (in(m.m1, c.b) && in(second, c.a));
+        case KindItem::Umatan: return (in(m.m1, c.a) && in(second, c.b)) || (wheel && multi[0] && in(m.m1, c.b) && in(second, c.a));
+        case KindItem::Waku:
+        case KindItem::Wakutan:
+            for (int x : m.m1)
+                for (int y : second) {
+                    if (x == y) continue;
+                    const int fx = FrameOfHorse(runners, x), fy = FrameOfHorse(runners, y);
+                    if (item == KindItem::Waku) {
+                        if (std::min(x, y) == x ? (fx == c.a && fy == c.b) : (fy == c.a && fx == c.b)) return true;
+                    } else if (fx != fy) {
+                        if (fx == c.a && fy == c.b) return true;
+                        if (wheel && multi[0] && fy == c.a && fx == c.b) return true;
+                    }
+                }
+            return false;
+        default: break;
+    }
+    // Triples: the position sets each pattern asks for.
+    using Pattern = std::array<const Set*, 3>;
+    std::vector<Pattern> patterns;
+    const Set *A = &m.m1, *B = &m.m2, *C = &m.m3, *P = &m.partner;
+    if (method == 0) patterns = {{A, A, A}};
+    if (item == KindItem::Sanrenpuku) {
+        if (method == 1) patterns = {{A, P, P}};
+        if (method == 2) patterns = {{A, A, P}};
+        if (method == 3) patterns = {{A, B, C}};
+        // Unordered: any arrangement of the three numbers may fit.
+        int v[3] = {c.a, c.b, c.c};
+        std::sort(v, v + 3);
+        do {
+            for (const Pattern& p : patterns)
+                if (in(*p[0], v[0]) && in(*p[1], v[1]) && in(*p[2], v[2])) return true;
+        } while (std::next_permutation(v, v + 3));
+        return false;
+    }
+    if (method == 1) {
+        patterns = {{A, P, P}};
+        if (multi[0]) patterns.insert(patterns.end(), {{P, A, P}, {P, P, A}});
+    } else if (method == 2) {
+        patterns = {{A, B, C}};
+        if (multi[0]) patterns.insert(patterns.end(), {{A, C, B}, {B, A, C}, {B, C, A}, {C, B, A}, {C, A, B}});
+    } else if (method == 3) {
+        patterns = {{A, B, C}};
+        if (multi[0] || multi[1]) patterns.push_back({B, A, C});
+        if (multi[0] || multi[2]) patterns.push_back({A, C, B});
+        if (multi[0] || multi[3]) patterns.push_back({C, B, A});
+        if (multi[0]) patterns.insert(patterns.end(), {{C, A, B}, {B, C, A}});
+    }
+    for (const Pattern& p : patterns)
+        if (in(*p[0], c.a) && in(*p[1], c.b) && in(*p[2], c.c)) return true;
+    (void)kind;
+    return false;
+}
+
+struct Expected {
+    std::vector<std::string> labels;
+    std::vector<int> indexes;
+};
+
+Expected expectedList(KindItem item, int method, const std::array<bool, 4>& multi, const Marks& m, int runners) {
+    const BetKind kind = kindOf(item);
+    std::vector<std::pair<std::string, int>> all;
+    for (int k = 1; k <= CombinationCount(kind); ++k) {
+        const Combination c = CombinationAt(kind, k);
+        const int picks = betKindInfo(kind).picks;
+        const int maxNumber = betKindInfo(kind).frames ? 8 : runners;
+        if (c.a > maxNumber || (picks > 1 && c.b > maxNumber) || (picks > 2 && c.c > maxNumber)) continue;
+        if (expected(item, method, multi, m, runners, c)) all.push_back({label(kind, c), k});
+    }
+    std::sort(all.begin(), all.end());
+    Expected e;
+    for (auto& [l, k] : all) {
+        e.labels.push_back(l);
+        e.indexes.push_back(k);
+    }
+    return e;
+}
+
+void markCard(BetPage& page, const Marks& m) {
+    const std::pair<int, const Set*> cols[] = {{8, &m.m1}, {9, &m.m2}, {10, &m.m3}, {11, &m.partner}};
+    for (auto [col, set] : cols)
+        for (int h : *set) page.cardCellClick(col, h);
+}
+
+std::vector<std::string> column(const TextGrid& g, int col) {
+    std::vector<std::string> out;
+    for (int r = 1; r < g.rowCount(); ++r)
+        if (!g.cell(1, r).empty()) out.push_back(g.cell(col, r));
+    return out;
+}
+
+const Marks kMarks{{2, 5, 6, 9}, {1, 5, 7}, {3, 9, 11, 12}, {1, 4, 5, 10}};
+constexpr int kRunners = 12;
+
+TEST(BetGeneration, EveryKindMethodAndMultiMatchesTheMarkedSets) {
+    const BetRace race = test::fixtureRace(kRunners);
+    int checked = 0;
+    for (int item = 0; item < kKindItemCount; ++item) {
+        const KindItem kind = static_cast<KindItem>(item);
+        const int methods = std::max<int>(1, static_cast<int>(methodItems(kind).size()));
+        for (int method = 0; method < methods; ++method) {
+            for (int multiBits = 0; multiBits < 16; ++multiBits) {
+                std::array<bool, 4> multi{};
+                for (int i = 0; i < 4; ++i) multi[i] = (multiBits >> i) & 1;
+                BetPage page;
+                page.setStakeMode(StakeMode::Even2);  // odds ignored: every candidate is a line
+                page.selectRace(race);
+                page.setKind(kind);
+                if (!methodItems(kind).empty()) page.setMethod(method);
+                for (int i = 0; i < 4; ++i) page.setMulti(static_cast<Multi>(i), multi[i]);
+                markCard(page, kMarks);
+                const int realMethod = methodItems(kind).empty() ? -1 : method;
+                const Expected e = expectedList(kind, realMethod, multi, kMarks, kRunners);
+                SCOPED_TRACE(std::to_string(item) + "/" + std::to_string(method) + "/" + std::to_string(multiBits));
+                ASSERT_EQ(column(page.betList(), 2), e.labels);
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 16 * (2 + 5 * 2 + 2 * 4));
+}
+
+TEST(BetGeneration, RowsCarryOddsPopularityAndRanksAtTheKindsWidths) {
+    const BetRace race = test::fixtureRace(kRunners);
+    for (KindItem kind : {KindItem::Tan, KindItem::Fuku, KindItem::Waku, KindItem::Umaren, KindItem::Umatan,
+                          KindItem::Sanrenpuku, KindItem::Sanrentan, KindItem::Wakutan, KindItem::Wide}) {
+        BetPage page;
+        page.selectRace(race);
+        page.setKind(kind);
+        page.setUpperText("20");
+        markCard(page, kMarks);
+        const BetKind code = kindOf(kind);
+        const Expected all = expectedList(kind, methodItems(kind).empty() ? -1 : 0, {}, kMarks, kRunners);
+        const int numberWidth = kind == KindItem::Tan || kind == KindItem::Fuku ? 2 : kind == KindItem::Sanrentan ? 4 : 3;
+        const int oddsWidth = numberWidth == 2 ? 6 : numberWidth == 4 ? 8 : 7;
+        std::vector<std::vector<std::string>> want;
+        for (std::size_t i = 0; i < all.labels.size(); ++i) {
+            const int k = all.indexes[i];
+            const double odds = test::fixtureOdds(code, k);
+            if (odds < 1.0 || odds > 20.0) continue;
+            char number[16], o[32], pop[16];
+            std::snprintf(number, sizeof number, "%*d", numberWidth, static_cast<int>(want.size()) + 1);
+            std::snprintf(o, sizeof o, "%*.1f", oddsWidth, odds);
+            std::snprintf(pop, sizeof pop, "%*d", numberWidth, test::fixturePopularity(code, k));
+            std::string ranks;
+            if (hasRankColumn(kind)) {
+                const Combination c = CombinationAt(code, k);
+                // The label's own numbers, in label order, mapped to win popularity.
+                const int n[3] = {c.a, c.b, c.c};
+                for (int j = 0; j < betKindInfo(code).picks; ++j) {
+                    char t[8];
+                    std::snprintf(t, sizeof t, j ? "-%2d" : "%2d", race.winPopularity[n[j]]);
+                    ranks += t;
+                }
+            }
+            want.push_back({"", number, all.labels[i], o, pop, ranks});
+        }
+        ASSERT_FALSE(want.empty());
+        const TextGrid& g = page.betList();
+        ASSERT_EQ(g.rowCount(), static_cast<int>(want.size()) + 1);
+        for (int r = 1; r < g.rowCount(); ++r) {
+            auto row = g.row(r);
+            row.resize(6);
+            EXPECT_EQ(row, want[r - 1]) << "kind " << static_cast<int>(kind) << " row " << r;
+        }
+    }
+}
+
+TEST(BetGeneration, OddsFilterAndTheModesThatIgnoreOdds) {
+    BetRace race = test::fixtureRace(8);
+    const int k12 = CombinationIndex(BetKind::Quinella, 1, 2), k13 = CombinationIndex(BetKind::Quinella, 1, 3),
+              k23 = CombinationIndex(BetKind::Quinella, 2, 3);
+    auto& odds = race.odds[static_cast<int>(BetKind::Quinella)];
+    odds[k12] = -1.0;  // cancelled
+    odds[k13] = -2.0;  // no data
+    odds[k23] = 0.0;   // no votes
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(KindItem::Umaren);
+    for (int h : {1, 2, 3, 4}) page.cardCellClick(8, h);
+    // The three pairs without odds never show; the other three do.
+    EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1- 4", " 2- 4", " 3- 4"}));
+    // A blank upper bound counts as 0 and drops every line.
+    page.setUpperText("");
+    EXPECT_EQ(page.betList().rowCount(), 2);
+    EXPECT_EQ(page.betList().cell(2, 1), "");
+    EXPECT_EQ(page.labels().count, "");
+    // Modes that ignore odds list all six, with blank odds.
+    page.setStakeMode(StakeMode::Flat2);
+    EXPECT_EQ(column(page.betList(), 2).size(), 6u);
+    EXPECT_EQ(page.betList().cell(3, 1), std::string(7, ' '));
+    // Bounds are inclusive.
+    page.setStakeMode(StakeMode::Even);
+    const double o14 = odds[CombinationIndex(BetKind::Quinella, 1, 4)];
+    char t[16];
+    std::snprintf(t, sizeof t, "%.1f", o14);
+    page.setLowerText(t);
+    page.setUpperText(t);
+    EXPECT_EQ(column(page.betList(), 2), std::vector<std::string>{" 1- 4"});
+    page.setLowerText("abc");  // not a number: 0, so everything up to the upper bound
+    EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1- 4", " 2- 4", " 3- 4"}));
+}
+
+TEST(BetGeneration, WinAndPlaceAcceptByWinPopularity) {
+    BetRace race = test::fixtureRace(6);
+    race.winPopularity[2] = 0;
+    race.odds[static_cast<int>(BetKind::Place)][3] = 0.0;  // place odds 0 but win popularity set
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(KindItem::Fuku);
+    page.setLowerText("0");
+    for (int h : {1, 2, 3}) page.cardCellClick(8, h);
+    // Horse 2 has no win popularity; horse 3's place odds of 0 pass the "above 0" rule of win/place.
+    EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1", " 3"}));
+}
+
+TEST(BetGeneration, ExamplesOfTheRules) {
+    const BetRace race = test::fixtureRace(12);
+    {  // 馬単 軸流し マルチ: both orders.
+        BetPage page;
+        page.setStakeMode(StakeMode::Even2);
+        page.selectRace(race);
+        page.setKind(KindItem::Umatan);
+        page.setMethod(1);
+        page.setMulti(Multi::All, true);
+        page.cardCellClick(8, 2);
+        page.cardCellClick(11, 5);
+        EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 2- 5", " 5- 2"}));
+    }
+    {  // ３連単 ﾌｫｰﾒｰｼｮﾝ with 1,2着マルチ only.
+        BetPage page;
+        page.setStakeMode(StakeMode::Even2);
+        page.selectRace(race);
+        page.setKind(KindItem::Sanrentan);
+        page.setMethod(3);
+        page.setMulti(Multi::First12, true);
+        page.cardCellClick(8, 1);
+        page.cardCellClick(9, 2);
+        page.cardCellClick(10, 3);
+        EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1- 2- 3", " 2- 1- 3"}));
+    }
+    {  // Two ◎ horses in one frame: 枠連 " 5- 5", 枠単 nothing.
+        BetPage page;
+        page.setStakeMode(StakeMode::Even2);
+        page.selectRace(race);
+        page.setKind(KindItem::Waku);
+        page.cardCellClick(8, 5);
+        page.cardCellClick(8, 6);
+        EXPECT_EQ(column(page.betList(), 2), std::vector<std::string>{" 5- 5"});
+        page.setKind(KindItem::Wakutan);
+        EXPECT_TRUE(column(page.betList(), 2).empty());
+    }
+    {  // A horse marked ◎ and 相手 never pairs with itself.
+        BetPage page;
+        page.setStakeMode(StakeMode::Even2);
+        page.selectRace(race);
+        page.setKind(KindItem::Umaren);
+        page.setMethod(1);
+        page.cardCellClick(8, 4);
+        page.cardCellClick(11, 4);
+        page.cardCellClick(11, 7);
+        EXPECT_EQ(column(page.betList(), 2), std::vector<std::string>{" 4- 7"});
+    }
+}
+
+TEST(BetGeneration, ThreeHorseBoxOnEighteenIsTheFullTable) {
+    const BetRace race = test::fixtureRace(18);
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(KindItem::Sanrentan);
+    page.setStakeMode(StakeMode::Proportional);
+    page.markPair(1, true);
+    EXPECT_EQ(page.betList().rowCount(), 4897);
+    EXPECT_EQ(page.betList().cell(2, 1), " 1- 2- 3");
+    EXPECT_EQ(page.betList().cell(2, 4896), "18-17-16");
+    EXPECT_EQ(page.betList().cell(1, 4896), "4896");
+    EXPECT_EQ(page.labels().count, "4896"); // "%3d" widens past 999
+    EXPECT_FALSE(page.betList().cell(6, 4896).empty());
+}
+
+}  // namespace
+}  // namespace vex
