@@ -133,8 +133,11 @@ TEST_F(SettingsTest, StringReadRules) {
 TEST_F(SettingsTest, StringsAreCutAt2047CharactersOnACharacterBoundary) {
     std::string kana;
     for (int i = 0; i < 2100; ++i) kana += sj("あ");
-    store("[s]\r\nlong=" + std::string(3000, 'a') + "\r\nkana=" + kana + "\r\n");
+    store("[s]\r\nlong=" + std::string(3000, 'a') + "\r\nkana=" + kana + "\r\nquoted='" + std::string(3000, 'b') +
+          "'\r\n");
     EXPECT_EQ(ini.ReadString("s", "long", ""), std::string(2047, 'a'));
+    // A quoted value too long to fit loses its opening quote; the closing one is cut off anyway.
+    EXPECT_EQ(ini.ReadString("s", "quoted", ""), std::string(2047, 'b'));
     EXPECT_EQ(ini.ReadString("s", "kana", ""), kana.substr(0, 2 * 2047));
 }
 
