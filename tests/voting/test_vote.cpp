@@ -1,0 +1,320 @@
+// Vote submission against a recording stand-in of the control.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/atomic_file.h"
+#include "app/clock.h"
+#include "betting/bet_list.h"
+#include "support/test_support.h"
+#include "../betting/race_fixture.h"
+#include "voting/bet_lines.h"
+#include "voting/vote.h"
+
+namespace vex {
+namespace {
+
+struct RecordingControl : DataControl {
+    int NVInit(const std::string&) override { return 0; }
+    int NVSetUIProperties() override { return 0; }
+    int NVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
+    int NVStatus() override { return 0; }
+    int NVRead(std::string&, int&, std::string&) override { return 0; }
+    int NVRTOpen(const std::string&, const std::string&) override { return 0; }
+    int NVCancel() override { return 0; }
+    int NVClose() override { return 0; }
+    int RakutenLogin(const std::string& user, const std::string& password) override {
+        calls.push_back("login[" + user + "|" + password + "]");
+        return loginCode;
+    }
+    int RakutenLogout() override {
+        calls.push_back("logout");
+        return logoutCode;
+    }
+    int RakutenBet(const std::string& pin, const std::string& lines, int mode, int& amount, int& remaining, int& limit,
+                   std::string& result) override {
+        const int b = static_cast<int>(batches.size());
+        batches.push_back(lines);
+        calls.push_back("bet[" + pin + "|" + std::to_string(mode) + "]");
+        amount = static_cast<int>(lines.size() / 90) * 100;
+        remaining = 500 - b;
+        limit = 100000;
+        result = "OK" + std::to_string(b);
+        return b < static_cast<int>(betCodes.size()) ? betCodes[b] : 0;
+    }
+    int RakutenZandaka(int&, int&, int&, int&, const std::string&) override { return 0; }
+    int RakutenDeposit() override { return 0; }
+
+    int loginCode = 0, logoutCode = 0;
+    std::vector<int> betCodes;
+    std::vector<std::string> batches, calls;
+};
+
+// A bet list of `n` 3連単 lines, 100 yen each.
+TextGrid trifectaList(int n) {
+    TextGrid g = emptyBetList();
+    g.resize(n + 1, kListColumns);
+    int row = 1;
+    for (int a = 1; a <= 18 && row <= n; ++a)
+        for (int b = 1; b <= 18 && row <= n; ++b)
+            for (int c = 1; c <= 18 && row <= n; ++c) {
+                if (a == b || b == c || a == c) continue;
+                char t[16];
+                std::snprintf(t, sizeof t, "%2d-%2d-%2d", a, b, c);
+                g.setCell(kListCombination, row, t);
+                std::snprintf(t, sizeof t, "%4d", row);
+                g.setCell(kListNumber, row, t);
+                g.setCell(kListStake, row, "   100");
+                ++row;
+            }
+    return g;
+}
+
+class Vote : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setClock(DateTime{2024, 1, 15, 9, 30, 0});
+        std::filesystem::create_directories(home.path() / "kaime");
+        race = test::fixtureRace(18);
+    }
+    void TearDown() override { setClock(std::nullopt); }
+    VoteContext context(bool automatic) {
+        return VoteContext{control, reporter, log, home.path() / "kaime", automatic, false, {}};
+    }
+    std::vector<std::string> utf8Log(std::size_t from = 0) const {
+        std::vector<std::string> out;
+        for (std::size_t i = from; i < log.lines().size(); ++i) out.push_back(toUtf8(log.lines()[i]));
+        return out;
+    }
+
+    test::TempHome home;
+    RecordingControl control;
+    test::RecordingReporter reporter;
+    VotingLog log;
+    BetRace race;
+};
+
+TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
+    auto line = betLine(race, KindItem::Sanrentan, " 3-12- 7", 500);
+    ASSERT_TRUE(line);
+    ASSERT_EQ(line->size(), 90u);
+    EXPECT_EQ(line->substr(0, 11), "00115441190");
+    EXPECT_EQ(line->find('1', 11), 13u);  // position 14
+    EXPECT_EQ(line->substr(35, 24).find('1'), 11u);  // position 47
+    EXPECT_EQ(line->substr(59, 24).find('1'), 6u);   // position 66
+    EXPECT_EQ(line->substr(83), "0000500");
+    auto win = betLine(race, KindItem::Tan, " 5", 1200);
+    EXPECT_EQ(win->substr(35, 48), std::string(48, '0'));
+    EXPECT_EQ((*win)[9], '1');
+    EXPECT_EQ(win->substr(83, 5), "00012");
+    EXPECT_EQ((*betLine(race, KindItem::Wakutan, " 8- 8", 100))[9], '4');
+    EXPECT_TRUE(betLine(race, KindItem::Tan, " 5", 9999900));
+    EXPECT_FALSE(betLine(race, KindItem::Tan, " 5", 10000000));
+    EXPECT_EQ(toUtf8(raceTitle(race, KindItem::Sanrentan)), "0115大井11R:３連単");
+    EXPECT_EQ(betFileName(race), "240115.nbet");
+    EXPECT_EQ(betFileFolder(nullptr), home.path() / "kaime");
+}
+
+TEST_F(Vote, BatchesOfOneHundredTwenty) {
+    for (auto [lines, expected] : {std::pair{240, std::vector<int>{120, 120}}, {121, {120, 1}}, {120, {120}}}) {
+        RecordingControl c;
+        VoteContext ctx{c, reporter, log, home.path() / "kaime", true, false, {}};
+        const TextGrid list = trifectaList(lines);
+        const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+        EXPECT_EQ(r.outcome, VoteOutcome::Voted);
+        std::vector<int> sizes;
+        for (const auto& b : c.batches) sizes.push_back(static_cast<int>(b.size() / 90));
+        EXPECT_EQ(sizes, expected);
+        EXPECT_EQ(c.calls.front(), "login[|]");
+        EXPECT_EQ(c.calls.back(), "logout");
+        EXPECT_EQ(c.calls[1], "bet[|1]");
+        EXPECT_EQ(readLines(r.betFile).size(), static_cast<std::size_t>(lines));
+    }
+    EXPECT_TRUE(reporter.informations.empty());  // automatic mode shows nothing
+}
+
+TEST_F(Vote, ManualVoteLogsTheExactBlockAndSetsTheVotedFlag) {
+    auto ctx = context(false);
+    TextGrid list = trifectaList(3);
+    list.setCell(kListErase, 2, eraseMark());
+    bool voted = false;
+    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx, &voted);
+    EXPECT_EQ(r.outcome, VoteOutcome::Voted);
+    EXPECT_TRUE(voted);
+    ASSERT_EQ(reporter.questions.size(), 1u);
+    EXPECT_EQ(reporter.questions[0], "[大井11R:３連単]に投票します。実行してよろしいですか？");
+    ASSERT_EQ(reporter.informations.size(), 1u);
+    EXPECT_EQ(reporter.informations[0],
+              "投票しました。\r\n購入金額　:     200\r\n残投票件数:     500\r\n購入限度額:  100000\r\n"
+              "投票内容の確認は楽天競馬サイトにログインしてください。");
+    const std::string l1 = *betLine(race, KindItem::Sanrentan, list.cell(2, 1), 100);
+    const std::string l3 = *betLine(race, KindItem::Sanrentan, list.cell(2, 3), 100);
+    EXPECT_EQ(utf8Log(), (std::vector<std::string>{"[投票　] ■投票開始 09:30:00", "[投票　] ■買い目:0投票成功 09:30:00",
+                                                    "0115大井11R:３連単", "-BetStart--------------", l1 + l3, "---",
+                                                    "購入金額　:     200", "残投票件数:     500", "購入限度額:  100000",
+                                                    "投票結果　:OK0", "-BetEnd----------------"}));
+    // The file on disk holds the same lines.
+    EXPECT_EQ(readLines(home.path() / "VovoVaro.log").size(), 11u);
+    EXPECT_EQ(readLines(r.betFile), (std::vector<std::string>{l1, l3}));
+    EXPECT_FALSE(ctx.loggedIn);
+}
+
+TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
+    control.betCodes = {-203, 0};
+    auto ctx = context(false);
+    bool voted = false;
+    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx, &voted);
+    EXPECT_EQ(r.outcome, VoteOutcome::PartlyVoted);
+    EXPECT_EQ(control.batches.size(), 2u);
+    EXPECT_TRUE(voted);
+    EXPECT_EQ(reporter.beeps, 1);
+    EXPECT_EQ(reporter.informations.at(0), "買い目:0投票時にエラーが発生しました。(エラーコード:-203)");
+    const auto lines = utf8Log();
+    EXPECT_EQ(lines.at(1), "[エラー]09:30:00  買い目:0投票失敗：(エラー:-203)");
+    EXPECT_EQ(lines.at(2), "[投票　] ■買い目:1投票成功 09:30:00");
+}
+
+TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
+    control.betCodes = {-1, -2};
+    auto ctx = context(true);
+    bool voted = false;
+    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(121), race, ctx, &voted);
+    EXPECT_EQ(r.outcome, VoteOutcome::AllBatchesFailed);
+    EXPECT_FALSE(voted);
+    const auto lines = utf8Log();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "[エラー]09:30:00  買い目:1投票失敗：(エラー:-2)");
+    EXPECT_EQ(lines[3], "[エラー]09:30:00  投票失敗：受け付けられた買い目はありません。");
+    EXPECT_EQ(control.calls.back(), "logout");
+}
+
+TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
+    control.loginCode = 5;
+    auto ctx = context(false);
+    VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::LoginFailed);
+    EXPECT_EQ(control.calls, std::vector<std::string>{"login[|]"});  // no logout
+    EXPECT_EQ(readLines(r.betFile).size(), 2u);                       // written before the login
+    EXPECT_EQ(reporter.informations.back(), "楽天競馬にログインできませんでした。(エラーコード:5)");
+    EXPECT_EQ(utf8Log().back(), "[エラー]09:30:00  ログイン失敗：(エラー:5)");
+
+    control.loginCode = 0;
+    control.logoutCode = 1;
+    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Voted);
+    EXPECT_EQ(utf8Log().back(), "[エラー]09:30:00  ログアウト失敗：(エラー:1)");
+    EXPECT_FALSE(ctx.loggedIn);
+
+    const std::size_t before = log.lines().size();
+    reporter.answers = {false};
+    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Declined);
+    EXPECT_EQ(log.lines().size(), before);
+}
+
+TEST_F(Vote, AllErasedWritesStartLineAndEmptyFile) {
+    auto ctx = context(false);
+    TextGrid list = trifectaList(2);
+    list.setCell(kListErase, 1, eraseMark());
+    list.setCell(kListErase, 2, eraseMark());
+    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::NoLines);
+    EXPECT_TRUE(control.calls.empty());
+    EXPECT_EQ(reporter.informations.back(), "投票可能な有効馬券がないようです。");
+    EXPECT_EQ(utf8Log(), (std::vector<std::string>{"[投票　] ■投票開始 09:30:00", "[エラー]09:30:00  投票不可能："}));
+    EXPECT_TRUE(std::filesystem::exists(r.betFile));
+    EXPECT_EQ(readFileBytes(r.betFile), "");
+}
+
+TEST_F(Vote, StakeTooLargeForTheLineIsRefusedBeforeAnything) {
+    auto ctx = context(false);
+    TextGrid list = trifectaList(2);
+    list.setCell(kListStake, 2, "10000000");
+    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Refused);
+    EXPECT_TRUE(control.calls.empty());
+    EXPECT_TRUE(reporter.questions.empty());
+    EXPECT_TRUE(log.lines().empty());
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "kaime" / "240115.nbet"));
+    EXPECT_EQ(reporter.informations.at(0), "1点あたりの購入額が9,999,900円を超える買い目があります。投票できません。");
+}
+
+TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
+    const TextGrid list = trifectaList(2);
+    const std::string today = dayStampOf(2024, 1, 15);
+    struct Case {
+        std::string day;
+        bool haveRace;
+        std::string post;
+        bool emptyList;
+        std::string message, logText;
+    } cases[] = {
+        {"", true, "1630", false, "開催日ﾃﾞｰﾀを読み込んでください。", " 開催日が読み込まれていません。"},
+        {today, false, "1630", false, "レースデータを読み込んでください。", " レースが読み込まれていません。"},
+        {dayStampOf(2024, 1, 17), true, "1630", false, "本日(または翌日)のデータが読み込まれていません。",
+         " 本日のデータが読み込まれていません。"},
+        {today, true, "0929", false, "発走時刻を過ぎました。", " 発走時刻を過ぎています。"},
+        {today, true, "1630", true, "買い目が作成されていません。", " 買い目が作成されていません。"},
+    };
+    for (const Case& c : cases) {
+        for (bool automatic : {false, true}) {
+            test::RecordingReporter rep;
+            VotingLog l(home.path() / "check.log");
+            VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false, {}};
+            BetRace r = race;
+            r.postTime = c.post;
+            const TextGrid empty = emptyBetList();
+            VoteRequest req{c.day, c.haveRace ? &r : nullptr, KindItem::Sanrentan, c.emptyList ? &empty : &list, nullptr};
+            EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Refused);
+            EXPECT_EQ(rep.beeps, 1);
+            if (automatic) {
+                EXPECT_TRUE(rep.informations.empty());
+                ASSERT_EQ(l.lines().size(), 1u);
+                EXPECT_EQ(toUtf8(l.lines()[0]), "[エラー]09:30:00" + c.logText);
+            } else {
+                EXPECT_EQ(rep.informations, std::vector<std::string>{c.message});
+                EXPECT_TRUE(l.lines().empty());
+            }
+        }
+    }
+    EXPECT_TRUE(control.calls.empty());
+    // The post minute itself may be voted, and a day loaded for tomorrow too.
+    auto ctx = context(true);
+    BetRace r = race;
+    r.postTime = "0930";
+    VoteRequest req{today, &r, KindItem::Sanrentan, &list, nullptr};
+    EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
+    r.monthDay = "0116";
+    req.dayStamp = dayStampOf(2024, 1, 16);
+    EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
+}
+
+TEST_F(Vote, VotingLogKeepsTheLastHundredFromStart) {
+    std::vector<std::string> old;
+    for (int i = 0; i < 150; ++i) old.push_back("line " + std::to_string(i));
+    writeLinesAtomic(home.path() / "VovoVaro.log", old);
+    VotingLog l;
+    l.load();
+    ASSERT_EQ(l.lines().size(), 100u);
+    EXPECT_EQ(l.lines().front(), "line 50");
+    EXPECT_EQ(readLines(home.path() / "VovoVaro.log").size(), 150u);  // untouched until an entry
+    l.add("new");
+    const auto onDisk = readLines(home.path() / "VovoVaro.log");
+    EXPECT_EQ(onDisk.size(), 101u);
+    EXPECT_EQ(onDisk.back(), "new");
+}
+
+TEST_F(Vote, PostTimeCountdown) {
+    EXPECT_EQ(postTimeCountdown(nullptr), "");
+    EXPECT_EQ(toUtf8(postTimeCountdown(&race)), "発走までの残り時間：07:00:00");
+    setClock(DateTime{2024, 1, 15, 16, 29, 58});
+    EXPECT_EQ(toUtf8(postTimeCountdown(&race)), "発走までの残り時間：00:00:02");
+    setClock(DateTime{2024, 1, 15, 16, 30, 1});
+    EXPECT_EQ(toUtf8(postTimeCountdown(&race)), "発走済み");
+    setClock(DateTime{2024, 1, 14, 15, 0, 0});  // more than a day ahead wraps around
+    EXPECT_EQ(toUtf8(postTimeCountdown(&race)), "発走までの残り時間：01:30:00");
+}
+
+}  // namespace
+}  // namespace vex
