@@ -1,0 +1,158 @@
+// Start-up and shutdown of the main window: FormCreate, FormShow, FormCloseQuery, the version
+// window and the manual.
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/app_folder.h"
+#include "app/settings.h"
+#include "datalink/data_control.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/modal.h"
+#include "ui/qt_text.h"
+
+namespace vex::ui {
+namespace fs = std::filesystem;
+
+QRect keepReachable(const QRect& saved, const QList<QRect>& screens) {
+    // A window is reachable when a strip of its title area (where it is grabbed) lies on a screen.
+    QRect grip(saved.left(), saved.top(), std::min(saved.width(), 120), 24);
+    for (const QRect& s : screens)
+        if (s.intersected(grip).width() >= 40 && s.intersected(grip).height() >= 10) return saved;
+    if (screens.isEmpty()) return saved;
+    const QRect& home = screens.front();
+    QRect r = saved;
+    r.setWidth(std::min(saved.width(), home.width()));
+    r.setHeight(std::min(saved.height(), home.height()));
+    r.moveTopLeft(home.topLeft() + QPoint(std::max(0, (home.width() - r.width()) / 2),
+                                          std::max(0, (home.height() - r.height()) / 2)));
+    return r;
+}
+
+void TMainForm::FormCreate() {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    appDir_ = appFolder();
+    createAppFolders();  // a folder that cannot be made ends start-up with its error
+
+    developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
+    if (developer_) {
+        for (QAction* a : {N10, N12, T1, AutoTohyoMenu->menuAction()}) a->setVisible(true);
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), true);
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), true);
+    }
+
+    TIniGT ini;
+    QRect saved(read(ini, settings::kMainLeft), read(ini, settings::kMainTop), read(ini, settings::kMainWidth),
+                read(ini, settings::kMainHeight));
+    if (saved.width() < 200) saved.setWidth(200);
+    if (saved.height() < 150) saved.setHeight(150);
+    QList<QRect> screens;
+    for (QScreen* s : QGuiApplication::screens()) screens << s->availableGeometry();
+    QRect placed = keepReachable(saved, screens);
+    resize(placed.size());
+    move(placed.topLeft());
+
+    votingLog_ = readLastLines(appDir_ / "VovoVaro.log", 100);
+
+    NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
+
+    errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
+    errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
+
+    if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
+
+    MakeDataList();
+}
+
+void TMainForm::FormShow() {
+    version_ = kVersion;
+    if (!control_) return;
+    int rc = control_->NVInit(std::string(kSoftwareIdPrefix) + kVersion);
+    if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
+}
+
+void TMainForm::FormCloseQuery() {
+    TIniGT ini;
+    try {
+        write(ini, settings::kMainTop, y());
+        write(ini, settings::kMainLeft, x());
+        write(ini, settings::kMainWidth, width());
+        write(ini, settings::kMainHeight, height());
+    } catch (const SettingsWriteError& e) {
+        // Closing goes on; the user learns the position was not kept.
+        Dialogs::information(this, fromCp932(e.what()));
+    }
+}
+
+// ---------------------------------------------------------------- version window
+
+namespace {
+class TAboutBox : public QDialog {
+public:
+    explicit TAboutBox(QWidget* parent) : QDialog(parent) {
+        setObjectName("AboutBox");
+        setWindowTitle("バージョン情報");
+        setAttribute(Qt::WA_DeleteOnClose);
+        auto* col = new QVBoxLayout(this);
+        auto* picture = new QLabel(this);
+        picture->setObjectName("ProgramIcon");
+        QPixmap pm(96, 96);
+        pm.fill(Qt::transparent);
+        {
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setBrush(QColor(0, 128, 0));
+            p.setPen(Qt::NoPen);
+            p.drawEllipse(4, 4, 88, 88);
+            p.setPen(QPen(QColor(255, 255, 255), 3));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(20, 20, 56, 56);
+            QFont f = p.font();
+            f.setPixelSize(40);
+            f.setBold(true);
+            p.setFont(f);
+            p.drawText(QRect(4, 4, 88, 88), Qt::AlignCenter, "V");
+        }
+        picture->setPixmap(pm);
+        picture->setAlignment(Qt::AlignCenter);
+        auto* product = new QLabel("Vexmora", this);
+        product->setObjectName("ProductName");
+        QFont pf = product->font();
+        pf.setPointSize(16);
+        pf.setBold(true);
+        product->setFont(pf);
+        product->setAlignment(Qt::AlignCenter);
+        Version = new QLabel(this);
+        Version->setObjectName("Version");
+        Version->setAlignment(Qt::AlignCenter);
+        auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+        ok->setObjectName("OKButton");
+        connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        col->addWidget(picture);
+        col->addWidget(product);
+        col->addWidget(Version);
+        col->addWidget(ok);
+    }
+    QLabel* Version;
+};
+}  // namespace
+
+void TMainForm::HelpAboutItemClick() {
+    auto* box = new TAboutBox(this);
+    box->Version->setText(version_);
+    showModal(box);
+}
+
+}  // namespace vex::ui

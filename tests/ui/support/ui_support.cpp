@@ -1,0 +1,31 @@
+#include "ui/support/ui_support.h"
+
+#include <QFile>
+
+namespace vex::uitest {
+
+TempHome::TempHome() : hadPrevious_(qEnvironmentVariableIsSet("VEXMORA_HOME")) {
+    previous_ = qgetenv("VEXMORA_HOME");
+    qputenv("VEXMORA_HOME", dir_.path().toUtf8());
+}
+
+TempHome::~TempHome() {
+    if (hadPrevious_)
+        qputenv("VEXMORA_HOME", previous_);
+    else
+        qunsetenv("VEXMORA_HOME");
+}
+
+void TempHome::touch(const QString& name) const {
+    QFile f(file(name));
+    f.open(QIODevice::WriteOnly);
+}
+
+void saveShot(QWidget* w, const QString& name) {
+    QString folder = qEnvironmentVariable("VEXMORA_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    w->grab().save(QDir(folder).filePath(name + ".png"));
+}
+
+}  // namespace vex::uitest

@@ -1,0 +1,38 @@
+#pragma once
+// Helpers of the window tests: a temporary application folder and finding controls by name.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+namespace vex::uitest {
+
+// A fresh application folder; VEXMORA_HOME points at it while the object lives.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    QString path() const { return dir_.path(); }
+    std::string str() const { return dir_.path().toStdString(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    void touch(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+    QByteArray previous_;
+    bool hadPrevious_;
+};
+
+template <class T>
+T* byName(QObject* root, const char* name) {
+    T* w = root->findChild<T*>(name);
+    if (!w) qWarning("no control named %s", name);
+    return w;
+}
+
+// When VEXMORA_SCREENSHOTS names a folder, saves a grab of `w` there as `name`.png.
+void saveShot(QWidget* w, const QString& name);
+
+}  // namespace vex::uitest
