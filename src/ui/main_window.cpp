@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/bet_page.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
 
@@ -230,27 +231,16 @@ void TMainForm::buildPages() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
 
-    // 買い目: the zone label on top, the bet page below it.
+    // 買い目: the bet page (it holds the zone label too).
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName("TabSheet1");
     auto* betLayout = new QVBoxLayout(TabSheet1);
-    betLayout->setContentsMargins(2, 2, 2, 2);
-    auto* zoneRow = new QHBoxLayout;
-    auto* zoneCaption = new QLabel("ゾーンパターン", TabSheet1);
-    zoneCaption->setObjectName("ZoneCaptionLabel");
-    ZoneLabel = new QLabel(TabSheet1);
-    ZoneLabel->setObjectName("ZoneLabel");
-    QFont zf = ZoneLabel->font();
-    zf.setPixelSize(20);
-    zf.setBold(true);
-    ZoneLabel->setFont(zf);
-    ZoneLabel->setMinimumWidth(30);
-    zoneRow->addWidget(zoneCaption);
-    zoneRow->addWidget(ZoneLabel);
-    zoneRow->addStretch();
-    betLayout->addLayout(zoneRow);
+    betLayout->setContentsMargins(0, 0, 0, 0);
     betHost_ = hostPage(TabSheet1, "BetPageHost");
     betLayout->addWidget(betHost_, 1);
+    betPage_ = new TBetPage(betHost_);
+    betHost_->layout()->addWidget(betPage_);
+    ZoneLabel = betPage_->findChild<QLabel*>("ZoneLabel");
 
     // 出馬表 (developer): the race card grid.
     TabSheet5 = new QWidget;

@@ -36,6 +36,7 @@ namespace vex::ui {
 // screens, else moved (and shrunk if needed) onto the first screen so it can be reached.
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 
+class TBetPage;
 class DetailCardDelegate;
 class RaceCardDelegate;
 class TextGridModel;
@@ -66,6 +67,7 @@ public:
     int currentRaceIndex() const { return currentRace_; }
 
     // Content of the "買い目" and "テスト" tabs belongs to the bet page; it is placed here.
+    TBetPage* betPage() const { return betPage_; }
     QWidget* betPageHost() const { return betHost_; }
     QWidget* testPageHost() const { return testHost_; }
     void setBetPage(QWidget* page);
@@ -188,6 +190,7 @@ public:
 
 private:
     QWidget* betHost_ = nullptr;
+    TBetPage* betPage_ = nullptr;
     QWidget* testHost_ = nullptr;
     DetailCardDelegate* detailDelegate_ = nullptr;
     RaceCardDelegate* cardDelegate_ = nullptr;
