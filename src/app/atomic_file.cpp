@@ -49,6 +49,91 @@ void writeFileAtomic(const fs::path& file, std::string_view bytes) {
     }
 }
 
+namespace {
+
+// Creates the temporary file of `file` and writes `bytes` in pieces; returns its name. Throws
+// FileWriteError after removing it.
+template <typename Writer>
+std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
+    fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) throw FileWriteError(file, std::strerror(errno));
+    auto writeBytes = [&](std::string_view bytes) {
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            ssize_t n = ::write(fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        return 0;
+    };
+    int err = writeAll(writeBytes);
+    ::fchmod(fd, 0644);
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) {
+        ::unlink(pattern.c_str());
+        throw FileWriteError(file, std::strerror(err));
+    }
+    return pattern;
+}
+
+}  // namespace
+
+AtomicFileBatch::~AtomicFileBatch() {
+    for (const auto& p : pending_) ::unlink(p.temporary.c_str());
+}
+
+void AtomicFileBatch::add(const fs::path& file, std::string_view bytes) {
+    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) { return writeBytes(bytes); });
+    pending_.push_back({file, std::move(tmp)});
+}
+
+void AtomicFileBatch::addLines(const fs::path& file, const std::vector<std::string>& lines) {
+    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) {
+        // Joined in chunks so a large file needs no second copy of itself in memory.
+        std::string chunk;
+        chunk.reserve(1 << 20);
+        for (const auto& line : lines) {
+            chunk += line;
+            chunk += "\r\n";
+            if (chunk.size() >= (1 << 20)) {
+                if (int err = writeBytes(chunk)) return err;
+                chunk.clear();
+            }
+        }
+        return writeBytes(chunk);
+    });
+    pending_.push_back({file, std::move(tmp)});
+}
+
+std::vector<FileWriteError> AtomicFileBatch::commit() {
+    std::vector<FileWriteError> failures;
+    if (pending_.empty()) return failures;
+    // One sync of the file system holding the temporaries makes them all durable.
+    int fd = ::open(pending_.front().temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    int syncError = 0;
+    if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
+    if (fd >= 0) ::close(fd);
+    for (const auto& p : pending_) {
+        if (syncError != 0) {
+            ::unlink(p.temporary.c_str());
+            failures.emplace_back(p.file, std::strerror(syncError));
+        } else if (::rename(p.temporary.c_str(), p.file.c_str()) != 0) {
+            int err = errno;
+            ::unlink(p.temporary.c_str());
+            failures.emplace_back(p.file, std::strerror(err));
+        }
+    }
+    pending_.clear();
+    return failures;
+}
+
 void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& lines) {
     std::string bytes;
     std::size_t total = 0;

@@ -24,6 +24,31 @@ void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes);
 // Each line followed by CR LF.
 void writeLinesAtomic(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
+// Many files replaced with one sync instead of one per file: each file is written to its own
+// temporary file, commit() syncs the file system once and renames every temporary over its target.
+// Each target still ends up old or new, never cut. Temporaries not committed are removed.
+class AtomicFileBatch {
+public:
+    AtomicFileBatch() = default;
+    ~AtomicFileBatch();
+    AtomicFileBatch(const AtomicFileBatch&) = delete;
+    AtomicFileBatch& operator=(const AtomicFileBatch&) = delete;
+
+    // Writes the temporary file of `file`; throws FileWriteError (nothing is left behind then).
+    void add(const std::filesystem::path& file, std::string_view bytes);
+    // Each line followed by CR LF.
+    void addLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+    // Syncs and renames; returns the files that could not be replaced (their old content stays).
+    std::vector<FileWriteError> commit();
+
+private:
+    struct Pending {
+        std::filesystem::path file;
+        std::string temporary;
+    };
+    std::vector<Pending> pending_;
+};
+
 // Whole file as bytes; empty when it does not exist.
 std::string readFileBytes(const std::filesystem::path& file);
 // Lines of a text file without their CR LF or LF; empty when it does not exist.

@@ -1,0 +1,556 @@
+#include "datalink/bulk_download.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/atomic_file.h"
+#include "app/settings.h"
+#include "datalink/result_messages.h"
+#include "store/record_layout.h"
+#include "store/record_reader.h"
+#include "store/store_paths.h"
+#include "vocabulary/codes.h"
+#include "vocabulary/cp932.h"
+
+namespace vex {
+namespace fs = std::filesystem;
+
+// ---- cancel flag
+
+namespace {
+std::atomic<bool> gCancel{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+}  // namespace
+
+bool cancelFlag() { return gCancel.load(); }
+void setCancelFlag(bool on) { gCancel.store(on); }
+
+// ---- store rules
+
+void zeroCategoryAndDate(std::string& line) { setField(line, Common::CategoryAndDate, "000000000"); }
+
+bool storeLineLess(std::string_view a, std::string_view b) {
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+void upsertLine(std::vector<std::string>& lines, std::string_view line) {
+    std::string_view key = fieldOf(line, Common::RaceKey);
+    for (auto& l : lines) {
+        if (fieldOf(l, Common::RaceKey) == key) {
+            l.assign(line);
+            return;
+        }
+    }
+    lines.emplace_back(line);
+}
+
+void sortStoreLines(std::vector<std::string>& lines) {
+    std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) { return storeLineLess(a, b); });
+}
+
+void trimFirstBlankLine(std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    const std::string& first = lines.front();
+    if (std::all_of(first.begin(), first.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; }))
+        lines.erase(lines.begin());
+}
+
+std::string emptySlotLine() { return std::string(static_cast<std::size_t>(RecordLength::SE - 2), ' '); }
+
+void padSlotLines(std::vector<std::string>& lines) {
+    if (lines.size() < static_cast<std::size_t>(kSlotCount)) lines.resize(kSlotCount, emptySlotLine());
+}
+
+// ---- routing
+
+namespace {
+
+int lengthOfKind(std::string_view kind) {
+    if (kind == "RA") return RecordLength::RA;
+    if (kind == "SE") return RecordLength::SE;
+    if (kind == "HR") return RecordLength::HR;
+    if (auto odds = oddsDayFileOfKind(kind)) return dayFileRecordLength(*odds);
+    return 0;
+}
+
+bool inRange(const std::optional<long long>& v, long long lo, long long hi) { return v && *v >= lo && *v <= hi; }
+
+// The odds progress texts by kind.
+std::string oddsLabelPrefix(DayFile kind) {
+    switch (kind) {
+        case DayFile::O1: return sj("単勝確定ｵｯｽﾞ:");
+        case DayFile::O2: return sj("馬連確定ｵｯｽﾞ:");
+        case DayFile::O3: return sj("ﾜｲﾄﾞ確定ｵｯｽﾞ:");
+        case DayFile::O4:
+        case DayFile::OA: return sj("馬単確定ｵｯｽﾞ:");
+        case DayFile::O5: return sj("3連複確定ｵｯｽﾞ:");
+        case DayFile::O6: return sj("3連単確定ｵｯｽﾞ:");
+        default: return {};
+    }
+}
+
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (auto p : parts) s.append(p);
+    return s;
+}
+
+}  // namespace
+
+Routing routeRecord(std::string_view line, const RoutingContext& context, bool withLabels) {
+    Routing out;
+    RecordView r(line);
+    std::string_view kind = r.kind();
+    int length = lengthOfKind(kind);
+    if (length == 0) return out;
+    if (static_cast<int>(line.size()) != length - 2) {
+        out.malformed = true;
+        return out;
+    }
+
+    auto track = readNumber(r.text(Common::Track));
+    auto race = readNumber(r.text(Common::RaceNumber));
+    auto date = readNumber(r.text(Common::Date));
+    const bool southernKanto = inRange(track, 42, 45);
+    const bool dateFilter = date && *date >= context.fromDate - 10;
+    const bool raceAboveZero = race && *race > 0;
+    std::string_view raceText = r.text(Common::RaceNumber);
+    std::string_view trackText = r.text(Common::Track);
+    std::string stamp = dayStamp(r.text(Common::Date));
+    const bool stampUsable = isSafeNamePiece(stamp);
+    auto shortName = [&] { return trackShortName(trackText); };
+    auto label = [&](std::initializer_list<std::string_view> parts) { return withLabels ? concat(parts) : std::string(); };
+
+    if (kind == "RA") {
+        if (southernKanto && dateFilter && raceAboveZero && inRange(readNumber(r.text(RA::Registered)), 1, 18) &&
+            stampUsable) {
+            out.routes.push_back({dayFilePath(stamp, DayFile::RA), StoreRule::UpsertTrimmed, 0,
+                                  label({sj("開催:"), stamp, shortName(), raceText, "R"})});
+        }
+        std::string_view year = r.text(Common::Year);
+        std::string_view dateTrack = line.substr(Common::Year.pos - 1, 10);  // year, month-day, track
+        if (year > context.yearBound && isSafeNamePiece(year) && isSafeNamePiece(dateTrack)) {
+            fs::path file = pastRaceFilePath(r.text(Common::Date), trackText);
+            out.folders.push_back(file.parent_path());
+            out.routes.push_back({std::move(file), StoreRule::Upsert, 0,
+                                  label({sj("開催馬:"), stamp, shortName(), raceText, "R"})});
+        }
+    } else if (kind == "SE") {
+        auto horse = readNumber(r.text(SE::Horse));
+        auto horseLabel = [&] {
+            return withLabels ? CircledNumber(static_cast<int>(horse.value_or(0))) + std::string(r.text(SE::HorseName))
+                              : std::string();
+        };
+        // Slots exist for races 1 to 12 only.
+        if (raceAboveZero && *race <= kSlotRaces && inRange(horse, 1, kSlotHorses) && southernKanto && dateFilter &&
+            stampUsable) {
+            std::size_t slot = static_cast<std::size_t>((*race - 1) * kSlotHorses + (*horse - 1));
+            out.routes.push_back({runnerFilePath(stamp, trackText), StoreRule::Slot, slot,
+                                  label({sj("馬毎:"), shortName(), raceText, "R/", horseLabel()})});
+        }
+        std::string_view number = r.text(SE::RegistrationNumber);
+        std::string_view prefix = number.substr(0, 4);
+        if (prefix > context.yearBound && isSafeNamePiece(prefix) && isSafeNamePiece(number)) {
+            fs::path file = pastRunFilePath(number);
+            out.folders.push_back(file.parent_path());
+            if (r.text(Common::Category) == "7") {
+                std::string_view d = r.text(Common::Date);
+                std::string slashed = concat({d.substr(0, 4), "/", d.substr(4, 2), "/", d.substr(6, 2)});
+                out.routes.push_back({std::move(file), StoreRule::Upsert, 0,
+                                      label({sj("過去走:"), slashed, shortName(), raceText, "R/", horseLabel()})});
+            }
+        }
+    } else if (kind == "HR") {
+        if (southernKanto && dateFilter && raceAboveZero && stampUsable)
+            out.routes.push_back({dayFilePath(stamp, DayFile::HR), StoreRule::Upsert, 0,
+                                  label({sj("払戻:"), stamp, shortName(), raceText, "R"})});
+    } else if (auto odds = oddsDayFileOfKind(kind)) {
+        std::string_view category = r.text(Common::Category);
+        if (southernKanto && category != "0" && category != "9" && dateFilter && raceAboveZero && stampUsable) {
+            fs::path file = dayFilePath(stamp, *odds);
+            std::string name = withLabels ? toCp932(file.filename().string()) : std::string();
+            out.routes.push_back({std::move(file), StoreRule::UpsertTrimmed, 0,
+                                  label({oddsLabelPrefix(*odds), shortName(), raceText, "R/", name})});
+        }
+    }
+    return out;
+}
+
+// ---- held files
+
+HeldStore::Held& HeldStore::hold(const fs::path& file, StoreRule rule) {
+    auto [it, added] = files_.try_emplace(file.native());
+    if (added) {
+        try {
+            it->second.lines = readLines(file);
+        } catch (const std::exception& e) {
+            files_.erase(it);
+            throw std::runtime_error(file.string() + ": " + e.what());
+        }
+        if (rule == StoreRule::Slot) padSlotLines(it->second.lines);
+        for (const auto& l : it->second.lines) heldBytes_ += l.size() + 2;
+    }
+    return it->second;
+}
+
+void HeldStore::ensureFolder(const fs::path& folder) {
+    if (folders_.count(folder.native())) return;
+    fs::create_directories(folder);
+    folders_.insert(folder.native());
+}
+
+void HeldStore::store(const Route& route, std::string_view line) {
+    Held& held = hold(route.file, route.rule);
+    auto& lines = held.lines;
+    if (route.rule == StoreRule::Slot) {
+        if (route.slot >= lines.size()) return;
+        heldBytes_ -= lines[route.slot].size();
+        lines[route.slot].assign(line);
+        heldBytes_ += line.size();
+        return;
+    }
+    std::string zeroed(line);
+    zeroCategoryAndDate(zeroed);
+    if (!held.sorted) {
+        // The first record on a file as read from disk: the plain rules, in file order.
+        for (const auto& l : lines) heldBytes_ -= l.size() + 2;
+        upsertLine(lines, zeroed);
+        sortStoreLines(lines);
+        if (route.rule == StoreRule::UpsertTrimmed) trimFirstBlankLine(lines);
+        for (const auto& l : lines) heldBytes_ += l.size() + 2;
+        held.sorted = true;
+        return;
+    }
+    // Sorted already: replacing a line and sorting again is taking the old line out and putting
+    // the new one in its sorted place (the order is total, so the file comes out the same).
+    std::string_view key = fieldOf(zeroed, Common::RaceKey);
+    auto same = std::find_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return fieldOf(l, Common::RaceKey) == key; });
+    if (same != lines.end()) {
+        heldBytes_ -= same->size() + 2;
+        lines.erase(same);
+    }
+    auto at = std::lower_bound(lines.begin(), lines.end(), zeroed,
+                               [](const std::string& a, const std::string& b) { return storeLineLess(a, b); });
+    heldBytes_ += zeroed.size() + 2;
+    lines.insert(at, std::move(zeroed));
+    if (route.rule == StoreRule::UpsertTrimmed && !lines.empty()) {
+        std::size_t first = lines.front().size() + 2;
+        std::size_t count = lines.size();
+        trimFirstBlankLine(lines);
+        if (lines.size() != count) heldBytes_ -= first;
+    }
+}
+
+std::vector<WriteFailure> HeldStore::flush() {
+    std::vector<WriteFailure> failures;
+    std::vector<std::string> names;
+    names.reserve(files_.size());
+    for (const auto& [name, held] : files_) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    // All temporaries first, then one sync and the renames: a sync per file would cost more than
+    // the writing itself.
+    AtomicFileBatch batch;
+    std::size_t added = 0, addedBytes = 0;
+    for (const auto& name : names) {
+        const Held& held = files_.at(name);
+        try {
+            batch.addLines(name, held.lines);
+            ++added;
+            for (const auto& l : held.lines) addedBytes += l.size() + 2;
+        } catch (const FileWriteError& e) {
+            failures.push_back({e.file(), e.what()});
+        }
+    }
+    for (const auto& e : batch.commit()) {
+        failures.push_back({e.file(), e.what()});
+        --added;
+    }
+    filesWritten_ += added;
+    bytesWritten_ += addedBytes;
+    files_.clear();
+    heldBytes_ = 0;
+    ++flushes_;
+    return failures;
+}
+
+// ---- the download
+
+namespace {
+
+constexpr int kBufferSize = 100000;
+
+std::string number(long long n) { return std::to_string(n); }
+
+// "yyyy年mm月dd日hh時nn分ss秒"
+std::string longDateTime(const DateTime& t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d年%02d月%02d日%02d時%02d分%02d秒", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return sj(buf);
+}
+
+// The last-file timestamp as "yyyy/mm/dd hh:nn:ss"; nullopt when it is blank, all zeros, or not a
+// time at all (such a text would make the next from-time unreadable).
+std::optional<std::string> lastTimeOf(std::string_view stamp) {
+    if (isBlank(stamp) || stamp == "00000000000000" || stamp.size() < 14) return std::nullopt;
+    std::string text = concat({stamp.substr(0, 4), "/", stamp.substr(4, 2), "/", stamp.substr(6, 2), " ",
+                               stamp.substr(8, 2), ":", stamp.substr(10, 2), ":", stamp.substr(12, 2)});
+    if (!parseDateTime(text)) return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, LetMessagesRun letMessagesRun,
+                           ProgressCallback onProgress)
+    : control_(control),
+      reporter_(reporter),
+      letMessagesRun_(std::move(letMessagesRun)),
+      onProgress_(std::move(onProgress)),
+      from_(initialFromTime()) {}
+
+DateTime BulkDownload::initialFromTime() {
+    std::string saved = read(TIniGT(), settings::kLastDownload);
+    if (auto parsed = parseDateTime(saved)) return *parsed;
+    return fromEpoch(nowEpoch() - 90 * 24 * 60 * 60);
+}
+
+void BulkDownload::notify() {
+    if (onProgress_) onProgress_(progress_);
+}
+
+void BulkDownload::setStatus(const std::string& text) {
+    progress_.status = text;
+    reporter_.status(text);
+    notify();
+}
+
+void BulkDownload::start() {
+    outcome_ = DownloadOutcome::None;
+    stats_ = {};
+    filesRead_ = 0;
+    reporter_.information(longDateTime(from_) +
+                          sj("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
+                             "他のアプリケーションを操作することは極力避けてください。"));
+    char bound[16];
+    std::snprintf(bound, sizeof bound, "%04d", (now().year - 15) % 10000);
+    routing_.yearBound = bound;
+    progress_.polling = false;
+    setCancelFlag(false);
+    progress_.downloadPosition = 0;
+    progress_.readPosition = 0;
+    std::string fromText = formatStamp14(from_);
+    routing_.fromDate = numberOr0(std::string_view(fromText).substr(0, 8));
+    progress_.busy = true;
+    notify();
+
+    readCount_ = downloadCount_ = 0;
+    lastFileTimestamp_.clear();
+    int result = control_.NVOpen("RACEDIFF", fromText, 1, readCount_, downloadCount_, lastFileTimestamp_);
+    if (result == -1 || (result == 0 && readCount_ <= 0)) {
+        reporter_.beep();
+        reporter_.information(sj("最新のデータがありません。"));
+        outcome_ = DownloadOutcome::NoNewData;
+        close();
+        return;
+    }
+    if (result != 0) {
+        reporter_.beep();
+        reporter_.information(sj("NVOpenエラー:") + ResultMessage("NVOpen", result));
+        outcome_ = DownloadOutcome::ServiceError;
+        close();
+        return;
+    }
+    setStatus("ReadCount:" + number(readCount_) + ", DownloadCount:" + number(downloadCount_));
+    if (downloadCount_ == 0) {
+        progress_.downloadMax = 100;
+        progress_.downloadPosition = 100;
+        notify();
+        readLoop();
+        close();
+        return;
+    }
+    progress_.downloadMax = downloadCount_;
+    setStatus(sj("ダウンロード中・・・"));
+    progress_.polling = true;
+    notify();
+}
+
+void BulkDownload::pollStatus() {
+    if (!progress_.polling) return;
+    int status = control_.NVStatus();
+    if (status < 0) {
+        reporter_.beep();
+        reporter_.information(sj("NVStatusエラー:") + ResultMessage("NVStatus", status));
+        progress_.polling = false;
+        outcome_ = DownloadOutcome::ServiceError;
+        close();
+        return;
+    }
+    if (status > downloadCount_) return;
+    if (status == downloadCount_) progress_.polling = false;
+    progress_.downloadPosition = status;
+    setStatus(sj("ダウンロード中．．．(") + number(status) + "/" + number(downloadCount_) + ")");
+    if (status == downloadCount_) {
+        readLoop();
+        close();
+    }
+}
+
+bool BulkDownload::cancel() {
+    if (!reporter_.askYesNo(sj("データ取込を中止します。実行しますか？"))) return false;
+    bool wasDownloading = progress_.polling;
+    progress_.polling = false;
+    control_.NVCancel();
+    setCancelFlag(true);
+    reporter_.beep();
+    std::string text = sj("NVCancel:キャンセルされました");
+    reporter_.information(text);
+    setStatus(text);
+    if (wasDownloading) {
+        // The download phase ends here without a close; a running read loop ends at its next turn.
+        outcome_ = DownloadOutcome::Cancelled;
+        progress_.busy = false;
+        notify();
+    }
+    return true;
+}
+
+bool BulkDownload::writeHeld(HeldStore& store) {
+    std::vector<WriteFailure> failures = store.flush();
+    stats_.filesWritten = store.filesWritten();
+    stats_.bytesWritten = store.bytesWritten();
+    stats_.flushes = store.flushes();
+    if (failures.empty()) return true;
+    std::string text = sj("データファイルを書き込めませんでした。次回の取込は同じ日時から行います。");
+    for (const auto& f : failures) text += "\n" + toCp932(f.reason);
+    reporter_.beep();
+    reporter_.information(text);
+    return false;
+}
+
+void BulkDownload::readLoop() {
+    progress_.readPosition = 0;
+    progress_.readMax = readCount_;
+    setStatus(sj("データ読込み中．．．(0/") + number(readCount_) + ")");
+
+    HeldStore store(memoryBound_);
+    bool completed = false, failed = false;
+    std::string record, fileName;
+    for (;;) {
+        if (letMessagesRun_) letMessagesRun_();
+        if (cancelFlag()) break;
+        int size = kBufferSize;
+        record.clear();
+        int result = control_.NVRead(record, size, fileName);
+        if (result == -1) {
+            ++filesRead_;
+            progress_.readPosition = filesRead_;
+            progress_.madeData.clear();
+            setStatus(sj("データ読込み中．．．(") + number(filesRead_) + "/" + number(readCount_) + ")");
+            continue;
+        }
+        if (result == 0) {
+            setStatus(sj("データ読込み完了(") + number(filesRead_) + "/" + number(readCount_) + ")");
+            progress_.downloadPosition = 0;
+            progress_.readPosition = 0;
+            notify();
+            completed = true;
+            break;
+        }
+        if (result < -3) {
+            reporter_.beep();
+            reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result));
+            outcome_ = DownloadOutcome::ServiceError;
+            break;
+        }
+        if (result < 0) continue;  // -2, -3: read again
+
+        ++stats_.records;
+        std::string_view line = recordLine(record);
+        try {
+            Routing routing = routeRecord(line, routing_);
+            if (routing.malformed) ++stats_.malformed;
+            for (const auto& folder : routing.folders) store.ensureFolder(folder);
+            for (const auto& route : routing.routes) {
+                store.store(route, line);
+                progress_.madeData = route.label;
+                notify();
+            }
+            if (!routing.routes.empty()) ++stats_.stored;
+        } catch (const std::exception& e) {
+            // A store file that cannot be read or a folder that cannot be made: nothing more can
+            // be stored safely.
+            reporter_.beep();
+            reporter_.information(sj("データファイルを読み書きできませんでした。") + "\n" + toCp932(e.what()));
+            failed = true;
+            break;
+        }
+        if (store.overBound() && !writeHeld(store)) {
+            failed = true;
+            break;
+        }
+    }
+    // Whatever ended the loop, what was read so far is written; LastTime moves only when all of it
+    // is on disk.
+    if (!writeHeld(store)) failed = true;
+    if (failed) {
+        outcome_ = DownloadOutcome::WriteError;
+        return;
+    }
+    if (completed) {
+        outcome_ = DownloadOutcome::Completed;
+        keepLastTime();
+        if (outcome_ == DownloadOutcome::Completed) setStatus(sj("データ作成が完了しました。"));
+    } else if (outcome_ == DownloadOutcome::None) {
+        outcome_ = DownloadOutcome::Cancelled;
+    }
+}
+
+void BulkDownload::keepLastTime() {
+    auto text = lastTimeOf(lastFileTimestamp_);
+    if (!text) return;
+    try {
+        write(TIniGT(), settings::kLastDownload, *text);
+        from_ = *parseDateTime(*text);
+    } catch (const SettingsWriteError& e) {
+        reporter_.beep();
+        reporter_.information(e.what());
+        outcome_ = DownloadOutcome::WriteError;
+    }
+}
+
+void BulkDownload::close() {
+    int result = control_.NVClose();
+    progress_.busy = false;
+    notify();
+    reporter_.beep();
+    if (result != 0) reporter_.information(sj("NVCloseエラー:") + ResultMessage("NVClose", result));
+}
+
+DownloadOutcome BulkDownload::run(const std::function<void()>& wait) {
+    start();
+    while (progress_.polling) {
+        if (wait)
+            wait();
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (letMessagesRun_) letMessagesRun_();
+        pollStatus();
+    }
+    return outcome_;
+}
+
+}  // namespace vex

@@ -1,0 +1,208 @@
+#pragma once
+// The bulk download: asks the data service for every record since a from-time, routes the records
+// of the southern-Kanto tracks into the store's day files and every track's records into the
+// per-horse and past-race files, and remembers the service's last-file timestamp as the next
+// from-time. No widgets: the download window (and vexmora-cli) watch it through the progress
+// callback and the Reporter.
+//
+// The files being filled are held in memory for the whole read loop and each is written once,
+// atomically, when the loop ends (completed, failed or cancelled), or earlier when the memory held
+// passes a bound. The result is byte for byte what storing record by record gives.
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/reporter.h"
+#include "datalink/data_control.h"
+
+namespace vex {
+
+// ---- the program's one cancel flag
+
+// Set by the download's cancel command; cleared only when a download starts. Every read loop of
+// the data service stops while it is set. Safe to set from a signal handler.
+bool cancelFlag();
+void setCancelFlag(bool on);
+
+// ---- store rules (shared with the real-time refresh)
+
+// Positions 3 to 11 (data category and creation date) replaced by "000000000".
+void zeroCategoryAndDate(std::string& line);
+// The order of the stored lines: text order ignoring ASCII case; lines equal that way are ordered
+// by their bytes, so the order is total and a sort always gives the same file.
+bool storeLineLess(std::string_view a, std::string_view b);
+// Replaces the first line with the same race key (positions 12-27) as `line`, else appends it.
+void upsertLine(std::vector<std::string>& lines, std::string_view line);
+void sortStoreLines(std::vector<std::string>& lines);
+// After a sort: drops the first line when it is blank after trimming (bytes <= ' ' only).
+void trimFirstBlankLine(std::vector<std::string>& lines);
+// A slot file's lines: at least 216, the missing ones empty slots (553 spaces).
+void padSlotLines(std::vector<std::string>& lines);
+std::string emptySlotLine();
+
+// ---- routing
+
+enum class StoreRule {
+    Upsert,          // zero, upsert, sort
+    UpsertTrimmed,   // zero, upsert, sort and trim
+    Slot,            // slot write, not zeroed
+};
+
+struct Route {
+    std::filesystem::path file;
+    StoreRule rule;
+    std::size_t slot = 0;  // StoreRule::Slot
+    std::string label;     // the MkDataLabel text once stored (CP932)
+};
+
+struct RoutingContext {
+    long long fromDate = 0;  // yyyymmdd of the from-time
+    std::string yearBound;   // current year - 15, 4 digits
+};
+
+// Where one record (a record line: no CR LF) goes, in the order its targets are tried, and the
+// folders that must exist first (created even when no file follows, as the year folders of SEI).
+// A record of a stored kind whose length is not its kind's is not routed at all.
+struct Routing {
+    std::vector<Route> routes;
+    std::vector<std::filesystem::path> folders;
+    bool malformed = false;  // stored kind, wrong length: skipped
+};
+Routing routeRecord(std::string_view line, const RoutingContext& context, bool withLabels = true);
+
+// ---- the files held during the read loop
+
+// A file that could not be written, with the reason.
+struct WriteFailure {
+    std::filesystem::path file;
+    std::string reason;  // as the system gives it
+};
+
+class HeldStore {
+public:
+    explicit HeldStore(std::size_t memoryBound = kDefaultBound) : bound_(memoryBound) {}
+    static constexpr std::size_t kDefaultBound = std::size_t{512} << 20;
+
+    // Applies `rule` to `file` with `line` (a record line, zeroed here when the rule says so).
+    // The file is read from disk the first time it is touched and held from then on.
+    void store(const Route& route, std::string_view line);
+    // Creates `folder` (and its parents) when missing; remembered so it is checked once.
+    void ensureFolder(const std::filesystem::path& folder);
+
+    std::size_t heldBytes() const { return heldBytes_; }
+    bool overBound() const { return heldBytes_ > bound_; }
+    std::size_t heldFiles() const { return files_.size(); }
+
+    // Writes every held file atomically and lets it go; a file that cannot be written keeps its
+    // old content on disk and is reported. Every other file is still written.
+    std::vector<WriteFailure> flush();
+
+    std::size_t filesWritten() const { return filesWritten_; }
+    std::size_t bytesWritten() const { return bytesWritten_; }
+    std::size_t flushes() const { return flushes_; }
+
+private:
+    struct Held {
+        std::vector<std::string> lines;
+        bool sorted = false;  // kept sorted once the first record has been stored
+    };
+    Held& hold(const std::filesystem::path& file, StoreRule rule);
+
+    std::size_t bound_;
+    std::size_t heldBytes_ = 0;
+    std::unordered_map<std::string, Held> files_;
+    std::unordered_set<std::string> folders_;
+    std::size_t filesWritten_ = 0, bytesWritten_ = 0, flushes_ = 0;
+};
+
+// ---- the download
+
+// What the download window shows.
+struct DownloadProgress {
+    int downloadMax = 100, downloadPosition = 0;  // ProgressBar1 "ダウンロード"
+    int readMax = 100, readPosition = 0;          // ProgressBar2 "読込み"
+    std::string status;                            // ProgressLabel (CP932)
+    std::string madeData;                          // MkDataLabel "作成データ" (CP932)
+    bool busy = false;                             // hourglass cursor
+    bool polling = false;                          // the 10 ms status poll runs
+};
+
+enum class DownloadOutcome {
+    None,         // not run yet, or still running
+    Completed,    // read to the end and every file written
+    NoNewData,    // "最新のデータがありません。"
+    Cancelled,
+    ServiceError,  // a data-service operation failed
+    WriteError,    // a store file could not be written (or LastTime could not be kept)
+};
+
+struct DownloadStats {
+    long long records = 0;    // records read
+    long long stored = 0;     // records that went to at least one file
+    long long malformed = 0;  // records of a stored kind with a wrong length, skipped
+    std::size_t filesWritten = 0, bytesWritten = 0, flushes = 0;
+};
+
+class BulkDownload {
+public:
+    using ProgressCallback = std::function<void(const DownloadProgress&)>;
+
+    BulkDownload(DataControl& control, Reporter& reporter, LetMessagesRun letMessagesRun = {},
+                 ProgressCallback onProgress = {});
+
+    // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days.
+    static DateTime initialFromTime();
+
+    const DateTime& fromTime() const { return from_; }
+    void setFromTime(const DateTime& from) { from_ = from; }
+    void setMemoryBound(std::size_t bytes) { memoryBound_ = bytes; }
+
+    // ButtonStart: the start message, NVOpen, and then either the read loop at once (nothing to
+    // download) or the download phase, in which the caller calls pollStatus() every 10 ms while
+    // polling() is true.
+    void start();
+    // TimerJVStatus: one NVStatus poll; runs the read loop and the close when the download is done.
+    void pollStatus();
+    bool polling() const { return progress_.polling; }
+    // ButtonCancel: asks, then cancels. Returns false when the user said no.
+    bool cancel();
+
+    // start() and pollStatus() until done, calling `wait` between polls (default: sleep 10 ms).
+    DownloadOutcome run(const std::function<void()>& wait = {});
+
+    DownloadOutcome outcome() const { return outcome_; }
+    const DownloadProgress& progress() const { return progress_; }
+    const DownloadStats& stats() const { return stats_; }
+
+private:
+    void readLoop();
+    void close();
+    void setStatus(const std::string& text);
+    void notify();
+    bool writeHeld(HeldStore& store);
+    void keepLastTime();
+
+    DataControl& control_;
+    Reporter& reporter_;
+    LetMessagesRun letMessagesRun_;
+    ProgressCallback onProgress_;
+    DateTime from_;
+    std::size_t memoryBound_ = HeldStore::kDefaultBound;
+
+    RoutingContext routing_;
+    int readCount_ = 0, downloadCount_ = 0;
+    std::string lastFileTimestamp_;
+    int filesRead_ = 0;
+    DownloadProgress progress_;
+    DownloadStats stats_;
+    DownloadOutcome outcome_ = DownloadOutcome::None;
+};
+
+}  // namespace vex
