@@ -1,0 +1,110 @@
+#include "compi/compi_file.h"
+
+#include <algorithm>
+
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "vocabulary/codes.h"
+#include "vocabulary/cp932.h"
+
+namespace vex {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+int number(std::string_view line, int pos) { return fieldNumber(fieldOf(line, Field{pos, 2})); }
+
+}  // namespace
+
+std::string compiFileName(std::string_view dayStamp, std::string_view trackCode, std::string_view extension) {
+    std::string name(dayStamp);
+    name += TrackName(trackCode, 2);
+    name += extension;
+    return name;
+}
+
+fs::path compiWritePath(std::string_view dayStamp, std::string_view trackCode) {
+    return appFolder() / "Data" / toUtf8(compiFileName(dayStamp, trackCode, ".Comp"));
+}
+
+std::optional<fs::path> CaseInsensitiveFolder::find(const std::string& name) {
+    if (!listed_) {
+        listed_ = true;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code fileEc;
+            if (!it->is_regular_file(fileEc)) continue;
+            // The first of several names differing only in case wins; order is the listing's.
+            byLowerName_.emplace(lowerAscii(it->path().filename().string()), it->path());
+        }
+    }
+    auto it = byLowerName_.find(lowerAscii(name));
+    if (it == byLowerName_.end()) return std::nullopt;
+    return it->second;
+}
+
+CompiFileChooser::CompiFileChooser(const fs::path& companionFolder)
+    : companion_((companionFolder.empty() ? appFolder() : companionFolder) / "Data"), own_(appFolder() / "Data") {}
+
+std::optional<fs::path> CompiFileChooser::choose(std::string_view dayStamp, std::string_view trackCode) {
+    std::string name = toUtf8(compiFileName(dayStamp, trackCode, ".comp"));
+    if (auto file = companion_.find(name)) return file;
+    return own_.find(name);
+}
+
+int takeCompiLine(std::string_view line, int runners, RaceRecord& race) {
+    int skipped = 0;
+    if (runners > kMaxRunners) runners = kMaxRunners;
+    for (int m = 1; m <= runners; ++m) {
+        int horse = number(line, 4 * m + 11);
+        if (horse <= 0) continue;
+        int value = number(line, 4 * m + 13);
+        if (value <= 0) continue;
+        if (horse > kMaxRunners) {
+            ++skipped;
+            continue;
+        }
+        race.compiValue[horse] = value;
+        race.compiRank[horse] = m;
+        if (m == 1) race.topValue = value;
+        if (m == 2) race.secondValue = value;
+    }
+    race.recommendedHorse = number(line, 87);
+    if (race.recommendedHorse > 0 && race.recommendedHorse <= kMaxRunners)
+        race.recommendedHorseRank = race.compiRank[race.recommendedHorse];
+    for (int m = 1; m <= kMaxFrames; ++m) {
+        int frame = number(line, 4 * m + 85);
+        if (frame <= 0) continue;
+        int value = number(line, 4 * m + 87);
+        if (value <= 0) continue;
+        if (frame > kMaxFrames) {
+            ++skipped;
+            continue;
+        }
+        race.frameCompiValue[frame] = value;
+        race.frameCompiRank[frame] = m;
+    }
+    race.recommendedFrame = number(line, 121);
+    if (race.recommendedFrame > 0 && race.recommendedFrame <= kMaxFrames)
+        race.recommendedFrameRank = race.frameCompiRank[race.recommendedFrame];
+    return skipped;
+}
+
+int CompiLineReader::take(const fs::path& file, int raceNumber, int runners, RaceRecord& race) {
+    if (file != file_) {
+        file_ = file;
+        lines_ = readLines(file);
+    }
+    if (raceNumber < 1 || raceNumber > static_cast<int>(lines_.size())) return 0;
+    return takeCompiLine(lines_[static_cast<std::size_t>(raceNumber - 1)], runners, race);
+}
+
+void writeCompiFile(const fs::path& file, const std::vector<std::string>& lines) { writeLinesAtomic(file, lines); }
+
+}  // namespace vex

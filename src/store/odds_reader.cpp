@@ -1,0 +1,233 @@
+#include "store/odds_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace vex {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void ioError(const fs::path& file, const char* what) {
+    throw std::runtime_error(std::string(what) + ": " + file.string() + ": " + std::strerror(errno));
+}
+
+bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
+    while (len > 0) {
+        ssize_t n = ::pread(fd, out, len, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        out += n;
+        len -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+RecordFile::RecordFile(fs::path file, int recordLength, bool wholeInMemory)
+    : file_(std::move(file)), length_(recordLength) {
+    fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return;
+        ioError(file_, "cannot open");
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) ioError(file_, "cannot read");
+    if (!S_ISREG(st.st_mode)) {  // a folder of that name is no file
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    exists_ = true;
+    count_ = static_cast<int>(st.st_size / length_);
+    if (wholeInMemory && st.st_size > 0) {
+        bytes_.resize(static_cast<std::size_t>(st.st_size));
+        if (!preadFully(fd_, bytes_.data(), bytes_.size(), 0)) ioError(file_, "cannot read");
+        inMemory_ = true;
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+RecordFile::~RecordFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool RecordFile::read(int n, int offset, int len, char* out) const {
+    if (n < 0 || n >= count_ || offset < 0 || len < 0 || offset + len > length_) return false;
+    std::size_t at = static_cast<std::size_t>(n) * static_cast<std::size_t>(length_) + static_cast<std::size_t>(offset);
+    if (inMemory_) {
+        std::memcpy(out, bytes_.data() + at, static_cast<std::size_t>(len));
+        return true;
+    }
+    if (!preadFully(fd_, out, static_cast<std::size_t>(len), static_cast<off_t>(at))) ioError(file_, "cannot read");
+    return true;
+}
+
+int RecordFile::findTrackRace(std::string_view key4) const {
+    if (key4.size() != 4) return -1;
+    char key[8];
+    for (int n = 0; n < count_; ++n) {
+        read(n, Common::Track.pos - 1, 8, key);  // track .. race number
+        if (key[0] == key4[0] && key[1] == key4[1] && key[6] == key4[2] && key[7] == key4[3]) return n;
+    }
+    return -1;
+}
+
+int RecordFile::findRaceKey(std::string_view raceKey) const {
+    if (raceKey.size() != static_cast<std::size_t>(Common::RaceKey.len)) return -1;
+    char key[16];
+    for (int n = 0; n < count_; ++n) {
+        read(n, Common::RaceKey.pos - 1, 16, key);
+        if (std::string_view(key, 16) == raceKey) return n;
+    }
+    return -1;
+}
+
+OddsFiles::OddsFiles(const DayPaths& p, bool whole)
+    : o1(p.O1, RecordLength::O1, whole),
+      o2(p.O2, RecordLength::O2, whole),
+      o3(p.O3, RecordLength::O3, whole),
+      o4(p.O4, RecordLength::O4, whole),
+      o5(p.O5, RecordLength::O5, whole),
+      o6(p.O6, RecordLength::O6, whole),
+      oa(p.OA, RecordLength::OA, whole) {}
+
+double oddsValue(std::string_view field, bool* malformed) {
+    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+    while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+    if (field.empty()) return NoData;
+    if (std::all_of(field.begin(), field.end(), [](char c) { return c == '-'; }) ||
+        std::all_of(field.begin(), field.end(), [](char c) { return c == '*'; }))
+        return Cancelled;
+    long tenths = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9') {
+            if (malformed) *malformed = true;
+            return NoData;
+        }
+        tenths = tenths * 10 + (c - '0');
+    }
+    return static_cast<double>(tenths) / 10.0;
+}
+
+namespace {
+
+// Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
+template <int N>
+void loadRaw(const RecordFile& file, std::string_view key4, RawRecord<N>& raw) {
+    if (!file.exists()) return;
+    int n = file.findTrackRace(key4);
+    if (n >= 0) file.readRecord(n, raw.bytes.data());
+}
+
+// Odds and popularity of a combination kind from its raw copy.
+template <int N, std::size_t M>
+void parseCombinations(const RawRecord<N>& raw, const OddsBlock& block, std::array<double, M>& odds,
+                       std::array<int, M>& popularity, int& malformed) {
+    std::string_view record = raw.view();
+    for (int k = 1; k < static_cast<int>(M); ++k) {
+        bool bad = false;
+        double v = oddsValue(fieldOf(record, block.odds(k)), &bad);
+        if (bad) ++malformed;
+        odds[k] = v;
+        if (v >= 0) popularity[k] = fieldNumber(fieldOf(record, block.popularity(k)));
+    }
+}
+
+std::string sortKey(double first, double second, int horse) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%6.1f%6.1f%2d", first, second, horse);
+    return buf;
+}
+
+// Ranks by the text order of the keys, as the working lists do: characters 13-14 name the horse.
+void rankKeys(std::vector<std::string>& keys, OneBased<int, kMaxRunners>& popularity) {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    for (std::size_t j = 0; j < keys.size(); ++j) {
+        int h = fieldNumber(std::string_view(keys[j]).substr(12, 2));
+        if (h >= 1 && h <= kMaxRunners) popularity[h] = static_cast<int>(j) + 1;
+    }
+}
+
+}  // namespace
+
+int readOdds(RaceTable& table, int slot, const OddsFiles& files) {
+    if (slot < 0 || slot >= kMaxRaces) return 0;
+    RaceRecord& race = table.races[static_cast<std::size_t>(slot)];
+    RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
+    int malformed = 0;
+
+    race.resetOdds();
+
+    std::string key4;
+    key4 += raw.ra.field(Common::Track);
+    key4 += raw.ra.field(Common::RaceNumber);
+    bool lookUp = raceNumber(raw.ra) > 0 && key4 != "    ";
+    if (lookUp) {
+        loadRaw(files.o1, key4, raw.o1);
+        loadRaw(files.o2, key4, raw.o2);
+    }
+
+    std::vector<std::string> winKeys, lowerKeys, upperKeys;
+    std::string_view o1 = raw.o1.view();
+    int runners = registeredRunners(raw.ra);
+    for (int i = 0; i < runners; ++i) {
+        int h = i + 1;
+        bool badWin = false, badLower = false, badUpper = false;
+        double win = oddsValue(fieldOf(o1, Odds::Win.odds(h)), &badWin);
+        race.winOdds[h] = win;
+        if (win > 0) race.SupportRate[h] = 80.0 / win;
+
+        double lower = oddsValue(fieldOf(o1, Odds::PlaceLower.odds(h)), &badLower);
+        double upper = lower;
+        if (lower >= 0) upper = oddsValue(fieldOf(o1, Odds::PlaceUpper.odds(h)), &badUpper);
+        race.placeOddsLower[h] = lower;
+        race.placeOddsUpper[h] = upper;
+        malformed += badWin + badLower + badUpper;
+        if (lower < 0) continue;  // place cancelled or without data: the runner is not ranked
+        if (win > 0) winKeys.push_back(sortKey(win, lower, h));
+        if (lower > 0) lowerKeys.push_back(sortKey(lower, upper, h));
+        if (upper > 0) upperKeys.push_back(sortKey(upper, lower, h));
+    }
+    parseCombinations(raw.o1, Odds::BracketQuinella, race.bracketQuinellaOdds, race.bracketQuinellaPopularity,
+                      malformed);
+    parseCombinations(raw.o2, Odds::Quinella, race.quinellaOdds, race.quinellaPopularity, malformed);
+    rankKeys(winKeys, race.winPopularity);
+    rankKeys(lowerKeys, race.placeLowerPopularity);
+    rankKeys(upperKeys, race.placeUpperPopularity);
+    race.oddsAnnounceTime.assign(fieldOf(o1, Odds::AnnounceHour));
+    race.oddsAnnounceTime.append(fieldOf(o1, Odds::AnnounceMinute));
+
+    if (lookUp) {
+        loadRaw(files.o3, key4, raw.o3);
+        loadRaw(files.o4, key4, raw.o4);
+        loadRaw(files.o5, key4, raw.o5);
+        loadRaw(files.o6, key4, raw.o6);
+        loadRaw(files.oa, key4, raw.oa);
+    }
+    parseCombinations(raw.o3, Odds::Wide, race.wideOdds, race.widePopularity, malformed);
+    parseCombinations(raw.o4, Odds::Exacta, race.exactaOdds, race.exactaPopularity, malformed);
+    parseCombinations(raw.o5, Odds::Trio, race.trioOdds, race.trioPopularity, malformed);
+    parseCombinations(raw.o6, Odds::Trifecta, race.trifectaOdds, race.trifectaPopularity, malformed);
+    parseCombinations(raw.oa, Odds::BracketExacta, race.bracketExactaOdds, race.bracketExactaPopularity, malformed);
+    return malformed;
+}
+
+int readOdds(RaceTable& table) {
+    OddsFiles files(table.paths);
+    return readOdds(table, table.OddsTargetRace, files);
+}
+
+}  // namespace vex
