@@ -1,0 +1,446 @@
+#include "store/day_load.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/clock.h"
+#include "app/settings.h"
+#include "compi/companion_folder.h"
+#include "compi/compi_file.h"
+#include "stats/appearance.h"
+#include "store/odds_reader.h"
+#include "store/payout_reader.h"
+#include "store/zone.h"
+#include "vocabulary/codes.h"
+#include "vocabulary/cp932.h"
+
+namespace vex {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool allDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Bytes that may become part of a file name: a damaged record must not name a path outside the
+// store (no '/', no "..", no control bytes).
+bool safeNamePart(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+fs::path dataFolder() { return appFolder() / "Data"; }
+
+// Days since 1970-01-01 of a civil date; the caller checks the ranges.
+long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    long era = (y >= 0 ? y : y - 399) / 400;
+    long yoe = y - era * 400;
+    long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+struct Date8 {
+    int year = 0, month = 0, day = 0;
+    bool valid() const { return year > 0 && month >= 1 && month <= 12 && day >= 1 && day <= 31; }
+    long days() const { return daysFromCivil(year, month, day); }
+};
+
+Date8 dateOf(std::string_view yyyymmdd) {
+    Date8 d;
+    if (yyyymmdd.size() != 8) return d;
+    d.year = fieldNumber(yyyymmdd.substr(0, 4));
+    d.month = fieldNumber(yyyymmdd.substr(4, 2));
+    d.day = fieldNumber(yyyymmdd.substr(6, 2));
+    return d;
+}
+
+// The running style of a past run from the field size of its race, corner positions and finish.
+std::string runStyle(int runners, int corner2, int corner3, int corner4, int finish) {
+    int third = static_cast<int>(runners / 3.0 + 0.5);
+    if (third > 5) third = 5;
+    std::string style = "  ";
+    if (third >= corner4) style = sj("先");
+    if (third < corner4 && 2 * third >= corner4 && corner4 > 4) style = sj("中");
+    if (2 * third < corner4) style = sj("後");
+    if (corner2 == 1 || corner3 == 1 || corner4 == 1) style = sj("逃");
+    if (finish == 0 || corner4 == 0) style = "  ";
+    return style;
+}
+
+// Up to three past runs of a horse from its .nvSEI file: from the last record back, the records
+// dated after 0 and before `date`.
+void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
+    std::string_view reg = runner.field(SE::RegistrationNumber);
+    if (!safeNamePart(reg)) return;
+    std::string_view dateField = runner.field(Common::Date);
+    if (!allDigits(dateField)) return;
+    int today = fieldNumber(dateField);
+    if (today <= 0) return;
+    fs::path file = appFolder() / "SEI" / std::string(reg.substr(0, 4)) / (std::string(reg) + ".nvSEI");
+    RecordFile sei(file, RecordLength::SE);
+    int taken = 0;
+    char date[8];
+    for (int n = sei.count() - 1; n >= 0 && taken < kPastRuns; --n) {
+        sei.read(n, Common::Date.pos - 1, Common::Date.len, date);
+        int d = fieldNumber(std::string_view(date, 8));
+        if (d <= 0 || d >= today) continue;
+        SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)];
+        sei.readRecord(n, past.bytes.data());
+        // The past race copy names its race even when the race record is not found later.
+        raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)].setField(
+            Common::RaceKey, past.field(Common::RaceKey));
+        ++taken;
+    }
+}
+
+// Past race records, looked up file by file: every request naming the same file is served by one
+// read of that file.
+class PastRaceLookups {
+public:
+    void request(RawRecords& raw, int m, int k) {
+        const SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)];
+        std::string_view year = past.field(Common::Year), monthDay = past.field(Common::MonthDay);
+        std::string_view track = past.field(Common::Track), race = past.field(Common::RaceNumber);
+        if (!allDigits(year) || !allDigits(monthDay) || !safeNamePart(track)) return;
+        int t = fieldNumber(track);
+        Request r{&raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)], std::string(race), {}};
+        fs::path file;
+        if (t >= 1 && t <= 10) {
+            // Central racing: the day's own race file of that date.
+            std::string stamp = dayStampOf(fieldNumber(year), fieldNumber(monthDay.substr(0, 2)),
+                                           fieldNumber(monthDay.substr(2, 2)));
+            file = dataFolder() / (toUtf8(stamp) + ".nvRA");
+            r.track = std::string(track);
+        } else {
+            file = appFolder() / "SEIR" / std::string(year) /
+                   (std::string(year) + std::string(monthDay) + std::string(track) + ".nvSERA");
+        }
+        byFile_[file].push_back(std::move(r));
+    }
+
+    void serve() {
+        std::vector<char> keys;
+        for (auto& [file, requests] : byFile_) {
+            RecordFile records(file, RecordLength::RA, true);
+            if (!records.exists()) continue;
+            for (const Request& r : requests) {
+                char key[8];
+                for (int n = 0; n < records.count(); ++n) {
+                    records.read(n, Common::Track.pos - 1, 8, key);
+                    if (std::string_view(key + 6, 2) != r.race) continue;
+                    if (!r.track.empty() && std::string_view(key, 2) != r.track) continue;
+                    records.readRecord(n, r.target->bytes.data());
+                    break;
+                }
+            }
+        }
+        byFile_.clear();
+    }
+
+private:
+    struct Request {
+        RaRecord* target;
+        std::string race, track;  // track empty: any
+    };
+    std::map<fs::path, std::vector<Request>> byFile_;
+};
+
+void summarisePastRuns(RaceRecord& race, const RawRecords& raw, int m) {
+    int h = m + 1;
+    auto& counts = race.finishCounts[h];
+    for (int k = 1; k <= kPastRuns; ++k) {
+        const SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 1)];
+        if (fieldNumber(past.field(Common::RaceNumber)) < 1) break;
+        int finish = fieldNumber(past.field(SE::FinishPosition));
+        ++counts[finish >= 1 && finish <= 3 ? finish - 1 : 3];
+
+        Date8 later = k == 1 ? dateOf(raw.ra.field(Common::Date))
+                             : dateOf(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 2)].field(
+                                   Common::Date));
+        Date8 earlier = dateOf(past.field(Common::Date));
+        if (!later.valid() || !earlier.valid()) continue;
+        race.intervalDays[h][k] = static_cast<int>(later.days() - earlier.days());
+        const RaRecord& pastRace = raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 1)];
+        race.RunStyle[h][k] = runStyle(fieldNumber(pastRace.field(RA::Registered)),
+                                       fieldNumber(past.field(SE::Corner.at(2, 2))),
+                                       fieldNumber(past.field(SE::Corner.at(3, 2))),
+                                       fieldNumber(past.field(SE::Corner.at(4, 2))), finish);
+    }
+    int total = counts[0] + counts[1] + counts[2] + counts[3];
+    if (total > 0) {
+        race.winRate[h] = counts[0] * 100.0 / total;
+        race.topTwoRate[h] = (counts[0] + counts[1]) * 100.0 / total;
+        race.topThreeRate[h] = (counts[0] + counts[1] + counts[2]) * 100.0 / total;
+    }
+}
+
+// The race number as the race list shows it: leading zero as a space, 0 as two spaces.
+std::string raceNumberText(std::string_view field) {
+    int n = fieldNumber(field);
+    if (n <= 0) return std::string(field.size(), ' ');
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%*d", static_cast<int>(field.size()), n);
+    return buf;
+}
+
+std::string todayStamp() {
+    DateTime t = now();
+    return dayStampOf(t.year, t.month, t.day);
+}
+
+std::string overflowMessage(const DayLoadResult& r) {
+    std::string text;
+    if (r.racesIgnored > 0)
+        text += sj("レース数が96を超えています。先頭の96レースだけを読み込み、残り") +
+                std::to_string(r.racesIgnored) + sj("レースは読み込みませんでした。");
+    if (r.runnerOverflows > 0) {
+        if (!text.empty()) text += "\r\n";
+        text += sj("登録頭数が18を超えるレースが") + std::to_string(r.runnerOverflows) +
+                sj("レースあります。19頭目以降は読み込みませんでした。");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
+
+std::string dayStampOf(int year, int month, int day) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d", year);
+    std::string s = buf;
+    std::snprintf(buf, sizeof buf, "%02d", month);
+    s += sj("年") + buf;
+    std::snprintf(buf, sizeof buf, "%02d", day);
+    s += sj("月") + buf + sj("日");
+    return s;
+}
+
+bool isDayStamp(std::string_view s) {
+    static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
+    return s.size() == 14 && allDigits(s.substr(0, 4)) && s.substr(4, 2) == y && allDigits(s.substr(6, 2)) &&
+           s.substr(8, 2) == mo && allDigits(s.substr(10, 2)) && s.substr(12, 2) == d;
+}
+
+DayPaths dayPathsOf(const std::string& dayStamp) {
+    DayPaths p;
+    p.dayStamp = dayStamp;
+    // An ill-formed stamp must not reach the file system as a path (it may hold "../").
+    std::string base = isDayStamp(dayStamp) ? toUtf8(dayStamp) : std::string("invalid-day");
+    fs::path data = dataFolder();
+    p.RA = data / (base + ".nvRA");
+    p.HR = data / (base + ".nvHR");
+    p.O1 = data / (base + ".nvO1");
+    p.O2 = data / (base + ".nvO2");
+    p.O3 = data / (base + ".nvO3");
+    p.O4 = data / (base + ".nvO4");
+    p.O5 = data / (base + ".nvO5");
+    p.O6 = data / (base + ".nvO6");
+    p.OA = data / (base + ".nvOA");
+    return p;
+}
+
+std::string shiftTime(std::string_view hhmmss, int delta) {
+    if (hhmmss.size() != 6 || !allDigits(hhmmss)) return {};
+    long seconds = fieldNumber(hhmmss.substr(0, 2)) * 3600L + fieldNumber(hhmmss.substr(2, 2)) * 60L +
+                   fieldNumber(hhmmss.substr(4, 2)) + delta;
+    if (seconds < 0) seconds = 0;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02ld%02ld%02ld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    return buf;
+}
+
+RunnerFiles::RunnerFiles(std::string dayStamp) : dayStamp_(std::move(dayStamp)) {}
+RunnerFiles::~RunnerFiles() = default;
+
+bool RunnerFiles::read(RawRecords& raw) {
+    std::string track(raw.ra.field(Common::Track));
+    auto it = byTrack_.find(track);
+    if (it == byTrack_.end()) {
+        std::unique_ptr<RecordFile> file;
+        if (isDayStamp(dayStamp_)) {
+            std::string name = toUtf8(dayStamp_ + TrackName(track, 2)) + ".nvSEr";
+            file = std::make_unique<RecordFile>(dataFolder() / name, RecordLength::SE, true);
+        }
+        it = byTrack_.emplace(track, std::move(file)).first;
+    }
+    RecordFile* file = it->second.get();
+    if (!file || !file->exists()) return false;
+    int race = raceNumber(raw.ra);
+    int runners = registeredRunners(raw.ra);
+    for (int m = 0; m < runners; ++m) file->readRecord((race - 1) * kMaxRunners + m, raw.se[static_cast<std::size_t>(m)].bytes.data());
+    return true;
+}
+
+DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
+    DayLoadResult result;
+    auto letMessagesRun = [&] {
+        if (options.letMessagesRun) options.letMessagesRun();
+    };
+
+    // 1. Reset.
+    table.showRemainingTime = dayStamp == todayStamp();
+    table.raceList.clear();
+    table.raceListSlots.clear();
+    table.CurrentRaceIndex = -1;
+    table.dayLoaded = false;
+    table.slotsRead = 0;
+    table.reset();
+
+    // 2-3. The day's files; no race file, no day.
+    table.paths = dayPathsOf(dayStamp);
+    std::error_code ec;
+    if (!fs::is_regular_file(table.paths.RA, ec)) {
+        if (options.reporter) {
+            options.reporter->beep();
+            if (!options.batch) options.reporter->information(noRaceFileMessage());
+        }
+        return result;
+    }
+
+    // 4-5.
+    if (options.progress) options.progress->show(sj("レースデータを読み込んでいます。"), dayStamp, 95);
+    letMessagesRun();
+    for (auto& raw : table.raw) raw.clear();
+
+    // 6. Races, their Compi lines, runners and past runs.
+    table.LatestPostTime = "1800";
+    TIniGT ini;
+    CompiFileChooser compiFiles(companionFolder(ini));
+    CompiLineReader compiLines;
+    RunnerFiles runnerFiles(dayStamp);
+    {
+        RecordFile raFile(table.paths.RA, RecordLength::RA, true);
+        result.racesIgnored = std::max(0, raFile.count() - kMaxRaces);
+        int races = std::min(raFile.count(), kMaxRaces);
+        for (int s = 0; s < races; ++s) {
+            RaceRecord& race = table.races[static_cast<std::size_t>(s)];
+            RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+            raFile.readRecord(s, raw.ra.bytes.data());
+            ++table.slotsRead;
+
+            std::string postTime(raw.ra.field(RA::PostTime));
+            if (postTime > table.LatestPostTime) table.LatestPostTime = postTime;
+
+            std::string track(raw.ra.field(Common::Track));
+            int n = raceNumber(raw.ra);
+            if (fieldNumber(raw.ra.field(RA::Registered)) > kMaxRunners) ++result.runnerOverflows;
+            int runners = registeredRunners(raw.ra);
+            if (auto file = compiFiles.choose(dayStamp, track); file && n > 0)
+                result.compiSlotsSkipped += compiLines.take(*file, n, runners, race);
+
+            if (runnerFiles.read(raw)) {
+                for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m);
+                if (options.progress) options.progress->step();
+            }
+        }
+    }
+    table.dayLoaded = true;
+    if (result.racesIgnored > 0 || result.runnerOverflows > 0) {
+        if (options.reporter) {
+            std::string text = overflowMessage(result);
+            if (options.batch)
+                options.reporter->status(text);
+            else
+                options.reporter->information(text);
+        }
+    }
+
+    // 7. Payouts.
+    readPayouts(table);
+
+    // 8. Odds of every slot, each odds file read once.
+    {
+        OddsFiles odds(table.paths, true);
+        for (int s = 0; s < kMaxRaces; ++s) {
+            table.OddsTargetRace = s;
+            result.malformedOdds += readOdds(table, s, odds);
+        }
+    }
+
+    // 9. Past race records.
+    {
+        PastRaceLookups lookups;
+        for (int s = 0; s < kMaxRaces; ++s) {
+            RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+            int runners = registeredRunners(raw.ra);
+            for (int m = 0; m < runners; ++m) {
+                letMessagesRun();
+                for (int k = 0; k < kPastRuns; ++k) {
+                    if (yearIsBlank(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(
+                            Common::Year)))
+                        break;
+                    lookups.request(raw, m, k);
+                }
+            }
+        }
+        lookups.serve();
+    }
+
+    // 10. Past-run summaries.
+    for (int s = 0; s < kMaxRaces; ++s) {
+        const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+        int runners = registeredRunners(raw.ra);
+        for (int m = 0; m < runners; ++m) {
+            letMessagesRun();
+            summarisePastRuns(table.races[static_cast<std::size_t>(s)], raw, m);
+        }
+    }
+
+    // 11. Race list.
+    if (options.progress) options.progress->reset();
+    for (int s = 0; s < kMaxRaces; ++s) {
+        if (!table.slotUsed(s)) continue;
+        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
+        table.raceList.push_back(TrackName(ra.field(Common::Track), 2) + raceNumberText(ra.field(Common::RaceNumber)) +
+                                 "R");
+        table.raceListSlots.push_back(s);
+    }
+    if (options.progress) options.progress->hide();
+
+    // 12. Zone pattern and flags.
+    applyZoneRule(table);
+
+    // 13. Automatic times and the track list.
+    int oddsMinutes = read(ini, settings::kAutoOddsMinutes);
+    int oddsSeconds = read(ini, settings::kAutoOddsSeconds);
+    int interval = read(ini, settings::kAutoVoteInterval);
+    int before = oddsMinutes * 60 + oddsSeconds;
+    table.trackList.clear();
+    for (int s : table.raceListSlots) {
+        RaceRecord& race = table.races[static_cast<std::size_t>(s)];
+        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
+        std::string_view track = ra.field(Common::Track);
+        table.trackList.push_back(std::string(track) + TrackName(track, 2));
+        std::string post = std::string(ra.field(RA::PostTime)) + "00";
+        race.OddsGetTime = shiftTime(post, -before);
+        race.OddsRecheckTime = shiftTime(post, -before + interval);
+        race.VoteTime = shiftTime(post, -before + 2 * interval);
+    }
+
+    // 14-15.
+    table.defaultAmounts.fill(read(ini, settings::kDefaultAmount));
+    table.resultRefreshMinutes = read(ini, settings::kAutoResultMinutes);
+    table.resultRefreshEnabled = table.showRemainingTime;
+
+    // 16. The first race.
+    if (!table.raceListSlots.empty()) {
+        table.CurrentRaceIndex = table.raceListSlots.front();
+        if (options.selectRace) options.selectRace(table);
+    }
+
+    // 17. Appearance file.
+    if (fs::is_regular_file(table.paths.HR, ec)) result.appearanceWritten = writeAppearanceFile(table);
+
+    result.loaded = true;
+    return result;
+}
+
+}  // namespace vex

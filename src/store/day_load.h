@@ -1,0 +1,80 @@
+#pragma once
+// The day load: resets the race table and fills it from the store for one race day (the day
+// selector's change event). Race and runner records, each race's Compi line, the three latest past
+// runs of every runner and their summaries, payouts, odds, the race list, the zone pattern, the
+// automatic times and the default amounts; at the end the first race is selected and, when the
+// day's payouts are stored, the appearance file is written.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/reporter.h"
+#include "store/race_table.h"
+
+namespace vex {
+
+class RecordFile;
+
+// The progress window of a day load. The window implements it; the CLI and tests may pass none.
+class DayLoadProgress {
+public:
+    virtual ~DayLoadProgress() = default;
+    // Shown with `caption`, the day stamp and the bar's maximum, position 0; the busy cursor is on.
+    virtual void show(const std::string& caption, const std::string& dayStamp, int maximum) = 0;
+    virtual void step() = 0;   // one race read
+    virtual void reset() = 0;  // back to 0 once the records are in
+    virtual void hide() = 0;   // load over (cursor back to normal)
+};
+
+struct DayLoadOptions {
+    bool batch = false;  // no message boxes (the direct read and vexmora-cli)
+    Reporter* reporter = nullptr;
+    DayLoadProgress* progress = nullptr;
+    LetMessagesRun letMessagesRun;
+    // Race selection of the first race list item (step 16); the views install it.
+    std::function<void(RaceTable&)> selectRace;
+};
+
+struct DayLoadResult {
+    bool loaded = false;       // false: the day's .nvRA does not exist
+    int racesIgnored = 0;      // records of the .nvRA beyond the 96 slots
+    int runnerOverflows = 0;   // races registering more than 18 runners (only 18 are read)
+    int malformedOdds = 0;     // odds fields that were no number (read as no data)
+    int compiSlotsSkipped = 0; // Compi slots naming a horse beyond 18 or a frame beyond 8
+    bool appearanceWritten = false;
+};
+
+// Texts of the day load.
+std::string noRaceFileMessage();  // "データ作成が未完了のようです。"
+
+// The day stamp (CP932, 14 bytes) of a date: 2024年05月12日.
+std::string dayStampOf(int year, int month, int day);
+// True for a well-formed day stamp: four digits 年 two digits 月 two digits 日.
+bool isDayStamp(std::string_view stamp);
+// The day's file paths (an ill-formed stamp gives paths that name no file).
+DayPaths dayPathsOf(const std::string& dayStamp);
+
+// "hhmmss" moved by `delta` seconds (hours not wrapped at 24, nothing below 000000); empty for a
+// post time that is blank or not digits.
+std::string shiftTime(std::string_view hhmmss, int delta);
+
+// Loads the day `dayStamp` into `table` (steps 1 to 17).
+DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options);
+
+// The runner files (.nvSEr) of a day's tracks, opened once each.
+class RunnerFiles {
+public:
+    explicit RunnerFiles(std::string dayStamp);
+    ~RunnerFiles();
+    // Reads the race's runner records (slot (race number - 1) × 18 + m for m below the registered
+    // count, 18 at most) into raw.se; false when the track has no runner file.
+    bool read(RawRecords& raw);
+
+private:
+    std::string dayStamp_;
+    std::map<std::string, std::unique_ptr<RecordFile>> byTrack_;
+};
+
+}  // namespace vex
