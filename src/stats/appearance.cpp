@@ -119,14 +119,20 @@ std::vector<std::string> appearanceLines(const RaceTable& table) {
 fs::path appearanceFile(const RaceTable& table) {
     if (table.raceListSlots.empty()) return {};
     std::string_view date = table.raw[static_cast<std::size_t>(table.raceListSlots.front())].ra.field(Common::Date);
+    // Record bytes become a file name: digits only.
+    for (char c : date)
+        if (c < '0' || c > '9') return {};
     return appFolder() / "TOKEI" / ("em" + std::string(date) + ".dat");
 }
 
 bool writeAppearanceFile(const RaceTable& table) {
     if (!table.dayLoaded) return false;
     std::vector<std::string> lines = appearanceLines(table);
-    if (lines.empty()) return false;
-    writeLinesAtomic(appearanceFile(table), lines);
+    if (lines.empty() || appearanceFile(table).empty()) return false;
+    fs::path file = appearanceFile(table);
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);  // made at start-up; a removed folder is made again
+    writeLinesAtomic(file, lines);
     return true;
 }
 

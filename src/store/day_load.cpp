@@ -13,6 +13,8 @@
 #include "stats/appearance.h"
 #include "store/odds_reader.h"
 #include "store/payout_reader.h"
+#include "store/record_reader.h"
+#include "store/store_paths.h"
 #include "store/zone.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -25,16 +27,6 @@ namespace {
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
-
-// Bytes that may become part of a file name: a damaged record must not name a path outside the
-// store (no '/', no "..", no control bytes).
-bool safeNamePart(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    });
-}
-
-fs::path dataFolder() { return appFolder() / "Data"; }
 
 // Days since 1970-01-01 of a civil date; the caller checks the ranges.
 long daysFromCivil(int y, int m, int d) {
@@ -77,14 +69,13 @@ std::string runStyle(int runners, int corner2, int corner3, int corner4, int fin
 // Up to three past runs of a horse from its .nvSEI file: from the last record back, the records
 // dated after 0 and before `date`.
 void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
-    std::string_view reg = runner.field(SE::RegistrationNumber);
-    if (!safeNamePart(reg)) return;
     std::string_view dateField = runner.field(Common::Date);
     if (!allDigits(dateField)) return;
     int today = fieldNumber(dateField);
     if (today <= 0) return;
-    fs::path file = appFolder() / "SEI" / std::string(reg.substr(0, 4)) / (std::string(reg) + ".nvSEI");
-    RecordFile sei(file, RecordLength::SE);
+    std::optional<fs::path> file = pastRunFileOf(runner.view());
+    if (!file) return;
+    RecordArray sei(*file, RecordLength::SE);
     int taken = 0;
     char date[8];
     for (int n = sei.count() - 1; n >= 0 && taken < kPastRuns; --n) {
@@ -106,36 +97,26 @@ class PastRaceLookups {
 public:
     void request(RawRecords& raw, int m, int k) {
         const SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)];
-        std::string_view year = past.field(Common::Year), monthDay = past.field(Common::MonthDay);
-        std::string_view track = past.field(Common::Track), race = past.field(Common::RaceNumber);
-        if (!allDigits(year) || !allDigits(monthDay) || !safeNamePart(track)) return;
-        int t = fieldNumber(track);
-        Request r{&raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)], std::string(race), {}};
-        fs::path file;
-        if (t >= 1 && t <= 10) {
-            // Central racing: the day's own race file of that date.
-            std::string stamp = dayStampOf(fieldNumber(year), fieldNumber(monthDay.substr(0, 2)),
-                                           fieldNumber(monthDay.substr(2, 2)));
-            file = dataFolder() / (toUtf8(stamp) + ".nvRA");
-            r.track = std::string(track);
-        } else {
-            file = appFolder() / "SEIR" / std::string(year) /
-                   (std::string(year) + std::string(monthDay) + std::string(track) + ".nvSERA");
-        }
-        byFile_[file].push_back(std::move(r));
+        std::optional<fs::path> file = pastRaceFileOf(past.view());
+        if (!file) return;
+        Request r{&raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)],
+                  fieldNumber(past.field(Common::RaceNumber)), 0};
+        int track = fieldNumber(past.field(Common::Track));
+        if (track >= 1 && track <= 10) r.track = track;  // central: the day file holds every track
+        byFile_[*file].push_back(r);
     }
 
     void serve() {
         std::vector<char> keys;
         for (auto& [file, requests] : byFile_) {
-            RecordFile records(file, RecordLength::RA, true);
+            RecordArray records(file, RecordLength::RA, true);
             if (!records.exists()) continue;
             for (const Request& r : requests) {
                 char key[8];
                 for (int n = 0; n < records.count(); ++n) {
                     records.read(n, Common::Track.pos - 1, 8, key);
-                    if (std::string_view(key + 6, 2) != r.race) continue;
-                    if (!r.track.empty() && std::string_view(key, 2) != r.track) continue;
+                    if (fieldNumber(std::string_view(key + 6, 2)) != r.race) continue;
+                    if (r.track != 0 && fieldNumber(std::string_view(key, 2)) != r.track) continue;
                     records.readRecord(n, r.target->bytes.data());
                     break;
                 }
@@ -147,7 +128,7 @@ public:
 private:
     struct Request {
         RaRecord* target;
-        std::string race, track;  // track empty: any
+        int race, track;  // track 0: any
     };
     std::map<fs::path, std::vector<Request>> byFile_;
 };
@@ -190,10 +171,7 @@ std::string raceNumberText(std::string_view field) {
     return buf;
 }
 
-std::string todayStamp() {
-    DateTime t = now();
-    return dayStampOf(t.year, t.month, t.day);
-}
+std::string todayStamp() { return dayStampOf(now()); }
 
 std::string overflowMessage(const DayLoadResult& r) {
     std::string text;
@@ -212,39 +190,10 @@ std::string overflowMessage(const DayLoadResult& r) {
 
 std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
 
-std::string dayStampOf(int year, int month, int day) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d", year);
-    std::string s = buf;
-    std::snprintf(buf, sizeof buf, "%02d", month);
-    s += sj("年") + buf;
-    std::snprintf(buf, sizeof buf, "%02d", day);
-    s += sj("月") + buf + sj("日");
-    return s;
-}
-
 bool isDayStamp(std::string_view s) {
     static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
     return s.size() == 14 && allDigits(s.substr(0, 4)) && s.substr(4, 2) == y && allDigits(s.substr(6, 2)) &&
            s.substr(8, 2) == mo && allDigits(s.substr(10, 2)) && s.substr(12, 2) == d;
-}
-
-DayPaths dayPathsOf(const std::string& dayStamp) {
-    DayPaths p;
-    p.dayStamp = dayStamp;
-    // An ill-formed stamp must not reach the file system as a path (it may hold "../").
-    std::string base = isDayStamp(dayStamp) ? toUtf8(dayStamp) : std::string("invalid-day");
-    fs::path data = dataFolder();
-    p.RA = data / (base + ".nvRA");
-    p.HR = data / (base + ".nvHR");
-    p.O1 = data / (base + ".nvO1");
-    p.O2 = data / (base + ".nvO2");
-    p.O3 = data / (base + ".nvO3");
-    p.O4 = data / (base + ".nvO4");
-    p.O5 = data / (base + ".nvO5");
-    p.O6 = data / (base + ".nvO6");
-    p.OA = data / (base + ".nvOA");
-    return p;
 }
 
 std::string shiftTime(std::string_view hhmmss, int delta) {
@@ -264,14 +213,12 @@ bool RunnerFiles::read(RawRecords& raw) {
     std::string track(raw.ra.field(Common::Track));
     auto it = byTrack_.find(track);
     if (it == byTrack_.end()) {
-        std::unique_ptr<RecordFile> file;
-        if (isDayStamp(dayStamp_)) {
-            std::string name = toUtf8(dayStamp_ + TrackName(track, 2)) + ".nvSEr";
-            file = std::make_unique<RecordFile>(dataFolder() / name, RecordLength::SE, true);
-        }
+        std::unique_ptr<RecordArray> file;
+        if (isDayStamp(dayStamp_) && isSafeNamePiece(track))
+            file = std::make_unique<RecordArray>(runnerFilePath(dayStamp_, track), RecordLength::SE, true);
         it = byTrack_.emplace(track, std::move(file)).first;
     }
-    RecordFile* file = it->second.get();
+    RecordArray* file = it->second.get();
     if (!file || !file->exists()) return false;
     int race = raceNumber(raw.ra);
     int runners = registeredRunners(raw.ra);
@@ -295,9 +242,11 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
     table.reset();
 
     // 2-3. The day's files; no race file, no day.
-    table.paths = dayPathsOf(dayStamp);
+    // An ill-formed stamp (it may hold "../") never reaches the file system.
+    table.paths = isDayStamp(dayStamp) ? dayPaths(dayStamp) : DayPaths{};
+    table.paths.stamp = dayStamp;
     std::error_code ec;
-    if (!fs::is_regular_file(table.paths.RA, ec)) {
+    if (!isDayStamp(dayStamp) || !fs::is_regular_file(table.paths.ra, ec)) {
         if (options.reporter) {
             options.reporter->beep();
             if (!options.batch) options.reporter->information(noRaceFileMessage());
@@ -317,7 +266,7 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
     CompiLineReader compiLines;
     RunnerFiles runnerFiles(dayStamp);
     {
-        RecordFile raFile(table.paths.RA, RecordLength::RA, true);
+        RecordArray raFile(table.paths.ra, RecordLength::RA, true);
         result.racesIgnored = std::max(0, raFile.count() - kMaxRaces);
         int races = std::min(raFile.count(), kMaxRaces);
         for (int s = 0; s < races; ++s) {
@@ -437,7 +386,7 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
     }
 
     // 17. Appearance file.
-    if (fs::is_regular_file(table.paths.HR, ec)) result.appearanceWritten = writeAppearanceFile(table);
+    if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.hr, ec)) result.appearanceWritten = writeAppearanceFile(table);
 
     result.loaded = true;
     return result;

@@ -15,7 +15,7 @@
 
 namespace vex {
 
-class RecordFile;
+class RecordArray;
 
 // The progress window of a day load. The window implements it; the CLI and tests may pass none.
 class DayLoadProgress {
@@ -49,12 +49,8 @@ struct DayLoadResult {
 // Texts of the day load.
 std::string noRaceFileMessage();  // "データ作成が未完了のようです。"
 
-// The day stamp (CP932, 14 bytes) of a date: 2024年05月12日.
-std::string dayStampOf(int year, int month, int day);
 // True for a well-formed day stamp: four digits 年 two digits 月 two digits 日.
 bool isDayStamp(std::string_view stamp);
-// The day's file paths (an ill-formed stamp gives paths that name no file).
-DayPaths dayPathsOf(const std::string& dayStamp);
 
 // "hhmmss" moved by `delta` seconds (hours not wrapped at 24, nothing below 000000); empty for a
 // post time that is blank or not digits.
@@ -74,7 +70,7 @@ public:
 
 private:
     std::string dayStamp_;
-    std::map<std::string, std::unique_ptr<RecordFile>> byTrack_;
+    std::map<std::string, std::unique_ptr<RecordArray>> byTrack_;
 };
 
 }  // namespace vex

@@ -34,7 +34,7 @@ bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
 
 }  // namespace
 
-RecordFile::RecordFile(fs::path file, int recordLength, bool wholeInMemory)
+RecordArray::RecordArray(fs::path file, int recordLength, bool wholeInMemory)
     : file_(std::move(file)), length_(recordLength) {
     fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
@@ -59,11 +59,11 @@ RecordFile::RecordFile(fs::path file, int recordLength, bool wholeInMemory)
     }
 }
 
-RecordFile::~RecordFile() {
+RecordArray::~RecordArray() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool RecordFile::read(int n, int offset, int len, char* out) const {
+bool RecordArray::read(int n, int offset, int len, char* out) const {
     if (n < 0 || n >= count_ || offset < 0 || len < 0 || offset + len > length_) return false;
     std::size_t at = static_cast<std::size_t>(n) * static_cast<std::size_t>(length_) + static_cast<std::size_t>(offset);
     if (inMemory_) {
@@ -74,7 +74,7 @@ bool RecordFile::read(int n, int offset, int len, char* out) const {
     return true;
 }
 
-int RecordFile::findTrackRace(std::string_view key4) const {
+int RecordArray::findTrackRace(std::string_view key4) const {
     if (key4.size() != 4) return -1;
     char key[8];
     for (int n = 0; n < count_; ++n) {
@@ -84,7 +84,7 @@ int RecordFile::findTrackRace(std::string_view key4) const {
     return -1;
 }
 
-int RecordFile::findRaceKey(std::string_view raceKey) const {
+int RecordArray::findRaceKey(std::string_view raceKey) const {
     if (raceKey.size() != static_cast<std::size_t>(Common::RaceKey.len)) return -1;
     char key[16];
     for (int n = 0; n < count_; ++n) {
@@ -95,13 +95,13 @@ int RecordFile::findRaceKey(std::string_view raceKey) const {
 }
 
 OddsFiles::OddsFiles(const DayPaths& p, bool whole)
-    : o1(p.O1, RecordLength::O1, whole),
-      o2(p.O2, RecordLength::O2, whole),
-      o3(p.O3, RecordLength::O3, whole),
-      o4(p.O4, RecordLength::O4, whole),
-      o5(p.O5, RecordLength::O5, whole),
-      o6(p.O6, RecordLength::O6, whole),
-      oa(p.OA, RecordLength::OA, whole) {}
+    : o1(p.o1, RecordLength::O1, whole),
+      o2(p.o2, RecordLength::O2, whole),
+      o3(p.o3, RecordLength::O3, whole),
+      o4(p.o4, RecordLength::O4, whole),
+      o5(p.o5, RecordLength::O5, whole),
+      o6(p.o6, RecordLength::O6, whole),
+      oa(p.oa, RecordLength::OA, whole) {}
 
 double oddsValue(std::string_view field, bool* malformed) {
     while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
@@ -125,7 +125,7 @@ namespace {
 
 // Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
 template <int N>
-void loadRaw(const RecordFile& file, std::string_view key4, RawRecord<N>& raw) {
+void loadRaw(const RecordArray& file, std::string_view key4, RawRecord<N>& raw) {
     if (!file.exists()) return;
     int n = file.findTrackRace(key4);
     if (n >= 0) file.readRecord(n, raw.bytes.data());

@@ -15,12 +15,15 @@ namespace vex {
 // has no records. Reads go through seeks, or through memory when the file was loaded whole (the
 // day load does that once per file instead of scanning it 96 times). A trailing partial record is
 // not a record. An existing file that cannot be opened or read raises std::runtime_error.
-class RecordFile {
+//
+// Beside the store's RecordFile this one reads single fields and can serve from memory: scanning
+// for keys must not read whole records, and the day load must not read the trifecta file 96 times.
+class RecordArray {
 public:
-    RecordFile(std::filesystem::path file, int recordLength, bool wholeInMemory = false);
-    ~RecordFile();
-    RecordFile(const RecordFile&) = delete;
-    RecordFile& operator=(const RecordFile&) = delete;
+    RecordArray(std::filesystem::path file, int recordLength, bool wholeInMemory = false);
+    ~RecordArray();
+    RecordArray(const RecordArray&) = delete;
+    RecordArray& operator=(const RecordArray&) = delete;
 
     bool exists() const { return exists_; }
     int count() const { return count_; }
@@ -47,7 +50,7 @@ private:
 // The day's seven odds files, opened once for a series of slot reads.
 struct OddsFiles {
     explicit OddsFiles(const DayPaths& paths, bool wholeInMemory = false);
-    RecordFile o1, o2, o3, o4, o5, o6, oa;
+    RecordArray o1, o2, o3, o4, o5, o6, oa;
 };
 
 // How one odds field reads: Cancelled for all hyphens or all asterisks, NoData for blank, odds ÷ 10

@@ -49,7 +49,9 @@ void decodePayouts(RaceTable& table, int slot) {
         p.popularity[static_cast<std::size_t>(PayoutAt::Place + j - 1)] = number(hr, HR::Place.popularity(j));
         p.payout[static_cast<std::size_t>(PayoutAt::Place + j - 1)] = number(hr, HR::Place.payout(j));
         // The finishing order of the paid horses is known before the final runner records arrive.
-        if (h >= 1 && h <= kMaxRunners) {
+        // A final position already in the runner record stands: in a dead heat two horses are
+        // both first although they hold place entries 1 and 2.
+        if (h >= 1 && h <= kMaxRunners && fieldNumber(raw.se[static_cast<std::size_t>(h - 1)].field(SE::FinishPosition)) == 0) {
             char digits[3];
             std::snprintf(digits, sizeof digits, "%02d", j);
             raw.se[static_cast<std::size_t>(h - 1)].setField(SE::FinishPosition, digits);
@@ -92,9 +94,9 @@ void decodePayouts(RaceTable& table, int slot) {
 void readPayouts(RaceTable& table) {
     const DayPaths& paths = table.paths;
     {
-        RecordFile raFile(paths.RA, RecordLength::RA);
+        RecordArray raFile(paths.ra, RecordLength::RA);
         if (raFile.exists()) {
-            RunnerFiles runnerFiles(paths.dayStamp);
+            RunnerFiles runnerFiles(paths.stamp);
             int slot = 0;
             for (int n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
                 RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
@@ -115,7 +117,7 @@ void readPayouts(RaceTable& table) {
             }
         }
     }
-    RecordFile hrFile(paths.HR, RecordLength::HR);
+    RecordArray hrFile(paths.hr, RecordLength::HR);
     if (hrFile.exists()) {
         for (auto& raw : table.raw) raw.hr.clear();
         char key[16];

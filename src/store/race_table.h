@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "store/record_layout.h"
+#include "store/store_paths.h"
 
 namespace vex {
 
@@ -185,12 +186,6 @@ struct RaceRecord {
     void resetOdds();
 };
 
-// File paths of the loaded day (empty before a day is chosen).
-struct DayPaths {
-    std::string dayStamp;  // CP932, 14 bytes: 2024年05月12日
-    std::filesystem::path RA, HR, O1, O2, O3, O4, O5, O6, OA;
-};
-
 struct RaceTable {
     std::array<RaceRecord, kMaxRaces> races;
     std::array<RawRecords, kMaxRaces> raw;
@@ -206,7 +201,7 @@ struct RaceTable {
     int OddsTargetRace = 0;     // slot the odds reader fills
     std::string LatestPostTime = "1800";
 
-    DayPaths paths;
+    DayPaths paths;          // the loaded day's files (paths.stamp: its day stamp)
     bool dayLoaded = false;  // a day's .nvRA was read
     int slotsRead = 0;       // records taken from the .nvRA (used slots are 0 .. slotsRead - 1)
 

@@ -1,0 +1,480 @@
+// The day load on a store built by hand: two tracks, a dead heat, short place lists, past runs at
+// the runner's own track, at a central track and at another local track, Compi files in both
+// folders, cancelled and missing odds. The appearance file is checked against lines built here
+// from the records and the scenario's own numbers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "stats/appearance.h"
+#include "store/day_load.h"
+#include "store/test_day_load_store.h"
+#include "support/test_support.h"
+
+namespace vex {
+namespace {
+namespace fs = std::filesystem;
+using namespace vex::test;
+
+const char* kDate = "20240512";
+
+struct Scenario {
+    std::map<std::string, std::string> ra;                    // "44-1" -> RA record
+    std::map<std::string, std::map<int, std::string>> se;     // "44-1" -> horse -> SE record
+    std::map<std::string, std::string> hr;                    // "44-1" -> HR record
+};
+
+std::string stamp() { return sj("2024年05月12日"); }
+fs::path dataFile(const std::string& cp932Name) { return appFolder() / "Data" / toUtf8(cp932Name); }
+
+std::string compiLine(const std::string& track, int race, const std::vector<std::pair<int, int>>& horses, int rec,
+                      const std::vector<std::pair<int, int>>& frames, int recFrame) {
+    char buf[16];
+    std::string line = "20240512" + sj(track);
+    std::snprintf(buf, sizeof buf, "%2d", race);
+    line += buf;
+    for (int k = 0; k < 18; ++k) {
+        if (k < static_cast<int>(horses.size())) {
+            std::snprintf(buf, sizeof buf, "%2d%2d", horses[k].first, horses[k].second);
+            line += buf;
+        } else {
+            line += "    ";
+        }
+    }
+    std::snprintf(buf, sizeof buf, "%2d", rec);
+    line += buf;
+    for (int k = 0; k < 8; ++k) {
+        if (k < static_cast<int>(frames.size())) {
+            std::snprintf(buf, sizeof buf, "%2d%2d", frames[k].first, frames[k].second);
+            line += buf;
+        } else {
+            line += "    ";
+        }
+    }
+    std::snprintf(buf, sizeof buf, "%2d", recFrame);
+    return line + buf;
+}
+
+Scenario buildStore(const fs::path& home, bool withResults = true) {
+    Scenario sc;
+    // Races: Oi 1 (4 runners, 15:00), Oi 2 (5 runners, 16:00), Kawasaki 1 (3 runners, 15:30).
+    sc.ra["44-1"] = ra(kDate, "44", 1, 4, "1500", 1);
+    sc.ra["44-2"] = ra(kDate, "44", 2, 5, "1600", 2);
+    sc.ra["45-1"] = ra(kDate, "45", 1, 3, "1530", 3);
+    writeRecords(dataFile(stamp() + ".nvRA"), {sc.ra["44-1"], sc.ra["44-2"], sc.ra["45-1"]});
+
+    // Oi 1: horses 1 and 2 dead-heat for first.
+    auto reg = [](const char* prefix, int h) { return std::string(prefix) + "0000" + std::to_string(h); };
+    int oiFinish[] = {1, 1, 3, 4};
+    for (int h = 1; h <= 4; ++h) {
+        Runner r{h, h, reg("20191", h), withResults ? oiFinish[h - 1] : 0};
+        if (h == 4) r.winOdds = "    ";
+        sc.se["44-1"][h] = se(kDate, "44", 1, r);
+    }
+    for (int h = 1; h <= 5; ++h) sc.se["44-2"][h] = se(kDate, "44", 2, Runner{h, h, reg("20183", h), withResults ? h : 0});
+    int kwFinish[] = {2, 1, 3};
+    for (int h = 1; h <= 3; ++h)
+        sc.se["45-1"][h] = se(kDate, "45", 1, Runner{h, h, reg("20202", h), withResults ? kwFinish[h - 1] : 0});
+    std::map<int, std::string> oiSlots, kwSlots;
+    for (auto& [h, r] : sc.se["44-1"]) oiSlots[h - 1] = r;
+    for (auto& [h, r] : sc.se["44-2"]) oiSlots[18 + h - 1] = r;
+    for (auto& [h, r] : sc.se["45-1"]) kwSlots[h - 1] = r;
+    writeRunnerFile(dataFile(stamp() + sj("大井") + ".nvSEr"), oiSlots);
+    writeRunnerFile(dataFile(stamp() + sj("川崎") + ".nvSEr"), kwSlots);
+
+    // Past runs of Oi 1 horse 1: another local track (47), a central track (05), its own track (44),
+    // and today's run, which is no past run.
+    Runner p3{4, 4, reg("20191", 1), 1, "460", 1, 4, 6};
+    Runner p2{6, 6, reg("20191", 1), 5, "462", 9, 9, 8};
+    Runner p1{2, 2, reg("20191", 1), 2, "468", 3, 2, 2};
+    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 1) + ".nvSEI"),
+                 {se("20240310", "47", 5, p3, 11), se("20240401", "05", 11, p2, 12), se("20240428", "44", 3, p1, 13),
+                  sc.se["44-1"][1]});
+    writeRecords(appFolder() / "SEIR" / "2024" / "2024031047.nvSERA", {ra("20240310", "47", 5, 10, "1400", 21)});
+    writeRecords(dataFile(sj("2024年04月01日") + ".nvRA"),
+                 {ra("20240401", "06", 11, 14, "1540", 22), ra("20240401", "05", 11, 16, "1545", 23)});
+    writeRecords(appFolder() / "SEIR" / "2024" / "2024042844.nvSERA",
+                 {ra("20240428", "44", 1, 8, "1100", 24), ra("20240428", "44", 3, 12, "1200", 25)});
+    // Oi 1 horse 3: one past run whose race file is missing.
+    Runner q1{5, 5, reg("20191", 3), 4, "455", 4, 4, 3};
+    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 3) + ".nvSEI"), {se("20240420", "44", 7, q1, 14)});
+
+    // Compi: Oi in the companion folder (a stale copy of our own must be ignored), Kawasaki in our
+    // own Data under the written ".Comp" name.
+    fs::path companion = home / "companion";
+    fs::create_directories(companion / "Data");
+    writeFileAtomic(home / "Vexmora.ini", "[Dir]\r\nquillet=" + companion.string() + "\r\n");
+    std::string template122(122, ' ');
+    writeLinesAtomic(companion / "Data" / toUtf8(stamp() + sj("大井") + ".comp"),
+                     {compiLine("大井", 1, {{2, 85}, {1, 70}, {4, 55}, {3, 50}, {5, 45}}, 2,
+                                {{2, 80}, {1, 66}, {4, 55}, {3, 50}}, 2),
+                      template122});
+    writeLinesAtomic(dataFile(stamp() + sj("大井") + ".Comp"),
+                     {compiLine("大井", 1, {{1, 90}, {2, 80}}, 1, {{1, 90}}, 1)});
+    writeLinesAtomic(dataFile(stamp() + sj("川崎") + ".Comp"),
+                     {compiLine("川崎", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
+
+    // Odds of Oi 1: win 2.0, 3.5, cancelled, missing; trifecta 1 cancelled, 2 at 1234.5.
+    std::string o1 = blankRecord("O1", RecordLength::O1, key16(kDate, "44", 1));
+    setField(o1, Odds::AnnounceHour, "14");
+    setField(o1, Odds::AnnounceMinute, "52");
+    const char* win[] = {"0020", "0035", "----", "    "};
+    const char* lower[] = {"0011", "0013", "****", "    "};
+    for (int h = 1; h <= 4; ++h) {
+        setField(o1, Odds::Win.odds(h), win[h - 1]);
+        setField(o1, Odds::PlaceLower.odds(h), lower[h - 1]);
+        setField(o1, Odds::PlaceUpper.odds(h), lower[h - 1]);
+    }
+    writeRecords(dataFile(stamp() + ".nvO1"), {o1});
+    std::string o6 = blankRecord("O6", RecordLength::O6, key16(kDate, "44", 1));
+    setField(o6, Odds::Trifecta.odds(1), "-------");
+    setField(o6, Odds::Trifecta.popularity(1), "0001");
+    setField(o6, Odds::Trifecta.odds(2), "0012345");
+    setField(o6, Odds::Trifecta.popularity(2), "0007");
+    writeRecords(dataFile(stamp() + ".nvO6"), {o6});
+
+    if (!withResults) return sc;
+    // Payouts. Oi 1: dead heat (two win entries), two places, two bracket exactas.
+    std::string h1 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 1));
+    setPayout(h1, HR::Win, 1, "01", 180, 1);
+    setPayout(h1, HR::Win, 2, "02", 250, 2);
+    setPayout(h1, HR::Place, 1, "01", 110, 1);
+    setPayout(h1, HR::Place, 2, "02", 130, 2);
+    setPayout(h1, HR::BracketQuinella, 1, "12", 300, 1);
+    setPayout(h1, HR::Quinella, 1, "0102", 320, 1);
+    setPayout(h1, HR::Wide, 1, "0102", 150, 1);
+    setPayout(h1, HR::BracketExacta, 1, "12", 500, 1);
+    setPayout(h1, HR::BracketExacta, 2, "21", 520, 2);
+    setPayout(h1, HR::Exacta, 1, "0102", 700, 1);
+    setPayout(h1, HR::Exacta, 2, "0201", 710, 2);
+    std::string h2 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 2));
+    setPayout(h2, HR::Win, 1, "01", 560, 3);
+    setPayout(h2, HR::Place, 1, "01", 200, 3);
+    setPayout(h2, HR::Place, 2, "02", 140, 1);
+    setPayout(h2, HR::Place, 3, "03", 330, 4);
+    std::string h3 = blankRecord("HR", RecordLength::HR, key16(kDate, "45", 1));
+    setPayout(h3, HR::Win, 1, "02", 420, 2);
+    setPayout(h3, HR::Place, 1, "02", 150, 2);
+    setPayout(h3, HR::Place, 2, "01", 120, 1);
+    setPayout(h3, HR::Trio, 1, "010203", 900, 1);
+    setPayout(h3, HR::Trifecta, 1, "020103", 2500, 3);
+    // A payout of a race that is not on the day: ignored.
+    std::string stray = blankRecord("HR", RecordLength::HR, key16(kDate, "43", 9));
+    setPayout(stray, HR::Win, 1, "05", 990, 9);
+    writeRecords(dataFile(stamp() + ".nvHR"), {h1, h2, stray, h3});
+    sc.hr["44-1"] = h1;
+    sc.hr["44-2"] = h2;
+    sc.hr["45-1"] = h3;
+    return sc;
+}
+
+// ---- the expected appearance line, from the records and the scenario's numbers
+
+struct Derived {
+    int compi = 0, rank = 0, frameCompi = 0, frameRank = 0, win = 0, place = 0;
+    std::string pastWeight = "   ", style = "  ";
+};
+
+void copy(std::string& line, int at, const std::string& rec, int from, int len) {
+    line.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(len), rec.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(len)));
+}
+void num(std::string& line, int at, int width, int v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%*d", width, v);
+    line.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(width), buf);
+}
+
+std::string expectedLine(const std::string& raRec, const std::map<int, std::string>& runners, const std::string& hr,
+                         int recRank, int recFrameRank, const std::map<int, Derived>& derived) {
+    std::string line(3696, ' ');
+    const int header[][3] = {{0, 11, 4},    {4, 15, 4},    {8, 873, 4},   {12, 19, 2},   {14, 21, 2},
+                             {16, 23, 2},   {18, 25, 2},   {20, 604, 6},  {26, 881, 2},  {28, 614, 1},
+                             {29, 616, 2},  {31, 621, 1},  {32, 634, 3},  {35, 637, 60}, {95, 697, 4},
+                             {99, 705, 2},  {101, 888, 1}, {102, 889, 1}, {103, 969, 3}, {106, 972, 3},
+                             {109, 975, 3}, {112, 978, 3}};
+    for (auto& c : header) copy(line, c[0], raRec, c[1], c[2]);
+    num(line, 115, 2, recRank);
+    num(line, 117, 1, recFrameRank);
+    const int block[][3] = {{0, 27, 1},     {1, 28, 2},     {3, 40, 18},   {21, 76, 2},   {23, 78, 1},
+                            {24, 79, 1},    {25, 80, 2},    {27, 82, 2},   {29, 85, 5},   {34, 90, 8},
+                            {42, 288, 3},   {45, 296, 5},   {50, 306, 8},  {58, 322, 1},  {59, 324, 3},
+                            {62, 327, 1},   {63, 328, 3},   {76, 334, 2},  {78, 363, 2},  {80, 359, 4},
+                            {84, 338, 4},   {88, 342, 3},   {91, 351, 2},  {93, 353, 2},  {95, 355, 2},
+                            {97, 357, 2},   {99, 365, 8},   {107, 373, 8}, {115, 390, 3}, {118, 387, 3},
+                            {121, 393, 10}, {131, 403, 18}, {167, 331, 1}};
+    for (auto& [h, rec] : runners) {
+        int at = 118 + 173 * (h - 1);
+        for (auto& c : block) copy(line, at + c[0], rec, c[1], c[2]);
+        Derived d = derived.count(h) ? derived.at(h) : Derived{};
+        num(line, at + 66, 3, d.compi);
+        num(line, at + 69, 2, d.rank);
+        num(line, at + 71, 3, d.frameCompi);
+        num(line, at + 74, 2, d.frameRank);
+        num(line, at + 149, 9, d.win);
+        num(line, at + 158, 9, d.place);
+        line.replace(static_cast<std::size_t>(at + 168), 3, d.pastWeight);
+        line.replace(static_cast<std::size_t>(at + 171), 2, d.style);
+    }
+    const int combos[] = {102, 115, 128, 141, 154, 167, 180, 193, 206, 219, 232, 245, 261, 277, 293, 309, 325, 341,
+                          357, 373, 389, 453, 469, 485, 501, 517, 533, 549, 567, 585, 603, 622, 641, 660, 679, 698};
+    const int widths[] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 4, 4, 4, 4, 4, 4, 4,
+                          4, 4, 4, 4, 4, 4, 4, 4, 4, 6, 6, 6, 6, 6, 6, 6, 6, 6};
+    const int pays[] = {104, 117, 130, 143, 156, 169, 182, 195, 208, 221, 234, 249, 265, 281, 297, 313, 329, 345,
+                        361, 377, 393, 457, 473, 489, 505, 521, 537, 555, 573, 591, 609, 628, 647, 666, 685, 704};
+    int at = 3232;
+    for (int i = 0; i < 36; ++i) {
+        copy(line, at, hr, combos[i], widths[i]);
+        at += widths[i];
+        copy(line, 3372 + 9 * i, hr, pays[i], 9);
+    }
+    return line;
+}
+
+TEST(DayLoad, CliPrintsTheRaceListAndWritesTheAppearanceFile) {
+    TempHome home;
+    Scenario sc = buildStore(home.path());
+
+    int code = -1;
+    std::string out = runCli("load " + toUtf8(stamp()), code);
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_EQ(out, "大井 1R\n大井 2R\n川崎 1R\n");
+
+    std::map<int, Derived> oi1{
+        {1, {70, 2, 66, 2, 180, 110, "468", sj("先")}},
+        {2, {85, 1, 80, 1, 250, 130}},
+        {3, {50, 4, 50, 4, 0, 0, "455", sj("後")}},
+        {4, {55, 3, 55, 3, 0, 0}},
+    };
+    std::map<int, Derived> oi2{{1, {0, 0, 0, 0, 560, 200}}, {2, {0, 0, 0, 0, 0, 140}}, {3, {0, 0, 0, 0, 0, 330}}};
+    std::map<int, Derived> kw1{
+        {1, {62, 2, 65, 2, 0, 120}},
+        {2, {78, 1, 77, 1, 420, 150}},
+        {3, {41, 3, 40, 3, 0, 0}},
+    };
+    // Sorted by post time: the tracks interleave.
+    std::vector<std::string> expected = {
+        expectedLine(sc.ra["44-1"], sc.se["44-1"], sc.hr["44-1"], 1, 1, oi1),
+        expectedLine(sc.ra["45-1"], sc.se["45-1"], sc.hr["45-1"], 1, 1, kw1),
+        expectedLine(sc.ra["44-2"], sc.se["44-2"], sc.hr["44-2"], 0, 0, oi2),
+    };
+    std::string file = readFileBytes(appFolder() / "TOKEI" / "em20240512.dat");
+    std::string want;
+    for (auto& l : expected) want += l + "\r\n";
+    ASSERT_EQ(file.size(), want.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        std::string got = file.substr(i * 3698, 3696);
+        for (std::size_t b = 0; b < 3696; ++b)
+            ASSERT_EQ(got[b], expected[i][b]) << "line " << i << " byte " << b;
+    }
+    EXPECT_EQ(file, want);
+}
+
+TEST(DayLoad, CliFailsWithoutTheRaceFile) {
+    TempHome home;
+    int code = -1;
+    std::string out = runCli("load " + toUtf8(stamp()) + " 2>&1", code);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(out, "データ作成が未完了のようです。\n");
+    out = runCli("load 2>/dev/null", code);
+    EXPECT_EQ(code, 2);
+}
+
+class LoadedDay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sc = buildStore(home.path());
+        table = std::make_unique<RaceTable>();
+        DayLoadOptions options;
+        options.reporter = &reporter;
+        options.selectRace = [this](RaceTable& t) { selected = t.CurrentRaceIndex; };
+        result = loadDay(*table, stamp(), options);
+    }
+    TempHome home;
+    Scenario sc;
+    std::unique_ptr<RaceTable> table;
+    RecordingReporter reporter;
+    DayLoadResult result;
+    int selected = -2;
+};
+
+TEST_F(LoadedDay, RaceListTracksTimesAndSelection) {
+    ASSERT_TRUE(result.loaded);
+    EXPECT_EQ(table->raceListSlots, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(table->trackList, (std::vector<std::string>{"44" + sj("大井"), "44" + sj("大井"), "45" + sj("川崎")}));
+    EXPECT_EQ(table->LatestPostTime, "1800");  // every post before 18:00
+    EXPECT_EQ(selected, 0);
+    // Defaults: 10 minutes before post, interval 5 s.
+    EXPECT_EQ(table->races[2].OddsGetTime, "152000");
+    EXPECT_EQ(table->races[2].OddsRecheckTime, "152005");
+    EXPECT_EQ(table->races[2].VoteTime, "152010");
+    EXPECT_EQ(table->defaultAmounts[95], 3000);
+    EXPECT_TRUE(result.appearanceWritten);
+    EXPECT_TRUE(reporter.informations.empty());
+}
+
+TEST_F(LoadedDay, PastRunsFromOwnCentralAndOtherLocalTracks) {
+    const RaceRecord& r = table->races[0];
+    const RawRecords& raw = table->raw[0];
+    // Today's run is no past run; the three earlier ones, most recent first.
+    EXPECT_EQ(raw.pastSe[0][0].field(Common::Date), "20240428");
+    EXPECT_EQ(raw.pastSe[0][1].field(Common::Date), "20240401");
+    EXPECT_EQ(raw.pastSe[0][2].field(Common::Date), "20240310");
+    // Past race records: own track from SEIR, central from the day file (track 05, not 06), other
+    // local track from SEIR.
+    EXPECT_EQ(raw.pastRa[0][0].field(RA::Registered), "12");
+    EXPECT_EQ(raw.pastRa[0][1].field(RA::Registered), "16");
+    EXPECT_EQ(raw.pastRa[0][1].field(Common::Track), "05");
+    EXPECT_EQ(raw.pastRa[0][2].field(RA::Registered), "10");
+    EXPECT_EQ(r.intervalDays[1][1], 14);
+    EXPECT_EQ(r.intervalDays[1][2], 27);
+    EXPECT_EQ(r.intervalDays[1][3], 22);
+    EXPECT_EQ(r.RunStyle[1][1], sj("先"));
+    EXPECT_EQ(r.RunStyle[1][2], sj("中"));
+    EXPECT_EQ(r.RunStyle[1][3], sj("逃"));
+    EXPECT_EQ(r.finishCounts[1], (std::array<int, 4>{1, 1, 0, 1}));
+    EXPECT_NEAR(r.winRate[1], 100.0 / 3, 1e-9);
+    EXPECT_NEAR(r.topThreeRate[1], 200.0 / 3, 1e-9);
+    // A past race whose file is missing keeps only its key.
+    EXPECT_EQ(raw.pastRa[2][0].field(Common::RaceKey), key16("20240420", "44", 7));
+    EXPECT_EQ(raw.pastRa[2][0].field(RA::Registered), "  ");
+    // No past-run file: nothing.
+    EXPECT_EQ(raw.pastSe[1][0].field(Common::Year), "    ");
+    EXPECT_EQ(r.RunStyle[2][1], "  ");
+}
+
+TEST_F(LoadedDay, CompiFromTheCompanionFolderFirstAndAnyCase) {
+    const RaceRecord& oi = table->races[0];
+    EXPECT_EQ(oi.compiValue[2], 85);  // companion copy, not our stale one (90 for horse 1)
+    EXPECT_EQ(oi.compiRank[1], 2);
+    EXPECT_EQ(oi.topValue, 85);
+    EXPECT_EQ(oi.secondValue, 70);
+    EXPECT_EQ(oi.compiValue[5], 0);  // slot 5 is beyond the 4 runners
+    EXPECT_EQ(oi.recommendedHorseRank, 1);
+    EXPECT_EQ(table->races[1].topValue, 0);  // empty template line
+    const RaceRecord& kw = table->races[2];
+    EXPECT_EQ(kw.compiValue[2], 78);  // found although written as ".Comp"
+    EXPECT_EQ(kw.frameCompiValue[3], 40);
+    EXPECT_EQ(result.compiSlotsSkipped, 1);  // frame 9
+}
+
+TEST_F(LoadedDay, PayoutsDeadHeatAndShortPlaceList) {
+    const RaceRecord& oi = table->races[0];
+    EXPECT_EQ(oi.payouts.winHorses, (std::array<int, 3>{1, 2, 0}));
+    EXPECT_EQ(oi.winPayout[1], 180);
+    EXPECT_EQ(oi.winPayout[2], 250);
+    EXPECT_EQ(oi.placePayout[2], 130);
+    EXPECT_EQ(oi.payouts.placeHorses, (std::array<int, 5>{1, 2, 0, 0, 0}));
+    EXPECT_EQ(oi.payouts.bracketQuinellaLabels[0], " 1- 2");
+    EXPECT_EQ(oi.payouts.bracketQuinellaLabels[1], "");
+    EXPECT_EQ(oi.payouts.exactaLabels[1], " 2- 1");
+    EXPECT_EQ(table->bracketExactaLabels[0][1], " 2- 1");
+    EXPECT_EQ(table->bracketExactaPayout[0][1], 520);
+    // Both dead-heat winners keep their final position 1.
+    EXPECT_EQ(table->raw[0].se[1].field(SE::FinishPosition), "01");
+    EXPECT_EQ(oi.finalPosition[2], 1);
+    const RaceRecord& kw = table->races[2];
+    EXPECT_EQ(kw.payouts.trioLabels[0], " 1- 2- 3");
+    EXPECT_EQ(kw.payouts.trifectaLabels[0], " 2- 1- 3");
+    EXPECT_EQ(kw.payouts.payout[PayoutAt::Trifecta], 2500);
+    EXPECT_EQ(kw.payouts.popularity[PayoutAt::Trifecta], 3);
+    // Results view.
+    const auto& win = table->results[0].byKind[1];
+    ASSERT_EQ(win.size(), 3u);
+    EXPECT_EQ(win[1].label, " 2");
+    EXPECT_EQ(win[1].payout, 250);
+    EXPECT_EQ(table->results[2].byKind[9][0].label, " 2- 1- 3");
+    EXPECT_TRUE(table->results[0].byKind[4].empty());
+}
+
+TEST_F(LoadedDay, CancelledAndMissingOdds) {
+    const RaceRecord& oi = table->races[0];
+    EXPECT_DOUBLE_EQ(oi.winOdds[1], 2.0);
+    EXPECT_DOUBLE_EQ(oi.winOdds[3], Cancelled);
+    EXPECT_DOUBLE_EQ(oi.winOdds[4], NoData);
+    EXPECT_DOUBLE_EQ(oi.placeOddsLower[3], Cancelled);
+    EXPECT_EQ(oi.winPopularity, (OneBased<int, 18>{0, 1, 2}));
+    EXPECT_DOUBLE_EQ(oi.SupportRate[1], 40.0);
+    EXPECT_EQ(oi.oddsAnnounceTime, "1452");
+    EXPECT_DOUBLE_EQ(oi.trifectaOdds[1], Cancelled);
+    EXPECT_EQ(oi.trifectaPopularity[1], 0);
+    EXPECT_DOUBLE_EQ(oi.trifectaOdds[2], 1234.5);
+    EXPECT_EQ(oi.trifectaPopularity[2], 7);
+    // No record for Kawasaki 1 in the O1 file, no O2 file at all: no data.
+    EXPECT_DOUBLE_EQ(table->races[2].winOdds[1], NoData);
+    EXPECT_DOUBLE_EQ(table->races[2].quinellaOdds[1], NoData);
+}
+
+TEST(DayLoad, ResultsArriveLater) {
+    TempHome home;
+    buildStore(home.path(), false);
+    auto table = std::make_unique<RaceTable>();
+    DayLoadResult r = loadDay(*table, stamp(), {});
+    EXPECT_TRUE(r.loaded);
+    EXPECT_FALSE(r.appearanceWritten);
+    EXPECT_FALSE(fs::exists(appFolder() / "TOKEI" / "em20240512.dat"));
+    buildStore(home.path(), true);
+    r = loadDay(*table, stamp(), {});
+    EXPECT_TRUE(r.appearanceWritten);
+    EXPECT_TRUE(fs::exists(appFolder() / "TOKEI" / "em20240512.dat"));
+}
+
+TEST(DayLoad, MissingRaceFileBeepsAndInformsUnlessBatch) {
+    TempHome home;
+    auto table = std::make_unique<RaceTable>();
+    RecordingReporter reporter;
+    DayLoadOptions options;
+    options.reporter = &reporter;
+    EXPECT_FALSE(loadDay(*table, stamp(), options).loaded);
+    EXPECT_EQ(reporter.beeps, 1);
+    EXPECT_EQ(reporter.informations, (std::vector<std::string>{"データ作成が未完了のようです。"}));
+    options.batch = true;
+    EXPECT_FALSE(loadDay(*table, stamp(), options).loaded);
+    EXPECT_EQ(reporter.beeps, 2);
+    EXPECT_EQ(reporter.informations.size(), 1u);
+    // A stamp that is no day stamp never reaches the file system.
+    EXPECT_FALSE(loadDay(*table, "../../etc/passwd", options).loaded);
+}
+
+TEST(DayLoad, TooManyRacesAndRunnersAreCutAndReportedOnce) {
+    TempHome home;
+    fs::create_directories(appFolder() / "Data");
+    std::vector<std::string> races;
+    for (int i = 0; i < 100; ++i) races.push_back(ra(kDate, i < 50 ? "44" : "45", i % 50 + 1, i == 3 ? 20 : 2, "1700"));
+    writeRecords(dataFile(stamp() + ".nvRA"), races);
+    auto table = std::make_unique<RaceTable>();
+    RecordingReporter reporter;
+    DayLoadOptions options;
+    options.reporter = &reporter;
+    DayLoadResult r = loadDay(*table, stamp(), options);
+    EXPECT_TRUE(r.loaded);
+    EXPECT_EQ(r.racesIgnored, 4);
+    EXPECT_EQ(r.runnerOverflows, 1);
+    EXPECT_EQ(table->raceList.size(), 96u);
+    EXPECT_EQ(reporter.informations.size(), 1u);
+}
+
+TEST(DayLoad, AutomaticTimesAndLatestPostFollowTheSettings) {
+    TempHome home;
+    fs::create_directories(appFolder() / "Data");
+    writeRecords(dataFile(stamp() + ".nvRA"), {ra(kDate, "44", 1, 2, "1605"), ra(kDate, "44", 2, 2, "2020"),
+                                               ra(kDate, "44", 3, 2, "    ")});
+    writeFileAtomic(appFolder() / "Vexmora.ini",
+                    "[Time]\r\nAutoOzGet=10\r\nAutoOzGetSec=30\r\nAutoTohyoInterval=5\r\nAutoRdataGet=7\r\n"
+                    "[KaimeSet]\r\nDefaultAmount=5000\r\n");
+    auto table = std::make_unique<RaceTable>();
+    loadDay(*table, stamp(), {});
+    EXPECT_EQ(table->races[0].OddsGetTime, "155430");
+    EXPECT_EQ(table->races[0].OddsRecheckTime, "155435");
+    EXPECT_EQ(table->races[0].VoteTime, "155440");
+    EXPECT_EQ(table->races[2].OddsGetTime, "");
+    EXPECT_EQ(table->LatestPostTime, "2020");
+    EXPECT_EQ(table->resultRefreshMinutes, 7);
+    EXPECT_FALSE(table->resultRefreshEnabled);  // not today
+    EXPECT_EQ(table->defaultAmounts[0], 5000);
+}
+
+}  // namespace
+}  // namespace vex
