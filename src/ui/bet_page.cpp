@@ -6,8 +6,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "betting/grid_sort.h"
+#include "voting/bet_lines.h"
+#include "ui/dialogs.h"
+#include "ui/kaime_set_unit.h"
+#include "ui/qt_text.h"
+#include "voting/vote.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
 #include "ui/widgets/num_edit.h"
@@ -33,12 +42,20 @@ QLabel* valueLabel(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TBetPage::TBetPage(QWidget* parent) : QWidget(parent) {
+TBetPage::TBetPage(QWidget* parent)
+    : QWidget(parent), model_(std::make_unique<BetPage>(&settings_)), reporter_(std::make_unique<UiReporter>(this)) {
     setObjectName("BetPage");
     buildLayout();
+    wire();
+    sync();
 }
 
-TBetPage::~TBetPage() = default;
+TBetPage::~TBetPage() {
+    // The views outlive the core page (children go with the QWidget base): let them forget its grids.
+    if (RestTimer) RestTimer->stop();
+    StringGrid26->gridModel()->setGrid(nullptr);
+    StringGrid34->gridModel()->setGrid(nullptr);
+}
 
 void TBetPage::buildLayout() {
     QFont gridFont = font();
@@ -104,7 +121,7 @@ void TBetPage::buildLayout() {
     KaikataRadio->setObjectName("KaikataRadio");
     middle->addWidget(KaikataRadio);
 
-    auto* multiBox = new QWidget(this);
+    auto* multiBox = MultiPanel = new QWidget(this);
     multiBox->setObjectName("MultiPanel");
     auto* multiGrid = new QGridLayout(multiBox);
     multiGrid->setContentsMargins(6, 0, 6, 0);
@@ -187,6 +204,255 @@ void TBetPage::buildLayout() {
     top->addLayout(left);
     top->addWidget(middleBox);
     top->addLayout(right, 1);
+}
+
+}  // namespace vex::ui
+
+namespace vex::ui {
+namespace {
+
+QColor frameColour(int frame) {
+    switch (frame) {
+        case 1: return Qt::white;
+        case 2: return QColor(0x80, 0x80, 0x80);
+        case 3: return Qt::red;
+        case 4: return Qt::blue;
+        case 5: return Qt::yellow;
+        case 6: return QColor(0x00, 0x80, 0x00);
+        case 7: return QColor(0xFF, 0xA5, 0x00);
+        case 8: return Qt::magenta;
+        default: return Qt::white;
+    }
+}
+
+const QColor kLightYellow(0xFF, 0xFF, 0xC0);
+const QColor kPink(0xFF, 0xC0, 0xCB);
+const QColor kLightGreen(0xC0, 0xFF, 0xC0);
+
+}  // namespace
+
+// ---- drawing
+
+CellLook TBetPage::cardLook(int col, int row) const {
+    CellLook look;
+    const TextGrid& g = model_->card().grid();
+    const int horse = cellInt(g.cell(kCardHorse, row));
+    if (horse <= 0) return look;
+    if (col == kCardName) look.align = Qt::AlignLeft | Qt::AlignVCenter;
+    else look.align = Qt::AlignCenter;
+    if (col == kCardFrame) {
+        const int frame = cellInt(g.cell(kCardFrame, row));
+        look.background = frameColour(frame);
+        if (frame == 3 || frame == 4 || frame == 6 || frame == 8) look.text = Qt::white;
+    } else if (col >= kCardMark1) {
+        look.background = kLightYellow;
+    } else if (col == kCardCompi || col == kCardCompiRank) {
+        const BetRace* race = model_->race();
+        look.background = race && race->recommendedHorse == horse ? kPink : kLightGreen;
+    }
+    if (col == kCardCompiRank || col == kCardWinPopularity) {
+        const int rank = cellInt(g.cell(col, row));
+        if (rank == 1) look.text = Qt::red;
+        else if (rank == 2 || rank == 3) look.text = Qt::blue;
+    }
+    return look;
+}
+
+CellLook TBetPage::betListLook(int col, int row) const {
+    CellLook look;
+    look.align = Qt::AlignHCenter | Qt::AlignTop;  // centred, two pixels below the top
+    if (col == kListNumber) look.background = kLightGreen;
+    else if (col == kListCombination && model_->rowIsHit(row)) look.background = Qt::magenta;
+    return look;
+}
+
+// ---- wiring
+
+void TBetPage::wire() {
+    StringGrid26->gridModel()->setGrid(&model_->card().grid());
+    StringGrid26->gridModel()->look = [this](int c, int r) { return cardLook(c, r); };
+    StringGrid26->setColumnWidths(kCardWidths);
+    StringGrid26->handCursor = [](int c, int r) {
+        if (c >= kCardMark1) return true;
+        return r == 0 && (c == kCardHorse || c == kCardCompiRank || c == kCardWinPopularity);
+    };
+    connect(StringGrid26, &TGridView::headerClick, this, [this](int col) {
+        model_->cardHeaderClick(col);
+        syncGrids();
+    });
+    connect(StringGrid26, &TGridView::cellClick, this, [this](int col, int row) {
+        if (col < kCardMark1) return;
+        model_->cardCellClick(col, row);
+        syncGrids();
+    });
+
+    StringGrid34->gridModel()->setGrid(&model_->betList());
+    StringGrid34->gridModel()->look = [this](int c, int r) { return betListLook(c, r); };
+    StringGrid34->setColumnWidths(kBetListWidths);
+    StringGrid34->handCursor = [](int c, int r) { return r == 0 ? c != kListErase : c == kListErase; };
+    connect(StringGrid34, &TGridView::headerClick, this, [this](int col) {
+        model_->betListHeaderClick(col);
+        syncGrids();
+    });
+    connect(StringGrid34, &TGridView::cellClick, this, [this](int col, int row) {
+        if (col != kListErase) return;
+        // The erase toggle regenerates the list; the user stays where he was.
+        const int top = StringGrid34->topGridRow();
+        model_->betListClick(col, row);
+        syncGrids();
+        StringGrid34->scrollToGridRow(top);
+    });
+
+    connect(BakenRadio, &TRadioGroup::Click, this, [this](int index) {
+        if (syncing_ || index < 0) return;
+        model_->setKind(static_cast<KindItem>(index));
+        sync();
+    });
+    connect(KaikataRadio, &TRadioGroup::Click, this, [this](int index) {
+        if (syncing_ || index < 0) return;
+        model_->setMethod(index);
+        sync();
+    });
+    for (int m = 0; m < kMultiCount; ++m)
+        connect(multiBoxes_[m], &QCheckBox::clicked, this, [this, m](bool checked) {
+            if (syncing_) return;
+            model_->setMulti(static_cast<Multi>(m), checked);
+            sync();
+        });
+    connect(Toz1editA, &TNumEdit::Change, this, [this] {
+        if (syncing_) return;
+        model_->setLowerText(toCp932(Toz1editA->text()));
+        sync();
+    });
+    connect(Toz2editA, &TNumEdit::Change, this, [this] {
+        if (syncing_) return;
+        model_->setUpperText(toCp932(Toz2editA->text()));
+        sync();
+    });
+    connect(RadioGroup1, &TRadioGroup::Click, this, [this](int index) {
+        if (syncing_ || index < 0) return;
+        model_->setStakeMode(static_cast<StakeMode>(index));
+        sync();
+    });
+    for (int p = 0; p < 3; ++p) {
+        connect(allButtons_[p], &QPushButton::clicked, this, [this, p] {
+            model_->markPair(p + 1, true);
+            syncGrids();
+        });
+        connect(clearButtons_[p], &QPushButton::clicked, this, [this, p] {
+            model_->markPair(p + 1, false);
+            syncGrids();
+        });
+    }
+    connect(AmountEdit, &TNumEdit::Change, this, [this] {
+        if (syncing_) return;
+        model_->setAmount(AmountEdit->intValue());
+        syncGrids();
+    });
+    connect(TohyoBtn, &QPushButton::clicked, this, &TBetPage::TohyoBtnClick);
+}
+
+void TBetPage::sync() {
+    syncing_ = true;
+    BakenRadio->setItemIndex(static_cast<int>(model_->kind()));
+    QStringList methods;
+    for (const std::string& m : model_->methodItems()) methods << fromCp932(m);
+    if (methods != KaikataRadio->items()) KaikataRadio->setItems(methods);
+    KaikataRadio->setItemIndex(model_->method());
+    KaikataRadio->setVisible(!methods.isEmpty());
+    bool anyMulti = false;
+    for (int m = 0; m < kMultiCount; ++m) {
+        const bool shown = model_->multiShown(static_cast<Multi>(m));
+        multiBoxes_[m]->setVisible(shown);
+        multiBoxes_[m]->setChecked(model_->multiChecked(static_cast<Multi>(m)));
+        anyMulti |= shown;
+    }
+    MultiPanel->setVisible(anyMulti);
+    const QString lower = fromCp932(model_->lowerText()), upper = fromCp932(model_->upperText());
+    if (Toz1editA->text() != lower) Toz1editA->setText(lower);
+    if (Toz2editA->text() != upper) Toz2editA->setText(upper);
+    RadioGroup1->setItemIndex(static_cast<int>(model_->stakeMode()));
+    const auto& shown = model_->markColumnsVisible();
+    for (int c = 0; c < 4; ++c) StringGrid26->setColumnHidden(kCardMark1 + c, !shown[c]);
+    syncing_ = false;
+    syncGrids();
+}
+
+void TBetPage::syncGrids() {
+    StringGrid26->gridModel()->refresh();
+    StringGrid34->gridModel()->refresh();
+    ZoneLabel->setText(fromCp932(model_->card().zoneLabel()));
+    syncLabels();
+}
+
+void TBetPage::syncLabels() {
+    const SplitLabels& l = model_->labels();
+    PointsLabel->setText(fromCp932(l.count));
+    TotalLabel->setText(fromCp932(l.total));
+    RateLabel->setText(fromCp932(l.rate));
+    QPalette pal = RateLabel->palette();
+    pal.setColor(QPalette::WindowText, l.colour == RateColour::Red ? Qt::red : Qt::black);
+    RateLabel->setPalette(pal);
+    syncing_ = true;
+    if (AmountEdit->intValue() != model_->amount() || AmountEdit->text().isEmpty())
+        AmountEdit->setText(QString::number(model_->amount()));
+    syncing_ = false;
+}
+
+// ---- called by the main window
+
+void TBetPage::selectRace(const BetRace& race) {
+    model_->selectRace(race);
+    sync();
+    RestTimerTimer();
+}
+
+void TBetPage::refreshRace(const BetRace& race) {
+    model_->refreshRace(race);
+    syncGrids();
+}
+
+void TBetPage::dayLoaded() {
+    model_->dayLoaded();
+    syncGrids();
+    RestTimerTimer();
+}
+
+void TBetPage::setVoteEnvironment(VoteEnvironment environment) { voteEnv_ = std::move(environment); }
+
+void TBetPage::attachRestTimeLabel(QLabel* label) {
+    RestTimeLabel = label;
+    if (!RestTimer) {
+        RestTimer = new QTimer(this);
+        RestTimer->setObjectName("RestTimer");
+        RestTimer->setInterval(1000);
+        connect(RestTimer, &QTimer::timeout, this, &TBetPage::RestTimerTimer);
+        RestTimer->start();
+    }
+    RestTimerTimer();
+}
+
+void TBetPage::RestTimerTimer() {
+    if (RestTimeLabel) RestTimeLabel->setText(fromCp932(postTimeCountdown(model_->race())));
+}
+
+void TBetPage::KaimeSetItemClick() {
+    showKaimeSetForm(this, [this] {
+        if (const BetRace* race = model_->race()) selectRace(BetRace(*race));
+    });
+}
+
+void TBetPage::TohyoBtnClick() {
+    if (!voteEnv_.control || !voteEnv_.log) return;
+    VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false,
+                        [] { QCoreApplication::processEvents(); }};
+    VoteRequest request;
+    request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
+    request.race = model_->race();
+    request.kind = model_->kind();
+    request.list = &model_->betList();
+    request.votedFlag = voteEnv_.votedFlag ? voteEnv_.votedFlag() : nullptr;
+    lastVote_ = std::make_unique<VoteResult>(voteCommand(request, context));
 }
 
 }  // namespace vex::ui

@@ -1,21 +1,43 @@
 #pragma once
 // The tab "買い目": index card, bet kind and method, multi boxes, odds filter, stake split, bet list
-// and the vote button. A thin window over the core's bet page: every click is passed to the core,
-// and the grids show the core's text grids through models.
+// and the vote button. A thin window over the core's BetPage: every click is handed to it, and the
+// grids show its text grids through models that read them in place.
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "betting/bet_page.h"
+#include "ui/widgets/grid_view.h"
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTimer;
 
+namespace vex {
+class DataControl;
+class VotingLog;
+struct VoteResult;
+}  // namespace vex
+
 namespace vex::ui {
 
 class TGridView;
+
 class TLabel3D;
 class TNumEdit;
 class TRadioGroup;
+class UiReporter;
+
+// What a vote needs from the main window.
+struct VoteEnvironment {
+    DataControl* control = nullptr;
+    VotingLog* log = nullptr;
+    std::function<std::string()> dayStamp;  // the day box's text, "yyyy年mm月dd日" (CP932); empty: none
+    std::function<bool*()> votedFlag;       // the selected race's voted flag in the race table
+};
 
 class TBetPage : public QWidget {
     Q_OBJECT
@@ -23,16 +45,51 @@ public:
     explicit TBetPage(QWidget* parent = nullptr);
     ~TBetPage() override;
 
+    // ---- called by the main window
+    // A race was selected (marks stay when it is the race shown before).
+    void selectRace(const BetRace& race);
+    // Fresh odds or payouts of the shown race.
+    void refreshRace(const BetRace& race);
+    // A day was loaded: no race is shown and the next one starts with clean marks.
+    void dayLoaded();
+    void setVoteEnvironment(VoteEnvironment environment);
+    // The toolbar's countdown label; written every second from now on.
+    void attachRestTimeLabel(QLabel* label);
+    // Menu "投資金額設定": the default-amount window; OK selects the shown race again.
+    void KaimeSetItemClick();
+
+    BetPage& model() { return *model_; }
     TGridView* card() const { return StringGrid26; }
     TGridView* betList() const { return StringGrid34; }
+    // Last outcome of the vote button (for the window's tests and status).
+    const VoteResult* lastVote() const { return lastVote_.get(); }
+
+    // Handlers, named after their controls.
+    void TohyoBtnClick();
+    void RestTimerTimer();
 
 private:
     void buildLayout();
+    void wire();
+    // Brings every control in line with the model (choices, visibility, grids, labels).
+    void sync();
+    void syncGrids();
+    void syncLabels();
+    CellLook cardLook(int col, int row) const;
+    CellLook betListLook(int col, int row) const;
+
+    TIniGT settings_;
+    std::unique_ptr<BetPage> model_;
+    VoteEnvironment voteEnv_;
+    std::unique_ptr<UiReporter> reporter_;
+    std::unique_ptr<VoteResult> lastVote_;
+    bool syncing_ = false;
 
     TLabel3D* ZoneLabel = nullptr;
     TGridView* StringGrid26 = nullptr;
     TRadioGroup* BakenRadio = nullptr;
     TRadioGroup* KaikataRadio = nullptr;
+    QWidget* MultiPanel = nullptr;
     QCheckBox* multiBoxes_[4] = {};
     TNumEdit* Toz1editA = nullptr;
     TNumEdit* Toz2editA = nullptr;
@@ -45,6 +102,8 @@ private:
     QLabel* TotalLabel = nullptr;
     QLabel* RateLabel = nullptr;
     QPushButton* TohyoBtn = nullptr;
+    QLabel* RestTimeLabel = nullptr;
+    QTimer* RestTimer = nullptr;
 };
 
 }  // namespace vex::ui

@@ -12,12 +12,27 @@ namespace vex::ui {
 void GridModel::setGrid(const TextGrid* grid) {
     beginResetModel();
     grid_ = grid;
+    rows_ = rowCount();
+    cols_ = columnCount();
     endResetModel();
 }
 
 void GridModel::refresh() {
-    beginResetModel();
-    endResetModel();
+    // A reset would make the view forget its column widths and hidden columns; only the row count
+    // and the cells change, so say exactly that.
+    if (columnCount() != cols_) return setGrid(grid_);
+    const int rows = rowCount();
+    if (rows < rows_) {
+        beginRemoveRows({}, rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    } else if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    }
+    if (rows > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows - 1, cols_ - 1));
+    if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -134,6 +149,7 @@ int TGridView::topGridRow() const {
 
 void TGridView::scrollToGridRow(int gridRow) {
     if (gridRow < 1 || gridRow - 1 >= model_->rowCount()) return;
+    updateGeometries();  // the scroll range may still be the one before the last refresh
     scrollTo(model_->index(gridRow - 1, 0), QAbstractItemView::PositionAtTop);
 }
 

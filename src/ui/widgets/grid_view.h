@@ -42,6 +42,7 @@ public:
 
 private:
     const TextGrid* grid_ = nullptr;
+    int rows_ = 0, cols_ = 0;  // what the view was last told
 };
 
 // Paints a cell's background and its text in the model's colours; text starts two pixels below the

@@ -1,0 +1,327 @@
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "app/settings.h"
+#include "betting/bet_page.h"
+#include "tst_bet_page_fixture.h"
+#include "ui/bet_page.h"
+#include "ui/dialogs.h"
+#include "ui/kaime_set_unit.h"
+#include "ui/widgets/grid_view.h"
+#include "ui/widgets/num_edit.h"
+#include "ui/widgets/radio_group.h"
+
+using namespace vex;
+using namespace vex::ui;
+
+namespace {
+
+TGridView* grid(QWidget& page, const char* name) {
+    auto* g = page.findChild<TGridView*>(name);
+    Q_ASSERT(g);
+    return g;
+}
+
+void clickCell(TGridView* g, int col, int row) {
+    g->scrollToGridRow(row);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
+}
+
+void clickHeader(TGridView* g, int col) {
+    QTest::mouseClick(g->horizontalHeader()->viewport(), Qt::LeftButton, {}, g->cellCentre(col, 0));
+}
+
+void pick(QWidget& page, const char* group, const QString& item) {
+    auto* box = page.findChild<TRadioGroup*>(group);
+    Q_ASSERT(box);
+    for (auto* b : box->findChildren<QRadioButton*>())
+        if (b->text() == item) {
+            b->click();
+            return;
+        }
+    QFAIL(qPrintable("no item " + item));
+}
+
+// Column texts of the bet list as the window shows them (data rows).
+QStringList column(TGridView* g, int col) {
+    QStringList out;
+    for (int r = 1; r <= g->gridModel()->rowCount(); ++r) out << g->gridModel()->text(col, r);
+    return out;
+}
+
+QString labelText(QWidget& page, const char* name) { return page.findChild<QLabel*>(name)->text().trimmed(); }
+
+}  // namespace
+
+class BetPageTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<fixture::Home> home_;
+    std::unique_ptr<TBetPage> page_;
+
+    TBetPage& page() { return *page_; }
+
+private slots:
+    void init() {
+        home_ = std::make_unique<fixture::Home>();
+        Dialogs::startRecording();
+        page_ = std::make_unique<TBetPage>();
+        page_->resize(1150, 720);
+        page_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+    }
+    void cleanup() {
+        page_.reset();
+        Dialogs::stopRecording();
+        home_.reset();
+    }
+
+    void startsWithStoredChoicesAndGivenWidths() {
+        page_.reset();
+        TIniGT ini;
+        write(ini, settings::kBetKindItem, 7);  // ３連単
+        ini.WriteInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
+        write(ini, settings::kOddsLower, "2.5");
+        write(ini, settings::kStakeSplit, 4);
+        page_ = std::make_unique<TBetPage>();
+        QCOMPARE(page().findChild<TRadioGroup*>("BakenRadio")->itemIndex(), 7);
+        auto* method = page().findChild<TRadioGroup*>("KaikataRadio");
+        QCOMPARE(method->items(), QStringList({"Box", "1軸流し", "2軸流し", "ﾌｫｰﾒｰｼｮﾝ"}));
+        QCOMPARE(method->itemIndex(), 3);
+        QCOMPARE(page().findChild<TNumEdit*>("Toz1editA")->text(), QString("2.5"));
+        QCOMPARE(page().findChild<TNumEdit*>("Toz2editA")->text(), QString("9999999.9"));
+        QCOMPARE(page().findChild<TRadioGroup*>("RadioGroup1")->itemIndex(), 4);
+        for (const char* multi : {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"})
+            QVERIFY(!page().findChild<QCheckBox*>(multi)->isHidden());
+
+        TGridView* card = grid(page(), "StringGrid26");
+        QCOMPARE(card->gridModel()->columnCount(), 12);
+        const int cardWidths[] = {20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25};
+        for (int c = 0; c < 11; ++c) QCOMPARE(card->columnWidth(c), cardWidths[c]);
+        QVERIFY(card->isColumnHidden(11));  // 相手 is not used by the formation
+        TGridView* list = grid(page(), "StringGrid34");
+        const int listWidths[] = {20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
+        QCOMPARE(list->gridModel()->columnCount(), 15);
+        for (int c = 0; c < 15; ++c) QCOMPARE(list->columnWidth(c), listWidths[c]);
+        QCOMPARE(list->gridModel()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QString("オッズ"));
+    }
+
+    void marksByCellClickAndHeaderRegenerateTheList() {
+        page().selectRace(fixture::race());
+        TGridView* card = grid(page(), "StringGrid26");
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(column(list, 2), QStringList({""}));  // no marks: one empty row
+
+        clickCell(card, 8, 5);
+        QCOMPARE(card->gridModel()->text(8, 5), QString("ν"));
+        QCOMPARE(column(list, 2), QStringList({" 5"}));
+        QCOMPARE(labelText(page(), "PointsLabel"), QString("1"));
+
+        clickHeader(card, 8);  // ◎: every zone-flagged runner (1..3), the others cleared
+        QCOMPARE(column(list, 2), QStringList({" 1", " 2", " 3"}));
+        QCOMPARE(labelText(page(), "TotalLabel"), QString("3000"));
+
+        clickCell(card, 8, 2);  // toggles horse 2 off again
+        QCOMPARE(column(list, 2), QStringList({" 1", " 3"}));
+
+        // Clicks outside the mark columns change nothing.
+        clickCell(card, 3, 6);
+        QCOMPARE(column(list, 2), QStringList({" 1", " 3"}));
+    }
+
+    void exactaWheelWithMultiMatchesTheCore() {
+        const BetRace race = fixture::race();
+        page().selectRace(race);
+        pick(page(), "BakenRadio", "馬単");
+        pick(page(), "KaikataRadio", "軸流し");
+        auto* multi = page().findChild<QCheckBox*>("MultiCheck");
+        QVERIFY(multi->isVisible());
+        QVERIFY(!page().findChild<QCheckBox*>("Multi12Check")->isVisible());
+        multi->click();
+        TGridView* card = grid(page(), "StringGrid26");
+        QVERIFY(!card->isColumnHidden(11));
+        QVERIFY(card->isColumnHidden(9) && card->isColumnHidden(10));
+        clickCell(card, 8, 2);
+        clickCell(card, 11, 5);
+        clickCell(card, 11, 7);
+
+        BetPage core;  // no settings: the same race and choices driven directly
+        core.setKind(KindItem::Umatan);
+        core.setMethod(1);
+        core.setMulti(Multi::All, true);
+        core.selectRace(race);
+        core.cardCellClick(8, 2);
+        core.cardCellClick(11, 5);
+        core.cardCellClick(11, 7);
+
+        QVERIFY(page().model().betList() == core.betList());
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(column(list, 2), QStringList({" 2- 5", " 2- 7", " 5- 2", " 7- 2"}));
+        for (int r = 1; r < core.betList().rowCount(); ++r)
+            for (int c = 0; c < 9; ++c)
+                QCOMPARE(list->gridModel()->text(c, r), QString::fromStdString(toUtf8(core.betList().cell(c, r))));
+    }
+
+    void eraseSurvivesAMarkClickButNotAKindChange() {
+        page().selectRace(fixture::race());
+        TGridView* card = grid(page(), "StringGrid26");
+        TGridView* list = grid(page(), "StringGrid34");
+        clickHeader(card, 8);
+        clickCell(list, 0, 2);  // erase " 2"
+        QCOMPARE(list->gridModel()->text(0, 2), QString("消"));
+        QCOMPARE(labelText(page(), "PointsLabel"), QString("2"));
+
+        clickCell(card, 8, 5);  // adds " 5"; the erased line comes back erased
+        QCOMPARE(column(list, 2), QStringList({" 1", " 2", " 3", " 5"}));
+        QCOMPARE(column(list, 0), QStringList({"", "消", "", ""}));
+        QCOMPARE(labelText(page(), "PointsLabel"), QString("3"));
+
+        clickCell(list, 0, 2);  // restore, erase again: a toggle
+        QCOMPARE(list->gridModel()->text(0, 2), QString(""));
+        clickCell(list, 0, 2);
+
+        pick(page(), "BakenRadio", "複勝");
+        QCOMPARE(column(list, 0), QStringList({"", "", "", ""}));
+        pick(page(), "BakenRadio", "単勝");
+        QCOMPARE(column(list, 0), QStringList({"", "", "", ""}));
+    }
+
+    void eraseKeepsTheScrollPosition() {
+        page().selectRace(fixture::race());
+        pick(page(), "BakenRadio", "３連単");
+        pick(page(), "KaikataRadio", "Box");
+        TGridView* card = grid(page(), "StringGrid26");
+        for (int h = 1; h <= 8; ++h) clickCell(card, 8, h);
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(list->gridModel()->rowCount(), 8 * 7 * 6);
+        list->scrollToGridRow(150);
+        const int top = list->topGridRow();
+        QVERIFY(top > 100);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellCentre(0, top + 2));
+        QCOMPARE(list->gridModel()->text(0, top + 2), QString("消"));
+        QCOMPARE(list->topGridRow(), top);
+    }
+
+    void sortingByOddsTwiceGivesDescendingThenAscending() {
+        page().selectRace(fixture::race());
+        pick(page(), "BakenRadio", "３連複");
+        pick(page(), "KaikataRadio", "Box");
+        TGridView* card = grid(page(), "StringGrid26");
+        for (int h = 1; h <= 6; ++h) clickCell(card, 8, h);
+        TGridView* list = grid(page(), "StringGrid34");
+        const QStringList unsorted = column(list, 3);
+        QCOMPARE(unsorted.size(), 20);
+
+        auto checkOrder = [&](bool descending) {
+            const QStringList odds = column(list, 3), numbers = column(list, 1);
+            for (int i = 1; i < odds.size(); ++i) {
+                const double a = odds[i - 1].toDouble(), b = odds[i].toDouble();
+                QVERIFY2(descending ? a >= b : a <= b, qPrintable(odds.join('|')));
+                if (a == b) QVERIFY(numbers[i - 1].toInt() < numbers[i].toInt());
+            }
+        };
+        clickHeader(list, 3);
+        checkOrder(true);
+        QVERIFY(column(list, 3) != unsorted);
+        clickHeader(list, 3);
+        checkOrder(false);
+    }
+
+    void cellColoursFollowTheRace() {
+        BetRace race = fixture::race();
+        race.winHorses = {2, 0, 0};
+        page().selectRace(race);
+        TGridView* card = grid(page(), "StringGrid26");
+        auto look = [&](TGridView* g, int col, int row, int role) {
+            return g->gridModel()->data(g->gridModel()->index(row - 1, col), role);
+        };
+        // Frame colours: 16 runners put horse 1 in frame 1 (white) and horse 5 in frame 3 (red).
+        QCOMPARE(look(card, 0, 1, Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+        QCOMPARE(look(card, 0, 5, Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
+        // Compi cells: pink on the recommended horse's row, light green elsewhere.
+        const QColor pink = look(card, 3, 1, Qt::BackgroundRole).value<QColor>();
+        const QColor green = look(card, 4, 2, Qt::BackgroundRole).value<QColor>();
+        QVERIFY(pink != green && pink.red() > pink.green() && green.green() > green.red());
+        // Ranks: 1 red, 2 and 3 blue, others black.
+        QCOMPARE(look(card, 4, 1, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+        QCOMPARE(look(card, 6, 3, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QCOMPARE(look(card, 6, 4, Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
+        QVERIFY(look(card, 2, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
+        QVERIFY(look(card, 1, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter);
+
+        // Marks over all 16 runners of mode 均等: the mean return is below the stake -> red rate.
+        page().findChild<QPushButton*>("AllBtn1")->click();
+        QCOMPARE(labelText(page(), "PointsLabel"), QString("16"));
+        auto* rate = page().findChild<QLabel*>("RateLabel");
+        QCOMPARE(rate->palette().color(QPalette::WindowText), QColor(Qt::red));
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(look(list, 2, 2, Qt::BackgroundRole).value<QColor>(), QColor(Qt::magenta));  // horse 2 won
+        QCOMPARE(look(list, 2, 1, Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+        QVERIFY(look(list, 1, 1, Qt::BackgroundRole).value<QColor>() != QColor(Qt::white));
+
+        page().findChild<QPushButton*>("ClBtn1")->click();
+        QCOMPARE(column(list, 2), QStringList({""}));
+        QCOMPARE(rate->text(), QString());
+        for (int h = 1; h <= 3; ++h) clickCell(card, 8, h);
+        QCOMPARE(rate->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void amountAndFilterEditsDriveTheList() {
+        page().selectRace(fixture::race());
+        TGridView* card = grid(page(), "StringGrid26");
+        for (int h = 1; h <= 4; ++h) clickCell(card, 8, h);
+        auto* amount = page().findChild<TNumEdit*>("AmountEdit");
+        QCOMPARE(amount->text(), QString("3000"));
+        amount->setText("1000");  // 1000 over 4 lines: 2.5 + 0.9 -> 3 -> 300 each
+        QCOMPARE(labelText(page(), "TotalLabel"), QString("1200"));
+        auto* upper = page().findChild<TNumEdit*>("Toz2editA");
+        upper->setText("5");  // win odds 3.2 and 4.9 stay under the bound
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(column(list, 2), QStringList({" 1", " 2"}));
+        QCOMPARE(TIniGT().ReadString("OzSpan", "Toz2A", ""), std::string("5"));
+        upper->clear();  // blank counts as 0: no line passes
+        QCOMPARE(column(list, 2), QStringList({""}));
+        pick(page(), "RadioGroup1", "均等2");  // odds ignored: every mark gives a line again
+        QCOMPARE(column(list, 2), QStringList({" 1", " 2", " 3", " 4"}));
+    }
+
+    void defaultAmountWindowRaisesToHundredAndReselects() {
+        page().selectRace(fixture::race());
+        TGridView* card = grid(page(), "StringGrid26");
+        clickCell(card, 8, 4);
+        page().KaimeSetItemClick();
+        auto* form = page().findChild<TKaimeSetForm*>();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QString("投資金設定"));
+        QCOMPARE(form->amountEdit()->text(), QString("3000"));
+        QTest::keyClicks(form->amountEdit(), "1234567");  // six digits at most
+        form->amountEdit()->setText("50");
+        form->findChild<QPushButton*>("OKBtn")->click();
+        QCOMPARE(TIniGT().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
+        QCOMPARE(page().findChild<TNumEdit*>("AmountEdit")->text(), QString("100"));
+        QCOMPARE(card->gridModel()->text(8, 4), QString("ν"));  // same race: marks kept
+        QCOMPARE(labelText(page(), "TotalLabel"), QString("100"));
+    }
+
+    void countdownLabelEverySecond() {
+        QLabel rest;
+        setClock(DateTime{2026, 5, 12, 14, 0, 0});
+        page().attachRestTimeLabel(&rest);
+        QCOMPARE(rest.text(), QString());
+        page().selectRace(fixture::race(16, 3, DateTime{2026, 5, 12, 15, 2, 0}));
+        QVERIFY2(rest.text().startsWith("発走までの残り時間：01:0"), qPrintable(rest.text()));
+        setClock(DateTime{2026, 5, 12, 15, 2, 1});
+        QTRY_COMPARE_WITH_TIMEOUT(rest.text(), QString("発走済み"), 2500);
+        page().dayLoaded();
+        QCOMPARE(rest.text(), QString());
+        page_.reset();  // the page goes before the label it writes to
+        setClock(std::nullopt);
+    }
+};
+
+QTEST_MAIN(BetPageTest)
+#include "tst_bet_page.moc"
