@@ -411,6 +411,11 @@ void BulkDownload::pollStatus() {
 
 bool BulkDownload::cancel() {
     if (!reporter_.askYesNo(sj("データ取込を中止します。実行しますか？"))) return false;
+    cancelNow();
+    return true;
+}
+
+void BulkDownload::cancelNow() {
     bool wasDownloading = progress_.polling;
     progress_.polling = false;
     control_.NVCancel();
@@ -425,7 +430,6 @@ bool BulkDownload::cancel() {
         progress_.busy = false;
         notify();
     }
-    return true;
 }
 
 bool BulkDownload::writeHeld(HeldStore& store) {
@@ -548,6 +552,11 @@ DownloadOutcome BulkDownload::run(const std::function<void()>& wait) {
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (letMessagesRun_) letMessagesRun_();
+        // The flag set from outside (a signal, another window): cancel as the button does.
+        if (cancelFlag()) {
+            cancelNow();
+            break;
+        }
         pollStatus();
     }
     return outcome_;

@@ -173,8 +173,11 @@ public:
     bool polling() const { return progress_.polling; }
     // ButtonCancel: asks, then cancels. Returns false when the user said no.
     bool cancel();
+    // The cancel itself, without the question.
+    void cancelNow();
 
-    // start() and pollStatus() until done, calling `wait` between polls (default: sleep 10 ms).
+    // start() and pollStatus() until done, calling `wait` between polls (default: sleep 10 ms). A
+    // cancel flag set meanwhile (by a signal handler, say) cancels the download phase.
     DownloadOutcome run(const std::function<void()>& wait = {});
 
     DownloadOutcome outcome() const { return outcome_; }

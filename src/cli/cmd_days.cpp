@@ -1,0 +1,19 @@
+// vexmora-cli days: the stored race days, newest first.
+#include <stdexcept>
+
+#include "cli/command.h"
+#include "store/day_list.h"
+
+namespace vex::cli {
+namespace {
+
+int runDays(const std::vector<std::string>& args) {
+    if (!args.empty()) throw UsageError("days takes no arguments");
+    for (const auto& stamp : buildDayList()) printLine(stamp);
+    return kOk;
+}
+
+const Registration reg{"days", "days", runDays};
+
+}  // namespace
+}  // namespace vex::cli
