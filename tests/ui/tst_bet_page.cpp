@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QListWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -6,9 +7,11 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "app/atomic_file.h"
 #include "app/settings.h"
 #include "betting/bet_page.h"
 #include "tst_bet_page_fixture.h"
+#include "ui/bet_file_viewer.h"
 #include "ui/bet_page.h"
 #include "ui/dialogs.h"
 #include "ui/kaime_set_unit.h"
@@ -320,6 +323,40 @@ private slots:
         QCOMPARE(rest.text(), QString());
         page_.reset();  // the page goes before the label it writes to
         setClock(std::nullopt);
+    }
+
+    void betFileViewerListsAndDecodes() {
+        auto line = [](int a, int b, int c, const char* stake) {
+            std::string f[3] = {std::string(24, '0'), std::string(24, '0'), std::string(24, '0')};
+            if (a) f[0][a - 1] = '1';
+            if (b) f[1][b - 1] = '1';
+            if (c) f[2][c - 1] = '1';
+            return "00115" + std::string("4411") + "90" + f[0] + f[1] + f[2] + stake + "00";
+        };
+        const auto kaime = std::filesystem::path(home_->path("kaime").toStdString());
+        writeLinesAtomic(kaime / "a.txt", {line(3, 12, 7, "00005"), line(5, 0, 0, "00000")});
+        writeLinesAtomic(kaime / "240115.nbet", {line(1, 2, 3, "00001")});
+        writeLinesAtomic(kaime / "notes.csv", {"x"});
+
+        TBetFileViewer viewer;
+        auto* files = viewer.findChild<QListWidget*>("FileListBox2");
+        QCOMPARE(files->count(), 2);
+        QCOMPARE(files->item(0)->text(), QString("240115.nbet"));
+        files->setCurrentRow(1);
+        auto* g = viewer.findChild<TGridView*>("BetFileGrid");
+        QCOMPARE(g->gridModel()->rowCount(), 2);
+        QStringList row1;
+        for (int c = 0; c < 12; ++c) row1 << g->gridModel()->text(c, 1);
+        QCOMPARE(row1, QStringList({"   1", "01/15", "大井", "11", "3連単", "0", "3,", "12,", "7,", "    5", "0", "0"}));
+        QCOMPARE(g->gridModel()->text(9, 2), QString("     "));  // zero stake shows blank
+
+        writeLinesAtomic(kaime / "b.txt", {line(8, 0, 0, "00002")});
+        viewer.findChild<QPushButton*>("RefreshBtn")->click();
+        QCOMPARE(files->count(), 3);
+        QCOMPARE(files->currentItem()->text(), QString("a.txt"));  // the shown file stays chosen
+        files->setCurrentRow(0);
+        QCOMPARE(g->gridModel()->rowCount(), 1);
+        QCOMPARE(g->gridModel()->text(6, 1), QString("1,"));
     }
 };
 
