@@ -325,6 +325,33 @@ private slots:
         setClock(std::nullopt);
     }
 
+    // A trifecta formation as the user builds it; with VEXMORA_SCREENSHOT set (run under a real X
+    // server) the page is saved there as a picture.
+    void trifectaFormationPicture() {
+        BetRace race = fixture::race();
+        race.recommendedHorse = 2;
+        page().selectRace(race);
+        pick(page(), "BakenRadio", "３連単");
+        pick(page(), "KaikataRadio", "ﾌｫｰﾒｰｼｮﾝ");
+        for (const char* multi : {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"})
+            QVERIFY(page().findChild<QCheckBox*>(multi)->isVisible());
+        page().findChild<QCheckBox*>("Multi12Check")->click();
+        TGridView* card = grid(page(), "StringGrid26");
+        for (int h : {1, 2}) clickCell(card, 8, h);
+        for (int h : {2, 3, 4}) clickCell(card, 9, h);
+        for (int h : {3, 4, 5, 6}) clickCell(card, 10, h);
+        TGridView* list = grid(page(), "StringGrid34");
+        // (◎,○,▲) and (○,◎,▲) with three different horses.
+        QCOMPARE(list->gridModel()->rowCount(), 32);  // 16 of each order
+        QCOMPARE(list->gridModel()->text(2, 1), QString(" 1- 2- 3"));
+        clickCell(list, 0, 3);
+        const QByteArray out = qgetenv("VEXMORA_SCREENSHOT");
+        if (!out.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(page().grab().save(QString::fromUtf8(out)));
+        }
+    }
+
     void betFileViewerListsAndDecodes() {
         auto line = [](int a, int b, int c, const char* stake) {
             std::string f[3] = {std::string(24, '0'), std::string(24, '0'), std::string(24, '0')};
