@@ -136,6 +136,33 @@ private slots:
         QCOMPARE(column(list, 2), QStringList({" 1", " 3"}));
     }
 
+    void cardHeaderSortsAndHandCursorShowsWhereClicksAct() {
+        page().selectRace(fixture::race());
+        TGridView* card = grid(page(), "StringGrid26");
+        clickCell(card, 8, 2);
+        clickHeader(card, 6);  // popularity, first click descending; the mark moves with its horse
+        QCOMPARE(card->gridModel()->text(1, 1), QString("16"));
+        QCOMPARE(card->gridModel()->text(8, 15), QString("ν"));
+        QCOMPARE(card->gridModel()->text(1, 15), QString(" 2"));
+        QCOMPARE(column(grid(page(), "StringGrid34"), 2), QStringList({" 2"}));
+
+        auto cursorAt = [](QWidget* w, QPoint p) {
+            QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &move);
+            return w->cursor().shape();
+        };
+        QWidget* header = card->horizontalHeader()->viewport();
+        QCOMPARE(cursorAt(header, card->cellCentre(4, 0)), Qt::PointingHandCursor);
+        QCOMPARE(cursorAt(header, card->cellCentre(2, 0)), Qt::ArrowCursor);
+        QCOMPARE(cursorAt(card->viewport(), card->cellCentre(8, 3)), Qt::PointingHandCursor);
+        QCOMPARE(cursorAt(card->viewport(), card->cellCentre(6, 3)), Qt::ArrowCursor);
+        TGridView* list = grid(page(), "StringGrid34");
+        QCOMPARE(cursorAt(list->viewport(), list->cellCentre(0, 1)), Qt::PointingHandCursor);
+        QCOMPARE(cursorAt(list->viewport(), list->cellCentre(2, 1)), Qt::ArrowCursor);
+        QCOMPARE(cursorAt(list->horizontalHeader()->viewport(), list->cellCentre(3, 0)), Qt::PointingHandCursor);
+        QCOMPARE(cursorAt(list->horizontalHeader()->viewport(), list->cellCentre(0, 0)), Qt::ArrowCursor);
+    }
+
     void exactaWheelWithMultiMatchesTheCore() {
         const BetRace race = fixture::race();
         page().selectRace(race);
