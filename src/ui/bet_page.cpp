@@ -394,8 +394,8 @@ void TBetPage::syncLabels() {
     pal.setColor(QPalette::WindowText, l.colour == RateColour::Red ? Qt::red : Qt::black);
     RateLabel->setPalette(pal);
     syncing_ = true;
-    if (AmountEdit->intValue() != model_->amount() || AmountEdit->text().isEmpty())
-        AmountEdit->setText(QString::number(model_->amount()));
+    // Only a new race's default is written back; the user's own typing (a blank box too) stays.
+    if (AmountEdit->intValue() != model_->amount()) AmountEdit->setText(QString::number(model_->amount()));
     syncing_ = false;
 }
 
