@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QCoreApplication>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -199,11 +200,24 @@ void TBetPage::buildLayout() {
     figures->setColumnStretch(3, 1);
     right->addLayout(figures);
 
-    auto* top = new QHBoxLayout(this);
+    // The page keeps room for the card, the choices and a readable list; a smaller main window
+    // scrolls the page instead of squeezing the grids.
+    auto* content = new QWidget;
+    content->setObjectName("BetPageContent");
+    auto* top = new QHBoxLayout(content);
     top->setContentsMargins(4, 4, 4, 4);
     top->addLayout(left);
     top->addWidget(middleBox);
     top->addLayout(right, 1);
+    content->setMinimumSize(1000, 470);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("BetPageScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 }
 
 }  // namespace vex::ui
