@@ -34,19 +34,19 @@ fs::path compiWritePath(std::string_view dayStamp, std::string_view trackCode) {
 }
 
 std::optional<fs::path> CaseInsensitiveFolder::find(const std::string& name) {
-    std::error_code ec;
-    fs::path exact = folder_ / name;
-    if (fs::is_regular_file(exact, ec)) return exact;
     if (!listed_) {
         listed_ = true;
+        std::error_code ec;
         for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
             std::error_code fileEc;
             if (!it->is_regular_file(fileEc)) continue;
+            exact_.emplace(it->path().filename().string(), it->path());
             // Of several names differing only in case, the lowest as text wins: stable across runs.
             auto [at, added] = byLowerName_.emplace(lowerAscii(it->path().filename().string()), it->path());
             if (!added && it->path() < at->second) at->second = it->path();
         }
     }
+    if (auto exact = exact_.find(name); exact != exact_.end()) return exact->second;
     auto it = byLowerName_.find(lowerAscii(name));
     if (it == byLowerName_.end()) return std::nullopt;
     return it->second;

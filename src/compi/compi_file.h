@@ -32,7 +32,7 @@ public:
 private:
     std::filesystem::path folder_;
     bool listed_ = false;
-    std::map<std::string, std::filesystem::path> byLowerName_;
+    std::map<std::string, std::filesystem::path> exact_, byLowerName_;
 };
 
 // Picks the Compi file of a track's day: the companion folder's Data first, else our own Data.

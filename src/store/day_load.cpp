@@ -55,15 +55,16 @@ Date8 dateOf(std::string_view yyyymmdd) {
 
 // The running style of a past run from the field size of its race, corner positions and finish.
 std::string runStyle(int runners, int corner2, int corner3, int corner4, int finish) {
+    static const std::string lead = sj("逃"), front = sj("先"), middle = sj("中"), back = sj("後"), none = "  ";
     int third = static_cast<int>(runners / 3.0 + 0.5);
     if (third > 5) third = 5;
-    std::string style = "  ";
-    if (third >= corner4) style = sj("先");
-    if (third < corner4 && 2 * third >= corner4 && corner4 > 4) style = sj("中");
-    if (2 * third < corner4) style = sj("後");
-    if (corner2 == 1 || corner3 == 1 || corner4 == 1) style = sj("逃");
-    if (finish == 0 || corner4 == 0) style = "  ";
-    return style;
+    const std::string* style = &none;
+    if (third >= corner4) style = &front;
+    if (third < corner4 && 2 * third >= corner4 && corner4 > 4) style = &middle;
+    if (2 * third < corner4) style = &back;
+    if (corner2 == 1 || corner3 == 1 || corner4 == 1) style = &lead;
+    if (finish == 0 || corner4 == 0) style = &none;
+    return *style;
 }
 
 // Up to three past runs of a horse from its .nvSEI file: from the last record back, the records
@@ -75,7 +76,7 @@ void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
     if (today <= 0) return;
     std::optional<fs::path> file = pastRunFileOf(runner.view());
     if (!file) return;
-    RecordArray sei(*file, RecordLength::SE);
+    RecordArray sei(*file, RecordLength::SE, true);  // small files: one read beats a seek per record
     int taken = 0;
     char date[8];
     for (int n = sei.count() - 1; n >= 0 && taken < kPastRuns; --n) {
@@ -97,19 +98,26 @@ class PastRaceLookups {
 public:
     void request(RawRecords& raw, int m, int k) {
         const SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)];
-        std::optional<fs::path> file = pastRaceFileOf(past.view());
-        if (!file) return;
         Request r{&raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)],
                   fieldNumber(past.field(Common::RaceNumber)), 0};
         int track = fieldNumber(past.field(Common::Track));
         if (track >= 1 && track <= 10) r.track = track;  // central: the day file holds every track
-        byFile_[*file].push_back(r);
+        // Date and track name the file: many runners share one.
+        std::string fileKey(past.field(Common::Date));
+        fileKey += past.field(Common::Track);
+        auto it = byFile_.find(fileKey);
+        if (it == byFile_.end()) {
+            std::optional<fs::path> file = pastRaceFileOf(past.view());
+            if (!file) return;
+            it = byFile_.emplace(fileKey, Group{*file, {}}).first;
+        }
+        it->second.requests.push_back(r);
     }
 
     void serve() {
-        std::vector<char> keys;
-        for (auto& [file, requests] : byFile_) {
-            RecordArray records(file, RecordLength::RA, true);
+        for (auto& [fileKey, group] : byFile_) {
+            const auto& requests = group.requests;
+            RecordArray records(group.file, RecordLength::RA, true);
             if (!records.exists()) continue;
             for (const Request& r : requests) {
                 char key[8];
@@ -130,7 +138,11 @@ private:
         RaRecord* target;
         int race, track;  // track 0: any
     };
-    std::map<fs::path, std::vector<Request>> byFile_;
+    struct Group {
+        fs::path file;
+        std::vector<Request> requests;
+    };
+    std::map<std::string, Group> byFile_;  // by past date + track
 };
 
 void summarisePastRuns(RaceRecord& race, const RawRecords& raw, int m) {
@@ -257,7 +269,7 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
     // 4-5.
     if (options.progress) options.progress->show(sj("レースデータを読み込んでいます。"), dayStamp, 95);
     letMessagesRun();
-    for (auto& raw : table.raw) raw.clear();
+    for (auto& raw : table.raw) raw.clearAllButOdds();  // odds copies: step 8
 
     // 6. Races, their Compi lines, runners and past runs.
     table.LatestPostTime = "1800";
@@ -302,15 +314,15 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
         }
     }
 
-    // 7. Payouts.
-    readPayouts(table);
+    // 7. Payouts (the race and runner records are the ones just read).
+    readPayouts(table, true);
 
     // 8. Odds of every slot, each odds file read once.
     {
         OddsFiles odds(table.paths, true);
         for (int s = 0; s < kMaxRaces; ++s) {
             table.OddsTargetRace = s;
-            result.malformedOdds += readOdds(table, s, odds);
+            result.malformedOdds += readOdds(table, s, odds, true);
         }
     }
 

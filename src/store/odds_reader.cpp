@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,7 +35,7 @@ bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
 
 }  // namespace
 
-RecordArray::RecordArray(fs::path file, int recordLength, bool wholeInMemory)
+RecordArray::RecordArray(fs::path file, int recordLength, Mode mode)
     : file_(std::move(file)), length_(recordLength) {
     fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
@@ -50,7 +51,12 @@ RecordArray::RecordArray(fs::path file, int recordLength, bool wholeInMemory)
     }
     exists_ = true;
     count_ = static_cast<int>(st.st_size / length_);
-    if (wholeInMemory && st.st_size > 0) {
+    if (mode == Indexed) {
+        keys_.resize(static_cast<std::size_t>(count_));
+        for (int n = 0; n < count_; ++n)
+            read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, keys_[static_cast<std::size_t>(n)].data());
+    }
+    if (mode == Whole && st.st_size > 0) {
         bytes_.resize(static_cast<std::size_t>(st.st_size));
         if (!preadFully(fd_, bytes_.data(), bytes_.size(), 0)) ioError(file_, "cannot read");
         inMemory_ = true;
@@ -76,9 +82,13 @@ bool RecordArray::read(int n, int offset, int len, char* out) const {
 
 int RecordArray::findTrackRace(std::string_view key4) const {
     if (key4.size() != 4) return -1;
-    char key[8];
+    char buffer[16];
     for (int n = 0; n < count_; ++n) {
-        read(n, Common::Track.pos - 1, 8, key);  // track .. race number
+        const char* key = buffer + 8;  // track .. race number
+        if (!keys_.empty())
+            key = keys_[static_cast<std::size_t>(n)].data() + 8;
+        else
+            read(n, Common::Track.pos - 1, 8, buffer + 8);  // track .. race number
         if (key[0] == key4[0] && key[1] == key4[1] && key[6] == key4[2] && key[7] == key4[3]) return n;
     }
     return -1;
@@ -86,32 +96,44 @@ int RecordArray::findTrackRace(std::string_view key4) const {
 
 int RecordArray::findRaceKey(std::string_view raceKey) const {
     if (raceKey.size() != static_cast<std::size_t>(Common::RaceKey.len)) return -1;
-    char key[16];
+    char buffer[16];
     for (int n = 0; n < count_; ++n) {
-        read(n, Common::RaceKey.pos - 1, 16, key);
+        const char* key = buffer;
+        if (!keys_.empty())
+            key = keys_[static_cast<std::size_t>(n)].data();
+        else
+            read(n, Common::RaceKey.pos - 1, 16, buffer);
         if (std::string_view(key, 16) == raceKey) return n;
     }
     return -1;
 }
 
-OddsFiles::OddsFiles(const DayPaths& p, bool whole)
-    : o1(p.o1, RecordLength::O1, whole),
-      o2(p.o2, RecordLength::O2, whole),
-      o3(p.o3, RecordLength::O3, whole),
-      o4(p.o4, RecordLength::O4, whole),
-      o5(p.o5, RecordLength::O5, whole),
-      o6(p.o6, RecordLength::O6, whole),
-      oa(p.oa, RecordLength::OA, whole) {}
+OddsFiles::OddsFiles(const DayPaths& p, bool indexed)
+    : o1(p.o1, RecordLength::O1, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      o2(p.o2, RecordLength::O2, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      o3(p.o3, RecordLength::O3, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      o4(p.o4, RecordLength::O4, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      o5(p.o5, RecordLength::O5, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      o6(p.o6, RecordLength::O6, indexed ? RecordArray::Indexed : RecordArray::Seek),
+      oa(p.oa, RecordLength::OA, indexed ? RecordArray::Indexed : RecordArray::Seek) {}
 
 double oddsValue(std::string_view field, bool* malformed) {
-    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
-    while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
-    if (field.empty()) return NoData;
-    if (std::all_of(field.begin(), field.end(), [](char c) { return c == '-'; }) ||
-        std::all_of(field.begin(), field.end(), [](char c) { return c == '*'; }))
+    std::size_t begin = 0, end = field.size();
+    while (begin < end && field[begin] == ' ') ++begin;
+    while (end > begin && field[end - 1] == ' ') --end;
+    if (begin == end) return NoData;
+    char first = field[begin];
+    if (first == '-' || first == '*') {
+        for (std::size_t i = begin; i < end; ++i)
+            if (field[i] != first) {
+                if (malformed) *malformed = true;
+                return NoData;
+            }
         return Cancelled;
+    }
     long tenths = 0;
-    for (char c : field) {
+    for (std::size_t i = begin; i < end; ++i) {
+        char c = field[i];
         if (c < '0' || c > '9') {
             if (malformed) *malformed = true;
             return NoData;
@@ -125,10 +147,12 @@ namespace {
 
 // Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
 template <int N>
-void loadRaw(const RecordArray& file, std::string_view key4, RawRecord<N>& raw) {
-    if (!file.exists()) return;
-    int n = file.findTrackRace(key4);
-    if (n >= 0) file.readRecord(n, raw.bytes.data());
+void loadRaw(const RecordArray& file, bool lookUp, std::string_view key4, RawRecord<N>& raw, bool clearMissing) {
+    int n = lookUp && file.exists() ? file.findTrackRace(key4) : -1;
+    if (n >= 0)
+        file.readRecord(n, raw.bytes.data());
+    else if (clearMissing)
+        raw.clear();
 }
 
 // Odds and popularity of a combination kind from its raw copy.
@@ -141,14 +165,38 @@ void parseCombinations(const RawRecord<N>& raw, const OddsBlock& block, std::arr
         double v = oddsValue(fieldOf(record, block.odds(k)), &bad);
         if (bad) ++malformed;
         odds[k] = v;
-        if (v >= 0) popularity[k] = fieldNumber(fieldOf(record, block.popularity(k)));
+        popularity[k] = v >= 0 ? fieldNumber(fieldOf(record, block.popularity(k))) : 0;
     }
 }
 
+// "%6.1f" of odds read from tenths; written by hand because the day load makes thousands.
+void putOdds(std::string& out, double v) {
+    long tenths = std::lround(v * 10);
+    if (tenths < 0 || tenths > 99999) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%6.1f", v);
+        out += buf;
+        return;
+    }
+    char buf[6] = {' ', ' ', ' ', '0', '.', '0'};
+    buf[5] = static_cast<char>('0' + tenths % 10);
+    long whole = tenths / 10;
+    int at = 3;
+    do {
+        buf[at--] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0 && at >= 0);
+    out.append(buf, 6);
+}
+
 std::string sortKey(double first, double second, int horse) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%6.1f%6.1f%2d", first, second, horse);
-    return buf;
+    std::string key;
+    key.reserve(14);
+    putOdds(key, first);
+    putOdds(key, second);
+    key += static_cast<char>(horse >= 10 ? '0' + horse / 10 : ' ');
+    key += static_cast<char>('0' + horse % 10);
+    return key;
 }
 
 // Ranks by the text order of the keys, as the working lists do: characters 13-14 name the horse.
@@ -163,22 +211,26 @@ void rankKeys(std::vector<std::string>& keys, OneBased<int, kMaxRunners>& popula
 
 }  // namespace
 
-int readOdds(RaceTable& table, int slot, const OddsFiles& files) {
+int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissing) {
     if (slot < 0 || slot >= kMaxRaces) return 0;
     RaceRecord& race = table.races[static_cast<std::size_t>(slot)];
     RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
     int malformed = 0;
 
-    race.resetOdds();
+    // Runner tables back to 0; every combination entry is written below.
+    race.winOdds.fill(0);
+    race.placeOddsLower.fill(0);
+    race.placeOddsUpper.fill(0);
+    race.winPopularity.fill(0);
+    race.placeLowerPopularity.fill(0);
+    race.placeUpperPopularity.fill(0);
 
     std::string key4;
     key4 += raw.ra.field(Common::Track);
     key4 += raw.ra.field(Common::RaceNumber);
     bool lookUp = raceNumber(raw.ra) > 0 && key4 != "    ";
-    if (lookUp) {
-        loadRaw(files.o1, key4, raw.o1);
-        loadRaw(files.o2, key4, raw.o2);
-    }
+    loadRaw(files.o1, lookUp, key4, raw.o1, clearMissing);
+    loadRaw(files.o2, lookUp, key4, raw.o2, clearMissing);
 
     std::vector<std::string> winKeys, lowerKeys, upperKeys;
     std::string_view o1 = raw.o1.view();
@@ -210,13 +262,11 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files) {
     race.oddsAnnounceTime.assign(fieldOf(o1, Odds::AnnounceHour));
     race.oddsAnnounceTime.append(fieldOf(o1, Odds::AnnounceMinute));
 
-    if (lookUp) {
-        loadRaw(files.o3, key4, raw.o3);
-        loadRaw(files.o4, key4, raw.o4);
-        loadRaw(files.o5, key4, raw.o5);
-        loadRaw(files.o6, key4, raw.o6);
-        loadRaw(files.oa, key4, raw.oa);
-    }
+    loadRaw(files.o3, lookUp, key4, raw.o3, clearMissing);
+    loadRaw(files.o4, lookUp, key4, raw.o4, clearMissing);
+    loadRaw(files.o5, lookUp, key4, raw.o5, clearMissing);
+    loadRaw(files.o6, lookUp, key4, raw.o6, clearMissing);
+    loadRaw(files.oa, lookUp, key4, raw.oa, clearMissing);
     parseCombinations(raw.o3, Odds::Wide, race.wideOdds, race.widePopularity, malformed);
     parseCombinations(raw.o4, Odds::Exacta, race.exactaOdds, race.exactaPopularity, malformed);
     parseCombinations(raw.o5, Odds::Trio, race.trioOdds, race.trioPopularity, malformed);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+#include <array>
 
 #include "store/race_table.h"
 
@@ -20,7 +22,14 @@ namespace vex {
 // for keys must not read whole records, and the day load must not read the trifecta file 96 times.
 class RecordArray {
 public:
-    RecordArray(std::filesystem::path file, int recordLength, bool wholeInMemory = false);
+    enum Mode {
+        Seek,     // every read is a positioned read
+        Whole,    // the file is read at once; reads are served from memory (small files)
+        Indexed,  // the race keys are read once; records are read straight into their copies
+    };
+    RecordArray(std::filesystem::path file, int recordLength, Mode mode = Seek);
+    RecordArray(std::filesystem::path file, int recordLength, bool wholeInMemory)
+        : RecordArray(std::move(file), recordLength, wholeInMemory ? Whole : Seek) {}
     ~RecordArray();
     RecordArray(const RecordArray&) = delete;
     RecordArray& operator=(const RecordArray&) = delete;
@@ -45,11 +54,13 @@ private:
     int count_ = 0;
     std::string bytes_;  // whole file when loaded in memory
     bool inMemory_ = false;
+    std::vector<std::array<char, 16>> keys_;  // Indexed: positions 12-27 of every record
 };
 
 // The day's seven odds files, opened once for a series of slot reads.
 struct OddsFiles {
-    explicit OddsFiles(const DayPaths& paths, bool wholeInMemory = false);
+    // `indexed`: for a series of slot reads (the day load), each file's keys are read once.
+    explicit OddsFiles(const DayPaths& paths, bool indexed = false);
     RecordArray o1, o2, o3, o4, o5, o6, oa;
 };
 
@@ -60,7 +71,9 @@ double oddsValue(std::string_view field, bool* malformed = nullptr);
 
 // Reads the odds of slot `slot` from `files` (the day load passes its open set).
 // Returns the number of malformed odds fields met (read as NoData).
-int readOdds(RaceTable& table, int slot, const OddsFiles& files);
+// `clearMissing`: a copy whose record is not found becomes spaces (the day load, which leaves the
+// clearing of the odds copies to this read) instead of keeping its previous content.
+int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissing = false);
 // Reads the odds of table.OddsTargetRace from the loaded day's files (the refreshes' entry point).
 int readOdds(RaceTable& table);
 

@@ -91,19 +91,21 @@ void decodePayouts(RaceTable& table, int slot) {
     }
 }
 
-void readPayouts(RaceTable& table) {
+void readPayouts(RaceTable& table, bool runnersFresh) {
     const DayPaths& paths = table.paths;
     {
-        RecordArray raFile(paths.ra, RecordLength::RA);
+        RecordArray raFile(paths.ra, RecordLength::RA, true);
         if (raFile.exists()) {
-            RunnerFiles runnerFiles(paths.stamp);
-            int slot = 0;
-            for (int n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
-                RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
-                raFile.readRecord(n, raw.ra.bytes.data());
-                if (yearIsBlank(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
-                runnerFiles.read(raw);
-                ++slot;
+            if (!runnersFresh) {
+                RunnerFiles runnerFiles(paths.stamp);
+                int slot = 0;
+                for (int n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
+                    RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
+                    raFile.readRecord(n, raw.ra.bytes.data());
+                    if (yearIsBlank(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
+                    runnerFiles.read(raw);
+                    ++slot;
+                }
             }
             for (int s = 0; s < kMaxRaces; ++s) {
                 RaceRecord& race = table.races[static_cast<std::size_t>(s)];
@@ -117,7 +119,7 @@ void readPayouts(RaceTable& table) {
             }
         }
     }
-    RecordArray hrFile(paths.hr, RecordLength::HR);
+    RecordArray hrFile(paths.hr, RecordLength::HR, true);
     if (hrFile.exists()) {
         for (auto& raw : table.raw) raw.hr.clear();
         char key[16];

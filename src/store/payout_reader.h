@@ -7,7 +7,9 @@
 namespace vex {
 
 // Reads the loaded day's results and payouts into every slot (table.paths name the day).
-void readPayouts(RaceTable& table);
+// `runnersFresh`: the race and runner records were read from the store a moment ago (the day load)
+// and need not be read again; the final results are still taken from them.
+void readPayouts(RaceTable& table, bool runnersFresh = false);
 
 // Decodes the slot's HR copy into its payout block, the bracket-exacta arrays and the per-runner
 // payouts, and writes the place positions into the raw runner records.

@@ -5,9 +5,7 @@
 namespace vex {
 
 void RawRecords::clear() {
-    ra.clear();
-    for (auto& r : se) r.clear();
-    hr.clear();
+    clearAllButOdds();
     o1.clear();
     o2.clear();
     o3.clear();
@@ -15,6 +13,12 @@ void RawRecords::clear() {
     o5.clear();
     o6.clear();
     oa.clear();
+}
+
+void RawRecords::clearAllButOdds() {
+    ra.clear();
+    for (auto& r : se) r.clear();
+    hr.clear();
     for (auto& runs : pastSe)
         for (auto& r : runs) r.clear();
     for (auto& runs : pastRa)

@@ -85,6 +85,8 @@ struct RawRecords {
     std::array<std::array<RaRecord, kPastRuns>, kMaxRunners> pastRa;
 
     void clear();  // every copy back to spaces
+    // Every copy but the odds copies, which the day load's odds read fills or clears itself.
+    void clearAllButOdds();
 };
 
 // Positions of the kinds inside the 36 popularity and payout values of a payout block.
