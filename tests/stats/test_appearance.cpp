@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "stats/appearance.h"
+#include "store/test_day_load_store.h"
+
+namespace vex {
+namespace {
+
+TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
+    auto table = std::make_unique<RaceTable>();
+    table->dayLoaded = true;
+    for (int s = 0; s < 2; ++s) {
+        table->raw[static_cast<std::size_t>(s)].ra.assign(test::ra("20240512", "44", s + 1, 12, s ? "1400" : "1600"));
+        for (int m = 0; m < 12; ++m)
+            table->raw[static_cast<std::size_t>(s)].se[static_cast<std::size_t>(m)].assign(
+                test::se("20240512", "44", s + 1, test::Runner{m + 1, 1, "2019100001"}));
+        table->raceListSlots.push_back(s);
+    }
+    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
+    test::setPayout(hr, HR::Win, 1, "03", 450, 2);
+    table->raw[0].hr.assign(hr);
+    table->races[0].recommendedHorseRank = 3;
+    table->races[0].RunStyle[1][1] = sj("中");
+    // Race 2 has no payout yet: left out.
+    std::vector<std::string> lines = appearanceLines(*table);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string& line = lines[0];
+    EXPECT_EQ(line.size(), 3696u);
+    EXPECT_EQ(line.substr(115, 3), " 30");  // recommended frame rank 0 is the digit 0
+    EXPECT_EQ(line.substr(118 + 173 * 12), std::string(173 * 6, ' ') + line.substr(3232));
+    EXPECT_EQ(line.substr(118 + 171, 2), sj("中"));
+    EXPECT_EQ(line.substr(118 + 168, 3), "   ");  // no earlier run
+    EXPECT_EQ(line.substr(3232, 2), "03");
+    EXPECT_EQ(line.substr(3372, 9), "000000450");
+    EXPECT_EQ(appearanceFile(*table).filename(), "em20240512.dat");
+
+    // With both races final, the earlier post comes first.
+    table->raw[1].hr.assign(hr);
+    lines = appearanceLines(*table);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(8, 4), "1400");
+
+    // Nothing loaded: nothing written.
+    table->dayLoaded = false;
+    EXPECT_FALSE(writeAppearanceFile(*table));
+}
+
+}  // namespace
+}  // namespace vex
