@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 FileWriteError::FileWriteError(const fs::path& file, const std::string& reason)
     : std::runtime_error(file.string() + ": " + reason), file_(file) {}
 
-void writeFileAtomic(const fs::path& file, std::string_view bytes) {
+void writeFileAtomic(const fs::path& file, std::string_view bytes, bool flush) {
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
     int fd = mkstemp(pattern.data());
@@ -36,7 +36,7 @@ void writeFileAtomic(const fs::path& file, std::string_view bytes) {
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) fail(errno);
+    if (flush && ::fsync(fd) != 0) fail(errno);
     ::fchmod(fd, 0644);
     if (::close(fd) != 0) {
         ::unlink(pattern.c_str());

@@ -20,7 +20,9 @@ private:
     std::filesystem::path file_;
 };
 
-void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes);
+// `flush` false skips the flush to disk: still atomic against a crashed or killed process, not
+// against a power cut. For bulk output that can simply be written again (exports).
+void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes, bool flush = true);
 // Each line followed by CR LF.
 void writeLinesAtomic(const std::filesystem::path& file, const std::vector<std::string>& lines);
 

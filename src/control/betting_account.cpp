@@ -1,0 +1,426 @@
+#include "control/betting_account.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "app/clock.h"
+#include "control/control_ui.h"
+#include "control/sim_util.h"
+#include "store/record_layout.h"
+#include "vocabulary/bet_kinds.h"
+#include "vocabulary/cp932.h"
+
+namespace vex::control {
+namespace {
+
+std::vector<std::string> splitComma(const std::string& s) {
+    std::vector<std::string> out;
+    std::string cur;
+    for (char c : s) {
+        if (c == ',') {
+            out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    out.push_back(cur);
+    return out;
+}
+
+long long toNumber(const std::string& s) {
+    try {
+        return std::stoll(s);
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::string todayText() { return sim::ymdText(static_cast<int>(sim::minuteOf(now()) / 1440)); }
+
+const PayoutBlock* blockOf(int kind) {
+    switch (kind) {
+        case 1: return &HR::Win;
+        case 2: return &HR::Place;
+        case 3: return &HR::BracketQuinella;
+        case 4: return &HR::BracketExacta;
+        case 5: return &HR::Quinella;
+        case 6: return &HR::Exacta;
+        case 7: return &HR::Wide;
+        case 8: return &HR::Trio;
+        case 9: return &HR::Trifecta;
+        default: return nullptr;
+    }
+}
+
+// The combination as the payout record writes it.
+std::string payoutCombination(const AccountBet& b) {
+    auto info = betKindInfo(static_cast<BetKind>(b.kind));
+    int v[3] = {b.a, b.b, b.c};
+    if (!info.ordered) {
+        // Ascending, as the payout record writes unordered combinations.
+        for (int i = 0; i < info.picks; ++i)
+            for (int j = i + 1; j < info.picks; ++j)
+                if (v[j] < v[i]) std::swap(v[i], v[j]);
+    }
+    std::string s;
+    for (int i = 0; i < info.picks; ++i) s += info.frames ? std::to_string(v[i]) : sim::digits(v[i], 2);
+    return s;
+}
+
+}  // namespace
+
+BettingAccount::BettingAccount(RaceFactsSource& races, ControlUi* ui, std::filesystem::path file)
+    : races_(races), ui_(ui), file_(std::move(file)), writer_([](const std::filesystem::path& p, const std::string& b) {
+          writeFileAtomic(p, b);
+      }) {}
+
+std::filesystem::path BettingAccount::file() const {
+    return file_.empty() ? appFolder() / "ServiceControl.dat" : file_;
+}
+
+AccountBook BettingAccount::defaultBook() {
+    AccountBook book;
+    book.accounts.push_back({sj("メイン口座"), "vexmora01", "keiba01", "1234", 100000, 100000, 0, 0, 0, 0, ""});
+    book.accounts.push_back({sj("サブ口座"), "vexmora02", "keiba02", "5678", 30000, 30000, 0, 0, 0, 0, ""});
+    book.accounts.push_back({sj("少額口座"), "vexmora03", "keiba03", "0000", 3000, 3000, 0, 0, 0, 0, ""});
+    return book;
+}
+
+std::string BettingAccount::serialise(const AccountBook& book) {
+    std::ostringstream out;
+    out << "current=" << book.current << "\r\n";
+    out << "receipt=" << book.nextReceipt << "\r\n";
+    out << "servicekey=" << book.serviceKey << "\r\n";
+    for (const Account& a : book.accounts)
+        out << "account=" << a.name << ',' << a.userId << ',' << a.password << ',' << a.pin << ',' << a.limit << ','
+            << a.dayStartLimit << ',' << a.bought << ',' << a.paid << ',' << a.deposited << ',' << a.votes << ','
+            << a.day << "\r\n";
+    for (const auto& [acc, b] : book.bets)
+        out << "bet=" << acc << ',' << b.receipt << ',' << b.date << ',' << b.track << ',' << b.race << ',' << b.kind
+            << ',' << b.a << ',' << b.b << ',' << b.c << ',' << b.units << ',' << (b.settled ? 1 : 0) << ',' << b.paid
+            << "\r\n";
+    out << "end\r\n";  // a file without it was cut: it is not trusted
+    return out.str();
+}
+
+AccountBook BettingAccount::parse(const std::string& bytes) {
+    AccountBook book;
+    bool complete = false;
+    std::istringstream in(bytes);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto eq = line.find('=');
+        if (line == "end") {
+            complete = true;
+            break;
+        }
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "current") book.current = static_cast<int>(toNumber(value));
+        else if (key == "receipt") book.nextReceipt = static_cast<int>(std::max(1LL, toNumber(value)));
+        else if (key == "servicekey") book.serviceKey = value;
+        else if (key == "account") {
+            auto f = splitComma(value);
+            if (f.size() < 11) continue;
+            Account a{f[0], f[1], f[2], f[3], toNumber(f[4]), toNumber(f[5]), toNumber(f[6]), toNumber(f[7]),
+                      toNumber(f[8]), static_cast<int>(toNumber(f[9])), f[10]};
+            book.accounts.push_back(a);
+        } else if (key == "bet") {
+            auto f = splitComma(value);
+            if (f.size() < 12) continue;
+            AccountBet b;
+            b.receipt = static_cast<int>(toNumber(f[1]));
+            b.date = f[2];
+            b.track = static_cast<int>(toNumber(f[3]));
+            b.race = static_cast<int>(toNumber(f[4]));
+            b.kind = static_cast<int>(toNumber(f[5]));
+            b.a = static_cast<int>(toNumber(f[6]));
+            b.b = static_cast<int>(toNumber(f[7]));
+            b.c = static_cast<int>(toNumber(f[8]));
+            b.units = static_cast<int>(toNumber(f[9]));
+            b.settled = f[10] == "1";
+            b.paid = toNumber(f[11]);
+            book.bets.push_back({static_cast<int>(toNumber(f[0])), b});
+        }
+    }
+    if (!complete || book.accounts.empty()) return defaultBook();
+    book.current = std::clamp(book.current, 0, static_cast<int>(book.accounts.size()) - 1);
+    return book;
+}
+
+AccountBook BettingAccount::load() {
+    std::string bytes = readFileBytes(file());
+    return bytes.empty() ? defaultBook() : parse(bytes);
+}
+
+bool BettingAccount::save(const AccountBook& book) {
+    try {
+        writer_(file(), serialise(book));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void BettingAccount::settle(AccountBook& book, bool& changed) {
+    std::int64_t nowMinute = sim::minuteOf(now());
+    for (auto& [acc, b] : book.bets) {
+        if (b.settled || acc < 0 || acc >= static_cast<int>(book.accounts.size())) continue;
+        auto facts = races_.raceFacts(b.date, b.track, b.race, nowMinute);
+        if (!facts || facts->payoutRecord.empty()) continue;
+        auto info = betKindInfo(static_cast<BetKind>(b.kind));
+        long long paid = 0;
+        bool refund = false;
+        int v[3] = {b.a, b.b, b.c};
+        for (int i = 0; i < info.picks; ++i) {
+            if (info.frames) {
+                bool anyRunning = false;
+                for (std::size_t h = 0; h < facts->frames.size(); ++h)
+                    if (facts->frames[h] == v[i] && !facts->scratched[h]) anyRunning = true;
+                refund = refund || !anyRunning;
+            } else if (v[i] >= 1 && v[i] <= static_cast<int>(facts->scratched.size())) {
+                refund = refund || facts->scratched[static_cast<std::size_t>(v[i] - 1)];
+            }
+        }
+        if (refund) {
+            paid = 100LL * b.units;
+        } else if (const PayoutBlock* block = blockOf(b.kind)) {
+            std::string want = payoutCombination(b);
+            for (int j = 1; j <= block->entries; ++j) {
+                if (fieldOf(facts->payoutRecord, block->combination(j)) != want) continue;
+                paid = toNumber(std::string(fieldOf(facts->payoutRecord, block->payout(j)))) * b.units;
+                break;
+            }
+        }
+        b.settled = true;
+        b.paid = paid;
+        Account& a = book.accounts[static_cast<std::size_t>(acc)];
+        a.paid += paid;
+        a.limit += paid;
+        changed = true;
+    }
+    // Settled bets are kept for a month, then dropped so the file stays small.
+    int today = static_cast<int>(nowMinute / 1440);
+    auto before = book.bets.size();
+    std::erase_if(book.bets, [&](const auto& e) {
+        int d = sim::dayOfYmd(e.second.date);
+        return e.second.settled && d >= 0 && today - d > 31;
+    });
+    if (book.bets.size() != before) changed = true;
+}
+
+AccountBook BettingAccount::fresh(bool& changed) {
+    AccountBook book = load();
+    std::string today = todayText();
+    for (Account& a : book.accounts) {
+        if (a.day == today) continue;
+        a.day = today;
+        a.dayStartLimit = a.limit;
+        a.bought = a.paid = a.deposited = 0;
+        a.votes = 0;
+        changed = true;
+    }
+    settle(book, changed);
+    return book;
+}
+
+int BettingAccount::login(const std::string& userId, const std::string& password) {
+    if (loggedIn_) return -202;
+    bool changed = false;
+    AccountBook book = fresh(changed);
+    if (userId == kSwitchUserId && password == kSwitchPassword) {
+        if (!ui_) return -901;
+        std::vector<std::string> names;
+        for (const Account& a : book.accounts) names.push_back(a.name);
+        int chosen = ui_->chooseAccount(names, book.current);
+        if (chosen < 0 || chosen >= static_cast<int>(book.accounts.size())) return -901;
+        if (chosen != book.current) changed = true;
+        book.current = chosen;
+    } else if (!userId.empty() || !password.empty()) {
+        auto it = std::find_if(book.accounts.begin(), book.accounts.end(),
+                               [&](const Account& a) { return a.userId == userId && a.password == password; });
+        if (it == book.accounts.end()) return -5;
+        int index = static_cast<int>(it - book.accounts.begin());
+        if (index != book.current) changed = true;
+        book.current = index;
+    }
+    if (changed && !save(book)) return -800;
+    loggedIn_ = true;
+    return 0;
+}
+
+int BettingAccount::logout() {
+    loggedIn_ = false;
+    return 0;
+}
+
+int BettingAccount::bet(const std::string& pin, const std::string& lines, int mode, int& purchaseAmount,
+                        int& remainingVotes, int& purchaseLimit, std::string& resultText) {
+    purchaseAmount = 0;
+    resultText.clear();
+    if (!loggedIn_) return -5;
+    bool changed = false;
+    AccountBook book = fresh(changed);
+    Account& acc = book.accounts[static_cast<std::size_t>(book.current)];
+    remainingVotes = std::max(0, kDailyLines - acc.votes);
+    purchaseLimit = static_cast<int>(acc.limit);
+    auto refuse = [&](int code, const std::string& why) {
+        resultText = sj(why);
+        if (changed) save(book);
+        return code;
+    };
+    if (mode != 1) return refuse(-4, "投票パラメータが不正です。");
+    if (!pin.empty() && pin != acc.pin) return refuse(-807, "暗証番号が違います。");
+    if (lines.empty() || lines.size() % 90 != 0 || lines.size() / 90 > kMaxLinesPerCall)
+        return refuse(-4, "投票パラメータの個数・長さが不正です。");
+
+    std::int64_t nowMinute = sim::minuteOf(now());
+    int today = static_cast<int>(nowMinute / 1440);
+    std::vector<AccountBet> accepted;
+    long long amount = 0;
+    for (std::size_t i = 0; i < lines.size() / 90; ++i) {
+        std::string line = lines.substr(i * 90, 90);
+        std::string where = std::to_string(i + 1) + "行目：";
+        if (!std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return refuse(-4, where + "数字以外の文字があります。");
+        if (line[0] != '0' || line[10] != '0' || line[88] != '0' || line[89] != '0')
+            return refuse(-699, where + "投票フォーマットが不正です。");
+        // The line carries month and day only: it names today's or tomorrow's race.
+        std::string mmdd = line.substr(1, 4);
+        std::string date;
+        for (int d : {today, today + 1})
+            if (sim::ymdText(d).substr(4) == mmdd) date = sim::ymdText(d);
+        int track = std::stoi(line.substr(5, 2)), race = std::stoi(line.substr(7, 2));
+        if (date.empty()) return refuse(-806, where + "発売されていない開催日です。");
+        if (!races_.trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");
+        auto facts = races_.raceFacts(date, track, race, nowMinute);
+        if (!facts) return refuse(-604, where + "レース番号が不正です。");
+        if (nowMinute < facts->saleOpen) return refuse(-806, where + "発売開始前です。");
+        if (nowMinute > facts->post) return refuse(-799, where + "締切後のため受け付けられませんでした。");
+        int kind = line[9] - '0';
+        auto bk = betKindFromCode(kind);
+        if (!bk) return refuse(-602, where + "式別が不正です。");
+        const BetKindInfo& info = betKindInfo(*bk);
+        int v[3] = {0, 0, 0};
+        for (int block = 0; block < 3; ++block) {
+            std::string bits = line.substr(11 + 24 * static_cast<std::size_t>(block), 24);
+            int count = 0;
+            for (int p = 0; p < 24; ++p) {
+                if (bits[static_cast<std::size_t>(p)] == '0') continue;
+                if (bits[static_cast<std::size_t>(p)] != '1') return refuse(-606, where + "馬番・枠番が不正です。");
+                ++count;
+                v[block] = p + 1;
+            }
+            bool wanted = block < info.picks;
+            if (count != (wanted ? 1 : 0)) return refuse(-606, where + "馬番・枠番が不正です。");
+        }
+        int frames = 0;
+        for (int f : facts->frames) frames = std::max(frames, f);
+        int starters = 0;
+        for (bool s : facts->scratched) starters += s ? 0 : 1;
+        if (info.frames && facts->registered < 9) return refuse(-603, where + "この式別は発売されていません。");
+        if (*bk == BetKind::Place && starters < 5) return refuse(-603, where + "この式別は発売されていません。");
+        for (int k = 0; k < info.picks; ++k) {
+            int limit = info.frames ? frames : facts->registered;
+            if (v[k] < 1 || v[k] > limit) return refuse(-606, where + "馬番・枠番が不正です。");
+        }
+        if (!info.frames) {
+            for (int x = 0; x < info.picks; ++x)
+                for (int y = x + 1; y < info.picks; ++y)
+                    if (v[x] == v[y]) return refuse(-606, where + "同じ馬番が重複しています。");
+            for (int k = 0; k < info.picks; ++k)
+                if (facts->scratched[static_cast<std::size_t>(v[k] - 1)])
+                    return refuse(-607, where + "出走取消・除外の馬が含まれています。");
+        } else {
+            for (int k = 0; k < info.picks; ++k) {
+                int registered = 0, running = 0;
+                for (std::size_t h = 0; h < facts->frames.size(); ++h)
+                    if (facts->frames[h] == v[k]) {
+                        ++registered;
+                        running += facts->scratched[h] ? 0 : 1;
+                    }
+                if (running == 0) return refuse(-607, where + "出走取消・除外の枠が含まれています。");
+                if (v[0] == v[1]) {
+                    if (registered < 2) return refuse(-606, where + "同枠の組み合わせはありません。");
+                    if (running < 2) return refuse(-610, where + "同枠取消です。");
+                }
+            }
+        }
+        int units = std::stoi(line.substr(83, 5));
+        if (units < 1) return refuse(-810, where + "投票金額が不正です。");
+        AccountBet b;
+        b.date = date;
+        b.track = track;
+        b.race = race;
+        b.kind = kind;
+        b.a = v[0];
+        b.b = v[1];
+        b.c = v[2];
+        b.units = units;
+        accepted.push_back(b);
+        amount += 100LL * units;
+    }
+    if (acc.votes + static_cast<int>(accepted.size()) > kDailyLines)
+        return refuse(-809, "1日の購入件数上限3000件を超えます。");
+    if (amount > acc.limit) return refuse(-803, "購入限度額を超えています。");
+
+    AccountBook next = book;
+    Account& a = next.accounts[static_cast<std::size_t>(next.current)];
+    int firstReceipt = next.nextReceipt;
+    for (AccountBet& b : accepted) {
+        b.receipt = next.nextReceipt++;
+        next.bets.push_back({next.current, b});
+    }
+    a.limit -= amount;
+    a.bought += amount;
+    a.votes += static_cast<int>(accepted.size());
+    if (!save(next)) {
+        resultText = sj("システムエラーのため受け付けられませんでした。");
+        return -800;
+    }
+    purchaseAmount = static_cast<int>(amount);
+    remainingVotes = kDailyLines - a.votes;
+    purchaseLimit = static_cast<int>(a.limit);
+    resultText = sj("受付番号:" + sim::digits(firstReceipt, 6) + " " + std::to_string(accepted.size()) + "件 " +
+                    std::to_string(amount) + "円 受付完了");
+    return 0;
+}
+
+int BettingAccount::balance(int& purchaseLimit, int& boughtToday, int& paidOutToday, int& remainingVotes) {
+    if (!loggedIn_) return -5;
+    bool changed = false;
+    AccountBook book = fresh(changed);
+    if (changed && !save(book)) return -800;
+    const Account& a = book.accounts[static_cast<std::size_t>(book.current)];
+    purchaseLimit = static_cast<int>(a.limit);
+    boughtToday = static_cast<int>(a.bought);
+    paidOutToday = static_cast<int>(a.paid);
+    remainingVotes = kDailyLines - a.votes;
+    return 0;
+}
+
+int BettingAccount::deposit() {
+    if (!loggedIn_) return -5;
+    bool changed = false;
+    AccountBook book = fresh(changed);
+    Account& a = book.accounts[static_cast<std::size_t>(book.current)];
+    a.limit += kDepositAmount;
+    a.deposited += kDepositAmount;
+    return save(book) ? 0 : -800;
+}
+
+std::string BettingAccount::serviceKey() { return load().serviceKey; }
+
+int BettingAccount::setServiceKey(const std::string& key) {
+    if (key.size() != 17 || !std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        return -100;
+    AccountBook book = load();
+    book.serviceKey = key;
+    return save(book) ? 0 : -100;
+}
+
+}  // namespace vex::control

@@ -1,0 +1,20 @@
+#pragma once
+// The control's own dialogs. The control stays free of any window code: the desktop program
+// implements these with its dialogs, the command line and tests answer them directly. Texts are CP932.
+#include <string>
+#include <vector>
+
+namespace vex::control {
+
+class ControlUi {
+public:
+    virtual ~ControlUi() = default;
+    // The settings dialog opened by NVSetUIProperties: shows and edits the service key. False when
+    // the user cancelled it.
+    virtual bool editServiceKey(std::string& serviceKey) = 0;
+    // The account selection shown for the account-switch login: the index of the chosen account in
+    // `accountNames`, or -1 when cancelled.
+    virtual int chooseAccount(const std::vector<std::string>& accountNames, int current) = 0;
+};
+
+}  // namespace vex::control

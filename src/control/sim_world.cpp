@@ -1,0 +1,456 @@
+#include "control/sim_world.h"
+
+#include <algorithm>
+#include <map>
+
+#include "control/sim_util.h"
+#include "vocabulary/cp932.h"
+
+namespace vex::sim {
+
+const std::vector<TrackSpec>& trackSpecs() {
+    static const std::vector<TrackSpec> specs = {
+        {42, true, false, 1045, 30, 23, {800, 1300, 1400, 1400, 1500, 1500, 1600, 1900, 2000}, 0, {}, 0.8, 11, 200},
+        {43, true, false, 1050, 30, 23, {1000, 1200, 1200, 1500, 1600, 1700, 1800, 2200}, 0, {}, 0.85, 12, 200},
+        {44, true, true, 1430, 35, 26, {1000, 1200, 1200, 1400, 1600, 1650, 1800, 2000}, 0, {}, 1.0, 13, 360},
+        {45, true, true, 1420, 35, 23, {900, 1400, 1400, 1500, 1500, 1600, 2000, 2100}, 0, {}, 0.9, 12, 360},
+        {30, false, true, 1500, 35, 24, {1000, 1100, 1200, 1200, 1500, 1600, 1700, 1800, 2000}, 0, {}, 0.4, 11, 300},
+        {35, false, false, 1040, 30, 23, {1000, 1200, 1400, 1600, 1800, 2000}, 11, {1000, 1600, 1700, 2400}, 0.3, 10, 150},
+        {36, false, false, 1040, 30, 24, {850, 1300, 1400, 1600, 1800, 1900, 2000}, 0, {}, 0.25, 10, 150},
+        {46, false, false, 1050, 30, 24, {900, 1400, 1500, 1700, 1900, 2000, 2100}, 0, {}, 0.3, 10, 300},
+        {47, false, false, 1045, 30, 24, {800, 1400, 1400, 1600, 1800, 1900, 2500}, 0, {}, 0.25, 10, 200},
+        {48, false, false, 1050, 30, 24, {920, 1500, 1500, 1700, 2000, 2100}, 0, {}, 0.3, 10, 250},
+        {50, false, false, 1040, 30, 24, {820, 1230, 1400, 1400, 1700, 1870, 2400}, 0, {}, 0.4, 11, 300},
+        {54, false, true, 1450, 35, 24, {800, 1300, 1400, 1400, 1600, 1800, 1900, 2400}, 0, {}, 0.2, 10, 200},
+        {55, false, false, 1050, 30, 24, {900, 1300, 1400, 1400, 1750, 1800, 1860, 2000, 2500}, 0, {}, 0.25, 10, 200},
+    };
+    return specs;
+}
+
+const TrackSpec* trackSpec(int code) {
+    for (const auto& t : trackSpecs())
+        if (t.code == code) return &t;
+    return nullptr;
+}
+
+namespace {
+
+// Southern-Kanto meetings follow a four-week cycle: each track holds five-day meetings, the two
+// night tracks twice a cycle; a day track often races in daylight beside a night track.
+struct CycleSlot {
+    int track;
+    int firstOffset;  // days after Monday
+};
+const std::vector<CycleSlot>& cycleWeek(int cw) {
+    static const std::vector<CycleSlot> weeks[4] = {
+        {{44, 0}},
+        {{45, 0}, {42, 2}},
+        {{44, 0}, {43, 0}},
+        {{45, 1}},
+    };
+    return weeks[cw];
+}
+
+int monthOf(int day) { return civilFromDays(day).m; }
+
+// Weekly tracks: offsets from Monday, season months, which weeks.
+struct WeeklyRule {
+    int track;
+    std::vector<int> offsets;
+    int fromMonth, toMonth;
+    int parity;  // -1 every week, 0 even weeks, 1 odd weeks
+};
+const std::vector<WeeklyRule>& weeklyRules() {
+    static const std::vector<WeeklyRule> rules = {
+        {30, {1, 2, 3}, 4, 11, -1}, {35, {0, 5, 6}, 4, 11, 0},  {36, {0, 5, 6}, 3, 12, 1},
+        {46, {0, 1, 6}, 3, 12, -1}, {47, {1, 2, 3, 4}, 1, 12, 0}, {48, {0, 1, 2, 3, 4}, 1, 12, 1},
+        {50, {2, 3, 4}, 1, 12, -1}, {54, {5, 6}, 1, 12, -1},     {55, {5, 6}, 1, 12, -1},
+    };
+    return rules;
+}
+
+int cycleOf(std::uint64_t seed, int week) { return static_cast<int>((week + static_cast<int>(seed % 4) + 400000) % 4); }
+
+// Running index of the blocks a horse of `track` can race in (-1: none that week).
+int blockIndex(std::uint64_t seed, int track, int week) {
+    const TrackSpec* spec = trackSpec(track);
+    if (!spec) return -1;
+    if (spec->southKanto) {
+        int cw = cycleOf(seed, week);
+        for (const auto& s : cycleWeek(cw))
+            if (s.track == track) {
+                int cycle = (week - cw + 400000) / 4;
+                bool twice = track == 44 || track == 45;
+                return twice ? cycle * 2 + (cw >= 2 ? 1 : 0) : cycle;
+            }
+        return -1;
+    }
+    for (const auto& r : weeklyRules())
+        if (r.track == track) return r.parity < 0 ? week : week / 2;
+    return -1;
+}
+
+const char* kClassNames[8] = {"Ｃ３", "Ｃ２", "Ｃ１", "Ｂ３", "Ｂ２", "Ｂ１", "Ａ２", "Ａ１"};
+const char* kNumerals[6] = {"一", "二", "三", "四", "五", "六"};
+const char* kSpecialWords[] = {"スプリング", "サマー",   "オータム",   "ウィンター", "ムーンライト", "スターダスト",
+                               "ブルーバード", "ホワイトローズ", "サファイア", "エメラルド", "ルビー", "オリオン",
+                               "シリウス",   "ペガサス", "アルタイル", "ポラリス",   "カシオペア", "アンタレス",
+                               "ミモザ",     "アカシア", "ライラック", "マリーゴールド", "コスモス", "ひまわり",
+                               "あじさい",   "すずらん", "はまなす",   "しらさぎ",   "かもめ",     "つばめ"};
+const char* kGradedWords[] = {"ゴールド", "シルバー", "クラウン", "ロイヤル", "グランド", "ダイヤモンド", "プラチナ"};
+
+// Katakana name parts, already in CP932.
+const std::vector<std::string>& nameParts() {
+    static const std::vector<std::string> parts = [] {
+        const char* utf8[] = {"スター", "ゴールド", "シルバー", "ブルー", "レッド", "サクラ", "ミラクル", "ドリーム",
+                              "ファイン", "ウイン", "キング", "クイーン", "ライト", "ソング", "ハート", "ロード",
+                              "マイ", "プリンス", "ダンス", "フラワー", "ムーン", "サン", "スカイ", "ストーム",
+                              "ラッキー", "グランド", "ビッグ", "リトル", "ホープ", "ジャスト", "エース", "カフェ",
+                              "レディ", "ボス", "ナイト", "フォース", "メモリー", "トップ", "エンジェル", "ベル",
+                              "ハヤテ", "カゼ", "ミライ", "ヒカリ", "ユメ", "ソラ", "ホシ", "ツバサ", "アサヒ",
+                              "コマチ", "リュウ", "タイガ", "ミツバ", "ノゾミ", "ハルカ", "アオイ", "ルナ", "レオ",
+                              "マリン", "シャイン", "ブライト", "ファースト", "ワン", "ゼロ", "セブン", "ロック",
+                              "ジェット", "ウェーブ", "フレア", "ノヴァ", "オーラ", "アイ", "モモ", "キララ", "テン",
+                              "ヤマト", "カイ", "ジン", "ライジン", "サムライ"};
+        std::vector<std::string> out;
+        for (const char* p : utf8) out.push_back(sj(p));
+        return out;
+    }();
+    return parts;
+}
+
+const std::vector<std::string>& familyNames() {
+    static const std::vector<std::string> names = [] {
+        const char* utf8[] = {"佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺", "山本", "中村", "小林", "加藤",
+                              "吉田", "山田", "山口", "松本", "井上", "木村", "斎藤", "清水", "山崎", "池田",
+                              "橋本", "阿部", "石川", "山下", "中島", "石井", "小川", "前田", "岡田", "藤田",
+                              "後藤", "近藤", "村上", "遠藤", "青木", "坂本", "森田", "今野", "本橋", "矢野"};
+        std::vector<std::string> out;
+        for (const char* p : utf8) out.push_back(sj(p));
+        return out;
+    }();
+    return names;
+}
+const std::vector<std::string>& givenInitials() {
+    static const std::vector<std::string> names = [] {
+        const char* utf8[] = {"一", "二", "三", "健", "誠", "和", "正", "博", "隆", "修",
+                              "亮", "大", "翔", "拓", "達", "秀", "勇", "信", "英", "真"};
+        std::vector<std::string> out;
+        for (const char* p : utf8) out.push_back(sj(p));
+        return out;
+    }();
+    return names;
+}
+
+std::string personName(std::uint64_t h) {
+    const auto& f = familyNames();
+    const auto& g = givenInitials();
+    return f[h % f.size()] + g[(h >> 20) % g.size()];
+}
+
+HorseId makeId(int pool, int birthYear, int serial) {
+    return static_cast<HorseId>(((pool * 64 + (birthYear - 1990)) << 12) | serial);
+}
+
+double ageEffect(int age, int month) {
+    if (age <= 2) return -0.9;
+    if (age == 3) return -0.45 + 0.04 * month;
+    if (age <= 5) return 0.0;
+    if (age == 6) return -0.1;
+    if (age == 7) return -0.3;
+    return -0.6;
+}
+
+int ageGroup(int age, int month) {
+    if (age <= 2) return 0;
+    if (age == 3 && month <= 6) return 1;
+    return 2;
+}
+
+}  // namespace
+
+std::string trainerName(int track, int index) { return personName(hashOf(77, track, index, 1)); }
+std::string jockeyName(int track, int index) { return personName(hashOf(78, track, index, 2)); }
+
+std::vector<int> meetingDaysInWeek(std::uint64_t seed, int track, int week) {
+    std::vector<int> days;
+    int monday = mondayOfWeek(week);
+    const TrackSpec* spec = trackSpec(track);
+    if (!spec) return days;
+    if (spec->southKanto) {
+        for (const auto& s : cycleWeek(cycleOf(seed, week)))
+            if (s.track == track)
+                for (int i = 0; i < 5; ++i) days.push_back(monday + s.firstOffset + i);
+        return days;
+    }
+    for (const auto& r : weeklyRules()) {
+        if (r.track != track) continue;
+        if (r.parity >= 0 && ((week % 2) + 2) % 2 != r.parity) return days;
+        for (int off : r.offsets) {
+            int d = monday + off;
+            int m = monthOf(d);
+            if (m >= r.fromMonth && m <= r.toMonth) days.push_back(d);
+        }
+        std::sort(days.begin(), days.end());
+    }
+    return days;
+}
+
+void meetingNumberOf(std::uint64_t seed, int track, int day, int& meeting, int& dayOfMeeting) {
+    int year = civilFromDays(day).y;
+    int jan1 = daysFromCivil(year, 1, 1);
+    meeting = 0;
+    dayOfMeeting = 1;
+    for (int w = weekOf(jan1); w <= weekOf(day); ++w) {
+        auto days = meetingDaysInWeek(seed, track, w);
+        if (days.empty() || days.front() < jan1) continue;
+        if (days.front() > day) break;
+        ++meeting;
+        auto it = std::find(days.begin(), days.end(), day);
+        if (it != days.end()) dayOfMeeting = static_cast<int>(it - days.begin()) + 1;
+    }
+    if (meeting == 0) meeting = 1;  // a meeting that began in the old year
+}
+
+Horse World::horse(HorseId id) const {
+    Horse h;
+    h.id = id;
+    int serial = static_cast<int>(id & 0xFFF);
+    int rest = static_cast<int>(id >> 12);
+    int pool = rest / 64;
+    h.birthYear = 1990 + rest % 64;
+    const auto& specs = trackSpecs();
+    const TrackSpec& home = specs[static_cast<std::size_t>(pool)];
+    Rng r(hashOf(seed_, 0x4852ull, id));
+    h.regNo = digits(h.birthYear, 4) + digits(home.code + 10, 2) + digits(serial, 4);
+    // Names of two or three parts, at most nine katakana.
+    const auto& parts = nameParts();
+    std::string name = parts[static_cast<std::size_t>(r.below(static_cast<int>(parts.size())))];
+    for (int tries = 0; tries < 4; ++tries) {
+        const std::string& p = parts[static_cast<std::size_t>(r.below(static_cast<int>(parts.size())))];
+        if (name.size() + p.size() <= 18 && p != name) {
+            name += p;
+            if (r.uniform() < 0.7) break;
+        }
+    }
+    h.name = name;
+    double u = r.uniform();
+    h.sex = u < 0.55 ? 1 : (u < 0.95 ? 2 : 3);
+    u = r.uniform();
+    h.coat = u < 0.40 ? 3 : u < 0.63 ? 1 : u < 0.78 ? 4 : u < 0.86 ? 7 : u < 0.93 ? 5 : u < 0.97 ? 2 : 6;
+    h.ability = r.normal() + (home.southKanto ? 0.5 : 0.0);
+    h.style = r.below(4);
+    h.baseWeight = static_cast<int>(470 + 22 * r.normal() - (h.sex == 2 ? 18 : 0));
+    h.baseWeight = std::clamp(h.baseWeight, 390, 560);
+    int jan1 = daysFromCivil(h.birthYear + 2, 1, 1);
+    h.debutDay = jan1 + 140 + r.below(420);
+    h.retireDay = h.debutDay + static_cast<int>(365 * (1.5 + 5.5 * r.uniform()));
+    h.homeBefore = h.homeAfter = home.code;
+    h.transferDay = h.retireDay + 1;
+    if (r.uniform() < 0.22) {
+        h.transferDay = h.debutDay + static_cast<int>((h.retireDay - h.debutDay) * r.uniform());
+        int target;
+        do {
+            target = specs[static_cast<std::size_t>(r.below(static_cast<int>(specs.size())))].code;
+        } while (target == home.code || (home.southKanto && trackSpec(target)->southKanto && r.uniform() < 0.5));
+        h.homeAfter = target;
+    }
+    h.trainerBefore = r.below(30);
+    h.trainerAfter = r.below(30);
+    h.jockey = r.below(24);
+    return h;
+}
+
+World::World(std::uint64_t seed, int firstDay, int lastDay) : seed_(seed), firstDay_(firstDay), lastDay_(lastDay) {
+    buildCards();
+}
+
+int World::findTrackDay(int day, int track) const {
+    auto it = trackDayIndex_.find(static_cast<std::uint64_t>(day) * 100 + static_cast<std::uint64_t>(track));
+    return it == trackDayIndex_.end() ? -1 : it->second;
+}
+
+const std::vector<RunRef>& World::runsOf(HorseId id) const {
+    static const std::vector<RunRef> none;
+    auto it = runs_.find(id);
+    return it == runs_.end() ? none : it->second;
+}
+
+void World::buildCards() {
+    const auto& specs = trackSpecs();
+    int firstYear = civilFromDays(firstDay_).y, lastYear = civilFromDays(lastDay_).y;
+    std::map<std::pair<int, int>, std::vector<int>> weekDays;  // (track, week) -> meeting days
+    auto daysOf = [&](int track, int week) -> const std::vector<int>& {
+        auto key = std::make_pair(track, week);
+        auto it = weekDays.find(key);
+        if (it == weekDays.end()) it = weekDays.emplace(key, meetingDaysInWeek(seed_, track, week)).first;
+        return it->second;
+    };
+
+    // Every horse proposes the days it races on; the rhythm depends on its home track.
+    std::map<std::pair<int, int>, std::vector<HorseId>> proposals;  // (day, track)
+    std::unordered_map<HorseId, Horse> horses;
+    for (std::size_t pool = 0; pool < specs.size(); ++pool) {
+        for (int by = firstYear - 10; by <= lastYear - 2; ++by) {
+            for (int serial = 0; serial < specs[pool].poolPerYear; ++serial) {
+                HorseId id = makeId(static_cast<int>(pool), by, serial);
+                Horse h = horse(id);
+                if (h.retireDay < firstDay_ || h.debutDay > lastDay_) continue;
+                Rng r(hashOf(seed_, 0x5259ull, id));
+                int k = 0, phase = r.below(5);
+                int from = weekOf(std::max(firstDay_, h.debutDay)), to = weekOf(std::min(lastDay_, h.retireDay));
+                for (int w = from; w <= to; ++w) {
+                    int home = h.homeOn(mondayOfWeek(w));
+                    const TrackSpec* spec = trackSpec(home);
+                    int bi = blockIndex(seed_, home, w);
+                    if (bi < 0) continue;
+                    const auto& days = daysOf(home, w);
+                    if (days.empty()) continue;
+                    double u = unit(hashOf(seed_, 0x5755ull, id, w));
+                    bool run;
+                    if (spec->southKanto) {
+                        k = (home == 44 || home == 45) ? 2 : 1;
+                        run = ((bi + phase) % k == 0 && u > 0.15) || u < 0.08;
+                    } else {
+                        bool alternate = home == 35 || home == 36 || home == 47 || home == 48;
+                        k = alternate ? 2 + phase % 2 : 3 + phase % 3;
+                        run = ((bi + phase) % k == 0 && u > 0.1) || u < 0.02;
+                    }
+                    if (!run) continue;
+                    int day = days[hashOf(seed_, 0x4459ull, id, w) % days.size()];
+                    if (day < firstDay_ || day > lastDay_ || day < h.debutDay || day > h.retireDay) continue;
+                    proposals[{day, home}].push_back(id);
+                }
+                horses.emplace(id, std::move(h));
+            }
+        }
+    }
+
+    for (int day = firstDay_; day <= lastDay_; ++day) {
+        for (const auto& spec : specs) {
+            const auto& days = daysOf(spec.code, weekOf(day));
+            if (std::find(days.begin(), days.end(), day) == days.end()) continue;
+            auto pit = proposals.find({day, spec.code});
+            if (pit == proposals.end() || pit->second.size() < 36) continue;
+            std::vector<HorseId> entrants = pit->second;
+            Rng r(hashOf(seed_, 0x5444ull, day, spec.code));
+            TrackDay td;
+            td.day = day;
+            td.track = spec.code;
+            meetingNumberOf(seed_, spec.code, day, td.meeting, td.dayOfMeeting);
+            Ymd ymd = civilFromDays(day);
+            double wu = r.uniform();
+            bool snowy = (ymd.m == 12 || ymd.m <= 2) && (spec.code == 30 || spec.code == 35 || spec.code == 36 ||
+                                                         spec.code == 46);
+            td.weather = snowy && wu < 0.12 ? 5 : wu < 0.55 ? 1 : wu < 0.85 ? 2 : wu < 0.92 ? 4 : 3;
+            double gu = r.uniform();
+            if (td.weather == 1) td.going = gu < 0.7 ? 1 : gu < 0.95 ? 2 : 3;
+            else if (td.weather == 2) td.going = gu < 0.5 ? 1 : gu < 0.85 ? 2 : 3;
+            else td.going = gu < 0.2 ? 2 : gu < 0.65 ? 3 : 4;
+
+            int races = std::clamp(static_cast<int>((entrants.size() + spec.fieldTarget / 2) / spec.fieldTarget), 10, 12);
+            // Too many entrants: the ones drawn last stand down.
+            std::sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
+                return hashOf(seed_, 0x5052ull, day, a) < hashOf(seed_, 0x5052ull, day, b);
+            });
+            if (static_cast<int>(entrants.size()) > races * 16) entrants.resize(static_cast<std::size_t>(races * 16));
+            if (static_cast<int>(entrants.size()) < races * 6) races = static_cast<int>(entrants.size()) / 6;
+            auto ratingOf = [&](HorseId id) {
+                const Horse& h = horses.at(id);
+                return h.ability + ageEffect(ymd.y - h.birthYear, ymd.m);
+            };
+            auto groupOf = [&](HorseId id) { return ageGroup(ymd.y - horses.at(id).birthYear, ymd.m); };
+            std::stable_sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
+                int ga = groupOf(a), gb = groupOf(b);
+                if (ga != gb) return ga < gb;
+                return ratingOf(a) < ratingOf(b);
+            });
+            // Chunks, weakest first; the strongest field runs as the main race (second to last).
+            std::vector<std::vector<HorseId>> chunks;
+            std::size_t pos = 0;
+            for (int i = 0; i < races; ++i) {
+                std::size_t size = entrants.size() / races + (static_cast<std::size_t>(i) >= races - entrants.size() % races ? 1 : 0);
+                chunks.emplace_back(entrants.begin() + static_cast<long>(pos), entrants.begin() + static_cast<long>(pos + size));
+                pos += size;
+            }
+            std::vector<int> order(static_cast<std::size_t>(races));
+            for (int i = 0; i < races; ++i) order[static_cast<std::size_t>(i)] = i;
+            if (races >= 3) std::swap(order[static_cast<std::size_t>(races - 1)], order[static_cast<std::size_t>(races - 2)]);
+
+            int firstPost;
+            if (spec.night) {
+                int last = 2040 + 5 * r.below(3);
+                int lastMin = last / 100 * 60 + last % 100 - (races - 1) * spec.interval;
+                firstPost = lastMin / 60 * 100 + lastMin % 60;
+            } else {
+                int m = spec.firstPost / 100 * 60 + spec.firstPost % 100 + 5 * r.below(4);
+                firstPost = m / 60 * 100 + m % 60;
+            }
+            int specialsLeft = 1 + r.below(2);
+            for (int rn = 1; rn <= races; ++rn) {
+                int chunk = order[static_cast<std::size_t>(rn - 1)];
+                RaceCard rc;
+                rc.number = rn;
+                int pm = firstPost / 100 * 60 + firstPost % 100 + (rn - 1) * spec.interval;
+                rc.post = pm / 60 * 100 + pm % 60;
+                rc.field = chunks[static_cast<std::size_t>(chunk)];
+                // The draw: horse numbers in random order.
+                Rng dr(hashOf(seed_, 0x4452ull, day, spec.code, rn));
+                for (std::size_t i = rc.field.size(); i > 1; --i)
+                    std::swap(rc.field[i - 1], rc.field[static_cast<std::size_t>(dr.below(static_cast<int>(i)))]);
+                int group = 2;
+                for (HorseId id : rc.field) group = std::min(group, groupOf(id));
+                rc.category = group == 0 ? 11 : group == 1 ? 12 : 13;
+                rc.classRank = std::min(7, chunk * 8 / races);
+                bool isMain = chunk == races - 1;
+                bool turf = spec.turfCourse != 0 && dr.uniform() < 0.25;
+                const auto& dists = turf ? spec.turfDistances : spec.distances;
+                rc.distance = dists[static_cast<std::size_t>(dr.below(static_cast<int>(dists.size())))];
+                rc.course = turf ? spec.turfCourse : spec.course;
+                if (spec.code == 44 && rc.distance == 1650) rc.course = 24;
+                rc.graded = isMain && group == 2 && dr.uniform() < (spec.southKanto ? 0.07 : 0.04);
+                rc.special = !rc.graded && group == 2 &&
+                             ((isMain && dr.uniform() < (spec.southKanto ? 0.8 : 0.5)) ||
+                              (rc.classRank >= 4 && specialsLeft > 0 && dr.uniform() < 0.3));
+                if (rc.special && !isMain) --specialsLeft;
+                std::string cls = group == 0 ? "２歳" : group == 1 ? "３歳" : kClassNames[rc.classRank];
+                std::string condition = group == 0 ? "サラ系２歳" : group == 1 ? "サラ系３歳" : "サラ系３歳以上";
+                std::string name, shortName;
+                if (rc.graded) {
+                    rc.edition = 5 + dr.below(60);
+                    std::string word = kGradedWords[dr.below(7)];
+                    name = word + (dr.uniform() < 0.5 ? "カップ" : "記念");
+                    condition += "　オープン";
+                    rc.weightRule = '2';
+                } else if (rc.special) {
+                    std::string word = kSpecialWords[dr.below(30)];
+                    name = word + (dr.uniform() < 0.6 ? "特別" : "賞");
+                    condition += "　" + cls + "以上";
+                    rc.weightRule = dr.uniform() < 0.3 ? '1' : '2';
+                } else {
+                    name = cls + "（" + kNumerals[dr.below(6)] + "）";
+                    condition += "　" + cls;
+                    rc.weightRule = group < 2 ? '3' : '2';
+                }
+                rc.name = sj(name);
+                rc.condition = sj(condition);
+                std::string shortSrc = rc.special || rc.graded ? name : cls + "　";
+                rc.shortName = std::string(cutToWidth(sj(shortSrc), 6));
+                int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * spec.prizeScale);
+                if (group < 2) base = static_cast<int>(9000 * spec.prizeScale);
+                if (rc.special) base = base * 13 / 10;
+                if (rc.graded) base *= 4;
+                rc.prize1 = base / 10 * 10;
+                td.races.push_back(std::move(rc));
+            }
+            trackDayIndex_[static_cast<std::uint64_t>(day) * 100 + static_cast<std::uint64_t>(spec.code)] =
+                static_cast<int>(trackDays_.size());
+            int tdIndex = static_cast<int>(trackDays_.size());
+            for (std::size_t i = 0; i < td.races.size(); ++i)
+                for (HorseId id : td.races[i].field) runs_[id].push_back({day, tdIndex, static_cast<int>(i)});
+            trackDays_.push_back(std::move(td));
+        }
+    }
+}
+
+}  // namespace vex::sim
