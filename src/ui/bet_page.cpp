@@ -457,7 +457,7 @@ void TBetPage::KaimeSetItemClick() {
 }
 
 void TBetPage::TohyoBtnClick() {
-    if (!voteEnv_.control || !voteEnv_.log) return;
+    if (!voteEnv_.control || !voteEnv_.log || !TohyoBtn->isEnabled()) return;
     VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false,
                         [] { QCoreApplication::processEvents(); }};
     VoteRequest request;
@@ -466,6 +466,13 @@ void TBetPage::TohyoBtnClick() {
     request.kind = model_->kind();
     request.list = &model_->betList();
     request.votedFlag = voteEnv_.votedFlag ? voteEnv_.votedFlag() : nullptr;
+    // The vote lets window messages run between batches: a second click must not start a second
+    // vote of the same list meanwhile.
+    TohyoBtn->setEnabled(false);
+    struct Enable {
+        QPushButton* button;
+        ~Enable() { button->setEnabled(true); }
+    } enableAgain{TohyoBtn};
     lastVote_ = std::make_unique<VoteResult>(voteCommand(request, context));
 }
 
