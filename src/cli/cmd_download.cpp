@@ -1,0 +1,72 @@
+// vexmora-cli download: the bulk download without dialogs.
+#include <csignal>
+#include <stdexcept>
+
+#include "app/app_folder.h"
+#include "cli/command.h"
+#include "control/control_factory.h"
+#include "datalink/bulk_download.h"
+#include "vocabulary/cp932.h"
+
+namespace vex::cli {
+namespace {
+
+// Ctrl-C and SIGTERM cancel the way the download window's cancel does: the read loop stops at
+// its next turn and what was read is written; LastTime stays.
+constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version.1.05";
+
+extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
+
+// Prints like PrintingReporter and keeps the last message for stderr when the command fails.
+class DownloadReporter : public PrintingReporter {
+public:
+    void information(const std::string& text) override {
+        PrintingReporter::information(text);
+        last = text;
+    }
+    std::string last;
+};
+
+int runDownload(const std::vector<std::string>& args) {
+    std::optional<DateTime> from;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--from" && i + 1 < args.size()) {
+            from = parseDateTime(args[++i]);
+            if (!from) throw UsageError("--from wants \"yyyy/mm/dd hh:nn:ss\"");
+        } else {
+            throw UsageError("unknown argument: " + args[i]);
+        }
+    }
+    createAppFolders();
+    std::unique_ptr<DataControl> control = createDataControl(nullptr);
+    if (!control) {
+        printError(dataControlProblem());
+        return kFailed;
+    }
+    // The desktop program initialises the control once at start-up with its software identifier;
+    // the command line does the same before the download. A failure is reported and the download
+    // goes on, as there.
+    if (int rc = control->NVInit(kSoftwareId); rc != 0) printLine(sj("NVInitエラー：") + std::to_string(rc));
+    DownloadReporter reporter;
+    BulkDownload download(*control, reporter);
+    if (from) download.setFromTime(*from);
+
+    std::signal(SIGINT, cancelOnSignal);
+    std::signal(SIGTERM, cancelOnSignal);
+    DownloadOutcome outcome = download.run();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    switch (outcome) {
+        case DownloadOutcome::Completed:
+        case DownloadOutcome::NoNewData: return kOk;
+        default:
+            if (!reporter.last.empty()) printError(reporter.last);
+            return kFailed;
+    }
+}
+
+const Registration reg{"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload};
+
+}  // namespace
+}  // namespace vex::cli
