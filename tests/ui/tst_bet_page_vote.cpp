@@ -1,0 +1,244 @@
+// Voting from the bet page against the simulated service and its betting account: a day is
+// downloaded and loaded as the user would, then the page votes one of its races.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "betting/race_adapter.h"
+#include "control/control_factory.h"
+#include "datalink/bulk_download.h"
+#include "store/day_load.h"
+#include "store/race_table.h"
+#include "store/store_paths.h"
+#include "tst_bet_page_fixture.h"
+#include "ui/bet_page.h"
+#include "ui/dialogs.h"
+#include "ui/qt_text.h"
+#include "ui/widgets/grid_view.h"
+#include "ui/widgets/num_edit.h"
+#include "ui/widgets/radio_group.h"
+#include "voting/bet_lines.h"
+#include "voting/vote.h"
+#include "voting/voting_log.h"
+
+using namespace vex;
+using namespace vex::ui;
+
+namespace {
+
+class Quiet : public Reporter {
+public:
+    void information(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return true; }
+    void beep() override {}
+    void status(const std::string&) override {}
+};
+
+void pick(QWidget& page, const char* group, const QString& item) {
+    for (auto* b : page.findChild<TRadioGroup*>(group)->findChildren<QRadioButton*>())
+        if (b->text() == item) return b->click();
+    QFAIL(qPrintable("no item " + item));
+}
+
+void clickCell(TGridView* g, int col, int row) {
+    g->scrollToGridRow(row);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
+}
+
+// Passes every call on to the simulated control, counting logins; while a batch is sent it clicks
+// the vote button again, as a user could while the vote lets window messages run.
+class ClickingControl : public DataControl {
+public:
+    ClickingControl(DataControl& inner, std::function<void()> duringBet) : inner_(inner), duringBet_(std::move(duringBet)) {}
+    int logins = 0;
+    int NVInit(const std::string& id) override { return inner_.NVInit(id); }
+    int NVSetUIProperties() override { return inner_.NVSetUIProperties(); }
+    int NVOpen(const std::string& s, const std::string& f, int o, int& r, int& d, std::string& l) override {
+        return inner_.NVOpen(s, f, o, r, d, l);
+    }
+    int NVStatus() override { return inner_.NVStatus(); }
+    int NVRead(std::string& r, int& b, std::string& f) override { return inner_.NVRead(r, b, f); }
+    int NVRTOpen(const std::string& s, const std::string& k) override { return inner_.NVRTOpen(s, k); }
+    int NVCancel() override { return inner_.NVCancel(); }
+    int NVClose() override { return inner_.NVClose(); }
+    int RakutenLogin(const std::string& u, const std::string& p) override {
+        ++logins;
+        return inner_.RakutenLogin(u, p);
+    }
+    int RakutenLogout() override { return inner_.RakutenLogout(); }
+    int RakutenBet(const std::string& pin, const std::string& lines, int mode, int& a, int& r, int& l,
+                   std::string& t) override {
+        if (duringBet_) duringBet_();
+        return inner_.RakutenBet(pin, lines, mode, a, r, l, t);
+    }
+    int RakutenZandaka(int& a, int& b, int& c, int& d, const std::string& t) override {
+        return inner_.RakutenZandaka(a, b, c, d, t);
+    }
+    int RakutenDeposit() override { return inner_.RakutenDeposit(); }
+
+private:
+    DataControl& inner_;
+    std::function<void()> duringBet_;
+};
+
+}  // namespace
+
+class BetPageVoteTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<fixture::Home> home_;
+    std::unique_ptr<DataControl> control_;
+    std::string stamp_;
+    int slot_ = -1;
+    std::unique_ptr<VotingLog> log_;
+    bool voted_ = false;
+    std::unique_ptr<TBetPage> page_;
+
+private slots:
+    // The first day from a fixed date on which a southern-Kanto race of at least 14 runners posts
+    // after 10:30; the clock stands at 09:30 of that day, betting is open.
+    void initTestCase() {
+        home_ = std::make_unique<fixture::Home>();
+        qputenv("VEXMORA_SERVICE", "sim");
+        createAppFolders();
+        Quiet quiet;
+        for (int d = 0; d < 21 && slot_ < 0; ++d) {
+            const DateTime day = fromEpoch(toEpoch(DateTime{2026, 6, 1, 9, 30, 0}) + d * 86400);
+            setClock(day);
+            control_ = createDataControl(nullptr);
+            QVERIFY(control_);
+            QCOMPARE(control_->NVInit("SA503917/SD418260/Vexmora/Version.1.05"), 0);
+            BulkDownload download(*control_, quiet);
+            download.setFromTime(fromEpoch(toEpoch(day) - 86400));
+            download.run([] {});
+            stamp_ = dayStampOf(day);
+            DayLoadOptions options;
+            options.batch = true;
+            const bool loaded = loadDay(raceTable(), stamp_, options).loaded;
+            if (!loaded) continue;
+            for (int slot : raceTable().raceListSlots) {
+                const BetRace race = betRaceOf(raceTable(), slot);
+                if (race.runners >= 14 && race.postTime > "1030") {
+                    slot_ = slot;
+                    break;
+                }
+            }
+        }
+        QVERIFY2(slot_ >= 0, "no race of 14 runners in three weeks of the simulated calendar");
+    }
+    void cleanupTestCase() {
+        control_.reset();
+        setClock(std::nullopt);
+        home_.reset();
+    }
+
+    void init() {
+        Dialogs::startRecording();
+        log_ = std::make_unique<VotingLog>();
+        log_->load();
+        voted_ = false;
+        page_ = std::make_unique<TBetPage>();
+        page_->resize(1150, 720);
+        page_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+        VoteEnvironment env;
+        env.control = control_.get();
+        env.log = log_.get();
+        env.dayStamp = [this] { return stamp_; };
+        env.votedFlag = [this] { return &voted_; };
+        page_->setVoteEnvironment(env);
+        page_->selectRace(betRaceOf(raceTable(), slot_));
+    }
+    void cleanup() {
+        page_.reset();
+        Dialogs::stopRecording();
+    }
+
+    // 3連単 2軸流し with マルチ: ◎ on two horses, ○ on two, ▲ on ten gives 2·2·10 lines in each of
+    // six orders: 240 lines, sent as two batches of 120.
+    void twoHundredFortyLinesGoInTwoBatches() {
+        pick(*page_, "BakenRadio", "３連単");
+        pick(*page_, "KaikataRadio", "2軸流し");
+        page_->findChild<QCheckBox*>("MultiCheck")->click();
+        pick(*page_, "RadioGroup1", "均一2");  // odds ignored, every line takes the amount
+        page_->findChild<TNumEdit*>("AmountEdit")->setText("100");
+        auto* card = page_->findChild<TGridView*>("StringGrid26");
+        for (int h : {1, 2}) clickCell(card, 8, h);
+        for (int h : {3, 4}) clickCell(card, 9, h);
+        for (int h = 5; h <= 14; ++h) clickCell(card, 10, h);
+        QCOMPARE(page_->findChild<QLabel*>("PointsLabel")->text().trimmed(), QString("240"));
+
+        const std::size_t before = log_->lines().size();
+        auto* vote = page_->findChild<QPushButton*>("TohyoBtn");
+        ClickingControl clicking(*control_, [vote] { vote->click(); });
+        VoteEnvironment env;
+        env.control = &clicking;
+        env.log = log_.get();
+        env.dayStamp = [this] { return stamp_; };
+        env.votedFlag = [this] { return &voted_; };
+        page_->setVoteEnvironment(env);
+        vote->click();
+        QCOMPARE(clicking.logins, 1);  // the clicks during the vote started nothing
+        QVERIFY(vote->isEnabled());
+
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 3);
+        QVERIFY2(shown[0].endsWith(":３連単]に投票します。実行してよろしいですか？"), qPrintable(shown[0]));
+        for (int b = 1; b <= 2; ++b) {
+            const QStringList parts = shown[b].split("\r\n");
+            QCOMPARE(parts.size(), 5);
+            QCOMPARE(parts[0], QString("投票しました。"));
+            QCOMPARE(parts[1], QString("購入金額　:   12000"));
+            QVERIFY(parts[2].startsWith("残投票件数:") && parts[3].startsWith("購入限度額:"));
+            QCOMPARE(parts[4], QString("投票内容の確認は楽天競馬サイトにログインしてください。"));
+        }
+        QVERIFY(voted_);
+        QCOMPARE(page_->lastVote()->accepted, 2);
+
+        // The log: the start line, then one block of ten lines per batch, saved to VovoVaro.log.
+        const std::vector<std::string> file = readLines(log_->file());
+        QCOMPARE(file.size(), before + 1 + 20);
+        const std::vector<std::string> bet = readLines(appFolder() / "kaime" / betFileName(*page_->model().race()));
+        QCOMPARE(bet.size(), std::size_t{240});
+        std::string sent;
+        for (int b = 0; b < 2; ++b) {
+            const std::size_t at = before + 1 + 10 * b;
+            QVERIFY(fromCp932(file[at]).startsWith(QString("[投票　] ■買い目:%1投票成功 ").arg(b)));
+            QCOMPARE(file[at + 1], raceTitle(*page_->model().race(), KindItem::Sanrentan));
+            QCOMPARE(file[at + 2], std::string("-BetStart--------------"));
+            QCOMPARE(file[at + 3].size(), std::size_t{120 * 90});
+            sent += file[at + 3];
+            QCOMPARE(file[at + 4], std::string("---"));
+            QCOMPARE(fromCp932(file[at + 5]), QString("購入金額　:   12000"));
+            QVERIFY(fromCp932(file[at + 8]).startsWith("投票結果　:"));
+            QCOMPARE(file[at + 9], std::string("-BetEnd----------------"));
+        }
+        std::string written;
+        for (const std::string& line : bet) written += line;
+        QVERIFY(sent == written);  // the batches are the bet file's lines, in order
+    }
+
+    void everyRowErasedLeavesNothingToVote() {
+        auto* card = page_->findChild<TGridView*>("StringGrid26");
+        auto* list = page_->findChild<TGridView*>("StringGrid34");
+        pick(*page_, "BakenRadio", "単勝");
+        pick(*page_, "RadioGroup1", "均一2");
+        for (int h : {1, 2, 3}) clickCell(card, 8, h);
+        for (int r : {1, 2, 3}) clickCell(list, 0, r);
+        QCOMPARE(page_->findChild<QLabel*>("PointsLabel")->text().trimmed(), QString());
+        const std::size_t before = readLines(log_->file()).size();
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        // Erased rows take no stake, so the vote command stops at its last check: nothing is asked,
+        // logged or sent.
+        QCOMPARE(Dialogs::shown(), QStringList({"買い目が作成されていません。"}));
+        QCOMPARE(Dialogs::beeps(), 1);
+        QCOMPARE(readLines(log_->file()).size(), before);
+        QVERIFY(!voted_);
+    }
+};
+
+QTEST_MAIN(BetPageVoteTest)
+#include "tst_bet_page_vote.moc"
