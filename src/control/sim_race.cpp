@@ -805,7 +805,8 @@ std::string SimRace::raRecord(bool results, bool scratchesKnown, int made) const
     setField(rec, RA::Category, num(card_->category, 2));
     setField(rec, RA::Symbol, card_->special && trackSpec(td_->track)->southKanto ? "00X" : "000");
     setField(rec, RA::WeightRule, std::string(1, card_->weightRule));
-    for (int k = 1; k <= 5; ++k) setField(rec, RA::AgeCondition.at(k, 3), k == 5 && card_->graded ? "999" : "000");
+    for (int k = 1; k <= 5; ++k)
+        setField(rec, RA::AgeCondition.at(k, 3), k < 5 ? "000" : card_->graded ? "999" : card_->classCode);
     setField(rec, RA::ConditionName, padFull(card_->condition, RA::ConditionName.len));
     setField(rec, RA::Distance, num(card_->distance, 4));
     setField(rec, {702, 4}, "0000");

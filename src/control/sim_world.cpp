@@ -10,19 +10,23 @@ namespace vex::sim {
 
 const std::vector<TrackSpec>& trackSpecs() {
     static const std::vector<TrackSpec> specs = {
-        {42, true, false, 1045, 30, 23, {800, 1300, 1400, 1400, 1500, 1500, 1600, 1900, 2000}, 0, {}, 0.8, 11, 200},
-        {43, true, false, 1050, 30, 23, {1000, 1200, 1200, 1500, 1600, 1700, 1800, 2200}, 0, {}, 0.85, 12, 200},
-        {44, true, true, 1430, 35, 26, {1000, 1200, 1200, 1400, 1600, 1650, 1800, 2000}, 0, {}, 1.0, 13, 360},
-        {45, true, true, 1420, 35, 23, {900, 1400, 1400, 1500, 1500, 1600, 2000, 2100}, 0, {}, 0.9, 12, 360},
-        {30, false, true, 1500, 35, 24, {1000, 1100, 1200, 1200, 1500, 1600, 1700, 1800, 2000}, 0, {}, 0.4, 11, 300},
-        {35, false, false, 1040, 30, 23, {1000, 1200, 1400, 1600, 1800, 2000}, 11, {1000, 1600, 1700, 2400}, 0.3, 10, 150},
-        {36, false, false, 1040, 30, 24, {850, 1300, 1400, 1600, 1800, 1900, 2000}, 0, {}, 0.25, 10, 150},
-        {46, false, false, 1050, 30, 24, {900, 1400, 1500, 1700, 1900, 2000, 2100}, 0, {}, 0.3, 10, 300},
-        {47, false, false, 1045, 30, 24, {800, 1400, 1400, 1600, 1800, 1900, 2500}, 0, {}, 0.25, 10, 200},
-        {48, false, false, 1050, 30, 24, {920, 1500, 1500, 1700, 2000, 2100}, 0, {}, 0.3, 10, 250},
-        {50, false, false, 1040, 30, 24, {820, 1230, 1400, 1400, 1700, 1870, 2400}, 0, {}, 0.4, 11, 300},
-        {54, false, true, 1450, 35, 24, {800, 1300, 1400, 1400, 1600, 1800, 1900, 2400}, 0, {}, 0.2, 10, 200},
-        {55, false, false, 1050, 30, 24, {900, 1300, 1400, 1400, 1750, 1800, 1860, 2000, 2500}, 0, {}, 0.25, 10, 200},
+        {42, true, false, 1045, 30, 23, {800, 1300, 1400, 1400, 1500, 1500, 1600, 1900, 2000}, 0, {}, 0.8, 11, 110},
+        {43, true, false, 1050, 30, 23, {1000, 1200, 1200, 1500, 1600, 1700, 1800, 2200}, 0, {}, 0.85, 12, 110},
+        {44, true, true, 1430, 35, 26, {1000, 1200, 1200, 1400, 1600, 1650, 1800, 2000}, 0, {}, 1.0, 13, 250},
+        {45, true, true, 1420, 35, 23, {900, 1400, 1400, 1500, 1500, 1600, 2000, 2100}, 0, {}, 0.9, 12, 250},
+        {30, false, true, 1500, 35, 24, {1000, 1100, 1200, 1200, 1500, 1600, 1700, 1800, 2000}, 0, {}, 0.4, 11, 210},
+        {35, false, false, 1040, 30, 23, {1000, 1200, 1400, 1600, 1800, 2000}, 11, {1000, 1600, 1700, 2400}, 0.3, 10, 100},
+        {36, false, false, 1040, 30, 24, {850, 1300, 1400, 1600, 1800, 1900, 2000}, 0, {}, 0.25, 10, 100},
+        {46, false, false, 1050, 30, 24, {900, 1400, 1500, 1700, 1900, 2000, 2100}, 0, {}, 0.3, 10, 215},
+        {47, false, false, 1045, 30, 24, {800, 1400, 1400, 1600, 1800, 1900, 2500}, 0, {}, 0.25, 10, 155},
+        {48, false, false, 1050, 30, 24, {920, 1500, 1500, 1700, 2000, 2100}, 0, {}, 0.3, 10, 205},
+        {50, false, false, 1040, 30, 24, {820, 1230, 1400, 1400, 1700, 1870, 2400}, 0, {}, 0.4, 11, 215},
+        {54, false, true, 1450, 35, 24, {800, 1300, 1400, 1400, 1600, 1800, 1900, 2400}, 0, {}, 0.2, 10, 120},
+        {55, false, false, 1050, 30, 24, {900, 1300, 1400, 1400, 1750, 1800, 1860, 2000, 2500}, 0, {}, 0.25, 10, 120},
+        // Central courses race at weekends; their young horses move to local tracks later.
+        {5, false, false, 1000, 35, 23, {1300, 1400, 1600, 2100}, 11, {1400, 1600, 1800, 2000, 2400}, 6.0, 14, 600, true},
+        {6, false, false, 1000, 35, 24, {1200, 1800}, 17, {1200, 1600, 2000, 2500}, 6.0, 14, 600, true},
+        {4, false, false, 1000, 35, 23, {1200, 1800}, 11, {1000, 1400, 1600, 1800, 2000}, 5.0, 14, 150, true},
     };
     return specs;
 }
@@ -57,14 +61,23 @@ int monthOf(int day) { return civilFromDays(day).m; }
 struct WeeklyRule {
     int track;
     std::vector<int> offsets;
-    int fromMonth, toMonth;
-    int parity;  // -1 every week, 0 even weeks, 1 odd weeks
+    std::vector<int> months;  // empty: all year
+    int parity;               // -1 every week, 0 even weeks, 1 odd weeks
 };
 const std::vector<WeeklyRule>& weeklyRules() {
     static const std::vector<WeeklyRule> rules = {
-        {30, {1, 2, 3}, 4, 11, -1}, {35, {0, 5, 6}, 4, 11, 0},  {36, {0, 5, 6}, 3, 12, 1},
-        {46, {0, 1, 6}, 3, 12, -1}, {47, {1, 2, 3, 4}, 1, 12, 0}, {48, {0, 1, 2, 3, 4}, 1, 12, 1},
-        {50, {2, 3, 4}, 1, 12, -1}, {54, {5, 6}, 1, 12, -1},     {55, {5, 6}, 1, 12, -1},
+        {30, {1, 2, 3}, {4, 5, 6, 7, 8, 9, 10, 11}, -1},
+        {35, {0, 5, 6}, {4, 5, 6, 7, 8, 9, 10, 11}, 0},
+        {36, {0, 5, 6}, {3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 1},
+        {46, {0, 1, 6}, {3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, -1},
+        {47, {1, 2, 3, 4}, {}, 0},
+        {48, {0, 1, 2, 3, 4}, {}, 1},
+        {50, {2, 3, 4}, {}, -1},
+        {54, {5, 6}, {}, -1},
+        {55, {5, 6}, {}, -1},
+        {5, {5, 6}, {2, 5, 6, 10, 11}, -1},
+        {6, {5, 6}, {1, 3, 4, 9, 12}, -1},
+        {4, {5, 6}, {7, 8}, -1},
     };
     return rules;
 }
@@ -189,7 +202,7 @@ std::vector<int> meetingDaysInWeek(std::uint64_t seed, int track, int week) {
         for (int off : r.offsets) {
             int d = monday + off;
             int m = monthOf(d);
-            if (m >= r.fromMonth && m <= r.toMonth) days.push_back(d);
+            if (r.months.empty() || std::find(r.months.begin(), r.months.end(), m) != r.months.end()) days.push_back(d);
         }
         std::sort(days.begin(), days.end());
     }
@@ -238,7 +251,7 @@ Horse World::horse(HorseId id) const {
     h.sex = u < 0.55 ? 1 : (u < 0.95 ? 2 : 3);
     u = r.uniform();
     h.coat = u < 0.40 ? 3 : u < 0.63 ? 1 : u < 0.78 ? 4 : u < 0.86 ? 7 : u < 0.93 ? 5 : u < 0.97 ? 2 : 6;
-    h.ability = r.normal() + (home.southKanto ? 0.5 : 0.0);
+    h.ability = r.normal() + (home.southKanto ? 0.5 : home.central ? 1.2 : 0.0);
     h.style = r.below(4);
     h.baseWeight = static_cast<int>(470 + 22 * r.normal() - (h.sex == 2 ? 18 : 0));
     h.baseWeight = std::clamp(h.baseWeight, 390, 560);
@@ -247,12 +260,21 @@ Horse World::horse(HorseId id) const {
     h.retireDay = h.debutDay + static_cast<int>(365 * (1.5 + 5.5 * r.uniform()));
     h.homeBefore = h.homeAfter = home.code;
     h.transferDay = h.retireDay + 1;
-    if (r.uniform() < 0.22) {
+    if (home.central) {
+        // A few months to a year and a half at a central course, then on to a local track.
+        h.transferDay = h.debutDay + 120 + r.below(420);
+        int target;
+        do {
+            target = specs[static_cast<std::size_t>(r.below(static_cast<int>(specs.size())))].code;
+        } while (trackSpec(target)->central);
+        h.homeAfter = target;
+    } else if (r.uniform() < 0.22) {
         h.transferDay = h.debutDay + static_cast<int>((h.retireDay - h.debutDay) * r.uniform());
         int target;
         do {
             target = specs[static_cast<std::size_t>(r.below(static_cast<int>(specs.size())))].code;
-        } while (target == home.code || (home.southKanto && trackSpec(target)->southKanto && r.uniform() < 0.5));
+        } while (target == home.code || trackSpec(target)->central ||
+                 (home.southKanto && trackSpec(target)->southKanto && r.uniform() < 0.5));
         h.homeAfter = target;
     }
     h.trainerBefore = r.below(30);
@@ -297,7 +319,7 @@ void World::buildCards() {
                 Horse h = horse(id);
                 if (h.retireDay < firstDay_ || h.debutDay > lastDay_) continue;
                 Rng r(hashOf(seed_, 0x5259ull, id));
-                int k = 0, phase = r.below(5);
+                int k = 0, phase = r.below(60), rhythm = r.below(6);
                 int from = weekOf(std::max(firstDay_, h.debutDay)), to = weekOf(std::min(lastDay_, h.retireDay));
                 for (int w = from; w <= to; ++w) {
                     int home = h.homeOn(mondayOfWeek(w));
@@ -313,7 +335,7 @@ void World::buildCards() {
                         run = ((bi + phase) % k == 0 && u > 0.15) || u < 0.08;
                     } else {
                         bool alternate = home == 35 || home == 36 || home == 47 || home == 48;
-                        k = alternate ? 2 + phase % 2 : 3 + phase % 3;
+                        k = alternate ? 2 + rhythm % 2 : 3 + rhythm % 3;
                         run = ((bi + phase) % k == 0 && u > 0.1) || u < 0.02;
                     }
                     if (!run) continue;
@@ -403,17 +425,23 @@ void World::buildCards() {
                 rc.category = group == 0 ? 11 : group == 1 ? 12 : 13;
                 rc.classRank = std::min(7, chunk * 8 / races);
                 bool isMain = chunk == races - 1;
-                bool turf = spec.turfCourse != 0 && dr.uniform() < 0.25;
+                bool turf = spec.turfCourse != 0 && dr.uniform() < (spec.central ? 0.55 : 0.25);
                 const auto& dists = turf ? spec.turfDistances : spec.distances;
                 rc.distance = dists[static_cast<std::size_t>(dr.below(static_cast<int>(dists.size())))];
                 rc.course = turf ? spec.turfCourse : spec.course;
                 if (spec.code == 44 && rc.distance == 1650) rc.course = 24;
-                rc.graded = isMain && group == 2 && dr.uniform() < (spec.southKanto ? 0.07 : 0.04);
+                rc.graded = isMain && group == 2 && !spec.central && dr.uniform() < (spec.southKanto ? 0.07 : 0.04);
                 rc.special = !rc.graded && group == 2 &&
                              ((isMain && dr.uniform() < (spec.southKanto ? 0.8 : 0.5)) ||
                               (rc.classRank >= 4 && specialsLeft > 0 && dr.uniform() < 0.3));
                 if (rc.special && !isMain) --specialsLeft;
                 std::string cls = group == 0 ? "２歳" : group == 1 ? "３歳" : kClassNames[rc.classRank];
+                if (spec.central) {
+                    // Central classes: maidens and the lowest winners' class.
+                    bool maiden = group < 2 || dr.uniform() < 0.4;
+                    cls = maiden ? "未勝利" : "１勝クラス";
+                    rc.classCode = maiden ? "703" : "005";
+                }
                 std::string condition = group == 0 ? "サラ系２歳" : group == 1 ? "サラ系３歳" : "サラ系３歳以上";
                 std::string name, shortName;
                 if (rc.graded) {
@@ -427,6 +455,10 @@ void World::buildCards() {
                     name = word + (dr.uniform() < 0.6 ? "特別" : "賞");
                     condition += "　" + cls + "以上";
                     rc.weightRule = dr.uniform() < 0.3 ? '1' : '2';
+                } else if (spec.central) {
+                    name = (group == 0 ? "２歳" : group == 1 ? "３歳" : "３歳以上") + cls;
+                    condition += "　" + cls;
+                    rc.weightRule = group < 2 ? '3' : '4';
                 } else {
                     name = cls + "（" + kNumerals[dr.below(6)] + "）";
                     condition += "　" + cls;
@@ -434,12 +466,13 @@ void World::buildCards() {
                 }
                 rc.name = sj(name);
                 rc.condition = sj(condition);
-                std::string shortSrc = rc.special || rc.graded ? name : cls + "　";
+                std::string shortSrc = rc.special || rc.graded ? name : spec.central ? cls : cls + "　";
                 rc.shortName = std::string(cutToWidth(sj(shortSrc), 6));
                 int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * spec.prizeScale);
                 if (group < 2) base = static_cast<int>(9000 * spec.prizeScale);
                 if (rc.special) base = base * 13 / 10;
                 if (rc.graded) base *= 4;
+                if (spec.central) base = rc.classCode == "703" ? 55000 : 80000;
                 rc.prize1 = base / 10 * 10;
                 td.races.push_back(std::move(rc));
             }

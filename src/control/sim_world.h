@@ -22,6 +22,7 @@ struct TrackSpec {
     double prizeScale;    // 1.0 = the biggest track
     int fieldTarget;      // usual field size
     int poolPerYear;      // horses foaled per year that start their career here
+    bool central = false; // a central-racing course: its young horses later move to local tracks
 };
 
 const std::vector<TrackSpec>& trackSpecs();
@@ -64,6 +65,7 @@ struct RaceCard {
     std::string name;       // CP932
     std::string shortName;  // CP932, 6 bytes
     std::string condition;  // CP932
+    std::string classCode = "000";  // youngest-age condition code
     int prize1 = 0;         // hundreds of yen
     char weightRule = '2';
 };
