@@ -18,7 +18,11 @@ std::string lowerAscii(std::string s) {
     return s;
 }
 
-int number(std::string_view line, int pos) { return fieldNumber(fieldOf(line, Field{pos, 2})); }
+// A field cut by the end of a short line is missing, not a one-digit number.
+int number(std::string_view line, int pos) {
+    std::string_view field = fieldOf(line, Field{pos, 2});
+    return field.size() == 2 ? fieldNumber(field) : 0;
+}
 
 }  // namespace
 

@@ -126,6 +126,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
         for (int n = 0; n < hrFile.count() && n < kMaxRaces; ++n) {
             hrFile.read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, key);
             std::string_view hrKey(key, sizeof key);
+            if (yearIsBlank(hrKey.substr(0, 4))) continue;  // would match every empty slot
             for (int s = 0; s < kMaxRaces; ++s) {
                 RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
                 if (raw.ra.field(Common::RaceKey) == hrKey) {
