@@ -261,3 +261,58 @@ TEST_F(ControlTest, FeedExportIsReplayedByteForByteAndIsRepeatable) {
 
 }  // namespace
 }  // namespace vex::control
+
+namespace vex::control {
+namespace {
+
+class KeyUi : public ControlUi {
+public:
+    std::string typed;
+    bool ok = true;
+    std::string shown;
+    bool editServiceKey(std::string& key) override {
+        shown = key;
+        key = typed;
+        return ok;
+    }
+    int chooseAccount(const std::vector<std::string>&, int) override { return -1; }
+};
+
+TEST_F(ControlTest, TheSettingsDialogKeepsAValidServiceKey) {
+    KeyUi ui;
+    auto c = createDataControl(&ui);
+    ui.typed = "ABCDEFGH123456789";
+    EXPECT_EQ(c->NVSetUIProperties(), 0);
+    ui.typed = "too short";
+    EXPECT_EQ(c->NVSetUIProperties(), -100);
+    EXPECT_EQ(ui.shown, "ABCDEFGH123456789") << "the dialog shows the stored key";
+    ui.ok = false;
+    EXPECT_EQ(c->NVSetUIProperties(), 0) << "cancelled: nothing changes";
+    EXPECT_EQ(createDataControl(nullptr)->NVSetUIProperties(), 0);
+}
+
+}  // namespace
+}  // namespace vex::control
+
+namespace vex::control {
+namespace {
+
+TEST(FeedRecords, ArbitraryBytesGiveOnlyWholeLines) {
+    std::uint64_t seed = 12345;
+    for (int round = 0; round < 500; ++round) {
+        std::string bytes;
+        int n = static_cast<int>(sim::mix64(seed++) % 200);
+        for (int i = 0; i < n; ++i) {
+            std::uint64_t v = sim::mix64(seed++);
+            bytes += v % 5 == 0 ? '\n' : v % 7 == 0 ? '\r' : static_cast<char>(v >> 8);
+        }
+        for (const auto& r : splitFeedRecords(bytes)) {
+            ASSERT_GE(r.size(), 3u);
+            ASSERT_EQ(r.substr(r.size() - 2), "\r\n");
+            ASSERT_EQ(r.find('\n'), r.size() - 1);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vex::control

@@ -173,12 +173,14 @@ TEST(SimRecords, OddsPopularityIsAPermutationOverTheSoldCombinations) {
 
 TEST(SimRecords, AHorsesRunsArriveInDateOrderAtMostOncePerDay) {
     std::map<std::string, std::vector<std::string>> runs;  // registration number -> race dates
+    std::map<std::string, std::set<std::string>> tracksOf;  // registration number -> tracks
     std::set<std::string> tracks;
     for (const auto& file : filesOf(kToday - 60, kToday))
         for (const auto& r : file) {
             if (r.compare(0, 2, "SE") != 0 || r[2] != '7') continue;
             runs[std::string(fieldOf(r, SE::RegistrationNumber))].push_back(std::string(fieldOf(r, Common::Date)));
             tracks.insert(std::string(fieldOf(r, Common::Track)));
+            tracksOf[std::string(fieldOf(r, SE::RegistrationNumber))].insert(std::string(fieldOf(r, Common::Track)));
         }
     ASSERT_GT(runs.size(), 1000u);
     int moved = 0, regulars = 0;
@@ -186,7 +188,15 @@ TEST(SimRecords, AHorsesRunsArriveInDateOrderAtMostOncePerDay) {
         for (std::size_t i = 1; i < dates.size(); ++i) ASSERT_LT(dates[i - 1], dates[i]) << horse;
         if (dates.size() >= 3) ++regulars;
     }
-    (void)moved;
+    bool centralThenKanto = false;
+    for (const auto& [horse, ts] : tracksOf) {
+        if (ts.size() > 1) ++moved;
+        bool central = ts.count("04") || ts.count("05") || ts.count("06");
+        bool kanto = ts.count("42") || ts.count("43") || ts.count("44") || ts.count("45");
+        centralThenKanto = centralThenKanto || (central && kanto);
+    }
+    EXPECT_GT(moved, 20) << "some horses race at more than one track";
+    EXPECT_TRUE(centralThenKanto) << "a southern-Kanto runner with a past run at a central course";
     EXPECT_GT(regulars, 500) << "horses should run every few weeks";
     for (const char* t : {"42", "43", "44", "45"}) EXPECT_TRUE(tracks.count(t)) << t;
     EXPECT_GE(tracks.size(), 10u) << "other local tracks race too";
