@@ -1,6 +1,7 @@
 // Start-up and shutdown of the main window: FormCreate, FormShow, FormCloseQuery, the version
 // window and the manual.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -17,7 +18,10 @@
 #include "app/app_folder.h"
 #include "app/settings.h"
 #include "datalink/data_control.h"
+#include "ui/bet_file_viewer.h"
+#include "ui/bet_page.h"
 #include "ui/dialogs.h"
+#include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
@@ -51,6 +55,7 @@ void TMainForm::FormCreate() {
         for (QAction* a : {N10, N12, T1, AutoTohyoMenu->menuAction()}) a->setVisible(true);
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), true);
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), true);
+        betFileViewer_->setFolder(appDir_ / "kaime");
     }
 
     TIniGT ini;
@@ -64,7 +69,8 @@ void TMainForm::FormCreate() {
     resize(placed.size());
     move(placed.topLeft());
 
-    votingLog_ = readLastLines(appDir_ / "VovoVaro.log", 100);
+    votingLog_ = VotingLog(appDir_ / "VovoVaro.log");
+    votingLog_.load();
 
     NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
 
@@ -72,6 +78,14 @@ void TMainForm::FormCreate() {
     errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
 
     if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
+
+    VoteEnvironment env;
+    env.control = control_;
+    env.log = &votingLog_;
+    env.dayStamp = [this] { return DateCombo->currentIndex() < 0 ? std::string() : toCp932(DateCombo->currentText()); };
+    env.votedFlag = [this]() -> bool* { return currentRace_ >= 0 ? &voted_[static_cast<std::size_t>(currentRace_)] : nullptr; };
+    betPage_->setVoteEnvironment(std::move(env));
+    betPage_->attachRestTimeLabel(RestTimeLabel);
 
     MakeDataList();
 }
@@ -148,6 +162,11 @@ public:
     QLabel* Version;
 };
 }  // namespace
+
+void TMainForm::JVBtnClick() {
+    auto* form = new TGetDataForm(this, control_);
+    showModal(form);
+}
 
 void TMainForm::HelpAboutItemClick() {
     auto* box = new TAboutBox(this);

@@ -24,8 +24,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/bet_file_viewer.h"
 #include "ui/bet_page.h"
 #include "ui/dialogs.h"
+#include "ui/prgrs_form.h"
 #include "ui/qt_text.h"
 
 namespace vex::ui {
@@ -204,6 +206,7 @@ void TMainForm::buildMenus() {
     for (QAction* a : {T1, N10, N12, AutoTohyoMenu->menuAction()}) a->setVisible(false);
 
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
+    connect(KaimeSetItem, &QAction::triggered, this, [this] { betPage_->KaimeSetItemClick(); });
     connect(HelpContentsItem, &QAction::triggered, this, [this] { HelpContentsItemClick(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { HelpAboutItemClick(); });
 }
@@ -295,6 +298,8 @@ void TMainForm::buildPages() {
     testLayout->setContentsMargins(0, 0, 0, 0);
     testHost_ = hostPage(TabSheet3, "TestPageHost");
     testLayout->addWidget(testHost_);
+    betFileViewer_ = new TBetFileViewer(testHost_);
+    testHost_->layout()->addWidget(betFileViewer_);
 
     // 出馬表詳細: filter buttons, the help text and the detailed race card.
     TabSheet4 = new QWidget;
@@ -422,7 +427,9 @@ TMainForm::TMainForm(DataControl* control, QWidget* parent) : QMainWindow(parent
     setStatusBar(StatusLine);
     buildMenus();
 
+    setupGrids();
     PageControl1->setVisible(false);
+    PrgrsForm = new TPrgrsForm(this);
     FormCreate();
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/error_log.h"
+#include "voting/voting_log.h"
 
 class QAction;
 class QComboBox;
@@ -28,6 +29,7 @@ class QStatusBar;
 
 namespace vex {
 class DataControl;
+class TextGrid;
 }
 
 namespace vex::ui {
@@ -38,6 +40,9 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 
 class TBetPage;
 class DetailCardDelegate;
+class DetailCardModel;
+class TPrgrsForm;
+class TBetFileViewer;
 class RaceCardDelegate;
 class TextGridModel;
 
@@ -59,12 +64,15 @@ public:
     bool developerMode() const { return developer_; }
     const QString& version() const { return version_; }
     // The voting log as held in memory (cut to its last 100 lines at start-up).
-    std::vector<std::string>& votingLog() { return votingLog_; }
+    VotingLog& votingLog() { return votingLog_; }
     ErrorLog& errorLog() { return errorLog_; }
     bool notRefreshDisp() const;
 
     // Slot shown by the race views (-1 when none).
     int currentRaceIndex() const { return currentRace_; }
+    int previousRaceIndex() const { return previousRace_; }
+    // Content of the race card grid (developer tab), built by the index card.
+    void setRaceCardGrid(const TextGrid& grid);
 
     // Content of the "買い目" and "テスト" tabs belongs to the bet page; it is placed here.
     TBetPage* betPage() const { return betPage_; }
@@ -109,6 +117,8 @@ private:
     void drawResults(int slot);
     void fillDetailCard(int slot);
     void clearHeader();
+    void setupGrids();
+    void fillRaceList();
 
     DataControl* control_ = nullptr;
     std::filesystem::path appDir_;
@@ -116,11 +126,12 @@ private:
     bool shownOnce_ = false;
     QString version_;
     ErrorLog errorLog_;
-    std::vector<std::string> votingLog_;
+    VotingLog votingLog_;
+    std::array<bool, 96> voted_{};  // per slot: a manual vote was sent for the race
     int currentRace_ = -1;
     int previousRace_ = -1;
     double lastSelectMs_ = 0;
-    std::vector<int> listSlots_;  // race list row -> slot
+    int popupRow_ = -1;
     std::vector<std::string> chaseLines_;  // ChaseHorse.dat (CP932), sorted, unique
 
 public:
@@ -163,6 +174,7 @@ public:
     QToolButton* selkyoriBtn2 = nullptr;
     QToolButton* selkyoriBtn3 = nullptr;
     QStatusBar* StatusLine = nullptr;
+    TPrgrsForm* PrgrsForm = nullptr;  // the day load's progress window
     // results tab: per kind and entry, the three labels 結果/人気/配当
     std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels;
 
@@ -191,7 +203,9 @@ public:
 private:
     QWidget* betHost_ = nullptr;
     TBetPage* betPage_ = nullptr;
+    TBetFileViewer* betFileViewer_ = nullptr;
     QWidget* testHost_ = nullptr;
+    DetailCardModel* detailModel_ = nullptr;
     DetailCardDelegate* detailDelegate_ = nullptr;
     RaceCardDelegate* cardDelegate_ = nullptr;
     TextGridModel* cardModel_ = nullptr;

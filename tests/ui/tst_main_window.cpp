@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(QString::fromStdString(lines[0]), QString("old 51"));
         QCOMPARE(QString::fromStdString(lines[99]), QString("old 150"));
         // The voting log is cut in memory only.
-        QCOMPARE(form.votingLog().size(), size_t(100));
+        QCOMPARE(form.votingLog().lines().size(), size_t(100));
         QCOMPARE(readLines(home.str() + "/VovoVaro.log").size(), size_t(150));
     }
 

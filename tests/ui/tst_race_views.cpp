@@ -1,0 +1,293 @@
+// The day from download to race card: a feed is downloaded through the download window, the day
+// is chosen, races are selected.
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <cstdlib>
+
+#include "app/clock.h"
+#include "app/atomic_file.h"
+#include "app/settings.h"
+#include "store/race_table.h"
+#include "ui/dialogs.h"
+#include "ui/get_data_unit.h"
+#include "ui/main_window.h"
+#include "ui/race_card_view.h"
+#include "ui/support/fake_control.h"
+#include "ui/support/race_records.h"
+#include "ui/support/ui_support.h"
+
+using namespace vex;
+using namespace vex::uitest;
+using vex::ui::Dialogs;
+using vex::ui::TMainForm;
+
+namespace {
+// Today's card at 大井: race 1 (12 runners), 2 (16 runners with past runs), 3 (no runner records),
+// 4; posts 13:30, 14:05, 14:20, 14:30. The 16 runners of race 2 ran three times before.
+std::vector<std::string> dayRecords() {
+    std::vector<std::string> out;
+    const char* posts[] = {"1330", "1405", "1420", "1430"};
+    for (int race = 1; race <= 4; ++race) {
+        RaceSpec s;
+        s.race = race;
+        s.post = posts[race - 1];
+        s.runners = race == 2 ? 16 : 12;
+        s.course = race == 4 ? 11 : 24;
+        out.push_back(raceRecord(s));
+        if (race == 3) continue;
+        for (int h = 1; h <= s.runners; ++h) out.push_back(runnerRecord(s, h, 0, race));
+    }
+    // Past runs of race 2's runners: three earlier races at 船橋, 大井 and 東京 (central).
+    const int tracks[] = {43, 44, 5};
+    const char* dates[] = {"20240420", "20240401", "20240310"};
+    for (int k = 0; k < 3; ++k) {
+        RaceSpec p;
+        p.date = dates[k];
+        p.track = tracks[k];
+        p.race = 5;
+        p.runners = 16;
+        p.distance = 1400 + 200 * k;
+        out.push_back(raceRecord(p));
+        for (int h = 1; h <= 16; ++h) out.push_back(runnerRecord(p, h, (h + k) % 16 + 1, 2));
+    }
+    return out;
+}
+}  // namespace
+
+class RaceViewsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempHome> home_;
+    std::unique_ptr<RecordControl> control_;
+    std::unique_ptr<TMainForm> form_;
+
+    template <class T>
+    T* w(const char* name) { return byName<T>(form_.get(), name); }
+
+    void download() {
+        Dialogs::clearShown();
+        form_->JVBtnClick();
+        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        QVERIFY(win && win->isVisible());
+        QCOMPARE(win->windowTitle(), QString("データ取込"));
+        byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 10), QTime(0, 0)));
+        QCOMPARE(byName<QTimer>(win, "TimerJVStatus")->interval(), 10);
+        QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
+        QTRY_VERIFY(!win->running());
+        QVERIFY2(Dialogs::shown().value(0).startsWith("2024年05月10日00時00分00秒以降のデータ取込を開始します。"),
+                 qPrintable(Dialogs::shown().join('|')));
+        QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ作成が完了しました。"));
+        QCOMPARE(byName<QProgressBar>(win, "ProgressBar2")->value(), 0);
+        QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
+        QCOMPARE(byName<QDateTimeEdit>(win, "DateTimePicker1")->dateTime(), QDateTime(QDate(2024, 5, 11), QTime(0, 0)));
+        win->close();
+        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+    }
+
+private slots:
+    void initTestCase() {
+        home_ = std::make_unique<TempHome>();
+        setClock(DateTime{2024, 5, 12, 13, 59, 0});
+        Dialogs::startRecording();
+        control_ = std::make_unique<RecordControl>();
+        control_->records = dayRecords();
+        form_ = std::make_unique<TMainForm>(control_.get());
+        form_->resize(1100, 720);
+        form_->show();
+    }
+    void cleanupTestCase() {
+        form_.reset();
+        control_.reset();
+        Dialogs::stopRecording();
+        setClock(std::nullopt);
+    }
+
+    void downloadFromAFeedFillsTheDayList() {
+        QCOMPARE(w<QComboBox>("DateCombo")->count(), 0);
+        download();
+        auto* days = w<QComboBox>("DateCombo");
+        QCOMPARE(days->count(), 1);  // past runs go to the per-horse files, not the day list
+        QCOMPARE(days->itemText(0), QString("2024年05月12日"));
+        QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
+        QVERIFY(QFile::exists(home_->file("SEI/2019/2019000201.nvSEI")));
+    }
+
+    void choosingTheDayShowsTheFirstRace() {
+        auto* days = w<QComboBox>("DateCombo");
+        days->setCurrentIndex(0);
+        form_->DateComboChange();
+        QStringList races;
+        for (int i = 0; i < w<QListWidget>("DatList")->count(); ++i) races << w<QListWidget>("DatList")->item(i)->text();
+        QCOMPARE(races, (QStringList{"大井 1R", "大井 2R", "大井 3R", "大井 4R"}));
+        QCOMPARE(w<QLabel>("Label1")->text(), QString("2024年05月12日(日)大井1回3日01R   13.30発走  晴　芝:良　ダ:稍重"));
+        QCOMPARE(w<QLabel>("Label2")->text(), QString("第5回 テスト特別"));
+        QVERIFY2(w<QLabel>("Label3")->text().startsWith("12頭[入線:12頭] 1200ﾒｰﾄﾙ "), qPrintable(w<QLabel>("Label3")->text()));
+        QCOMPARE(w<QLabel>("Label6")->text(), QString("【本 賞 金】1着:1500/2着:600/3着:390/4着:225/5着:150"));
+        QCOMPARE(w<QLabel>("Label7")->text(), QString("【付加賞金】1着:0/2着:0/3着:0　　　　　　　　(単位：百円)"));
+        QCOMPARE(w<QLabel>("BashoLabel")->text(), QString("大井"));
+        QCOMPARE(w<QLabel>("RaceLabel")->text(), QString(" 1"));
+        QVERIFY(w<QTabWidget>("PageControl1")->isVisible());
+        QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(170, 166, 106));  // dirt
+        QVERIFY(w<QLabel>("RestTimeLabel")->isVisible());  // the day is today
+    }
+
+    void selectingARaceDrawsItsCardQuickly() {
+        auto* list = w<QListWidget>("DatList");
+        list->setCurrentRow(1);
+        form_->DatListClick();
+        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(w<QLabel>("Label3")->text().left(7), QString("16頭[入線:"));
+        auto* grid = w<QTableView>("StringGrid2");
+        QCOMPARE(grid->model()->rowCount(), 16);
+        QCOMPARE(grid->rowHeight(0), 67);
+        QVERIFY(grid->isColumnHidden(5));
+        QString name = grid->model()->index(0, 2).data().toString();
+        QVERIFY2(name.contains("テストホース01"), qPrintable(name));
+        QVERIFY2(name.contains("騎手01 56.0kg 調教師"), qPrintable(name));
+        // Past run 1 at 船橋, 2 at 大井 (same track: light cyan), 3 at 東京 (central: grey).
+        auto* model = static_cast<ui::DetailCardModel*>(grid->model());
+        const ui::CardCell* past1 = model->cell(0, 6);
+        const ui::CardCell* past2 = model->cell(0, 7);
+        const ui::CardCell* past3 = model->cell(0, 8);
+        QVERIFY(past1->pastRun && past2->pastRun && past3->pastRun);
+        QVERIFY2(past1->plainText().startsWith(" 5船橋4.20"), qPrintable(past1->plainText()));
+        QCOMPARE(past1->lines.size(), size_t(6));
+        QCOMPARE(past1->background, QColor(Qt::white));
+        QCOMPARE(past2->background, QColor(232, 255, 255));
+        ui::CardFilters none;
+        QVERIFY(!ui::pastRunGreyed(*past1, none));
+        QVERIFY(ui::pastRunGreyed(*past3, none));
+        // Repeat the selection to time it (16 runners with three past runs each).
+        // Selection and drawing together: the detailed card tab is shown and painted at once.
+        w<QTabWidget>("PageControl1")->setCurrentWidget(w<QWidget>("TabSheet4"));
+        std::vector<double> total, select, paint;
+        for (int i = 0; i < 30; ++i) {
+            list->setCurrentRow(i % 2 ? 1 : 0);
+            QElapsedTimer t;
+            t.start();
+            form_->DatListClick();
+            double selected = t.nsecsElapsed() / 1e6;
+            form_->repaint();
+            if (i % 2) {
+                total.push_back(t.nsecsElapsed() / 1e6);
+                select.push_back(selected);
+                paint.push_back(total.back() - selected);
+            }
+        }
+        auto median = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        };
+        qInfo("race selection, 16 runners, median of 15: %.2f ms in all (%.2f ms selection, %.2f ms drawing the "
+              "whole window); worst %.2f ms",
+              median(total), median(select), median(paint), *std::max_element(total.begin(), total.end()));
+        QVERIFY2(median(total) < 50, qPrintable(QString::number(median(total))));
+        saveShot(form_.get(), "main-card");
+    }
+
+    void raceWithoutRunnersKeepsThePreviousViews() {
+        auto* list = w<QListWidget>("DatList");
+        list->setCurrentRow(0);
+        form_->DatListClick();
+        Dialogs::clearShown();
+        list->setCurrentRow(2);
+        form_->DatListClick();
+        QCOMPARE(Dialogs::shown(), QStringList{"3レースはデータが不十分です。"});
+        QCOMPARE(form_->currentRaceIndex(), 0);
+        QVERIFY(w<QLabel>("Label1")->text().contains("01R"));
+    }
+
+    void nextRaceJumpsToTheNearestLaterPost() {
+        // 13:59: posts 13:30, 14:05, 14:20, 14:30 -> race 2.
+        w<QListWidget>("DatList")->setCurrentRow(0);
+        form_->DatListClick();
+        QTest::mouseClick(w<QToolButton>("NextRaceBtn"), Qt::LeftButton);
+        QCOMPARE(form_->currentRaceIndex(), 1);
+        setClock(DateTime{2024, 5, 12, 14, 21, 0});
+        form_->NextRaceBtnClick();
+        QCOMPARE(form_->currentRaceIndex(), 3);
+        setClock(DateTime{2024, 5, 12, 15, 0, 0});
+        form_->NextRaceBtnClick();  // nothing later: stays
+        QCOMPARE(form_->currentRaceIndex(), 3);
+        QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(0, 128, 0));  // course 11
+        setClock(DateTime{2024, 5, 13, 9, 0, 0});  // another day: the jump does nothing
+        w<QListWidget>("DatList")->setCurrentRow(0);
+        form_->DatListClick();
+        form_->NextRaceBtnClick();
+        QCOMPARE(form_->currentRaceIndex(), 0);
+        setClock(DateTime{2024, 5, 12, 13, 59, 0});
+    }
+
+    void trackedHorseIsSavedAndDrawnRed() {
+        QString chase = home_->file("ChaseHorse.dat");
+        writeLinesAtomic(chase.toStdString(), {"2018000001" + std::string(36, 'x')});  // from an earlier run
+        w<QListWidget>("DatList")->setCurrentRow(0);
+        form_->DatListClick();
+        Dialogs::clearShown();
+        Dialogs::seedAnswers({false});
+        form_->RegisterTrackedHorse(3);
+        QCOMPARE(Dialogs::shown(), QStringList{"テストホース03を追跡馬に登録しますか？"});
+        QCOMPARE(readLines(chase.toStdString()).size(), size_t(1));
+        Dialogs::clearShown();
+        form_->RegisterTrackedHorse(3);
+        QCOMPARE(Dialogs::shown(), (QStringList{"テストホース03を追跡馬に登録しますか？", "テストホース03を追跡馬に登録しました。"}));
+        auto lines = readLines(chase.toStdString());
+        QCOMPARE(lines.size(), size_t(2));
+        QCOMPARE(QString::fromStdString(toUtf8(lines[1])).left(18), QString("2019000103テストホース03"));
+        QCOMPARE(lines[1].size(), size_t(46));
+        auto* model = static_cast<ui::DetailCardModel*>(w<QTableView>("StringGrid2")->model());
+        QCOMPARE(model->cell(2, 1)->background, QColor(Qt::red));
+        QVERIFY(model->cell(1, 1)->background != QColor(Qt::red));
+    }
+
+    void filtersOnlyChangeTheGreyOfPastRuns() {
+        ui::CardCell c;
+        c.pastRun = true;
+        c.trackCode = 44;
+        c.courseCode = 24;
+        c.distance = 1600;
+        ui::CardFilters f;
+        f.raceDistance = 1200;
+        f.distance = 2;
+        QVERIFY(!ui::pastRunGreyed(c, f));  // 400 m apart
+        f.raceDistance = 1100;
+        QVERIFY(ui::pastRunGreyed(c, f));
+        f.distance = 0;
+        f.surface = 1;
+        QVERIFY(ui::pastRunGreyed(c, f));  // dirt run, turf filter
+        f.surface = 2;
+        QVERIFY(!ui::pastRunGreyed(c, f));
+        // At most one button of a group is down, and all may be up.
+        auto* all = w<QToolButton>("selBaBtn1");
+        auto* turf = w<QToolButton>("selBaBtn2");
+        QVERIFY(all->isChecked());
+        turf->click();
+        QVERIFY(turf->isChecked() && !all->isChecked());
+        turf->click();
+        QVERIFY(!turf->isChecked() && !all->isChecked());
+        all->click();
+    }
+
+    void closingTheDownloadWindowEmptiesTheRaceList() {
+        form_->JVBtnClick();
+        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        QVERIFY(win);
+        win->close();
+        QCOMPARE(w<QListWidget>("DatList")->count(), 0);
+        QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
+        QCOMPARE(w<QComboBox>("DateCombo")->count(), 1);
+    }
+};
+
+QTEST_MAIN(RaceViewsTest)
+#include "tst_race_views.moc"
