@@ -1,10 +1,39 @@
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+#include <cstdio>
+#include <memory>
 
+#include "app/settings.h"
+#include "control/control_factory.h"
+#include "ui/control_dialogs.h"
+#include "ui/dialogs.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "vocabulary/cp932.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    vex::ui::TMainForm window;
+    QApplication::setApplicationName("Vexmora");
+
+    // Without a working data-service control there is nothing the program can do: say how to get
+    // one and end before any window opens.
+    vex::ui::QtControlUi controlUi;
+    std::unique_ptr<vex::DataControl> control;
+    std::string problem = vex::dataControlProblem();
+    if (problem.empty()) control = vex::createDataControl(&controlUi);
+    if (!control) {
+        if (!problem.empty()) std::fprintf(stderr, "vexmora: %s\n", vex::toUtf8(problem).c_str());
+        vex::ui::Dialogs::beep();
+        vex::ui::Dialogs::information(nullptr, "地方競馬VANのホームページより【UmaConn】を入手し、インストールしてください。");
+        // The page to open is ours to set: [Service] DownloadPage in the settings file.
+        std::string page = vex::TIniGT().ReadString("Service", "DownloadPage", "");
+        if (!page.empty()) QDesktopServices::openUrl(QUrl(vex::ui::fromCp932(page)));
+        return 1;
+    }
+
+    vex::ui::TMainForm window(control.get());
+    controlUi.setParent(&window);
     window.show();
     return app.exec();
 }
