@@ -1,27 +1,26 @@
 #include "ui/bet_page.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QCoreApplication>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "betting/grid_sort.h"
-#include "voting/bet_lines.h"
 #include "ui/dialogs.h"
 #include "ui/kaime_set_unit.h"
 #include "ui/qt_text.h"
-#include "voting/vote.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
 #include "ui/widgets/num_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "voting/bet_lines.h"
+#include "voting/vote.h"
 
 namespace vex::ui {
 namespace {

@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(list->topGridRow() > 4800, true);
         qInfo("4896 lines: build %lld ms, sort %lld ms, 14 scroll steps %lld ms, erase at the bottom %lld ms", build,
               sort, scroll, erase);
-        QVERIFY(build < 1500 && sort < 1500 && scroll < 1500 && erase < 1500);
+        QVERIFY(build < 3000 && sort < 3000 && scroll < 3000 && erase < 3000);  // generous: sanitizer builds too
     }
 
     void betFileViewerListsAndDecodes() {
