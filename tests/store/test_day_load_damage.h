@@ -14,7 +14,7 @@
 #include "app/atomic_file.h"
 #include "stats/appearance.h"
 #include "store/day_load.h"
-#include "store/test_day_load_store.h"
+#include "test_day_load_store.h"
 
 namespace vex::test {
 
