@@ -73,13 +73,17 @@ inline void write(const std::filesystem::path& file, const std::vector<std::stri
 
 }  // namespace store_detail
 
-// Writes the store into the application folder (VEXMORA_HOME must point at it).
-inline void writeBetStore(const std::string& postTime11 = "1630") {
+struct BetStoreRecords {
+    std::vector<std::string> ras, o1s;
+    std::map<int, std::string> slots;  // runner records by .nvSEr slot
+};
+
+inline BetStoreRecords betStoreRecords(const std::string& postTime11) {
     using namespace store_detail;
-    const std::string stamp = dayStamp(kStoreDate);
-    std::vector<std::string> ras;
-    std::map<int, std::string> slots;
-    std::vector<std::string> o1s;
+    BetStoreRecords out;
+    auto& ras = out.ras;
+    auto& slots = out.slots;
+    auto& o1s = out.o1s;
     for (int race : {10, 11}) {
         const int runners = race == 11 ? kStoreRunners : 8;
         std::string ra = record("RA", RecordLength::RA, race);
@@ -101,6 +105,26 @@ inline void writeBetStore(const std::string& postTime11 = "1630") {
             for (int k = 1; k <= 36; ++k) putOdds(o1, Odds::BracketQuinella, BetKind::BracketQuinella, k);
         o1s.push_back(o1);
     }
+    return out;
+}
+
+// The race and runner records as a feed's difference file, for the control's feed replay (whose
+// betting account takes its race facts from them).
+inline void writeFeedDiff(const std::filesystem::path& file, const std::string& postTime11 = "1630") {
+    const BetStoreRecords records = betStoreRecords(postTime11);
+    std::vector<std::string> all = records.ras;
+    for (const auto& [slot, se] : records.slots) all.push_back(se);
+    store_detail::write(file, all);
+}
+
+// Writes the store into the application folder (VEXMORA_HOME must point at it).
+inline void writeBetStore(const std::string& postTime11 = "1630") {
+    using namespace store_detail;
+    const std::string stamp = dayStamp(kStoreDate);
+    const BetStoreRecords records = betStoreRecords(postTime11);
+    const auto& ras = records.ras;
+    const auto& o1s = records.o1s;
+    const auto& slots = records.slots;
     write(dayFilePath(stamp, DayFile::RA), ras);
     write(dayFilePath(stamp, DayFile::O1), o1s);
     std::string empty(RecordLength::SE - 2, ' ');

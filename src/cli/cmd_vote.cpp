@@ -1,0 +1,44 @@
+// vexmora-cli vote DAY N <bet options>: votes the list in automatic mode (no questions, outcomes to
+// VovoVaro.log) and prints the log lines the vote added.
+#include "cli/bets_options.h"
+#include "cli/command.h"
+#include "control/control_factory.h"
+#include "store/race_table.h"
+#include "voting/bet_lines.h"
+#include "voting/vote.h"
+#include "voting/voting_log.h"
+
+namespace vex::cli {
+namespace {
+
+int runVote(const std::vector<std::string>& args) {
+    const BetsOptions options = parseBetsOptions(args, true);
+    auto prepared = prepareBetPage(options, true);
+    if (!prepared) return kFailed;
+    std::unique_ptr<DataControl> control = createDataControl(nullptr);
+    if (!control) {
+        printError(dataControlProblem());
+        return kFailed;
+    }
+    const BetPage& page = *prepared->page;
+    PrintingReporter reporter;
+    VotingLog log;
+    log.load();
+    const std::size_t before = log.lines().size();
+    VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false, {}};
+    bool voted = false;
+    VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), &voted};
+    const VoteResult result = voteCommand(request, context);
+    if (voted) raceTable().races[prepared->slot].autoVoteSent = 1;
+    for (std::size_t i = before; i < log.lines().size(); ++i) printLine(log.lines()[i]);
+    switch (result.outcome) {
+        case VoteOutcome::Voted:
+        case VoteOutcome::PartlyVoted: return kOk;
+        default: return kFailed;
+    }
+}
+
+const Registration reg{"vote", "vote DAY N <bets options>", runVote};
+
+}  // namespace
+}  // namespace vex::cli

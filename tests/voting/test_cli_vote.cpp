@@ -1,0 +1,147 @@
+// vexmora-cli vote against the control's betting account, through feed replay of a hand-built
+// store (the account takes its race facts from the feed's records).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+
+#include "../betting/bet_store.h"
+#include "../betting/expected_bets.h"
+#include "app/atomic_file.h"
+#include "app/clock.h"
+#include "control/control_factory.h"
+#include "control/fault_injection.h"
+#include "support/test_support.h"
+#include "vocabulary/cp932.h"
+
+namespace vex {
+namespace {
+
+std::vector<std::string> outputLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Times run on from VEXMORA_NOW; they are checked by form.
+std::string masked(std::string line) {
+    return std::regex_replace(line, std::regex("1[0-9]:[0-5][0-9]:[0-5][0-9]"), "hh:nn:ss");
+}
+
+// The bet lines of a 3連単 list in combination order, computed here.
+std::vector<std::string> expectedBetLines(const test::Marks& marks, const std::array<bool, 4>& multi, int method) {
+    const test::Expected list = test::expectedList(KindItem::Sanrentan, method, multi, marks, test::kStoreRunners);
+    std::vector<std::string> lines;
+    for (int k : list.indexes) {
+        const Combination c = CombinationAt(BetKind::Trifecta, k);
+        std::string l = "00115441190" + std::string(79, '0');
+        l[10 + c.a] = l[34 + c.b] = l[58 + c.c] = '1';
+        l.replace(83, 5, "00001");
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+class CliVote : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeBetStore();
+        test::writeFeedDiff(home.path() / "feed" / "diff" / "20240114120000.txt");
+        env = "VEXMORA_SERVICE=feed:" + (home.path() / "feed").string() + " VEXMORA_NOW='2024/01/15 10:00:00'";
+    }
+    // Bought today on the account, read in-process like the balance window does.
+    int boughtToday() {
+        setenv("VEXMORA_SERVICE", ("feed:" + (home.path() / "feed").string()).c_str(), 1);
+        control::setFaultPlan(control::FaultPlan{});
+        setClock(DateTime{2024, 1, 15, 10, 5, 0});
+        auto c = createDataControl(nullptr);
+        int limit = 0, bought = -1, paid = 0, remaining = 0;
+        EXPECT_EQ(c->RakutenLogin("", ""), 0);
+        EXPECT_EQ(c->RakutenZandaka(limit, bought, paid, remaining, ""), 0);
+        c->RakutenLogout();
+        setClock(std::nullopt);
+        control::setFaultPlan(std::nullopt);
+        unsetenv("VEXMORA_SERVICE");
+        return bought;
+    }
+
+    test::TempHome home;
+    std::string env;
+    // 3連単 2軸流し マルチ: 2 x 5 x 4 triples in six orders = 240 lines.
+    const test::Marks marks240{{1, 2}, {3, 4, 5, 6, 7}, {8, 9, 10, 11}, {}};
+    const std::string args240 =
+        "vote 2024年01月15日 2 --kind 7 --method 2 --multi マルチ --mark 8:1,2 --mark 9:3,4,5,6,7 --mark 10:8,9,10,11 "
+        "--mode 3 --amount 100";
+};
+
+TEST_F(CliVote, TwoHundredFortyLinesGoInTwoBatches) {
+    int code = -1;
+    const auto out = outputLines(test::runCli(args240, code, env));
+    ASSERT_EQ(code, 0) << test::runCli(args240 + " 2>&1", code, env);
+    const auto lines = expectedBetLines(marks240, {true, false, false, false}, 2);
+    ASSERT_EQ(lines.size(), 240u);
+    ASSERT_EQ(out.size(), 21u);
+    EXPECT_EQ(masked(out[0]), "[投票　] ■投票開始 hh:nn:ss");
+    for (int b = 0; b < 2; ++b) {
+        const auto block = std::vector<std::string>(out.begin() + 1 + 10 * b, out.begin() + 11 + 10 * b);
+        std::string batch;
+        for (int i = 120 * b; i < 120 * (b + 1); ++i) batch += lines[i];
+        EXPECT_EQ(masked(block[0]), "[投票　] ■買い目:" + std::to_string(b) + "投票成功 hh:nn:ss");
+        EXPECT_EQ(block[1], "0115大井11R:３連単");
+        EXPECT_EQ(block[2], "-BetStart--------------");
+        EXPECT_EQ(block[3], batch);
+        EXPECT_EQ(block[4], "---");
+        EXPECT_EQ(block[5], "購入金額　:   12000");
+        EXPECT_TRUE(std::regex_match(block[6], std::regex("残投票件数:[ 0-9]{8}"))) << block[6];
+        EXPECT_TRUE(std::regex_match(block[7], std::regex("購入限度額:[ 0-9]{8}"))) << block[7];
+        EXPECT_EQ(block[8].rfind("投票結果　:", 0), 0u);
+        EXPECT_EQ(block[9], "-BetEnd----------------");
+    }
+    // The log file holds the same lines; the bet file the 240 lines; the account the purchase.
+    const auto log = readLines(home.path() / "VovoVaro.log");
+    ASSERT_EQ(log.size(), 21u);
+    EXPECT_EQ(toUtf8(log[4]), out[4]);
+    EXPECT_EQ(readLines(home.path() / "kaime" / "240115.nbet"), lines);
+    EXPECT_EQ(boughtToday(), 24000);
+}
+
+TEST_F(CliVote, ForcedBatchFailureIsLoggedAndTheNextBatchStillSent) {
+    // 2 x 5 x 6 in six orders = 360 lines, three batches; the control fails every bet after the first.
+    const std::string args =
+        "vote 2024年01月15日 2 --kind 7 --method 2 --multi マルチ --mark 8:1,2 --mark 9:3,4,5,6,7 "
+        "--mark 10:8,9,10,11,12,13 --mode 3 --amount 100";
+    int code = -1;
+    const auto out = outputLines(test::runCli(args, code, env + " VEXMORA_FAULTS='RakutenBet=-799@1'"));
+    EXPECT_EQ(code, 0);  // one batch was bought
+    ASSERT_EQ(out.size(), 13u);
+    EXPECT_EQ(masked(out[1]), "[投票　] ■買い目:0投票成功 hh:nn:ss");
+    EXPECT_EQ(masked(out[11]), "[エラー]hh:nn:ss  買い目:1投票失敗：(エラー:-799)");
+    EXPECT_EQ(masked(out[12]), "[エラー]hh:nn:ss  買い目:2投票失敗：(エラー:-799)");
+    EXPECT_EQ(boughtToday(), 12000);
+}
+
+TEST_F(CliVote, FailuresEndWithExitOne) {
+    int code = -1;
+    // Every batch refused: said plainly, never reported as a vote.
+    auto out = outputLines(test::runCli(args240, code, env + " VEXMORA_FAULTS='RakutenBet=-799'"));
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(masked(out[3]), "[エラー]hh:nn:ss  投票失敗：受け付けられた買い目はありません。");
+    // Login failure: the start line, the bet file, the error; no logout.
+    out = outputLines(test::runCli(args240, code, env + " VEXMORA_FAULTS='RakutenLogin=-5'"));
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(masked(out[1]), "[エラー]hh:nn:ss  ログイン失敗：(エラー:-5)");
+    // A check refuses: the post has passed.
+    const std::string late = "VEXMORA_SERVICE=feed:" + (home.path() / "feed").string() + " VEXMORA_NOW='2024/01/15 16:31:00'";
+    out = outputLines(test::runCli(args240, code, late));
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(masked(out[0]), "[エラー]hh:nn:ss 発走時刻を過ぎています。");
+    EXPECT_EQ(boughtToday(), 0);
+}
+
+}  // namespace
+}  // namespace vex
