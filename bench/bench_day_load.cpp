@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app_folder.h"
+#include "stats/appearance.h"
 #include "store/day_load.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
@@ -177,15 +178,17 @@ int main() {
             ::close(fd);
         }
     };
-    double plain = 1e9, load = 1e9;
+    double plain = 1e9, load = 1e9, write = 1e9;
     for (int i = 0; i < 15; ++i) {
         plain = std::min(plain, seconds(plainReads, 1));
         load = std::min(load, seconds([&] { loadDay(*table, stamp, {}); }, 1));
+        write = std::min(write, seconds([&] { writeAppearanceFile(*table); }, 1));
     }
 
     std::printf("files touched: %zu\n", written.size());
     std::printf("plain reads:   %.2f ms\n", plain * 1e3);
     std::printf("day load:      %.2f ms\n", load * 1e3);
+    std::printf("  of which the appearance file's atomic write (flushed to disk): %.2f ms\n", write * 1e3);
     std::printf("ratio day load / plain reads: %.2f (goal <= 3)\n", load / plain);
     std::printf("race table: %.1f MB allocated, %.1f MB resident after a load (goal < 64 MB)\n",
                 sizeof(RaceTable) / 1048576.0, (after - before) / 1024.0);
