@@ -1,0 +1,77 @@
+// A day of the simulated service end to end: download, day load, race selection on every tab.
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "app/clock.h"
+#include "control/control_factory.h"
+#include "store/race_table.h"
+#include "ui/dialogs.h"
+#include "ui/get_data_unit.h"
+#include "ui/main_window.h"
+#include "ui/support/ui_support.h"
+
+using namespace vex;
+using namespace vex::uitest;
+using vex::ui::Dialogs;
+
+class SimDayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void downloadLoadAndShowEveryTab() {
+        TempHome home;
+        home.touch("OnlyTheDeveloperAvailableFunction.key");
+        qputenv("VEXMORA_SERVICE", "sim");
+        setClock(DateTime{2024, 5, 15, 20, 0, 0});
+        Dialogs::startRecording();
+        auto control = createDataControl(nullptr);
+        QVERIFY(control);
+        ui::TMainForm form(control.get());
+        form.resize(1180, 760);
+        form.show();
+
+        form.JVBtnClick();
+        auto* win = form.findChild<ui::TGetDataForm*>("GetDataForm");
+        QVERIFY(win);
+        byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 13), QTime(0, 0)));
+        QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!win->running(), 120000);
+        saveShot(win, "download");
+        win->close();
+
+        auto* days = byName<QComboBox>(&form, "DateCombo");
+        QVERIFY2(days->count() > 0, qPrintable(Dialogs::shown().join('|')));
+        // The newest day with results: the first one whose races show a payout.
+        bool shown = false;
+        for (int d = 0; d < days->count() && !shown; ++d) {
+            days->setCurrentIndex(d);
+            form.DateComboChange();
+            auto* list = byName<QListWidget>(&form, "DatList");
+            if (list->count() == 0) continue;
+            list->setCurrentRow(std::min(4, list->count() - 1));
+            form.DatListClick();
+            shown = !byName<QLabel>(&form, "KekkaLabel1_1")->text().isEmpty();
+        }
+        QVERIFY(shown);
+        QVERIFY(!byName<QLabel>(&form, "Label1")->text().isEmpty());
+        QVERIFY(byName<QTableView>(&form, "StringGrid2")->model()->rowCount() > 0);
+        auto* pages = byName<QTabWidget>(&form, "PageControl1");
+        const char* tabs[] = {"TabSheet1", "TabSheet5", "TabSheet2", "TabSheet3", "TabSheet4"};
+        for (const char* tab : tabs) {
+            pages->setCurrentWidget(byName<QWidget>(&form, tab));
+            QApplication::processEvents();
+            saveShot(&form, QString("main-") + tab);
+        }
+        Dialogs::stopRecording();
+        setClock(std::nullopt);
+        qunsetenv("VEXMORA_SERVICE");
+    }
+};
+
+QTEST_MAIN(SimDayTest)
+#include "tst_sim_day.moc"
