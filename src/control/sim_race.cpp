@@ -17,6 +17,30 @@ constexpr double kReturnWin = 0.80, kReturnPlace = 0.80, kReturnBracketQuinella 
                  kReturnWide = 0.775, kReturnBracketExacta = 0.75, kReturnExacta = 0.75, kReturnTrio = 0.75,
                  kReturnTrifecta = 0.725;
 
+// The combinations of every kind and the trifecta index of every triple, looked up once: the odds
+// loops run through them for every race.
+struct ComboTables {
+    std::array<std::vector<Combination>, 10> at;
+    std::vector<int> trifecta;
+    ComboTables() : trifecta(19 * 19 * 19, 0) {
+        for (int kind = 1; kind <= 9; ++kind)
+            for (int k = 1; k <= CombinationCount(static_cast<BetKind>(kind)); ++k)
+                at[static_cast<std::size_t>(kind)].push_back(CombinationAt(static_cast<BetKind>(kind), k));
+        for (int a = 1; a <= 18; ++a)
+            for (int b = 1; b <= 18; ++b)
+                for (int c = 1; c <= 18; ++c)
+                    trifecta[static_cast<std::size_t>((a * 19 + b) * 19 + c)] = CombinationIndex(BetKind::Trifecta, a, b, c);
+    }
+};
+const ComboTables& tables() {
+    static const ComboTables t;
+    return t;
+}
+const Combination& combo(BetKind kind, int k) {
+    return tables().at[static_cast<std::size_t>(kind)][static_cast<std::size_t>(k - 1)];
+}
+int trifectaIndex(int a, int b, int c) { return tables().trifecta[static_cast<std::size_t>((a * 19 + b) * 19 + c)]; }
+
 int maxTenths(int width) {
     int m = 1;
     for (int i = 0; i < width; ++i) m *= 10;
@@ -158,7 +182,7 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
             for (int c = 1; c <= n; ++c) {
                 if (c == a || c == b || !running(c)) continue;
                 double t = first3(a, b, c);
-                tri[static_cast<std::size_t>(CombinationIndex(BetKind::Trifecta, a, b, c) - 1)] = t;
+                tri[static_cast<std::size_t>(trifectaIndex(a, b, c) - 1)] = t;
                 top3[static_cast<std::size_t>(a)] += t;
                 top3[static_cast<std::size_t>(b)] += t;
                 top3[static_cast<std::size_t>(c)] += t;
@@ -232,7 +256,7 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
     std::vector<double> bq(36, 0.0), be(64, 0.0);
 
     for (int k = 1; k <= CombinationCount(BetKind::Quinella); ++k) {
-        Combination c = CombinationAt(BetKind::Quinella, k);
+        const Combination& c = combo(BetKind::Quinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.b > n) continue;
         if (!running(c.a) || !running(c.b)) {
@@ -264,13 +288,13 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
         }
     }
     for (int k = 1; k <= CombinationCount(BetKind::Exacta); ++k) {
-        Combination c = CombinationAt(BetKind::Exacta, k);
+        const Combination& c = combo(BetKind::Exacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > n) continue;
         o.exacta.odds[i] = running(c.a) && running(c.b) ? oddsTenths(kReturnExacta, first2(c.a, c.b), 6) : kCancelled;
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trio); ++k) {
-        Combination c = CombinationAt(BetKind::Trio, k);
+        const Combination& c = combo(BetKind::Trio, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.c > n) continue;
         if (!running(c.a) || !running(c.b) || !running(c.c)) {
@@ -280,18 +304,18 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
         double s = 0;
         int v[3] = {c.a, c.b, c.c};
         std::sort(v, v + 3);
-        do s += tri[static_cast<std::size_t>(CombinationIndex(BetKind::Trifecta, v[0], v[1], v[2]) - 1)];
+        do s += tri[static_cast<std::size_t>(trifectaIndex(v[0], v[1], v[2]) - 1)];
         while (std::next_permutation(v, v + 3));
         o.trio.odds[i] = oddsTenths(kReturnTrio, s, 6);
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trifecta); ++k) {
-        Combination c = CombinationAt(BetKind::Trifecta, k);
+        const Combination& c = combo(BetKind::Trifecta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max({c.a, c.b, c.c}) > n) continue;
         o.trifecta.odds[i] = running(c.a) && running(c.b) && running(c.c) ? oddsTenths(kReturnTrifecta, tri[i], 7) : kCancelled;
     }
     for (int k = 1; k <= 36; ++k) {
-        Combination c = CombinationAt(BetKind::BracketQuinella, k);
+        const Combination& c = combo(BetKind::BracketQuinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.b > maxFrame) continue;
         if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
@@ -304,7 +328,7 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
         }
     }
     for (int k = 1; k <= 64; ++k) {
-        Combination c = CombinationAt(BetKind::BracketExacta, k);
+        const Combination& c = combo(BetKind::BracketExacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > maxFrame) continue;
         if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
@@ -1022,7 +1046,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     auto fill = [&](std::string& rec, BetKind kind, const OddsTable& t2, const OddsBlock& block, Field comboField,
                     int stride, bool frames, const OddsBlock* upper) {
         for (int k = 1; k <= static_cast<int>(t2.odds.size()); ++k) {
-            Combination c = CombinationAt(kind, k);
+            const Combination& c = combo(kind, k);
             Field cf = comboField.at(k, stride);
             int digitsEach = frames ? 1 : 2, at = 0;
             for (int v : {c.a, c.b, c.c})
