@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 namespace vex {
 namespace fs = std::filesystem;
@@ -55,9 +57,18 @@ namespace {
 // FileWriteError after removing it.
 template <typename Writer>
 std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
+    // Named by process and counter and created exclusively with the final mode (the umask
+    // applies), which spares mkstemp's random names and a chmod per file.
+    static unsigned long counter = 0;
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(pattern.data());
+    std::string base = (dir / ("." + file.filename().string() + "." + std::to_string(::getpid()) + ".")).string();
+    std::string name;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        name = base + std::to_string(++counter);
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) throw FileWriteError(file, std::strerror(errno));
     auto writeBytes = [&](std::string_view bytes) {
         const char* p = bytes.data();
@@ -74,13 +85,12 @@ std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
         return 0;
     };
     int err = writeAll(writeBytes);
-    ::fchmod(fd, 0644);
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
-        ::unlink(pattern.c_str());
+        ::unlink(name.c_str());
         throw FileWriteError(file, std::strerror(err));
     }
-    return pattern;
+    return name;
 }
 
 }  // namespace
@@ -97,8 +107,10 @@ void AtomicFileBatch::add(const fs::path& file, std::string_view bytes) {
 void AtomicFileBatch::addLines(const fs::path& file, const std::vector<std::string>& lines) {
     std::string tmp = writeTemporary(file, [&](auto&& writeBytes) {
         // Joined in chunks so a large file needs no second copy of itself in memory.
+        std::size_t total = 0;
+        for (const auto& line : lines) total += line.size() + 2;
         std::string chunk;
-        chunk.reserve(1 << 20);
+        chunk.reserve(std::min<std::size_t>(total, 1 << 20));
         for (const auto& line : lines) {
             chunk += line;
             chunk += "\r\n";
@@ -147,9 +159,35 @@ void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& line
 }
 
 std::string readFileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    // One read of the known size instead of a character stream: the store's files are large.
+    struct stat st {};
+    std::string bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        std::size_t room = bytes.capacity() - bytes.size();
+        std::size_t old = bytes.size();
+        ssize_t n;
+        if (room > 0) {
+            bytes.resize(bytes.capacity());
+            n = ::read(fd, bytes.data() + old, room);
+            bytes.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        } else {
+            n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            throw std::system_error(err, std::generic_category(), file.string());
+        }
+    }
+    ::close(fd);
+    return bytes;
 }
 
 std::vector<std::string> readLines(const fs::path& file) {

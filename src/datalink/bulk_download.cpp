@@ -193,7 +193,7 @@ HeldStore::Held& HeldStore::hold(const fs::path& file, StoreRule rule) {
     auto [it, added] = files_.try_emplace(file.native());
     if (added) {
         try {
-            it->second.lines = readLines(file);
+            if (onDisk(file)) it->second.lines = readLines(file);
         } catch (const std::exception& e) {
             files_.erase(it);
             throw std::runtime_error(file.string() + ": " + e.what());
@@ -202,6 +202,19 @@ HeldStore::Held& HeldStore::hold(const fs::path& file, StoreRule rule) {
         for (const auto& l : it->second.lines) heldBytes_ += l.size() + 2;
     }
     return it->second;
+}
+
+bool HeldStore::onDisk(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    auto it = listed_.find(folder.native());
+    if (it == listed_.end()) {
+        std::unordered_set<std::string> names;
+        std::error_code ec;
+        for (fs::directory_iterator d(folder, ec), end; !ec && d != end; d.increment(ec))
+            names.insert(d->path().filename().native());
+        it = listed_.emplace(folder.native(), std::move(names)).first;
+    }
+    return it->second.count(file.filename().native()) > 0;
 }
 
 void HeldStore::ensureFolder(const fs::path& folder) {
@@ -273,9 +286,18 @@ std::vector<WriteFailure> HeldStore::flush() {
             failures.push_back({e.file(), e.what()});
         }
     }
-    for (const auto& e : batch.commit()) {
+    std::vector<FileWriteError> late = batch.commit();
+    for (const auto& e : late) {
         failures.push_back({e.file(), e.what()});
         --added;
+    }
+    // What is on disk now, for the listings of the folders already read.
+    for (const auto& name : names) {
+        fs::path p(name);
+        auto it = listed_.find(p.parent_path().native());
+        if (it == listed_.end()) continue;
+        bool failed = std::any_of(failures.begin(), failures.end(), [&](const WriteFailure& f) { return f.file == p; });
+        if (!failed) it->second.insert(p.filename().native());
     }
     filesWritten_ += added;
     bytesWritten_ += addedBytes;

@@ -114,11 +114,15 @@ private:
         bool sorted = false;  // kept sorted once the first record has been stored
     };
     Held& hold(const std::filesystem::path& file, StoreRule rule);
+    // Whether `file` is on disk, from one listing of its folder (most targets of a download into
+    // a young store do not exist yet, and a failed open per file costs more than the listing).
+    bool onDisk(const std::filesystem::path& file);
 
     std::size_t bound_;
     std::size_t heldBytes_ = 0;
     std::unordered_map<std::string, Held> files_;
     std::unordered_set<std::string> folders_;
+    std::unordered_map<std::string, std::unordered_set<std::string>> listed_;  // folder -> names
     std::size_t filesWritten_ = 0, bytesWritten_ = 0, flushes_ = 0;
 };
 

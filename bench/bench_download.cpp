@@ -1,0 +1,205 @@
+// Bulk download speed. A 90-day feed exported from the simulated service is downloaded into an
+// empty store; the figure is the download's time over the time of writing the same final store
+// files once with plain writes, in the same run (goal: at most 3), with the records per second.
+// The same ratio for storing record by record (rewriting the whole target file per record) on a
+// 10-day feed shows what holding the files in memory gains.
+//
+// VEXMORA_BENCH_DAYS / VEXMORA_BENCH_REFERENCE_DAYS change the two feed lengths.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+#include "../tests/datalink/download_support.h"
+#include "app/app_folder.h"
+#include "app/clock.h"
+#include "control/control_factory.h"
+#include "datalink/bulk_download.h"
+
+namespace {
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+int envInt(const char* name, int def) {
+    const char* v = std::getenv(name);
+    return v && std::atoi(v) > 0 ? std::atoi(v) : def;
+}
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "vexmora-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+        path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+class SilentReporter : public vex::Reporter {
+public:
+    void information(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return true; }
+    void beep() override {}
+    void status(const std::string&) override {}
+};
+
+std::string ymd(const vex::DateTime& t) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%04d%02d%02d", t.year, t.month, t.day);
+    return b;
+}
+
+// The simulated service's last `days` days as a feed folder, through vexmora-cli feed-export.
+void exportFeed(const fs::path& dir, int days) {
+    vex::DateTime today = vex::now();
+    vex::DateTime first = vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days) * 24 * 3600);
+    std::string cmd = (vex::executableFolder() / "vexmora-cli").string() + " feed-export '" + dir.string() +
+                      "' --from " + ymd(first) + " --to " + ymd(today) + " > /dev/null";
+    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("feed-export failed: " + cmd);
+}
+
+// Every record of a feed folder's diff files, one vector per file, in name order.
+std::vector<std::vector<std::string>> feedRecords(const fs::path& dir) {
+    std::vector<fs::path> names;
+    for (const auto& e : fs::directory_iterator(dir / "diff")) names.push_back(e.path());
+    std::sort(names.begin(), names.end());
+    std::vector<std::vector<std::string>> files;
+    for (const auto& n : names) {
+        std::vector<std::string> records;
+        for (auto& line : vex::readLines(n)) records.push_back(line + "\r\n");
+        files.push_back(std::move(records));
+    }
+    return files;
+}
+
+// Seconds to write every store file under `from` again under `to` with plain writes (the reads
+// and folder creation are not timed), and the bytes written.
+double plainWriteSeconds(const fs::path& from, const fs::path& to, std::size_t& bytes) {
+    double seconds = 0;
+    bytes = 0;
+    for (const char* folder : {"Data", "SEI", "SEIR"}) {
+        if (!fs::exists(from / folder)) continue;
+        for (const auto& e : fs::recursive_directory_iterator(from / folder)) {
+            if (!e.is_regular_file() || e.path().filename().string().starts_with(".")) continue;
+            fs::path target = to / fs::relative(e.path(), from);
+            fs::create_directories(target.parent_path());
+            std::string content = vex::readFileBytes(e.path());
+            auto t0 = Clock::now();
+            std::ofstream out(target, std::ios::binary | std::ios::trunc);
+            out.write(content.data(), static_cast<std::streamsize>(content.size()));
+            out.close();
+            seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+            bytes += content.size();
+        }
+    }
+    return seconds;
+}
+
+void setHome(const fs::path& p) { setenv("VEXMORA_HOME", p.c_str(), 1); }
+
+void BM_Download(benchmark::State& state) {
+    int days = envInt("VEXMORA_BENCH_DAYS", 90);
+    TempDir feed, store, plain;
+    exportFeed(feed.path, days);
+    setenv("VEXMORA_SERVICE", ("feed:" + feed.path.string()).c_str(), 1);
+    for (auto _ : state) {
+        setHome(store.path);
+        vex::createAppFolders();
+        std::unique_ptr<vex::DataControl> control = vex::createDataControl(nullptr);
+        if (!control) {
+            state.SkipWithError("no feed control");
+            return;
+        }
+        control->NVInit("SA503917/SD418260/Vexmora/Version.1.05");
+        SilentReporter reporter;
+        vex::BulkDownload download(*control, reporter);
+        download.setFromTime(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600));
+        auto t0 = Clock::now();
+        vex::DownloadOutcome outcome = download.run([] {});
+        double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(seconds);
+        if (outcome != vex::DownloadOutcome::Completed) {
+            state.SkipWithError("download did not complete");
+            return;
+        }
+        std::size_t bytes = 0;
+        double plainSeconds = plainWriteSeconds(store.path, plain.path, bytes);
+        state.counters["records"] = static_cast<double>(download.stats().records);
+        state.counters["records_per_s"] = static_cast<double>(download.stats().records) / seconds;
+        state.counters["files"] = static_cast<double>(download.stats().filesWritten);
+        state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+        state.counters["flushes"] = static_cast<double>(download.stats().flushes);
+        state.counters["plain_s"] = plainSeconds;
+        state.counters["ratio_to_plain_writes"] = seconds / plainSeconds;
+    }
+    unsetenv("VEXMORA_SERVICE");
+}
+
+// Reading the same feed through the control without storing anything: the floor under the download.
+void BM_FeedReadOnly(benchmark::State& state) {
+    int days = envInt("VEXMORA_BENCH_DAYS", 90);
+    TempDir feed, store;
+    exportFeed(feed.path, days);
+    setenv("VEXMORA_SERVICE", ("feed:" + feed.path.string()).c_str(), 1);
+    setHome(store.path);
+    for (auto _ : state) {
+        std::unique_ptr<vex::DataControl> control = vex::createDataControl(nullptr);
+        control->NVInit("SA503917/SD418260/Vexmora/Version.1.05");
+        int readCount = 0, downloadCount = 0;
+        std::string last, record, name;
+        std::string from = vex::formatStamp14(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 86400));
+        auto t0 = Clock::now();
+        control->NVOpen("RACEDIFF", from, 1, readCount, downloadCount, last);
+        long long records = 0;
+        for (;;) {
+            int size = 100000;
+            int rc = control->NVRead(record, size, name);
+            if (rc > 0) ++records;
+            else if (rc == 0 || rc < -3) break;
+        }
+        control->NVClose();
+        double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(seconds);
+        state.counters["records"] = static_cast<double>(records);
+        state.counters["records_per_s"] = static_cast<double>(records) / seconds;
+    }
+    unsetenv("VEXMORA_SERVICE");
+}
+
+void BM_RecordByRecord(benchmark::State& state) {
+    int days = envInt("VEXMORA_BENCH_REFERENCE_DAYS", 10);
+    TempDir feed, store, plain;
+    exportFeed(feed.path, days);
+    std::vector<std::vector<std::string>> files = feedRecords(feed.path);
+    long long records = 0;
+    for (const auto& f : files) records += static_cast<long long>(f.size());
+    for (auto _ : state) {
+        setHome(store.path);
+        vex::createAppFolders();
+        vex::DateTime from = vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600);
+        char bound[8];
+        std::snprintf(bound, sizeof bound, "%04d", vex::now().year - 15);
+        auto t0 = Clock::now();
+        vex::test::referenceStore(files, vex::RoutingContext{std::atoll(ymd(from).c_str()), bound});
+        double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(seconds);
+        std::size_t bytes = 0;
+        double plainSeconds = plainWriteSeconds(store.path, plain.path, bytes);
+        state.counters["records"] = static_cast<double>(records);
+        state.counters["records_per_s"] = static_cast<double>(records) / seconds;
+        state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+        state.counters["plain_s"] = plainSeconds;
+        state.counters["ratio_to_plain_writes"] = seconds / plainSeconds;
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_FeedReadOnly)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RecordByRecord)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK_MAIN();
