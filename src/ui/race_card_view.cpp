@@ -158,7 +158,7 @@ CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
                                going,
                            Qt::black, 8));
 
-    c.lines.push_back(line(text(se.field(SE::Jockey)) + text(TenthsText(se.field(SE::WeightCarried))) +
+    c.lines.push_back(line(text(se.field(SE::Jockey)) + " " + text(TenthsText(se.field(SE::WeightCarried))) +
                                raw(CircledNumberText(se.field(SE::Frame))) +
                                QString::number(num(se.field(SE::WinPopularity))) + "人 " +
                                raw(table.races[slot].RunStyle[horse][k]),
