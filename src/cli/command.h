@@ -2,6 +2,7 @@
 // vexmora-cli subcommands. Each subcommand lives in its own file and registers itself:
 //   static const vex::cli::Registration reg{"days", "days", runDays};
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
