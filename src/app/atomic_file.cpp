@@ -190,18 +190,24 @@ std::string readFileBytes(const fs::path& file) {
     return bytes;
 }
 
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::size_t stop = end;
+        if (stop > start && text[stop - 1] == '\r') --stop;
+        lines.push_back(text.substr(start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::vector<std::string> readLines(const fs::path& file) {
     std::string bytes = readFileBytes(file);
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
-        lines.emplace_back(bytes, start, stop - start);
-        start = end + 1;
-    }
+    for (std::string_view line : splitLines(bytes)) lines.emplace_back(line);
     return lines;
 }
 

@@ -55,5 +55,7 @@ private:
 std::string readFileBytes(const std::filesystem::path& file);
 // Lines of a text file without their CR LF or LF; empty when it does not exist.
 std::vector<std::string> readLines(const std::filesystem::path& file);
+// Lines of text held in memory, split the same way (views into `text`).
+std::vector<std::string_view> splitLines(std::string_view text);
 
 }  // namespace vex

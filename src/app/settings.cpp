@@ -75,20 +75,6 @@ std::string_view firstChars(std::string_view s, std::size_t limit) {
     return s.substr(0, i);
 }
 
-std::vector<std::string_view> splitLines(std::string_view file) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < file.size()) {
-        std::size_t end = file.find('\n', start);
-        if (end == std::string_view::npos) end = file.size();
-        std::size_t stop = end;
-        if (stop > start && file[stop - 1] == '\r') --stop;
-        lines.push_back(file.substr(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // One line of the file as the reader sees it. Only a ';' opening the line (after blanks) starts
 // a comment; a ';' further on belongs to the value.
 struct Parsed {

@@ -11,15 +11,8 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> splitFeedRecords(const std::string& bytes) {
     std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
-        if (stop > start) out.push_back(bytes.substr(start, stop - start) + "\r\n");
-        start = end + 1;
-    }
+    for (std::string_view line : splitLines(bytes))
+        if (!line.empty()) out.push_back(std::string(line) + "\r\n");
     return out;
 }
 
