@@ -35,13 +35,13 @@ public:
         if (auto c = fault("NVSetUIProperties")) return *c;
         return inner_->NVSetUIProperties();
     }
-    int NVOpen(const std::string& spec, const std::string& from, int option, int& readCount, int& downloadCount,
+    int NVOpen(const std::string& dataSpec, const std::string& from, int option, int& readCount, int& downloadCount,
                std::string& last) override {
         if (auto c = fault("NVOpen")) {
             readCount = downloadCount = 0;
             return *c;
         }
-        return inner_->NVOpen(spec, from, option, readCount, downloadCount, last);
+        return inner_->NVOpen(dataSpec, from, option, readCount, downloadCount, last);
     }
     int NVStatus() override {
         if (auto c = fault("NVStatus")) return *c;
@@ -58,9 +58,9 @@ public:
         if (r > 0) ++records_;
         return r;
     }
-    int NVRTOpen(const std::string& spec, const std::string& key) override {
+    int NVRTOpen(const std::string& dataSpec, const std::string& key) override {
         if (auto c = fault("NVRTOpen")) return *c;
-        return inner_->NVRTOpen(spec, key);
+        return inner_->NVRTOpen(dataSpec, key);
     }
     int NVCancel() override {
         if (auto c = fault("NVCancel")) return *c;

@@ -38,8 +38,8 @@ std::vector<DataFile> FeedService::diffFiles(const std::string& fromStamp, const
     return out;
 }
 
-std::vector<std::string> FeedService::realtime(const std::string& spec, const std::string& key, const std::string&) {
-    return splitFeedRecords(readFileBytes(dir_ / spec / (key + ".txt")));
+std::vector<std::string> FeedService::realtime(const std::string& dataSpec, const std::string& key, const std::string&) {
+    return splitFeedRecords(readFileBytes(dir_ / dataSpec / (key + ".txt")));
 }
 
 void FeedService::index() {

@@ -23,7 +23,7 @@ public:
     explicit FeedService(std::filesystem::path dir);
 
     std::vector<DataFile> diffFiles(const std::string& fromStamp, const std::string& nowStamp) override;
-    std::vector<std::string> realtime(const std::string& spec, const std::string& key,
+    std::vector<std::string> realtime(const std::string& dataSpec, const std::string& key,
                                       const std::string& nowStamp) override;
     int downloadCount(const std::vector<DataFile>&) override { return 0; }
     std::optional<RaceFacts> raceFacts(const std::string& yyyymmdd, int track, int race, std::int64_t now) override;

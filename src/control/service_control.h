@@ -28,7 +28,7 @@ public:
     // Files created after `fromStamp` and not after `nowStamp`, in name order.
     virtual std::vector<DataFile> diffFiles(const std::string& fromStamp, const std::string& nowStamp) = 0;
     // Records of a real-time request ("0B30" race key, "0B12" date) as of `nowStamp`.
-    virtual std::vector<std::string> realtime(const std::string& spec, const std::string& key,
+    virtual std::vector<std::string> realtime(const std::string& dataSpec, const std::string& key,
                                               const std::string& nowStamp) = 0;
     // How many of `files` the service pretends to download first (the rest it has at hand).
     virtual int downloadCount(const std::vector<DataFile>& files) = 0;

@@ -378,7 +378,7 @@ Minute SimRace::postTime() const {
 Minute SimRace::resultTime() const { return postTime() + 4; }
 
 void SimRace::run() {
-    const TrackSpec* spec = trackSpec(td_->track);
+    const TrackSpec* trackInfo = trackSpec(td_->track);
     const int n = static_cast<int>(card_->field.size());
     Ymd ymd = civilFromDays(td_->day);
     Rng r(key_);
@@ -580,7 +580,7 @@ void SimRace::run() {
         x.winOdds = fin.win.odds[static_cast<std::size_t>(i)];
         x.popularity = fin.win.popularity[static_cast<std::size_t>(i)];
     }
-    (void)spec;
+    (void)trackInfo;
 }
 
 std::vector<double> SimRace::sharesAt(Minute t) const {
@@ -603,8 +603,8 @@ std::vector<double> SimRace::sharesAt(Minute t) const {
 
 namespace {
 double poolScaleOf(const TrackDay& td, const RaceCard& card) {
-    const TrackSpec* spec = trackSpec(td.track);
-    double scale = 20000.0 * (spec ? spec->prizeScale : 0.3) * (1.0 + 0.2 * card.classRank);
+    const TrackSpec* trackInfo = trackSpec(td.track);
+    double scale = 20000.0 * (trackInfo ? trackInfo->prizeScale : 0.3) * (1.0 + 0.2 * card.classRank);
     if (card.special) scale *= 1.3;
     if (card.graded) scale *= 3;
     return scale;
@@ -633,8 +633,8 @@ const OddsSet& SimRace::finalOdds() const {
         std::vector<int> frames;
         for (const Runner& x : runners_) frames.push_back(x.frame);
         // Full popularity ranks only where the odds records are delivered.
-        const TrackSpec* spec = trackSpec(td_->track);
-        final_ = std::make_unique<OddsSet>(computeOdds(finalShares_, frames, poolScaleOf(*td_, *card_), spec && spec->southKanto));
+        const TrackSpec* trackInfo = trackSpec(td_->track);
+        final_ = std::make_unique<OddsSet>(computeOdds(finalShares_, frames, poolScaleOf(*td_, *card_), trackInfo && trackInfo->southKanto));
     }
     return *final_;
 }
@@ -1082,7 +1082,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
     out.push_back(std::move(o1));
 
-    struct Spec {
+    struct OddsRecordPlan {
         const char* kind;
         int length;
         BetKind bet;
@@ -1093,7 +1093,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
         bool frames;
         const OddsBlock* upper;
     };
-    const Spec specs[] = {
+    const OddsRecordPlan pools[] = {
         {"O2", RecordLength::O2, BetKind::Quinella, &o.quinella, &Odds::Quinella, Odds::PairCombination, 13, false, nullptr},
         {"O3", RecordLength::O3, BetKind::QuinellaPlace, &o.wide, &Odds::Wide, Odds::PairCombination, 17, false, &Odds::WideUpper},
         {"O4", RecordLength::O4, BetKind::Exacta, &o.exacta, &Odds::Exacta, Odds::PairCombination, 13, false, nullptr},
@@ -1102,7 +1102,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
         {"OA", RecordLength::OA, BetKind::BracketExacta, &o.bracketExacta, &Odds::BracketExacta,
          Odds::BracketExactaCombination, 10, true, nullptr},
     };
-    for (const Spec& s : specs) {
+    for (const OddsRecordPlan& s : pools) {
         std::string rec = start(s.kind, s.length);
         setField(rec, Odds::SaleFlag, s.table->sold ? "7" : "0");
         fill(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);

@@ -24,14 +24,14 @@ void SimService::buildCatalogue() {
     lastResult_.assign(tds.size(), 0);
     for (std::size_t i = 0; i < tds.size(); ++i) {
         const TrackDay& td = tds[i];
-        const TrackSpec* spec = trackSpec(td.track);
+        const TrackSpec* dataSpec = trackSpec(td.track);
         std::string base = "_" + ymdText(td.day) + digits(td.track, 2) + "_";
         int ti = static_cast<int>(i);
         Minute card = static_cast<Minute>(td.day - 2) * 1440 + 12 * 60;
         Minute open = static_cast<Minute>(td.day - 1) * 1440 + 17 * 60;
         Minute morning = static_cast<Minute>(td.day) * 1440 + 8 * 60 + 30;
         catalogue_.push_back({stampOf(card), stampOf(card) + base + "00_CARD.txt", ti, -1, 'C'});
-        if (spec && spec->southKanto)
+        if (dataSpec && dataSpec->southKanto)
             catalogue_.push_back({stampOf(open), stampOf(open) + base + "00_ODDS.txt", ti, -1, 'O'});
         catalogue_.push_back({stampOf(morning), stampOf(morning) + base + "00_CHANGE.txt", ti, -1, 'M'});
         for (std::size_t r = 0; r < td.races.size(); ++r) {
@@ -88,8 +88,8 @@ std::vector<std::string> SimService::recordsOf(const Entry& e) {
         out.push_back(r->raRecord(true, true, madeDay));
         add(r->seRecords(true, true, madeDay));
         out.push_back(r->hrRecord(madeDay));
-        const TrackSpec* spec = trackSpec(td.track);
-        if (spec && spec->southKanto) add(r->oddsRecords(r->postTime(), madeDay));
+        const TrackSpec* dataSpec = trackSpec(td.track);
+        if (dataSpec && dataSpec->southKanto) add(r->oddsRecords(r->postTime(), madeDay));
         return out;
     }
     for (std::size_t i = 0; i < td.races.size(); ++i) {
@@ -137,12 +137,12 @@ std::vector<DataFile> SimService::filesOfDays(int firstDay, int lastDay, const s
     return out;
 }
 
-std::vector<std::string> SimService::realtime(const std::string& spec, const std::string& key,
+std::vector<std::string> SimService::realtime(const std::string& dataSpec, const std::string& key,
                                               const std::string& nowStamp) {
     std::vector<std::string> out;
     Minute nowMinute = minuteOfStamp(nowStamp);
     int today = static_cast<int>(nowMinute / 1440);
-    if (spec == "0B30") {
+    if (dataSpec == "0B30") {
         auto r = raceByKey(key);
         if (r) out = r->oddsRecords(nowMinute, today);
         return out;

@@ -28,7 +28,7 @@ public:
     std::shared_ptr<const sim::SimRace> raceByKey(const std::string& key);
 
     std::vector<DataFile> diffFiles(const std::string& fromStamp, const std::string& nowStamp) override;
-    std::vector<std::string> realtime(const std::string& spec, const std::string& key,
+    std::vector<std::string> realtime(const std::string& dataSpec, const std::string& key,
                                       const std::string& nowStamp) override;
     int downloadCount(const std::vector<DataFile>& files) override { return static_cast<int>(files.size()); }
     std::optional<RaceFacts> raceFacts(const std::string& yyyymmdd, int track, int race, std::int64_t now) override;

@@ -86,9 +86,9 @@ int cycleOf(std::uint64_t seed, int week) { return static_cast<int>((week + stat
 
 // Running index of the blocks a horse of `track` can race in (-1: none that week).
 int blockIndex(std::uint64_t seed, int track, int week) {
-    const TrackSpec* spec = trackSpec(track);
-    if (!spec) return -1;
-    if (spec->southKanto) {
+    const TrackSpec* trackInfo = trackSpec(track);
+    if (!trackInfo) return -1;
+    if (trackInfo->southKanto) {
         int cw = cycleOf(seed, week);
         for (const auto& s : cycleWeek(cw))
             if (s.track == track) {
@@ -188,9 +188,9 @@ std::string jockeyName(int track, int index) { return personName(hashOf(78, trac
 std::vector<int> meetingDaysInWeek(std::uint64_t seed, int track, int week) {
     std::vector<int> days;
     int monday = mondayOfWeek(week);
-    const TrackSpec* spec = trackSpec(track);
-    if (!spec) return days;
-    if (spec->southKanto) {
+    const TrackSpec* trackInfo = trackSpec(track);
+    if (!trackInfo) return days;
+    if (trackInfo->southKanto) {
         for (const auto& s : cycleWeek(cycleOf(seed, week)))
             if (s.track == track)
                 for (int i = 0; i < 5; ++i) days.push_back(monday + s.firstOffset + i);
@@ -323,14 +323,14 @@ void World::buildCards() {
                 int from = weekOf(std::max(firstDay_, h.debutDay)), to = weekOf(std::min(lastDay_, h.retireDay));
                 for (int w = from; w <= to; ++w) {
                     int home = h.homeOn(mondayOfWeek(w));
-                    const TrackSpec* spec = trackSpec(home);
+                    const TrackSpec* trackInfo = trackSpec(home);
                     int bi = blockIndex(seed_, home, w);
                     if (bi < 0) continue;
                     const auto& days = daysOf(home, w);
                     if (days.empty()) continue;
                     double u = unit(hashOf(seed_, 0x5755ull, id, w));
                     bool run;
-                    if (spec->southKanto) {
+                    if (trackInfo->southKanto) {
                         k = (home == 44 || home == 45) ? 2 : 1;
                         run = ((bi + phase) % k == 0 && u > 0.15) || u < 0.08;
                     } else {
@@ -349,28 +349,28 @@ void World::buildCards() {
     }
 
     for (int day = firstDay_; day <= lastDay_; ++day) {
-        for (const auto& spec : specs) {
-            const auto& days = daysOf(spec.code, weekOf(day));
+        for (const auto& trackInfo : specs) {
+            const auto& days = daysOf(trackInfo.code, weekOf(day));
             if (std::find(days.begin(), days.end(), day) == days.end()) continue;
-            auto pit = proposals.find({day, spec.code});
+            auto pit = proposals.find({day, trackInfo.code});
             if (pit == proposals.end() || pit->second.size() < 36) continue;
             std::vector<HorseId> entrants = pit->second;
-            Rng r(hashOf(seed_, 0x5444ull, day, spec.code));
+            Rng r(hashOf(seed_, 0x5444ull, day, trackInfo.code));
             TrackDay td;
             td.day = day;
-            td.track = spec.code;
-            meetingNumberOf(seed_, spec.code, day, td.meeting, td.dayOfMeeting);
+            td.track = trackInfo.code;
+            meetingNumberOf(seed_, trackInfo.code, day, td.meeting, td.dayOfMeeting);
             Ymd ymd = civilFromDays(day);
             double wu = r.uniform();
-            bool snowy = (ymd.m == 12 || ymd.m <= 2) && (spec.code == 30 || spec.code == 35 || spec.code == 36 ||
-                                                         spec.code == 46);
+            bool snowy = (ymd.m == 12 || ymd.m <= 2) && (trackInfo.code == 30 || trackInfo.code == 35 || trackInfo.code == 36 ||
+                                                         trackInfo.code == 46);
             td.weather = snowy && wu < 0.12 ? 5 : wu < 0.55 ? 1 : wu < 0.85 ? 2 : wu < 0.92 ? 4 : 3;
             double gu = r.uniform();
             if (td.weather == 1) td.going = gu < 0.7 ? 1 : gu < 0.95 ? 2 : 3;
             else if (td.weather == 2) td.going = gu < 0.5 ? 1 : gu < 0.85 ? 2 : 3;
             else td.going = gu < 0.2 ? 2 : gu < 0.65 ? 3 : 4;
 
-            int races = std::clamp(static_cast<int>((entrants.size() + spec.fieldTarget / 2) / spec.fieldTarget), 10, 12);
+            int races = std::clamp(static_cast<int>((entrants.size() + trackInfo.fieldTarget / 2) / trackInfo.fieldTarget), 10, 12);
             // Too many entrants: the ones drawn last stand down.
             std::sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
                 return hashOf(seed_, 0x5052ull, day, a) < hashOf(seed_, 0x5052ull, day, b);
@@ -400,12 +400,12 @@ void World::buildCards() {
             if (races >= 3) std::swap(order[static_cast<std::size_t>(races - 1)], order[static_cast<std::size_t>(races - 2)]);
 
             int firstPost;
-            if (spec.night) {
+            if (trackInfo.night) {
                 int last = 2040 + 5 * r.below(3);
-                int lastMin = last / 100 * 60 + last % 100 - (races - 1) * spec.interval;
+                int lastMin = last / 100 * 60 + last % 100 - (races - 1) * trackInfo.interval;
                 firstPost = lastMin / 60 * 100 + lastMin % 60;
             } else {
-                int m = spec.firstPost / 100 * 60 + spec.firstPost % 100 + 5 * r.below(4);
+                int m = trackInfo.firstPost / 100 * 60 + trackInfo.firstPost % 100 + 5 * r.below(4);
                 firstPost = m / 60 * 100 + m % 60;
             }
             int specialsLeft = 1 + r.below(2);
@@ -413,11 +413,11 @@ void World::buildCards() {
                 int chunk = order[static_cast<std::size_t>(rn - 1)];
                 RaceCard rc;
                 rc.number = rn;
-                int pm = firstPost / 100 * 60 + firstPost % 100 + (rn - 1) * spec.interval;
+                int pm = firstPost / 100 * 60 + firstPost % 100 + (rn - 1) * trackInfo.interval;
                 rc.post = pm / 60 * 100 + pm % 60;
                 rc.field = chunks[static_cast<std::size_t>(chunk)];
                 // The draw: horse numbers in random order.
-                Rng dr(hashOf(seed_, 0x4452ull, day, spec.code, rn));
+                Rng dr(hashOf(seed_, 0x4452ull, day, trackInfo.code, rn));
                 for (std::size_t i = rc.field.size(); i > 1; --i)
                     std::swap(rc.field[i - 1], rc.field[static_cast<std::size_t>(dr.below(static_cast<int>(i)))]);
                 int group = 2;
@@ -425,18 +425,18 @@ void World::buildCards() {
                 rc.category = group == 0 ? 11 : group == 1 ? 12 : 13;
                 rc.classRank = std::min(7, chunk * 8 / races);
                 bool isMain = chunk == races - 1;
-                bool turf = spec.turfCourse != 0 && dr.uniform() < (spec.central ? 0.55 : 0.25);
-                const auto& dists = turf ? spec.turfDistances : spec.distances;
+                bool turf = trackInfo.turfCourse != 0 && dr.uniform() < (trackInfo.central ? 0.55 : 0.25);
+                const auto& dists = turf ? trackInfo.turfDistances : trackInfo.distances;
                 rc.distance = dists[static_cast<std::size_t>(dr.below(static_cast<int>(dists.size())))];
-                rc.course = turf ? spec.turfCourse : spec.course;
-                if (spec.code == 44 && rc.distance == 1650) rc.course = 24;
-                rc.graded = isMain && group == 2 && !spec.central && dr.uniform() < (spec.southKanto ? 0.07 : 0.04);
+                rc.course = turf ? trackInfo.turfCourse : trackInfo.course;
+                if (trackInfo.code == 44 && rc.distance == 1650) rc.course = 24;
+                rc.graded = isMain && group == 2 && !trackInfo.central && dr.uniform() < (trackInfo.southKanto ? 0.07 : 0.04);
                 rc.special = !rc.graded && group == 2 &&
-                             ((isMain && dr.uniform() < (spec.southKanto ? 0.8 : 0.5)) ||
+                             ((isMain && dr.uniform() < (trackInfo.southKanto ? 0.8 : 0.5)) ||
                               (rc.classRank >= 4 && specialsLeft > 0 && dr.uniform() < 0.3));
                 if (rc.special && !isMain) --specialsLeft;
                 std::string cls = group == 0 ? "２歳" : group == 1 ? "３歳" : kClassNames[rc.classRank];
-                if (spec.central) {
+                if (trackInfo.central) {
                     // Central classes: maidens and the lowest winners' class.
                     bool maiden = group < 2 || dr.uniform() < 0.4;
                     cls = maiden ? "未勝利" : "１勝クラス";
@@ -455,7 +455,7 @@ void World::buildCards() {
                     name = word + (dr.uniform() < 0.6 ? "特別" : "賞");
                     condition += "　" + cls + "以上";
                     rc.weightRule = dr.uniform() < 0.3 ? '1' : '2';
-                } else if (spec.central) {
+                } else if (trackInfo.central) {
                     name = (group == 0 ? "２歳" : group == 1 ? "３歳" : "３歳以上") + cls;
                     condition += "　" + cls;
                     rc.weightRule = group < 2 ? '3' : '4';
@@ -466,17 +466,17 @@ void World::buildCards() {
                 }
                 rc.name = sj(name);
                 rc.condition = sj(condition);
-                std::string shortSrc = rc.special || rc.graded ? name : spec.central ? cls : cls + "　";
+                std::string shortSrc = rc.special || rc.graded ? name : trackInfo.central ? cls : cls + "　";
                 rc.shortName = std::string(cutToWidth(sj(shortSrc), 6));
-                int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * spec.prizeScale);
-                if (group < 2) base = static_cast<int>(9000 * spec.prizeScale);
+                int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * trackInfo.prizeScale);
+                if (group < 2) base = static_cast<int>(9000 * trackInfo.prizeScale);
                 if (rc.special) base = base * 13 / 10;
                 if (rc.graded) base *= 4;
-                if (spec.central) base = rc.classCode == "703" ? 55000 : 80000;
+                if (trackInfo.central) base = rc.classCode == "703" ? 55000 : 80000;
                 rc.prize1 = base / 10 * 10;
                 td.races.push_back(std::move(rc));
             }
-            trackDayIndex_[static_cast<std::uint64_t>(day) * 100 + static_cast<std::uint64_t>(spec.code)] =
+            trackDayIndex_[static_cast<std::uint64_t>(day) * 100 + static_cast<std::uint64_t>(trackInfo.code)] =
                 static_cast<int>(trackDays_.size());
             int tdIndex = static_cast<int>(trackDays_.size());
             for (std::size_t i = 0; i < td.races.size(); ++i)

@@ -26,11 +26,11 @@ public:
 
     int NVInit(const std::string&) override { return 0; }
     int NVSetUIProperties() override { return 0; }
-    int NVOpen(const std::string& spec, const std::string& from, int option, int& readCount, int& dlCount,
+    int NVOpen(const std::string& dataSpec, const std::string& from, int option, int& readCount, int& dlCount,
                std::string& last) override {
         ++opens;
         openedFrom = from;
-        if (spec != "RACEDIFF" || option != 1) return -111;
+        if (dataSpec != "RACEDIFF" || option != 1) return -111;
         readCount = static_cast<int>(files.size());
         dlCount = downloadCount;
         last = lastFileTimestamp;
