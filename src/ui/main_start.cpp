@@ -17,6 +17,7 @@
 
 #include "app/app_folder.h"
 #include "app/settings.h"
+#include "compi/companion_folder.h"
 #include "datalink/data_control.h"
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page.h"
@@ -49,6 +50,8 @@ void TMainForm::FormCreate() {
 
     appDir_ = appFolder();
     createAppFolders();  // a folder that cannot be made ends start-up with its error
+    // Fills a blank `quillet` only; run once the folder exists so its write has somewhere to go.
+    discoverCompanionFolder(TIniGT());
 
     developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
     if (developer_) {
