@@ -17,46 +17,12 @@ namespace fs = std::filesystem;
 FileWriteError::FileWriteError(const fs::path& file, const std::string& reason)
     : std::runtime_error(file.string() + ": " + reason), file_(file) {}
 
-void writeFileAtomic(const fs::path& file, std::string_view bytes, bool flush) {
-    fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) throw FileWriteError(file, std::strerror(errno));
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        throw FileWriteError(file, std::strerror(err));
-    };
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (flush && ::fsync(fd) != 0) fail(errno);
-    ::fchmod(fd, 0644);
-    if (::close(fd) != 0) {
-        ::unlink(pattern.c_str());
-        throw FileWriteError(file, std::strerror(errno));
-    }
-    if (::rename(pattern.c_str(), file.c_str()) != 0) {
-        int err = errno;
-        ::unlink(pattern.c_str());
-        throw FileWriteError(file, std::strerror(err));
-    }
-}
-
 namespace {
 
-// Creates the temporary file of `file` and writes `bytes` in pieces; returns its name. Throws
-// FileWriteError after removing it.
+// Creates the temporary file of `file` and writes its content in pieces (flushed to disk when
+// `flush`); returns its name. Throws FileWriteError after removing it.
 template <typename Writer>
-std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
+std::string writeTemporary(const fs::path& file, Writer&& writeAll, bool flush = false) {
     // Named by process and counter and created exclusively with the final mode (the umask
     // applies), which spares mkstemp's random names and a chmod per file.
     static unsigned long counter = 0;
@@ -85,6 +51,7 @@ std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
         return 0;
     };
     int err = writeAll(writeBytes);
+    if (err == 0 && flush && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
         ::unlink(name.c_str());
@@ -94,6 +61,15 @@ std::string writeTemporary(const fs::path& file, Writer&& writeAll) {
 }
 
 }  // namespace
+
+void writeFileAtomic(const fs::path& file, std::string_view bytes, bool flush) {
+    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) { return writeBytes(bytes); }, flush);
+    if (::rename(tmp.c_str(), file.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        throw FileWriteError(file, std::strerror(err));
+    }
+}
 
 AtomicFileBatch::~AtomicFileBatch() {
     for (const auto& p : pending_) ::unlink(p.temporary.c_str());
