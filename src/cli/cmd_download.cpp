@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
+#include "datalink/data_control.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
@@ -13,7 +14,6 @@ namespace {
 
 // Ctrl-C and SIGTERM cancel the way the download window's cancel does: the read loop stops at
 // its next turn and what was read is written; LastTime stays.
-constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version.1.05";
 
 extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
 

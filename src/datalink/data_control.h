@@ -6,6 +6,10 @@
 
 namespace vex {
 
+// The software identifier both programs pass to NVInit, and the version shown by the program.
+inline constexpr const char* kProgramVersion = "Version.1.05";
+inline constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version.1.05";
+
 class DataControl {
 public:
     virtual ~DataControl() = default;

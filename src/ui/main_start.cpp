@@ -94,9 +94,9 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
-    version_ = kVersion;
+    version_ = kProgramVersion;
     if (!control_) return;
-    int rc = control_->NVInit(std::string(kSoftwareIdPrefix) + kVersion);
+    int rc = control_->NVInit(kSoftwareId);
     if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
 }
 

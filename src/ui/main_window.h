@@ -49,8 +49,6 @@ class TextGridModel;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr const char* kVersion = "Version.1.05";
-    static constexpr const char* kSoftwareIdPrefix = "SA503917/SD418260/Vexmora/";
     static constexpr int kToolbarHeight = 83;
     static constexpr int kRaceListWidth = 66;
 
