@@ -1,6 +1,7 @@
 // Bulk download speed. A 90-day feed exported from the simulated service is downloaded into an
 // empty store; the figure is the download's time over the time of writing the same final store
 // files once with plain writes, in the same run (goal: at most 3), with the records per second.
+// Both are timed in the programs' own set-up (see app/huge_page_heap.h).
 // The same ratio for storing record by record (rewriting the whole target file per record) on a
 // 10-day feed shows what holding the files in memory gains.
 //
@@ -10,10 +11,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 #include "../tests/datalink/download_support.h"
 #include "app/app_folder.h"
 #include "app/clock.h"
+#include "app/huge_page_heap.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
 
@@ -101,40 +104,53 @@ double plainWriteSeconds(const fs::path& from, const fs::path& to, std::size_t& 
 
 void setHome(const fs::path& p) { setenv("VEXMORA_HOME", p.c_str(), 1); }
 
+// The file system's own pace drifts from second to second (creating files right after many were
+// deleted is several times slower), so the download and the plain writes each run twice, in turns,
+// and the best time of each is kept.
 void BM_Download(benchmark::State& state) {
     int days = envInt("VEXMORA_BENCH_DAYS", 90);
-    TempDir feed, store, plain;
+    constexpr int kRounds = 2;
+    TempDir feed;
+    std::vector<std::unique_ptr<TempDir>> stores, plains;
     exportFeed(feed.path, days);
     setenv("VEXMORA_SERVICE", ("feed:" + feed.path.string()).c_str(), 1);
     for (auto _ : state) {
-        setHome(store.path);
-        vex::createAppFolders();
-        std::unique_ptr<vex::DataControl> control = vex::createDataControl(nullptr);
-        if (!control) {
-            state.SkipWithError("no feed control");
-            return;
-        }
-        control->NVInit("SA503917/SD418260/Vexmora/Version.1.05");
-        SilentReporter reporter;
-        vex::BulkDownload download(*control, reporter);
-        download.setFromTime(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600));
-        auto t0 = Clock::now();
-        vex::DownloadOutcome outcome = download.run([] {});
-        double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        state.SetIterationTime(seconds);
-        if (outcome != vex::DownloadOutcome::Completed) {
-            state.SkipWithError("download did not complete");
-            return;
-        }
+        double best = 1e9, bestPlain = 1e9;
         std::size_t bytes = 0;
-        double plainSeconds = plainWriteSeconds(store.path, plain.path, bytes);
-        state.counters["records"] = static_cast<double>(download.stats().records);
-        state.counters["records_per_s"] = static_cast<double>(download.stats().records) / seconds;
-        state.counters["files"] = static_cast<double>(download.stats().filesWritten);
+        vex::DownloadStats stats;
+        for (int round = 0; round < kRounds; ++round) {
+            auto& store = stores.emplace_back(std::make_unique<TempDir>());
+            auto& plain = plains.emplace_back(std::make_unique<TempDir>());
+            setHome(store->path);
+            vex::createAppFolders();
+            std::unique_ptr<vex::DataControl> control = vex::createDataControl(nullptr);
+            if (!control) {
+                state.SkipWithError("no feed control");
+                return;
+            }
+            control->NVInit(vex::kSoftwareId);
+            SilentReporter reporter;
+            vex::BulkDownload download(*control, reporter);
+            download.setFromTime(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600));
+            auto t0 = Clock::now();
+            vex::DownloadOutcome outcome = download.run([] {});
+            double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+            if (outcome != vex::DownloadOutcome::Completed) {
+                state.SkipWithError("download did not complete");
+                return;
+            }
+            best = std::min(best, seconds);
+            bestPlain = std::min(bestPlain, plainWriteSeconds(store->path, plain->path, bytes));
+            stats = download.stats();
+        }
+        state.SetIterationTime(best);
+        state.counters["records"] = static_cast<double>(stats.records);
+        state.counters["records_per_s"] = static_cast<double>(stats.records) / best;
+        state.counters["files"] = static_cast<double>(stats.filesWritten);
         state.counters["MB"] = static_cast<double>(bytes) / 1e6;
-        state.counters["flushes"] = static_cast<double>(download.stats().flushes);
-        state.counters["plain_s"] = plainSeconds;
-        state.counters["ratio_to_plain_writes"] = seconds / plainSeconds;
+        state.counters["flushes"] = static_cast<double>(stats.flushes);
+        state.counters["plain_s"] = bestPlain;
+        state.counters["ratio_to_plain_writes"] = best / bestPlain;
     }
     unsetenv("VEXMORA_SERVICE");
 }
@@ -148,7 +164,7 @@ void BM_FeedReadOnly(benchmark::State& state) {
     setHome(store.path);
     for (auto _ : state) {
         std::unique_ptr<vex::DataControl> control = vex::createDataControl(nullptr);
-        control->NVInit("SA503917/SD418260/Vexmora/Version.1.05");
+        control->NVInit(vex::kSoftwareId);
         int readCount = 0, downloadCount = 0;
         std::string last, record, name;
         std::string from = vex::formatStamp14(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 86400));
@@ -181,7 +197,7 @@ void BM_RecordByRecord(benchmark::State& state) {
         setHome(store.path);
         vex::createAppFolders();
         vex::DateTime from = vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600);
-        char bound[8];
+        char bound[16];
         std::snprintf(bound, sizeof bound, "%04d", vex::now().year - 15);
         auto t0 = Clock::now();
         vex::test::referenceStore(files, vex::RoutingContext{std::atoll(ymd(from).c_str()), bound});
@@ -202,4 +218,11 @@ void BM_RecordByRecord(benchmark::State& state) {
 BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_FeedReadOnly)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_RecordByRecord)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();
+// The programs' own start-up, so the heap is the one they run with.
+int main(int argc, char** argv) {
+    vex::restartWithHugePageHeap(argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -78,12 +78,12 @@ inline std::string recordProblem(std::string_view input) {
     Routing routing = routeRecord(line, RoutingContext{20240105, "2009"});
     if (routing.malformed && !routing.routes.empty()) return "a malformed record was routed";
     for (const auto& route : routing.routes) {
-        if (!underFolder(route.file, root)) return "a target outside the store: " + route.file.string();
+        if (!underFolder(route.file(), root)) return "a target outside the store: " + route.file().string();
         if (route.rule == StoreRule::Slot && route.slot >= static_cast<std::size_t>(kSlotCount))
             return "a slot outside the slot file";
     }
     for (const auto& folder : routing.folders)
-        if (!underFolder(folder, root)) return "a folder outside the store: " + folder.string();
+        if (!underFolder(folder.path(), root)) return "a folder outside the store: " + folder.path().string();
 
     // Store rules in memory: upsert adds at most one line; the sort orders totally and keeps lines.
     std::vector<std::string> lines;

@@ -2,9 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -19,13 +26,57 @@ FileWriteError::FileWriteError(const fs::path& file, const std::string& reason)
 
 namespace {
 
-// Creates the temporary file of `file` and writes its content in pieces (flushed to disk when
-// `flush`); returns its name. Throws FileWriteError after removing it.
-template <typename Writer>
-std::string writeTemporary(const fs::path& file, Writer&& writeAll, bool flush = false) {
+int writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Each line followed by CR LF, gathered straight from the lines (no joined copy of the file).
+int writeLinesTo(int fd, const std::vector<std::string>& lines) {
+    static char crlf[] = "\r\n";
+    constexpr std::size_t kBatch = 1024;  // iovecs per call (IOV_MAX on Linux)
+    std::vector<iovec> iov;
+    iov.reserve(kBatch);
+    for (std::size_t i = 0; i < lines.size();) {
+        iov.clear();
+        for (; i < lines.size() && iov.size() + 2 <= kBatch; ++i) {
+            iov.push_back({const_cast<char*>(lines[i].data()), lines[i].size()});
+            iov.push_back({crlf, 2});
+        }
+        for (std::size_t k = 0; k < iov.size();) {
+            ssize_t n = ::writev(fd, iov.data() + k, static_cast<int>(iov.size() - k));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            auto done = static_cast<std::size_t>(n);
+            while (k < iov.size() && done >= iov[k].iov_len) done -= iov[k++].iov_len;
+            if (done > 0) {
+                iov[k].iov_base = static_cast<char*>(iov[k].iov_base) + done;
+                iov[k].iov_len -= done;
+            }
+        }
+    }
+    return 0;
+}
+
+// Creates the temporary file of `file`, fills it with `fill(fd)` (which returns 0 or an errno),
+// flushes it to disk when `flush`, and returns its name. Throws FileWriteError after removing it.
+template <typename Fill>
+std::string writeTemporary(const fs::path& file, Fill&& fill, bool flush) {
     // Named by process and counter and created exclusively with the final mode (the umask
     // applies), which spares mkstemp's random names and a chmod per file.
-    static unsigned long counter = 0;
+    static std::atomic<unsigned long> counter{0};
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::string base = (dir / ("." + file.filename().string() + "." + std::to_string(::getpid()) + ".")).string();
     std::string name;
@@ -36,21 +87,7 @@ std::string writeTemporary(const fs::path& file, Writer&& writeAll, bool flush =
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) throw FileWriteError(file, std::strerror(errno));
-    auto writeBytes = [&](std::string_view bytes) {
-        const char* p = bytes.data();
-        std::size_t left = bytes.size();
-        while (left > 0) {
-            ssize_t n = ::write(fd, p, left);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return errno;
-            }
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        return 0;
-    };
-    int err = writeAll(writeBytes);
+    int err = fill(fd);
     if (err == 0 && flush && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
@@ -60,10 +97,69 @@ std::string writeTemporary(const fs::path& file, Writer&& writeAll, bool flush =
     return name;
 }
 
+// Runs `work(i)` for every i in [0, count) on up to `threads` threads (0: one per core). Files of
+// one folder go to one thread at a time: creating entries in a folder takes the folder's lock, so
+// threads working in the same folder mostly wait for each other. `folderOf(i)` names the folder of
+// item i; items of a folder are expected next to each other (sorted by path).
+template <typename FolderOf, typename Work>
+void forEachFileByFolder(std::size_t count, unsigned threads, FolderOf&& folderOf, Work&& work) {
+    std::vector<std::size_t> starts;  // first item of each run of one folder
+    for (std::size_t i = 0; i < count; ++i)
+        if (i == 0 || folderOf(i) != folderOf(i - 1)) starts.push_back(i);
+    starts.push_back(count);
+    std::size_t runs = starts.size() - 1;
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, runs));
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t r; (r = next++) < runs;)
+            for (std::size_t i = starts[r]; i < starts[r + 1]; ++i) work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(worker);
+    worker();
+    for (auto& h : helpers) h.join();
+}
+
+// While alive, syncs the file system holding `folder` every 100 ms from a thread of its own: the
+// disk then works while the next files are written, and the one sync of the commit has little
+// left to wait for.
+class Writeback {
+public:
+    explicit Writeback(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ >= 0) thread_ = std::thread([this] { run(); });
+    }
+    ~Writeback() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return done_; })) {
+            lock.unlock();
+            ::syncfs(fd_);
+            lock.lock();
+        }
+    }
+    int fd_;
+    bool done_ = false;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread thread_;
+};
+
 }  // namespace
 
 void writeFileAtomic(const fs::path& file, std::string_view bytes, bool flush) {
-    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) { return writeBytes(bytes); }, flush);
+    std::string tmp = writeTemporary(
+        file, [&](int fd) { return writeAll(fd, bytes); }, flush);
     if (::rename(tmp.c_str(), file.c_str()) != 0) {
         int err = errno;
         ::unlink(tmp.c_str());
@@ -76,31 +172,40 @@ AtomicFileBatch::~AtomicFileBatch() {
 }
 
 void AtomicFileBatch::add(const fs::path& file, std::string_view bytes) {
-    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) { return writeBytes(bytes); });
+    std::string tmp = writeTemporary(file, [&](int fd) { return writeAll(fd, bytes); }, false);
     pending_.push_back({file, std::move(tmp)});
 }
 
 void AtomicFileBatch::addLines(const fs::path& file, const std::vector<std::string>& lines) {
-    std::string tmp = writeTemporary(file, [&](auto&& writeBytes) {
-        // Joined in chunks so a large file needs no second copy of itself in memory.
-        std::size_t total = 0;
-        for (const auto& line : lines) total += line.size() + 2;
-        std::string chunk;
-        chunk.reserve(std::min<std::size_t>(total, 1 << 20));
-        for (const auto& line : lines) {
-            chunk += line;
-            chunk += "\r\n";
-            if (chunk.size() >= (1 << 20)) {
-                if (int err = writeBytes(chunk)) return err;
-                chunk.clear();
-            }
-        }
-        return writeBytes(chunk);
-    });
+    std::string tmp = writeTemporary(file, [&](int fd) { return writeLinesTo(fd, lines); }, false);
     pending_.push_back({file, std::move(tmp)});
 }
 
-std::vector<FileWriteError> AtomicFileBatch::commit() {
+std::vector<FileWriteError> AtomicFileBatch::addLinesEach(const std::vector<LinesFile>& files, unsigned threads) {
+    std::vector<std::string> temporaries(files.size());
+    std::vector<std::optional<FileWriteError>> errors(files.size());
+    std::optional<Writeback> writeback;
+    if (files.size() > 1) writeback.emplace(files.front().file->parent_path());
+    auto folderOf = [&](std::size_t i) { return files[i].file->parent_path(); };
+    forEachFileByFolder(files.size(), threads, folderOf, [&](std::size_t i) {
+        try {
+            temporaries[i] = writeTemporary(
+                *files[i].file, [&](int fd) { return writeLinesTo(fd, *files[i].lines); }, false);
+        } catch (const FileWriteError& e) {
+            errors[i] = e;
+        }
+    });
+    std::vector<FileWriteError> failures;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (errors[i])
+            failures.push_back(*errors[i]);
+        else
+            pending_.push_back({*files[i].file, std::move(temporaries[i])});
+    }
+    return failures;
+}
+
+std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
     std::vector<FileWriteError> failures;
     if (pending_.empty()) return failures;
     // One sync of the file system holding the temporaries makes them all durable.
@@ -108,16 +213,16 @@ std::vector<FileWriteError> AtomicFileBatch::commit() {
     int syncError = 0;
     if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
     if (fd >= 0) ::close(fd);
-    for (const auto& p : pending_) {
-        if (syncError != 0) {
-            ::unlink(p.temporary.c_str());
-            failures.emplace_back(p.file, std::strerror(syncError));
-        } else if (::rename(p.temporary.c_str(), p.file.c_str()) != 0) {
-            int err = errno;
-            ::unlink(p.temporary.c_str());
-            failures.emplace_back(p.file, std::strerror(err));
-        }
-    }
+    std::vector<int> errors(pending_.size(), 0);
+    auto folderOf = [&](std::size_t i) { return pending_[i].file.parent_path(); };
+    forEachFileByFolder(pending_.size(), syncError != 0 ? 1 : threads, folderOf, [&](std::size_t i) {
+        const Pending& p = pending_[i];
+        if (syncError == 0 && ::rename(p.temporary.c_str(), p.file.c_str()) == 0) return;
+        errors[i] = syncError != 0 ? syncError : errno;
+        ::unlink(p.temporary.c_str());
+    });
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+        if (errors[i] != 0) failures.emplace_back(pending_[i].file, std::strerror(errors[i]));
     pending_.clear();
     return failures;
 }

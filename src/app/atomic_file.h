@@ -40,8 +40,19 @@ public:
     void add(const std::filesystem::path& file, std::string_view bytes);
     // Each line followed by CR LF.
     void addLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
-    // Syncs and renames; returns the files that could not be replaced (their old content stays).
-    std::vector<FileWriteError> commit();
+
+    struct LinesFile {
+        const std::filesystem::path* file;
+        const std::vector<std::string>* lines;
+    };
+    // addLines for many files on up to `threads` threads (0: one per core): creating and filling
+    // thousands of files is file-system work that spreads over the cores. Returns the files whose
+    // temporary could not be written (nothing is left behind for them); the others are pending.
+    std::vector<FileWriteError> addLinesEach(const std::vector<LinesFile>& files, unsigned threads = 0);
+
+    // Syncs and renames (on up to `threads` threads); returns the files that could not be replaced
+    // (their old content stays).
+    std::vector<FileWriteError> commit(unsigned threads = 1);
 
 private:
     struct Pending {

@@ -2,6 +2,7 @@
 #include <exception>
 #include <iostream>
 
+#include "app/huge_page_heap.h"
 #include "cli/command.h"
 #include "vocabulary/cp932.h"
 
@@ -32,6 +33,7 @@ static void printHelp() {
 }  // namespace vex::cli
 
 int main(int argc, char** argv) {
+    vex::restartWithHugePageHeap(argv);
     using namespace vex::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {

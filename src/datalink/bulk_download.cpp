@@ -108,7 +108,26 @@ std::string concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-Routing routeRecord(std::string_view line, const RoutingContext& context, bool withLabels) {
+fs::path StoreTarget::path() const {
+    switch (kind) {
+        case Kind::Day: return dayFilePath(name, day);
+        case Kind::Runner: {
+            std::string_view n(name);
+            return runnerFilePath(n.substr(0, n.size() - 2), n.substr(n.size() - 2));
+        }
+        case Kind::PastRun: return pastRunFilePath(name);
+        case Kind::PastRace: return pastRaceFilePath(std::string_view(name).substr(0, 8), std::string_view(name).substr(8));
+    }
+    return {};
+}
+
+std::size_t StoreTargetHash::operator()(const StoreTarget& t) const {
+    return std::hash<std::string>()(t.name) * 31 + static_cast<std::size_t>(t.kind) * 16 +
+           static_cast<std::size_t>(t.day);
+}
+
+Routing routeRecord(std::string_view line, const RoutingContext& context) {
+    using Kind = StoreTarget::Kind;
     Routing out;
     RecordView r(line);
     std::string_view kind = r.kind();
@@ -125,73 +144,82 @@ Routing routeRecord(std::string_view line, const RoutingContext& context, bool w
     const bool southernKanto = inRange(track, 42, 45);
     const bool dateFilter = date && *date >= context.fromDate - 10;
     const bool raceAboveZero = race && *race > 0;
-    std::string_view raceText = r.text(Common::RaceNumber);
     std::string_view trackText = r.text(Common::Track);
     std::string stamp = dayStamp(r.text(Common::Date));
     const bool stampUsable = isSafeNamePiece(stamp);
-    auto shortName = [&] { return trackShortName(trackText); };
-    auto label = [&](std::initializer_list<std::string_view> parts) { return withLabels ? concat(parts) : std::string(); };
+    auto dayTarget = [&](DayFile file) { return StoreTarget{Kind::Day, file, stamp}; };
 
     if (kind == "RA") {
         if (southernKanto && dateFilter && raceAboveZero && inRange(readNumber(r.text(RA::Registered)), 1, 18) &&
-            stampUsable) {
-            out.routes.push_back({dayFilePath(stamp, DayFile::RA), StoreRule::UpsertTrimmed, 0,
-                                  label({sj("開催:"), stamp, shortName(), raceText, "R"})});
-        }
+            stampUsable)
+            out.routes.push_back({dayTarget(DayFile::RA), StoreRule::UpsertTrimmed});
         std::string_view year = r.text(Common::Year);
         std::string_view dateTrack = line.substr(Common::Year.pos - 1, 10);  // year, month-day, track
         if (year > context.yearBound && isSafeNamePiece(year) && isSafeNamePiece(dateTrack)) {
-            fs::path file = pastRaceFilePath(r.text(Common::Date), trackText);
-            out.folders.push_back(file.parent_path());
-            out.routes.push_back({std::move(file), StoreRule::Upsert, 0,
-                                  label({sj("開催馬:"), stamp, shortName(), raceText, "R"})});
+            StoreTarget target{Kind::PastRace, DayFile::RA, concat({r.text(Common::Date), trackText})};
+            out.folders.push_back(target);
+            out.routes.push_back({std::move(target), StoreRule::Upsert});
         }
     } else if (kind == "SE") {
         auto horse = readNumber(r.text(SE::Horse));
-        auto horseLabel = [&] {
-            return withLabels ? CircledNumber(static_cast<int>(horse.value_or(0))) + std::string(r.text(SE::HorseName))
-                              : std::string();
-        };
         // Slots exist for races 1 to 12 only.
         if (raceAboveZero && *race <= kSlotRaces && inRange(horse, 1, kSlotHorses) && southernKanto && dateFilter &&
             stampUsable) {
             std::size_t slot = static_cast<std::size_t>((*race - 1) * kSlotHorses + (*horse - 1));
-            out.routes.push_back({runnerFilePath(stamp, trackText), StoreRule::Slot, slot,
-                                  label({sj("馬毎:"), shortName(), raceText, "R/", horseLabel()})});
+            out.routes.push_back({StoreTarget{Kind::Runner, DayFile::RA, concat({stamp, trackText})}, StoreRule::Slot, slot});
         }
         std::string_view number = r.text(SE::RegistrationNumber);
         std::string_view prefix = number.substr(0, 4);
         if (prefix > context.yearBound && isSafeNamePiece(prefix) && isSafeNamePiece(number)) {
-            fs::path file = pastRunFilePath(number);
-            out.folders.push_back(file.parent_path());
-            if (r.text(Common::Category) == "7") {
-                std::string_view d = r.text(Common::Date);
-                std::string slashed = concat({d.substr(0, 4), "/", d.substr(4, 2), "/", d.substr(6, 2)});
-                out.routes.push_back({std::move(file), StoreRule::Upsert, 0,
-                                      label({sj("過去走:"), slashed, shortName(), raceText, "R/", horseLabel()})});
-            }
+            StoreTarget target{Kind::PastRun, DayFile::RA, std::string(number)};
+            out.folders.push_back(target);
+            if (r.text(Common::Category) == "7") out.routes.push_back({std::move(target), StoreRule::Upsert});
         }
     } else if (kind == "HR") {
         if (southernKanto && dateFilter && raceAboveZero && stampUsable)
-            out.routes.push_back({dayFilePath(stamp, DayFile::HR), StoreRule::Upsert, 0,
-                                  label({sj("払戻:"), stamp, shortName(), raceText, "R"})});
+            out.routes.push_back({dayTarget(DayFile::HR), StoreRule::Upsert});
     } else if (auto odds = oddsDayFileOfKind(kind)) {
         std::string_view category = r.text(Common::Category);
-        if (southernKanto && category != "0" && category != "9" && dateFilter && raceAboveZero && stampUsable) {
-            fs::path file = dayFilePath(stamp, *odds);
-            std::string name = withLabels ? toCp932(file.filename().string()) : std::string();
-            out.routes.push_back({std::move(file), StoreRule::UpsertTrimmed, 0,
-                                  label({oddsLabelPrefix(*odds), shortName(), raceText, "R/", name})});
-        }
+        if (southernKanto && category != "0" && category != "9" && dateFilter && raceAboveZero && stampUsable)
+            out.routes.push_back({dayTarget(*odds), StoreRule::UpsertTrimmed});
     }
     return out;
 }
 
+std::string madeDataLabel(std::string_view line, const Route& route) {
+    using Kind = StoreTarget::Kind;
+    RecordView r(line);
+    std::string_view raceText = r.text(Common::RaceNumber);
+    std::string shortName = trackShortName(r.text(Common::Track));
+    std::string stamp = dayStamp(r.text(Common::Date));
+    auto horse = [&] {
+        return CircledNumber(static_cast<int>(readNumber(r.text(SE::Horse)).value_or(0))) +
+               std::string(r.text(SE::HorseName));
+    };
+    switch (route.target.kind) {
+        case Kind::Day:
+            if (route.target.day == DayFile::RA) return concat({sj("開催:"), stamp, shortName, raceText, "R"});
+            if (route.target.day == DayFile::HR) return concat({sj("払戻:"), stamp, shortName, raceText, "R"});
+            return concat({oddsLabelPrefix(route.target.day), shortName, raceText, "R/", route.target.name,
+                           dayFileExtension(route.target.day)});
+        case Kind::Runner: return concat({sj("馬毎:"), shortName, raceText, "R/", horse()});
+        case Kind::PastRace: return concat({sj("開催馬:"), stamp, shortName, raceText, "R"});
+        case Kind::PastRun: {
+            std::string_view d = r.text(Common::Date);
+            return concat({sj("過去走:"), d.substr(0, 4), "/", d.substr(4, 2), "/", d.substr(6, 2), shortName, raceText,
+                           "R/", horse()});
+        }
+    }
+    return {};
+}
+
 // ---- held files
 
-HeldStore::Held& HeldStore::hold(const fs::path& file, StoreRule rule) {
-    auto [it, added] = files_.try_emplace(file.native());
+HeldStore::Held& HeldStore::hold(const StoreTarget& target, StoreRule rule) {
+    auto [it, added] = files_.try_emplace(target);
     if (added) {
+        fs::path file = target.path();
+        it->second.file = file;
         try {
             if (onDisk(file)) it->second.lines = readLines(file);
         } catch (const std::exception& e) {
@@ -217,14 +245,17 @@ bool HeldStore::onDisk(const fs::path& file) {
     return it->second.count(file.filename().native()) > 0;
 }
 
-void HeldStore::ensureFolder(const fs::path& folder) {
-    if (folders_.count(folder.native())) return;
-    fs::create_directories(folder);
-    folders_.insert(folder.native());
+void HeldStore::ensureFolder(const StoreTarget& target) {
+    // Past-run and past-race folders are per year, the year being the first four name bytes.
+    std::string key = static_cast<char>(target.kind) + target.name.substr(0, 4);
+    if (target.kind == StoreTarget::Kind::Day || target.kind == StoreTarget::Kind::Runner) key.resize(1);
+    if (folders_.count(key)) return;
+    fs::create_directories(target.path().parent_path());
+    folders_.insert(std::move(key));
 }
 
 void HeldStore::store(const Route& route, std::string_view line) {
-    Held& held = hold(route.file, route.rule);
+    Held& held = hold(route.target, route.rule);
     auto& lines = held.lines;
     if (route.rule == StoreRule::Slot) {
         if (route.slot >= lines.size()) return;
@@ -233,10 +264,10 @@ void HeldStore::store(const Route& route, std::string_view line) {
         heldBytes_ += line.size();
         return;
     }
-    std::string zeroed(line);
-    zeroCategoryAndDate(zeroed);
     if (!held.sorted) {
         // The first record on a file as read from disk: the plain rules, in file order.
+        std::string zeroed(line);
+        zeroCategoryAndDate(zeroed);
         for (const auto& l : lines) heldBytes_ -= l.size() + 2;
         upsertLine(lines, zeroed);
         sortStoreLines(lines);
@@ -247,17 +278,31 @@ void HeldStore::store(const Route& route, std::string_view line) {
     }
     // Sorted already: replacing a line and sorting again is taking the old line out and putting
     // the new one in its sorted place (the order is total, so the file comes out the same).
-    std::string_view key = fieldOf(zeroed, Common::RaceKey);
+    auto less = [](const std::string& a, const std::string& b) { return storeLineLess(a, b); };
+    std::string_view key = fieldOf(line, Common::RaceKey);
     auto same = std::find_if(lines.begin(), lines.end(),
                              [&](const std::string& l) { return fieldOf(l, Common::RaceKey) == key; });
     if (same != lines.end()) {
+        // The new line nearly always sorts where the old one stood: overwriting it there spares
+        // an allocation the size of the record (odds records run to 83 KB).
         heldBytes_ -= same->size() + 2;
-        lines.erase(same);
+        same->assign(line);
+        zeroCategoryAndDate(*same);
+        heldBytes_ += same->size() + 2;
+        bool inOrder = (same == lines.begin() || !less(*same, *std::prev(same))) &&
+                       (std::next(same) == lines.end() || !less(*std::next(same), *same));
+        if (!inOrder) {
+            std::string moved = std::move(*same);
+            lines.erase(same);
+            lines.insert(std::lower_bound(lines.begin(), lines.end(), moved, less), std::move(moved));
+        }
+    } else {
+        std::string zeroed(line);
+        zeroCategoryAndDate(zeroed);
+        heldBytes_ += zeroed.size() + 2;
+        auto at = std::lower_bound(lines.begin(), lines.end(), zeroed, less);
+        lines.insert(at, std::move(zeroed));
     }
-    auto at = std::lower_bound(lines.begin(), lines.end(), zeroed,
-                               [](const std::string& a, const std::string& b) { return storeLineLess(a, b); });
-    heldBytes_ += zeroed.size() + 2;
-    lines.insert(at, std::move(zeroed));
     if (route.rule == StoreRule::UpsertTrimmed && !lines.empty()) {
         std::size_t first = lines.front().size() + 2;
         std::size_t count = lines.size();
@@ -267,40 +312,33 @@ void HeldStore::store(const Route& route, std::string_view line) {
 }
 
 std::vector<WriteFailure> HeldStore::flush() {
-    std::vector<WriteFailure> failures;
-    std::vector<std::string> names;
-    names.reserve(files_.size());
-    for (const auto& [name, held] : files_) names.push_back(name);
-    std::sort(names.begin(), names.end());
+    std::vector<const Held*> held;
+    held.reserve(files_.size());
+    for (const auto& [target, h] : files_) held.push_back(&h);
+    std::sort(held.begin(), held.end(), [](const Held* a, const Held* b) { return a->file.native() < b->file.native(); });
     // All temporaries first, then one sync and the renames: a sync per file would cost more than
     // the writing itself.
+    std::vector<AtomicFileBatch::LinesFile> files;
+    files.reserve(held.size());
+    for (const Held* h : held) files.push_back({&h->file, &h->lines});
     AtomicFileBatch batch;
-    std::size_t added = 0, addedBytes = 0;
-    for (const auto& name : names) {
-        const Held& held = files_.at(name);
-        try {
-            batch.addLines(name, held.lines);
-            ++added;
-            for (const auto& l : held.lines) addedBytes += l.size() + 2;
-        } catch (const FileWriteError& e) {
-            failures.push_back({e.file(), e.what()});
-        }
-    }
-    std::vector<FileWriteError> late = batch.commit();
-    for (const auto& e : late) {
+    std::vector<FileWriteError> errors = batch.addLinesEach(files);
+    std::vector<FileWriteError> late = batch.commit(0);
+    errors.insert(errors.end(), late.begin(), late.end());
+    std::vector<WriteFailure> failures;
+    std::unordered_set<std::string> failed;
+    for (const auto& e : errors) {
         failures.push_back({e.file(), e.what()});
-        --added;
+        failed.insert(e.file().native());
     }
     // What is on disk now, for the listings of the folders already read.
-    for (const auto& name : names) {
-        fs::path p(name);
-        auto it = listed_.find(p.parent_path().native());
-        if (it == listed_.end()) continue;
-        bool failed = std::any_of(failures.begin(), failures.end(), [&](const WriteFailure& f) { return f.file == p; });
-        if (!failed) it->second.insert(p.filename().native());
+    for (const Held* h : held) {
+        if (failed.count(h->file.native())) continue;
+        ++filesWritten_;
+        for (const auto& l : h->lines) bytesWritten_ += l.size() + 2;
+        auto it = listed_.find(h->file.parent_path().native());
+        if (it != listed_.end()) it->second.insert(h->file.filename().native());
     }
-    filesWritten_ += added;
-    bytesWritten_ += addedBytes;
     files_.clear();
     heldBytes_ = 0;
     ++flushes_;
@@ -512,8 +550,10 @@ void BulkDownload::readLoop() {
             for (const auto& folder : routing.folders) store.ensureFolder(folder);
             for (const auto& route : routing.routes) {
                 store.store(route, line);
-                progress_.madeData = route.label;
-                notify();
+                if (onProgress_) {
+                    progress_.madeData = madeDataLabel(line, route);
+                    notify();
+                }
             }
             if (!routing.routes.empty()) ++stats_.stored;
         } catch (const std::exception& e) {

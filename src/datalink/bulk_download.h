@@ -21,6 +21,7 @@
 #include "app/clock.h"
 #include "app/reporter.h"
 #include "datalink/data_control.h"
+#include "store/store_paths.h"
 
 namespace vex {
 
@@ -55,11 +56,32 @@ enum class StoreRule {
     Slot,            // slot write, not zeroed
 };
 
+// A store file named by the record pieces its path is made of (CP932). Cheap to make for every
+// record; the path itself is built once per file.
+struct StoreTarget {
+    enum class Kind : char {
+        Day,       // Data/ day file; `name` is the day stamp
+        Runner,    // Data/ slot file; `name` is the day stamp + track code
+        PastRun,   // SEI/ per horse; `name` is the registration number
+        PastRace,  // SEIR/ per day and track; `name` is yyyymmdd + track code
+    };
+    Kind kind = Kind::Day;
+    DayFile day = DayFile::RA;  // Kind::Day only
+    std::string name;
+
+    std::filesystem::path path() const;
+    bool operator==(const StoreTarget&) const = default;
+};
+
+struct StoreTargetHash {
+    std::size_t operator()(const StoreTarget& t) const;
+};
+
 struct Route {
-    std::filesystem::path file;
+    StoreTarget target;
     StoreRule rule;
     std::size_t slot = 0;  // StoreRule::Slot
-    std::string label;     // the MkDataLabel text once stored (CP932)
+    std::filesystem::path file() const { return target.path(); }
 };
 
 struct RoutingContext {
@@ -68,14 +90,17 @@ struct RoutingContext {
 };
 
 // Where one record (a record line: no CR LF) goes, in the order its targets are tried, and the
-// folders that must exist first (created even when no file follows, as the year folders of SEI).
-// A record of a stored kind whose length is not its kind's is not routed at all.
+// files whose folders must exist first (created even when no file follows, as the year folders of
+// SEI). A record of a stored kind whose length is not its kind's is not routed at all.
 struct Routing {
     std::vector<Route> routes;
-    std::vector<std::filesystem::path> folders;
+    std::vector<StoreTarget> folders;
     bool malformed = false;  // stored kind, wrong length: skipped
 };
-Routing routeRecord(std::string_view line, const RoutingContext& context, bool withLabels = true);
+Routing routeRecord(std::string_view line, const RoutingContext& context);
+
+// The MkDataLabel text once `line` is stored by `route` (CP932).
+std::string madeDataLabel(std::string_view line, const Route& route);
 
 // ---- the files held during the read loop
 
@@ -93,8 +118,8 @@ public:
     // Applies `rule` to `file` with `line` (a record line, zeroed here when the rule says so).
     // The file is read from disk the first time it is touched and held from then on.
     void store(const Route& route, std::string_view line);
-    // Creates `folder` (and its parents) when missing; remembered so it is checked once.
-    void ensureFolder(const std::filesystem::path& folder);
+    // Creates the folder of `target` (and its parents) when missing; remembered so it is checked once.
+    void ensureFolder(const StoreTarget& target);
 
     std::size_t heldBytes() const { return heldBytes_; }
     bool overBound() const { return heldBytes_ > bound_; }
@@ -110,18 +135,19 @@ public:
 
 private:
     struct Held {
+        std::filesystem::path file;
         std::vector<std::string> lines;
         bool sorted = false;  // kept sorted once the first record has been stored
     };
-    Held& hold(const std::filesystem::path& file, StoreRule rule);
+    Held& hold(const StoreTarget& target, StoreRule rule);
     // Whether `file` is on disk, from one listing of its folder (most targets of a download into
     // a young store do not exist yet, and a failed open per file costs more than the listing).
     bool onDisk(const std::filesystem::path& file);
 
     std::size_t bound_;
     std::size_t heldBytes_ = 0;
-    std::unordered_map<std::string, Held> files_;
-    std::unordered_set<std::string> folders_;
+    std::unordered_map<StoreTarget, Held, StoreTargetHash> files_;
+    std::unordered_set<std::string> folders_;  // kind and year of the folders made
     std::unordered_map<std::string, std::unordered_set<std::string>> listed_;  // folder -> names
     std::size_t filesWritten_ = 0, bytesWritten_ = 0, flushes_ = 0;
 };

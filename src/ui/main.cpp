@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/huge_page_heap.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "ui/control_dialogs.h"
@@ -13,6 +14,7 @@
 #include "vocabulary/cp932.h"
 
 int main(int argc, char** argv) {
+    vex::restartWithHugePageHeap(argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
 

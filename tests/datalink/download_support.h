@@ -17,10 +17,10 @@ inline void referenceStore(const std::vector<std::vector<std::string>>& files, c
     for (const auto& file : files) {
         for (const auto& record : file) {
             std::string_view line = recordLine(record);
-            Routing routing = routeRecord(line, context, false);
-            for (const auto& folder : routing.folders) std::filesystem::create_directories(folder);
+            Routing routing = routeRecord(line, context);
+            for (const auto& folder : routing.folders) std::filesystem::create_directories(folder.path().parent_path());
             for (const auto& route : routing.routes) {
-                std::vector<std::string> lines = readLines(route.file);
+                std::vector<std::string> lines = readLines(route.file());
                 if (route.rule == StoreRule::Slot) {
                     if (lines.empty()) lines.assign(216, std::string(553, ' '));
                     padSlotLines(lines);
@@ -32,7 +32,7 @@ inline void referenceStore(const std::vector<std::vector<std::string>>& files, c
                     sortStoreLines(lines);
                     if (route.rule == StoreRule::UpsertTrimmed) trimFirstBlankLine(lines);
                 }
-                std::ofstream out(route.file, std::ios::binary | std::ios::trunc);
+                std::ofstream out(route.file(), std::ios::binary | std::ios::trunc);
                 for (const auto& l : lines) out << l << "\r\n";
             }
         }
