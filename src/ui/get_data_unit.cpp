@@ -18,6 +18,9 @@
 namespace vex::ui {
 
 namespace {
+
+constexpr qint64 kFrameMs = 15;
+
 QDateTime toQt(const DateTime& t) {
     return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
 }
@@ -115,7 +118,12 @@ TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
 
     reporter_.onStatus = [this](const QString& text) { ProgressLabel->setText(text); };
     download_ = std::make_unique<BulkDownload>(
-        *control_, reporter_, [] { QApplication::processEvents(QEventLoop::AllEvents); },
+        *control_, reporter_,
+        [this] {
+            if (sinceMessages_.isValid() && sinceMessages_.elapsed() < kFrameMs) return;
+            sinceMessages_.start();
+            QApplication::processEvents(QEventLoop::AllEvents);
+        },
         [this](const DownloadProgress& p) { showProgress(p); });
     DateTimePicker1->setDateTime(toQt(BulkDownload::initialFromTime()));
 
@@ -128,6 +136,12 @@ TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
 TGetDataForm::~TGetDataForm() = default;
 
 void TGetDataForm::showProgress(const DownloadProgress& p) {
+    // Status and busy changes show at once; the per-record counters and labels once a frame.
+    bool change = p.status != shownStatus_ || p.busy != shownBusy_;
+    if (!change && sinceShown_.isValid() && sinceShown_.elapsed() < kFrameMs) return;
+    sinceShown_.start();
+    shownStatus_ = p.status;
+    shownBusy_ = p.busy;
     ProgressBar1->setRange(0, std::max(1, p.downloadMax));
     ProgressBar1->setValue(std::min(p.downloadPosition, std::max(1, p.downloadMax)));
     ProgressBar2->setRange(0, std::max(1, p.readMax));

@@ -2,6 +2,7 @@
 // The download window "データ取込": from-time, start and cancel, the service settings button, the
 // two progress bars and the texts of the bulk download it drives.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <memory>
 
 #include "datalink/bulk_download.h"
@@ -53,6 +54,10 @@ private:
     UiReporter reporter_;
     std::unique_ptr<BulkDownload> download_;
     bool running_ = false;
+    // The read loop reports every record; the window is brought up to date at most once a frame.
+    QElapsedTimer sinceShown_, sinceMessages_;
+    std::string shownStatus_;
+    bool shownBusy_ = false;
     bool closePending_ = false;
 };
 
