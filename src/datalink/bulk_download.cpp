@@ -216,20 +216,25 @@ std::string madeDataLabel(std::string_view line, const Route& route) {
 // ---- held files
 
 HeldStore::Held& HeldStore::hold(const StoreTarget& target, StoreRule rule) {
-    auto [it, added] = files_.try_emplace(target);
+    if (auto known = targets_.find(target); known != targets_.end()) return *known->second;
+    // Held by path: two targets that come out as one file name (bytes that are no CP932 read as
+    // the same replacement character) must share their lines, or one would overwrite the other.
+    fs::path file = target.path();
+    auto [it, added] = files_.try_emplace(file.native());
+    Held& held = it->second;
     if (added) {
-        fs::path file = target.path();
-        it->second.file = file;
+        held.file = file;
         try {
-            if (onDisk(file)) it->second.lines = readLines(file);
+            if (onDisk(file)) held.lines = readLines(file);
         } catch (const std::exception& e) {
             files_.erase(it);
             throw std::runtime_error(file.string() + ": " + e.what());
         }
-        if (rule == StoreRule::Slot) padSlotLines(it->second.lines);
-        for (const auto& l : it->second.lines) heldBytes_ += l.size() + 2;
+        if (rule == StoreRule::Slot) padSlotLines(held.lines);
+        for (const auto& l : held.lines) heldBytes_ += l.size() + 2;
     }
-    return it->second;
+    targets_.emplace(target, &held);
+    return held;
 }
 
 bool HeldStore::onDisk(const fs::path& file) {
@@ -314,7 +319,7 @@ void HeldStore::store(const Route& route, std::string_view line) {
 std::vector<WriteFailure> HeldStore::flush() {
     std::vector<const Held*> held;
     held.reserve(files_.size());
-    for (const auto& [target, h] : files_) held.push_back(&h);
+    for (const auto& [name, h] : files_) held.push_back(&h);
     std::sort(held.begin(), held.end(), [](const Held* a, const Held* b) { return a->file.native() < b->file.native(); });
     // All temporaries first, then one sync and the renames: a sync per file would cost more than
     // the writing itself.
@@ -339,6 +344,7 @@ std::vector<WriteFailure> HeldStore::flush() {
         auto it = listed_.find(h->file.parent_path().native());
         if (it != listed_.end()) it->second.insert(h->file.filename().native());
     }
+    targets_.clear();
     files_.clear();
     heldBytes_ = 0;
     ++flushes_;

@@ -146,7 +146,8 @@ private:
 
     std::size_t bound_;
     std::size_t heldBytes_ = 0;
-    std::unordered_map<StoreTarget, Held, StoreTargetHash> files_;
+    std::unordered_map<std::string, Held> files_;                      // by path
+    std::unordered_map<StoreTarget, Held*, StoreTargetHash> targets_;  // the path of each, once
     std::unordered_set<std::string> folders_;  // kind and year of the folders made
     std::unordered_map<std::string, std::unordered_set<std::string>> listed_;  // folder -> names
     std::size_t filesWritten_ = 0, bytesWritten_ = 0, flushes_ = 0;

@@ -55,5 +55,25 @@ TEST(HeldStore, SortedInPlaceUpsertsGiveTheRecordByRecordFile) {
     }
 }
 
+// Bytes that are no CP932 read as one replacement character in a file name, so two registration
+// numbers can name one file: both records must end up in it.
+TEST(HeldStore, TargetsNamingTheSameFileShareIt) {
+    test::TempHome home;
+    createAppFolders();
+    std::mt19937 rng(7);
+    Route a{StoreTarget{StoreTarget::Kind::PastRun, DayFile::RA, "2020\xFD" "00001"}, StoreRule::Upsert};
+    Route b{StoreTarget{StoreTarget::Kind::PastRun, DayFile::RA, "2020\xFE" "00001"}, StoreRule::Upsert};
+    ASSERT_EQ(a.file(), b.file());
+    HeldStore store;
+    store.ensureFolder(a.target);
+    std::string first = keyedLine(rng, "2024030344010101"), second = keyedLine(rng, "2024030344010102");
+    store.store(a, first);
+    store.store(b, second);
+    ASSERT_TRUE(store.flush().empty());
+    zeroCategoryAndDate(first);
+    zeroCategoryAndDate(second);
+    EXPECT_EQ(readLines(a.file()), (std::vector<std::string>{first, second}));
+}
+
 }  // namespace
 }  // namespace vex
