@@ -69,7 +69,7 @@ public:
     // Slot shown by the race views (-1 when none).
     int currentRaceIndex() const { return currentRace_; }
     int previousRaceIndex() const { return previousRace_; }
-    // Content of the race card grid (developer tab), built by the index card.
+    // Content of the race card grid (developer tab); race selection builds it beside the index card.
     void setRaceCardGrid(const TextGrid& grid);
 
     // Content of the "買い目" and "テスト" tabs belongs to the bet page; it is placed here.

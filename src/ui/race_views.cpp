@@ -15,6 +15,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/race_adapter.h"
+#include "betting/race_card_grid.h"
 #include "store/day_list.h"
 #include "store/day_load.h"
 #include "store/store_paths.h"
@@ -82,10 +83,15 @@ void TMainForm::setupGrids() {
     StringGrid3->setItemDelegate(cardDelegate_);
     StringGrid3->verticalHeader()->setVisible(false);
     StringGrid3->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setRaceCardGrid(buildRaceCardGrid(raceTable(), -1));
 }
 
 void TMainForm::setRaceCardGrid(const TextGrid& grid) {
     cardModel_->setGrid(grid, 1);
+    // Narrow columns, set again after each reset of the model: 31 columns should nearly fit the tab.
+    static const int widths[kRaceCardColumns] = {22, 22, 120, 36, 64, 36, 32, 36, 24, 40, 24, 36, 24, 40, 24, 32,
+                                                 32, 64, 48, 40, 64, 48, 40, 64, 48, 40, 56, 32, 24, 24, 42};
+    for (int c = 0; c < std::min(kRaceCardColumns, grid.colCount()); ++c) StringGrid3->setColumnWidth(c, widths[c]);
     StringGrid3->clearSelection();
 }
 
@@ -201,6 +207,7 @@ void TMainForm::DatListClick() {
 
     // The index card and the bets follow the selection, and so do the other windows.
     betPage_->selectRace(betRaceOf(table, slot));
+    setRaceCardGrid(buildRaceCardGrid(table, slot));
     emit raceSelected(slot);
 
     PageControl1->setVisible(true);

@@ -17,6 +17,7 @@
 #include "app/clock.h"
 #include "app/atomic_file.h"
 #include "app/settings.h"
+#include "betting/race_card_grid.h"
 #include "store/race_table.h"
 #include "ui/dialogs.h"
 #include "ui/get_data_unit.h"
@@ -97,6 +98,7 @@ class RaceViewsTest : public QObject {
 private slots:
     void initTestCase() {
         home_ = std::make_unique<TempHome>();
+        home_->touch("OnlyTheDeveloperAvailableFunction.key");  // the race card grid tab is the developer's
         setClock(DateTime{2024, 5, 12, 13, 59, 0});
         Dialogs::startRecording();
         control_ = std::make_unique<RecordControl>();
@@ -195,6 +197,39 @@ private slots:
         // reported above.
         QVERIFY2(median(select) < 50, qPrintable(QString::number(median(select))));
         saveShot(form_.get(), "main-card");
+    }
+
+    void raceCardGridFollowsTheSelectedRace() {
+        auto* pages = w<QTabWidget>("PageControl1");
+        QVERIFY(pages->isTabVisible(pages->indexOf(w<QWidget>("TabSheet5"))));
+        auto* list = w<QListWidget>("DatList");
+        list->setCurrentRow(0);
+        form_->DatListClick();
+        auto* grid = w<QTableView>("StringGrid3");
+        QCOMPARE(grid->model()->rowCount(), 12);
+        list->setCurrentRow(1);
+        form_->DatListClick();
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->rowCount(), 16);
+        QCOMPARE(m->columnCount(), kRaceCardColumns);
+        QCOMPARE(m->headerData(kRcName, Qt::Horizontal).toString(), QString("馬名"));
+        auto cell = [m](int row, int col) { return m->index(row, col).data().toString(); };
+        QCOMPARE(cell(0, kRcHorse), QString(" 1"));
+        QCOMPARE(cell(15, kRcHorse), QString("16"));
+        QCOMPARE(cell(15, kRcFrame), QString(" 8"));
+        QCOMPARE(cell(0, kRcName), QString("テストホース01"));
+        QCOMPARE(cell(0, kRcJockey), QString("騎手01"));
+        // Horse 1 ran second of 16 at 船橋 on 20 April, 22 days before.
+        QCOMPARE(cell(0, kRcInterval), QString(" 22"));
+        QCOMPARE(cell(0, kRcLastFinish), QString(" 2"));
+        QCOMPARE(cell(0, kRcPastRun), QString("4.20船橋"));
+        QCOMPARE(cell(0, kRcPastRun + 1), QString("ダ1400"));
+        QCOMPARE(cell(0, kRcPastRun + 2), QString(" 2/16"));
+        QCOMPARE(cell(0, kRcPastRun + 6), QString("3.10東京"));
+        QCOMPARE(cell(0, kRcFinish), QString());  // not run yet
+        pages->setCurrentWidget(w<QWidget>("TabSheet5"));
+        saveShot(form_.get(), "main-race-card-grid");
+        pages->setCurrentWidget(w<QWidget>("TabSheet4"));
     }
 
     void raceWithoutRunnersKeepsThePreviousViews() {
