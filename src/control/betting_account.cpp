@@ -73,7 +73,7 @@ std::string payoutCombination(const AccountBet& b) {
 }  // namespace
 
 BettingAccount::BettingAccount(RaceFactsSource& races, ControlUi* ui, std::filesystem::path file)
-    : races_(races), ui_(ui), file_(std::move(file)), writer_([](const std::filesystem::path& p, const std::string& b) {
+    : races_(&races), ui_(ui), file_(std::move(file)), writer_([](const std::filesystem::path& p, const std::string& b) {
           writeFileAtomic(p, b);
       }) {}
 
@@ -94,6 +94,8 @@ std::string BettingAccount::serialise(const AccountBook& book) {
     out << "current=" << book.current << "\r\n";
     out << "receipt=" << book.nextReceipt << "\r\n";
     out << "servicekey=" << book.serviceKey << "\r\n";
+    out << "source=" << book.source << "\r\n";
+    out << "feedfolder=" << book.feedFolder << "\r\n";
     for (const Account& a : book.accounts)
         out << "account=" << a.name << ',' << a.userId << ',' << a.password << ',' << a.pin << ',' << a.limit << ','
             << a.dayStartLimit << ',' << a.bought << ',' << a.paid << ',' << a.deposited << ',' << a.votes << ','
@@ -123,6 +125,8 @@ AccountBook BettingAccount::parse(const std::string& bytes) {
         if (key == "current") book.current = static_cast<int>(toNumber(value));
         else if (key == "receipt") book.nextReceipt = static_cast<int>(std::max(1LL, toNumber(value)));
         else if (key == "servicekey") book.serviceKey = value;
+        else if (key == "source") book.source = value;
+        else if (key == "feedfolder") book.feedFolder = value;
         else if (key == "account") {
             auto f = splitComma(value);
             if (f.size() < 11) continue;
@@ -170,7 +174,7 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
     std::int64_t nowMinute = sim::minuteOf(now());
     for (auto& [acc, b] : book.bets) {
         if (b.settled || acc < 0 || acc >= static_cast<int>(book.accounts.size())) continue;
-        auto facts = races_.raceFacts(b.date, b.track, b.race, nowMinute);
+        auto facts = races_->raceFacts(b.date, b.track, b.race, nowMinute);
         if (!facts || facts->payoutRecord.empty()) continue;
         auto info = betKindInfo(static_cast<BetKind>(b.kind));
         long long paid = 0;
@@ -296,8 +300,8 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
             if (sim::ymdText(d).substr(4) == mmdd) date = sim::ymdText(d);
         int track = std::stoi(line.substr(5, 2)), race = std::stoi(line.substr(7, 2));
         if (date.empty()) return refuse(-806, where + "発売されていない開催日です。");
-        if (!races_.trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");
-        auto facts = races_.raceFacts(date, track, race, nowMinute);
+        if (!races_->trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");
+        auto facts = races_->raceFacts(date, track, race, nowMinute);
         if (!facts) return refuse(-604, where + "レース番号が不正です。");
         if (nowMinute < facts->saleOpen) return refuse(-806, where + "発売開始前です。");
         if (nowMinute > facts->post) return refuse(-799, where + "締切後のため受け付けられませんでした。");

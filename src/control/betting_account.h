@@ -66,6 +66,9 @@ struct AccountBook {
     int current = 0;
     int nextReceipt = 1;
     std::string serviceKey;
+    // The control's data source (control_settings.h): "sim" or "feed", and the feed folder.
+    std::string source = "sim";
+    std::string feedFolder;
     std::vector<Account> accounts;
     std::vector<std::pair<int, AccountBet>> bets;  // (account index, bet)
 };
@@ -90,6 +93,8 @@ public:
     int balance(int& purchaseLimit, int& boughtToday, int& paidOutToday, int& remainingVotes);
     int deposit();
     bool loggedIn() const { return loggedIn_; }
+    // The control changed its data source: races are looked up there from now on.
+    void setRaces(RaceFactsSource& races) { races_ = &races; }
 
     // The service key kept in the same file (the settings dialog edits it).
     std::string serviceKey();
@@ -111,7 +116,7 @@ private:
     bool save(const AccountBook& book);
     void settle(AccountBook& book, bool& changed);
 
-    RaceFactsSource& races_;
+    RaceFactsSource* races_;  // never null
     ControlUi* ui_;
     std::filesystem::path file_;
     Writer writer_;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/clock.h"
+#include "control/control_settings.h"
 #include "control/fault_injection.h"
 #include "control/feed_service.h"
 #include "control/sim_service.h"
@@ -13,9 +14,17 @@
 namespace vex::control {
 namespace {
 
-std::string serviceSetting() {
-    const char* env = std::getenv("VEXMORA_SERVICE");
-    return env ? env : "";
+// The source chosen now, or null when it cannot start (see dataControlProblem).
+std::unique_ptr<DataSource> makeSource(const ActiveSource& chosen) {
+    std::error_code ec;
+    switch (chosen.kind) {
+        case ActiveSource::Simulated:
+            return std::make_unique<SimService>(simSeed(), static_cast<int>(sim::minuteOf(now()) / 1440));
+        case ActiveSource::Feed:
+            if (chosen.feedFolder.empty() || !std::filesystem::is_directory(chosen.feedFolder, ec)) return nullptr;
+            return std::make_unique<FeedService>(chosen.feedFolder);
+        default: return nullptr;
+    }
 }
 
 }  // namespace
@@ -31,30 +40,32 @@ std::uint64_t simSeed() {
 }
 
 std::string dataControlProblem() {
-    std::string service = serviceSetting();
     if (const char* faults = std::getenv("VEXMORA_FAULTS"); faults && *faults && !parseFaultPlan(faults))
         return sj("VEXMORA_FAULTS の書式が不正です: ") + faults;
-    if (service.empty() || service == "sim") return {};
-    if (service.rfind("feed:", 0) == 0) {
-        std::filesystem::path dir = service.substr(5);
+    const ActiveSource chosen = activeSource();
+    if (chosen.kind == ActiveSource::Unknown) return sj("VEXMORA_SERVICE の値が不明です: ") + chosen.text;
+    if (chosen.kind == ActiveSource::Feed) {
         std::error_code ec;
-        if (dir.empty() || !std::filesystem::is_directory(dir, ec))
-            return sj("フィードのフォルダが見つかりません: ") + dir.string();
-        return {};
+        if (chosen.feedFolder.empty() || !std::filesystem::is_directory(chosen.feedFolder, ec)) {
+            std::string problem = sj("フィードのフォルダが見つかりません: ") + toCp932(chosen.feedFolder);
+            // A saved choice can only be changed in the control's settings dialog, which needs a
+            // working control: say how to start with the simulated service to get there.
+            if (!chosen.fromEnvironment)
+                problem += sj("（保存された設定です。VEXMORA_SERVICE=sim で起動すると設定を変更できます）");
+            return problem;
+        }
     }
-    return sj("VEXMORA_SERVICE の値が不明です: ") + service;
+    return {};
 }
 
 std::unique_ptr<DataControl> createDataControl(ControlUi* ui) {
     if (!dataControlProblem().empty()) return nullptr;
-    std::string service = serviceSetting();
-    std::unique_ptr<DataSource> source;
-    if (service.rfind("feed:", 0) == 0) {
-        source = std::make_unique<FeedService>(service.substr(5));
-    } else {
-        source = std::make_unique<SimService>(simSeed(), static_cast<int>(sim::minuteOf(now()) / 1440));
-    }
-    std::unique_ptr<DataControl> control = std::make_unique<ServiceControl>(std::move(source), ui);
+    std::unique_ptr<DataSource> source = makeSource(activeSource());
+    if (!source) return nullptr;
+    auto service = std::make_unique<ServiceControl>(std::move(source), ui);
+    // After the settings dialog saves another source, the control changes over to it.
+    service->setSourceMaker([] { return makeSource(activeSource()); });
+    std::unique_ptr<DataControl> control = std::move(service);
     if (auto plan = activeFaultPlan()) control = withFaults(std::move(control), *plan);
     return control;
 }

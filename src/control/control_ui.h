@@ -4,14 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "control/control_settings.h"
+
 namespace vex::control {
 
 class ControlUi {
 public:
     virtual ~ControlUi() = default;
-    // The settings dialog opened by NVSetUIProperties: shows and edits the service key. False when
-    // the user cancelled it.
-    virtual bool editServiceKey(std::string& serviceKey) = 0;
+    // The settings dialog opened by NVSetUIProperties: shows and edits the data source and the
+    // service key. `environmentOverride` is the value of VEXMORA_SERVICE when it is set (it then
+    // decides the source whatever is saved), else empty. False when the user cancelled it.
+    virtual bool editSettings(ControlSettings& settings, const std::string& environmentOverride) = 0;
     // The account selection shown for the account-switch login: the index of the chosen account in
     // `accountNames`, or -1 when cancelled.
     virtual int chooseAccount(const std::vector<std::string>& accountNames, int current) = 0;

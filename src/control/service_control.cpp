@@ -1,6 +1,7 @@
 #include "control/service_control.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/clock.h"
 #include "control/control_ui.h"
@@ -30,9 +31,28 @@ int ServiceControl::NVInit(const std::string& softwareId) {
 
 int ServiceControl::NVSetUIProperties() {
     if (!ui_) return 0;
-    std::string key = account_.serviceKey();
-    if (!ui_->editServiceKey(key)) return 0;
-    return account_.setServiceKey(key);
+    const ControlSettings before = loadControlSettings();
+    ControlSettings settings = before;
+    const std::string override = serviceOverride();
+    if (!ui_->editSettings(settings, override)) return 0;
+    // The dialog refuses what cannot be saved; a UI that does not is answered with -100 here.
+    if (!saveControlSettings(settings).empty()) return -100;
+    const bool sourceChanged = settings.source != before.source ||
+                               (settings.source == SourceKind::Feed && settings.feedFolder != before.feedFolder);
+    // While VEXMORA_SERVICE decides the source, the saved choice waits for a start without it.
+    if (sourceChanged && override.empty() && sourceMaker_) {
+        if (std::unique_ptr<DataSource> next = sourceMaker_()) {
+            pending_ = std::move(next);
+            adoptPendingSource();
+        }
+    }
+    return 0;
+}
+
+void ServiceControl::adoptPendingSource() {
+    if (!pending_ || mode_ != Mode::Closed) return;
+    std::unique_ptr<DataSource> old = std::exchange(source_, std::move(pending_));
+    account_.setRaces(*source_);  // before the old source goes: the account refers to it
 }
 
 int ServiceControl::NVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount,
@@ -126,6 +146,7 @@ int ServiceControl::NVCancel() {
         mode_ = Mode::Closed;
         files_.clear();
         current_.clear();
+        adoptPendingSource();
     }
     return 0;
 }
@@ -136,6 +157,7 @@ int ServiceControl::NVClose() {
     current_.clear();
     fileIndex_ = recordIndex_ = 0;
     fileLoaded_ = false;
+    adoptPendingSource();
     return 0;
 }
 

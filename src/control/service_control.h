@@ -59,10 +59,20 @@ public:
 
     DataSource& source() { return *source_; }
 
+    // Makes the source the settings choose now (null when it cannot start). Given, the control
+    // changes over to a source saved in its settings dialog: at once when no download or real-time
+    // request is open, else when it closes.
+    using SourceMaker = std::function<std::unique_ptr<DataSource>()>;
+    void setSourceMaker(SourceMaker maker) { sourceMaker_ = std::move(maker); }
+
 private:
+    void adoptPendingSource();
+
     enum class Mode { Closed, Download, Realtime };
 
     std::unique_ptr<DataSource> source_;
+    std::unique_ptr<DataSource> pending_;  // the next source, waiting for the open request to close
+    SourceMaker sourceMaker_;
     ControlUi* ui_;
     BettingAccount account_;
     bool initialised_ = false;

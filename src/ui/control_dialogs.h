@@ -8,18 +8,37 @@
 
 #include "control/control_ui.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
+class QRadioButton;
 
 namespace vex::ui {
 
-// Settings dialog: the service key the control keeps in its own settings.
+// Settings dialog: the data source (the simulated service or the replay of a feed folder) and the
+// service key, which the control keeps in its own settings. OK refuses, with the reason, settings
+// that cannot be saved (a feed folder that does not exist, a malformed key) and stays open.
 class TServiceSetForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TServiceSetForm(const QString& serviceKey, QWidget* parent = nullptr);
-    QString serviceKey() const;
+    // `environmentOverride`: the value of VEXMORA_SERVICE when set, else empty.
+    TServiceSetForm(const control::ControlSettings& settings, const QString& environmentOverride,
+                    QWidget* parent = nullptr);
+    // The settings as edited (the key trimmed).
+    control::ControlSettings settings() const;
+    void done(int result) override;
+
+    QRadioButton* SimRadio = nullptr;
+    QRadioButton* FeedRadio = nullptr;
+    QLineEdit* FeedFolderEdit = nullptr;
+    QPushButton* FeedBrowseButton = nullptr;
+    QLabel* OverrideLabel = nullptr;
     QLineEdit* KeyEdit = nullptr;
+
+private:
+    void FeedBrowseButtonClick();
+    void sourceChanged();
 };
 
 // Account selection: one line per account, the current one selected.
@@ -35,7 +54,7 @@ class QtControlUi : public control::ControlUi {
 public:
     explicit QtControlUi(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    bool editServiceKey(std::string& serviceKey) override;
+    bool editSettings(control::ControlSettings& settings, const std::string& environmentOverride) override;
     int chooseAccount(const std::vector<std::string>& accountNames, int current) override;
 
 private:

@@ -49,7 +49,7 @@ class ChoosingUi : public ControlUi {
 public:
     int answer = 1;
     std::vector<std::string> shown;
-    bool editServiceKey(std::string&) override { return false; }
+    bool editSettings(ControlSettings&, const std::string&) override { return false; }
     int chooseAccount(const std::vector<std::string>& names, int) override {
         shown = names;
         return answer;

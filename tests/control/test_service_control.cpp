@@ -270,9 +270,9 @@ public:
     std::string typed;
     bool ok = true;
     std::string shown;
-    bool editServiceKey(std::string& key) override {
-        shown = key;
-        key = typed;
+    bool editSettings(ControlSettings& settings, const std::string&) override {
+        shown = settings.serviceKey;
+        settings.serviceKey = typed;
         return ok;
     }
     int chooseAccount(const std::vector<std::string>&, int) override { return -1; }

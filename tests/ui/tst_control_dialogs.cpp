@@ -1,17 +1,22 @@
 // The control's own dialogs and the download window's service commands.
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
 #include "control/control_factory.h"
+#include "control/control_settings.h"
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
+#include "ui/support/race_records.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
 
@@ -35,20 +40,125 @@ class ControlDialogsTest : public QObject {
 private slots:
     void serviceKeyIsEditedOrKept() {
         ui::QtControlUi ui;
-        std::string key = "OLDKEY";
+        control::ControlSettings settings;
+        settings.serviceKey = "OLDKEY";
         whenOpen("ServiceSetForm", [](QDialog* d) {
             QCOMPARE(byName<QLineEdit>(d, "KeyEdit")->text(), QString("OLDKEY"));
-            byName<QLineEdit>(d, "KeyEdit")->setText("  NEW-KEY-1 ");
+            byName<QLineEdit>(d, "KeyEdit")->setText("  NEWKEY12345678901 ");
             d->accept();
         });
-        QVERIFY(ui.editServiceKey(key));
-        QCOMPARE(key, std::string("NEW-KEY-1"));
+        QVERIFY(ui.editSettings(settings, ""));
+        QCOMPARE(settings.serviceKey, std::string("NEWKEY12345678901"));
         whenOpen("ServiceSetForm", [](QDialog* d) {
             byName<QLineEdit>(d, "KeyEdit")->setText("X");
             d->reject();
         });
-        QVERIFY(!ui.editServiceKey(key));
-        QCOMPARE(key, std::string("NEW-KEY-1"));
+        QVERIFY(!ui.editSettings(settings, ""));
+        QCOMPARE(settings.serviceKey, std::string("NEWKEY12345678901"));
+    }
+
+    void dataSourceIsChosenWithTheFolderPicker() {
+        TempHome home;
+        Dialogs::startRecording();
+        QDir(QString::fromStdString(home.str())).mkpath("feed");
+        const QString feed = home.file("feed");
+        ui::QtControlUi ui;
+        control::ControlSettings settings;
+        whenOpen("ServiceSetForm", [feed](QDialog* d) {
+            auto* sim = byName<QRadioButton>(d, "SimRadio");
+            auto* feedRadio = byName<QRadioButton>(d, "FeedRadio");
+            auto* folder = byName<QLineEdit>(d, "FeedFolderEdit");
+            auto* browse = byName<QPushButton>(d, "FeedBrowseButton");
+            QVERIFY(sim->isChecked());
+            QVERIFY(!folder->isEnabled() && !browse->isEnabled());
+            QVERIFY(!byName<QLabel>(d, "OverrideLabel")->isVisible());
+            feedRadio->click();
+            QVERIFY(folder->isEnabled() && browse->isEnabled());
+            Dialogs::seedPaths({feed});
+            browse->click();
+            QCOMPARE(folder->text(), feed);
+            saveShot(d, "service-settings");
+            byName<QDialogButtonBox>(d, "ButtonBox")->button(QDialogButtonBox::Ok)->click();
+        });
+        QVERIFY(ui.editSettings(settings, ""));
+        QCOMPARE(settings.source, control::SourceKind::Feed);
+        QCOMPARE(QString::fromStdString(settings.feedFolder), feed);
+        QVERIFY(Dialogs::shown().isEmpty());
+
+        // The dialog opens on the saved choice.
+        whenOpen("ServiceSetForm", [feed](QDialog* d) {
+            QVERIFY(byName<QRadioButton>(d, "FeedRadio")->isChecked());
+            QCOMPARE(byName<QLineEdit>(d, "FeedFolderEdit")->text(), feed);
+            d->reject();
+        });
+        QVERIFY(!ui.editSettings(settings, ""));
+        Dialogs::stopRecording();
+    }
+
+    void aMissingFolderOrBadKeyIsRefusedAndTheDialogStaysOpen() {
+        TempHome home;
+        Dialogs::startRecording();
+        ui::QtControlUi ui;
+        control::ControlSettings settings;
+        bool stayedOpen = false;
+        const QString missing = home.file("no-such-feed");
+        whenOpen("ServiceSetForm", [&](QDialog* d) {
+            byName<QRadioButton>(d, "FeedRadio")->click();
+            byName<QLineEdit>(d, "FeedFolderEdit")->setText(missing);
+            byName<QDialogButtonBox>(d, "ButtonBox")->button(QDialogButtonBox::Ok)->click();
+            QCOMPARE(Dialogs::shown(), QStringList{"フィードのフォルダが見つかりません: " + missing});
+            stayedOpen = d->isVisible();
+            // The simulated service with a malformed key is refused too.
+            byName<QRadioButton>(d, "SimRadio")->click();
+            byName<QLineEdit>(d, "KeyEdit")->setText("12345");
+            d->accept();
+            QCOMPARE(Dialogs::shown().value(1), QString("利用キーは英数字17桁で入力してください。"));
+            stayedOpen = stayedOpen && d->isVisible();
+            d->reject();
+        });
+        QVERIFY(!ui.editSettings(settings, ""));
+        QVERIFY(stayedOpen);
+        QCOMPARE(settings, control::ControlSettings{});
+        Dialogs::stopRecording();
+    }
+
+    void theDialogSaysWhenTheEnvironmentVariableOverridesIt() {
+        ui::QtControlUi ui;
+        control::ControlSettings settings;
+        QString said;
+        whenOpen("ServiceSetForm", [&](QDialog* d) {
+            auto* label = byName<QLabel>(d, "OverrideLabel");
+            if (label->isVisible()) said = label->text();
+            d->reject();
+        });
+        ui.editSettings(settings, "feed:/data/feed");
+        QVERIFY2(said.contains("VEXMORA_SERVICE") && said.contains("feed:/data/feed") && said.contains("優先"),
+                 qPrintable(said));
+    }
+
+    void theControlReplaysTheFeedChosenInItsDialog() {
+        TempHome home;
+        qunsetenv("VEXMORA_SERVICE");
+        writeFeed(home.file("feed"), "20240509120000", {"RAfromTheFeed\r\n"});
+        ui::QtControlUi ui;
+        auto control = createDataControl(&ui);
+        QVERIFY(control);
+        control->NVInit("id");
+        whenOpen("ServiceSetForm", [&](QDialog* d) {
+            byName<QRadioButton>(d, "FeedRadio")->click();
+            byName<QLineEdit>(d, "FeedFolderEdit")->setText(home.file("feed"));
+            d->accept();
+        });
+        QCOMPARE(control->NVSetUIProperties(), 0);
+        int readCount = 0, downloadCount = 0;
+        std::string last, record, name;
+        QCOMPARE(control->NVOpen("RACEDIFF", "20240509110000", 1, readCount, downloadCount, last), 0);
+        QCOMPARE(readCount, 1);
+        int size = 100000;
+        QVERIFY(control->NVRead(record, size, name) > 0);
+        QCOMPARE(record, std::string("RAfromTheFeed\r\n"));
+        control->NVClose();
+        QCOMPARE(control::loadControlSettings().source, control::SourceKind::Feed);
     }
 
     void accountIsChosenFromTheList() {

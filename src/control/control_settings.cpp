@@ -1,0 +1,106 @@
+#include "control/control_settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <exception>
+#include <system_error>
+
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "control/betting_account.h"
+#include "vocabulary/cp932.h"
+
+namespace vex::control {
+
+namespace {
+
+std::filesystem::path orDefault(const std::filesystem::path& file) {
+    return file.empty() ? controlSettingsFile() : file;
+}
+
+AccountBook loadBook(const std::filesystem::path& file) {
+    std::string bytes;
+    try {
+        bytes = readFileBytes(file);
+    } catch (const std::exception&) {
+        // An unreadable file counts as none: the defaults apply.
+    }
+    return bytes.empty() ? BettingAccount::defaultBook() : BettingAccount::parse(bytes);
+}
+
+bool validServiceKey(const std::string& key) {
+    return key.size() == 17 &&
+           std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+}  // namespace
+
+std::filesystem::path controlSettingsFile() { return appFolder() / "ServiceControl.dat"; }
+
+ControlSettings loadControlSettings(const std::filesystem::path& file) {
+    AccountBook book = loadBook(orDefault(file));
+    ControlSettings s;
+    s.source = book.source == "feed" ? SourceKind::Feed : SourceKind::Simulated;
+    s.feedFolder = book.feedFolder;
+    s.serviceKey = book.serviceKey;
+    return s;
+}
+
+std::string settingsProblem(const ControlSettings& s) {
+    if (!s.serviceKey.empty() && !validServiceKey(s.serviceKey)) return sj("利用キーは英数字17桁で入力してください。");
+    // The file keeps one setting a line: a line break in a name cannot be stored.
+    if (s.feedFolder.find_first_of("\r\n") != std::string::npos)
+        return sj("改行を含むフォルダ名は使えません。");
+    if (s.source != SourceKind::Feed) return {};
+    if (s.feedFolder.empty()) return sj("フィードのフォルダを指定してください。");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(s.feedFolder, ec))
+        return sj("フィードのフォルダが見つかりません: ") + toCp932(s.feedFolder);
+    return {};
+}
+
+std::string saveControlSettings(const ControlSettings& s, const std::filesystem::path& file) {
+    if (std::string problem = settingsProblem(s); !problem.empty()) return problem;
+    const std::filesystem::path target = orDefault(file);
+    AccountBook book = loadBook(target);
+    book.source = s.source == SourceKind::Feed ? "feed" : "sim";
+    book.feedFolder = s.feedFolder;
+    book.serviceKey = s.serviceKey;
+    try {
+        writeFileAtomic(target, BettingAccount::serialise(book));
+    } catch (const std::exception& e) {
+        return sj("設定を保存できませんでした: ") + e.what();
+    }
+    return {};
+}
+
+std::string serviceOverride() {
+    const char* env = std::getenv("VEXMORA_SERVICE");
+    return env ? env : "";
+}
+
+ActiveSource activeSource() {
+    ActiveSource a;
+    if (std::string env = serviceOverride(); !env.empty()) {
+        a.fromEnvironment = true;
+        a.text = env;
+        if (env == "sim") {
+            a.kind = ActiveSource::Simulated;
+        } else if (env.rfind("feed:", 0) == 0) {
+            a.kind = ActiveSource::Feed;
+            a.feedFolder = env.substr(5);
+        } else {
+            a.kind = ActiveSource::Unknown;
+        }
+        return a;
+    }
+    ControlSettings saved = loadControlSettings();
+    if (saved.source == SourceKind::Feed) {
+        a.kind = ActiveSource::Feed;
+        a.feedFolder = saved.feedFolder;
+    }
+    return a;
+}
+
+}  // namespace vex::control
