@@ -60,10 +60,7 @@ TEST_F(RaceCardGridTest, RowsFollowTheRegisteredRunnersUnderAShortHeader) {
     TextGrid g = grid();
     ASSERT_EQ(g.colCount(), kRaceCardColumns);
     ASSERT_EQ(g.rowCount(), 8);
-    EXPECT_EQ(g.cell(kRcFrame, 0), sj("枠"));
-    EXPECT_EQ(g.cell(kRcName, 0), sj("馬名"));
     EXPECT_EQ(g.cell(kRcCompi, 0), sj("ｺﾝﾋﾟ"));
-    EXPECT_EQ(g.cell(kRcZone, 0), sj("該当"));
     for (int c = 0; c < kRaceCardColumns; ++c) EXPECT_LE(g.cell(c, 0).size(), 6u) << "header of column " << c;
 
     // A race without runner records keeps the header alone; a slot outside the table too.
@@ -132,7 +129,6 @@ TEST_F(RaceCardGridTest, ValuesByHorseNumberLandInTheirColumns) {
     EXPECT_EQ(g.cell(kRcWinOdds, 1), "") << "cancelled odds show nothing";
     EXPECT_EQ(g.cell(kRcZone, 1), sj("☆"));
     EXPECT_EQ(g.cell(kRcCompi, 3), sj("消"));
-    EXPECT_EQ(g.cell(kRcCompi, 4), "");
     // Nothing known: blank, never 0.
     for (int c : {kRcInterval, kRcCompiRank, kRcWinPopularity, kRcPlaceOdds, kRcPlacePopularity, kRcTopThreeRate,
                   kRcTopThreeRank, kRcLastFinish, kRcLastPopularity, kRcPastRun, kRcRecord, kRcFinish,
@@ -176,7 +172,6 @@ TEST_F(RaceCardGridTest, PastRunsAreSummarisedInThreeColumnsEach) {
     EXPECT_EQ(g.cell(kRcPastRun + 1, 1), sj("ダ1400"));
     EXPECT_EQ(g.cell(kRcPastRun + 2, 1), " 3/14");
     EXPECT_EQ(g.cell(kRcPastRun + 3, 1), "") << "an empty past run leaves its columns blank";
-    EXPECT_EQ(g.cell(kRcPastRun + 5, 1), "");
     EXPECT_EQ(g.cell(kRcPastRun + 6, 1), sj("3.10東京"));
     EXPECT_EQ(g.cell(kRcPastRun + 7, 1), sj("芝1600"));
     EXPECT_EQ(g.cell(kRcPastRun + 8, 1), " 1/16");

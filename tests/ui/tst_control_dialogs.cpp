@@ -16,7 +16,6 @@
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
-#include "ui/support/race_records.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
 
@@ -134,31 +133,6 @@ private slots:
         ui.editSettings(settings, "feed:/data/feed");
         QVERIFY2(said.contains("VEXMORA_SERVICE") && said.contains("feed:/data/feed") && said.contains("優先"),
                  qPrintable(said));
-    }
-
-    void theControlReplaysTheFeedChosenInItsDialog() {
-        TempHome home;
-        qunsetenv("VEXMORA_SERVICE");
-        writeFeed(home.file("feed"), "20240509120000", {"RAfromTheFeed\r\n"});
-        ui::QtControlUi ui;
-        auto control = createDataControl(&ui);
-        QVERIFY(control);
-        control->NVInit("id");
-        whenOpen("ServiceSetForm", [&](QDialog* d) {
-            byName<QRadioButton>(d, "FeedRadio")->click();
-            byName<QLineEdit>(d, "FeedFolderEdit")->setText(home.file("feed"));
-            d->accept();
-        });
-        QCOMPARE(control->NVSetUIProperties(), 0);
-        int readCount = 0, downloadCount = 0;
-        std::string last, record, name;
-        QCOMPARE(control->NVOpen("RACEDIFF", "20240509110000", 1, readCount, downloadCount, last), 0);
-        QCOMPARE(readCount, 1);
-        int size = 100000;
-        QVERIFY(control->NVRead(record, size, name) > 0);
-        QCOMPARE(record, std::string("RAfromTheFeed\r\n"));
-        control->NVClose();
-        QCOMPARE(control::loadControlSettings().source, control::SourceKind::Feed);
     }
 
     void accountIsChosenFromTheList() {
