@@ -76,15 +76,15 @@ void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
     if (today <= 0) return;
     std::optional<fs::path> file = pastRunFileOf(runner.view());
     if (!file) return;
-    RecordArray sei(*file, RecordLength::SE, true);  // small files: one read beats a seek per record
+    RecordFile sei(*file, RecordLength::SE, RecordFile::Whole);  // small files: one read beats a seek per record
     int taken = 0;
     char date[8];
-    for (int n = sei.count() - 1; n >= 0 && taken < kPastRuns; --n) {
+    for (std::size_t n = sei.count(); n-- > 0 && taken < kPastRuns;) {
         sei.read(n, Common::Date.pos - 1, Common::Date.len, date);
         int d = fieldNumber(std::string_view(date, 8));
         if (d <= 0 || d >= today) continue;
         SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)];
-        sei.readRecord(n, past.bytes.data());
+        sei.read(n, past.bytes.data());
         // The past race copy names its race even when the race record is not found later.
         raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)].setField(
             Common::RaceKey, past.field(Common::RaceKey));
@@ -117,15 +117,15 @@ public:
     void serve() {
         for (auto& [fileKey, group] : byFile_) {
             const auto& requests = group.requests;
-            RecordArray records(group.file, RecordLength::RA, true);
+            RecordFile records(group.file, RecordLength::RA, RecordFile::Whole);
             if (!records.exists()) continue;
             for (const Request& r : requests) {
                 char key[8];
-                for (int n = 0; n < records.count(); ++n) {
+                for (std::size_t n = 0; n < records.count(); ++n) {
                     records.read(n, Common::Track.pos - 1, 8, key);
                     if (fieldNumber(std::string_view(key + 6, 2)) != r.race) continue;
                     if (r.track != 0 && fieldNumber(std::string_view(key, 2)) != r.track) continue;
-                    records.readRecord(n, r.target->bytes.data());
+                    records.read(n, r.target->bytes.data());
                     break;
                 }
             }
@@ -225,16 +225,19 @@ bool RunnerFiles::read(RawRecords& raw) {
     std::string track(raw.ra.field(Common::Track));
     auto it = byTrack_.find(track);
     if (it == byTrack_.end()) {
-        std::unique_ptr<RecordArray> file;
+        std::unique_ptr<RecordFile> file;
         if (isDayStamp(dayStamp_) && isSafeNamePiece(track))
-            file = std::make_unique<RecordArray>(runnerFilePath(dayStamp_, track), RecordLength::SE, true);
+            file = std::make_unique<RecordFile>(runnerFilePath(dayStamp_, track), RecordLength::SE, RecordFile::Whole);
         it = byTrack_.emplace(track, std::move(file)).first;
     }
-    RecordArray* file = it->second.get();
+    RecordFile* file = it->second.get();
     if (!file || !file->exists()) return false;
     int race = raceNumber(raw.ra);
     int runners = registeredRunners(raw.ra);
-    for (int m = 0; m < runners; ++m) file->readRecord((race - 1) * kMaxRunners + m, raw.se[static_cast<std::size_t>(m)].bytes.data());
+    for (int m = 0; m < runners; ++m) {
+        int slot = (race - 1) * kMaxRunners + m;
+        if (slot >= 0) file->read(static_cast<std::size_t>(slot), raw.se[static_cast<std::size_t>(m)].bytes.data());
+    }
     return true;
 }
 
@@ -278,13 +281,13 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
     CompiLineReader compiLines;
     RunnerFiles runnerFiles(dayStamp);
     {
-        RecordArray raFile(table.paths.ra, RecordLength::RA, true);
-        result.racesIgnored = std::max(0, raFile.count() - kMaxRaces);
-        int races = std::min(raFile.count(), kMaxRaces);
-        for (int s = 0; s < races; ++s) {
-            RaceRecord& race = table.races[static_cast<std::size_t>(s)];
-            RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
-            raFile.readRecord(s, raw.ra.bytes.data());
+        RecordFile raFile(table.paths.ra, RecordLength::RA, RecordFile::Whole);
+        std::size_t races = std::min(raFile.count(), static_cast<std::size_t>(kMaxRaces));
+        result.racesIgnored = static_cast<int>(raFile.count() - races);
+        for (std::size_t s = 0; s < races; ++s) {
+            RaceRecord& race = table.races[s];
+            RawRecords& raw = table.raw[s];
+            raFile.read(s, raw.ra.bytes.data());
             ++table.slotsRead;
 
             std::string postTime(raw.ra.field(RA::PostTime));

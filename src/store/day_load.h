@@ -15,7 +15,7 @@
 
 namespace vex {
 
-class RecordArray;
+class RecordFile;
 
 // The progress window of a day load. The window implements it; the CLI and tests may pass none.
 class DayLoadProgress {
@@ -70,7 +70,7 @@ public:
 
 private:
     std::string dayStamp_;
-    std::map<std::string, std::unique_ptr<RecordArray>> byTrack_;
+    std::map<std::string, std::unique_ptr<RecordFile>> byTrack_;
 };
 
 }  // namespace vex

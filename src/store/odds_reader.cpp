@@ -1,121 +1,21 @@
 #include "store/odds_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <stdexcept>
+#include <optional>
 #include <vector>
 
 namespace vex {
-namespace fs = std::filesystem;
-
-namespace {
-
-[[noreturn]] void ioError(const fs::path& file, const char* what) {
-    throw std::runtime_error(std::string(what) + ": " + file.string() + ": " + std::strerror(errno));
-}
-
-bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
-    while (len > 0) {
-        ssize_t n = ::pread(fd, out, len, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        len -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-}  // namespace
-
-RecordArray::RecordArray(fs::path file, int recordLength, Mode mode)
-    : file_(std::move(file)), length_(recordLength) {
-    fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return;
-        ioError(file_, "cannot open");
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) ioError(file_, "cannot read");
-    if (!S_ISREG(st.st_mode)) {  // a folder of that name is no file
-        ::close(fd_);
-        fd_ = -1;
-        return;
-    }
-    exists_ = true;
-    count_ = static_cast<int>(st.st_size / length_);
-    if (mode == Indexed) {
-        keys_.resize(static_cast<std::size_t>(count_));
-        for (int n = 0; n < count_; ++n)
-            read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, keys_[static_cast<std::size_t>(n)].data());
-    }
-    if (mode == Whole && st.st_size > 0) {
-        bytes_.resize(static_cast<std::size_t>(st.st_size));
-        if (!preadFully(fd_, bytes_.data(), bytes_.size(), 0)) ioError(file_, "cannot read");
-        inMemory_ = true;
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-RecordArray::~RecordArray() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-bool RecordArray::read(int n, int offset, int len, char* out) const {
-    if (n < 0 || n >= count_ || offset < 0 || len < 0 || offset + len > length_) return false;
-    std::size_t at = static_cast<std::size_t>(n) * static_cast<std::size_t>(length_) + static_cast<std::size_t>(offset);
-    if (inMemory_) {
-        std::memcpy(out, bytes_.data() + at, static_cast<std::size_t>(len));
-        return true;
-    }
-    if (!preadFully(fd_, out, static_cast<std::size_t>(len), static_cast<off_t>(at))) ioError(file_, "cannot read");
-    return true;
-}
-
-int RecordArray::findTrackRace(std::string_view key4) const {
-    if (key4.size() != 4) return -1;
-    char buffer[16];
-    for (int n = 0; n < count_; ++n) {
-        const char* key = buffer + 8;  // track .. race number
-        if (!keys_.empty())
-            key = keys_[static_cast<std::size_t>(n)].data() + 8;
-        else
-            read(n, Common::Track.pos - 1, 8, buffer + 8);  // track .. race number
-        if (key[0] == key4[0] && key[1] == key4[1] && key[6] == key4[2] && key[7] == key4[3]) return n;
-    }
-    return -1;
-}
-
-int RecordArray::findRaceKey(std::string_view raceKey) const {
-    if (raceKey.size() != static_cast<std::size_t>(Common::RaceKey.len)) return -1;
-    char buffer[16];
-    for (int n = 0; n < count_; ++n) {
-        const char* key = buffer;
-        if (!keys_.empty())
-            key = keys_[static_cast<std::size_t>(n)].data();
-        else
-            read(n, Common::RaceKey.pos - 1, 16, buffer);
-        if (std::string_view(key, 16) == raceKey) return n;
-    }
-    return -1;
-}
 
 OddsFiles::OddsFiles(const DayPaths& p, bool indexed)
-    : o1(p.o1, RecordLength::O1, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      o2(p.o2, RecordLength::O2, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      o3(p.o3, RecordLength::O3, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      o4(p.o4, RecordLength::O4, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      o5(p.o5, RecordLength::O5, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      o6(p.o6, RecordLength::O6, indexed ? RecordArray::Indexed : RecordArray::Seek),
-      oa(p.oa, RecordLength::OA, indexed ? RecordArray::Indexed : RecordArray::Seek) {}
+    : o1(p.o1, RecordLength::O1, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      o2(p.o2, RecordLength::O2, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      o3(p.o3, RecordLength::O3, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      o4(p.o4, RecordLength::O4, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      o5(p.o5, RecordLength::O5, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      o6(p.o6, RecordLength::O6, indexed ? RecordFile::Indexed : RecordFile::Seek),
+      oa(p.oa, RecordLength::OA, indexed ? RecordFile::Indexed : RecordFile::Seek) {}
 
 double oddsValue(std::string_view field, bool* malformed) {
     std::size_t begin = 0, end = field.size();
@@ -147,10 +47,11 @@ namespace {
 
 // Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
 template <int N>
-void loadRaw(const RecordArray& file, bool lookUp, std::string_view key4, RawRecord<N>& raw, bool clearMissing) {
-    int n = lookUp && file.exists() ? file.findTrackRace(key4) : -1;
-    if (n >= 0)
-        file.readRecord(n, raw.bytes.data());
+void loadRaw(const RecordFile& file, bool lookUp, std::string_view key4, RawRecord<N>& raw, bool clearMissing) {
+    std::optional<std::size_t> n;
+    if (lookUp && file.exists()) n = file.findTrackRace(key4);
+    if (n)
+        file.read(*n, raw.bytes.data());
     else if (clearMissing)
         raw.clear();
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "store/day_load.h"
-#include "store/odds_reader.h"
+#include "store/record_reader.h"
 
 namespace vex {
 
@@ -94,14 +94,14 @@ void decodePayouts(RaceTable& table, int slot) {
 void readPayouts(RaceTable& table, bool runnersFresh) {
     const DayPaths& paths = table.paths;
     {
-        RecordArray raFile(paths.ra, RecordLength::RA, true);
+        RecordFile raFile(paths.ra, RecordLength::RA, RecordFile::Whole);
         if (raFile.exists()) {
             if (!runnersFresh) {
                 RunnerFiles runnerFiles(paths.stamp);
                 int slot = 0;
-                for (int n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
+                for (std::size_t n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
                     RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
-                    raFile.readRecord(n, raw.ra.bytes.data());
+                    raFile.read(n, raw.ra.bytes.data());
                     if (yearIsBlank(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
                     runnerFiles.read(raw);
                     ++slot;
@@ -119,18 +119,18 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
             }
         }
     }
-    RecordArray hrFile(paths.hr, RecordLength::HR, true);
+    RecordFile hrFile(paths.hr, RecordLength::HR, RecordFile::Whole);
     if (hrFile.exists()) {
         for (auto& raw : table.raw) raw.hr.clear();
         char key[16];
-        for (int n = 0; n < hrFile.count() && n < kMaxRaces; ++n) {
+        for (std::size_t n = 0; n < hrFile.count() && n < static_cast<std::size_t>(kMaxRaces); ++n) {
             hrFile.read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, key);
             std::string_view hrKey(key, sizeof key);
             if (yearIsBlank(hrKey.substr(0, 4))) continue;  // would match every empty slot
             for (int s = 0; s < kMaxRaces; ++s) {
                 RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
                 if (raw.ra.field(Common::RaceKey) == hrKey) {
-                    hrFile.readRecord(n, raw.hr.bytes.data());
+                    hrFile.read(n, raw.hr.bytes.data());
                     break;
                 }
             }

@@ -66,106 +66,201 @@ std::string_view recordLine(std::string_view received) {
 
 // ---- RecordFile
 
-RecordFile::RecordFile(const fs::path& file, int recordLength) : length_(recordLength) {
-    if (recordLength <= 0) return;
-    fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        return;
-    }
-    count_ = static_cast<std::size_t>(st.st_size) / static_cast<std::size_t>(recordLength);
+namespace {
+
+[[noreturn]] void fileError(const fs::path& file, const char* what, int error) {
+    throw RecordFileError(std::string(what) + ": " + file.string() + ": " +
+                          (error != 0 ? std::strerror(error) : "file cut short"));
 }
 
-RecordFile::~RecordFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-RecordFile::RecordFile(RecordFile&& other) noexcept
-    : fd_(other.fd_), length_(other.length_), count_(other.count_) {
-    other.fd_ = -1;
-    other.count_ = 0;
-}
-
-RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.fd_;
-        length_ = other.length_;
-        count_ = other.count_;
-        other.fd_ = -1;
-        other.count_ = 0;
-    }
-    return *this;
-}
-
-bool RecordFile::readInto(std::size_t n, char* dest) const {
-    if (fd_ < 0 || n >= count_) return false;
-    std::size_t want = static_cast<std::size_t>(length_);
-    off_t offset = static_cast<off_t>(n * want);
-    std::size_t got = 0;
-    while (got < want) {
-        ssize_t r = ::pread(fd_, dest + got, want - got, offset + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    // The file shrank under us: treat the record as absent rather than half read.
-    if (got < want) {
-        std::memset(dest, ' ', want);
-        return false;
+// Reads exactly `len` bytes at `offset`; false with errno set on an error, errno 0 at the end of
+// the file.
+bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
+    while (len > 0) {
+        ssize_t n = ::pread(fd, out, len, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = 0;
+            return false;
+        }
+        out += n;
+        len -= static_cast<std::size_t>(n);
+        offset += n;
     }
     return true;
 }
 
+}  // namespace
+
+RecordFile::RecordFile(const fs::path& file, int recordLength, Mode mode) : file_(file), length_(recordLength) {
+    if (recordLength <= 0) return;
+    fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return;
+        fileError(file_, "cannot open", errno);
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        int error = errno;
+        close();
+        fileError(file_, "cannot read", error);
+    }
+    if (!S_ISREG(st.st_mode)) {  // a folder of that name is no file
+        close();
+        return;
+    }
+    exists_ = true;
+    count_ = static_cast<std::size_t>(st.st_size) / static_cast<std::size_t>(recordLength);
+    if (mode == Indexed) {
+        keys_.resize(count_);
+        for (std::size_t n = 0; n < count_; ++n) read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, keys_[n].data());
+    }
+    if (mode == Whole && st.st_size > 0) {
+        bytes_.resize(static_cast<std::size_t>(st.st_size));
+        if (!preadFully(fd_, bytes_.data(), bytes_.size(), 0)) {
+            int error = errno;
+            close();
+            fileError(file_, "cannot read", error);
+        }
+        inMemory_ = true;
+        close();
+    }
+}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+RecordFile::RecordFile(RecordFile&& other) noexcept
+    : file_(std::move(other.file_)),
+      length_(other.length_),
+      fd_(other.fd_),
+      exists_(other.exists_),
+      count_(other.count_),
+      bytes_(std::move(other.bytes_)),
+      inMemory_(other.inMemory_),
+      keys_(std::move(other.keys_)) {
+    other.fd_ = -1;
+    other.exists_ = false;
+    other.count_ = 0;
+    other.inMemory_ = false;
+}
+
+RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        file_ = std::move(other.file_);
+        length_ = other.length_;
+        fd_ = other.fd_;
+        exists_ = other.exists_;
+        count_ = other.count_;
+        bytes_ = std::move(other.bytes_);
+        inMemory_ = other.inMemory_;
+        keys_ = std::move(other.keys_);
+        other.fd_ = -1;
+        other.exists_ = false;
+        other.count_ = 0;
+        other.inMemory_ = false;
+    }
+    return *this;
+}
+
+bool RecordFile::read(std::size_t n, int offset, int len, char* dest) const {
+    if (n >= count_ || offset < 0 || len < 0 || offset > length_ - len) return false;
+    std::size_t at = n * static_cast<std::size_t>(length_) + static_cast<std::size_t>(offset);
+    if (inMemory_) {
+        std::memcpy(dest, bytes_.data() + at, static_cast<std::size_t>(len));
+        return true;
+    }
+    if (!preadFully(fd_, dest, static_cast<std::size_t>(len), static_cast<off_t>(at)))
+        fileError(file_, "cannot read", errno);
+    return true;
+}
+
 bool RecordFile::read(std::size_t n, std::string& out) const {
-    if (fd_ < 0 || n >= count_) return false;
+    if (n >= count_) return false;
     out.resize(static_cast<std::size_t>(length_));
-    return readInto(n, out.data());
+    return read(n, out.data());
+}
+
+const char* RecordFile::raceKeyOf(std::size_t n, char* buffer) const {
+    if (!keys_.empty()) return keys_[n].data();
+    read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, buffer);
+    return buffer;
+}
+
+std::optional<std::size_t> RecordFile::findTrackRace(std::string_view trackAndRace) const {
+    if (trackAndRace.size() != 4 || length_ < Common::RaceKey.pos - 1 + Common::RaceKey.len) return std::nullopt;
+    // Within the race key: track code at 8-9, race number at 14-15.
+    constexpr int track = Common::Track.pos - Common::RaceKey.pos;
+    constexpr int race = Common::RaceNumber.pos - Common::RaceKey.pos;
+    char buffer[16];
+    for (std::size_t n = 0; n < count_; ++n) {
+        const char* key = raceKeyOf(n, buffer);
+        if (key[track] == trackAndRace[0] && key[track + 1] == trackAndRace[1] && key[race] == trackAndRace[2] &&
+            key[race + 1] == trackAndRace[3])
+            return n;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> RecordFile::findRaceKey(std::string_view raceKey) const {
+    if (raceKey.size() != static_cast<std::size_t>(Common::RaceKey.len) ||
+        length_ < Common::RaceKey.pos - 1 + Common::RaceKey.len)
+        return std::nullopt;
+    char buffer[16];
+    for (std::size_t n = 0; n < count_; ++n)
+        if (std::string_view(raceKeyOf(n, buffer), 16) == raceKey) return n;
+    return std::nullopt;
 }
 
 void forEachRecord(const fs::path& file, int recordLength, const std::function<bool(std::string_view)>& visit) {
-    RecordFile f(file, recordLength);
-    if (!f.isOpen() || f.count() == 0) return;
-    // Whole file in one read; records are views into it.
-    std::string bytes(f.count() * static_cast<std::size_t>(recordLength), ' ');
+    std::string bytes;
     std::size_t len = static_cast<std::size_t>(recordLength);
-    for (std::size_t n = 0; n < f.count(); ++n) {
-        if (!f.readInto(n, bytes.data() + n * len)) return;
+    std::size_t count = 0;
+    try {
+        RecordFile f(file, recordLength, RecordFile::Whole);
+        count = f.count();
+        bytes.resize(count * len);
+        for (std::size_t n = 0; n < count; ++n) f.read(n, bytes.data() + n * len);
+    } catch (const RecordFileError&) {
+        return;
     }
     std::string_view all(bytes);
-    for (std::size_t n = 0; n < f.count(); ++n)
+    for (std::size_t n = 0; n < count; ++n)
         if (!visit(all.substr(n * len, len))) return;
 }
 
 // ---- lookups
 
+namespace {
+
+// The record the lookup `find` finds in `file`; nullopt when none, or when the file is missing
+// or unreadable.
+template <typename Find>
+std::optional<std::string> lookUp(const fs::path& file, int recordLength, Find find) {
+    try {
+        RecordFile f(file, recordLength);
+        std::optional<std::size_t> n = find(f);
+        std::string out;
+        if (n && f.read(*n, out)) return out;
+    } catch (const RecordFileError&) {
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> findOddsRecord(const fs::path& file, int recordLength, std::string_view trackAndRace) {
-    std::optional<std::string> found;
-    forEachRecord(file, recordLength, [&](std::string_view rec) {
-        RecordView r(rec);
-        if (trackAndRace.size() == 4 && r.text(Common::Track) == trackAndRace.substr(0, 2) &&
-            r.text(Common::RaceNumber) == trackAndRace.substr(2, 2)) {
-            found = std::string(rec);
-            return false;
-        }
-        return true;
-    });
-    return found;
+    return lookUp(file, recordLength, [&](const RecordFile& f) { return f.findTrackRace(trackAndRace); });
 }
 
 std::optional<std::string> findRecordByKey(const fs::path& file, int recordLength, std::string_view raceKey) {
-    std::optional<std::string> found;
-    forEachRecord(file, recordLength, [&](std::string_view rec) {
-        if (RecordView(rec).raceKey() == raceKey) {
-            found = std::string(rec);
-            return false;
-        }
-        return true;
-    });
-    return found;
+    return lookUp(file, recordLength, [&](const RecordFile& f) { return f.findRaceKey(raceKey); });
 }
 
 std::optional<std::size_t> runnerSlotIndex(int raceNumber, int slot) {
@@ -176,10 +271,7 @@ std::optional<std::size_t> runnerSlotIndex(int raceNumber, int slot) {
 std::optional<std::string> readRunnerSlot(const fs::path& file, int raceNumber, int slot) {
     auto index = runnerSlotIndex(raceNumber, slot);
     if (!index) return std::nullopt;
-    RecordFile f(file, RecordLength::SE);
-    std::string out;
-    if (!f.read(*index, out)) return std::nullopt;
-    return out;
+    return lookUp(file, RecordLength::SE, [&](const RecordFile&) { return index; });
 }
 
 // ---- past runs
@@ -192,22 +284,30 @@ std::optional<fs::path> pastRunFileOf(RecordView seRecord) {
 
 std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long currentDate, int limit) {
     std::vector<std::size_t> taken;
-    if (currentDate <= 0 || !file.isOpen()) return taken;
-    std::string rec;
+    if (currentDate <= 0 || !file.exists()) return taken;
+    char date[8];
     for (std::size_t n = file.count(); n-- > 0 && static_cast<int>(taken.size()) < limit;) {
-        if (!file.read(n, rec)) continue;
-        long long date = RecordView(rec).date();
-        if (date > 0 && date < currentDate) taken.push_back(n);
+        try {
+            if (!file.read(n, Common::Date.pos - 1, Common::Date.len, date)) continue;
+        } catch (const RecordFileError&) {
+            continue;
+        }
+        long long d = numberOr0(std::string_view(date, sizeof date));
+        if (d > 0 && d < currentDate) taken.push_back(n);
     }
     return taken;
 }
 
 std::vector<std::string> pastRuns(const fs::path& seiFile, long long currentDate, int limit) {
-    RecordFile file(seiFile, RecordLength::SE);
     std::vector<std::string> runs;
-    for (std::size_t n : pastRunIndexes(file, currentDate, limit)) {
-        std::string rec;
-        if (file.read(n, rec)) runs.push_back(std::move(rec));
+    try {
+        // Small files scanned from the end: one read beats a seek per record.
+        RecordFile file(seiFile, RecordLength::SE, RecordFile::Whole);
+        for (std::size_t n : pastRunIndexes(file, currentDate, limit)) {
+            std::string rec;
+            if (file.read(n, rec)) runs.push_back(std::move(rec));
+        }
+    } catch (const RecordFileError&) {
     }
     return runs;
 }

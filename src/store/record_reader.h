@@ -1,11 +1,14 @@
 #pragma once
-// Reading the store's record files: fields by the layout table, lenient numbers, fixed-size records
-// read with seeks, the lookups and the past-run rules. A missing file is never an error here: it
-// simply yields nothing. Short or malformed records yield blanks and zeros, never a crash.
+// Reading the store's record files: fields by the layout table, lenient numbers, fixed-size record
+// files (read with seeks or from memory), the lookups and the past-run rules. A missing file is
+// never an error here: it simply yields nothing. Short or malformed records yield blanks and zeros,
+// never a crash.
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,40 +67,76 @@ std::string_view recordLine(std::string_view received);
 
 // ---- fixed-size record files
 
-// A record file read as an array of fixed-size records (record n starts at byte n * length); the
-// file is opened once and read with positioned reads. Not opened when the file is missing.
+// Raised for a record file that exists but cannot be opened or read (also when it shrinks while
+// being read): the day load must not take an unreadable file for an empty one.
+class RecordFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A record file read as an array of fixed-size records (record n starts at byte n * length). A
+// missing file (or a folder of that name) has no records; a cut last record is not a record. An
+// existing file that cannot be opened or read raises RecordFileError.
 class RecordFile {
 public:
-    RecordFile(const std::filesystem::path& file, int recordLength);
+    // Chosen for the way the file is used; every mode reads the same records.
+    enum Mode {
+        Seek,     // the file is opened once; every read is a positioned read
+        Whole,    // the file is read at once and reads are served from memory (small files, and
+                  // files read record after record)
+        Indexed,  // positioned reads, but the race keys are read once up front, so that a series of
+                  // lookups does not read the file again (the day load's 96 odds lookups per file)
+    };
+    RecordFile(const std::filesystem::path& file, int recordLength, Mode mode = Seek);
     ~RecordFile();
     RecordFile(RecordFile&& other) noexcept;
     RecordFile& operator=(RecordFile&& other) noexcept;
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    // The file exists as a regular file (it may still hold no complete record).
+    bool exists() const { return exists_; }
     int recordLength() const { return length_; }
-    // Number of complete records (a cut last record is not counted).
+    // Number of complete records.
     std::size_t count() const { return count_; }
-    // Copies record n, CR LF included, to `dest` (recordLength bytes). false, and `dest` untouched,
-    // when there is no such complete record.
-    bool readInto(std::size_t n, char* dest) const;
-    // Record n into `out` (resized to recordLength); false when absent.
+
+    // Copies `len` bytes from `offset` of record n into `dest`; false, and `dest` untouched, when
+    // there is no such record or the span leaves the record.
+    bool read(std::size_t n, int offset, int len, char* dest) const;
+    // Copies record n, CR LF included, to `dest` (recordLength bytes).
+    bool read(std::size_t n, char* dest) const { return read(n, 0, length_, dest); }
+    // Record n into `out` (resized to recordLength); `out` untouched when absent.
     bool read(std::size_t n, std::string& out) const;
 
+    // First record, in file order, whose track code + race number (positions 20-21 + 26-27) equal
+    // `trackAndRace` (4 characters).
+    std::optional<std::size_t> findTrackRace(std::string_view trackAndRace) const;
+    // First record, in file order, whose 16-character race key (positions 12-27) equals `raceKey`.
+    std::optional<std::size_t> findRaceKey(std::string_view raceKey) const;
+
 private:
-    int fd_ = -1;
+    // The race key span of record n: from the index, or read into `buffer`.
+    const char* raceKeyOf(std::size_t n, char* buffer) const;
+    void close();
+
+    std::filesystem::path file_;  // for the error texts
     int length_ = 0;
+    int fd_ = -1;
+    bool exists_ = false;
     std::size_t count_ = 0;
+    std::string bytes_;                        // Whole: the file
+    bool inMemory_ = false;
+    std::vector<std::array<char, 16>> keys_;  // Indexed: positions 12-27 of every record
 };
 
 // Calls `visit` with each complete record of the file in file order until it returns false.
-// Nothing happens for a missing file.
+// Nothing happens for a missing or unreadable file.
 void forEachRecord(const std::filesystem::path& file, int recordLength,
                    const std::function<bool(std::string_view record)>& visit);
 
 // ---- the lookups
 
+// The lookups below open the file for one look: a missing or unreadable file gives nullopt.
 // First record, in file order, whose track code + race number (positions 20-21 + 26-27) equal
 // `trackAndRace` (4 characters). For the odds day files.
 std::optional<std::string> findOddsRecord(const std::filesystem::path& file, int recordLength,
@@ -119,7 +158,7 @@ std::optional<std::filesystem::path> pastRunFileOf(RecordView seRecord);
 
 // Indexes of the past runs in a .nvSEI file, most recent first, at most `limit`: scanning from the
 // last record to the first, a record counts when its date is above 0 and below `currentDate`
-// (yyyymmdd), and `currentDate` is above 0.
+// (yyyymmdd), and `currentDate` is above 0. A record that cannot be read is passed over.
 std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long currentDate, int limit = 3);
 // The past runs themselves (records with CR LF), most recent first.
 std::vector<std::string> pastRuns(const std::filesystem::path& seiFile, long long currentDate, int limit = 3);

@@ -57,23 +57,121 @@ TEST(RecordView, FieldsOfShortRecordsReadBlank) {
     EXPECT_EQ(recordLine("AB"), "AB");
 }
 
+const RecordFile::Mode kModes[] = {RecordFile::Seek, RecordFile::Whole, RecordFile::Indexed};
+
 TEST(RecordFile, FixedSizeRecordsWithACutTail) {
     test::TempHome home;
     fs::path file = home.path() / "x.nvOA";
-    EXPECT_FALSE(RecordFile(file, RecordLength::OA).isOpen());
+    EXPECT_FALSE(RecordFile(file, RecordLength::OA).exists());
     std::string a = makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 1));
     std::string b = makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 2));
     writeFileAtomic(file, a + b + b.substr(0, 100));
     RecordFile f(file, RecordLength::OA);
-    ASSERT_TRUE(f.isOpen());
+    ASSERT_TRUE(f.exists());
     EXPECT_EQ(f.count(), 2u);
     std::string got;
     ASSERT_TRUE(f.read(1, got));
     EXPECT_EQ(got, b);
     EXPECT_FALSE(f.read(2, got));
+    EXPECT_EQ(got, b);  // untouched by the failed read
     RecordFile moved = std::move(f);
     EXPECT_TRUE(moved.read(0, got));
     EXPECT_EQ(got, a);
+    EXPECT_FALSE(f.exists());  // NOLINT: the moved-from file holds nothing
+    EXPECT_FALSE(f.read(0, got));
+}
+
+TEST(RecordFile, EveryModeReadsTheSameRecordsFieldsAndLookups) {
+    test::TempHome home;
+    fs::path file = home.path() / "o.nvO1";
+    std::string first = withField(makeRecord("O1", RecordLength::O1, raceKey("20240512", "44", 5)), Odds::Win.odds(1), "0012");
+    std::string second = withField(first, Odds::Win.odds(1), "0099");  // same race later in the file
+    std::string other = makeRecord("O1", RecordLength::O1, raceKey("20240512", "45", 5));
+    // Race 05 at track 44 but another day: the track + race lookup takes it, the key lookup not.
+    std::string earlier = makeRecord("O1", RecordLength::O1, raceKey("20240511", "44", 5));
+    writeFileAtomic(file, joined({other, earlier, first, second}) + first.substr(0, 500));
+    for (RecordFile::Mode mode : kModes) {
+        SCOPED_TRACE(mode);
+        RecordFile f(file, RecordLength::O1, mode);
+        ASSERT_TRUE(f.exists());
+        ASSERT_EQ(f.count(), 4u);
+        std::string got;
+        ASSERT_TRUE(f.read(3, got));
+        EXPECT_EQ(got, second);
+        std::vector<char> raw(RecordLength::O1, 'x');
+        ASSERT_TRUE(f.read(0, raw.data()));
+        EXPECT_EQ(std::string(raw.begin(), raw.end()), other);
+        EXPECT_FALSE(f.read(4, raw.data()));  // the cut tail is no record
+
+        char win[4];
+        ASSERT_TRUE(f.read(2, Odds::Win.odds(1).pos - 1, 4, win));
+        EXPECT_EQ(std::string_view(win, 4), "0012");
+        char last[2];
+        ASSERT_TRUE(f.read(2, RecordLength::O1 - 2, 2, last));  // a span ending at the record's end
+        EXPECT_EQ(std::string_view(last, 2), "\r\n");
+        EXPECT_FALSE(f.read(2, RecordLength::O1 - 1, 2, last));  // leaves the record
+        EXPECT_FALSE(f.read(2, -1, 2, last));
+        EXPECT_FALSE(f.read(2, 0, -1, last));
+
+        EXPECT_EQ(f.findTrackRace("4505"), 0u);
+        EXPECT_EQ(f.findTrackRace("4405"), 1u);  // first in file order
+        EXPECT_FALSE(f.findTrackRace("4406"));
+        EXPECT_FALSE(f.findTrackRace("44051"));
+        EXPECT_EQ(f.findRaceKey(raceKey("20240512", "44", 5)), 2u);
+        EXPECT_FALSE(f.findRaceKey(raceKey("20240512", "44", 6)));
+        EXPECT_FALSE(f.findRaceKey("2024051244"));
+    }
+}
+
+TEST(RecordFile, MissingFoldersAndNoLengthHoldNothingUnreadableFilesRaise) {
+    test::TempHome home;
+    fs::create_directories(home.path() / "folder.nvRA");
+    fs::path notUnderAFolder = home.path() / "x.nvOA" / "y";
+    writeFileAtomic(home.path() / "x.nvOA", makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 1)));
+    for (RecordFile::Mode mode : kModes) {
+        SCOPED_TRACE(mode);
+        for (const fs::path& p : {home.path() / "none.nvRA", home.path() / "folder.nvRA", notUnderAFolder}) {
+            RecordFile f(p, RecordLength::RA, mode);
+            EXPECT_FALSE(f.exists());
+            EXPECT_EQ(f.count(), 0u);
+            EXPECT_FALSE(f.findTrackRace("4401"));
+            EXPECT_FALSE(f.findRaceKey(raceKey("20240512", "44", 1)));
+        }
+        RecordFile noLength(home.path() / "x.nvOA", 0, mode);
+        EXPECT_EQ(noLength.count(), 0u);
+    }
+
+    // A file that exists but cannot be opened is no empty file (a loop of links fails even for root).
+    fs::path loop = home.path() / "loop.nvO1";
+    fs::create_symlink(loop, loop);
+    for (RecordFile::Mode mode : kModes) EXPECT_THROW(RecordFile(loop, RecordLength::O1, mode), RecordFileError);
+    // The one-look helpers still give nothing for it.
+    EXPECT_FALSE(findOddsRecord(loop, RecordLength::O1, "4405"));
+    EXPECT_FALSE(findRecordByKey(loop, RecordLength::O1, raceKey("20240512", "44", 5)));
+    EXPECT_TRUE(pastRuns(loop, 20240512).empty());
+    bool visited = false;
+    forEachRecord(loop, RecordLength::O1, [&](std::string_view) { return visited = true; });
+    EXPECT_FALSE(visited);
+}
+
+TEST(RecordFile, AFileCutWhileOpenRaisesUnlessReadWhole) {
+    test::TempHome home;
+    fs::path file = home.path() / "s.nvSEI";
+    std::string a = makeRecord("SE", RecordLength::SE, raceKey("20240101", "44", 1), '0');
+    std::string b = makeRecord("SE", RecordLength::SE, raceKey("20240301", "44", 1), '0');
+    writeFileAtomic(file, a + b);
+    RecordFile seek(file, RecordLength::SE, RecordFile::Seek);
+    RecordFile indexed(file, RecordLength::SE, RecordFile::Indexed);
+    RecordFile whole(file, RecordLength::SE, RecordFile::Whole);
+    fs::resize_file(file, RecordLength::SE);  // in place: the open files see it
+    std::string got;
+    EXPECT_THROW(seek.read(1, got), RecordFileError);
+    EXPECT_EQ(indexed.findRaceKey(raceKey("20240301", "44", 1)), 1u);  // from the keys read up front
+    EXPECT_THROW(indexed.read(1, got), RecordFileError);
+    ASSERT_TRUE(whole.read(1, got));
+    EXPECT_EQ(got, b);
+    // The past-run rule passes over the record it can no longer read.
+    EXPECT_EQ(pastRunIndexes(seek, 20240512), std::vector<std::size_t>{0});
 }
 
 TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
