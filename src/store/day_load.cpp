@@ -201,6 +201,7 @@ std::string overflowMessage(const DayLoadResult& r) {
 }  // namespace
 
 std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
+std::string unreadableFileMessage() { return sj("データファイルを読み込めませんでした。"); }
 
 bool isDayStamp(std::string_view s) {
     static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
@@ -241,7 +242,9 @@ bool RunnerFiles::read(RawRecords& raw) {
     return true;
 }
 
-DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
+namespace {
+
+DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
     DayLoadResult result;
     auto letMessagesRun = [&] {
         if (options.letMessagesRun) options.letMessagesRun();
@@ -405,6 +408,32 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
 
     result.loaded = true;
     return result;
+}
+
+}  // namespace
+
+DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
+    try {
+        return loadDayFiles(table, dayStamp, options);
+    } catch (const RecordFileError& e) {
+        // A store file that exists but cannot be read: no half-loaded day, the file named, and
+        // the program goes on (another day, or this one once the file is mended).
+        if (options.progress) options.progress->hide();
+        table.reset();
+        table.raceList.clear();
+        table.raceListSlots.clear();
+        table.CurrentRaceIndex = -1;
+        table.dayLoaded = false;
+        if (options.reporter) {
+            options.reporter->beep();
+            std::string text = unreadableFileMessage() + "\n" + toCp932(e.what());
+            if (options.batch)
+                options.reporter->status(text);
+            else
+                options.reporter->information(text);
+        }
+        return {};
+    }
 }
 
 }  // namespace vex

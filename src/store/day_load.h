@@ -48,6 +48,9 @@ struct DayLoadResult {
 
 // Texts of the day load.
 std::string noRaceFileMessage();  // "データ作成が未完了のようです。"
+// "データファイルを読み込めませんでした。": a store file of the day exists but cannot be read; the
+// day is then not loaded at all, and the message is followed by the file and the reason.
+std::string unreadableFileMessage();
 
 // True for a well-formed day stamp: four digits 年 two digits 月 two digits 日.
 bool isDayStamp(std::string_view stamp);

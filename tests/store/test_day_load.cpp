@@ -438,6 +438,44 @@ TEST(DayLoad, MissingRaceFileBeepsAndInformsUnlessBatch) {
     EXPECT_FALSE(loadDay(*table, "../../etc/passwd", options).loaded);
 }
 
+// An odds file that exists but cannot be read: the day is not shown half loaded, the file is named,
+// the progress window goes away, and the day loads again once the file is mended.
+TEST(DayLoad, UnreadableStoreFileLeavesNoDayAndNamesTheFile) {
+    TempHome home;
+    buildStore(home.path());
+    struct Progress : DayLoadProgress {
+        bool shown = false;
+        void show(const std::string&, const std::string&, int) override { shown = true; }
+        void step() override {}
+        void reset() override {}
+        void hide() override { shown = false; }
+    } progress;
+    auto table = std::make_unique<RaceTable>();
+    RecordingReporter reporter;
+    DayLoadOptions options;
+    options.reporter = &reporter;
+    options.progress = &progress;
+    ASSERT_TRUE(loadDay(*table, stamp(), options).loaded);
+
+    fs::path odds = dataFile(stamp() + ".nvO1");
+    fs::path aside = odds.string() + ".aside";
+    fs::rename(odds, aside);
+    fs::create_symlink(odds, odds);  // a link to itself: opening it fails, even for root
+    EXPECT_FALSE(loadDay(*table, stamp(), options).loaded);
+    ASSERT_EQ(reporter.informations.size(), 1u);
+    EXPECT_EQ(reporter.informations[0].rfind("データファイルを読み込めませんでした。\n", 0), 0u);
+    EXPECT_NE(reporter.informations[0].find(".nvO1"), std::string::npos);
+    EXPECT_FALSE(progress.shown);
+    EXPECT_FALSE(table->dayLoaded);
+    EXPECT_TRUE(table->raceList.empty());
+    EXPECT_EQ(table->CurrentRaceIndex, -1);
+
+    fs::remove(odds);
+    fs::rename(aside, odds);
+    EXPECT_TRUE(loadDay(*table, stamp(), options).loaded);
+    EXPECT_EQ(table->raceList.size(), 3u);
+}
+
 TEST(DayLoad, TooManyRacesAndRunnersAreCutAndReportedOnce) {
     TempHome home;
     fs::create_directories(appFolder() / "Data");
