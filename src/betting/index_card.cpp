@@ -3,17 +3,13 @@
 #include <cstdio>
 
 #include "betting/grid_sort.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
 
 namespace {
 
-std::string fmt(const char* f, int v) {
-    char b[32];
-    std::snprintf(b, sizeof b, f, v);
-    return b;
-}
 
 bool isBoxed(KindItem k) {
     return k == KindItem::Waku || k == KindItem::Umaren || k == KindItem::Wide || k == KindItem::Umatan ||
@@ -93,17 +89,17 @@ IndexCard::IndexCard() : grid_(2, kCardColumns) {
 void IndexCard::writeRow(int row, const BetRunner& r) {
     static const std::string blank5 = "     ";
     static const std::string wideBlank = sj("　");
-    grid_.setCell(kCardFrame, row, fmt("%2d", r.frame));
-    grid_.setCell(kCardHorse, row, fmt("%2d", r.horse));
+    grid_.setCell(kCardFrame, row, formatText("%2d", r.frame));
+    grid_.setCell(kCardHorse, row, formatText("%2d", r.horse));
     grid_.setCell(kCardName, row, r.name);
     std::string compi;
-    if (r.compiValue >= 40) compi = fmt("%3d", r.compiValue);
+    if (r.compiValue >= 40) compi = formatText("%3d", r.compiValue);
     else if (r.compiValue == 11) compi = sj("消");
     else if (r.compiValue == 12) compi = sj("除");
     else if (r.compiValue == 13) compi = sj("止");
     else compi = blank5;
     grid_.setCell(kCardCompi, row, compi);
-    grid_.setCell(kCardCompiRank, row, r.compiRank >= 1 ? fmt("%2d", r.compiRank) : wideBlank);
+    grid_.setCell(kCardCompiRank, row, r.compiRank >= 1 ? formatText("%2d", r.compiRank) : wideBlank);
     if (r.winOdds > 0) {
         char b[32];
         std::snprintf(b, sizeof b, "%5.1f", r.winOdds);
@@ -111,7 +107,7 @@ void IndexCard::writeRow(int row, const BetRunner& r) {
     } else {
         grid_.setCell(kCardWinOdds, row, blank5);
     }
-    grid_.setCell(kCardWinPopularity, row, r.winPopularity >= 1 ? fmt("%2d", r.winPopularity) : wideBlank);
+    grid_.setCell(kCardWinPopularity, row, r.winPopularity >= 1 ? formatText("%2d", r.winPopularity) : wideBlank);
     grid_.setCell(kCardZone, row, r.zoneFlag > 0 ? zoneText() : std::string());
 }
 

@@ -11,18 +11,8 @@ namespace vex {
 
 namespace {
 
-std::string fmt(const char* f, int v) {
-    char b[32];
-    std::snprintf(b, sizeof b, f, v);
-    return b;
-}
-std::string fmtDouble(const char* f, double v) {
-    char b[32];
-    std::snprintf(b, sizeof b, f, v);
-    return b;
-}
 // A rank, position or popularity: blank when there is none.
-std::string rankText(int n) { return n >= 1 ? fmt("%2d", n) : std::string(); }
+std::string rankText(int n) { return n >= 1 ? formatText("%2d", n) : std::string(); }
 
 // CP932 text without leading and trailing blanks (ASCII and full-width), minding character boundaries.
 std::string trimmed(std::string_view s) {
@@ -41,7 +31,7 @@ std::string trimmed(std::string_view s) {
 }
 
 std::string compiText(int value) {
-    if (value >= 40) return fmt("%3d", value);
+    if (value >= 40) return formatText("%3d", value);
     if (value == 11) return sj("消");
     if (value == 12) return sj("除");
     if (value == 13) return sj("止");
@@ -76,7 +66,7 @@ void writePastRun(TextGrid& grid, int row, const SeRecord& se, const RaRecord& r
     if (distance > 0) grid.setCell(col + 1, row, surfaceText(fieldNumber(ra.field(RA::Surface))) + std::to_string(distance));
     const int finish = fieldNumber(se.field(SE::FinishPosition));
     const int runners = registeredRunners(ra);
-    if (finish >= 1) grid.setCell(col + 2, row, fmt("%2d", finish) + (runners > 0 ? "/" + std::to_string(runners) : ""));
+    if (finish >= 1) grid.setCell(col + 2, row, formatText("%2d", finish) + (runners > 0 ? "/" + std::to_string(runners) : ""));
 }
 
 }  // namespace
@@ -98,8 +88,8 @@ TextGrid buildRaceCardGrid(const RaceTable& table, int slot) {
         const SeRecord& se = raw.se[row - 1];
         const int frame = fieldNumber(se.field(SE::Frame));
         const int horse = fieldNumber(se.field(SE::Horse));
-        if (frame >= 1) grid.setCell(kRcFrame, row, fmt("%2d", frame));
-        if (horse >= 1) grid.setCell(kRcHorse, row, fmt("%2d", horse));
+        if (frame >= 1) grid.setCell(kRcFrame, row, formatText("%2d", frame));
+        if (horse >= 1) grid.setCell(kRcHorse, row, formatText("%2d", horse));
         grid.setCell(kRcName, row, trimmed(se.field(SE::HorseName)));
         const int age = fieldNumber(se.field(SE::Age));
         const std::string sex = SexName(se.field(SE::Sex));
@@ -115,14 +105,14 @@ TextGrid buildRaceCardGrid(const RaceTable& table, int slot) {
         // The race table's values are by horse number; a record without a valid one shows none.
         if (horse < 1 || horse > kMaxRunners) continue;
         const int h = horse;
-        if (rec.intervalDays[h][1] > 0) grid.setCell(kRcInterval, row, fmt("%3d", rec.intervalDays[h][1]));
+        if (rec.intervalDays[h][1] > 0) grid.setCell(kRcInterval, row, formatText("%3d", rec.intervalDays[h][1]));
         grid.setCell(kRcCompi, row, compiText(rec.compiValue[h]));
         grid.setCell(kRcCompiRank, row, rankText(rec.compiRank[h]));
-        if (rec.winOdds[h] > 0) grid.setCell(kRcWinOdds, row, fmtDouble("%5.1f", rec.winOdds[h]));
+        if (rec.winOdds[h] > 0) grid.setCell(kRcWinOdds, row, formatText("%5.1f", rec.winOdds[h]));
         grid.setCell(kRcWinPopularity, row, rankText(rec.winPopularity[h]));
-        if (rec.placeOddsLower[h] > 0) grid.setCell(kRcPlaceOdds, row, fmtDouble("%4.1f", rec.placeOddsLower[h]));
+        if (rec.placeOddsLower[h] > 0) grid.setCell(kRcPlaceOdds, row, formatText("%4.1f", rec.placeOddsLower[h]));
         grid.setCell(kRcPlacePopularity, row, rankText(rec.placeLowerPopularity[h]));
-        if (rec.topThreeRate[h] > 0) grid.setCell(kRcTopThreeRate, row, fmtDouble("%5.1f", rec.topThreeRate[h]));
+        if (rec.topThreeRate[h] > 0) grid.setCell(kRcTopThreeRate, row, formatText("%5.1f", rec.topThreeRate[h]));
         grid.setCell(kRcTopThreeRank, row, rankText(rankAmong(rec.topThreeRate, runners, h)));
 
         const SeRecord& last = raw.pastSe[h - 1][0];

@@ -6,22 +6,13 @@
 
 #include "betting/bet_list.h"
 #include "betting/grid_sort.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
 
 namespace {
 
-std::string fmtInt(const char* f, long long v) {
-    char b[48];
-    std::snprintf(b, sizeof b, f, v);
-    return b;
-}
-std::string fmtReal(const char* f, double v) {
-    char b[64];
-    std::snprintf(b, sizeof b, f, v);
-    return b;
-}
 
 }  // namespace
 
@@ -71,11 +62,11 @@ void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& 
         for (int r = 1; r < rows; ++r)
             if (part[r]) {
                 stake[r] = s;
-                list.setCell(kListStake, r, fmtInt("%6lld", s));
+                list.setCell(kListStake, r, formatText("%6lld", s));
             }
         total = s * n;
-        labels.count = fmtInt("%3lld", n);
-        labels.total = fmtInt("%6lld", total);
+        labels.count = formatText("%3d", n);
+        labels.total = formatText("%6lld", total);
         if (!usesOdds) return;
     } else {
         // Stakes in inverse proportion to the odds. Weights are scaled by 100 times the first
@@ -95,10 +86,10 @@ void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& 
             if (s < 100) s = 100;
             stake[r] = s;
             total += s;
-            list.setCell(kListStake, r, fmtInt("%6lld", s));
+            list.setCell(kListStake, r, formatText("%6lld", s));
         }
-        labels.count = fmtInt("%3lld", n);
-        labels.total = fmtInt("%6lld", total);
+        labels.count = formatText("%3d", n);
+        labels.total = formatText("%6lld", total);
         if (total < 1) return;
     }
 
@@ -108,13 +99,13 @@ void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& 
     for (int r = 1; r < rows; ++r) {
         if (!part[r] || stake[r] == 0) continue;
         const double back = static_cast<double>(stake[r]) * odds[r];
-        list.setCell(kListReturn, r, fmtReal("%7.0f", back));
-        list.setCell(kListReturnRate, r, fmtReal("%7.1f", back / static_cast<double>(total) * 100.0));
+        list.setCell(kListReturn, r, formatText("%7.0f", back));
+        list.setCell(kListReturnRate, r, formatText("%7.1f", back / static_cast<double>(total) * 100.0));
         returns += std::trunc(back);
     }
     if (n == 0) return;
     const double rate = returns / n / static_cast<double>(total) * 100.0;
-    labels.rate = fmtReal("%7.1f", rate);
+    labels.rate = formatText("%7.1f", rate);
     labels.colour = rate > 100 ? RateColour::Black : rate > 0 ? RateColour::Red : RateColour::None;
 }
 

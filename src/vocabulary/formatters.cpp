@@ -1,6 +1,8 @@
 // Fixed-width formatters of record fields.
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "vocabulary/codes.h"
@@ -8,6 +10,18 @@
 #include "vocabulary/cp932.h"
 
 namespace vex {
+
+std::string formatText(const char* format, ...) {
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
 
 using detail::isBlank;
 using detail::isDigit;

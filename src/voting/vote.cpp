@@ -6,6 +6,7 @@
 #include "app/clock.h"
 #include "betting/bet_list.h"
 #include "betting/grid_sort.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 #include "voting/bet_lines.h"
 
@@ -13,11 +14,6 @@ namespace vex {
 
 namespace {
 
-std::string fmt8(int v) {
-    char b[24];
-    std::snprintf(b, sizeof b, "%8d", v);
-    return b;
-}
 
 std::string stamp12(const DateTime& t) {
     char b[24];
@@ -154,13 +150,13 @@ VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, Vo
         } else {
             ++result.accepted;
             if (!ctx.automatic)
-                ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + fmt8(amount) + "\r\n" +
-                                         sj("残投票件数:") + fmt8(remaining) + "\r\n" + sj("購入限度額:") + fmt8(limit) +
+                ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + formatText("%8d", amount) + "\r\n" +
+                                         sj("残投票件数:") + formatText("%8d", remaining) + "\r\n" + sj("購入限度額:") + formatText("%8d", limit) +
                                          "\r\n" + sj("投票内容の確認は楽天競馬サイトにログインしてください。"));
             ctx.log.add(std::vector<std::string>{
                 sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
-                "---", sj("購入金額　:") + fmt8(amount), sj("残投票件数:") + fmt8(remaining),
-                sj("購入限度額:") + fmt8(limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
+                "---", sj("購入金額　:") + formatText("%8d", amount), sj("残投票件数:") + formatText("%8d", remaining),
+                sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
             if (votedFlag) *votedFlag = true;
         }
         if (ctx.letMessagesRun) ctx.letMessagesRun();

@@ -51,11 +51,7 @@ inline std::string record(const char* kind, int length, int race) {
     setField(r, Common::RaceKey, key(race));
     return r;
 }
-inline std::string number(int v, int width) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%0*d", width, v);
-    return b;
-}
+inline std::string number(int v, int width) { return formatText("%0*d", width, v); }
 inline void putOdds(std::string& r, const OddsBlock& block, BetKind kind, int k) {
     const int tenths = storedOddsTenths(kind, k);
     if (tenths == -1) setField(r, block.odds(k), std::string(block.oddsLength, '-'));
