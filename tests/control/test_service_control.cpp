@@ -140,7 +140,9 @@ TEST_F(ControlTest, RealTimeRequestsGiveTheRacesOddsAndTheDaysResults) {
         ASSERT_EQ(fieldOf(r, Common::Date), "20240510");
         ra += r.compare(0, 2, "RA") == 0;
         hr += r.compare(0, 2, "HR") == 0;
-        if (r.compare(0, 2, "RA") == 0) EXPECT_LE(fieldOf(r, RA::PostTime), "1956") << "only races already run";
+        if (r.compare(0, 2, "RA") == 0) {
+            EXPECT_LE(fieldOf(r, RA::PostTime), "1956") << "only races already run";
+        }
     }
     EXPECT_GT(ra, 5);
     EXPECT_EQ(ra, hr);
