@@ -15,11 +15,16 @@ fs::path executableFolder() {
 
 fs::path appFolder() {
     if (const char* home = std::getenv("VEXMORA_HOME"); home && *home) return fs::path(home);
-    fs::path exeDir = executableFolder();
-    if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "vexmora";
-    const char* user = std::getenv("HOME");
-    return fs::path(user ? user : ".") / ".local" / "share" / "vexmora";
+    // Worked out once: the store's paths are built thousands of times per day load, and this
+    // costs two system calls.
+    static const fs::path folder = [] {
+        fs::path exeDir = executableFolder();
+        if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
+        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "vexmora";
+        const char* user = std::getenv("HOME");
+        return fs::path(user ? user : ".") / ".local" / "share" / "vexmora";
+    }();
+    return folder;
 }
 
 void createAppFolders() {
