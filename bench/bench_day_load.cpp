@@ -188,7 +188,7 @@ int main() {
     std::printf("files touched: %zu\n", written.size());
     std::printf("plain reads:   %.2f ms\n", plain * 1e3);
     std::printf("day load:      %.2f ms\n", load * 1e3);
-    std::printf("  of which the appearance file's atomic write (flushed to disk): %.2f ms\n", write * 1e3);
+    std::printf("  of which the appearance file (made and written atomically): %.2f ms\n", write * 1e3);
     std::printf("ratio day load / plain reads: %.2f (goal <= 3)\n", load / plain);
     std::printf("race table: %.1f MB allocated, %.1f MB resident after a load (goal < 64 MB)\n",
                 sizeof(RaceTable) / 1048576.0, (after - before) / 1024.0);

@@ -227,7 +227,7 @@ std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
     return failures;
 }
 
-void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& lines) {
+void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& lines, bool flush) {
     std::string bytes;
     std::size_t total = 0;
     for (const auto& line : lines) total += line.size() + 2;
@@ -236,7 +236,7 @@ void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& line
         bytes += line;
         bytes += "\r\n";
     }
-    writeFileAtomic(file, bytes);
+    writeFileAtomic(file, bytes, flush);
 }
 
 std::string readFileBytes(const fs::path& file) {

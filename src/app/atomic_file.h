@@ -24,7 +24,7 @@ private:
 // against a power cut. For bulk output that can simply be written again (exports).
 void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes, bool flush = true);
 // Each line followed by CR LF.
-void writeLinesAtomic(const std::filesystem::path& file, const std::vector<std::string>& lines);
+void writeLinesAtomic(const std::filesystem::path& file, const std::vector<std::string>& lines, bool flush = true);
 
 // Many files replaced with one sync instead of one per file: each file is written to its own
 // temporary file, commit() syncs the file system once and renames every temporary over its target.

@@ -17,7 +17,19 @@ void copyBytes(std::string& line, int at, std::string_view record, int from, int
     line.replace(static_cast<std::size_t>(at), bytes.size(), bytes);
 }
 
+// "%*d" keeping the last `width` characters; by hand for the non-negative values, as a day's
+// file takes thousands.
 void putNumber(std::string& line, int at, int width, int value) {
+    if (value >= 0) {
+        char* start = line.data() + at;
+        char* p = start + width;
+        do {
+            *--p = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value > 0 && p > start);
+        while (p > start) *--p = ' ';
+        return;
+    }
     char buf[32];
     std::snprintf(buf, sizeof buf, "%*d", width, value);
     std::string_view text(buf);
@@ -132,7 +144,8 @@ bool writeAppearanceFile(const RaceTable& table) {
     fs::path file = appearanceFile(table);
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);  // made at start-up; a removed folder is made again
-    writeLinesAtomic(file, lines);
+    // Made from the store again at every load of the day: atomic, but not worth a flush to disk.
+    writeLinesAtomic(file, lines, false);
     return true;
 }
 

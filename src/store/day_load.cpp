@@ -1,8 +1,13 @@
 #include "store/day_load.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdio>
+#include <exception>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/app_folder.h"
@@ -23,6 +28,31 @@ namespace vex {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Runs `work(slot)` for every slot, on as many threads as there are cores; an exception of any
+// slot is raised here once every thread has stopped.
+template <typename Work>
+void forEachSlotOnCores(Work&& work) {
+    std::atomic<int> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto worker = [&] {
+        for (int s; (s = next++) < kMaxRaces;) {
+            try {
+                work(s);
+            } catch (...) {
+                std::lock_guard lock(failureLock);
+                if (!failure) failure = std::current_exception();
+                next = kMaxRaces;
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < std::thread::hardware_concurrency(); ++t) helpers.emplace_back(worker);
+    worker();
+    for (auto& h : helpers) h.join();
+    if (failure) std::rethrow_exception(failure);
+}
 
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -283,6 +313,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     CompiFileChooser compiFiles(companionFolder(ini));
     CompiLineReader compiLines;
     RunnerFiles runnerFiles(dayStamp);
+    std::array<bool, kMaxRaces> runnersRead{};
     {
         RecordFile raFile(table.paths.ra, RecordLength::RA, RecordFile::Whole);
         std::size_t races = std::min(raFile.count(), static_cast<std::size_t>(kMaxRaces));
@@ -303,12 +334,19 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
             if (auto file = compiFiles.choose(dayStamp, track); file && n > 0)
                 result.compiSlotsSkipped += compiLines.take(*file, n, runners, race);
 
-            if (runnerFiles.read(raw)) {
-                for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m);
-                if (options.progress) options.progress->step();
-            }
+            runnersRead[s] = runnerFiles.read(raw);
         }
     }
+    // A past-run file per runner: the most files of the load, so the cores share the races.
+    forEachSlotOnCores([&](int s) {
+        RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+        if (!runnersRead[static_cast<std::size_t>(s)]) return;
+        int runners = registeredRunners(raw.ra);
+        for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m);
+    });
+    if (options.progress)
+        for (bool read : runnersRead)
+            if (read) options.progress->step();
     table.dayLoaded = true;
     if (result.racesIgnored > 0 || result.runnerOverflows > 0) {
         if (options.reporter) {
@@ -323,13 +361,14 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     // 7. Payouts (the race and runner records are the ones just read).
     readPayouts(table, true);
 
-    // 8. Odds of every slot, each odds file read once.
+    // 8. Odds of every slot, each odds file read once. Parsing thousands of combinations per race
+    // is the biggest part of the load; the slots are independent, so the cores share them.
     {
         OddsFiles odds(table.paths, true);
-        for (int s = 0; s < kMaxRaces; ++s) {
-            table.OddsTargetRace = s;
-            result.malformedOdds += readOdds(table, s, odds, true);
-        }
+        std::atomic<int> malformed{0};
+        forEachSlotOnCores([&](int s) { malformed += readOdds(table, s, odds, true); });
+        table.OddsTargetRace = kMaxRaces - 1;
+        result.malformedOdds += malformed;
     }
 
     // 9. Past race records.

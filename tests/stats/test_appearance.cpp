@@ -21,6 +21,10 @@ TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
     table->raw[0].hr.assign(hr);
     table->races[0].recommendedHorseRank = 3;
     table->races[0].RunStyle[1][1] = sj("中");
+    table->races[0].compiValue[1] = 87;
+    table->races[0].compiValue[2] = 1234;  // wider than its 3 places: the last ones stay
+    table->races[0].compiRank[2] = -1;
+    table->races[0].winPayout[1] = 450;
     // Race 2 has no payout yet: left out.
     std::vector<std::string> lines = appearanceLines(*table);
     ASSERT_EQ(lines.size(), 1u);
@@ -30,6 +34,9 @@ TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
     EXPECT_EQ(line.substr(118 + 173 * 12), std::string(173 * 6, ' ') + line.substr(3232));
     EXPECT_EQ(line.substr(118 + 171, 2), sj("中"));
     EXPECT_EQ(line.substr(118 + 168, 3), "   ");  // no earlier run
+    EXPECT_EQ(line.substr(118 + 66, 5), " 87 0");
+    EXPECT_EQ(line.substr(118 + 173 + 66, 5), "234-1");
+    EXPECT_EQ(line.substr(118 + 149, 18), "      450        0");
     EXPECT_EQ(line.substr(3232, 2), "03");
     EXPECT_EQ(line.substr(3372, 9), "000000450");
     EXPECT_EQ(appearanceFile(*table).filename(), "em20240512.dat");

@@ -474,6 +474,18 @@ TEST(DayLoad, UnreadableStoreFileLeavesNoDayAndNamesTheFile) {
     fs::rename(aside, odds);
     EXPECT_TRUE(loadDay(*table, stamp(), options).loaded);
     EXPECT_EQ(table->raceList.size(), 3u);
+
+    // A horse's past-run file, read among many at once, ends the load the same way.
+    fs::path pastRuns = appFolder() / "SEI" / "2019" / "2019100001.nvSEI";
+    fs::rename(pastRuns, aside);
+    fs::create_symlink(pastRuns, pastRuns);
+    EXPECT_FALSE(loadDay(*table, stamp(), options).loaded);
+    ASSERT_EQ(reporter.informations.size(), 2u);
+    EXPECT_NE(reporter.informations[1].find(".nvSEI"), std::string::npos);
+    EXPECT_FALSE(table->dayLoaded);
+    fs::remove(pastRuns);
+    fs::rename(aside, pastRuns);
+    EXPECT_TRUE(loadDay(*table, stamp(), options).loaded);
 }
 
 TEST(DayLoad, TooManyRacesAndRunnersAreCutAndReportedOnce) {
