@@ -5,18 +5,19 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
-#include <optional>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <optional>
 #include <system_error>
+#include <thread>
+
+#include "app/parallel.h"
 
 namespace vex {
 namespace fs = std::filesystem;
@@ -107,18 +108,9 @@ void forEachFileByFolder(std::size_t count, unsigned threads, FolderOf&& folderO
     for (std::size_t i = 0; i < count; ++i)
         if (i == 0 || folderOf(i) != folderOf(i - 1)) starts.push_back(i);
     starts.push_back(count);
-    std::size_t runs = starts.size() - 1;
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, runs));
-    std::atomic<std::size_t> next{0};
-    auto worker = [&] {
-        for (std::size_t r; (r = next++) < runs;)
-            for (std::size_t i = starts[r]; i < starts[r + 1]; ++i) work(i);
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(worker);
-    worker();
-    for (auto& h : helpers) h.join();
+    forEachOnCores(starts.size() - 1, threads, [&](std::size_t run) {
+        for (std::size_t i = starts[run]; i < starts[run + 1]; ++i) work(i);
+    });
 }
 
 // While alive, syncs the file system holding `folder` every 100 ms from a thread of its own: the

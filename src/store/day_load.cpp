@@ -4,14 +4,12 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
-#include <exception>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/app_folder.h"
 #include "app/clock.h"
+#include "app/parallel.h"
 #include "app/settings.h"
 #include "compi/companion_folder.h"
 #include "compi/compi_file.h"
@@ -28,31 +26,6 @@ namespace vex {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs `work(slot)` for every slot, on as many threads as there are cores; an exception of any
-// slot is raised here once every thread has stopped.
-template <typename Work>
-void forEachSlotOnCores(Work&& work) {
-    std::atomic<int> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto worker = [&] {
-        for (int s; (s = next++) < kMaxRaces;) {
-            try {
-                work(s);
-            } catch (...) {
-                std::lock_guard lock(failureLock);
-                if (!failure) failure = std::current_exception();
-                next = kMaxRaces;
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < std::thread::hardware_concurrency(); ++t) helpers.emplace_back(worker);
-    worker();
-    for (auto& h : helpers) h.join();
-    if (failure) std::rethrow_exception(failure);
-}
 
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -338,9 +311,9 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
         }
     }
     // A past-run file per runner: the most files of the load, so the cores share the races.
-    forEachSlotOnCores([&](int s) {
-        RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
-        if (!runnersRead[static_cast<std::size_t>(s)]) return;
+    forEachOnCores(kMaxRaces, 0, [&](std::size_t s) {
+        RawRecords& raw = table.raw[s];
+        if (!runnersRead[s]) return;
         int runners = registeredRunners(raw.ra);
         for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m);
     });
@@ -366,7 +339,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     {
         OddsFiles odds(table.paths, true);
         std::atomic<int> malformed{0};
-        forEachSlotOnCores([&](int s) { malformed += readOdds(table, s, odds, true); });
+        forEachOnCores(kMaxRaces, 0, [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
         table.OddsTargetRace = kMaxRaces - 1;
         result.malformedOdds += malformed;
     }
