@@ -12,8 +12,8 @@
 namespace vex::cli {
 namespace {
 
-// Ctrl-C and SIGTERM cancel the way the download window's cancel does: the read loop stops at
-// its next turn and what was read is written; LastTime stays.
+// Ctrl-C and SIGTERM cancel the way the download window's cancel does: they set the flag, the read
+// loop stops at its next turn and what was read is written; LastTime stays.
 
 extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
 
@@ -51,6 +51,7 @@ int runDownload(const std::vector<std::string>& args) {
     BulkDownload download(*control, reporter);
     if (from) download.setFromTime(*from);
 
+    reporter.information(download.startMessage());
     std::signal(SIGINT, cancelOnSignal);
     std::signal(SIGTERM, cancelOnSignal);
     DownloadOutcome outcome = download.run();

@@ -25,8 +25,8 @@ std::atomic<bool> gCancel{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
 
-bool cancelFlag() { return gCancel.load(); }
-void setCancelFlag(bool on) { gCancel.store(on); }
+bool cancelFlag() noexcept { return gCancel.load(); }
+void setCancelFlag(bool on) noexcept { gCancel.store(on); }
 
 // ---- store rules
 
@@ -379,11 +379,9 @@ std::optional<std::string> lastTimeOf(std::string_view stamp) {
 
 }  // namespace
 
-BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, LetMessagesRun letMessagesRun,
-                           ProgressCallback onProgress)
+BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, ProgressCallback onProgress)
     : control_(control),
       reporter_(reporter),
-      letMessagesRun_(std::move(letMessagesRun)),
       onProgress_(std::move(onProgress)),
       from_(initialFromTime()) {}
 
@@ -403,13 +401,18 @@ void BulkDownload::setStatus(const std::string& text) {
     notify();
 }
 
+std::string BulkDownload::startMessage() const {
+    return longDateTime(from_) + sj("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
+                                    "他のアプリケーションを操作することは極力避けてください。");
+}
+
+std::string BulkDownload::cancelQuestion() { return sj("データ取込を中止します。実行しますか？"); }
+std::string BulkDownload::notRunningMessage() { return sj("データ取込は実行されていません。"); }
+
 void BulkDownload::start() {
     outcome_ = DownloadOutcome::None;
     stats_ = {};
     filesRead_ = 0;
-    reporter_.information(longDateTime(from_) +
-                          sj("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
-                             "他のアプリケーションを操作することは極力避けてください。"));
     char bound[16];
     std::snprintf(bound, sizeof bound, "%04d", (now().year - 15) % 10000);
     routing_.yearBound = bound;
@@ -475,12 +478,6 @@ void BulkDownload::pollStatus() {
     }
 }
 
-bool BulkDownload::cancel() {
-    if (!reporter_.askYesNo(sj("データ取込を中止します。実行しますか？"))) return false;
-    cancelNow();
-    return true;
-}
-
 void BulkDownload::cancelNow() {
     bool wasDownloading = progress_.polling;
     progress_.polling = false;
@@ -491,7 +488,7 @@ void BulkDownload::cancelNow() {
     reporter_.information(text);
     setStatus(text);
     if (wasDownloading) {
-        // The download phase ends here without a close; a running read loop ends at its next turn.
+        // The download phase ends here without a close; a read loop calling this ends after it.
         outcome_ = DownloadOutcome::Cancelled;
         progress_.busy = false;
         notify();
@@ -520,8 +517,10 @@ void BulkDownload::readLoop() {
     bool completed = false, failed = false;
     std::string record, fileName;
     for (;;) {
-        if (letMessagesRun_) letMessagesRun_();
-        if (cancelFlag()) break;
+        if (cancelFlag()) {
+            cancelNow();
+            break;
+        }
         int size = kBufferSize;
         record.clear();
         int result = control_.NVRead(record, size, fileName);
@@ -619,8 +618,7 @@ DownloadOutcome BulkDownload::run(const std::function<void()>& wait) {
             wait();
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (letMessagesRun_) letMessagesRun_();
-        // The flag set from outside (a signal, another window): cancel as the button does.
+        // The flag set from outside (the window, a signal): cancel here, on the download's thread.
         if (cancelFlag()) {
             cancelNow();
             break;

@@ -28,9 +28,10 @@ namespace vex {
 // ---- the program's one cancel flag
 
 // Set by the download's cancel command; cleared only when a download starts. Every read loop of
-// the data service stops while it is set. Safe to set from a signal handler.
-bool cancelFlag();
-void setCancelFlag(bool on);
+// the data service stops while it is set. A lock-free atomic: safe to set from any thread and
+// from a signal handler.
+bool cancelFlag() noexcept;
+void setCancelFlag(bool on) noexcept;
 
 // ---- store rules (shared with the real-time refresh)
 
@@ -181,12 +182,13 @@ struct DownloadStats {
     std::size_t filesWritten = 0, bytesWritten = 0, flushes = 0;
 };
 
+// Runs on one thread, the download's own: every member is touched there alone. Another thread (the
+// window, a signal handler) only sets the cancel flag; the download sees it and cancels itself.
 class BulkDownload {
 public:
     using ProgressCallback = std::function<void(const DownloadProgress&)>;
 
-    BulkDownload(DataControl& control, Reporter& reporter, LetMessagesRun letMessagesRun = {},
-                 ProgressCallback onProgress = {});
+    BulkDownload(DataControl& control, Reporter& reporter, ProgressCallback onProgress = {});
 
     // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days.
     static DateTime initialFromTime();
@@ -195,20 +197,26 @@ public:
     void setFromTime(const DateTime& from) { from_ = from; }
     void setMemoryBound(std::size_t bytes) { memoryBound_ = bytes; }
 
-    // ButtonStart: the start message, NVOpen, and then either the read loop at once (nothing to
-    // download) or the download phase, in which the caller calls pollStatus() every 10 ms while
-    // polling() is true.
+    // The notice of ButtonStart. The caller shows it before the download starts (the window before
+    // it hands the job over), so the job itself asks and shows nothing up front.
+    std::string startMessage() const;
+    // ButtonCancel's question, asked by the window before it sets the cancel flag.
+    static std::string cancelQuestion();
+    // ButtonCancel while no download runs.
+    static std::string notRunningMessage();
+
+    // ButtonStart: NVOpen, and then either the read loop at once (nothing to download) or the
+    // download phase, in which the caller calls pollStatus() every 10 ms while polling() is true.
     void start();
     // TimerJVStatus: one NVStatus poll; runs the read loop and the close when the download is done.
     void pollStatus();
     bool polling() const { return progress_.polling; }
-    // ButtonCancel: asks, then cancels. Returns false when the user said no.
-    bool cancel();
-    // The cancel itself, without the question.
+    // The cancel: NVCancel, the flag, and the notice. A download phase ends here; a read loop ends
+    // at its next turn. run() and the read loop call it when they find the flag set.
     void cancelNow();
 
     // start() and pollStatus() until done, calling `wait` between polls (default: sleep 10 ms). A
-    // cancel flag set meanwhile (by a signal handler, say) cancels the download phase.
+    // cancel flag set meanwhile cancels the download.
     DownloadOutcome run(const std::function<void()>& wait = {});
 
     DownloadOutcome outcome() const { return outcome_; }
@@ -225,7 +233,6 @@ private:
 
     DataControl& control_;
     Reporter& reporter_;
-    LetMessagesRun letMessagesRun_;
     ProgressCallback onProgress_;
     DateTime from_;
     std::size_t memoryBound_ = HeldStore::kDefaultBound;

@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <algorithm>
+#include <thread>
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
@@ -38,8 +39,8 @@ struct DownloadTest : ::testing::Test {
     }
     ~DownloadTest() override { setClock(std::nullopt); }
 
-    DownloadOutcome download(DateTime from = {2024, 1, 15, 0, 0, 0}, LetMessagesRun pump = {}) {
-        BulkDownload d(control, reporter, std::move(pump));
+    DownloadOutcome download(DateTime from = {2024, 1, 15, 0, 0, 0}) {
+        BulkDownload d(control, reporter);
         d.setFromTime(from);
         return d.run([] {});
     }
@@ -176,13 +177,12 @@ TEST_F(DownloadTest, MessagesAndStatusTextsOfACompleteDownload) {
     control.downloadCount = 2;
     control.files = {{ra("20240115", "44", 1)}, {}};
     std::vector<DownloadProgress> seen;
-    BulkDownload d(control, reporter, {}, [&](const DownloadProgress& p) { seen.push_back(p); });
+    BulkDownload d(control, reporter, [&](const DownloadProgress& p) { seen.push_back(p); });
     d.setFromTime({2024, 1, 15, 8, 5, 9});
-    EXPECT_EQ(d.run([] {}), DownloadOutcome::Completed);
-    ASSERT_FALSE(reporter.informations.empty());
-    EXPECT_EQ(reporter.informations[0],
+    EXPECT_EQ(toUtf8(d.startMessage()),
               "2024年01月15日08時05分09秒以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり"
               "他のアプリケーションを操作することは極力避けてください。");
+    EXPECT_EQ(d.run([] {}), DownloadOutcome::Completed);
     std::vector<std::string> expected = {"ReadCount:2, DownloadCount:2", "ダウンロード中・・・",
                                          "ダウンロード中．．．(1/2)",    "ダウンロード中．．．(2/2)",
                                          "データ読込み中．．．(0/2)",    "データ読込み中．．．(1/2)",
@@ -190,7 +190,7 @@ TEST_F(DownloadTest, MessagesAndStatusTextsOfACompleteDownload) {
                                          "データ作成が完了しました。"};
     EXPECT_EQ(reporter.statuses, expected);
     EXPECT_EQ(control.closes, 1);
-    EXPECT_EQ(reporter.informations.size(), 1u);  // nothing else to say
+    EXPECT_TRUE(reporter.informations.empty());  // the start notice is the caller's; nothing else to say
     EXPECT_EQ(lastTime(), "2024/06/01 12:30:00");
     EXPECT_EQ(d.fromTime(), (DateTime{2024, 6, 1, 12, 30, 0}));
     // The made-data label named the race stored, and went busy and back.
@@ -207,7 +207,7 @@ TEST_F(DownloadTest, MessagesAndStatusTextsOfACompleteDownload) {
 TEST_F(DownloadTest, ProgressLabelsOfRunnersPastRunsAndOdds) {
     std::vector<std::string> labels;
     control.files = {{se("20240115", "44", 1, 3), makeRecord("O6", RecordLength::O6, raceKey("20240115", "45", 11), '1')}};
-    BulkDownload d(control, reporter, {}, [&](const DownloadProgress& p) {
+    BulkDownload d(control, reporter, [&](const DownloadProgress& p) {
         if (labels.empty() || labels.back() != toUtf8(p.madeData)) labels.push_back(toUtf8(p.madeData));
     });
     d.setFromTime({2024, 1, 15, 0, 0, 0});
@@ -256,30 +256,30 @@ TEST_F(DownloadTest, ReadErrorKeepsWhatWasReadButNotLastTime) {
     EXPECT_EQ(control.closes, 1);
 }
 
-TEST_F(DownloadTest, CancelDuringReadingWritesWhatWasReadAndCloses) {
+// The window sets the flag from its own thread; the download reports the cancel on its thread,
+// as the cancel button did, and writes what it read.
+TEST_F(DownloadTest, CancelFlagSetDuringReadingIsReportedWritesWhatWasReadAndCloses) {
     control.files = {{ra("20240115", "44", 1), ra("20240115", "44", 2), ra("20240115", "44", 3)}};
-    BulkDownload* running = nullptr;
-    int turns = 0;
-    BulkDownload d(control, reporter, [&] {
-        if (++turns == 3) running->cancel();
-    });
-    running = &d;
-    d.setFromTime({2024, 1, 15, 0, 0, 0});
-    EXPECT_EQ(d.run([] {}), DownloadOutcome::Cancelled);
+    control.onRecord = [](int index) {
+        if (index == 1) std::thread([] { setCancelFlag(true); }).join();
+    };
+    EXPECT_EQ(download(), DownloadOutcome::Cancelled);
     EXPECT_TRUE(cancelFlag());
     EXPECT_EQ(control.cancels, 1);
     EXPECT_EQ(control.closes, 1);
-    EXPECT_TRUE(saw(reporter.questions, "データ取込を中止します。実行しますか？"));
-    EXPECT_TRUE(saw(reporter.informations, "NVCancel:キャンセルされました"));
+    EXPECT_EQ(reporter.beeps, 2);  // the cancel's and the close's
+    EXPECT_EQ(reporter.informations, std::vector<std::string>{"NVCancel:キャンセルされました"});
+    EXPECT_TRUE(saw(reporter.statuses, "NVCancel:キャンセルされました"));
     EXPECT_EQ(linesOf(dayFilePath(dayStamp("20240115"), DayFile::RA)).size(), 2u);  // read before the cancel
     EXPECT_EQ(lastTime(), "(none)");
     // The next download clears the flag and finishes the job.
+    control.onRecord = nullptr;
     EXPECT_EQ(download(), DownloadOutcome::Completed);
     EXPECT_FALSE(cancelFlag());
     EXPECT_EQ(linesOf(dayFilePath(dayStamp("20240115"), DayFile::RA)).size(), 3u);
 }
 
-TEST_F(DownloadTest, CancelWhileDownloadingSkipsCloseAndNoSaysNo) {
+TEST_F(DownloadTest, CancelWhileDownloadingSkipsCloseAndReadsNothing) {
     control.files = {{ra("20240115", "44", 1)}};
     control.downloadCount = 5;
     BulkDownload d(control, reporter);
@@ -287,16 +287,25 @@ TEST_F(DownloadTest, CancelWhileDownloadingSkipsCloseAndNoSaysNo) {
     d.start();
     ASSERT_TRUE(d.polling());
     d.pollStatus();
-    reporter.answers = {false};
-    EXPECT_FALSE(d.cancel());
-    EXPECT_TRUE(d.polling());
     EXPECT_EQ(control.cancels, 0);
-    EXPECT_TRUE(d.cancel());
+    d.cancelNow();
     EXPECT_FALSE(d.polling());
     EXPECT_EQ(d.outcome(), DownloadOutcome::Cancelled);
     EXPECT_EQ(control.closes, 0);
     EXPECT_EQ(reporter.statuses.back(), "NVCancel:キャンセルされました");
     EXPECT_FALSE(fs::exists(dayFilePath(dayStamp("20240115"), DayFile::RA)));
+
+    // The flag alone, set while run() polls, does the same.
+    control.statusCalls = 0;
+    int polls = 0;
+    EXPECT_EQ(d.run([&] {
+        if (++polls == 2) setCancelFlag(true);
+    }), DownloadOutcome::Cancelled);
+    EXPECT_EQ(control.cancels, 2);
+    EXPECT_EQ(control.reads, 0);
+    EXPECT_TRUE(reporter.questions.empty());  // the window asks, never the download
+    EXPECT_EQ(toUtf8(BulkDownload::cancelQuestion()), "データ取込を中止します。実行しますか？");
+    EXPECT_EQ(toUtf8(BulkDownload::notRunningMessage()), "データ取込は実行されていません。");
 }
 
 TEST_F(DownloadTest, OddLastFileTimestampsLeaveLastTimeAlone) {
