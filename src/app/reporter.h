@@ -1,7 +1,6 @@
 #pragma once
 // The core never opens a dialog. It tells the user things through this interface: the desktop
 // program shows message boxes, vexmora-cli prints, tests record and answer. All texts are CP932.
-#include <functional>
 #include <string>
 
 namespace vex {
@@ -17,9 +16,5 @@ public:
     // A status line (status bar, status label, or a printed line).
     virtual void status(const std::string& text) = 0;
 };
-
-// Long loops call this between steps so that pending window messages (timers, a cancel button)
-// can run. The desktop program passes its event pump; the CLI and tests pass their own.
-using LetMessagesRun = std::function<void()>;
 
 }  // namespace vex

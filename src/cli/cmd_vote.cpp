@@ -25,7 +25,7 @@ int runVote(const std::vector<std::string>& args) {
     VotingLog log;
     log.load();
     const std::size_t before = log.lines().size();
-    VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false, {}};
+    VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false};
     bool voted = false;
     VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), &voted};
     const VoteResult result = voteCommand(request, context);

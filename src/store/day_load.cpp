@@ -249,9 +249,6 @@ namespace {
 
 DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
     DayLoadResult result;
-    auto letMessagesRun = [&] {
-        if (options.letMessagesRun) options.letMessagesRun();
-    };
 
     // 1. Reset.
     table.showRemainingTime = dayStamp == todayStamp();
@@ -277,7 +274,6 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
 
     // 4-5.
     if (options.progress) options.progress->show(sj("レースデータを読み込んでいます。"), dayStamp, 95);
-    letMessagesRun();
     for (auto& raw : table.raw) raw.clearAllButOdds();  // odds copies: step 8
 
     // 6. Races, their Compi lines, runners and past runs.
@@ -351,7 +347,6 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
             RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
             int runners = registeredRunners(raw.ra);
             for (int m = 0; m < runners; ++m) {
-                letMessagesRun();
                 for (int k = 0; k < kPastRuns; ++k) {
                     if (yearIsBlank(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(
                             Common::Year)))
@@ -367,10 +362,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     for (int s = 0; s < kMaxRaces; ++s) {
         const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
         int runners = registeredRunners(raw.ra);
-        for (int m = 0; m < runners; ++m) {
-            letMessagesRun();
-            summarisePastRuns(table.races[static_cast<std::size_t>(s)], raw, m);
-        }
+        for (int m = 0; m < runners; ++m) summarisePastRuns(table.races[static_cast<std::size_t>(s)], raw, m);
     }
 
     // 11. Race list.

@@ -32,7 +32,6 @@ struct DayLoadOptions {
     bool batch = false;  // no message boxes (the direct read and vexmora-cli)
     Reporter* reporter = nullptr;
     DayLoadProgress* progress = nullptr;
-    LetMessagesRun letMessagesRun;
     // Race selection of the first race list item (step 16); the views install it.
     std::function<void(RaceTable&)> selectRace;
 };

@@ -159,7 +159,6 @@ VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, Vo
                 sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
             if (votedFlag) *votedFlag = true;
         }
-        if (ctx.letMessagesRun) ctx.letMessagesRun();
     }
 
     const int logout = ctx.control.RakutenLogout();

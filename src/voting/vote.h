@@ -23,7 +23,6 @@ struct VoteContext {
     std::filesystem::path betFolder;  // where the day's bet file goes (betFileFolder)
     bool automatic = false;
     bool loggedIn = false;            // mirrors the site session during a vote
-    LetMessagesRun letMessagesRun;    // between batches; may be empty
 };
 
 enum class VoteOutcome {

@@ -80,7 +80,7 @@ protected:
     }
     void TearDown() override { setClock(std::nullopt); }
     VoteContext context(bool automatic) {
-        return VoteContext{control, reporter, log, home.path() / "kaime", automatic, false, {}};
+        return VoteContext{control, reporter, log, home.path() / "kaime", automatic, false};
     }
     std::vector<std::string> utf8Log(std::size_t from = 0) const {
         std::vector<std::string> out;
@@ -119,7 +119,7 @@ TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
 TEST_F(Vote, BatchesOfOneHundredTwenty) {
     for (auto [lines, expected] : {std::pair{240, std::vector<int>{120, 120}}, {121, {120, 1}}, {120, {120}}}) {
         RecordingControl c;
-        VoteContext ctx{c, reporter, log, home.path() / "kaime", true, false, {}};
+        VoteContext ctx{c, reporter, log, home.path() / "kaime", true, false};
         const TextGrid list = trifectaList(lines);
         const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
         EXPECT_EQ(r.outcome, VoteOutcome::Voted);
@@ -261,7 +261,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
         for (bool automatic : {false, true}) {
             test::RecordingReporter rep;
             VotingLog l(home.path() / "check.log");
-            VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false, {}};
+            VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
             BetRace r = race;
             r.postTime = c.post;
             const TextGrid empty = emptyBetList();
