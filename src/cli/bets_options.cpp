@@ -6,7 +6,6 @@
 #include "betting/race_adapter.h"
 #include "cli/command.h"
 #include "store/day_load.h"
-#include "store/race_table.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
@@ -81,14 +80,15 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
 
 std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOptions) {
     createAppFolders();
-    RaceTable& table = raceTable();
+    PreparedRace prepared;
+    prepared.table = std::make_unique<RaceTable>();
+    RaceTable& table = *prepared.table;
     DayLoadOptions load;
     load.batch = true;
     if (!loadDay(table, o.day, load).loaded) {
         printError(noRaceFileMessage());
         return std::nullopt;
     }
-    PreparedRace prepared;
     prepared.slot = table.slotOfListItem(o.entry - 1);
     if (prepared.slot < 0) {
         printError("no race-list entry " + std::to_string(o.entry) + " on that day");

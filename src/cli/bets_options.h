@@ -10,6 +10,7 @@
 
 #include "app/settings.h"
 #include "betting/bet_page.h"
+#include "store/race_table.h"
 
 namespace vex::cli {
 
@@ -27,6 +28,7 @@ struct BetsOptions {
 BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetOptions);
 
 struct PreparedRace {
+    std::unique_ptr<RaceTable> table;  // the loaded day, owned here (about 30 MB: never on the stack)
     int slot = -1;
     TIniGT settings;
     std::unique_ptr<BetPage> page;

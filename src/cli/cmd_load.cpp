@@ -1,5 +1,7 @@
 // vexmora-cli load DAY: the day load in batch mode, as the day selector runs it (appearance file
 // included); prints the race list.
+#include <memory>
+
 #include "app/app_folder.h"
 #include "cli/command.h"
 #include "store/day_load.h"
@@ -15,13 +17,13 @@ int runLoad(const std::vector<std::string>& args) {
     DayLoadOptions options;
     options.batch = true;
     options.reporter = &reporter;
-    RaceTable& table = raceTable();
-    DayLoadResult result = loadDay(table, toCp932(args[0]), options);
+    auto table = std::make_unique<RaceTable>();  // about 30 MB: never on the stack
+    DayLoadResult result = loadDay(*table, toCp932(args[0]), options);
     if (!result.loaded) {
         printError(noRaceFileMessage());
         return kFailed;
     }
-    for (const std::string& line : table.raceList) printLine(line);
+    for (const std::string& line : table->raceList) printLine(line);
     return kOk;
 }
 

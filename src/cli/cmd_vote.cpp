@@ -29,7 +29,7 @@ int runVote(const std::vector<std::string>& args) {
     bool voted = false;
     VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), &voted};
     const VoteResult result = voteCommand(request, context);
-    if (voted) raceTable().races[prepared->slot].autoVoteSent = 1;
+    if (voted) prepared->table->races[prepared->slot].autoVoteSent = 1;
     for (std::size_t i = before; i < log.lines().size(); ++i) printLine(log.lines()[i]);
     switch (result.outcome) {
         case VoteOutcome::Voted:

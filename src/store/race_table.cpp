@@ -1,7 +1,5 @@
 #include "store/race_table.h"
 
-#include <memory>
-
 namespace vex {
 
 void RawRecords::clear() {
@@ -113,12 +111,6 @@ bool RaceTable::slotUsed(int slot) const {
 
 void RaceTable::reset() {
     for (auto& r : races) r.reset();
-}
-
-RaceTable& raceTable() {
-    // Allocated on first use: programs that never load a day do not pay for its 30 MB.
-    static const std::unique_ptr<RaceTable> table = std::make_unique<RaceTable>();
-    return *table;
 }
 
 int fieldNumber(std::string_view field) {

@@ -1,8 +1,9 @@
 #pragma once
-// The race table: the one in-memory model of the loaded race day. 96 race slots, each a RaceRecord
-// (values derived at load time) plus its RawRecords (byte copies of the stored records). One global
-// table lives for the whole run (raceTable()); the day load resets and fills it, the odds and payout
-// readers refresh slots in place, and every other module reads it.
+// The race table: the in-memory model of one race day. 96 race slots, each a RaceRecord (values
+// derived at load time) plus its RawRecords (byte copies of the stored records). There is no
+// global table: the window owns the loaded day's table, and a day load fills a fresh one (on a
+// worker) that the window swaps in when the load ends; the odds and payout readers refresh slots
+// in place, and every other module reads the table it is given.
 //
 // Index conventions, so that code reads like the rules it implements:
 //   runner arrays are indexed by horse number 1..18 (element 0 unused),
@@ -11,7 +12,8 @@
 //   past-run arrays by past run k = 1..3 (element 0 unused),
 //   raw runner copies by m = horse number - 1 (as the slot file stores them).
 //
-// Only the three past runs the program fills are kept: the whole table stays near 30 MB.
+// Only the three past runs the program fills are kept: the whole table stays near 30 MB, so it is
+// always allocated on the heap (std::make_unique), never on a stack.
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -227,9 +229,6 @@ struct RaceTable {
     // The table reset (every RaceRecord), before every day load.
     void reset();
 };
-
-// The program's one race table, allocated on first use and kept for the whole run.
-RaceTable& raceTable();
 
 // A number field read leniently: leading spaces, then digits to the end of the field. Blank,
 // empty, or anything else (a sign, a stray byte, a trailing space) reads as 0.

@@ -6,8 +6,6 @@ namespace vex {
 
 TEST(RaceTable, WholeTableStaysWellUnderItsMemoryBound) {
     EXPECT_LT(sizeof(RaceTable), 64u * 1024 * 1024);
-    // The global table is one block, the same on every call.
-    EXPECT_EQ(&raceTable(), &raceTable());
 }
 
 TEST(RaceTable, ResetClearsDerivedValuesButNotRawCopies) {
