@@ -1,8 +1,8 @@
 // vexmora-cli load DAY: the day load in batch mode, as the day selector runs it (appearance file
 // included); prints the race list.
 #include <memory>
+#include <vector>
 
-#include "app/app_folder.h"
 #include "cli/command.h"
 #include "store/day_load.h"
 #include "vocabulary/cp932.h"
@@ -10,21 +10,39 @@
 namespace vex::cli {
 namespace {
 
+// Holds the load's messages until the race list is out: stdout carries the list alone and what
+// went wrong follows on stderr.
+class HeldMessages : public Reporter {
+public:
+    void information(const std::string& text) override { texts.push_back(text); }
+    bool askYesNo(const std::string&) override { return false; }
+    void beep() override {}
+    void status(const std::string& text) override { texts.push_back(text); }
+    void printAll() const {
+        for (const std::string& text : texts) printError(text);
+    }
+    std::vector<std::string> texts;
+};
+
 int runLoad(const std::vector<std::string>& args) {
     if (args.size() != 1) throw UsageError("load needs one day, e.g. 2024年05月12日");
-    createAppFolders();
-    PrintingReporter reporter;
+    // No folders made: the load only reads (the appearance write makes its own), so a read-only
+    // application folder still loads its stored days.
+    HeldMessages messages;
     DayLoadOptions options;
     options.batch = true;
-    options.reporter = &reporter;
+    options.reporter = &messages;
     auto table = std::make_unique<RaceTable>();  // about 30 MB: never on the stack
     DayLoadResult result = loadDay(*table, toCp932(args[0]), options);
     if (!result.loaded) {
-        printError(noRaceFileMessage());
+        if (messages.texts.empty()) messages.texts.push_back(noRaceFileMessage());
+        messages.printAll();
         return kFailed;
     }
     for (const std::string& line : table->raceList) printLine(line);
-    return kOk;
+    messages.printAll();
+    // The day is there, but a statistics file that could not be written is no success.
+    return result.appearanceError.empty() ? kOk : kFailed;
 }
 
 const Registration reg{"load", "load DAY", runLoad};

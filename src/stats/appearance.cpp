@@ -142,8 +142,10 @@ bool writeAppearanceFile(const RaceTable& table) {
     std::vector<std::string> lines = appearanceLines(table);
     if (lines.empty() || appearanceFile(table).empty()) return false;
     fs::path file = appearanceFile(table);
+    // Made at start-up; a removed folder is made again, and one that cannot be is the reason given.
     std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);  // made at start-up; a removed folder is made again
+    fs::create_directories(file.parent_path(), ec);
+    if (ec) throw FileWriteError(file, ec.message());
     // Made from the store again at every load of the day: atomic, but not worth a flush to disk.
     writeLinesAtomic(file, lines, false);
     return true;

@@ -23,7 +23,8 @@ std::vector<std::string> appearanceLines(const RaceTable& table);
 std::filesystem::path appearanceFile(const RaceTable& table);
 
 // Writes the day's appearance file when at least one race has final results; returns whether a
-// file was written. Nothing happens when no day is loaded.
+// file was written. Nothing happens when no day is loaded. Throws FileWriteError (naming the file)
+// when the file or its folder cannot be written.
 bool writeAppearanceFile(const RaceTable& table);
 
 }  // namespace vex

@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cstdio>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/app_folder.h"
+#include "app/atomic_file.h"
 #include "app/clock.h"
 #include "app/parallel.h"
 #include "app/settings.h"
@@ -188,6 +190,15 @@ std::string raceNumberText(std::string_view field) {
 
 std::string todayStamp() { return dayStampOf(now()); }
 
+// A message of the load: a box for the user, a status line in batch mode.
+void tell(const DayLoadOptions& options, const std::string& text) {
+    if (!options.reporter) return;
+    if (options.batch)
+        options.reporter->status(text);
+    else
+        options.reporter->information(text);
+}
+
 std::string overflowMessage(const DayLoadResult& r) {
     std::string text;
     if (r.racesIgnored > 0)
@@ -205,6 +216,7 @@ std::string overflowMessage(const DayLoadResult& r) {
 
 std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
 std::string unreadableFileMessage() { return sj("データファイルを読み込めませんでした。"); }
+std::string appearanceFailedMessage() { return sj("統計ファイルを書き込めませんでした。"); }
 
 bool isDayStamp(std::string_view s) {
     static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
@@ -246,6 +258,23 @@ bool RunnerFiles::read(RawRecords& raw) {
 }
 
 namespace {
+
+// The statistics are a by-product of the load: a file that cannot be written is reported, and the
+// day stays loaded.
+void writeAppearance(const RaceTable& table, const DayLoadOptions& options, DayLoadResult& result) {
+    std::string reason;
+    try {
+        result.appearanceWritten = writeAppearanceFile(table);
+        return;
+    } catch (const FileWriteError& e) {
+        reason = e.what();  // names the file
+    } catch (const std::system_error& e) {  // file-system errors among them
+        reason = appearanceFile(table).string() + ": " + e.code().message();
+    }
+    result.appearanceError = appearanceFailedMessage() + "\n" + toCp932(reason);
+    if (options.reporter && !options.batch) options.reporter->beep();
+    tell(options, result.appearanceError);
+}
 
 DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
     DayLoadResult result;
@@ -317,15 +346,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
         for (bool read : runnersRead)
             if (read) options.progress->step();
     table.dayLoaded = true;
-    if (result.racesIgnored > 0 || result.runnerOverflows > 0) {
-        if (options.reporter) {
-            std::string text = overflowMessage(result);
-            if (options.batch)
-                options.reporter->status(text);
-            else
-                options.reporter->information(text);
-        }
-    }
+    if (result.racesIgnored > 0 || result.runnerOverflows > 0) tell(options, overflowMessage(result));
 
     // 7. Payouts (the race and runner records are the ones just read).
     readPayouts(table, true);
@@ -401,14 +422,11 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     table.resultRefreshMinutes = read(ini, settings::kAutoResultMinutes);
     table.resultRefreshEnabled = table.showRemainingTime;
 
-    // 16. The first race.
-    if (!table.raceListSlots.empty()) {
-        table.CurrentRaceIndex = table.raceListSlots.front();
-        if (options.selectRace) options.selectRace(table);
-    }
+    // 16. The first race (the caller selects and draws it).
+    if (!table.raceListSlots.empty()) table.CurrentRaceIndex = table.raceListSlots.front();
 
     // 17. Appearance file.
-    if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.hr, ec)) result.appearanceWritten = writeAppearanceFile(table);
+    if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.hr, ec)) writeAppearance(table, options, result);
 
     result.loaded = true;
     return result;
@@ -428,14 +446,8 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
         table.raceListSlots.clear();
         table.CurrentRaceIndex = -1;
         table.dayLoaded = false;
-        if (options.reporter) {
-            options.reporter->beep();
-            std::string text = unreadableFileMessage() + "\n" + toCp932(e.what());
-            if (options.batch)
-                options.reporter->status(text);
-            else
-                options.reporter->information(text);
-        }
+        if (options.reporter) options.reporter->beep();
+        tell(options, unreadableFileMessage() + "\n" + toCp932(e.what()));
         return {};
     }
 }

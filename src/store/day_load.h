@@ -2,10 +2,13 @@
 // The day load: resets the race table and fills it from the store for one race day (the day
 // selector's change event). Race and runner records, each race's Compi line, the three latest past
 // runs of every runner and their summaries, payouts, odds, the race list, the zone pattern, the
-// automatic times and the default amounts; at the end the first race is selected and, when the
+// automatic times and the default amounts; at the end the first race is made current and, when the
 // day's payouts are stored, the appearance file is written.
+//
+// The load runs on a worker into a fresh table while the window shows another one: it touches the
+// table it is given and nothing else shared (it only reads the settings and the store, and writes
+// the appearance file). Its progress and reporter are called on the loading thread.
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,8 +35,6 @@ struct DayLoadOptions {
     bool batch = false;  // no message boxes (the direct read and vexmora-cli)
     Reporter* reporter = nullptr;
     DayLoadProgress* progress = nullptr;
-    // Race selection of the first race list item (step 16); the views install it.
-    std::function<void(RaceTable&)> selectRace;
 };
 
 struct DayLoadResult {
@@ -43,6 +44,9 @@ struct DayLoadResult {
     int malformedOdds = 0;     // odds fields that were no number (read as no data)
     int compiSlotsSkipped = 0; // Compi slots naming a horse beyond 18 or a frame beyond 8
     bool appearanceWritten = false;
+    // Set when the appearance file could not be written; the day is loaded all the same. The
+    // message, then a line with the file and the system's reason (CP932).
+    std::string appearanceError;
 };
 
 // Texts of the day load.
@@ -50,6 +54,7 @@ std::string noRaceFileMessage();  // "データ作成が未完了のようです
 // "データファイルを読み込めませんでした。": a store file of the day exists but cannot be read; the
 // day is then not loaded at all, and the message is followed by the file and the reason.
 std::string unreadableFileMessage();
+std::string appearanceFailedMessage();  // "統計ファイルを書き込めませんでした。"
 
 // True for a well-formed day stamp: four digits 年 two digits 月 two digits 日.
 bool isDayStamp(std::string_view stamp);
@@ -58,7 +63,8 @@ bool isDayStamp(std::string_view stamp);
 // post time that is blank or not digits.
 std::string shiftTime(std::string_view hhmmss, int delta);
 
-// Loads the day `dayStamp` into `table` (steps 1 to 17).
+// Loads the day `dayStamp` into `table` (steps 1 to 17). The first listed race is made current;
+// selecting and drawing it is the caller's.
 DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options);
 
 // The runner files (.nvSEr) of a day's tracks, opened once each.

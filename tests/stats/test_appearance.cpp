@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
+#include "app/atomic_file.h"
 #include "stats/appearance.h"
 #include "store/test_day_load_store.h"
+#include "support/test_support.h"
 
 namespace vex {
 namespace {
+namespace fs = std::filesystem;
 
-TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
+std::string winPayout() {
+    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
+    test::setPayout(hr, HR::Win, 1, "03", 450, 2);
+    return hr;
+}
+
+// Two races of 12 runners; the first has its payouts.
+std::unique_ptr<RaceTable> twoRaceDay() {
     auto table = std::make_unique<RaceTable>();
     table->dayLoaded = true;
     for (int s = 0; s < 2; ++s) {
@@ -16,9 +26,12 @@ TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
                 test::se("20240512", "44", s + 1, test::Runner{m + 1, 1, "2019100001"}));
         table->raceListSlots.push_back(s);
     }
-    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
-    test::setPayout(hr, HR::Win, 1, "03", 450, 2);
-    table->raw[0].hr.assign(hr);
+    table->raw[0].hr.assign(winPayout());
+    return table;
+}
+
+TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
+    auto table = twoRaceDay();
     table->races[0].recommendedHorseRank = 3;
     table->races[0].RunStyle[1][1] = sj("中");
     table->races[0].compiValue[1] = 87;
@@ -42,7 +55,7 @@ TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
     EXPECT_EQ(appearanceFile(*table).filename(), "em20240512.dat");
 
     // With both races final, the earlier post comes first.
-    table->raw[1].hr.assign(hr);
+    table->raw[1].hr.assign(winPayout());
     lines = appearanceLines(*table);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].substr(8, 4), "1400");
@@ -50,6 +63,21 @@ TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
     // Nothing loaded: nothing written.
     table->dayLoaded = false;
     EXPECT_FALSE(writeAppearanceFile(*table));
+}
+
+TEST(Appearance, FolderThatCannotBeMadeFailsNamingTheFile) {
+    test::TempHome home;
+    auto table = twoRaceDay();
+    writeFileAtomic(home.path() / "TOKEI", "");  // a file where the folder goes
+    try {
+        writeAppearanceFile(*table);
+        ADD_FAILURE() << "written";
+    } catch (const FileWriteError& e) {
+        EXPECT_EQ(e.file(), appearanceFile(*table));
+    }
+    fs::remove(home.path() / "TOKEI");
+    EXPECT_TRUE(writeAppearanceFile(*table));  // the folder made again
+    EXPECT_TRUE(fs::is_regular_file(appearanceFile(*table)));
 }
 
 }  // namespace

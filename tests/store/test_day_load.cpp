@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <thread>
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
@@ -272,6 +273,60 @@ TEST(DayLoad, CliPrintsTheRaceListAndWritesTheAppearanceFile) {
     EXPECT_EQ(file, want);
 }
 
+// The statistics file cannot be written (a folder stands where it goes): the day is loaded all the
+// same, and the failure named. The command prints the race list and fails.
+TEST(DayLoad, AppearanceFileThatCannotBeWrittenLeavesTheDayLoaded) {
+    TempHome home;
+    buildStore(home.path());
+    const fs::path blocked = appFolder() / "TOKEI" / "em20240512.dat";
+    fs::create_directories(blocked);
+    for (bool batch : {false, true}) {
+        auto table = std::make_unique<RaceTable>();
+        RecordingReporter reporter;
+        DayLoadOptions options;
+        options.batch = batch;
+        options.reporter = &reporter;
+        DayLoadResult r = loadDay(*table, stamp(), options);
+        EXPECT_TRUE(r.loaded);
+        EXPECT_TRUE(table->dayLoaded);
+        EXPECT_FALSE(r.appearanceWritten);
+        EXPECT_EQ(table->raceList.size(), 3u);
+        EXPECT_EQ(table->CurrentRaceIndex, 0);
+        const std::string error = toUtf8(r.appearanceError);
+        EXPECT_EQ(error.rfind("統計ファイルを書き込めませんでした。\n" + blocked.string() + ": ", 0), 0u) << error;
+        EXPECT_EQ(batch ? reporter.statuses : reporter.informations, std::vector<std::string>{error});
+        EXPECT_EQ(reporter.beeps, batch ? 0 : 1);
+    }
+
+    int code = -1;
+    const fs::path errors = home.path() / "stderr.txt";
+    std::string out = runCli("load " + toUtf8(stamp()) + " 2>" + errors.string(), code);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(out, "大井 1R\n大井 2R\n川崎 1R\n");
+    std::string err = readFileBytes(errors);
+    EXPECT_EQ(err.rfind("統計ファイルを書き込めませんでした。\n" + blocked.string() + ": ", 0), 0u) << err;
+}
+
+// Two loads at once, each into its own table (as a worker loads while the window shows a day):
+// nothing shared, the same day twice.
+TEST(DayLoad, LoadsOnTwoThreadsAtOnceEachFillTheirOwnTable) {
+    TempHome home;
+    buildStore(home.path());
+    auto first = std::make_unique<RaceTable>(), second = std::make_unique<RaceTable>();
+    DayLoadResult a, b;
+    std::thread worker([&] { a = loadDay(*first, stamp(), {}); });
+    b = loadDay(*second, stamp(), {});
+    worker.join();
+    ASSERT_TRUE(a.loaded && b.loaded);
+    EXPECT_EQ(first->raceList, second->raceList);
+    for (int s : first->raceListSlots) {
+        EXPECT_EQ(first->raw[s].ra.view(), second->raw[s].ra.view());
+        EXPECT_EQ(first->races[s].compiValue, second->races[s].compiValue);
+        EXPECT_EQ(first->races[s].winOdds, second->races[s].winOdds);
+        EXPECT_EQ(first->races[s].RunStyle, second->races[s].RunStyle);
+    }
+}
+
 TEST(DayLoad, CliFailsWithoutTheRaceFile) {
     TempHome home;
     int code = -1;
@@ -289,7 +344,6 @@ protected:
         table = std::make_unique<RaceTable>();
         DayLoadOptions options;
         options.reporter = &reporter;
-        options.selectRace = [this](RaceTable& t) { selected = t.CurrentRaceIndex; };
         result = loadDay(*table, stamp(), options);
     }
     TempHome home;
@@ -297,7 +351,6 @@ protected:
     std::unique_ptr<RaceTable> table;
     RecordingReporter reporter;
     DayLoadResult result;
-    int selected = -2;
 };
 
 TEST_F(LoadedDay, RaceListTracksTimesAndSelection) {
@@ -305,7 +358,7 @@ TEST_F(LoadedDay, RaceListTracksTimesAndSelection) {
     EXPECT_EQ(table->raceListSlots, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(table->trackList, (std::vector<std::string>{"44" + sj("大井"), "44" + sj("大井"), "45" + sj("川崎")}));
     EXPECT_EQ(table->LatestPostTime, "1800");  // every post before 18:00
-    EXPECT_EQ(selected, 0);
+    EXPECT_EQ(table->CurrentRaceIndex, 0);  // the first listed race, for the caller to select
     // Defaults: 10 minutes before post, interval 5 s.
     EXPECT_EQ(table->races[2].OddsGetTime, "152000");
     EXPECT_EQ(table->races[2].OddsRecheckTime, "152005");
