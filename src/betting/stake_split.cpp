@@ -13,6 +13,13 @@ namespace vex {
 
 namespace {
 
+void clearStakes(TextGrid& list) {
+    for (int r = 1; r < list.rowCount(); ++r) {
+        list.setCell(kListStake, r, {});
+        list.setCell(kListReturn, r, {});
+        list.setCell(kListReturnRate, r, {});
+    }
+}
 
 }  // namespace
 
@@ -23,15 +30,18 @@ std::string stakeModeCaption(StakeMode m) {
 
 void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& labels) {
     const int rows = list.rowCount();
-    if (amount < 100 || rows >= 4898 || rows < 2) return;
+    if (rows >= 4898 || rows < 2) return;
+    if (amount < 100) {
+        // No stake below 100 yen: the previous amount's stakes must not stay to be voted.
+        clearStakes(list);
+        labels.clear();
+        return;
+    }
     if (mode == StakeMode::Proportional && isBlank(list.cell(kListOdds, 1))) return;
 
-    for (int r = 1; r < rows; ++r) {
-        list.setCell(kListStake, r, {});
-        list.setCell(kListReturn, r, {});
-        list.setCell(kListReturnRate, r, {});
-        if (mode == StakeMode::Even2) list.setCell(kListOdds, r, {});
-    }
+    clearStakes(list);
+    if (mode == StakeMode::Even2)
+        for (int r = 1; r < rows; ++r) list.setCell(kListOdds, r, {});
 
     const bool usesOdds = !ignoresOdds(mode);
     const std::string& erased = eraseMark();

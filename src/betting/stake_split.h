@@ -26,8 +26,9 @@ struct SplitLabels {
 };
 
 // Splits `amount` over the lines of `list` (bet list columns: 0 erase, 1 number, 3 odds, 6 stake,
-// 7 return, 8 return rate). Does nothing below 100 yen or above 4896 lines. Writes the labels only
-// where the split sets them; the caller empties them before a fresh list.
+// 7 return, 8 return rate). Does nothing above 4896 lines; below 100 yen it clears every stake,
+// return and rate, and the labels. Writes the labels only where the split sets them; the caller
+// empties them before a fresh list.
 void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& labels);
 
 }  // namespace vex

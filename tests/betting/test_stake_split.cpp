@@ -118,17 +118,34 @@ TEST(StakeSplit, ErasedAndUnsplittableLines) {
     EXPECT_EQ(col(g, kListStake), (std::vector<std::string>{"   500", "", "   500"}));
     EXPECT_EQ(labels.count, "  2");
 
-    // Below 100 yen nothing is written, old stakes stay.
-    SplitLabels untouched;
-    splitStakes(StakeMode::Even, 99, g, untouched);
-    EXPECT_EQ(col(g, kListStake)[0], "   500");
-    EXPECT_EQ(untouched.count, "");
-
     // No taking-part line: labels stay empty.
+    SplitLabels untouched;
     TextGrid empty = listWithOdds({0, 0});
     splitStakes(StakeMode::Even, 1000, empty, untouched);
     EXPECT_EQ(untouched.total, "");
     EXPECT_EQ(col(empty, kListStake), (std::vector<std::string>{"", ""}));
+}
+
+// Typing 5000 and then 50: the 50 must not leave the 5000's stakes on the lines to be voted.
+TEST(StakeSplit, AmountBelowOneHundredLeavesNoStake) {
+    for (StakeMode mode : {StakeMode::Even, StakeMode::Flat, StakeMode::Proportional}) {
+        TextGrid g = listWithOdds({2.0, 3.0, 4.0});
+        g.setCell(kListErase, 2, eraseMark());
+        SplitLabels labels;
+        splitStakes(mode, 5000, g, labels);
+        ASSERT_NE(col(g, kListStake)[0], "");
+        splitStakes(mode, 50, g, labels);
+        const std::vector<std::string> blank(3, "");
+        EXPECT_EQ(col(g, kListStake), blank);
+        EXPECT_EQ(col(g, kListReturn), blank);
+        EXPECT_EQ(col(g, kListReturnRate), blank);
+        EXPECT_EQ(labels.count + labels.total + labels.rate, "");
+        EXPECT_EQ(labels.colour, RateColour::None);
+        EXPECT_EQ(col(g, kListOdds)[0], "    2.0");  // the lines themselves stay
+        EXPECT_EQ(g.cell(kListErase, 2), eraseMark());
+        splitStakes(mode, 5000, g, labels);  // and split again at a real amount
+        EXPECT_NE(col(g, kListStake)[0], "");
+    }
 }
 
 }  // namespace
