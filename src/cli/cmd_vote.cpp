@@ -26,10 +26,9 @@ int runVote(const std::vector<std::string>& args) {
     log.load();
     const std::size_t before = log.lines().size();
     VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false};
-    bool voted = false;
-    VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), &voted};
+    VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), page.amount()};
     const VoteResult result = voteCommand(request, context);
-    if (voted) prepared->table->races[prepared->slot].autoVoteSent = 1;
+    if (result.accepted > 0) prepared->table->races[prepared->slot].autoVoteSent = 1;
     for (std::size_t i = before; i < log.lines().size(); ++i) printLine(log.lines()[i]);
     switch (result.outcome) {
         case VoteOutcome::Voted:

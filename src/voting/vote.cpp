@@ -14,7 +14,6 @@ namespace vex {
 
 namespace {
 
-
 std::string stamp12(const DateTime& t) {
     char b[24];
     std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
@@ -26,6 +25,24 @@ void refuse(VoteContext& ctx, const std::string& message, const std::string& log
     ctx.reporter.beep();
     if (ctx.automatic) ctx.log.add(sj("[エラー]") + logTime() + logText);
     else ctx.reporter.information(message);
+}
+
+// What a vote of the plan is about, before anything happens.
+VoteResult resultOf(const VotePlan& plan, const VoteContext& ctx) {
+    VoteResult result;
+    result.lines = static_cast<int>(plan.lines.size());
+    result.betFile = ctx.betFolder / betFileName(plan.race);
+    return result;
+}
+
+VoteResult askThenSubmit(const VotePlan& plan, VoteContext& ctx) {
+    if (!plan.ready) return plan.refused;
+    if (!ctx.automatic && !ctx.reporter.askYesNo(plan.question)) {
+        VoteResult declined = resultOf(plan, ctx);
+        declined.outcome = VoteOutcome::Declined;
+        return declined;
+    }
+    return submitVote(plan, ctx);
 }
 
 }  // namespace
@@ -43,8 +60,8 @@ std::string logTime() {
     return b;
 }
 
-VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
-    VoteResult refused;
+VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
+    VotePlan refused;
     if (isBlank(request.dayStamp)) {
         refuse(ctx, sj("開催日ﾃﾞｰﾀを読み込んでください。"), sj(" 開催日が読み込まれていません。"));
         return refused;
@@ -65,6 +82,11 @@ VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
         refuse(ctx, sj("発走時刻を過ぎました。"), sj(" 発走時刻を過ぎています。"));
         return refused;
     }
+    // Below 100 yen the split leaves no stake; the amount is named rather than an empty list.
+    if (request.amount >= 0 && request.amount < 100) {
+        refuse(ctx, sj("投票金額は100円以上を入力してください。"), sj(" 投票金額が100円未満です。"));
+        return refused;
+    }
     bool any = false;
     for (int r = 1; r < request.list->rowCount() && !any; ++r)
         any = !isBlank(request.list->cell(kListCombination, r)) && !isBlank(request.list->cell(kListStake, r));
@@ -72,30 +94,33 @@ VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
         refuse(ctx, sj("買い目が作成されていません。"), sj(" 買い目が作成されていません。"));
         return refused;
     }
-    return voteRace(request.kind, *request.list, race, ctx, request.votedFlag);
+    return planVoteRace(request.kind, *request.list, race, ctx);
 }
 
-VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx, bool* votedFlag) {
-    VoteResult result;
-    const BetLines built = buildBetLines(list, kind, race);
+VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+    VotePlan plan;
+    BetLines built = buildBetLines(list, kind, race);
     // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
     // it would buy a different amount, so nothing is sent or written.
     if (built.tooLarge > 0) {
         refuse(ctx,
                sj("1点あたりの購入額が9,999,900円を超える買い目があります。投票できません。"),
                sj("  投票不可能：1点あたりの購入額が上限(9,999,900円)を超えています。"));
-        return result;
+        return plan;
     }
-    const std::vector<std::string>& lines = built.lines;
-    result.lines = static_cast<int>(lines.size());
-    const std::string title = raceTitle(race, kind);
-    result.betFile = ctx.betFolder / betFileName(race);
+    plan.ready = true;
+    plan.kind = kind;
+    plan.race = race;
+    plan.lines = std::move(built.lines);
+    plan.question = "[" + race.listEntry + ":" + kindName(kind) + sj("]に投票します。実行してよろしいですか？");
+    return plan;
+}
 
-    if (!ctx.automatic &&
-        !ctx.reporter.askYesNo("[" + race.listEntry + ":" + kindName(kind) + sj("]に投票します。実行してよろしいですか？"))) {
-        result.outcome = VoteOutcome::Declined;
-        return result;
-    }
+VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
+    if (!plan.ready) return plan.refused;
+    VoteResult result = resultOf(plan, ctx);
+    const std::vector<std::string>& lines = plan.lines;
+    const std::string title = raceTitle(plan.race, plan.kind);
 
     ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
     try {
@@ -157,7 +182,6 @@ VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, Vo
                 sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
                 "---", sj("購入金額　:") + formatText("%8d", amount), sj("残投票件数:") + formatText("%8d", remaining),
                 sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
-            if (votedFlag) *votedFlag = true;
         }
     }
 
@@ -180,6 +204,14 @@ VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, Vo
         result.outcome = result.failed > 0 ? VoteOutcome::PartlyVoted : VoteOutcome::Voted;
     }
     return result;
+}
+
+VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
+    return askThenSubmit(planVote(request, ctx), ctx);
+}
+
+VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+    return askThenSubmit(planVoteRace(kind, list, race, ctx), ctx);
 }
 
 std::string postTimeCountdown(const BetRace* race) {

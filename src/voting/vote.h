@@ -2,6 +2,10 @@
 // Vote submission: the checks of the vote command, then the bet lines, the day's bet file, login,
 // batches of 120 lines, logout, and a report of every step on screen (manual mode) and in the
 // voting log. Automatic mode asks nothing and shows nothing: outcomes go to the log only.
+//
+// In two parts, so that the window asks its question before a worker sends anything: the plan
+// (checks, lines, the question) on the window's thread, the submission on the worker, which
+// reads only the plan and never asks.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,14 +52,30 @@ struct VoteRequest {
     const BetRace* race = nullptr;    // the selected race; null when none
     KindItem kind = KindItem::Tan;
     const TextGrid* list = nullptr;   // the bet list
-    bool* votedFlag = nullptr;        // the race's voted flag, set after every accepted batch
+    long long amount = -1;            // the amount box in yen; -1 when not given
 };
 
-// The vote button: the five checks, then voteRace.
+// A vote ready to be sent, or the refusal that stopped it.
+struct VotePlan {
+    bool ready = false;         // checks passed, lines built; false: refused (already reported)
+    VoteResult refused;         // the outcome when not ready
+    KindItem kind = KindItem::Tan;
+    BetRace race;               // a copy: the submission never reads the window's state
+    std::vector<std::string> lines;
+    std::string question;       // "[大井11R:３連単]に投票します。実行してよろしいですか？" (CP932)
+};
+
+// The vote button's checks, then planVoteRace. A refusal is reported here.
+VotePlan planVote(const VoteRequest& request, VoteContext& context);
+// The lines of the list, refused only when a stake does not fit its field.
+VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context);
+// The bet file, login, batches, logout and log of a ready plan; asks nothing. The caller marks the
+// race voted when result.accepted > 0.
+VoteResult submitVote(const VotePlan& plan, VoteContext& context);
+
+// Plan, the question in manual mode (No: Declined), then the submission.
 VoteResult voteCommand(const VoteRequest& request, VoteContext& context);
-// The submission routine itself (no checks beyond the stake field's size).
-VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context,
-                    bool* votedFlag = nullptr);
+VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context);
 
 // "yyyy年mm月dd日" of a date (CP932).
 std::string dayStampOf(int year, int month, int day);

@@ -140,6 +140,12 @@ TEST_F(CliVote, FailuresEndWithExitOne) {
     EXPECT_EQ(code, 1);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(masked(out[0]), "[エラー]hh:nn:ss 発走時刻を過ぎています。");
+    // An amount below 100 yen buys nothing, whatever an earlier amount left.
+    const std::string small = args240.substr(0, args240.rfind(' ')) + " 50";
+    out = outputLines(test::runCli(small, code, env));
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(masked(out[0]), "[エラー]hh:nn:ss 投票金額が100円未満です。");
     EXPECT_EQ(boughtToday(), 0);
 }
 

@@ -134,14 +134,13 @@ TEST_F(Vote, BatchesOfOneHundredTwenty) {
     EXPECT_TRUE(reporter.informations.empty());  // automatic mode shows nothing
 }
 
-TEST_F(Vote, ManualVoteLogsTheExactBlockAndSetsTheVotedFlag) {
+TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     auto ctx = context(false);
     TextGrid list = trifectaList(3);
     list.setCell(kListErase, 2, eraseMark());
-    bool voted = false;
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx, &voted);
+    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
-    EXPECT_TRUE(voted);
+    EXPECT_EQ(r.accepted, 1);
     ASSERT_EQ(reporter.questions.size(), 1u);
     EXPECT_EQ(reporter.questions[0], "[大井11R:３連単]に投票します。実行してよろしいですか？");
     ASSERT_EQ(reporter.informations.size(), 1u);
@@ -163,11 +162,11 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndSetsTheVotedFlag) {
 TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
     control.betCodes = {-203, 0};
     auto ctx = context(false);
-    bool voted = false;
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx, &voted);
+    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::PartlyVoted);
     EXPECT_EQ(control.batches.size(), 2u);
-    EXPECT_TRUE(voted);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(r.failed, 1);
     EXPECT_EQ(reporter.beeps, 1);
     EXPECT_EQ(reporter.informations.at(0), "買い目:0投票時にエラーが発生しました。(エラーコード:-203)");
     const auto lines = utf8Log();
@@ -178,10 +177,9 @@ TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
 TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
     control.betCodes = {-1, -2};
     auto ctx = context(true);
-    bool voted = false;
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(121), race, ctx, &voted);
+    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(121), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::AllBatchesFailed);
-    EXPECT_FALSE(voted);
+    EXPECT_EQ(r.accepted, 0);
     const auto lines = utf8Log();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[2], "[エラー]09:30:00  買い目:1投票失敗：(エラー:-2)");
@@ -265,7 +263,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
             BetRace r = race;
             r.postTime = c.post;
             const TextGrid empty = emptyBetList();
-            VoteRequest req{c.day, c.haveRace ? &r : nullptr, KindItem::Sanrentan, c.emptyList ? &empty : &list, nullptr};
+            VoteRequest req{c.day, c.haveRace ? &r : nullptr, KindItem::Sanrentan, c.emptyList ? &empty : &list};
             EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Refused);
             EXPECT_EQ(rep.beeps, 1);
             if (automatic) {
@@ -283,11 +281,56 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
     auto ctx = context(true);
     BetRace r = race;
     r.postTime = "0930";
-    VoteRequest req{today, &r, KindItem::Sanrentan, &list, nullptr};
+    VoteRequest req{today, &r, KindItem::Sanrentan, &list};
     EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
     r.monthDay = "0116";
     req.dayStamp = dayStampOf(2024, 1, 16);
     EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
+}
+
+// The window asks before the worker sends: the plan holds all the submission reads, and neither
+// part asks anything.
+TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
+    auto ctx = context(false);
+    BetRace shown = race;
+    shown.postTime = "1630";
+    TextGrid list = trifectaList(2);
+    const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, KindItem::Sanrentan, &list, 200}, ctx);
+    ASSERT_TRUE(plan.ready);
+    EXPECT_EQ(toUtf8(plan.question), "[大井11R:３連単]に投票します。実行してよろしいですか？");
+    EXPECT_EQ(plan.lines.size(), 2u);
+    // The window moves on to another race and list: the plan is unaffected.
+    shown.monthDay = "0116";
+    list.setCell(kListStake, 1, "  9900");
+    const VoteResult r = submitVote(plan, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Voted);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(r.betFile.filename(), "240115.nbet");
+    EXPECT_EQ(control.batches, std::vector<std::string>{plan.lines[0] + plan.lines[1]});
+    EXPECT_TRUE(reporter.questions.empty());
+}
+
+TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
+    const TextGrid list = trifectaList(2);
+    for (bool automatic : {false, true}) {
+        test::RecordingReporter rep;
+        VotingLog l(home.path() / "amount.log");
+        VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
+        VotePlan plan = planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 50}, ctx);
+        EXPECT_FALSE(plan.ready);
+        EXPECT_EQ(submitVote(plan, ctx).outcome, VoteOutcome::Refused);
+        EXPECT_EQ(rep.beeps, 1);
+        if (automatic)
+            EXPECT_EQ(toUtf8(l.lines().at(0)), "[エラー]09:30:00 投票金額が100円未満です。");
+        else
+            EXPECT_EQ(rep.informations, std::vector<std::string>{"投票金額は100円以上を入力してください。"});
+    }
+    EXPECT_TRUE(control.calls.empty());
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "kaime" / "240115.nbet"));
+    // 100 yen, and no amount given, pass.
+    auto ctx = context(true);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 100}, ctx).ready);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list}, ctx).ready);
 }
 
 TEST_F(Vote, VotingLogKeepsTheLastHundredFromStart) {
