@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace vex {
 namespace {
@@ -12,6 +13,12 @@ struct ClockState {
     std::time_t startEpoch = 0;
     std::chrono::steady_clock::time_point startedAt;
 };
+
+// Tests move the clock on the window thread while workers read it.
+std::mutex& clockLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 ClockState& state() {
     static ClockState s = [] {
@@ -49,6 +56,7 @@ DateTime fromEpoch(std::time_t t) {
 }
 
 std::time_t nowEpoch() {
+    std::lock_guard lock(clockLock());
     ClockState& s = state();
     if (!s.fixed) return std::time(nullptr);
     auto elapsed = std::chrono::steady_clock::now() - s.startedAt;
@@ -58,16 +66,16 @@ std::time_t nowEpoch() {
 DateTime now() { return fromEpoch(nowEpoch()); }
 
 void setClock(std::optional<DateTime> start) {
+    if (!start)
+        if (const char* env = std::getenv("VEXMORA_NOW"); env && *env) start = parseDateTime(env);
+    const std::time_t epoch = start ? toEpoch(*start) : 0;
+    std::lock_guard lock(clockLock());
     ClockState& s = state();
+    s = ClockState{};
     if (start) {
         s.fixed = true;
-        s.startEpoch = toEpoch(*start);
+        s.startEpoch = epoch;
         s.startedAt = std::chrono::steady_clock::now();
-    } else {
-        s = ClockState{};
-        if (const char* env = std::getenv("VEXMORA_NOW"); env && *env) {
-            if (auto t = parseDateTime(env)) setClock(*t);
-        }
     }
 }
 
