@@ -417,7 +417,7 @@ void BulkDownload::start() {
     std::snprintf(bound, sizeof bound, "%04d", (now().year - 15) % 10000);
     routing_.yearBound = bound;
     progress_.polling = false;
-    setCancelFlag(false);
+    if (startClearsCancelFlag_) setCancelFlag(false);
     progress_.downloadPosition = 0;
     progress_.readPosition = 0;
     std::string fromText = formatStamp14(from_);

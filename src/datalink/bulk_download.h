@@ -208,6 +208,9 @@ public:
     // ButtonStart: NVOpen, and then either the read loop at once (nothing to download) or the
     // download phase, in which the caller calls pollStatus() every 10 ms while polling() is true.
     void start();
+    // start() clears the cancel flag unless told not to: a caller that clears it itself when it
+    // hands the download to another thread must not lose a cancel pressed before start() runs.
+    void setStartClearsCancelFlag(bool clears) { startClearsCancelFlag_ = clears; }
     // TimerJVStatus: one NVStatus poll; runs the read loop and the close when the download is done.
     void pollStatus();
     bool polling() const { return progress_.polling; }
@@ -236,6 +239,7 @@ private:
     ProgressCallback onProgress_;
     DateTime from_;
     std::size_t memoryBound_ = HeldStore::kDefaultBound;
+    bool startClearsCancelFlag_ = true;
 
     RoutingContext routing_;
     int readCount_ = 0, downloadCount_ = 0;

@@ -15,6 +15,7 @@
 #include "ui/dialogs.h"
 #include "ui/kaime_set_unit.h"
 #include "ui/qt_text.h"
+#include "ui/worker.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
 #include "ui/widgets/num_edit.h"
@@ -456,23 +457,56 @@ void TBetPage::KaimeSetItemClick() {
 }
 
 void TBetPage::TohyoBtnClick() {
-    if (!voteEnv_.control || !voteEnv_.log || !TohyoBtn->isEnabled()) return;
-    VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false,
-                        [] { QCoreApplication::processEvents(); }};
+    if (!voteEnv_.control || !voteEnv_.log || !voteEnv_.worker || voting_) return;
+    if (voteEnv_.worker->busy()) {
+        Dialogs::information(this, ControlWorker::busyMessage(voteEnv_.worker->jobName()));
+        return;
+    }
+    // Checks and the question on this thread, against the race and amount shown now.
+    VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false};
     VoteRequest request;
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
     request.kind = model_->kind();
     request.list = &model_->betList();
-    request.votedFlag = voteEnv_.votedFlag ? voteEnv_.votedFlag() : nullptr;
-    // The vote lets window messages run between batches: a second click must not start a second
-    // vote of the same list meanwhile.
+    request.amount = AmountEdit->text().trimmed().isEmpty() ? 0 : AmountEdit->intValue();
+    VotePlan plan = planVote(request, context);
+    if (!plan.ready) {
+        lastVote_ = std::make_unique<VoteResult>(plan.refused);
+        return;
+    }
+    if (!Dialogs::askYesNo(this, fromCp932(plan.question))) {
+        lastVote_ = std::make_unique<VoteResult>();
+        lastVote_->outcome = VoteOutcome::Declined;
+        return;
+    }
+    submit(std::move(plan), voteEnv_.shownSlot ? voteEnv_.shownSlot() : -1);
+}
+
+void TBetPage::submit(VotePlan plan, int slot) {
+    auto result = std::make_shared<VoteResult>();
+    auto jobReporter = std::make_shared<JobReporter>(voteEnv_.messages);
+    DataControl* control = voteEnv_.control;
+    VotingLog* log = voteEnv_.log;
+    std::filesystem::path folder = betFileFolder(&settings_);
+    auto sharedPlan = std::make_shared<VotePlan>(std::move(plan));
+    QPointer<TBetPage> self = this;
+    voting_ = true;
+    lastVote_.reset();
     TohyoBtn->setEnabled(false);
-    struct Enable {
-        QPushButton* button;
-        ~Enable() { button->setEnabled(true); }
-    } enableAgain{TohyoBtn};
-    lastVote_ = std::make_unique<VoteResult>(voteCommand(request, context));
+    voteEnv_.worker->start(
+        "投票",
+        [=] {
+            VoteContext job{*control, *jobReporter, *log, folder, false, false};
+            *result = submitVote(*sharedPlan, job);
+        },
+        [self, result, slot] {
+            if (!self) return;
+            self->voting_ = false;
+            self->TohyoBtn->setEnabled(true);
+            self->lastVote_ = std::make_unique<VoteResult>(*result);
+            if (result->accepted > 0 && slot >= 0 && self->voteEnv_.markVoted) self->voteEnv_.markVoted(slot);
+        });
 }
 
 }  // namespace vex::ui

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "betting/bet_page.h"
+#include "voting/vote.h"
 #include "ui/widgets/grid_view.h"
 
 class QCheckBox;
@@ -19,12 +20,13 @@ class QTimer;
 namespace vex {
 class DataControl;
 class VotingLog;
-struct VoteResult;
 }  // namespace vex
 
 namespace vex::ui {
 
 class TGridView;
+class ControlWorker;
+class MessageQueue;
 
 class TLabel3D;
 class TNumEdit;
@@ -34,9 +36,12 @@ class UiReporter;
 // What a vote needs from the main window.
 struct VoteEnvironment {
     DataControl* control = nullptr;
-    VotingLog* log = nullptr;
-    std::function<std::string()> dayStamp;  // the day box's text, "yyyy年mm月dd日" (CP932); empty: none
-    std::function<bool*()> votedFlag;       // the selected race's voted flag in the race table
+    VotingLog* log = nullptr;            // written by the vote job only while it runs
+    ControlWorker* worker = nullptr;     // the vote runs there
+    MessageQueue* messages = nullptr;    // where the job's messages are shown
+    std::function<std::string()> dayStamp;  // the day shown, "yyyy年mm月dd日" (CP932); empty: none
+    std::function<int()> shownSlot;         // the race shown (-1: none)
+    std::function<void(int slot)> markVoted;  // a batch of the race in `slot` was accepted
 };
 
 class TBetPage : public QWidget {
@@ -61,14 +66,17 @@ public:
     BetPage& model() { return *model_; }
     TGridView* card() const { return StringGrid26; }
     TGridView* betList() const { return StringGrid34; }
-    // Last outcome of the vote button (for the window's tests and status).
+    // Last outcome of the vote button (for the window's tests and status); null while a vote runs.
     const VoteResult* lastVote() const { return lastVote_.get(); }
+    bool voting() const { return voting_; }
 
     // Handlers, named after their controls.
     void TohyoBtnClick();
     void RestTimerTimer();
 
 private:
+    // Runs an approved vote on the worker; `slot` is the race it was approved for.
+    void submit(VotePlan plan, int slot);
     void buildLayout();
     void wire();
     // Brings every control in line with the model (choices, visibility, grids, labels).
@@ -84,6 +92,7 @@ private:
     std::unique_ptr<UiReporter> reporter_;
     std::unique_ptr<VoteResult> lastVote_;
     bool syncing_ = false;
+    bool voting_ = false;
 
     TLabel3D* ZoneLabel = nullptr;
     TGridView* StringGrid26 = nullptr;

@@ -14,12 +14,11 @@
 #include "datalink/result_messages.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/worker.h"
 
 namespace vex::ui {
 
 namespace {
-
-constexpr qint64 kFrameMs = 15;
 
 QDateTime toQt(const DateTime& t) {
     return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
@@ -57,7 +56,7 @@ NoControl& noControl() {
 }  // namespace
 
 TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
-    : QDialog(main), main_(main), control_(control ? control : &noControl()), reporter_(this) {
+    : QDialog(main), main_(main), control_(control ? control : &noControl()) {
     setObjectName("GetDataForm");
     setWindowTitle("データ取込");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -116,15 +115,13 @@ TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
     TimerJVStatus->setObjectName("TimerJVStatus");
     TimerJVStatus->setInterval(10);
 
-    reporter_.onStatus = [this](const QString& text) { ProgressLabel->setText(text); };
-    download_ = std::make_unique<BulkDownload>(
-        *control_, reporter_,
-        [this] {
-            if (sinceMessages_.isValid() && sinceMessages_.elapsed() < kFrameMs) return;
-            sinceMessages_.start();
-            QApplication::processEvents(QEventLoop::AllEvents);
-        },
-        [this](const DownloadProgress& p) { showProgress(p); });
+    reporter_ = std::make_shared<JobReporter>(main_->messages());
+    progress_ = std::make_shared<SharedProgress>();
+    download_ = std::make_shared<BulkDownload>(*control_, *reporter_, [progress = progress_](const DownloadProgress& p) {
+        std::lock_guard lock(progress->lock);
+        progress->latest = p;
+    });
+    download_->setStartClearsCancelFlag(false);  // the worker clears it when the job is handed over
     DateTimePicker1->setDateTime(toQt(BulkDownload::initialFromTime()));
 
     connect(ButtonStart, &QPushButton::clicked, this, [this] { ButtonStartClick(); });
@@ -136,64 +133,73 @@ TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
 TGetDataForm::~TGetDataForm() = default;
 
 void TGetDataForm::showProgress(const DownloadProgress& p) {
-    // Status and busy changes show at once; the per-record counters and labels once a frame.
-    bool change = p.status != shownStatus_ || p.busy != shownBusy_;
-    if (!change && sinceShown_.isValid() && sinceShown_.elapsed() < kFrameMs) return;
-    sinceShown_.start();
-    shownStatus_ = p.status;
-    shownBusy_ = p.busy;
     ProgressBar1->setRange(0, std::max(1, p.downloadMax));
     ProgressBar1->setValue(std::min(p.downloadPosition, std::max(1, p.downloadMax)));
     ProgressBar2->setRange(0, std::max(1, p.readMax));
     ProgressBar2->setValue(std::min(p.readPosition, std::max(1, p.readMax)));
     ProgressLabel->setText(fromCp932(p.status));
     MkDataLabel->setText(fromCp932(p.madeData));
-    if (p.busy && !QApplication::overrideCursor())
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (!p.busy)
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (p.busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 void TGetDataForm::ButtonStartClick() {
-    if (running_) return;  // a click that arrives while the loop lets messages run
+    if (running_) return;
+    ControlWorker* worker = main_->worker();
+    if (worker->busy()) {
+        Dialogs::information(this, ControlWorker::busyMessage(worker->jobName()));
+        return;
+    }
+    download_->setFromTime(fromQt(DateTimePicker1->dateTime()));
+    Dialogs::information(this, fromCp932(download_->startMessage()));
+    if (worker->busy()) return;  // a job began while the notice was open
     running_ = true;
     ButtonStart->setEnabled(false);
-    TimerJVStatus->stop();
-    download_->setFromTime(fromQt(DateTimePicker1->dateTime()));
-    download_->start();
-    if (download_->polling())
-        TimerJVStatus->start();
-    else
-        afterStep();
+    QPointer<TGetDataForm> self = this;
+    worker->start(
+        windowTitle(), [download = download_] { download->run(); },
+        [self] {
+            if (self) self->jobEnded();
+        });
+    TimerJVStatus->start();
 }
 
 void TGetDataForm::TimerJVStatusTimer() {
-    // The read loop runs inside one poll and lets messages run; the timer must not re-enter it.
-    TimerJVStatus->stop();
-    download_->pollStatus();
-    if (download_->polling())
-        TimerJVStatus->start();
-    else
-        afterStep();
+    DownloadProgress p;
+    {
+        std::lock_guard lock(progress_->lock);
+        p = progress_->latest;
+    }
+    showProgress(p);
 }
 
-void TGetDataForm::afterStep() {
+void TGetDataForm::jobEnded() {
     running_ = false;
+    TimerJVStatus->stop();
+    TimerJVStatusTimer();  // the last texts of the job
     ButtonStart->setEnabled(true);
     DateTimePicker1->setDateTime(toQt(download_->fromTime()));
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    unsetCursor();
     if (closePending_) close();
 }
 
 void TGetDataForm::ButtonCancelClick() {
-    bool wasPolling = download_->polling();
-    if (!download_->cancel()) return;
-    TimerJVStatus->stop();
-    // A cancel in the download phase ends the run here; in the read loop the loop itself ends.
-    if (wasPolling) afterStep();
+    if (!running_) {
+        ProgressLabel->setText(fromCp932(BulkDownload::notRunningMessage()));
+        return;
+    }
+    if (!Dialogs::askYesNo(this, fromCp932(BulkDownload::cancelQuestion()))) return;
+    main_->worker()->cancel();  // the job reports the cancel and ends at its next turn
 }
 
 void TGetDataForm::SpeedButton1Click() {
+    // The settings dialog talks to the control: never while a job does.
+    if (main_->worker()->busy()) {
+        Dialogs::information(this, ControlWorker::busyMessage(main_->worker()->jobName()));
+        return;
+    }
     int rc = control_->NVSetUIProperties();
     if (rc != 0) {
         Dialogs::beep();
@@ -201,20 +207,17 @@ void TGetDataForm::SpeedButton1Click() {
     }
 }
 
+void TGetDataForm::reject() { close(); }
+
 void TGetDataForm::closeEvent(QCloseEvent* event) {
-    if (running_ && !download_->polling()) {
-        // Closing in the middle of the read loop: stop it first (the loop is on the stack below
-        // us); the window closes as soon as the loop has ended.
-        setCancelFlag(true);
+    if (running_) {
+        // The download stops at its next turn, writes what it read, and the window closes then.
+        main_->worker()->cancel();
         closePending_ = true;
         event->ignore();
         return;
     }
-    if (download_->polling()) {
-        TimerJVStatus->stop();
-        control_->NVCancel();
-        setCancelFlag(true);
-    }
+    TimerJVStatus->stop();
     if (main_) {
         main_->ClearRaces();
         main_->MakeDataList();

@@ -1,9 +1,11 @@
 #pragma once
 // The download window "データ取込": from-time, start and cancel, the service settings button, the
-// two progress bars and the texts of the bulk download it drives.
+// two progress bars and the texts of the bulk download it drives. The download runs as a job on
+// the main window's control worker; the window shows its progress every 10 ms (TimerJVStatus) and
+// stays modeless, so the race list and the bet page can be used meanwhile.
 #include <QDialog>
-#include <QElapsedTimer>
 #include <memory>
+#include <mutex>
 
 #include "datalink/bulk_download.h"
 #include "ui/dialogs.h"
@@ -17,11 +19,13 @@ class QTimer;
 namespace vex::ui {
 
 class TMainForm;
+class JobReporter;
 
 class TGetDataForm : public QDialog {
     Q_OBJECT
 public:
-    // `main` gets its day list rebuilt when the window closes; `control` may be null (no service).
+    // `main` runs the download on its worker and gets its day list rebuilt when the window closes;
+    // `control` may be null (no service).
     TGetDataForm(TMainForm* main, DataControl* control);
     ~TGetDataForm() override;
 
@@ -30,6 +34,7 @@ public:
     void SpeedButton1Click();
     void TimerJVStatusTimer();
     bool running() const { return running_; }
+    // The last download's figures and outcome; read it only while !running().
     const BulkDownload& download() const { return *download_; }
 
     QPushButton* ButtonStart = nullptr;
@@ -43,21 +48,25 @@ public:
     QTimer* TimerJVStatus = nullptr;
 
 protected:
+    // Every way of closing (the title bar, Esc, close()) runs the same closing routine.
     void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
+    // The latest progress of the job, handed from the worker to the window.
+    struct SharedProgress {
+        std::mutex lock;
+        DownloadProgress latest;
+    };
     void showProgress(const DownloadProgress& p);
-    void afterStep();
+    void jobEnded();
 
     TMainForm* main_;
     DataControl* control_;
-    UiReporter reporter_;
-    std::unique_ptr<BulkDownload> download_;
+    std::shared_ptr<JobReporter> reporter_;
+    std::shared_ptr<SharedProgress> progress_;
+    std::shared_ptr<BulkDownload> download_;  // touched by the job only while running_
     bool running_ = false;
-    // The read loop reports every record; the window is brought up to date at most once a frame.
-    QElapsedTimer sinceShown_, sinceMessages_;
-    std::string shownStatus_;
-    bool shownBusy_ = false;
     bool closePending_ = false;
 };
 

@@ -9,13 +9,14 @@
 #include "control/control_factory.h"
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "vocabulary/cp932.h"
 
 int main(int argc, char** argv) {
     vex::restartWithHugePageHeap(argv);
-    QApplication app(argc, argv);
+    vex::ui::VexmoraApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
 
     // Without a working data-service control there is nothing the program can do: say how to get

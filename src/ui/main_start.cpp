@@ -22,6 +22,7 @@
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/modal.h"
@@ -51,7 +52,12 @@ void TMainForm::FormCreate() {
     appDir_ = appFolder();
     createAppFolders();  // a folder that cannot be made ends start-up with its error
     // Fills a blank `quillet` only; run once the folder exists so its write has somewhere to go.
-    discoverCompanionFolder(TIniGT());
+    // A folder that cannot be written (read-only, full) still lets stored days be viewed.
+    try {
+        discoverCompanionFolder(TIniGT());
+    } catch (const std::exception& e) {
+        reportError(errorText(e.what()));
+    }
 
     developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
     if (developer_) {
@@ -78,15 +84,23 @@ void TMainForm::FormCreate() {
     NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
 
     errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
-    errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
+    try {
+        errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
+    } catch (const std::exception& e) {
+        reportError(errorText(e.what()));
+    }
 
     if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
 
     VoteEnvironment env;
     env.control = control_;
     env.log = &votingLog_;
-    env.dayStamp = [this] { return DateCombo->currentIndex() < 0 ? std::string() : toCp932(DateCombo->currentText()); };
-    env.votedFlag = [this]() -> bool* { return currentRace_ >= 0 ? &voted_[static_cast<std::size_t>(currentRace_)] : nullptr; };
+    env.worker = worker_;
+    env.messages = messages_;
+    // The day and race of the views, never the day selector's text: a load may still be running.
+    env.dayStamp = [this] { return table_->dayLoaded ? table_->paths.stamp : std::string(); };
+    env.shownSlot = [this] { return currentRace_; };
+    env.markVoted = [this](int slot) { voted_[static_cast<std::size_t>(slot)] = true; };
     betPage_->setVoteEnvironment(std::move(env));
     betPage_->attachRestTimeLabel(RestTimeLabel);
 
@@ -167,8 +181,12 @@ public:
 }  // namespace
 
 void TMainForm::JVBtnClick() {
-    auto* form = new TGetDataForm(this, control_);
-    showModal(form);
+    // Modeless: the race list and the bet page stay usable while the download runs.
+    auto* form = findChild<TGetDataForm*>("GetDataForm");
+    if (!form) form = new TGetDataForm(this, control_);
+    form->show();
+    form->raise();
+    form->activateWindow();
 }
 
 void TMainForm::HelpAboutItemClick() {

@@ -26,9 +26,12 @@
 
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page.h"
+#include "ui/day_loader.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/prgrs_form.h"
 #include "ui/qt_text.h"
+#include "ui/worker.h"
 
 namespace vex::ui {
 namespace fs = std::filesystem;
@@ -160,7 +163,10 @@ void TMainForm::buildRaceList(QWidget* host) {
     DLlabel->setFont(f);
     col->addWidget(DatList, 1);
     col->addWidget(DLlabel);
-    connect(DatList, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { DatListClick(); });
+    // A click and the arrow keys select alike: the race highlighted is the race shown.
+    connect(DatList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) DatListClick();
+    });
 }
 
 void TMainForm::buildMenus() {
@@ -395,8 +401,15 @@ namespace vex::ui {
 
 // ---------------------------------------------------------------- life of the window
 
-TMainForm::TMainForm(DataControl* control, QWidget* parent) : QMainWindow(parent), control_(control) {
+TMainForm::TMainForm(DataControl* control, QWidget* parent)
+    : QMainWindow(parent), control_(control), table_(std::make_unique<RaceTable>()) {
     setObjectName("MainForm");
+    messages_ = new MessageQueue(this);
+    worker_ = new ControlWorker(this);
+    connect(worker_, &ControlWorker::failed, this, &TMainForm::reportJobFailure);
+    connect(worker_, &ControlWorker::busyChanged, this, [this](bool busy) {
+        if (!busy && closeAfterJob_) close();
+    });
     setWindowTitle("Vexmora");
 
     auto* central = new QWidget(this);
@@ -430,10 +443,20 @@ TMainForm::TMainForm(DataControl* control, QWidget* parent) : QMainWindow(parent
     setupGrids();
     PageControl1->setVisible(false);
     PrgrsForm = new TPrgrsForm(this);
+    dayLoader_ = new DayLoader(PrgrsForm, messages_,
+                               [this](std::unique_ptr<RaceTable> table, const DayLoadResult& result,
+                                      const QString& failure) { showLoadedDay(std::move(table), result, failure); },
+                               this);
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The threads end before the windows they report to go.
+    delete dayLoader_;
+    delete worker_;
+}
+
+bool TMainForm::loadingDay() const { return dayLoader_->loading(); }
 
 bool TMainForm::notRefreshDisp() const { return NotRefreshDisp->isChecked(); }
 
@@ -446,8 +469,22 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (worker_->busy()) {
+        // The job talks to the data service or the betting site: it is stopped, not cut off.
+        if (!closeAfterJob_ &&
+            Dialogs::askYesNo(this, "「" + worker_->jobName() + "」を実行中です。中止して終了しますか？")) {
+            closeAfterJob_ = true;
+            worker_->cancel();
+        }
+        event->ignore();
+        return;
+    }
     FormCloseQuery();
-    event->accept();  // closing is never refused
+    event->accept();
+}
+
+void TMainForm::reportJobFailure(const QString& job, const QString& what) {
+    reportError("「" + job + "」でエラーが発生しました。\n" + what);
 }
 
 }  // namespace vex::ui

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/error_log.h"
+#include "store/day_load.h"
 #include "voting/voting_log.h"
 
 class QAction;
@@ -39,6 +40,9 @@ namespace vex::ui {
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 
 class TBetPage;
+class ControlWorker;
+class DayLoader;
+class MessageQueue;
 class DetailCardDelegate;
 class DetailCardModel;
 class TPrgrsForm;
@@ -66,6 +70,13 @@ public:
     ErrorLog& errorLog() { return errorLog_; }
     bool notRefreshDisp() const;
 
+    // The loaded day's race table (an empty one before the first load).
+    const RaceTable& table() const { return *table_; }
+    // The one thread that talks to the data control, and the queue its jobs' messages go to.
+    ControlWorker* worker() const { return worker_; }
+    MessageQueue* messages() const { return messages_; }
+    bool loadingDay() const;
+
     // Slot shown by the race views (-1 when none).
     int currentRaceIndex() const { return currentRace_; }
     int previousRaceIndex() const { return previousRace_; }
@@ -81,7 +92,7 @@ public:
 
     // ---- commands (public so the other windows and tests can run them)
     void MakeDataList();                 // rebuild the day selector from the store
-    void DateComboChange();              // load the chosen day
+    void DateComboChange();              // load the chosen day (on its own thread; see loadingDay())
     void DatListClick();                 // select the race of the race list
     void NextRaceBtnClick();
     void JVBtnClick();                   // download window
@@ -89,7 +100,8 @@ public:
     void HelpAboutItemClick();
     void SpeedButton1Click();            // the "F" toggle
     void RegisterTrackedHorse(int horse);
-    // Clear the race list and hide the page area (after the download window closed).
+    // Clear the race list, the header and the bet page and hide the page area (after the download
+    // window closed): no race is shown, so none can be acted on.
     void ClearRaces();
 
     // Duration of the last race selection in milliseconds.
@@ -117,8 +129,20 @@ private:
     void clearHeader();
     void setupGrids();
     void fillRaceList();
+    void clearViews();
+    void showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure);
+    // Puts the day selector back on the day shown (a load that failed changes nothing).
+    void showDayInSelector();
+    // Selects race list line `row` as a click or an arrow key does.
+    void selectListRow(int row);
+    void reportJobFailure(const QString& job, const QString& what);
 
     DataControl* control_ = nullptr;
+    std::unique_ptr<RaceTable> table_;
+    ControlWorker* worker_ = nullptr;
+    MessageQueue* messages_ = nullptr;
+    DayLoader* dayLoader_ = nullptr;
+    bool closeAfterJob_ = false;  // the user chose to quit during a job: close once it has ended
     std::filesystem::path appDir_;
     bool developer_ = false;
     bool shownOnce_ = false;

@@ -33,7 +33,6 @@ void TPrgrsForm::show(const std::string& caption, const std::string& dayStamp, i
     if (!QApplication::overrideCursor()) QApplication::setOverrideCursor(Qt::WaitCursor);
     QWidget::show();
     raise();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // let the window paint
 }
 
 void TPrgrsForm::step() {

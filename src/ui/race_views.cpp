@@ -20,6 +20,7 @@
 #include "store/day_load.h"
 #include "store/store_paths.h"
 #include "ui/bet_page.h"
+#include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/prgrs_form.h"
@@ -39,7 +40,7 @@ void TMainForm::setupGrids() {
             CardFilters f;
             f.surface = selBaBtn2->isChecked() ? 1 : selBaBtn3->isChecked() ? 2 : 0;
             f.distance = selkyoriBtn2->isChecked() ? 1 : selkyoriBtn3->isChecked() ? 2 : 0;
-            if (currentRace_ >= 0) f.raceDistance = fieldNumber(raceTable().raw[currentRace_].ra.field(RA::Distance));
+            if (currentRace_ >= 0) f.raceDistance = fieldNumber(table_->raw[currentRace_].ra.field(RA::Distance));
             return f;
         },
         this);
@@ -73,17 +74,17 @@ void TMainForm::setupGrids() {
     cardDelegate_ = new RaceCardDelegate(
         [this](int row) -> std::pair<int, bool> {
             if (currentRace_ < 0) return {0, false};
-            const RawRecords& rr = raceTable().raw[currentRace_];
+            const RawRecords& rr = table_->raw[currentRace_];
             int horse = cardModel_->text(row - 1, 1).trimmed().toInt();
             if (horse < 1 || horse > kMaxRunners) horse = row;
             int frame = fieldNumber(rr.se[horse - 1].field(SE::Frame));
-            return {frame, raceTable().races[currentRace_].recommendedHorse == horse};
+            return {frame, table_->races[currentRace_].recommendedHorse == horse};
         },
         this);
     StringGrid3->setItemDelegate(cardDelegate_);
     StringGrid3->verticalHeader()->setVisible(false);
     StringGrid3->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setRaceCardGrid(buildRaceCardGrid(raceTable(), -1));
+    setRaceCardGrid(buildRaceCardGrid(*table_, -1));
 }
 
 void TMainForm::setRaceCardGrid(const TextGrid& grid) {
@@ -104,42 +105,59 @@ void TMainForm::MakeDataList() {
 }
 
 void TMainForm::ClearRaces() {
-    DatList->clear();
+    clearViews();
+    table_ = std::make_unique<RaceTable>();
+}
+
+void TMainForm::clearViews() {
+    {
+        QSignalBlocker quiet(DatList);
+        DatList->clear();
+    }
     PageControl1->setVisible(false);
+    clearHeader();
+    currentRace_ = previousRace_ = -1;
+    betPage_->dayLoaded();
 }
 
 void TMainForm::fillRaceList() {
-    const RaceTable& table = raceTable();
+    QSignalBlocker quiet(DatList);  // filling is not choosing: the caller selects
     DatList->clear();
-    for (const std::string& line : table.raceList) DatList->addItem(fromCp932(line));
+    for (const std::string& line : table_->raceList) DatList->addItem(fromCp932(line));
 }
 
 void TMainForm::DateComboChange() {
     if (DateCombo->currentIndex() < 0) return;
-    std::string stamp = toCp932(DateCombo->currentText());
-    RestTimeLabel->setVisible(false);
-    ClearRaces();
-    voted_.fill(false);
-    currentRace_ = previousRace_ = -1;
-    betPage_->dayLoaded();
+    dayLoader_->load(toCp932(DateCombo->currentText()));
+}
 
-    UiReporter reporter(this);
-    reporter.onStatus = [this](const QString& t) { StatusLine->showMessage(t); };
-    DayLoadOptions options;
-    options.reporter = &reporter;
-    options.progress = PrgrsForm;
-    options.letMessagesRun = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    options.selectRace = [this](RaceTable&) {
-        fillRaceList();
-        if (DatList->count() > 0) {
-            DatList->setCurrentRow(0);
-            DatListClick();
-        }
-    };
-    DayLoadResult result = loadDay(raceTable(), stamp, options);
-    if (!result.loaded) return;
-    if (DatList->count() == 0) fillRaceList();
-    RestTimeLabel->setVisible(raceTable().showRemainingTime);
+void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
+    if (!failure.isEmpty()) reportJobFailure("データ読込", failure);
+    if (!table || !result.loaded) {
+        showDayInSelector();
+        return;
+    }
+    RestTimeLabel->setVisible(false);
+    clearViews();
+    table_ = std::move(table);
+    voted_.fill(false);
+    fillRaceList();
+    showDayInSelector();
+    if (DatList->count() > 0) selectListRow(0);
+    RestTimeLabel->setVisible(table_->showRemainingTime);
+}
+
+void TMainForm::showDayInSelector() {
+    int shown = table_->dayLoaded ? DateCombo->findText(fromCp932(table_->paths.stamp)) : -1;
+    QSignalBlocker quiet(DateCombo);
+    DateCombo->setCurrentIndex(shown);
+}
+
+void TMainForm::selectListRow(int row) {
+    if (DatList->currentRow() == row)
+        DatListClick();
+    else
+        DatList->setCurrentRow(row);  // the row change selects
 }
 
 // ---------------------------------------------------------------- race selection
@@ -150,7 +168,7 @@ void TMainForm::clearHeader() {
 }
 
 void TMainForm::drawHeader(int slot) {
-    HeaderLines h = headerLines(raceTable(), slot);
+    HeaderLines h = headerLines(*table_, slot);
     Label1->setText(h.label1);
     Label2->setText(h.label2);
     Label3->setText(h.label3);
@@ -168,7 +186,7 @@ void TMainForm::drawHeader(int slot) {
 }
 
 void TMainForm::drawResults(int slot) {
-    ResultTexts texts = resultTexts(raceTable(), slot);
+    ResultTexts texts = resultTexts(*table_, slot);
     for (int kind = 1; kind <= 9; ++kind)
         for (std::size_t e = 0; e < resultLabels[kind].size(); ++e)
             for (int c = 0; c < 3; ++c)
@@ -177,7 +195,7 @@ void TMainForm::drawResults(int slot) {
 
 void TMainForm::DatListClick() {
     int row = DatList->currentRow();
-    RaceTable& table = raceTable();
+    RaceTable& table = *table_;
     int slot = table.slotOfListItem(row);
     if (slot < 0) return;
     QElapsedTimer clock;
@@ -187,6 +205,14 @@ void TMainForm::DatListClick() {
     // The views keep showing the previous race when this one cannot be drawn.
     const RawRecords& rr = table.raw[slot];
     if (fieldNumber(rr.se[0].field(SE::Horse)) <= 0) {
+        // The list must not highlight a race the views do not show.
+        {
+            QSignalBlocker quiet(DatList);
+            auto shownRow = std::find(table.raceListSlots.begin(), table.raceListSlots.end(), currentRace_);
+            DatList->setCurrentRow(shownRow == table.raceListSlots.end()
+                                       ? -1
+                                       : static_cast<int>(shownRow - table.raceListSlots.begin()));
+        }
         Dialogs::information(this, QString::number(raceNumber(rr.ra)) + "レースはデータが不十分です。");
         return;
     }
@@ -217,7 +243,7 @@ void TMainForm::DatListClick() {
 }
 
 void TMainForm::NextRaceBtnClick() {
-    const RaceTable& table = raceTable();
+    const RaceTable& table = *table_;
     if (DatList->count() == 0 || !table.dayLoaded) return;
     DateTime t = now();
     char today[16];
@@ -238,15 +264,14 @@ void TMainForm::NextRaceBtnClick() {
         }
     }
     if (best < 0) return;
-    DatList->setCurrentRow(best);
-    DatListClick();
+    selectListRow(best);
 }
 
 // ---------------------------------------------------------------- tracked horses
 
 void TMainForm::RegisterTrackedHorse(int horse) {
     if (currentRace_ < 0 || horse < 1 || horse > kMaxRunners) return;
-    RaceTable& table = raceTable();
+    RaceTable& table = *table_;
     const SeRecord& se = table.raw[currentRace_].se[horse - 1];
     std::string name(se.field(SE::HorseName));
     std::string shown = name;

@@ -1,6 +1,7 @@
 // Voting from the bet page against the simulated service and its betting account: a day is
 // downloaded and loaded as the user would, then the page votes one of its races.
 #include <QCheckBox>
+#include <atomic>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -8,6 +9,7 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "betting/bet_list.h"
 #include "betting/race_adapter.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
@@ -21,9 +23,11 @@
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/num_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/worker.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
 #include "voting/voting_log.h"
+#include "vocabulary/codes.h"
 
 using namespace vex;
 using namespace vex::ui;
@@ -49,12 +53,11 @@ void clickCell(TGridView* g, int col, int row) {
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
 }
 
-// Passes every call on to the simulated control, counting logins; while a batch is sent it clicks
-// the vote button again, as a user could while the vote lets window messages run.
-class ClickingControl : public DataControl {
+// Passes every call on to the simulated control, counting logins and bets.
+class CountingControl : public DataControl {
 public:
-    ClickingControl(DataControl& inner, std::function<void()> duringBet) : inner_(inner), duringBet_(std::move(duringBet)) {}
-    int logins = 0;
+    explicit CountingControl(DataControl& inner) : inner_(inner) {}
+    std::atomic<int> logins{0}, bets{0};
     int NVInit(const std::string& id) override { return inner_.NVInit(id); }
     int NVSetUIProperties() override { return inner_.NVSetUIProperties(); }
     int NVOpen(const std::string& s, const std::string& f, int o, int& r, int& d, std::string& l) override {
@@ -72,7 +75,7 @@ public:
     int RakutenLogout() override { return inner_.RakutenLogout(); }
     int RakutenBet(const std::string& pin, const std::string& lines, int mode, int& a, int& r, int& l,
                    std::string& t) override {
-        if (duringBet_) duringBet_();
+        ++bets;
         return inner_.RakutenBet(pin, lines, mode, a, r, l, t);
     }
     int RakutenZandaka(int& a, int& b, int& c, int& d, const std::string& t) override {
@@ -82,7 +85,6 @@ public:
 
 private:
     DataControl& inner_;
-    std::function<void()> duringBet_;
 };
 
 }  // namespace
@@ -91,6 +93,11 @@ class BetPageVoteTest : public QObject {
     Q_OBJECT
     std::unique_ptr<fixture::Home> home_;
     std::unique_ptr<DataControl> control_;
+    std::unique_ptr<CountingControl> counting_;
+    std::unique_ptr<RaceTable> table_ = std::make_unique<RaceTable>();
+    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<ControlWorker> worker_;
+    MessageQueue* messages_ = nullptr;
     std::string stamp_;
     int slot_ = -1;
     std::unique_ptr<VotingLog> log_;
@@ -117,10 +124,10 @@ private slots:
             stamp_ = dayStampOf(day);
             DayLoadOptions options;
             options.batch = true;
-            const bool loaded = loadDay(raceTable(), stamp_, options).loaded;
+            const bool loaded = loadDay(*table_, stamp_, options).loaded;
             if (!loaded) continue;
-            for (int slot : raceTable().raceListSlots) {
-                const BetRace race = betRaceOf(raceTable(), slot);
+            for (int slot : table_->raceListSlots) {
+                const BetRace race = betRaceOf(*table_, slot);
                 if (race.runners >= 14 && race.postTime > "1030") {
                     slot_ = slot;
                     break;
@@ -140,20 +147,29 @@ private slots:
         log_ = std::make_unique<VotingLog>();
         log_->load();
         voted_ = false;
+        window_ = std::make_unique<QWidget>();
+        messages_ = new MessageQueue(window_.get());
+        worker_ = std::make_unique<ControlWorker>();
+        counting_ = std::make_unique<CountingControl>(*control_);
         page_ = std::make_unique<TBetPage>();
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
         VoteEnvironment env;
-        env.control = control_.get();
+        env.control = counting_.get();
         env.log = log_.get();
+        env.worker = worker_.get();
+        env.messages = messages_;
         env.dayStamp = [this] { return stamp_; };
-        env.votedFlag = [this] { return &voted_; };
+        env.shownSlot = [this] { return slot_; };
+        env.markVoted = [this](int slot) { voted_ = slot == slot_; };
         page_->setVoteEnvironment(env);
-        page_->selectRace(betRaceOf(raceTable(), slot_));
+        page_->selectRace(betRaceOf(*table_, slot_));
     }
     void cleanup() {
         page_.reset();
+        worker_.reset();
+        window_.reset();
         Dialogs::stopRecording();
     }
 
@@ -173,19 +189,16 @@ private slots:
 
         const std::size_t before = log_->lines().size();
         auto* vote = page_->findChild<QPushButton*>("TohyoBtn");
-        ClickingControl clicking(*control_, [vote] { vote->click(); });
-        VoteEnvironment env;
-        env.control = &clicking;
-        env.log = log_.get();
-        env.dayStamp = [this] { return stamp_; };
-        env.votedFlag = [this] { return &voted_; };
-        page_->setVoteEnvironment(env);
         vote->click();
-        QCOMPARE(clicking.logins, 1);  // the clicks during the vote started nothing
+        // The vote runs on the worker: its button is off, and a second vote cannot start.
+        QVERIFY(page_->voting() && !vote->isEnabled());
+        page_->TohyoBtnClick();
+        QTRY_VERIFY(!page_->voting());
+        QCOMPARE(counting_->logins.load(), 1);
         QVERIFY(vote->isEnabled());
 
+        QTRY_COMPARE(Dialogs::shown().size(), 3);
         const QStringList shown = Dialogs::shown();
-        QCOMPARE(shown.size(), 3);
         QVERIFY2(shown[0].endsWith(":３連単]に投票します。実行してよろしいですか？"), qPrintable(shown[0]));
         for (int b = 1; b <= 2; ++b) {
             const QStringList parts = shown[b].split("\r\n");
@@ -237,6 +250,35 @@ private slots:
         QCOMPARE(Dialogs::beeps(), 1);
         QCOMPARE(readLines(log_->file()).size(), before);
         QVERIFY(!voted_);
+    }
+
+    // The stakes shown and voted are those of the amount in the box now: 5000 and then 50 leaves
+    // no stake in the list, and the vote says why and buys nothing.
+    void anAmountBelowOneHundredLeavesNoStakeAndVotesNothing() {
+        auto* card = page_->findChild<TGridView*>("StringGrid26");
+        auto* list = page_->findChild<TGridView*>("StringGrid34");
+        auto* amount = page_->findChild<TNumEdit*>("AmountEdit");
+        pick(*page_, "BakenRadio", "単勝");
+        pick(*page_, "RadioGroup1", "均一2");
+        clickCell(card, 8, 1);
+        amount->setText("5000");
+        QCOMPARE(page_->model().betList().cell(kListStake, 1), std::string("  5000"));
+        amount->setText("50");
+        QCOMPARE(QString::fromStdString(page_->model().betList().cell(kListStake, 1)).trimmed(), QString());
+        QVERIFY(list->isVisible());
+        const std::size_t before = readLines(log_->file()).size();
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        QCOMPARE(Dialogs::shown(), QStringList({"投票金額は100円以上を入力してください。"}));
+        QVERIFY(!page_->voting());
+        QCOMPARE(page_->lastVote()->outcome, VoteOutcome::Refused);
+        QCOMPARE(counting_->bets.load(), 0);
+        QCOMPARE(readLines(log_->file()).size(), before);
+        // An empty box is no amount either.
+        amount->setText("");
+        Dialogs::clearShown();
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        QCOMPARE(Dialogs::shown(), QStringList({"投票金額は100円以上を入力してください。"}));
+        QCOMPARE(counting_->bets.load(), 0);
     }
 };
 

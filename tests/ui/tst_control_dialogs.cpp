@@ -8,11 +8,14 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
 
 #include "control/control_factory.h"
 #include "control/control_settings.h"
 #include "ui/control_dialogs.h"
+#include "app/settings.h"
 #include "ui/dialogs.h"
+#include "ui/worker.h"
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
@@ -32,6 +35,27 @@ void whenOpen(const char* name, std::function<void(QDialog*)> act) {
         QFAIL("dialog did not open");
     });
 }
+}  // namespace
+
+namespace {
+// A download that stays in its download phase until it is cancelled.
+class EndlessDownload : public uitest::FakeControl {
+public:
+    std::atomic<int> cancels{0};
+    int NVOpen(const std::string&, const std::string&, int, int& readCount, int& downloadCount,
+               std::string& last) override {
+        readCount = 1;
+        downloadCount = 5;
+        last = "20240511000000";
+        return 0;
+    }
+    int NVStatus() override { return 0; }
+    int NVCancel() override {
+        ++cancels;
+        return 0;
+    }
+};
+
 }  // namespace
 
 class ControlDialogsTest : public QObject {
@@ -198,21 +222,55 @@ private slots:
         qunsetenv("VEXMORA_SERVICE");
     }
 
-    void cancelAsksFirst() {
+    void cancelAsksFirstWhileADownloadRuns() {
         TempHome home;
         Dialogs::startRecording();
-        FakeControl control;
+        EndlessDownload control;
         ui::TMainForm main(&control);
         main.JVBtnClick();
         auto* win = main.findChild<ui::TGetDataForm*>("GetDataForm");
+        QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
+        QVERIFY(win->running());
+        QVERIFY(!byName<QPushButton>(win, "ButtonStart")->isEnabled());
+        // The main window stays usable meanwhile, and a second job is refused.
+        QVERIFY(main.isEnabled() && !win->isModal());
+        QVERIFY(!main.worker()->start("投票", [] {}));
+        Dialogs::clearShown();
         Dialogs::seedAnswers({false});
         QTest::mouseClick(byName<QPushButton>(win, "ButtonCancel"), Qt::LeftButton);
         QCOMPARE(Dialogs::shown(), QStringList{"データ取込を中止します。実行しますか？"});
-        QCOMPARE(Dialogs::beeps(), 0);
+        QTest::qWait(50);
+        QVERIFY(win->running());
+        QCOMPARE(control.cancels.load(), 0);
         Dialogs::clearShown();
         QTest::mouseClick(byName<QPushButton>(win, "ButtonCancel"), Qt::LeftButton);
-        QCOMPARE(Dialogs::shown(), (QStringList{"データ取込を中止します。実行しますか？", "NVCancel:キャンセルされました"}));
+        QTRY_VERIFY(!win->running());
+        QTRY_COMPARE(Dialogs::shown(), (QStringList{"データ取込を中止します。実行しますか？", "NVCancel:キャンセルされました"}));
+        QCOMPARE(control.cancels.load(), 1);
+        QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", "(none)"), std::string("(none)"));
+        QVERIFY(byName<QPushButton>(win, "ButtonStart")->isEnabled());
         win->close();
+        Dialogs::stopRecording();
+    }
+
+    void closingTheMainWindowDuringAJobAsksCancelsAndWaits() {
+        TempHome home;
+        Dialogs::startRecording();
+        EndlessDownload control;
+        ui::TMainForm main(&control);
+        main.show();
+        main.JVBtnClick();
+        auto* win = main.findChild<ui::TGetDataForm*>("GetDataForm");
+        QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
+        Dialogs::clearShown();
+        Dialogs::seedAnswers({false});
+        QVERIFY(!main.close());  // "no": the job goes on
+        QCOMPARE(Dialogs::shown(), QStringList{"「データ取込」を実行中です。中止して終了しますか？"});
+        QVERIFY(main.isVisible() && win->running());
+        QVERIFY(!main.close());  // "yes": cancelled, and the window closes once the job has ended
+        QTRY_VERIFY(!main.isVisible());
+        QVERIFY(!main.worker()->busy());
+        QCOMPARE(control.cancels.load(), 1);
         Dialogs::stopRecording();
     }
 };

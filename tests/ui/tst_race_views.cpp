@@ -19,7 +19,9 @@
 #include "app/settings.h"
 #include "betting/race_card_grid.h"
 #include "store/race_table.h"
+#include "ui/bet_page.h"
 #include "ui/dialogs.h"
+#include "ui/qt_text.h"
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
 #include "ui/race_card_view.h"
@@ -128,6 +130,8 @@ private slots:
         auto* days = w<QComboBox>("DateCombo");
         days->setCurrentIndex(0);
         form_->DateComboChange();
+        QVERIFY(form_->loadingDay());
+        QTRY_VERIFY(!form_->loadingDay());
         QStringList races;
         for (int i = 0; i < w<QListWidget>("DatList")->count(); ++i) races << w<QListWidget>("DatList")->item(i)->text();
         QCOMPARE(races, (QStringList{"大井 1R", "大井 2R", "大井 3R", "大井 4R"}));
@@ -315,14 +319,86 @@ private slots:
         all->click();
     }
 
-    void closingTheDownloadWindowEmptiesTheRaceList() {
+    void arrowKeysSelectTheRaceTheyHighlight() {
+        auto* list = w<QListWidget>("DatList");
+        list->setCurrentRow(0);
+        QCOMPARE(form_->currentRaceIndex(), 0);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(form_->currentRaceIndex(), 1);
+        QVERIFY(w<QLabel>("Label1")->text().contains("02R"));
+        QCOMPARE(ui::fromCp932(form_->betPage()->model().race()->listEntry), list->item(1)->text());
+        // Race 3 has no runners: the views stay on race 2, and so does the highlight.
+        Dialogs::clearShown();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(Dialogs::shown(), QStringList{"3レースはデータが不十分です。"});
+        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(list->currentRow(), 1);
+    }
+
+    void aDayThatCannotBeLoadedLeavesTheShownDay() {
+        auto* days = w<QComboBox>("DateCombo");
+        auto* list = w<QListWidget>("DatList");
+        list->setCurrentRow(1);
+        days->addItem("2024年05月13日");  // in the selector, not in the store
+        days->setCurrentIndex(1);
+        Dialogs::clearShown();
+        form_->DateComboChange();
+        QTRY_VERIFY(!form_->loadingDay());
+        QTRY_COMPARE(Dialogs::shown(), QStringList{"データ作成が未完了のようです。"});
+        QCOMPARE(days->currentText(), QString("2024年05月12日"));
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(form_->currentRaceIndex(), 1);
+        QVERIFY(w<QLabel>("Label1")->text().contains("02R"));
+        days->removeItem(1);
+    }
+
+    void escapeAndTheCloseRequestCloseTheDownloadWindowAlike() {
+        auto closeBy = [this](bool escape, QStringList& selector) {
+            w<QComboBox>("DateCombo")->setCurrentIndex(0);
+            form_->DateComboChange();
+            QTRY_VERIFY(!form_->loadingDay());
+            QCOMPARE(w<QListWidget>("DatList")->count(), 4);
+            form_->JVBtnClick();
+            auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+            QVERIFY(win && win->isVisible());
+            if (escape)
+                QTest::keyClick(win, Qt::Key_Escape);
+            else
+                win->close();
+            QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+            // The race list is emptied, the header shows no race, the day selector is rebuilt.
+            QCOMPARE(w<QListWidget>("DatList")->count(), 0);
+            QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
+            QCOMPARE(w<QLabel>("Label1")->text(), QString());
+            QCOMPARE(w<QLabel>("BashoLabel")->text(), QString());
+            QCOMPARE(form_->currentRaceIndex(), -1);
+            QVERIFY(!form_->betPage()->model().race());
+            auto* days = w<QComboBox>("DateCombo");
+            QStringList items;
+            for (int i = 0; i < days->count(); ++i) items << days->itemText(i);
+            selector = items + QStringList{QString::number(days->currentIndex())};
+        };
+        QStringList byEscape, byClose;
+        closeBy(true, byEscape);
+        QCOMPARE(byEscape, (QStringList{"2024年05月12日", "-1"}));
+        closeBy(false, byClose);
+        QCOMPARE(byClose, byEscape);
+    }
+
+    void cancelWhileNothingRunsSaysSo() {
         form_->JVBtnClick();
         auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
         QVERIFY(win);
+        Dialogs::clearShown();
+        const int beeps = Dialogs::beeps();
+        QTest::mouseClick(byName<QPushButton>(win, "ButtonCancel"), Qt::LeftButton);
+        QCOMPARE(Dialogs::shown(), QStringList());
+        QCOMPARE(Dialogs::beeps(), beeps);
+        QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ取込は実行されていません。"));
         win->close();
-        QCOMPARE(w<QListWidget>("DatList")->count(), 0);
-        QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
-        QCOMPARE(w<QComboBox>("DateCombo")->count(), 1);
+        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
     }
 };
 

@@ -1,0 +1,57 @@
+#pragma once
+// Loads a race day into a fresh race table on a thread of its own (a day load reads files only:
+// it never talks to the data control). The window keeps showing its table until the load has
+// finished and then swaps the new one in. The newest request wins: a request made while a load
+// runs waits for it, and the table of the overtaken load is dropped unseen.
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "store/day_load.h"
+#include "ui/worker.h"
+
+namespace vex::ui {
+
+class TPrgrsForm;
+
+class DayLoader : public QObject {
+    Q_OBJECT
+public:
+    // On the window thread, once a load has ended: the table (null when the load threw) and what
+    // the load says; `failure` is the text of an error that escaped the load (UTF-8), else empty.
+    using Loaded = std::function<void(std::unique_ptr<RaceTable> table, const DayLoadResult& result,
+                                      const QString& failure)>;
+
+    DayLoader(TPrgrsForm* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent);
+    ~DayLoader() override;  // waits for a running load
+
+    void load(const std::string& dayStamp);
+    bool loading() const { return running_; }
+
+private:
+    void begin(const std::string& dayStamp);
+
+    // Passes the load's progress calls on to the progress window.
+    class ForwardedProgress : public DayLoadProgress {
+    public:
+        explicit ForwardedProgress(TPrgrsForm* form) : form_(form) {}
+        void show(const std::string& caption, const std::string& dayStamp, int maximum) override;
+        void step() override;
+        void reset() override;
+        void hide() override;
+
+    private:
+        TPrgrsForm* form_;
+    };
+
+    ForwardedProgress progress_;
+    JobReporter reporter_;
+    Loaded onLoaded_;
+    std::thread thread_;
+    bool running_ = false;
+    std::string pending_;  // the day asked for while a load ran
+};
+
+}  // namespace vex::ui

@@ -1,0 +1,100 @@
+#pragma once
+// Long work off the window thread. The rules, decided once for the whole program:
+//  - One ControlWorker thread alone talks to the data control, one job at a time: a second job
+//    (a download while a vote runs, a second vote, ...) is refused with a clear "busy" answer.
+//  - A job never asks the user anything: the window asks its questions before it starts the job.
+//    What a job tells the user (messages, beeps, status texts) reaches the window through queued
+//    calls; messages are shown one after another, never on top of each other.
+//  - Cancel is the shared atomic cancel flag of the data link; the job's own thread reacts to it.
+//  - While a job runs the race list, the day selector and the bet page stay usable; the vote
+//    button and the download's start button refuse a second job.
+//  - Closing the main window during a job asks, cancels and closes once the job has ended.
+// Day loads do not talk to the control: they run on their own thread (see DayLoader).
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "app/reporter.h"
+
+class QWidget;
+
+namespace vex::ui {
+
+// Shows information boxes one after another on the window thread, in the order they were posted.
+class MessageQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit MessageQueue(QWidget* parent);
+    void post(const QString& text);
+
+private:
+    QWidget* parent_;
+    std::deque<QString> pending_;
+    bool showing_ = false;
+};
+
+// The reporter a job runs with: every call is passed to the window thread and returns at once.
+// Questions are the window's business; a job that asks anyway gets "no", which stops rather than
+// goes on with money or data.
+class JobReporter : public Reporter {
+public:
+    // `messages` shows information boxes; `onStatus` (may be empty) receives status texts on the
+    // window thread. Both must outlive the job or be QObjects that die with their window.
+    JobReporter(MessageQueue* messages, std::function<void(const QString&)> onStatus = {});
+    void information(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
+    void beep() override;
+    void status(const std::string& text) override;
+
+private:
+    QPointer<MessageQueue> messages_;
+    std::function<void(const QString&)> onStatus_;
+};
+
+// Runs a callable on the window thread, later, unless `context` has died meanwhile.
+void postToWindow(QObject* context, std::function<void()> call);
+
+class ControlWorker : public QObject {
+    Q_OBJECT
+public:
+    using Job = std::function<void()>;
+
+    explicit ControlWorker(QObject* parent = nullptr);
+    ~ControlWorker() override;  // cancels a running job and waits for it
+
+    // Starts `job` on the worker thread with the cancel flag cleared; false (nothing started) while
+    // another job runs. `done`
+    // runs on the window thread once the job has ended. An exception escaping the job is reported
+    // through `failed` and `done` still runs.
+    bool start(const QString& name, Job job, std::function<void()> done = {});
+    bool busy() const { return busy_; }
+    const QString& jobName() const { return jobName_; }
+    // Asks the running job to stop (the shared cancel flag); it ends at its next turn.
+    void cancel();
+    // Blocks until the running job has ended (its `done` runs later, on the event loop).
+    void waitForJob();
+
+    // The text of the refusal when a job runs already.
+    static QString busyMessage(const QString& runningJob);
+
+signals:
+    void busyChanged(bool busy);
+    // An exception escaped a job; `what` is its text (UTF-8).
+    void failed(const QString& job, const QString& what);
+
+private:
+    QThread thread_;
+    QObject* onThread_;  // lives on thread_: jobs are queued to it
+    bool busy_ = false;
+    QString jobName_;
+    std::mutex runningLock_;
+    std::condition_variable jobEnded_;
+    bool running_ = false;  // under runningLock_: the job itself is on the thread
+};
+
+}  // namespace vex::ui
