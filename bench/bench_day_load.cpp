@@ -11,11 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_folder.h"
+#include "built_day.h"
 #include "stats/appearance.h"
 #include "store/day_load.h"
 #include "store/record_layout.h"
@@ -27,109 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vex;
 
-const char* kTracks[] = {"42", "43", "44", "45", "46", "47", "48", "50"};
 const char* kDate = "20240512";
-const char* kPastDates[] = {"20240428", "20240414", "20240331"};
-
-std::string two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
-
-std::string record(std::string_view kind, int length, const std::string& key, unsigned seed) {
-    std::string r(static_cast<std::size_t>(length - 2), ' ');
-    for (std::size_t i = 44; i < r.size(); ++i) r[i] = static_cast<char>('0' + (i * 7 + seed) % 10);
-    r += "\r\n";
-    setField(r, Common::Kind, kind);
-    setField(r, Common::CategoryAndDate, "000000000");
-    setField(r, Common::RaceKey, key);
-    return r;
-}
-
-std::string key(std::string_view date, std::string_view track, int race) {
-    return std::string(date) + std::string(track) + "0301" + two(race);
-}
-
 std::vector<fs::path> written;
-
-void put(const fs::path& file, const std::string& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-    written.push_back(file);
-}
-
-void buildDay() {
-    std::string stamp = dayStamp(kDate);
-    std::string raFile, hrFile, o[7];
-    const int lengths[7] = {RecordLength::O1, RecordLength::O2, RecordLength::O3, RecordLength::O4,
-                            RecordLength::O5, RecordLength::O6, RecordLength::OA};
-    const char* kinds[7] = {"O1", "O2", "O3", "O4", "O5", "O6", "OA"};
-    for (const char* track : kTracks) {
-        std::string slots;
-        std::string compi;
-        for (int race = 1; race <= 12; ++race) {
-            std::string r = record("RA", RecordLength::RA, key(kDate, track, race), race);
-            setField(r, RA::Registered, "16");
-            setField(r, RA::PostTime, two(10 + race) + "30");
-            raFile += r;
-            std::string hr = record("HR", RecordLength::HR, key(kDate, track, race), race);
-            hrFile += hr;
-            for (int k = 0; k < 7; ++k) o[k] += record(kinds[k], lengths[k], key(kDate, track, race), race + k);
-            char line[160];
-            int n = std::snprintf(line, sizeof line, "%s%s%2d", kDate, TrackName(track, 2).c_str(), race);
-            std::string l(line, static_cast<std::size_t>(n));
-            for (int m = 1; m <= 16; ++m) {
-                std::snprintf(line, sizeof line, "%2d%2d", m, 90 - m * 2);
-                l += line;
-            }
-            l += "     1";
-            for (int f = 1; f <= 8; ++f) {
-                std::snprintf(line, sizeof line, "%2d%2d", f, 90 - f * 3);
-                l += line;
-            }
-            compi += l + " 1\r\n";
-        }
-        for (int race = 1; race <= 12; ++race)
-            for (int m = 0; m < 18; ++m) {
-                if (m >= 16) {
-                    slots += std::string(553, ' ') + "\r\n";
-                    continue;
-                }
-                std::string reg = std::string("20") + track + two(race) + two(m) + "00";
-                std::string se = record("SE", RecordLength::SE, key(kDate, track, race), static_cast<unsigned>(m));
-                setField(se, SE::RegistrationNumber, reg);
-                setField(se, SE::Horse, two(m + 1));
-                slots += se;
-                // Five runs on file: three earlier ones, today's, and one of a later day.
-                std::string sei;
-                for (int p = 2; p >= 0; --p) {
-                    std::string past = record("SE", RecordLength::SE, key(kPastDates[p], track, (race + p) % 12 + 1), 9);
-                    setField(past, SE::RegistrationNumber, reg);
-                    setField(past, SE::Corner.at(4, 2), two(m + 1));
-                    setField(past, SE::FinishPosition, two(m + 1));
-                    sei += past;
-                }
-                sei += se;
-                put(pastRunFilePath(reg), sei);
-            }
-        put(runnerFilePath(stamp, track), slots);
-        put(dataFolder() / (fileNamePiece(stamp + TrackName(track, 2)) + ".Comp"), compi);
-        for (const char* d : kPastDates) {
-            std::string sera;
-            for (int race = 1; race <= 12; ++race) {
-                std::string r = record("RA", RecordLength::RA, key(d, track, race), race);
-                setField(r, RA::Registered, "14");
-                sera += r;
-            }
-            put(pastRaceFilePath(d, track), sera);
-        }
-    }
-    put(dayFilePath(stamp, DayFile::RA), raFile);
-    put(dayFilePath(stamp, DayFile::HR), hrFile);
-    const DayFile files[7] = {DayFile::O1, DayFile::O2, DayFile::O3, DayFile::O4, DayFile::O5, DayFile::O6, DayFile::OA};
-    for (int k = 0; k < 7; ++k) put(dayFilePath(stamp, files[k]), o[k]);
-}
 
 double seconds(const std::function<void()>& run, int repeats) {
     double best = 1e9;
@@ -155,7 +56,7 @@ int main() {
     fs::path home = fs::temp_directory_path() / ("vexmora-bench-" + std::to_string(::getpid()));
     setenv("VEXMORA_HOME", home.c_str(), 1);
     createAppFolders();
-    buildDay();
+    written = bench::buildDay(kDate);
     std::string stamp = dayStamp(kDate);
 
     long before = residentKb();
