@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test (core and windows).
-# Set VEXMORA_SANITIZE=1 to build and test with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Set VEXMORA_SANITIZE=1 to build and test with AddressSanitizer and UndefinedBehaviorSanitizer,
+# VEXMORA_TSAN=1 for ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -9,6 +10,9 @@ flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${VEXMORA_SANITIZE:-0}" = 1 ]; then
   build=build-asan
   flags=(-DCMAKE_BUILD_TYPE=Debug -DVEXMORA_SANITIZE=ON)
+elif [ "${VEXMORA_TSAN:-0}" = 1 ]; then
+  build=build-tsan
+  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMORA_TSAN=ON -DVEXMORA_BENCH=OFF)
 fi
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
