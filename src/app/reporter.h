@@ -1,6 +1,8 @@
 #pragma once
 // The core never opens a dialog. It tells the user things through this interface: the desktop
 // program shows message boxes, vexmora-cli prints, tests record and answer. All texts are CP932.
+// A job on a worker calls its reporter on that thread; the window's reporter carries the texts
+// over to the window, and questions are asked by the window before the job starts.
 #include <string>
 
 namespace vex {

@@ -320,10 +320,11 @@ TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
         EXPECT_FALSE(plan.ready);
         EXPECT_EQ(submitVote(plan, ctx).outcome, VoteOutcome::Refused);
         EXPECT_EQ(rep.beeps, 1);
-        if (automatic)
+        if (automatic) {
             EXPECT_EQ(toUtf8(l.lines().at(0)), "[エラー]09:30:00 投票金額が100円未満です。");
-        else
+        } else {
             EXPECT_EQ(rep.informations, std::vector<std::string>{"投票金額は100円以上を入力してください。"});
+        }
     }
     EXPECT_TRUE(control.calls.empty());
     EXPECT_FALSE(std::filesystem::exists(home.path() / "kaime" / "240115.nbet"));
