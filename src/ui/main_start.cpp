@@ -98,7 +98,7 @@ void TMainForm::FormCreate() {
     env.worker = worker_;
     env.messages = messages_;
     // The day and race of the views, never the day selector's text: a load may still be running.
-    env.dayStamp = [this] { return table_->dayLoaded ? table_->paths.stamp : std::string(); };
+    env.dayStamp = [this] { return dayShown_ ? table_->paths.stamp : std::string(); };
     env.shownSlot = [this] { return currentRace_; };
     env.markVoted = [this](int slot) { voted_[static_cast<std::size_t>(slot)] = true; };
     betPage_->setVoteEnvironment(std::move(env));

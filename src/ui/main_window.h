@@ -70,7 +70,8 @@ public:
     ErrorLog& errorLog() { return errorLog_; }
     bool notRefreshDisp() const;
 
-    // The loaded day's race table (an empty one before the first load).
+    // The loaded day's race table (an empty one before the first load; kept, unseen, after
+    // ClearRaces).
     const RaceTable& table() const { return *table_; }
     // The one thread that talks to the data control, and the queue its jobs' messages go to.
     ControlWorker* worker() const { return worker_; }
@@ -139,6 +140,7 @@ private:
 
     DataControl* control_ = nullptr;
     std::unique_ptr<RaceTable> table_;
+    bool dayShown_ = false;  // table_ holds the day the views show (false after ClearRaces)
     ControlWorker* worker_ = nullptr;
     MessageQueue* messages_ = nullptr;
     DayLoader* dayLoader_ = nullptr;

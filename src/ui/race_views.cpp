@@ -106,7 +106,7 @@ void TMainForm::MakeDataList() {
 
 void TMainForm::ClearRaces() {
     clearViews();
-    table_ = std::make_unique<RaceTable>();
+    dayShown_ = false;  // the table stays in memory, unseen: a fresh one would stall the window
 }
 
 void TMainForm::clearViews() {
@@ -140,6 +140,7 @@ void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRes
     RestTimeLabel->setVisible(false);
     clearViews();
     table_ = std::move(table);
+    dayShown_ = true;
     voted_.fill(false);
     fillRaceList();
     showDayInSelector();
@@ -148,7 +149,7 @@ void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRes
 }
 
 void TMainForm::showDayInSelector() {
-    int shown = table_->dayLoaded ? DateCombo->findText(fromCp932(table_->paths.stamp)) : -1;
+    int shown = dayShown_ ? DateCombo->findText(fromCp932(table_->paths.stamp)) : -1;
     QSignalBlocker quiet(DateCombo);
     DateCombo->setCurrentIndex(shown);
 }
