@@ -480,10 +480,10 @@ void TBetPage::TohyoBtnClick() {
         lastVote_->outcome = VoteOutcome::Declined;
         return;
     }
-    submit(std::move(plan), voteEnv_.shownSlot ? voteEnv_.shownSlot() : -1);
+    submit(std::move(plan), request.dayStamp, voteEnv_.shownSlot ? voteEnv_.shownSlot() : -1);
 }
 
-void TBetPage::submit(VotePlan plan, int slot) {
+void TBetPage::submit(VotePlan plan, const std::string& dayStamp, int slot) {
     auto result = std::make_shared<VoteResult>();
     auto jobReporter = std::make_shared<JobReporter>(voteEnv_.messages);
     DataControl* control = voteEnv_.control;
@@ -500,12 +500,12 @@ void TBetPage::submit(VotePlan plan, int slot) {
             VoteContext job{*control, *jobReporter, *log, folder, false, false};
             *result = submitVote(*sharedPlan, job);
         },
-        [self, result, slot] {
+        [self, result, dayStamp, slot] {
             if (!self) return;
             self->voting_ = false;
             self->TohyoBtn->setEnabled(true);
             self->lastVote_ = std::make_unique<VoteResult>(*result);
-            if (result->accepted > 0 && slot >= 0 && self->voteEnv_.markVoted) self->voteEnv_.markVoted(slot);
+            if (result->accepted > 0 && slot >= 0 && self->voteEnv_.markVoted) self->voteEnv_.markVoted(dayStamp, slot);
         });
 }
 

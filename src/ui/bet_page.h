@@ -41,7 +41,8 @@ struct VoteEnvironment {
     MessageQueue* messages = nullptr;    // where the job's messages are shown
     std::function<std::string()> dayStamp;  // the day shown, "yyyy年mm月dd日" (CP932); empty: none
     std::function<int()> shownSlot;         // the race shown (-1: none)
-    std::function<void(int slot)> markVoted;  // a batch of the race in `slot` was accepted
+    // A batch of the race in `slot` of the day `dayStamp` was accepted.
+    std::function<void(const std::string& dayStamp, int slot)> markVoted;
 };
 
 class TBetPage : public QWidget {
@@ -75,8 +76,8 @@ public:
     void RestTimerTimer();
 
 private:
-    // Runs an approved vote on the worker; `slot` is the race it was approved for.
-    void submit(VotePlan plan, int slot);
+    // Runs an approved vote on the worker; `dayStamp` and `slot` name the race it was approved for.
+    void submit(VotePlan plan, const std::string& dayStamp, int slot);
     void buildLayout();
     void wire();
     // Brings every control in line with the model (choices, visibility, grids, labels).

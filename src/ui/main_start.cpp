@@ -100,7 +100,10 @@ void TMainForm::FormCreate() {
     // The day and race of the views, never the day selector's text: a load may still be running.
     env.dayStamp = [this] { return dayShown_ ? table_->paths.stamp : std::string(); };
     env.shownSlot = [this] { return currentRace_; };
-    env.markVoted = [this](int slot) { voted_[static_cast<std::size_t>(slot)] = true; };
+    // A vote that ends after another day was loaded marks nothing of the new day.
+    env.markVoted = [this](const std::string& day, int slot) {
+        if (dayShown_ && table_->paths.stamp == day) voted_[static_cast<std::size_t>(slot)] = true;
+    };
     betPage_->setVoteEnvironment(std::move(env));
     betPage_->attachRestTimeLabel(RestTimeLabel);
 

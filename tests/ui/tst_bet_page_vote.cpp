@@ -162,7 +162,7 @@ private slots:
         env.messages = messages_;
         env.dayStamp = [this] { return stamp_; };
         env.shownSlot = [this] { return slot_; };
-        env.markVoted = [this](int slot) { voted_ = slot == slot_; };
+        env.markVoted = [this](const std::string& day, int slot) { voted_ = day == stamp_ && slot == slot_; };
         page_->setVoteEnvironment(env);
         page_->selectRace(betRaceOf(*table_, slot_));
     }
