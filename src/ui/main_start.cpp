@@ -56,7 +56,7 @@ void TMainForm::FormCreate() {
     try {
         discoverCompanionFolder(TIniGT());
     } catch (const std::exception& e) {
-        reportError(errorText(e.what()));
+        reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
     }
 
     developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
@@ -87,7 +87,7 @@ void TMainForm::FormCreate() {
     try {
         errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
     } catch (const std::exception& e) {
-        reportError(errorText(e.what()));
+        reportError("エラーログを書き込めませんでした。\n" + errorText(e.what()));
     }
 
     if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
