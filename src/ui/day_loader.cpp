@@ -7,25 +7,31 @@
 
 namespace vex::ui {
 
+DayLoader::ForwardedProgress::ForwardedProgress(TPrgrsForm* form) : form_(form) {}
+
 void DayLoader::ForwardedProgress::show(const std::string& caption, const std::string& dayStamp, int maximum) {
-    TPrgrsForm* form = form_;
-    postToWindow(form, [form, caption, dayStamp, maximum] { form->show(caption, dayStamp, maximum); });
+    postToWindow([form = form_, caption, dayStamp, maximum] {
+        if (form) form->show(caption, dayStamp, maximum);
+    });
 }
 void DayLoader::ForwardedProgress::step() {
-    TPrgrsForm* form = form_;
-    postToWindow(form, [form] { form->step(); });
+    postToWindow([form = form_] {
+        if (form) form->step();
+    });
 }
 void DayLoader::ForwardedProgress::reset() {
-    TPrgrsForm* form = form_;
-    postToWindow(form, [form] { form->reset(); });
+    postToWindow([form = form_] {
+        if (form) form->reset();
+    });
 }
 void DayLoader::ForwardedProgress::hide() {
-    TPrgrsForm* form = form_;
-    postToWindow(form, [form] { form->hide(); });
+    postToWindow([form = form_] {
+        if (form) form->hide();
+    });
 }
 
 DayLoader::DayLoader(TPrgrsForm* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
-    : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)) {}
+    : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)), self_(this) {}
 
 DayLoader::~DayLoader() {
     if (thread_.joinable()) thread_.join();
@@ -42,7 +48,7 @@ void DayLoader::load(const std::string& dayStamp) {
 void DayLoader::begin(const std::string& dayStamp) {
     running_ = true;
     if (thread_.joinable()) thread_.join();  // the last load has posted its result: it is ending
-    thread_ = std::thread([this, dayStamp] {
+    thread_ = std::thread([this, self = self_, dayStamp] {
         auto table = std::make_unique<RaceTable>();
         DayLoadOptions options;
         options.reporter = &reporter_;
@@ -57,17 +63,21 @@ void DayLoader::begin(const std::string& dayStamp) {
         }
         // A queued call is copyable: the table travels in a shared box and is taken out once.
         auto loaded = std::make_shared<std::unique_ptr<RaceTable>>(std::move(table));
-        postToWindow(this, [this, loaded, result, failure] {
-            running_ = false;
-            if (!pending_.empty()) {
-                std::string next = std::move(pending_);
-                pending_.clear();
-                begin(next);
-                return;
-            }
-            onLoaded_(std::move(*loaded), result, failure);
+        postToWindow([self, loaded, result, failure] {
+            if (self) self->finish(std::move(*loaded), result, failure);
         });
     });
+}
+
+void DayLoader::finish(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
+    running_ = false;
+    if (!pending_.empty()) {  // overtaken: the newer day is loaded instead
+        std::string next = std::move(pending_);
+        pending_.clear();
+        begin(next);
+        return;
+    }
+    onLoaded_(std::move(table), result, failure);
 }
 
 }  // namespace vex::ui

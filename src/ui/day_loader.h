@@ -4,6 +4,7 @@
 // finished and then swaps the new one in. The newest request wins: a request made while a load
 // runs waits for it, and the table of the overtaken load is dropped unseen.
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,23 +33,25 @@ public:
 
 private:
     void begin(const std::string& dayStamp);
+    void finish(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure);
 
     // Passes the load's progress calls on to the progress window.
     class ForwardedProgress : public DayLoadProgress {
     public:
-        explicit ForwardedProgress(TPrgrsForm* form) : form_(form) {}
+        explicit ForwardedProgress(TPrgrsForm* form);
         void show(const std::string& caption, const std::string& dayStamp, int maximum) override;
         void step() override;
         void reset() override;
         void hide() override;
 
     private:
-        TPrgrsForm* form_;
+        QPointer<TPrgrsForm> form_;  // made on the window thread
     };
 
     ForwardedProgress progress_;
     JobReporter reporter_;
     Loaded onLoaded_;
+    QPointer<DayLoader> self_;
     std::thread thread_;
     bool running_ = false;
     std::string pending_;  // the day asked for while a load ran

@@ -11,9 +11,44 @@
 
 namespace vex::ui {
 
-void postToWindow(QObject* context, std::function<void()> call) {
-    QMetaObject::invokeMethod(context, std::move(call), Qt::QueuedConnection);
+namespace {
+
+class Mailbox : public QObject {
+public:
+    void post(std::function<void()> call) {
+        bool wake;
+        {
+            std::lock_guard lock(lock_);
+            wake = calls_.empty();
+            calls_.push_back(std::move(call));
+        }
+        if (wake) QMetaObject::invokeMethod(this, &Mailbox::drain, Qt::QueuedConnection);
+    }
+
+private:
+    void drain() {
+        std::deque<std::function<void()>> calls;
+        {
+            std::lock_guard lock(lock_);
+            calls.swap(calls_);
+        }
+        for (auto& call : calls) call();
+    }
+
+    std::mutex lock_;
+    std::deque<std::function<void()>> calls_;
+};
+
+Mailbox& mailbox() {
+    static Mailbox* box = new Mailbox;  // lives as long as the program; made on the window thread
+    return *box;
 }
+
+}  // namespace
+
+QObject* windowMailbox() { return &mailbox(); }
+
+void postToWindow(std::function<void()> call) { mailbox().post(std::move(call)); }
 
 // ---------------------------------------------------------------- messages
 
@@ -32,40 +67,67 @@ void MessageQueue::post(const QString& text) {
 }
 
 JobReporter::JobReporter(MessageQueue* messages, std::function<void(const QString&)> onStatus)
-    : messages_(messages), onStatus_(std::move(onStatus)) {}
+    : messages_(messages), onStatus_(std::move(onStatus)) {
+    windowMailbox();
+}
 
 void JobReporter::information(const std::string& text) {
-    QPointer<MessageQueue> messages = messages_;
     QString shown = fromCp932(text);
-    if (messages) postToWindow(messages, [messages, shown] { messages->post(shown); });
+    postToWindow([messages = messages_, shown] {
+        if (messages) messages->post(shown);
+    });
 }
 
 bool JobReporter::askYesNo(const std::string&) { return false; }
 
 void JobReporter::beep() {
-    if (messages_) postToWindow(messages_, [] { Dialogs::beep(); });
+    postToWindow([messages = messages_] {
+        if (messages) Dialogs::beep();
+    });
 }
 
 void JobReporter::status(const std::string& text) {
-    if (!onStatus_ || !messages_) return;
+    if (!onStatus_) return;
     QString shown = fromCp932(text);
-    auto onStatus = onStatus_;
-    postToWindow(messages_, [onStatus, shown] { onStatus(shown); });
+    postToWindow([messages = messages_, onStatus = onStatus_, shown] {
+        if (messages) onStatus(shown);
+    });
 }
 
 // ---------------------------------------------------------------- the worker
 
-ControlWorker::ControlWorker(QObject* parent) : QObject(parent), onThread_(new QObject) {
-    thread_.setObjectName("ControlWorker");
-    onThread_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, onThread_, &QObject::deleteLater);
-    thread_.start();
+ControlWorker::ControlWorker(QObject* parent) : QObject(parent), self_(this) {
+    windowMailbox();
+    thread_ = std::thread([this] { runJobs(); });
 }
 
 ControlWorker::~ControlWorker() {
     if (busy_) cancel();
-    thread_.quit();
-    thread_.wait();
+    {
+        std::lock_guard lock(lock_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void ControlWorker::runJobs() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(lock_);
+            changed_.wait(lock, [this] { return next_ || stopping_; });
+            if (stopping_) return;
+            job = std::move(next_);
+            next_ = nullptr;
+        }
+        job();
+        {
+            std::lock_guard lock(lock_);
+            running_ = false;
+        }
+        changed_.notify_all();
+    }
 }
 
 QString ControlWorker::busyMessage(const QString& runningJob) {
@@ -78,47 +140,39 @@ bool ControlWorker::start(const QString& name, Job job, std::function<void()> do
     setCancelFlag(false);
     busy_ = true;
     jobName_ = name;
+    emit busyChanged(true);
+    auto run = [self = self_, name, job = std::move(job), done = std::move(done)]() mutable {
+        QString failure;
+        try {
+            job();
+        } catch (const std::exception& e) {
+            failure = errorText(e.what());
+        } catch (...) {
+            failure = "unknown error";
+        }
+        postToWindow([self, name, failure, done = std::move(done)] {
+            if (!self) return;
+            self->busy_ = false;
+            self->jobName_.clear();
+            if (!failure.isEmpty()) emit self->failed(name, failure);
+            if (done) done();
+            emit self->busyChanged(false);
+        });
+    };
     {
-        std::lock_guard lock(runningLock_);
+        std::lock_guard lock(lock_);
+        next_ = std::move(run);
         running_ = true;
     }
-    emit busyChanged(true);
-    QPointer<ControlWorker> self = this;
-    QMetaObject::invokeMethod(
-        onThread_,
-        [this, self, name, job = std::move(job), done = std::move(done)]() mutable {
-            QString failure;
-            try {
-                job();
-            } catch (const std::exception& e) {
-                failure = errorText(e.what());
-            } catch (...) {
-                failure = "unknown error";
-            }
-            // The worker outlives every job (its destructor waits), so `this` is still here.
-            {
-                std::lock_guard lock(runningLock_);
-                running_ = false;
-            }
-            jobEnded_.notify_all();
-            postToWindow(this, [self, name, failure, done = std::move(done)] {
-                if (!self) return;
-                self->busy_ = false;
-                self->jobName_.clear();
-                if (!failure.isEmpty()) emit self->failed(name, failure);
-                if (done) done();
-                emit self->busyChanged(false);
-            });
-        },
-        Qt::QueuedConnection);
+    changed_.notify_all();
     return true;
 }
 
 void ControlWorker::cancel() { setCancelFlag(true); }
 
 void ControlWorker::waitForJob() {
-    std::unique_lock lock(runningLock_);
-    jobEnded_.wait(lock, [this] { return !running_; });
+    std::unique_lock lock(lock_);
+    changed_.wait(lock, [this] { return !running_; });
 }
 
 }  // namespace vex::ui

@@ -13,11 +13,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThread>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "app/reporter.h"
 
@@ -56,8 +56,12 @@ private:
     std::function<void(const QString&)> onStatus_;
 };
 
-// Runs a callable on the window thread, later, unless `context` has died meanwhile.
-void postToWindow(QObject* context, std::function<void()> call);
+// Runs `call` on the window thread, later, in the order posted. Whatever the call touches on the
+// window side it guards itself (a QPointer made on the window thread). The calls travel through a
+// queue under our own lock, not inside Qt's events: the hand-over is then plain C++ that the
+// thread checker sees. windowMailbox() must first be called on the window thread.
+void postToWindow(std::function<void()> call);
+QObject* windowMailbox();
 
 class ControlWorker : public QObject {
     Q_OBJECT
@@ -65,7 +69,7 @@ public:
     using Job = std::function<void()>;
 
     explicit ControlWorker(QObject* parent = nullptr);
-    ~ControlWorker() override;  // cancels a running job and waits for it
+    ~ControlWorker() override;  // cancels a running job and waits for it; jobs not begun are dropped
 
     // Starts `job` on the worker thread with the cancel flag cleared; false (nothing started) while
     // another job runs. `done`
@@ -88,13 +92,17 @@ signals:
     void failed(const QString& job, const QString& what);
 
 private:
-    QThread thread_;
-    QObject* onThread_;  // lives on thread_: jobs are queued to it
-    bool busy_ = false;
+    void runJobs();  // the worker thread
+
+    QPointer<ControlWorker> self_;  // made here on the window thread, checked there
+    bool busy_ = false;             // window thread: from start() to the job's `done`
     QString jobName_;
-    std::mutex runningLock_;
-    std::condition_variable jobEnded_;
-    bool running_ = false;  // under runningLock_: the job itself is on the thread
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::function<void()> next_;  // under lock_: the job handed over, not yet begun
+    bool running_ = false;        // under lock_: a job is on the thread
+    bool stopping_ = false;       // under lock_
+    std::thread thread_;
 };
 
 }  // namespace vex::ui
