@@ -1,6 +1,7 @@
 #include "app/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -23,7 +24,64 @@ namespace vex {
 namespace fs = std::filesystem;
 
 FileWriteError::FileWriteError(const fs::path& file, const std::string& reason)
-    : std::runtime_error(file.string() + ": " + reason), file_(file) {}
+    : std::runtime_error(file.string() + ": " + reason), file_(file), reason_(reason) {}
+
+namespace {
+
+// The writer's pid of a temporary's name, 0 when the name is not one of ours.
+pid_t writerOfTemporary(std::string_view name) {
+    auto lastNumber = [&name]() -> std::optional<unsigned long> {
+        std::size_t dot = name.rfind('.');
+        if (dot == std::string_view::npos || dot + 1 == name.size()) return std::nullopt;
+        unsigned long n = 0;
+        for (char c : name.substr(dot + 1)) {
+            if (c < '0' || c > '9' || n > 100000000UL) return std::nullopt;
+            n = n * 10 + static_cast<unsigned long>(c - '0');
+        }
+        name = name.substr(0, dot);
+        return n;
+    };
+    if (name.size() < 2 || name[0] != '.') return 0;
+    if (!lastNumber()) return 0;  // counter
+    auto pid = lastNumber();
+    if (!pid || *pid == 0 || name.size() < 2) return 0;  // a target name must remain
+    return static_cast<pid_t>(*pid);
+}
+
+bool processRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+std::size_t removeStaleTemporaries(const fs::path& folder) {
+    std::size_t removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        pid_t pid = writerOfTemporary(name);
+        if (pid == 0 || processRuns(pid)) continue;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        if (::unlink(it->path().c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
+std::size_t removeStaleTemporariesBelow(const fs::path& root) {
+    std::size_t removed = removeStaleTemporaries(root);
+    std::error_code ec;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError) || it->is_symlink(typeError)) continue;
+        removed += removeStaleTemporaries(it->path());
+        std::error_code subError;
+        for (fs::directory_iterator sub(it->path(), subError), subEnd; !subError && sub != subEnd;
+             sub.increment(subError)) {
+            std::error_code subType;
+            if (sub->is_directory(subType) && !sub->is_symlink(subType)) removed += removeStaleTemporaries(sub->path());
+        }
+    }
+    return removed;
+}
 
 namespace {
 

@@ -15,9 +15,12 @@ class FileWriteError : public std::runtime_error {
 public:
     FileWriteError(const std::filesystem::path& file, const std::string& reason);
     const std::filesystem::path& file() const { return file_; }
+    // The system's reason alone, without the file (for messages that count files by reason).
+    const std::string& reason() const { return reason_; }
 
 private:
     std::filesystem::path file_;
+    std::string reason_;
 };
 
 // `flush` false skips the flush to disk: still atomic against a crashed or killed process, not
@@ -61,6 +64,13 @@ private:
     };
     std::vector<Pending> pending_;
 };
+
+// Temporaries are named "." + target name + "." + writer's pid + "." + counter. A process killed
+// while writing leaves them behind; these remove the ones whose writer no longer runs (a live
+// process's, this one's included, are kept). Returns how many were removed.
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
+// The same for `root`, its subfolders and theirs (the application folder: Data, SEI/<year>, ...).
+std::size_t removeStaleTemporariesBelow(const std::filesystem::path& root);
 
 // Whole file as bytes; empty when it does not exist.
 std::string readFileBytes(const std::filesystem::path& file);

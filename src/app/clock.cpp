@@ -1,5 +1,6 @@
 #include "app/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,12 @@ ClockState& state() {
         return init;
     }();
     return s;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 }  // namespace
@@ -92,10 +99,25 @@ std::optional<DateTime> parseDateTime(const std::string& text) {
     if (std::sscanf(text.c_str(), "%4d/%2d/%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute,
                     &t.second, &tail) != 6)
         return std::nullopt;
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
-        t.minute > 59 || t.second < 0 || t.second > 59)
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 ||
+        t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
         return std::nullopt;
     return t;
+}
+
+std::optional<DateTime> parseStamp14(std::string_view s) {
+    if (s.size() != 14 || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::string text = std::string(s.substr(0, 4)) + "/" + std::string(s.substr(4, 2)) + "/" +
+                       std::string(s.substr(6, 2)) + " " + std::string(s.substr(8, 2)) + ":" +
+                       std::string(s.substr(10, 2)) + ":" + std::string(s.substr(12, 2));
+    return parseDateTime(text);
+}
+
+std::string clockSettingProblem() {
+    const char* env = std::getenv("VEXMORA_NOW");
+    if (!env || !*env || parseDateTime(env)) return {};
+    return std::string("VEXMORA_NOW is not a time \"yyyy/mm/dd hh:nn:ss\": \"") + env + "\"";
 }
 
 std::string formatStamp14(const DateTime& t) {

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vex {
 
@@ -28,7 +29,13 @@ DateTime fromEpoch(std::time_t t);
 std::string formatDateTime(const DateTime& t);
 std::optional<DateTime> parseDateTime(const std::string& text);
 
-// "yyyymmddhhnnss" (the data service's from-time and timestamps).
+// "yyyymmddhhnnss" (the data service's from-time and timestamps); parse gives nullopt for
+// anything that is not 14 digits naming a real time.
 std::string formatStamp14(const DateTime& t);
+std::optional<DateTime> parseStamp14(std::string_view stamp);
+
+// The message when VEXMORA_NOW is set but is no time; empty when it is unset or valid. Both
+// programs refuse to start with it rather than run on the system clock unnoticed.
+std::string clockSettingProblem();
 
 }  // namespace vex

@@ -17,7 +17,8 @@ namespace {
 
 extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
 
-// Prints like PrintingReporter and keeps the last message for stderr when the command fails.
+// Prints like PrintingReporter and keeps the last message of the download itself for stderr when
+// the command fails.
 class DownloadReporter : public PrintingReporter {
 public:
     void information(const std::string& text) override {
@@ -26,6 +27,12 @@ public:
     }
     std::string last;
 };
+
+// Why a download that did not complete failed, for stderr.
+std::string failureLine(DownloadOutcome outcome, const DownloadReporter& reporter) {
+    if (outcome == DownloadOutcome::Cancelled) return sj("NVCancel:キャンセルされました");
+    return reporter.last;
+}
 
 int runDownload(const std::vector<std::string>& args) {
     std::optional<DateTime> from;
@@ -51,9 +58,13 @@ int runDownload(const std::vector<std::string>& args) {
     BulkDownload download(*control, reporter);
     if (from) download.setFromTime(*from);
 
-    reporter.information(download.startMessage());
+    // The flag is cleared here, before the handlers: a signal from now on is not lost to start().
+    setCancelFlag(false);
+    download.setStartClearsCancelFlag(false);
     std::signal(SIGINT, cancelOnSignal);
     std::signal(SIGTERM, cancelOnSignal);
+    // The banner is no message of the download: it must never stand for its failure.
+    printLine(download.startMessage());
     DownloadOutcome outcome = download.run();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
@@ -62,7 +73,7 @@ int runDownload(const std::vector<std::string>& args) {
         case DownloadOutcome::Completed:
         case DownloadOutcome::NoNewData: return kOk;
         default:
-            if (!reporter.last.empty()) printError(reporter.last);
+            if (std::string line = failureLine(outcome, reporter); !line.empty()) printError(line);
             return kFailed;
     }
 }

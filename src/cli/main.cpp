@@ -2,6 +2,9 @@
 #include <exception>
 #include <iostream>
 
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "app/clock.h"
 #include "app/huge_page_heap.h"
 #include "cli/command.h"
 #include "vocabulary/cp932.h"
@@ -50,7 +53,12 @@ int main(int argc, char** argv) {
     }
     for (const auto& c : commands()) {
         if (c.name != args[0]) continue;
+        if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {
+            std::cerr << clock << '\n';
+            return kFailed;
+        }
         try {
+            vex::removeStaleTemporariesBelow(vex::appFolder());
             return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
         } catch (const UsageError& e) {
             std::cerr << e.what() << "\nUsage: vexmora-cli " << c.usage << '\n';

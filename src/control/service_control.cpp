@@ -16,6 +16,9 @@ bool allDigits(const std::string& s, std::size_t n) {
 
 std::string nowStamp() { return formatStamp14(now()); }
 
+// NVRead's answer for a file that cannot be read: "ダウンロードに失敗しました。(通信エラーやディスクエラー)".
+constexpr int kReadFailed = -502;
+
 }  // namespace
 
 ServiceControl::ServiceControl(std::unique_ptr<DataSource> source, ControlUi* ui)
@@ -73,7 +76,9 @@ int ServiceControl::NVOpen(const std::string& dataSpec, const std::string& fromT
     downloadCount = downloadCount_ = source_->downloadCount(files_);
     downloaded_ = 0;
     lastFileTimestamp.clear();
-    for (const DataFile& f : files_) lastFileTimestamp = std::max(lastFileTimestamp, f.stamp);
+    // A file whose name is no time is still served, but would leave the next from-time unreadable.
+    for (const DataFile& f : files_)
+        if (parseStamp14(f.stamp)) lastFileTimestamp = std::max(lastFileTimestamp, f.stamp);
     mode_ = Mode::Download;
     return 0;
 }
@@ -98,7 +103,13 @@ int ServiceControl::NVRead(std::string& record, int& bufferSize, std::string& fi
         if (fileIndex_ >= files_.size()) return 0;
         const DataFile& file = files_[fileIndex_];
         if (!fileLoaded_) {
-            current_ = file.records ? file.records() : std::vector<std::string>{};
+            // A file that cannot be read (a folder of that name, no permission) is a read error of
+            // the service, not an exception through the caller's read loop.
+            try {
+                current_ = file.records ? file.records() : std::vector<std::string>{};
+            } catch (const std::exception&) {
+                return kReadFailed;
+            }
             recordIndex_ = 0;
             fileLoaded_ = true;
         }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "app/settings.h"
 #include "datalink/result_messages.h"
@@ -72,6 +73,23 @@ void padSlotLines(std::vector<std::string>& lines) {
     if (lines.size() < static_cast<std::size_t>(kSlotCount)) lines.resize(kSlotCount, emptySlotLine());
 }
 
+std::size_t keepWholeRecords(std::vector<std::string>& lines, int recordLength, bool slots) {
+    const auto whole = static_cast<std::size_t>(recordLength - 2);
+    std::size_t mended = 0;
+    if (slots) {
+        for (auto& line : lines)
+            if (line.size() != whole) {
+                line = std::string(whole, ' ');
+                ++mended;
+            }
+        return mended;
+    }
+    auto cut = std::remove_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.size() != whole; });
+    mended = static_cast<std::size_t>(lines.end() - cut);
+    lines.erase(cut, lines.end());
+    return mended;
+}
+
 // ---- routing
 
 namespace {
@@ -119,6 +137,16 @@ fs::path StoreTarget::path() const {
         case Kind::PastRace: return pastRaceFilePath(std::string_view(name).substr(0, 8), std::string_view(name).substr(8));
     }
     return {};
+}
+
+int StoreTarget::recordLength() const {
+    switch (kind) {
+        case Kind::Day: return dayFileRecordLength(day);
+        case Kind::Runner:
+        case Kind::PastRun: return RecordLength::SE;
+        case Kind::PastRace: return RecordLength::RA;
+    }
+    return 0;
 }
 
 std::size_t StoreTargetHash::operator()(const StoreTarget& t) const {
@@ -230,6 +258,7 @@ HeldStore::Held& HeldStore::hold(const StoreTarget& target, StoreRule rule) {
             files_.erase(it);
             throw std::runtime_error(file.string() + ": " + e.what());
         }
+        if (keepWholeRecords(held.lines, target.recordLength(), rule == StoreRule::Slot) > 0) mended_.push_back(file);
         if (rule == StoreRule::Slot) padSlotLines(held.lines);
         for (const auto& l : held.lines) heldBytes_ += l.size() + 2;
     }
@@ -321,20 +350,25 @@ std::vector<WriteFailure> HeldStore::flush() {
     held.reserve(files_.size());
     for (const auto& [name, h] : files_) held.push_back(&h);
     std::sort(held.begin(), held.end(), [](const Held* a, const Held* b) { return a->file.native() < b->file.native(); });
-    // All temporaries first, then one sync and the renames: a sync per file would cost more than
-    // the writing itself.
-    std::vector<AtomicFileBatch::LinesFile> files;
-    files.reserve(held.size());
-    for (const Held* h : held) files.push_back({&h->file, &h->lines});
-    AtomicFileBatch batch;
-    std::vector<FileWriteError> errors = batch.addLinesEach(files);
-    std::vector<FileWriteError> late = batch.commit(0);
-    errors.insert(errors.end(), late.begin(), late.end());
+    // The temporaries of a batch first, then one sync and the renames: a sync per file would cost
+    // more than the writing itself. Batches, not all at once: a batch's renames free the old
+    // copies before the next batch needs room for its new ones.
     std::vector<WriteFailure> failures;
     std::unordered_set<std::string> failed;
-    for (const auto& e : errors) {
-        failures.push_back({e.file(), e.what()});
-        failed.insert(e.file().native());
+    for (std::size_t first = 0; first < held.size();) {
+        std::vector<AtomicFileBatch::LinesFile> files;
+        for (std::size_t bytes = 0; first < held.size() && (files.empty() || bytes < commitBatch_); ++first) {
+            files.push_back({&held[first]->file, &held[first]->lines});
+            for (const auto& l : held[first]->lines) bytes += l.size() + 2;
+        }
+        AtomicFileBatch batch;
+        std::vector<FileWriteError> errors = batch.addLinesEach(files);
+        std::vector<FileWriteError> late = batch.commit(0);
+        errors.insert(errors.end(), late.begin(), late.end());
+        for (const auto& e : errors) {
+            failures.push_back({e.file(), e.reason()});
+            failed.insert(e.file().native());
+        }
     }
     // What is on disk now, for the listings of the folders already read.
     for (const Held* h : held) {
@@ -367,13 +401,20 @@ std::string longDateTime(const DateTime& t) {
     return sj(buf);
 }
 
-// The last-file timestamp as "yyyy/mm/dd hh:nn:ss"; nullopt when it is blank, all zeros, or not a
-// time at all (such a text would make the next from-time unreadable).
-std::optional<std::string> lastTimeOf(std::string_view stamp) {
-    if (isBlank(stamp) || stamp == "00000000000000" || stamp.size() < 14) return std::nullopt;
-    std::string text = concat({stamp.substr(0, 4), "/", stamp.substr(4, 2), "/", stamp.substr(6, 2), " ",
-                               stamp.substr(8, 2), ":", stamp.substr(10, 2), ":", stamp.substr(12, 2)});
-    if (!parseDateTime(text)) return std::nullopt;
+// A file name of the service begins with the 14-digit time it was made; true when those 14 digits
+// are there but name no time (a name not made that way is left alone).
+bool misdatedName(std::string_view name) {
+    std::string_view stamp = name.substr(0, 14);
+    return stamp.size() == 14 && std::all_of(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+           !parseStamp14(stamp);
+}
+
+// Names in a message: the first few and how many more.
+std::string someNames(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 5;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += "\n" + names[i];
+    if (names.size() > kShown) text += "\n" + sj("ほか") + number(static_cast<long long>(names.size() - kShown)) + sj("件");
     return text;
 }
 
@@ -501,8 +542,25 @@ bool BulkDownload::writeHeld(HeldStore& store) {
     stats_.bytesWritten = store.bytesWritten();
     stats_.flushes = store.flushes();
     if (failures.empty()) return true;
-    std::string text = sj("データファイルを書き込めませんでした。次回の取込は同じ日時から行います。");
-    for (const auto& f : failures) text += "\n" + toCp932(f.reason);
+    // Once, by reason: a full disk fails every file alike, and a line per file buries the point.
+    struct Reason {
+        const WriteFailure* first;
+        long long count;
+    };
+    std::vector<Reason> byReason;
+    for (const auto& f : failures) {
+        auto it = std::find_if(byReason.begin(), byReason.end(), [&](const Reason& r) { return r.first->reason == f.reason; });
+        if (it == byReason.end())
+            byReason.push_back({&f, 1});
+        else
+            ++it->count;
+    }
+    std::string text = sj("データファイルを書き込めませんでした。");
+    for (const auto& [first, count] : byReason) {
+        text += "\n" + toCp932(first->reason) + sj("：");
+        text += count == 1 ? toCp932(first->file.string()) : number(count) + sj("ファイルが書き込まれていません。");
+    }
+    text += "\n" + sj("次回の取込は同じ日時から行います。");
     reporter_.beep();
     reporter_.information(text);
     return false;
@@ -513,9 +571,12 @@ void BulkDownload::readLoop() {
     progress_.readMax = readCount_;
     setStatus(sj("データ読込み中．．．(0/") + number(readCount_) + ")");
 
-    HeldStore store(memoryBound_);
+    // Temporaries of an earlier download that was killed while writing; nobody else removes them.
+    removeStaleTemporariesBelow(appFolder());
+    badlyNamedFiles_.clear();
+    HeldStore store(memoryBound_, commitBatch_);
     bool completed = false, failed = false;
-    std::string record, fileName;
+    std::string record, fileName, lastFileName;
     for (;;) {
         if (cancelFlag()) {
             cancelNow();
@@ -548,6 +609,10 @@ void BulkDownload::readLoop() {
         if (result < 0) continue;  // -2, -3: read again
 
         ++stats_.records;
+        if (fileName != lastFileName) {
+            lastFileName = fileName;
+            if (misdatedName(fileName)) badlyNamedFiles_.push_back(fileName);
+        }
         std::string_view line = recordLine(record);
         try {
             Routing routing = routeRecord(line, routing_);
@@ -577,6 +642,7 @@ void BulkDownload::readLoop() {
     // Whatever ended the loop, what was read so far is written; LastTime moves only when all of it
     // is on disk.
     if (!writeHeld(store)) failed = true;
+    reportOddities(store);
     if (failed) {
         outcome_ = DownloadOutcome::WriteError;
         return;
@@ -590,12 +656,36 @@ void BulkDownload::readLoop() {
     }
 }
 
+void BulkDownload::reportOddities(const HeldStore& store) {
+    std::string text;
+    if (!store.mended().empty()) {
+        std::vector<std::string> names;
+        for (const auto& f : store.mended()) names.push_back(toCp932(f.string()));
+        text += sj("レコードの欠けたデータファイルを、完全なレコードだけで作り直しました。") + someNames(names);
+    }
+    if (!badlyNamedFiles_.empty()) {
+        if (!text.empty()) text += "\n";
+        text += sj("名前の日時が正しくないデータファイルがありました（前回取込日時には使いません）。") +
+                someNames(badlyNamedFiles_);
+    }
+    if (text.empty()) return;
+    reporter_.beep();
+    reporter_.information(text);
+}
+
 void BulkDownload::keepLastTime() {
-    auto text = lastTimeOf(lastFileTimestamp_);
-    if (!text) return;
+    if (isBlank(lastFileTimestamp_) || lastFileTimestamp_ == "00000000000000") return;
+    auto time = parseStamp14(lastFileTimestamp_);
+    if (!time) {
+        reporter_.beep();
+        reporter_.information(sj("最終ファイルの日時が正しくありません：") + lastFileTimestamp_ +
+                              "\n" + sj("次回の取込は同じ日時から行います。"));
+        return;
+    }
+    std::string text = formatDateTime(*time);
     try {
-        write(TIniGT(), settings::kLastDownload, *text);
-        from_ = *parseDateTime(*text);
+        write(TIniGT(), settings::kLastDownload, text);
+        from_ = *time;
     } catch (const SettingsWriteError& e) {
         reporter_.beep();
         reporter_.information(e.what());

@@ -48,6 +48,10 @@ void trimFirstBlankLine(std::vector<std::string>& lines);
 // A slot file's lines: at least 216, the missing ones empty slots (553 spaces).
 void padSlotLines(std::vector<std::string>& lines);
 std::string emptySlotLine();
+// Every store file holds records of one length, which the readers find by position. A line of
+// another length (a record cut by an earlier fault) is no record: it is dropped, or in a slot
+// file left an empty slot so the later slots keep their places. Returns the lines mended.
+std::size_t keepWholeRecords(std::vector<std::string>& lines, int recordLength, bool slots);
 
 // ---- routing
 
@@ -71,6 +75,7 @@ struct StoreTarget {
     std::string name;
 
     std::filesystem::path path() const;
+    int recordLength() const;  // CR LF included
     bool operator==(const StoreTarget&) const = default;
 };
 
@@ -108,13 +113,17 @@ std::string madeDataLabel(std::string_view line, const Route& route);
 // A file that could not be written, with the reason.
 struct WriteFailure {
     std::filesystem::path file;
-    std::string reason;  // as the system gives it
+    std::string reason;  // as the system gives it, without the file
 };
 
 class HeldStore {
 public:
-    explicit HeldStore(std::size_t memoryBound = kDefaultBound) : bound_(memoryBound) {}
+    explicit HeldStore(std::size_t memoryBound = kDefaultBound, std::size_t commitBatch = kDefaultCommitBatch)
+        : bound_(memoryBound), commitBatch_(commitBatch) {}
     static constexpr std::size_t kDefaultBound = std::size_t{512} << 20;
+    // A flush renames its files in batches of about this many bytes: the disk needs room for the
+    // new copies of one batch beside the old files, not for all that is held.
+    static constexpr std::size_t kDefaultCommitBatch = std::size_t{32} << 20;
 
     // Applies `rule` to `file` with `line` (a record line, zeroed here when the rule says so).
     // The file is read from disk the first time it is touched and held from then on.
@@ -129,6 +138,9 @@ public:
     // Writes every held file atomically and lets it go; a file that cannot be written keeps its
     // old content on disk and is reported. Every other file is still written.
     std::vector<WriteFailure> flush();
+
+    // Files read from disk with lines that were no whole records (see keepWholeRecords).
+    const std::vector<std::filesystem::path>& mended() const { return mended_; }
 
     std::size_t filesWritten() const { return filesWritten_; }
     std::size_t bytesWritten() const { return bytesWritten_; }
@@ -146,7 +158,9 @@ private:
     bool onDisk(const std::filesystem::path& file);
 
     std::size_t bound_;
+    std::size_t commitBatch_;
     std::size_t heldBytes_ = 0;
+    std::vector<std::filesystem::path> mended_;
     std::unordered_map<std::string, Held> files_;                      // by path
     std::unordered_map<StoreTarget, Held*, StoreTargetHash> targets_;  // the path of each, once
     std::unordered_set<std::string> folders_;  // kind and year of the folders made
@@ -196,6 +210,7 @@ public:
     const DateTime& fromTime() const { return from_; }
     void setFromTime(const DateTime& from) { from_ = from; }
     void setMemoryBound(std::size_t bytes) { memoryBound_ = bytes; }
+    void setCommitBatch(std::size_t bytes) { commitBatch_ = bytes; }
 
     // The notice of ButtonStart. The caller shows it before the download starts (the window before
     // it hands the job over), so the job itself asks and shows nothing up front.
@@ -233,18 +248,21 @@ private:
     void notify();
     bool writeHeld(HeldStore& store);
     void keepLastTime();
+    void reportOddities(const HeldStore& store);
 
     DataControl& control_;
     Reporter& reporter_;
     ProgressCallback onProgress_;
     DateTime from_;
     std::size_t memoryBound_ = HeldStore::kDefaultBound;
+    std::size_t commitBatch_ = HeldStore::kDefaultCommitBatch;
     bool startClearsCancelFlag_ = true;
 
     RoutingContext routing_;
     int readCount_ = 0, downloadCount_ = 0;
     std::string lastFileTimestamp_;
     int filesRead_ = 0;
+    std::vector<std::string> badlyNamedFiles_;  // 14 leading digits that are no time
     DownloadProgress progress_;
     DownloadStats stats_;
     DownloadOutcome outcome_ = DownloadOutcome::None;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "store/day_load.h"
 #include "store/store_paths.h"
 #include "vocabulary/cp932.h"
 
@@ -19,13 +20,12 @@ std::vector<std::string> buildDayList(const fs::path& folder) {
         if (!it->is_regular_file(typeError)) continue;
         std::string name = it->path().filename().string();
         if (name.size() <= extension.size() || !name.ends_with(extension)) continue;
-        names.push_back(toCp932(name));
+        // Only a day stamp names a day: another name would list a day the load cannot find.
+        std::string stamp = toCp932(name.substr(0, name.size() - extension.size()));
+        if (isDayStamp(stamp)) names.push_back(std::move(stamp));
     }
     std::sort(names.begin(), names.end());
-    std::vector<std::string> days;
-    days.reserve(names.size());
-    for (auto it = names.rbegin(); it != names.rend(); ++it) days.push_back(std::string(cutToWidth(*it, 14)));
-    return days;
+    return {names.rbegin(), names.rend()};
 }
 
 }  // namespace vex

@@ -6,7 +6,7 @@
 
 namespace vex {
 
-// Day stamps (CP932, the first 14 bytes of each .nvRA file name), from the last name in ascending
+// Day stamps (CP932) of the .nvRA files named by a valid day stamp, from the last in ascending
 // order to the first. Empty when Data/ is missing.
 std::vector<std::string> buildDayList();
 std::vector<std::string> buildDayList(const std::filesystem::path& dataFolder);

@@ -74,7 +74,7 @@ std::string runStyle(int runners, int corner2, int corner3, int corner4, int fin
 
 // Up to three past runs of a horse from its .nvSEI file: from the last record back, the records
 // dated after 0 and before `date`.
-void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
+void takePastRuns(const SeRecord& runner, RawRecords& raw, int m, DamagedFiles& damaged) {
     std::string_view dateField = runner.field(Common::Date);
     if (!allDigits(dateField)) return;
     int today = fieldNumber(dateField);
@@ -82,6 +82,7 @@ void takePastRuns(const SeRecord& runner, RawRecords& raw, int m) {
     std::optional<fs::path> file = pastRunFileOf(runner.view());
     if (!file) return;
     RecordFile sei(*file, RecordLength::SE, RecordFile::Whole);  // small files: one read beats a seek per record
+    damaged.note(sei);
     int taken = 0;
     char date[8];
     for (std::size_t n = sei.count(); n-- > 0 && taken < kPastRuns;) {
@@ -119,10 +120,11 @@ public:
         it->second.requests.push_back(r);
     }
 
-    void serve() {
+    void serve(DamagedFiles& damaged) {
         for (auto& [fileKey, group] : byFile_) {
             const auto& requests = group.requests;
             RecordFile records(group.file, RecordLength::RA, RecordFile::Whole);
+            damaged.note(records);
             if (!records.exists()) continue;
             for (const Request& r : requests) {
                 char key[8];
@@ -217,11 +219,45 @@ std::string overflowMessage(const DayLoadResult& r) {
 std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
 std::string unreadableFileMessage() { return sj("データファイルを読み込めませんでした。"); }
 std::string appearanceFailedMessage() { return sj("統計ファイルを書き込めませんでした。"); }
+std::string damagedFilesMessage() {
+    return sj("データファイルが壊れています。欠けたレコードは読み込みませんでした。");
+}
+
+void DamagedFiles::note(const RecordFile& file) {
+    if (file.strayBytes() > 0) add(file.file(), file.strayBytes(), file.recordLength());
+}
+
+void DamagedFiles::note(const fs::path& file, int recordLength) {
+    std::error_code ec;
+    std::uintmax_t size = fs::file_size(file, ec);
+    if (!ec && recordLength > 0 && size % static_cast<std::uintmax_t>(recordLength) != 0)
+        add(file, static_cast<std::size_t>(size % static_cast<std::uintmax_t>(recordLength)), recordLength);
+}
+
+void DamagedFiles::add(const fs::path& file, std::size_t stray, int recordLength) {
+    std::string line = toCp932(file.string()) + sj("：大きさがレコード長") + std::to_string(recordLength) +
+                       sj("の倍数ではありません（末尾の") + std::to_string(stray) + sj("バイトは欠けたレコードです）");
+    std::lock_guard lock(mutex_);
+    lines_.push_back(std::move(line));
+}
+
+std::string DamagedFiles::message() const {
+    constexpr std::size_t kShown = 10;
+    std::lock_guard lock(mutex_);
+    if (lines_.empty()) return {};
+    std::string text = damagedFilesMessage();
+    for (std::size_t i = 0; i < lines_.size() && i < kShown; ++i) text += "\n" + lines_[i];
+    if (lines_.size() > kShown) text += "\n" + sj("ほか") + std::to_string(lines_.size() - kShown) + sj("件");
+    return text;
+}
 
 bool isDayStamp(std::string_view s) {
     static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
-    return s.size() == 14 && allDigits(s.substr(0, 4)) && s.substr(4, 2) == y && allDigits(s.substr(6, 2)) &&
-           s.substr(8, 2) == mo && allDigits(s.substr(10, 2)) && s.substr(12, 2) == d;
+    if (!(s.size() == 14 && allDigits(s.substr(0, 4)) && s.substr(4, 2) == y && allDigits(s.substr(6, 2)) &&
+          s.substr(8, 2) == mo && allDigits(s.substr(10, 2)) && s.substr(12, 2) == d))
+        return false;
+    std::string stamp14 = std::string(s.substr(0, 4)) + std::string(s.substr(6, 2)) + std::string(s.substr(10, 2));
+    return parseStamp14(stamp14 + "000000").has_value();
 }
 
 std::string shiftTime(std::string_view hhmmss, int delta) {
@@ -234,7 +270,8 @@ std::string shiftTime(std::string_view hhmmss, int delta) {
     return buf;
 }
 
-RunnerFiles::RunnerFiles(std::string dayStamp) : dayStamp_(std::move(dayStamp)) {}
+RunnerFiles::RunnerFiles(std::string dayStamp, DamagedFiles* damaged)
+    : dayStamp_(std::move(dayStamp)), damaged_(damaged) {}
 RunnerFiles::~RunnerFiles() = default;
 
 bool RunnerFiles::read(RawRecords& raw) {
@@ -244,6 +281,7 @@ bool RunnerFiles::read(RawRecords& raw) {
         std::unique_ptr<RecordFile> file;
         if (isDayStamp(dayStamp_) && isSafeNamePiece(track))
             file = std::make_unique<RecordFile>(runnerFilePath(dayStamp_, track), RecordLength::SE, RecordFile::Whole);
+        if (file && damaged_) damaged_->note(*file);
         it = byTrack_.emplace(track, std::move(file)).first;
     }
     RecordFile* file = it->second.get();
@@ -310,10 +348,12 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     TIniGT ini;
     CompiFileChooser compiFiles(companionFolder(ini));
     CompiLineReader compiLines;
-    RunnerFiles runnerFiles(dayStamp);
+    DamagedFiles damaged;
+    RunnerFiles runnerFiles(dayStamp, &damaged);
     std::array<bool, kMaxRaces> runnersRead{};
     {
         RecordFile raFile(table.paths.ra, RecordLength::RA, RecordFile::Whole);
+        damaged.note(raFile);
         std::size_t races = std::min(raFile.count(), static_cast<std::size_t>(kMaxRaces));
         result.racesIgnored = static_cast<int>(raFile.count() - races);
         for (std::size_t s = 0; s < races; ++s) {
@@ -340,13 +380,18 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
         RawRecords& raw = table.raw[s];
         if (!runnersRead[s]) return;
         int runners = registeredRunners(raw.ra);
-        for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m);
+        for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m, damaged);
     });
     if (options.progress)
         for (bool read : runnersRead)
             if (read) options.progress->step();
     table.dayLoaded = true;
     if (result.racesIgnored > 0 || result.runnerOverflows > 0) tell(options, overflowMessage(result));
+
+    // The payout and odds files are read by their own readers; their sizes tell the same.
+    for (DayFile kind : {DayFile::HR, DayFile::O1, DayFile::O2, DayFile::O3, DayFile::O4, DayFile::O5, DayFile::O6,
+                         DayFile::OA})
+        damaged.note(table.paths[kind], dayFileRecordLength(kind));
 
     // 7. Payouts (the race and runner records are the ones just read).
     readPayouts(table, true);
@@ -376,7 +421,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
                 }
             }
         }
-        lookups.serve();
+        lookups.serve(damaged);
     }
 
     // 10. Past-run summaries.
@@ -424,6 +469,14 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
 
     // 16. The first race (the caller selects and draws it).
     if (!table.raceListSlots.empty()) table.CurrentRaceIndex = table.raceListSlots.front();
+
+    // Told once, after the overflow notice and before the statistics: blanks would otherwise pass
+    // for races without data.
+    result.damage = damaged.message();
+    if (!result.damage.empty()) {
+        if (options.reporter && !options.batch) options.reporter->beep();
+        tell(options, result.damage);
+    }
 
     // 17. Appearance file.
     if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.hr, ec)) writeAppearance(table, options, result);

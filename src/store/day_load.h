@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/reporter.h"
 #include "store/race_table.h"
@@ -19,6 +21,21 @@
 namespace vex {
 
 class RecordFile;
+
+// The store files of a load found cut inside a record; noted from the loading threads.
+class DamagedFiles {
+public:
+    void note(const RecordFile& file);
+    // A file by its path and size (those the load does not open itself).
+    void note(const std::filesystem::path& file, int recordLength);
+    // The message for the user, empty when every file was whole.
+    std::string message() const;
+
+private:
+    mutable std::mutex mutex_;
+    void add(const std::filesystem::path& file, std::size_t stray, int recordLength);
+    std::vector<std::string> lines_;  // one per file, in the order found
+};
 
 // The progress window of a day load. The window implements it; the CLI and tests may pass none.
 class DayLoadProgress {
@@ -47,6 +64,9 @@ struct DayLoadResult {
     // Set when the appearance file could not be written; the day is loaded all the same. The
     // message, then a line with the file and the system's reason (CP932).
     std::string appearanceError;
+    // Set when store files of the day were cut inside a record (told once): the message, then a
+    // line per file with what was wrong (CP932). The whole records were loaded.
+    std::string damage;
 };
 
 // Texts of the day load.
@@ -55,8 +75,9 @@ std::string noRaceFileMessage();  // "データ作成が未完了のようです
 // day is then not loaded at all, and the message is followed by the file and the reason.
 std::string unreadableFileMessage();
 std::string appearanceFailedMessage();  // "統計ファイルを書き込めませんでした。"
+std::string damagedFilesMessage();     // "データファイルが壊れています。..."
 
-// True for a well-formed day stamp: four digits 年 two digits 月 two digits 日.
+// True for a well-formed day stamp of a real date: four digits 年 two digits 月 two digits 日.
 bool isDayStamp(std::string_view stamp);
 
 // "hhmmss" moved by `delta` seconds (hours not wrapped at 24, nothing below 000000); empty for a
@@ -70,7 +91,8 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
 // The runner files (.nvSEr) of a day's tracks, opened once each.
 class RunnerFiles {
 public:
-    explicit RunnerFiles(std::string dayStamp);
+    // Cut files are noted in `damaged` when given.
+    explicit RunnerFiles(std::string dayStamp, DamagedFiles* damaged = nullptr);
     ~RunnerFiles();
     // Reads the race's runner records (slot (race number - 1) × 18 + m for m below the registered
     // count, 18 at most) into raw.se; false when the track has no runner file.
@@ -78,6 +100,7 @@ public:
 
 private:
     std::string dayStamp_;
+    DamagedFiles* damaged_;
     std::map<std::string, std::unique_ptr<RecordFile>> byTrack_;
 };
 

@@ -112,6 +112,7 @@ RecordFile::RecordFile(const fs::path& file, int recordLength, Mode mode) : file
     }
     exists_ = true;
     count_ = static_cast<std::size_t>(st.st_size) / static_cast<std::size_t>(recordLength);
+    stray_ = static_cast<std::size_t>(st.st_size) % static_cast<std::size_t>(recordLength);
     if (mode == Indexed) {
         keys_.resize(count_);
         for (std::size_t n = 0; n < count_; ++n) read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, keys_[n].data());
@@ -141,6 +142,7 @@ RecordFile::RecordFile(RecordFile&& other) noexcept
       fd_(other.fd_),
       exists_(other.exists_),
       count_(other.count_),
+      stray_(other.stray_),
       bytes_(std::move(other.bytes_)),
       inMemory_(other.inMemory_),
       keys_(std::move(other.keys_)) {
@@ -158,6 +160,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
         fd_ = other.fd_;
         exists_ = other.exists_;
         count_ = other.count_;
+        stray_ = other.stray_;
         bytes_ = std::move(other.bytes_);
         inMemory_ = other.inMemory_;
         keys_ = std::move(other.keys_);

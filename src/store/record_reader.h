@@ -94,11 +94,14 @@ public:
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
+    const std::filesystem::path& file() const { return file_; }
     // The file exists as a regular file (it may still hold no complete record).
     bool exists() const { return exists_; }
     int recordLength() const { return length_; }
     // Number of complete records.
     std::size_t count() const { return count_; }
+    // Bytes after the last complete record: not 0 when the file was cut inside a record.
+    std::size_t strayBytes() const { return stray_; }
 
     // Copies `len` bytes from `offset` of record n into `dest`; false, and `dest` untouched, when
     // there is no such record or the span leaves the record.
@@ -124,6 +127,7 @@ private:
     int fd_ = -1;
     bool exists_ = false;
     std::size_t count_ = 0;
+    std::size_t stray_ = 0;
     std::string bytes_;                        // Whole: the file
     bool inMemory_ = false;
     std::vector<std::array<char, 16>> keys_;  // Indexed: positions 12-27 of every record

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/app_folder.h"
+#include "app/atomic_file.h"
+#include "app/clock.h"
 #include "app/huge_page_heap.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
@@ -18,6 +21,14 @@ int main(int argc, char** argv) {
     vex::restartWithHugePageHeap(argv);
     vex::ui::VexmoraApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
+
+    // A clock the user asked for but did not get would date every download and vote wrongly.
+    if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {
+        std::fprintf(stderr, "vexmora: %s\n", clock.c_str());
+        vex::ui::Dialogs::information(nullptr, QString::fromStdString(clock));
+        return 1;
+    }
+    vex::removeStaleTemporariesBelow(vex::appFolder());
 
     // Without a working data-service control there is nothing the program can do: say how to get
     // one and end before any window opens.

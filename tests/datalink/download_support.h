@@ -21,6 +21,7 @@ inline void referenceStore(const std::vector<std::vector<std::string>>& files, c
             for (const auto& folder : routing.folders) std::filesystem::create_directories(folder.path().parent_path());
             for (const auto& route : routing.routes) {
                 std::vector<std::string> lines = readLines(route.file());
+                keepWholeRecords(lines, route.target.recordLength(), route.rule == StoreRule::Slot);
                 if (route.rule == StoreRule::Slot) {
                     if (lines.empty()) lines.assign(216, std::string(553, ' '));
                     padSlotLines(lines);

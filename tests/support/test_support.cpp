@@ -60,4 +60,12 @@ std::string runCli(const std::string& args, int& exitCode, const std::string& en
     return out;
 }
 
+std::string cliPath() {
+#ifdef VEXMORA_CLI_PATH
+    return VEXMORA_CLI_PATH;
+#else
+    return "vexmora-cli";
+#endif
+}
+
 }  // namespace vex::test

@@ -41,5 +41,7 @@ public:
 // Runs vexmora-cli with `args` (shell-quoted by the caller) and the extra environment assignments
 // `env` ("NAME=value ..."); returns stdout, and the exit code through `exitCode`.
 std::string runCli(const std::string& args, int& exitCode, const std::string& env = "");
+// The vexmora-cli program the tests run.
+std::string cliPath();
 
 }  // namespace vex::test
