@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_read.h"  // the reading side
+
 namespace vex {
 
 // Raised when a file cannot be written; what() names the file.
@@ -71,12 +73,5 @@ private:
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 // The same for `root`, its subfolders and theirs (the application folder: Data, SEI/<year>, ...).
 std::size_t removeStaleTemporariesBelow(const std::filesystem::path& root);
-
-// Whole file as bytes; empty when it does not exist.
-std::string readFileBytes(const std::filesystem::path& file);
-// Lines of a text file without their CR LF or LF; empty when it does not exist.
-std::vector<std::string> readLines(const std::filesystem::path& file);
-// Lines of text held in memory, split the same way (views into `text`).
-std::vector<std::string_view> splitLines(std::string_view text);
 
 }  // namespace vex

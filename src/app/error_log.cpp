@@ -9,8 +9,7 @@
 
 namespace vex {
 
-std::vector<std::string> readLastLines(const std::filesystem::path& file, std::size_t keep) {
-    std::vector<std::string> lines = readLines(file);
+std::vector<std::string> lastLines(std::vector<std::string> lines, std::size_t keep) {
     if (lines.size() > keep) lines.erase(lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(keep));
     return lines;
 }
@@ -18,20 +17,23 @@ std::vector<std::string> readLastLines(const std::filesystem::path& file, std::s
 ErrorLog::ErrorLog() : ErrorLog(appFolder() / "ErrorLog.txt") {}
 ErrorLog::ErrorLog(std::filesystem::path file) : file_(std::move(file)) {}
 
+// Reread under the lock: the desktop program and vexmora-cli log to the same file.
 void ErrorLog::startUp(const std::string& folderLine) {
-    lines_ = readLastLines(file_, kKeptAtStart);
+    FileUpdate update(file_);
+    lines_ = lastLines(update.lines(), kKeptAtStart);
     lines_.push_back(sj("ソフト起動：") + formatDateTime(now()));
     lines_.push_back(folderLine);
-    writeLinesAtomic(file_, lines_);
+    update.replaceLines(lines_);
 }
 
 void ErrorLog::addError(const std::string& message) {
-    lines_ = readLines(file_);
+    FileUpdate update(file_);
+    lines_ = update.lines();
     DateTime t = now();
     char hms[16];
     std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     lines_.push_back(sj("【エラー】") + hms + sj("：") + message);
-    writeLinesAtomic(file_, lines_);
+    update.replaceLines(lines_);
 }
 
 }  // namespace vex

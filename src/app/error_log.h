@@ -1,8 +1,9 @@
 #pragma once
 // ErrorLog.txt: one line per program start (plus the folder line after it) and one per data-service
 // failure of unattended work, so failures can be read later. The file is cut to its last 100 lines
-// only at start-up; between starts it grows by one line per error. Every save rewrites the whole
-// file atomically. Lines are CP932.
+// only at start-up; between starts it grows by one line per error. Every save rereads and rewrites
+// the whole file atomically under the file's lock; a file that exists but cannot be read is never
+// replaced (FileReadError). Lines are CP932.
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -10,8 +11,8 @@
 
 namespace vex {
 
-// The last `keep` lines of a text file (all of it when shorter; none when it is missing).
-std::vector<std::string> readLastLines(const std::filesystem::path& file, std::size_t keep);
+// The last `keep` of `lines` (all of them when fewer).
+std::vector<std::string> lastLines(std::vector<std::string> lines, std::size_t keep);
 
 class ErrorLog {
 public:

@@ -2,8 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/app_folder.h"
@@ -140,19 +138,6 @@ std::string_view oneLine(std::string_view value) {
     return cut == std::string_view::npos ? value : value.substr(0, cut);
 }
 
-enum class FileState { Missing, Read, Unreadable };
-
-FileState readWhole(const fs::path& file, std::string& bytes) {
-    std::error_code ec;
-    fs::file_status st = fs::status(file, ec);
-    if (st.type() == fs::file_type::not_found) return FileState::Missing;
-    if (ec || fs::is_directory(st)) return FileState::Unreadable;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return FileState::Unreadable;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() ? FileState::Unreadable : FileState::Read;
-}
-
 }  // namespace
 
 namespace profile {
@@ -255,8 +240,9 @@ std::string readString(std::string_view file, std::string_view section, std::str
 
 }  // namespace profile
 
-SettingsWriteError::SettingsWriteError(const fs::path& file)
-    : std::runtime_error(toCp932(file.string()) + sj(" に書き込めません")), file_(file) {}
+SettingsWriteError::SettingsWriteError(const fs::path& file, const std::string& why)
+    : std::runtime_error(toCp932(file.string()) + sj(" に書き込めません") + (why.empty() ? "" : "\n" + toCp932(why))),
+      file_(file) {}
 
 fs::path TIniGT::path() const {
     fs::path name = fileName_.empty() ? fs::path("Vexmora.ini") : fs::path(fileName_);
@@ -278,9 +264,9 @@ fs::path TIniGT::path() const {
 namespace {
 
 std::optional<std::string> readValue(const TIniGT& ini, std::string_view section, std::string_view key) {
-    std::string bytes;
-    if (readWhole(ini.path(), bytes) != FileState::Read) return std::nullopt;
-    return profile::lookUp(bytes, section, key);
+    FileRead read = readFile(ini.path());
+    if (read.state != FileRead::Read) return std::nullopt;
+    return profile::lookUp(read.bytes, section, key);
 }
 
 }  // namespace
@@ -295,9 +281,8 @@ int TIniGT::ReadInteger(std::string_view section, std::string_view key, int def)
 }
 
 std::string TIniGT::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
-    std::string bytes;
-    readWhole(path(), bytes);  // a missing or unreadable file reads as empty: every key absent
-    return profile::readString(bytes, section, key, def);
+    // A missing or unreadable file reads as empty: every key absent.
+    return profile::readString(readFile(path()).bytes, section, key, def);
 }
 
 void TIniGT::WriteBool(std::string_view section, std::string_view key, bool value) const {
@@ -309,14 +294,16 @@ void TIniGT::WriteInteger(std::string_view section, std::string_view key, int va
 }
 
 void TIniGT::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-    fs::path file = path();
-    std::string bytes;
-    // A file that exists but cannot be read must not be replaced by one holding a single key.
-    if (readWhole(file, bytes) == FileState::Unreadable) throw SettingsWriteError(file);
+    // Under the lock: the desktop program and vexmora-cli write the same file. One that exists but
+    // cannot be read is refused rather than replaced by one holding a single key.
+    const fs::path file = path();
     try {
-        writeFileAtomic(file, profile::withValue(bytes, section, key, value));
+        FileUpdate update(file);
+        update.replace(profile::withValue(update.bytes(), section, key, value));
     } catch (const FileWriteError&) {
         throw SettingsWriteError(file);
+    } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError
+        throw SettingsWriteError(file, e.what());
     }
 }
 

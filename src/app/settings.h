@@ -14,10 +14,11 @@
 
 namespace vex {
 
-// A write the system refused. what() is the CP932 text "<file> に書き込めません".
+// A write the system refused. what() is the CP932 text "<file> に書き込めません", followed by
+// why when it is not the write itself (the file could not be read, another run holds it).
 class SettingsWriteError : public std::runtime_error {
 public:
-    explicit SettingsWriteError(const std::filesystem::path& file);
+    explicit SettingsWriteError(const std::filesystem::path& file, const std::string& why = {});
     const std::filesystem::path& file() const { return file_; }
 
 private:
@@ -56,7 +57,8 @@ public:
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
 
     // Integers in decimal, booleans as "1"/"0", strings verbatim. Throws SettingsWriteError when
-    // the file cannot be written (the old file is then left as it was).
+    // the file cannot be read, is held by another run too long, or cannot be written (the old file
+    // is then left as it was).
     void WriteBool(std::string_view section, std::string_view key, bool value) const;
     void WriteInteger(std::string_view section, std::string_view key, int value) const;
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;

@@ -65,7 +65,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
         } else if (opt == "--mode") {
             o.mode = number(value, "stake mode", 0, kStakeModeCount - 1);
         } else if (opt == "--amount") {
-            o.amount = number(value, "amount", 0, 99999999);
+            o.amount = number(value, "amount", 100, 99999999);  // below 100 yen the page would keep its default stakes
         } else if (opt == "--lower") {
             o.lower = toCp932(value);
         } else if (opt == "--upper") {

@@ -23,13 +23,13 @@ int runVote(const std::vector<std::string>& args) {
     const BetPage& page = *prepared->page;
     PrintingReporter reporter;
     VotingLog log;
-    log.load();
-    const std::size_t before = log.lines().size();
     VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false};
     VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), page.amount()};
     const VoteResult result = voteCommand(request, context);
     if (result.accepted > 0) prepared->table->races[prepared->slot].autoVoteSent = 1;
-    for (std::size_t i = before; i < log.lines().size(); ++i) printLine(log.lines()[i]);
+    for (const std::string& line : log.added()) printLine(line);
+    // The site's answer decides the exit code; a log that could not be written is an error of its own.
+    if (!result.logError.empty()) printError(result.logError);
     switch (result.outcome) {
         case VoteOutcome::Voted:
         case VoteOutcome::PartlyVoted: return kOk;

@@ -1,6 +1,7 @@
 #include "control/betting_account.h"
 
 #include <algorithm>
+#include <charconv>
 #include <sstream>
 
 #include "app/app_folder.h"
@@ -9,6 +10,7 @@
 #include "control/control_ui.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
+#include "store/record_reader.h"
 #include "vocabulary/bet_kinds.h"
 #include "vocabulary/cp932.h"
 
@@ -30,12 +32,26 @@ std::vector<std::string> splitComma(const std::string& s) {
     return out;
 }
 
-long long toNumber(const std::string& s) {
-    try {
-        return std::stoll(s);
-    } catch (...) {
-        return 0;
+// A whole field as a number; nullopt for anything else.
+std::optional<long long> toNumber(std::string_view s) {
+    long long v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::vector<long long>> numbersOf(const std::vector<std::string>& f, std::size_t from, std::size_t to) {
+    std::vector<long long> out;
+    for (std::size_t k = from; k < to; ++k) {
+        std::optional<long long> v = toNumber(f[k]);
+        if (!v) return std::nullopt;
+        out.push_back(*v);
     }
+    return out;
+}
+
+int digitsAt(const std::string& line, std::size_t pos, std::size_t len) {
+    return static_cast<int>(toNumber(std::string_view(line).substr(pos, len)).value_or(0));
 }
 
 std::string todayText() { return sim::ymdText(static_cast<int>(sim::minuteOf(now()) / 1440)); }
@@ -108,57 +124,60 @@ std::string BettingAccount::serialise(const AccountBook& book) {
     return out.str();
 }
 
-AccountBook BettingAccount::parse(const std::string& bytes) {
+std::optional<AccountBook> BettingAccount::parse(const std::string& bytes) {
     AccountBook book;
-    bool complete = false;
     std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto eq = line.find('=');
         if (line == "end") {
-            complete = true;
-            break;
+            if (book.accounts.empty()) return std::nullopt;
+            book.current = std::clamp(book.current, 0, static_cast<int>(book.accounts.size()) - 1);
+            return book;
         }
+        auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "current") book.current = static_cast<int>(toNumber(value));
-        else if (key == "receipt") book.nextReceipt = static_cast<int>(std::max(1LL, toNumber(value)));
-        else if (key == "servicekey") book.serviceKey = value;
+        if (key == "servicekey") book.serviceKey = value;
         else if (key == "source") book.source = value;
         else if (key == "feedfolder") book.feedFolder = value;
-        else if (key == "account") {
+        else if (key == "current" || key == "receipt") {
+            std::optional<long long> v = toNumber(value);
+            if (!v) return std::nullopt;
+            if (key == "current") book.current = static_cast<int>(*v);
+            else book.nextReceipt = static_cast<int>(std::max(1LL, *v));
+        } else if (key == "account") {
+            // name, user id, password, PIN, then six numbers and the day
             auto f = splitComma(value);
-            if (f.size() < 11) continue;
-            Account a{f[0], f[1], f[2], f[3], toNumber(f[4]), toNumber(f[5]), toNumber(f[6]), toNumber(f[7]),
-                      toNumber(f[8]), static_cast<int>(toNumber(f[9])), f[10]};
-            book.accounts.push_back(a);
+            auto n = f.size() == 11 ? numbersOf(f, 4, 10) : std::nullopt;
+            if (!n) return std::nullopt;
+            book.accounts.push_back({f[0], f[1], f[2], f[3], (*n)[0], (*n)[1], (*n)[2], (*n)[3], (*n)[4],
+                                     static_cast<int>((*n)[5]), f[10]});
         } else if (key == "bet") {
+            // account, receipt, date, track, race, kind, a, b, c, units, settled, paid: all numbers
             auto f = splitComma(value);
-            if (f.size() < 12) continue;
-            AccountBet b;
-            b.receipt = static_cast<int>(toNumber(f[1]));
-            b.date = f[2];
-            b.track = static_cast<int>(toNumber(f[3]));
-            b.race = static_cast<int>(toNumber(f[4]));
-            b.kind = static_cast<int>(toNumber(f[5]));
-            b.a = static_cast<int>(toNumber(f[6]));
-            b.b = static_cast<int>(toNumber(f[7]));
-            b.c = static_cast<int>(toNumber(f[8]));
-            b.units = static_cast<int>(toNumber(f[9]));
-            b.settled = f[10] == "1";
-            b.paid = toNumber(f[11]);
-            book.bets.push_back({static_cast<int>(toNumber(f[0])), b});
+            auto n = f.size() == 12 ? numbersOf(f, 0, 12) : std::nullopt;
+            if (!n) return std::nullopt;
+            auto i = [&](std::size_t k) { return static_cast<int>((*n)[k]); };
+            AccountBet b{i(1), f[2], i(3), i(4), i(5), i(6), i(7), i(8), i(9), f[10] == "1", (*n)[11]};
+            book.bets.push_back({i(0), b});
         }
     }
-    if (!complete || book.accounts.empty()) return defaultBook();
-    book.current = std::clamp(book.current, 0, static_cast<int>(book.accounts.size()) - 1);
-    return book;
+    return std::nullopt;  // cut before its closing line
 }
 
-AccountBook BettingAccount::load() {
-    std::string bytes = readFileBytes(file());
-    return bytes.empty() ? defaultBook() : parse(bytes);
+AccountBook BettingAccount::bookOf(const std::filesystem::path& file, bool exists, const std::string& bytes) {
+    if (!exists) return defaultBook();
+    std::optional<AccountBook> book = parse(bytes);
+    // A cut or spoilt file is no new account: receipts, bets and the saved source would be lost.
+    if (!book) throw FileReadError(file, "内容が壊れています。最後まで書かれていないか、読めない行があります");
+    return *book;
+}
+
+AccountBook BettingAccount::readBook(const std::filesystem::path& file) {
+    FileRead read = readFile(file);
+    if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
+    return bookOf(file, read.state == FileRead::Read, read.bytes);
 }
 
 bool BettingAccount::save(const AccountBook& book) {
@@ -196,7 +215,7 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
             std::string want = payoutCombination(b);
             for (int j = 1; j <= block->entries; ++j) {
                 if (fieldOf(facts->payoutRecord, block->combination(j)) != want) continue;
-                paid = toNumber(std::string(fieldOf(facts->payoutRecord, block->payout(j)))) * b.units;
+                paid = numberOr0(fieldOf(facts->payoutRecord, block->payout(j))) * b.units;
                 break;
             }
         }
@@ -217,8 +236,8 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
     if (book.bets.size() != before) changed = true;
 }
 
-AccountBook BettingAccount::fresh(bool& changed) {
-    AccountBook book = load();
+AccountBook BettingAccount::fresh(const FileUpdate& update, bool& changed) {
+    AccountBook book = bookOf(update.file(), update.existed(), update.bytes());
     std::string today = todayText();
     for (Account& a : book.accounts) {
         if (a.day == today) continue;
@@ -234,8 +253,9 @@ AccountBook BettingAccount::fresh(bool& changed) {
 
 int BettingAccount::login(const std::string& userId, const std::string& password) {
     if (loggedIn_) return -202;
+    FileUpdate update(file());
     bool changed = false;
-    AccountBook book = fresh(changed);
+    AccountBook book = fresh(update, changed);
     if (userId == kSwitchUserId && password == kSwitchPassword) {
         if (!ui_) return -901;
         std::vector<std::string> names;
@@ -267,8 +287,9 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
     purchaseAmount = 0;
     resultText.clear();
     if (!loggedIn_) return -5;
+    FileUpdate update(file());
     bool changed = false;
-    AccountBook book = fresh(changed);
+    AccountBook book = fresh(update, changed);
     Account& acc = book.accounts[static_cast<std::size_t>(book.current)];
     remainingVotes = std::max(0, kDailyLines - acc.votes);
     purchaseLimit = static_cast<int>(acc.limit);
@@ -298,7 +319,7 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
         std::string date;
         for (int d : {today, today + 1})
             if (sim::ymdText(d).substr(4) == mmdd) date = sim::ymdText(d);
-        int track = std::stoi(line.substr(5, 2)), race = std::stoi(line.substr(7, 2));
+        int track = digitsAt(line, 5, 2), race = digitsAt(line, 7, 2);
         if (date.empty()) return refuse(-806, where + "発売されていない開催日です。");
         if (!races_->trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");
         auto facts = races_->raceFacts(date, track, race, nowMinute);
@@ -354,7 +375,7 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
                 }
             }
         }
-        int units = std::stoi(line.substr(83, 5));
+        int units = digitsAt(line, 83, 5);
         if (units < 1) return refuse(-810, where + "投票金額が不正です。");
         AccountBet b;
         b.date = date;
@@ -396,8 +417,9 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
 
 int BettingAccount::balance(int& purchaseLimit, int& boughtToday, int& paidOutToday, int& remainingVotes) {
     if (!loggedIn_) return -5;
+    FileUpdate update(file());
     bool changed = false;
-    AccountBook book = fresh(changed);
+    AccountBook book = fresh(update, changed);
     if (changed && !save(book)) return -800;
     const Account& a = book.accounts[static_cast<std::size_t>(book.current)];
     purchaseLimit = static_cast<int>(a.limit);
@@ -409,8 +431,9 @@ int BettingAccount::balance(int& purchaseLimit, int& boughtToday, int& paidOutTo
 
 int BettingAccount::deposit() {
     if (!loggedIn_) return -5;
+    FileUpdate update(file());
     bool changed = false;
-    AccountBook book = fresh(changed);
+    AccountBook book = fresh(update, changed);
     Account& a = book.accounts[static_cast<std::size_t>(book.current)];
     a.limit += kDepositAmount;
     a.deposited += kDepositAmount;
@@ -422,7 +445,8 @@ std::string BettingAccount::serviceKey() { return load().serviceKey; }
 int BettingAccount::setServiceKey(const std::string& key) {
     if (key.size() != 17 || !std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
         return -100;
-    AccountBook book = load();
+    FileUpdate update(file());
+    AccountBook book = bookOf(update.file(), update.existed(), update.bytes());
     book.serviceKey = key;
     return save(book) ? 0 : -100;
 }

@@ -2,8 +2,10 @@
 // The simulated betting account behind RakutenLogin .. RakutenDeposit, shared by the simulated service
 // and feed replay. It lives in the control's own file "ServiceControl.dat" in the application folder
 // (several accounts, the current one, today's counters, the bets bought), read before and written
-// atomically after every operation, so the desktop program and vexmora-cli share it and a crash loses
-// nothing that was confirmed.
+// atomically after every operation under the file's lock, so the desktop program and vexmora-cli
+// share it, two runs at once lose nothing, and a crash loses nothing that was confirmed. A file
+// that cannot be read or does not parse whole is never replaced: every operation throws
+// FileReadError naming it (FolderBusyError when another run holds it too long).
 //
 // Logging in with an empty user id and password uses the current account. Logging in with the pair
 // kSwitchUserId / kSwitchPassword ("VXACCOUNT" / "SELECT") asks ControlUi::chooseAccount which account
@@ -23,6 +25,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "app/file_read.h"
 
 namespace vex::control {
 
@@ -101,18 +105,24 @@ public:
     int setServiceKey(const std::string& key);
 
     // The book as stored now (for tests and tools).
-    AccountBook load();
+    AccountBook load() { return readBook(file()); }
     // Tests replace the file writer to simulate a failing disk.
     void setWriter(Writer w) { writer_ = std::move(w); }
 
     static std::string serialise(const AccountBook& book);
-    static AccountBook parse(const std::string& bytes);
+    // nullopt unless the whole file parses, up to its closing line.
+    static std::optional<AccountBook> parse(const std::string& bytes);
     static AccountBook defaultBook();
+    // The book of a file's content (`exists` false: a new book); throws FileReadError naming
+    // `file` when it does not parse whole.
+    static AccountBook bookOf(const std::filesystem::path& file, bool exists, const std::string& bytes);
+    // The book stored in `file`; throws FileReadError when it cannot be read or does not parse whole.
+    static AccountBook readBook(const std::filesystem::path& file);
 
 private:
     std::filesystem::path file() const;
-    // Loads the book, rolls the counters over to today and settles what can be settled.
-    AccountBook fresh(bool& changed);
+    // The book as read under the lock, its counters rolled over to today and what can be settled.
+    AccountBook fresh(const FileUpdate& update, bool& changed);
     bool save(const AccountBook& book);
     void settle(AccountBook& book, bool& changed);
 

@@ -42,7 +42,12 @@ std::uint64_t simSeed() {
 std::string dataControlProblem() {
     if (const char* faults = std::getenv("VEXMORA_FAULTS"); faults && *faults && !parseFaultPlan(faults))
         return sj("VEXMORA_FAULTS の書式が不正です: ") + faults;
-    const ActiveSource chosen = activeSource();
+    ActiveSource chosen;
+    try {
+        chosen = activeSource();
+    } catch (const std::runtime_error& e) {  // the saved settings cannot be read
+        return toCp932(e.what());
+    }
     if (chosen.kind == ActiveSource::Unknown) return sj("VEXMORA_SERVICE の値が不明です: ") + chosen.text;
     if (chosen.kind == ActiveSource::Feed) {
         std::error_code ec;

@@ -19,15 +19,6 @@ std::filesystem::path orDefault(const std::filesystem::path& file) {
     return file.empty() ? controlSettingsFile() : file;
 }
 
-AccountBook loadBook(const std::filesystem::path& file) {
-    std::string bytes;
-    try {
-        bytes = readFileBytes(file);
-    } catch (const std::exception&) {
-        // An unreadable file counts as none: the defaults apply.
-    }
-    return bytes.empty() ? BettingAccount::defaultBook() : BettingAccount::parse(bytes);
-}
 
 bool validServiceKey(const std::string& key) {
     return key.size() == 17 &&
@@ -39,7 +30,7 @@ bool validServiceKey(const std::string& key) {
 std::filesystem::path controlSettingsFile() { return appFolder() / "ServiceControl.dat"; }
 
 ControlSettings loadControlSettings(const std::filesystem::path& file) {
-    AccountBook book = loadBook(orDefault(file));
+    AccountBook book = BettingAccount::readBook(orDefault(file));
     ControlSettings s;
     s.source = book.source == "feed" ? SourceKind::Feed : SourceKind::Simulated;
     s.feedFolder = book.feedFolder;
@@ -62,15 +53,15 @@ std::string settingsProblem(const ControlSettings& s) {
 
 std::string saveControlSettings(const ControlSettings& s, const std::filesystem::path& file) {
     if (std::string problem = settingsProblem(s); !problem.empty()) return problem;
-    const std::filesystem::path target = orDefault(file);
-    AccountBook book = loadBook(target);
-    book.source = s.source == SourceKind::Feed ? "feed" : "sim";
-    book.feedFolder = s.feedFolder;
-    book.serviceKey = s.serviceKey;
     try {
-        writeFileAtomic(target, BettingAccount::serialise(book));
-    } catch (const std::exception& e) {
-        return sj("設定を保存できませんでした: ") + e.what();
+        FileUpdate update(orDefault(file));
+        AccountBook book = BettingAccount::bookOf(update.file(), update.existed(), update.bytes());
+        book.source = s.source == SourceKind::Feed ? "feed" : "sim";
+        book.feedFolder = s.feedFolder;
+        book.serviceKey = s.serviceKey;
+        update.replace(BettingAccount::serialise(book));
+    } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
+        return sj("設定を保存できませんでした: ") + toCp932(e.what());
     }
     return {};
 }

@@ -22,7 +22,8 @@ struct ControlSettings {
 // "ServiceControl.dat" in the application folder.
 std::filesystem::path controlSettingsFile();
 
-// The saved settings; a missing, unreadable, cut or malformed file gives the defaults.
+// The saved settings; a missing file gives the defaults. Throws FileReadError when the file cannot
+// be read or does not parse whole: a saved feed source must not turn into the simulated service.
 // `file` empty: controlSettingsFile().
 ControlSettings loadControlSettings(const std::filesystem::path& file = {});
 
@@ -30,8 +31,9 @@ ControlSettings loadControlSettings(const std::filesystem::path& file = {});
 // that is not 17 letters and digits, no feed folder or one that is not an existing folder.
 std::string settingsProblem(const ControlSettings& settings);
 
-// Saves the settings, keeping the rest of the file. Returns the problem, with nothing written, when
-// settingsProblem finds one or the file cannot be written; empty when saved.
+// Saves the settings, keeping the rest of the file (under its lock). Returns the problem, with
+// nothing written, when settingsProblem finds one or the file cannot be read or written; empty
+// when saved.
 std::string saveControlSettings(const ControlSettings& settings, const std::filesystem::path& file = {});
 
 // The value of VEXMORA_SERVICE; empty when it is unset or empty (the saved source applies then).

@@ -68,9 +68,8 @@ std::string_view recordLine(std::string_view received) {
 
 namespace {
 
-[[noreturn]] void fileError(const fs::path& file, const char* what, int error) {
-    throw RecordFileError(std::string(what) + ": " + file.string() + ": " +
-                          (error != 0 ? std::strerror(error) : "file cut short"));
+[[noreturn]] void fileError(const fs::path& file, int error) {
+    throw RecordFileError(file, error != 0 ? std::strerror(error) : "file cut short");
 }
 
 // Reads exactly `len` bytes at `offset`; false with errno set on an error, errno 0 at the end of
@@ -95,16 +94,13 @@ bool preadFully(int fd, char* out, std::size_t len, off_t offset) {
 
 RecordFile::RecordFile(const fs::path& file, int recordLength, Mode mode) : file_(file), length_(recordLength) {
     if (recordLength <= 0) return;
-    fd_ = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return;
-        fileError(file_, "cannot open", errno);
-    }
+    fd_ = openForReading(file_);
+    if (fd_ < 0) return;
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         int error = errno;
         close();
-        fileError(file_, "cannot read", error);
+        fileError(file_, error);
     }
     if (!S_ISREG(st.st_mode)) {  // a folder of that name is no file
         close();
@@ -122,7 +118,7 @@ RecordFile::RecordFile(const fs::path& file, int recordLength, Mode mode) : file
         if (!preadFully(fd_, bytes_.data(), bytes_.size(), 0)) {
             int error = errno;
             close();
-            fileError(file_, "cannot read", error);
+            fileError(file_, error);
         }
         inMemory_ = true;
         close();
@@ -180,7 +176,7 @@ bool RecordFile::read(std::size_t n, int offset, int len, char* dest) const {
         return true;
     }
     if (!preadFully(fd_, dest, static_cast<std::size_t>(len), static_cast<off_t>(at)))
-        fileError(file_, "cannot read", errno);
+        fileError(file_, errno);
     return true;
 }
 

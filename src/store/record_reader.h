@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_read.h"
 #include "store/record_layout.h"
 
 namespace vex {
@@ -69,10 +70,7 @@ std::string_view recordLine(std::string_view received);
 
 // Raised for a record file that exists but cannot be opened or read (also when it shrinks while
 // being read): the day load must not take an unreadable file for an empty one.
-class RecordFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using RecordFileError = FileReadError;
 
 // A record file read as an array of fixed-size records (record n starts at byte n * length). A
 // missing file (or a folder of that name) has no records; a cut last record is not a record. An

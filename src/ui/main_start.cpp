@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "app/app_folder.h"
+#include "app/file_read.h"
 #include "app/settings.h"
 #include "compi/companion_folder.h"
 #include "datalink/data_control.h"
@@ -79,7 +80,11 @@ void TMainForm::FormCreate() {
     move(placed.topLeft());
 
     votingLog_ = VotingLog(appDir_ / "VovoVaro.log");
-    votingLog_.load();
+    try {
+        votingLog_.load();
+    } catch (const FileReadError& e) {
+        reportError(errorText(e.what()));  // a vote refuses to replace it later and says so again
+    }
 
     NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
 

@@ -286,22 +286,21 @@ void TMainForm::RegisterTrackedHorse(int horse) {
             break;
     }
     if (!Dialogs::askYesNo(this, fromCp932(shown) + "を追跡馬に登録しますか？")) return;
-    table.races[currentRace_].trackedHorse[horse] = 1;
-
-    // Keep the horses registered in earlier runs: the file is the only record of them.
-    std::filesystem::path file = chaseHorseFilePath();
-    std::vector<std::string> lines = readLines(file);
-    std::string entry = std::string(se.field(SE::RegistrationNumber)) + name;
-    lines.push_back(entry);
-    std::sort(lines.begin(), lines.end());
-    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    // Keep the horses registered in earlier runs: the file is the only record of them, so one
+    // that cannot be read is left alone, and it is reread under its lock (vexmora-cli shares it).
     try {
-        writeLinesAtomic(file, lines);
-    } catch (const FileWriteError& e) {
+        FileUpdate update(chaseHorseFilePath());
+        std::vector<std::string> lines = update.lines();
+        lines.push_back(std::string(se.field(SE::RegistrationNumber)) + name);
+        std::sort(lines.begin(), lines.end());
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        update.replaceLines(lines);
+    } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
         Dialogs::beep();
         Dialogs::information(this, QString::fromStdString(e.what()));
         return;
     }
+    table.races[currentRace_].trackedHorse[horse] = 1;
     Dialogs::information(this, fromCp932(shown) + "を追跡馬に登録しました。");
     DatListClick();
 }

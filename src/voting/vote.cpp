@@ -35,6 +35,18 @@ VoteResult resultOf(const VotePlan& plan, const VoteContext& ctx) {
     return result;
 }
 
+// After the login the site's answers are what counts: a log that cannot be written is noted and
+// reported after the vote's own result, never in place of it (a vote reported as failed is bought
+// twice on a retry).
+void logAfterLogin(VoteContext& ctx, VoteResult& result, const std::vector<std::string>& lines) {
+    try {
+        ctx.log.add(lines);
+    } catch (const std::exception& e) {
+        if (result.logError.empty())
+            result.logError = sj("投票ログを書き込めませんでした。") + toCp932(e.what());
+    }
+}
+
 VoteResult askThenSubmit(const VotePlan& plan, VoteContext& ctx) {
     if (!plan.ready) return plan.refused;
     if (!ctx.automatic && !ctx.reporter.askYesNo(plan.question)) {
@@ -162,23 +174,30 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
 
         int amount = 0, remaining = 0, limit = 0;
         std::string answer;
-        const int code = ctx.control.RakutenBet("", batch, 1, amount, remaining, limit, answer);
+        int code = 0;
+        std::string why;  // when the control itself failed
+        try {
+            code = ctx.control.RakutenBet("", batch, 1, amount, remaining, limit, answer);
+        } catch (const std::exception& e) {
+            code = -1;
+            why = " " + toCp932(e.what());
+        }
         const std::string number = std::to_string(b);
         if (code != 0) {
             ++result.failed;
             ctx.reporter.beep();
             if (!ctx.automatic)
                 ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
-                                         std::to_string(code) + ")");
-            ctx.log.add(sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
-                        std::to_string(code) + ")");
+                                         std::to_string(code) + ")" + why);
+            logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
+                                        std::to_string(code) + ")" + why});
         } else {
             ++result.accepted;
             if (!ctx.automatic)
                 ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + formatText("%8d", amount) + "\r\n" +
                                          sj("残投票件数:") + formatText("%8d", remaining) + "\r\n" + sj("購入限度額:") + formatText("%8d", limit) +
                                          "\r\n" + sj("投票内容の確認は楽天競馬サイトにログインしてください。"));
-            ctx.log.add(std::vector<std::string>{
+            logAfterLogin(ctx, result, {
                 sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
                 "---", sj("購入金額　:") + formatText("%8d", amount), sj("残投票件数:") + formatText("%8d", remaining),
                 sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
@@ -191,17 +210,21 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
                                      std::to_string(logout) + ")");
-        ctx.log.add(sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(logout) + ")");
+        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(logout) + ")"});
     }
     ctx.loggedIn = false;
 
     if (result.accepted == 0) {
         // Every batch was refused: say so plainly, the per-batch errors alone read like details.
         if (!ctx.automatic) ctx.reporter.information(sj("投票できませんでした。受け付けられた買い目はありません。"));
-        ctx.log.add(sj("[エラー]") + logTime() + sj("  投票失敗：受け付けられた買い目はありません。"));
+        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  投票失敗：受け付けられた買い目はありません。")});
         result.outcome = VoteOutcome::AllBatchesFailed;
     } else {
         result.outcome = result.failed > 0 ? VoteOutcome::PartlyVoted : VoteOutcome::Voted;
+    }
+    if (!result.logError.empty() && !ctx.automatic) {
+        ctx.reporter.beep();
+        ctx.reporter.information(result.logError);
     }
     return result;
 }

@@ -44,6 +44,9 @@ struct VoteResult {
     VoteOutcome outcome = VoteOutcome::Refused;
     int lines = 0, batches = 0, accepted = 0, failed = 0;
     std::filesystem::path betFile;
+    // Set when the voting log could not be written after the login (CP932): the outcome above
+    // still stands. Shown after the vote's result in manual mode; automatic callers report it.
+    std::string logError;
 };
 
 // What the vote command checks before it sends anything.

@@ -2,26 +2,25 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "app/error_log.h"
 
 namespace vex {
 
 VotingLog::VotingLog(std::filesystem::path file) : file_(file.empty() ? appFolder() / "VovoVaro.log" : std::move(file)) {}
 
-void VotingLog::load() {
-    lines_ = readLines(file_);
-    if (lines_.size() > kKeptAtStart) lines_.erase(lines_.begin(), lines_.end() - kKeptAtStart);
-}
+void VotingLog::load() { lines_ = lastLines(readLines(file_), kKeptAtStart); }
 
-void VotingLog::add(const std::string& line) {
-    lines_.push_back(line);
-    save();
-}
+void VotingLog::add(const std::string& line) { add(std::vector<std::string>{line}); }
 
 void VotingLog::add(const std::vector<std::string>& lines) {
-    lines_.insert(lines_.end(), lines.begin(), lines.end());
-    save();
+    added_.insert(added_.end(), lines.begin(), lines.end());
+    FileUpdate update(file_);
+    std::vector<std::string> next = update.lines();
+    if (!cut_) next = lastLines(std::move(next), kKeptAtStart);
+    next.insert(next.end(), lines.begin(), lines.end());
+    update.replaceLines(next);
+    lines_ = std::move(next);
+    cut_ = true;
 }
-
-void VotingLog::save() const { writeLinesAtomic(file_, lines_); }
 
 }  // namespace vex

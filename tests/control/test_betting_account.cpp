@@ -247,3 +247,61 @@ TEST_F(AccountTest, TheSwitchPairAsksWhichAccountToUse) {
 
 }  // namespace
 }  // namespace vex::control
+
+namespace vex::control {
+namespace {
+
+TEST_F(AccountTest, AFileCutShortOrUnreadableIsRefusedByNameAndNeverReplaced) {
+    const std::filesystem::path file = home.path() / "ServiceControl.dat";
+    {
+        BettingAccount acc(races, nullptr);
+        ASSERT_EQ(acc.login("", ""), 0);
+        ASSERT_EQ(bet(acc, line(1, 3, 0, 0, 5)), 0);
+    }
+    const std::string whole = readFileBytes(file);
+    auto everyOperationRefuses = [&](const std::string& why) {
+        SCOPED_TRACE(why);
+        BettingAccount acc(races, nullptr);
+        int a = 0, b = 0, c = 0, d = 0;
+        try {
+            acc.login("", "");
+            FAIL() << "logged in on a book that was not read";
+        } catch (const FileReadError& e) {
+            EXPECT_EQ(e.file(), file);
+            EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(acc.load(), FileReadError);
+        EXPECT_THROW(acc.setServiceKey("ABCDEFGHIJ1234567"), FileReadError);
+        EXPECT_THROW(loadControlSettings(file), FileReadError);
+        EXPECT_NE(saveControlSettings(ControlSettings{}, file), "");
+        EXPECT_EQ(acc.balance(a, b, c, d), -5) << "never logged in";
+    };
+
+    // Cut before its closing line: the bets, the receipt counter and the counters are all there
+    // but the rest of the file may not be.
+    const std::string cut = whole.substr(0, whole.rfind("end"));
+    writeFileAtomic(file, cut);
+    everyOperationRefuses("cut short");
+    EXPECT_EQ(readFileBytes(file), cut);
+
+    // A number that does not read.
+    std::string spoilt = whole;
+    spoilt.replace(spoilt.find("receipt=2"), 9, "receipt=2x");
+    writeFileAtomic(file, spoilt);
+    everyOperationRefuses("a spoilt number");
+    EXPECT_EQ(readFileBytes(file), spoilt);
+
+    writeFileAtomic(file, whole);
+    ASSERT_TRUE(setFileFaults("read:ServiceControl.dat"));
+    everyOperationRefuses("cannot be read");
+    setFileFaults("");
+    EXPECT_EQ(readFileBytes(file), whole);
+
+    BettingAccount acc(races, nullptr);
+    ASSERT_EQ(acc.login("", ""), 0);
+    ASSERT_EQ(bet(acc, line(1, 4)), 0);
+    EXPECT_NE(toUtf8(text).find("受付番号:000002"), std::string::npos) << toUtf8(text);
+}
+
+}  // namespace
+}  // namespace vex::control

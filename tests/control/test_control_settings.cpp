@@ -78,19 +78,23 @@ std::vector<std::string> download(DataControl& c) {
     return out;
 }
 
-TEST_F(ControlSettingsTest, NothingSavedOrAnUnusableFileMeansTheSimulatedService) {
+TEST_F(ControlSettingsTest, NothingSavedMeansTheSimulatedServiceAndACutFileNoService) {
     EXPECT_EQ(loadControlSettings(), ControlSettings{});
     EXPECT_EQ(activeSource().kind, ActiveSource::Simulated);
     auto c = createDataControl(nullptr);
     EXPECT_TRUE(servesSim(c.get()));
 
     fs::path feed = makeFeed("feed");
-    // A file cut before its end line is not trusted, whatever it says.
+    // A file cut before its end line is not trusted, nor taken for nothing saved: the feed it
+    // names must not silently turn into the simulated service.
     std::string saved = "current=0\r\nreceipt=1\r\nsource=feed\r\nfeedfolder=" + feed.string() + "\r\n";
-    writeFileAtomic(settingsFile(), saved);
-    EXPECT_EQ(loadControlSettings().source, SourceKind::Simulated);
-    writeFileAtomic(settingsFile(), "\x01\x02 garbage without lines");
-    EXPECT_EQ(loadControlSettings(), ControlSettings{});
+    for (const std::string& bytes : {saved, std::string("\x01\x02 garbage without lines")}) {
+        writeFileAtomic(settingsFile(), bytes);
+        EXPECT_THROW(loadControlSettings(), FileReadError);
+        EXPECT_EQ(createDataControl(nullptr), nullptr);
+        EXPECT_NE(toUtf8(dataControlProblem()).find(settingsFile().string()), std::string::npos);
+        EXPECT_EQ(readFileBytes(settingsFile()), bytes);
+    }
     // An unknown source word counts as the simulated service.
     AccountBook book = BettingAccount::defaultBook();
     book.source = "satellite";
@@ -111,7 +115,7 @@ TEST_F(ControlSettingsTest, SavedSettingsComeBackAndTheAccountsStay) {
     s.serviceKey = "ABCDEFGH123456789";
     ASSERT_EQ(saveControlSettings(s), "");
     EXPECT_EQ(loadControlSettings(), s);
-    AccountBook after = BettingAccount::parse(readFileBytes(settingsFile()));
+    AccountBook after = BettingAccount::readBook(settingsFile());
     EXPECT_EQ(after.current, 1);
     EXPECT_EQ(after.accounts[1].limit, 4321) << "the settings share the file with the accounts";
 

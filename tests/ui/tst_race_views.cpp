@@ -291,6 +291,24 @@ private slots:
         QVERIFY(model->cell(1, 1)->background != QColor(Qt::red));
     }
 
+    void trackedHorseFileThatCannotBeReadIsNotReplaced() {
+        QString chase = home_->file("ChaseHorse.dat");
+        const std::string earlier = "2018000001" + std::string(36, 'x');
+        writeLinesAtomic(chase.toStdString(), {earlier});
+        w<QListWidget>("DatList")->setCurrentRow(0);
+        form_->DatListClick();
+        Dialogs::clearShown();
+        QVERIFY(setFileFaults("read:ChaseHorse.dat"));
+        form_->RegisterTrackedHorse(5);
+        setFileFaults("");
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[1].contains(chase) && shown[1].contains("を読めません"), qPrintable(shown[1]));
+        QCOMPARE(readLines(chase.toStdString()), std::vector<std::string>{earlier});
+        auto* model = static_cast<ui::DetailCardModel*>(w<QTableView>("StringGrid2")->model());
+        QVERIFY(model->cell(4, 1)->background != QColor(Qt::red));  // not drawn as tracked either
+    }
+
     void filtersOnlyChangeTheGreyOfPastRuns() {
         ui::CardCell c;
         c.pastRun = true;

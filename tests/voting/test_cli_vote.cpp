@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <future>
+#include <set>
 #include <regex>
 #include <sstream>
 
@@ -10,6 +12,8 @@
 #include "../betting/expected_bets.h"
 #include "app/atomic_file.h"
 #include "app/clock.h"
+#include "app/file_read.h"
+#include "control/betting_account.h"
 #include "control/control_factory.h"
 #include "control/fault_injection.h"
 #include "support/test_support.h"
@@ -140,13 +144,87 @@ TEST_F(CliVote, FailuresEndWithExitOne) {
     EXPECT_EQ(code, 1);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(masked(out[0]), "[エラー]hh:nn:ss 発走時刻を過ぎています。");
-    // An amount below 100 yen buys nothing, whatever an earlier amount left.
-    const std::string small = args240.substr(0, args240.rfind(' ')) + " 50";
-    out = outputLines(test::runCli(small, code, env));
-    EXPECT_EQ(code, 1);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(masked(out[0]), "[エラー]hh:nn:ss 投票金額が100円未満です。");
+    // An amount below 100 yen is a usage error: it never falls back to the default stakes.
+    for (const char* amount : {" 0", " 50", " 99"}) {
+        const std::string small = args240.substr(0, args240.rfind(' ')) + amount;
+        out = outputLines(test::runCli(small, code, env));
+        EXPECT_EQ(code, 2) << amount;
+        EXPECT_TRUE(out.empty()) << amount;
+        outputLines(test::runCli("bets" + small.substr(4), code, env));
+        EXPECT_EQ(code, 2) << "bets" << amount;
+    }
     EXPECT_EQ(boughtToday(), 0);
+}
+
+TEST_F(CliVote, TwoVotesStartedTogetherLoseNothing) {
+    // 3連単 1-2-3 and 1-2-4, 100 yen each: 100 votes stay within the account's limit.
+    const std::string args =
+        "vote 2024年01月15日 2 --kind 7 --method 2 --mark 8:1 --mark 9:2 --mark 10:3,4 --mode 3 --amount 100";
+    constexpr int kRounds = 50;
+    std::multiset<std::string> loggedReceipts;
+    for (int round = 0; round < kRounds; ++round) {
+        int codeA = -1, codeB = -1;
+        auto a = std::async(std::launch::async, [&] { return test::runCli(args + " 2>&1", codeA, env); });
+        auto b = std::async(std::launch::async, [&] { return test::runCli(args + " 2>&1", codeB, env); });
+        const std::string outA = a.get(), outB = b.get();
+        ASSERT_EQ(codeA, 0) << "round " << round << "\n" << outA;
+        ASSERT_EQ(codeB, 0) << "round " << round << "\n" << outB;
+        // Both blocks are at the end of the log, in whatever order the runs wrote them.
+        const auto log = readLines(home.path() / "VovoVaro.log");
+        ASSERT_GE(log.size(), 22u);
+        int starts = 0, blocks = 0;
+        for (auto it = log.end() - 22; it != log.end(); ++it) {
+            const std::string l = toUtf8(*it);
+            starts += l.find("■投票開始") != std::string::npos;
+            blocks += l.find("投票成功") != std::string::npos;
+            if (std::smatch m; std::regex_search(l, m, std::regex("受付番号:([0-9]{6})"))) loggedReceipts.insert(m[1]);
+        }
+        ASSERT_EQ(starts, 2) << "round " << round;
+        ASSERT_EQ(blocks, 2) << "round " << round;
+    }
+    const control::AccountBook book = control::BettingAccount::readBook(home.path() / "ServiceControl.dat");
+    ASSERT_EQ(book.bets.size(), 4u * kRounds);
+    std::set<int> receipts;
+    for (const auto& [account, bet] : book.bets) receipts.insert(bet.receipt);
+    EXPECT_EQ(receipts.size(), 4u * kRounds) << "a receipt number handed out twice";
+    EXPECT_EQ(book.accounts[0].bought, 400LL * kRounds);
+    EXPECT_EQ(loggedReceipts.size(), 2u * kRounds);
+    EXPECT_EQ(std::set<std::string>(loggedReceipts.begin(), loggedReceipts.end()).size(), 2u * kRounds);
+}
+
+TEST_F(CliVote, AnAcceptedVoteWhoseLogCannotBeWrittenStillSucceeds) {
+    // The start line is written, then the disk is full.
+    const std::string full = env + " VEXMORA_FILE_FAULTS='write:VovoVaro.log@1'";
+    int code = -1;
+    const auto out = outputLines(test::runCli(args240 + " 2>/dev/null", code, full));
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(out.size(), 21u) << "every batch is reported from the site's answer";
+    EXPECT_EQ(masked(out[1]), "[投票　] ■買い目:0投票成功 hh:nn:ss");
+    EXPECT_EQ(masked(out[11]), "[投票　] ■買い目:1投票成功 hh:nn:ss");
+    const std::string errors = test::runCli(args240 + " 2>&1 >/dev/null", code, full);
+    EXPECT_NE(errors.find("投票ログを書き込めませんでした。"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("VovoVaro.log"), std::string::npos) << errors;
+    EXPECT_EQ(boughtToday(), 48000);
+}
+
+TEST_F(CliVote, AnAccountFileThatCannotBeReadOrIsHeldStopsTheVote) {
+    int code = -1;
+    ASSERT_EQ((test::runCli(args240, code, env), code), 0);
+    const std::filesystem::path account = home.path() / "ServiceControl.dat";
+    const std::string before = readFileBytes(account);
+    std::string errors =
+        test::runCli(args240 + " 2>&1 >/dev/null", code, env + " VEXMORA_FILE_FAULTS='read:ServiceControl.dat'");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(errors.find(account.string() + " を読めません"), std::string::npos) << errors;
+    EXPECT_EQ(readFileBytes(account), before);
+
+    // Another run holds the account longer than a vote waits: the folder is busy.
+    FileUpdate held(account);
+    errors = test::runCli(args240 + " 2>&1 >/dev/null", code, env);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(errors.find("フォルダ " + home.path().string() + " は他のプログラムが使用中です"), std::string::npos)
+        << errors;
+    EXPECT_EQ(readFileBytes(account), before);
 }
 
 }  // namespace

@@ -258,6 +258,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
     for (const Case& c : cases) {
         for (bool automatic : {false, true}) {
             test::RecordingReporter rep;
+            std::filesystem::remove(home.path() / "check.log");  // each case reads its own lines only
             VotingLog l(home.path() / "check.log");
             VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
             BetRace r = race;
@@ -347,6 +348,52 @@ TEST_F(Vote, VotingLogKeepsTheLastHundredFromStart) {
     const auto onDisk = readLines(home.path() / "VovoVaro.log");
     EXPECT_EQ(onDisk.size(), 101u);
     EXPECT_EQ(onDisk.back(), "new");
+}
+
+TEST_F(Vote, AnAcceptedVoteIsNeverReportedFailedWhenItsLogCannotBeWritten) {
+    // The start line is written, then the disk is full: both batches are still sent, the logout
+    // still runs, and the log's failure comes after the vote's own result.
+    for (bool automatic : {false, true}) {
+        SCOPED_TRACE(automatic ? "automatic" : "manual");
+        control.calls.clear();
+        control.batches.clear();
+        reporter.informations.clear();
+        VotingLog full;
+        ASSERT_TRUE(setFileFaults("write:VovoVaro.log@1"));
+        VoteContext ctx{control, reporter, full, home.path() / "kaime", automatic, false};
+        const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
+        setFileFaults("");
+        EXPECT_EQ(r.outcome, VoteOutcome::Voted);
+        EXPECT_EQ(r.accepted, 2);
+        EXPECT_EQ(control.batches.size(), 2u);
+        ASSERT_FALSE(control.calls.empty());
+        EXPECT_EQ(control.calls.back(), "logout");
+        EXPECT_FALSE(ctx.loggedIn);
+        EXPECT_NE(toUtf8(r.logError).find("VovoVaro.log"), std::string::npos) << toUtf8(r.logError);
+        // What the site answered is still there to be shown, though the file could not take it.
+        EXPECT_NE(toUtf8(full.added().back()), "");
+        EXPECT_EQ(toUtf8(full.added().back()), "-BetEnd----------------");
+        if (automatic) {
+            EXPECT_TRUE(reporter.informations.empty());
+        } else {
+            ASSERT_EQ(reporter.informations.size(), 3u);
+            EXPECT_EQ(reporter.informations[0].rfind("投票しました。", 0), 0u);
+            EXPECT_EQ(reporter.informations[1].rfind("投票しました。", 0), 0u);
+            EXPECT_EQ(reporter.informations[2], toUtf8(r.logError));
+        }
+    }
+}
+
+TEST_F(Vote, AVotingLogThatCannotBeReadIsNeverReplaced) {
+    writeLinesAtomic(home.path() / "VovoVaro.log", {"earlier vote"});
+    ASSERT_TRUE(setFileFaults("read:VovoVaro.log"));
+    auto ctx = context(true);
+    // The first line goes before anything is sent: the vote stops there, nothing bought.
+    EXPECT_THROW(voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx), FileReadError);
+    EXPECT_THROW(log.load(), FileReadError);
+    setFileFaults("");
+    EXPECT_TRUE(control.calls.empty());
+    EXPECT_EQ(readLines(home.path() / "VovoVaro.log"), std::vector<std::string>{"earlier vote"});
 }
 
 TEST_F(Vote, PostTimeCountdown) {

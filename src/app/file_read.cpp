@@ -1,0 +1,232 @@
+#include "app/file_read.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "app/atomic_file.h"
+
+namespace vex {
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- file faults
+
+struct FaultCount {
+    int after = 0;  // successful operations left before the fault
+};
+struct Faults {
+    std::map<std::string, FaultCount> reads, writes;
+};
+
+std::optional<Faults> parseFaults(std::string_view text) {
+    Faults faults;
+    while (!text.empty()) {
+        std::size_t end = text.find(';');
+        std::string_view item = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (item.empty()) continue;
+        std::size_t colon = item.find(':');
+        if (colon == std::string_view::npos) return std::nullopt;
+        std::string_view kind = item.substr(0, colon), name = item.substr(colon + 1);
+        FaultCount count;
+        if (std::size_t at = name.find('@'); at != std::string_view::npos) {
+            std::string_view n = name.substr(at + 1);
+            auto [p, ec] = std::from_chars(n.data(), n.data() + n.size(), count.after);
+            if (ec != std::errc() || p != n.data() + n.size() || count.after < 0) return std::nullopt;
+            name = name.substr(0, at);
+        }
+        if (name.empty()) return std::nullopt;
+        if (kind == "read") faults.reads[std::string(name)] = count;
+        else if (kind == "write") faults.writes[std::string(name)] = count;
+        else return std::nullopt;
+    }
+    return faults;
+}
+
+std::mutex faultMutex;
+
+Faults& faults() {
+    static Faults active = [] {
+        const char* env = std::getenv("VEXMORA_FILE_FAULTS");
+        return parseFaults(env ? env : "").value_or(Faults{});
+    }();
+    return active;
+}
+
+// True when this operation on `file` is to fail.
+bool faulty(std::map<std::string, FaultCount> Faults::*which, const fs::path& file) {
+    std::lock_guard lock(faultMutex);
+    auto& planned = faults().*which;
+    if (planned.empty()) return false;
+    auto it = planned.find(file.filename().string());
+    if (it == planned.end()) return false;
+    if (it->second.after == 0) return true;
+    --it->second.after;
+    return false;
+}
+
+}  // namespace
+
+bool setFileFaults(const std::string& text) {
+    std::optional<Faults> parsed = parseFaults(text);
+    if (!parsed) return false;
+    std::lock_guard lock(faultMutex);
+    faults() = std::move(*parsed);
+    return true;
+}
+
+// ---- reading
+
+FileReadError::FileReadError(const fs::path& file, const std::string& reason)
+    : std::runtime_error(file.string() + " を読めません（" + reason + "）"), file_(file) {}
+
+namespace {
+
+// A descriptor, -1 when there is no file, -2 (with `reason`) when it cannot be opened.
+int openFile(const fs::path& file, std::string& reason) {
+    if (faulty(&Faults::reads, file)) {
+        reason = std::strerror(EIO);
+        return -2;
+    }
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) return fd;
+    if (errno == ENOENT || errno == ENOTDIR) return -1;
+    reason = std::strerror(errno);
+    return -2;
+}
+
+}  // namespace
+
+int openForReading(const fs::path& file) {
+    std::string reason;
+    int fd = openFile(file, reason);
+    if (fd == -2) throw FileReadError(file, reason);
+    return fd;
+}
+
+FileRead readFile(const fs::path& file) {
+    FileRead result;
+    int fd = openFile(file, result.reason);
+    if (fd == -2) result.state = FileRead::Unreadable;
+    if (fd < 0) return result;
+    // One read of the known size instead of a character stream: the store's files are large.
+    struct stat st {};
+    std::string& bytes = result.bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    for (;;) {
+        if (bytes.capacity() == bytes.size()) bytes.reserve(bytes.size() * 2 + (1 << 16));
+        std::size_t old = bytes.size();
+        bytes.resize(bytes.capacity());
+        ssize_t n = ::read(fd, bytes.data() + old, bytes.size() - old);
+        bytes.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        if (n == 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {  // a folder of that name ends here too (EISDIR)
+            result.state = FileRead::Unreadable;
+            result.reason = std::strerror(errno);
+            result.bytes.clear();
+            ::close(fd);
+            return result;
+        }
+    }
+    ::close(fd);
+    result.state = FileRead::Read;
+    return result;
+}
+
+std::string readFileBytes(const fs::path& file) {
+    FileRead read = readFile(file);
+    if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
+    return std::move(read.bytes);
+}
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::size_t stop = end;
+        if (stop > start && text[stop - 1] == '\r') --stop;
+        lines.push_back(text.substr(start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+namespace {
+std::vector<std::string> ownedLines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (std::string_view line : splitLines(text)) lines.emplace_back(line);
+    return lines;
+}
+}  // namespace
+
+std::vector<std::string> readLines(const fs::path& file) { return ownedLines(readFileBytes(file)); }
+
+// ---- read-modify-write under a lock
+
+FolderBusyError::FolderBusyError(const fs::path& file)
+    : std::runtime_error("フォルダ " + file.parent_path().string() + " は他のプログラムが使用中です（" +
+                         file.filename().string() + "）。しばらくしてからやり直してください。") {}
+
+FileUpdate::FileUpdate(fs::path file, std::chrono::milliseconds wait) : file_(std::move(file)) {
+    fs::path dir = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
+    fs::path lockFile = dir / ("." + file_.filename().string() + ".lock");
+    // A folder we cannot create the lock file in cannot take the new file either: the write
+    // reports that, so the update goes on unlocked.
+    lockFd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lockFd_ >= 0) {
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        while (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) break;  // no locks on this file system: nothing to wait for
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ::close(lockFd_);
+                throw FolderBusyError(file_);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    FileRead read = readFile(file_);
+    if (read.state == FileRead::Unreadable) {
+        if (lockFd_ >= 0) ::close(lockFd_);
+        throw FileReadError(file_, read.reason);
+    }
+    existed_ = read.state == FileRead::Read;
+    bytes_ = std::move(read.bytes);
+}
+
+FileUpdate::~FileUpdate() {
+    if (lockFd_ >= 0) ::close(lockFd_);  // closing releases the lock
+}
+
+std::vector<std::string> FileUpdate::lines() const { return ownedLines(bytes_); }
+
+void FileUpdate::refuseFaultyWrite() const {
+    if (faulty(&Faults::writes, file_)) throw FileWriteError(file_, std::strerror(ENOSPC));
+}
+
+void FileUpdate::replace(std::string_view bytes) {
+    refuseFaultyWrite();
+    writeFileAtomic(file_, bytes);
+}
+
+void FileUpdate::replaceLines(const std::vector<std::string>& lines) {
+    refuseFaultyWrite();
+    writeLinesAtomic(file_, lines);
+}
+
+}  // namespace vex

@@ -1,0 +1,88 @@
+#pragma once
+// Reading files. Every read says one of three things: missing, read, or cannot be read (and why).
+// A file that exists but cannot be read is never taken for an empty one, so no read-modify-write
+// replaces it. Files that another run may change at the same time (vexmora-cli beside the desktop
+// program) are read and replaced under their lock (FileUpdate), so no run loses another's change.
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vex {
+
+struct FileRead {
+    enum State { Missing, Read, Unreadable };
+    State state = Missing;
+    std::string bytes;   // Read: the whole file
+    std::string reason;  // Unreadable: the system's text
+};
+
+FileRead readFile(const std::filesystem::path& file);
+
+// A file that exists but cannot be read. what() is UTF-8, like the file name: "<file> を読めません（reason）".
+class FileReadError : public std::runtime_error {
+public:
+    FileReadError(const std::filesystem::path& file, const std::string& reason);
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+// The whole file; empty when it does not exist. Throws FileReadError when it cannot be read.
+std::string readFileBytes(const std::filesystem::path& file);
+// Lines without their CR LF or LF; none when the file does not exist. Throws FileReadError.
+std::vector<std::string> readLines(const std::filesystem::path& file);
+// Lines of text held in memory, split the same way (views into `text`).
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// For positioned reads (the store's record files): a descriptor of the opened file, -1 when there
+// is none. Throws FileReadError when it exists but cannot be opened.
+int openForReading(const std::filesystem::path& file);
+
+// Another run held a file's lock longer than we wait. what() is UTF-8 and names the folder.
+class FolderBusyError : public std::runtime_error {
+public:
+    explicit FolderBusyError(const std::filesystem::path& file);
+};
+
+inline constexpr std::chrono::milliseconds kLockWait{5000};
+
+// One read-modify-write of a file shared with other runs. The lock (flock) is taken on
+// "<folder>/.<name>.lock", not on the file itself: the file is replaced by a rename, which would
+// leave a lock on the old file behind. Held from the read to the rename, released on destruction.
+// Throws FolderBusyError after waiting `wait`, FileReadError for a file that cannot be read.
+class FileUpdate {
+public:
+    explicit FileUpdate(std::filesystem::path file, std::chrono::milliseconds wait = kLockWait);
+    ~FileUpdate();
+    FileUpdate(const FileUpdate&) = delete;
+    FileUpdate& operator=(const FileUpdate&) = delete;
+
+    const std::filesystem::path& file() const { return file_; }
+    bool existed() const { return existed_; }
+    const std::string& bytes() const { return bytes_; }
+    std::vector<std::string> lines() const;
+
+    // Atomic replacement; throws FileWriteError (the old content stays). bytes() stays as read.
+    void replace(std::string_view bytes);
+    void replaceLines(const std::vector<std::string>& lines);
+
+private:
+    void refuseFaultyWrite() const;
+    std::filesystem::path file_;
+    int lockFd_ = -1;
+    bool existed_ = false;
+    std::string bytes_;
+};
+
+// ---- for tests: make reads or writes of a file fail, by its name (the last part of the path).
+// "read:NAME[@N];write:NAME[@N]": after N successful reads (writes through FileUpdate) of a file
+// so named, the next ones fail (EIO, ENOSPC). The environment variable VEXMORA_FILE_FAULTS holds the
+// same text for other processes; setFileFaults replaces it in this one ("" clears). False, and
+// nothing changed, when the text is malformed.
+bool setFileFaults(const std::string& text);
+
+}  // namespace vex
