@@ -71,10 +71,13 @@ std::map<std::string, std::string> storeOf(const fs::path& home) {
     return all;
 }
 
+// Hidden files but the lock files, which stay beside what they guard by design.
 std::vector<std::string> temporariesBelow(const fs::path& root) {
     std::vector<std::string> found;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.path().filename().string().starts_with(".")) found.push_back(fs::relative(e.path(), root).string());
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string name = e.path().filename().string();
+        if (name.starts_with(".") && !name.ends_with(".lock")) found.push_back(fs::relative(e.path(), root).string());
+    }
     return found;
 }
 
