@@ -1,5 +1,6 @@
 // vexmora-cli download: the bulk download without dialogs.
 #include <csignal>
+#include <iostream>
 #include <stdexcept>
 
 #include "app/app_folder.h"
@@ -65,6 +66,7 @@ int runDownload(const std::vector<std::string>& args) {
     std::signal(SIGTERM, cancelOnSignal);
     // The banner is no message of the download: it must never stand for its failure.
     printLine(download.startMessage());
+    std::cout.flush();  // shown at once: whoever watches knows the download, and its cancel, are live
     DownloadOutcome outcome = download.run();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);

@@ -141,7 +141,11 @@ TEST(DownloadCommandKilled, SigtermCancelsAndSaysSo) {
     env.set("VEXMORA_SERVICE", "sim");
     env.set("VEXMORA_NOW", "2024/06/01 09:00:00");
     pid_t child = startDownload({}, home.path() / "out", home.path() / "err");
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    // The banner comes once the signal handlers are in place (a slow start-up, under a sanitizer
+    // say, must not meet the default action).
+    for (int waited = 0; waited < 3000 && readFileBytes(home.path() / "out").empty(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     kill(child, SIGTERM);
     EXPECT_EQ(waitFor(child), 1);
     std::vector<std::string> errors = readLines(home.path() / "err");
