@@ -128,6 +128,66 @@ VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, 
     return plan;
 }
 
+namespace {
+
+// Lines b*120 .. b*120+119 of the vote, joined as the site takes them.
+std::string batchOf(const std::vector<std::string>& lines, int b) {
+    const int count = static_cast<int>(lines.size());
+    const int first = b * kBatchLines;
+    const int last = std::min(count, first + kBatchLines);
+    std::string batch;
+    batch.reserve(static_cast<std::size_t>(last - first) * kBetLineWidth);
+    for (int i = first; i < last; ++i) batch += lines[i];
+    return batch;
+}
+
+// One batch sent; its outcome, from the site's answer, reported and logged.
+void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, int b, const std::string& title) {
+    int amount = 0, remaining = 0, limit = 0;
+    std::string answer;
+    int code = 0;
+    std::string why;  // when the control itself failed
+    try {
+        code = ctx.control.RakutenBet("", batch, 1, amount, remaining, limit, answer);
+    } catch (const std::exception& e) {
+        code = -1;
+        why = " " + toCp932(e.what());
+    }
+    const std::string number = std::to_string(b);
+    if (code != 0) {
+        ++result.failed;
+        ctx.reporter.beep();
+        if (!ctx.automatic)
+            ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
+                                     std::to_string(code) + ")" + why);
+        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
+                                    std::to_string(code) + ")" + why});
+    } else {
+        ++result.accepted;
+        if (!ctx.automatic)
+            ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + formatText("%8d", amount) + "\r\n" +
+                                     sj("残投票件数:") + formatText("%8d", remaining) + "\r\n" + sj("購入限度額:") + formatText("%8d", limit) +
+                                     "\r\n" + sj("投票内容の確認は楽天競馬サイトにログインしてください。"));
+        logAfterLogin(ctx, result, {
+            sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
+            "---", sj("購入金額　:") + formatText("%8d", amount), sj("残投票件数:") + formatText("%8d", remaining),
+            sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
+    }
+}
+
+void logOut(VoteContext& ctx, VoteResult& result) {
+    const int code = ctx.control.RakutenLogout();
+    if (code > 0) {
+        ctx.reporter.beep();
+        if (!ctx.automatic)
+            ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
+                                     std::to_string(code) + ")");
+        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(code) + ")"});
+    }
+}
+
+}  // namespace
+
 VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
     if (!plan.ready) return plan.refused;
     VoteResult result = resultOf(plan, ctx);
@@ -165,53 +225,8 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
     ctx.loggedIn = true;
 
     result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
-    for (int b = 0; b < result.batches; ++b) {
-        std::string batch;
-        const int first = b * kBatchLines;
-        const int last = std::min(result.lines, first + kBatchLines);
-        batch.reserve(static_cast<std::size_t>(last - first) * kBetLineWidth);
-        for (int i = first; i < last; ++i) batch += lines[i];
-
-        int amount = 0, remaining = 0, limit = 0;
-        std::string answer;
-        int code = 0;
-        std::string why;  // when the control itself failed
-        try {
-            code = ctx.control.RakutenBet("", batch, 1, amount, remaining, limit, answer);
-        } catch (const std::exception& e) {
-            code = -1;
-            why = " " + toCp932(e.what());
-        }
-        const std::string number = std::to_string(b);
-        if (code != 0) {
-            ++result.failed;
-            ctx.reporter.beep();
-            if (!ctx.automatic)
-                ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
-                                         std::to_string(code) + ")" + why);
-            logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
-                                        std::to_string(code) + ")" + why});
-        } else {
-            ++result.accepted;
-            if (!ctx.automatic)
-                ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + formatText("%8d", amount) + "\r\n" +
-                                         sj("残投票件数:") + formatText("%8d", remaining) + "\r\n" + sj("購入限度額:") + formatText("%8d", limit) +
-                                         "\r\n" + sj("投票内容の確認は楽天競馬サイトにログインしてください。"));
-            logAfterLogin(ctx, result, {
-                sj("[投票　] ■買い目:") + number + sj("投票成功 ") + logTime(), title, "-BetStart--------------", batch,
-                "---", sj("購入金額　:") + formatText("%8d", amount), sj("残投票件数:") + formatText("%8d", remaining),
-                sj("購入限度額:") + formatText("%8d", limit), sj("投票結果　:") + answer, "-BetEnd----------------"});
-        }
-    }
-
-    const int logout = ctx.control.RakutenLogout();
-    if (logout > 0) {
-        ctx.reporter.beep();
-        if (!ctx.automatic)
-            ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
-                                     std::to_string(logout) + ")");
-        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(logout) + ")"});
-    }
+    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(lines, b), b, title);
+    logOut(ctx, result);
     ctx.loggedIn = false;
 
     if (result.accepted == 0) {
