@@ -314,6 +314,106 @@ void writeAppearance(const RaceTable& table, const DayLoadOptions& options, DayL
     tell(options, result.appearanceError);
 }
 
+// A past-run file per runner: the most files of the load, so the cores share the races.
+void takeAllPastRuns(RaceTable& table, const std::array<bool, kMaxRaces>& runnersRead, DamagedFiles& damaged) {
+    forEachOnCores(kMaxRaces, 0, [&](std::size_t s) {
+        RawRecords& raw = table.raw[s];
+        if (!runnersRead[s]) return;
+        int runners = registeredRunners(raw.ra);
+        for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m, damaged);
+    });
+}
+
+// The race record of every past run, each past-race file read once.
+void readPastRaces(RaceTable& table, DamagedFiles& damaged) {
+    PastRaceLookups lookups;
+    for (int s = 0; s < kMaxRaces; ++s) {
+        RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+        int runners = registeredRunners(raw.ra);
+        for (int m = 0; m < runners; ++m)
+            for (int k = 0; k < kPastRuns; ++k) {
+                if (yearIsBlank(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(Common::Year)))
+                    break;
+                lookups.request(raw, m, k);
+            }
+    }
+    lookups.serve(damaged);
+}
+
+void summariseAllPastRuns(RaceTable& table) {
+    for (int s = 0; s < kMaxRaces; ++s) {
+        const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
+        int runners = registeredRunners(raw.ra);
+        for (int m = 0; m < runners; ++m) summarisePastRuns(table.races[static_cast<std::size_t>(s)], raw, m);
+    }
+}
+
+// One line per race with data ("大井 1R") and the slot it stands for.
+void buildRaceList(RaceTable& table) {
+    for (int s = 0; s < kMaxRaces; ++s) {
+        if (!table.slotUsed(s)) continue;
+        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
+        table.raceList.push_back(TrackName(ra.field(Common::Track), 2) + raceNumberText(ra.field(Common::RaceNumber)) +
+                                 "R");
+        table.raceListSlots.push_back(s);
+    }
+}
+
+// The times of the automatic odds fetch, recheck and vote of every listed race, and the track list.
+void setAutomaticTimes(RaceTable& table, const TIniGT& ini) {
+    int oddsMinutes = read(ini, settings::kAutoOddsMinutes);
+    int oddsSeconds = read(ini, settings::kAutoOddsSeconds);
+    int interval = read(ini, settings::kAutoVoteInterval);
+    int before = oddsMinutes * 60 + oddsSeconds;
+    table.trackList.clear();
+    for (int s : table.raceListSlots) {
+        RaceRecord& race = table.races[static_cast<std::size_t>(s)];
+        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
+        std::string_view track = ra.field(Common::Track);
+        table.trackList.push_back(std::string(track) + TrackName(track, 2));
+        std::string post = std::string(ra.field(RA::PostTime)) + "00";
+        race.OddsGetTime = shiftTime(post, -before);
+        race.OddsRecheckTime = shiftTime(post, -before + interval);
+        race.VoteTime = shiftTime(post, -before + 2 * interval);
+    }
+
+}
+
+// The race records, each race's Compi line and its runner records; true per slot whose runners
+// were read.
+std::array<bool, kMaxRaces> readRaces(RaceTable& table, const std::string& dayStamp, const TIniGT& ini,
+                                      DamagedFiles& damaged, DayLoadResult& result) {
+    CompiFileChooser compiFiles(companionFolder(ini));
+    CompiLineReader compiLines;
+    RunnerFiles runnerFiles(dayStamp, &damaged);
+    std::array<bool, kMaxRaces> runnersRead{};
+    {
+        RecordFile raFile(table.paths.ra, RecordLength::RA, RecordFile::Whole);
+        damaged.note(raFile);
+        std::size_t races = std::min(raFile.count(), static_cast<std::size_t>(kMaxRaces));
+        result.racesIgnored = static_cast<int>(raFile.count() - races);
+        for (std::size_t s = 0; s < races; ++s) {
+            RaceRecord& race = table.races[s];
+            RawRecords& raw = table.raw[s];
+            raFile.read(s, raw.ra.bytes.data());
+            ++table.slotsRead;
+
+            std::string postTime(raw.ra.field(RA::PostTime));
+            if (postTime > table.LatestPostTime) table.LatestPostTime = postTime;
+
+            std::string track(raw.ra.field(Common::Track));
+            int n = raceNumber(raw.ra);
+            if (fieldNumber(raw.ra.field(RA::Registered)) > kMaxRunners) ++result.runnerOverflows;
+            int runners = registeredRunners(raw.ra);
+            if (auto file = compiFiles.choose(dayStamp, track); file && n > 0)
+                result.compiSlotsSkipped += compiLines.take(*file, n, runners, race);
+
+            runnersRead[s] = runnerFiles.read(raw);
+        }
+    }
+    return runnersRead;
+}
+
 DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
     DayLoadResult result;
 
@@ -346,42 +446,9 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     // 6. Races, their Compi lines, runners and past runs.
     table.LatestPostTime = "1800";
     TIniGT ini;
-    CompiFileChooser compiFiles(companionFolder(ini));
-    CompiLineReader compiLines;
     DamagedFiles damaged;
-    RunnerFiles runnerFiles(dayStamp, &damaged);
-    std::array<bool, kMaxRaces> runnersRead{};
-    {
-        RecordFile raFile(table.paths.ra, RecordLength::RA, RecordFile::Whole);
-        damaged.note(raFile);
-        std::size_t races = std::min(raFile.count(), static_cast<std::size_t>(kMaxRaces));
-        result.racesIgnored = static_cast<int>(raFile.count() - races);
-        for (std::size_t s = 0; s < races; ++s) {
-            RaceRecord& race = table.races[s];
-            RawRecords& raw = table.raw[s];
-            raFile.read(s, raw.ra.bytes.data());
-            ++table.slotsRead;
-
-            std::string postTime(raw.ra.field(RA::PostTime));
-            if (postTime > table.LatestPostTime) table.LatestPostTime = postTime;
-
-            std::string track(raw.ra.field(Common::Track));
-            int n = raceNumber(raw.ra);
-            if (fieldNumber(raw.ra.field(RA::Registered)) > kMaxRunners) ++result.runnerOverflows;
-            int runners = registeredRunners(raw.ra);
-            if (auto file = compiFiles.choose(dayStamp, track); file && n > 0)
-                result.compiSlotsSkipped += compiLines.take(*file, n, runners, race);
-
-            runnersRead[s] = runnerFiles.read(raw);
-        }
-    }
-    // A past-run file per runner: the most files of the load, so the cores share the races.
-    forEachOnCores(kMaxRaces, 0, [&](std::size_t s) {
-        RawRecords& raw = table.raw[s];
-        if (!runnersRead[s]) return;
-        int runners = registeredRunners(raw.ra);
-        for (int m = 0; m < runners; ++m) takePastRuns(raw.se[static_cast<std::size_t>(m)], raw, m, damaged);
-    });
+    std::array<bool, kMaxRaces> runnersRead = readRaces(table, dayStamp, ini, damaged, result);
+    takeAllPastRuns(table, runnersRead, damaged);
     if (options.progress)
         for (bool read : runnersRead)
             if (read) options.progress->step();
@@ -406,61 +473,20 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
         result.malformedOdds += malformed;
     }
 
-    // 9. Past race records.
-    {
-        PastRaceLookups lookups;
-        for (int s = 0; s < kMaxRaces; ++s) {
-            RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
-            int runners = registeredRunners(raw.ra);
-            for (int m = 0; m < runners; ++m) {
-                for (int k = 0; k < kPastRuns; ++k) {
-                    if (yearIsBlank(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(
-                            Common::Year)))
-                        break;
-                    lookups.request(raw, m, k);
-                }
-            }
-        }
-        lookups.serve(damaged);
-    }
-
-    // 10. Past-run summaries.
-    for (int s = 0; s < kMaxRaces; ++s) {
-        const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
-        int runners = registeredRunners(raw.ra);
-        for (int m = 0; m < runners; ++m) summarisePastRuns(table.races[static_cast<std::size_t>(s)], raw, m);
-    }
+    // 9-10. Past race records and the past-run summaries.
+    readPastRaces(table, damaged);
+    summariseAllPastRuns(table);
 
     // 11. Race list.
     if (options.progress) options.progress->reset();
-    for (int s = 0; s < kMaxRaces; ++s) {
-        if (!table.slotUsed(s)) continue;
-        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
-        table.raceList.push_back(TrackName(ra.field(Common::Track), 2) + raceNumberText(ra.field(Common::RaceNumber)) +
-                                 "R");
-        table.raceListSlots.push_back(s);
-    }
+    buildRaceList(table);
     if (options.progress) options.progress->hide();
 
     // 12. Zone pattern and flags.
     applyZoneRule(table);
 
     // 13. Automatic times and the track list.
-    int oddsMinutes = read(ini, settings::kAutoOddsMinutes);
-    int oddsSeconds = read(ini, settings::kAutoOddsSeconds);
-    int interval = read(ini, settings::kAutoVoteInterval);
-    int before = oddsMinutes * 60 + oddsSeconds;
-    table.trackList.clear();
-    for (int s : table.raceListSlots) {
-        RaceRecord& race = table.races[static_cast<std::size_t>(s)];
-        const RaRecord& ra = table.raw[static_cast<std::size_t>(s)].ra;
-        std::string_view track = ra.field(Common::Track);
-        table.trackList.push_back(std::string(track) + TrackName(track, 2));
-        std::string post = std::string(ra.field(RA::PostTime)) + "00";
-        race.OddsGetTime = shiftTime(post, -before);
-        race.OddsRecheckTime = shiftTime(post, -before + interval);
-        race.VoteTime = shiftTime(post, -before + 2 * interval);
-    }
+    setAutomaticTimes(table, ini);
 
     // 14-15.
     table.defaultAmounts.fill(read(ini, settings::kDefaultAmount));
