@@ -566,6 +566,29 @@ bool BulkDownload::writeHeld(HeldStore& store) {
     return false;
 }
 
+bool BulkDownload::storeRecord(HeldStore& store, std::string_view line) {
+    try {
+        Routing routing = routeRecord(line, routing_);
+        if (routing.malformed) ++stats_.malformed;
+        for (const auto& folder : routing.folders) store.ensureFolder(folder);
+        for (const auto& route : routing.routes) {
+            store.store(route, line);
+            if (onProgress_) {
+                progress_.madeData = madeDataLabel(line, route);
+                notify();
+            }
+        }
+        if (!routing.routes.empty()) ++stats_.stored;
+        return true;
+    } catch (const std::exception& e) {
+        // A store file that cannot be read or a folder that cannot be made: nothing more can
+        // be stored safely.
+        reporter_.beep();
+        reporter_.information(sj("データファイルを読み書きできませんでした。") + "\n" + toCp932(e.what()));
+        return false;
+    }
+}
+
 void BulkDownload::readLoop() {
     progress_.readPosition = 0;
     progress_.readMax = readCount_;
@@ -613,24 +636,7 @@ void BulkDownload::readLoop() {
             lastFileName = fileName;
             if (misdatedName(fileName)) badlyNamedFiles_.push_back(fileName);
         }
-        std::string_view line = recordLine(record);
-        try {
-            Routing routing = routeRecord(line, routing_);
-            if (routing.malformed) ++stats_.malformed;
-            for (const auto& folder : routing.folders) store.ensureFolder(folder);
-            for (const auto& route : routing.routes) {
-                store.store(route, line);
-                if (onProgress_) {
-                    progress_.madeData = madeDataLabel(line, route);
-                    notify();
-                }
-            }
-            if (!routing.routes.empty()) ++stats_.stored;
-        } catch (const std::exception& e) {
-            // A store file that cannot be read or a folder that cannot be made: nothing more can
-            // be stored safely.
-            reporter_.beep();
-            reporter_.information(sj("データファイルを読み書きできませんでした。") + "\n" + toCp932(e.what()));
+        if (!storeRecord(store, recordLine(record))) {
             failed = true;
             break;
         }

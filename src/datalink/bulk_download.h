@@ -243,6 +243,8 @@ public:
 
 private:
     void readLoop();
+    // Routes and holds one record; false (said) when the store cannot take it.
+    bool storeRecord(HeldStore& store, std::string_view line);
     void close();
     void setStatus(const std::string& text);
     void notify();

@@ -236,30 +236,7 @@ QWidget* hostPage(QWidget* parent, const char* name) {
 }
 }  // namespace
 
-void TMainForm::buildPages() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
-
-    // 買い目: the bet page (it holds the zone label too).
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    auto* betLayout = new QVBoxLayout(TabSheet1);
-    betLayout->setContentsMargins(0, 0, 0, 0);
-    betHost_ = hostPage(TabSheet1, "BetPageHost");
-    betLayout->addWidget(betHost_, 1);
-    betPage_ = new TBetPage(betHost_);
-    betHost_->layout()->addWidget(betPage_);
-    ZoneLabel = betPage_->findChild<QLabel*>("ZoneLabel");
-
-    // 出馬表 (developer): the race card grid.
-    TabSheet5 = new QWidget;
-    TabSheet5->setObjectName("TabSheet5");
-    auto* cardLayout = new QVBoxLayout(TabSheet5);
-    cardLayout->setContentsMargins(0, 0, 0, 0);
-    StringGrid3 = new QTableView(TabSheet5);
-    StringGrid3->setObjectName("StringGrid3");
-    cardLayout->addWidget(StringGrid3);
-
+void TMainForm::buildResultsTab() {
     // 結果
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName("TabSheet2");
@@ -296,17 +273,9 @@ void TMainForm::buildPages() {
     }
     resultsGrid->setRowStretch(3, 1);
     resultsGrid->setColumnStretch(3, 1);
+}
 
-    // テスト (developer): the bet file viewer of the bet page.
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName("TabSheet3");
-    auto* testLayout = new QVBoxLayout(TabSheet3);
-    testLayout->setContentsMargins(0, 0, 0, 0);
-    testHost_ = hostPage(TabSheet3, "TestPageHost");
-    testLayout->addWidget(testHost_);
-    betFileViewer_ = new TBetFileViewer(testHost_);
-    testHost_->layout()->addWidget(betFileViewer_);
-
+void TMainForm::buildDetailTab() {
     // 出馬表詳細: filter buttons, the help text and the detailed race card.
     TabSheet4 = new QWidget;
     TabSheet4->setObjectName("TabSheet4");
@@ -363,6 +332,45 @@ void TMainForm::buildPages() {
     StringGrid2 = new QTableView(TabSheet4);
     StringGrid2->setObjectName("StringGrid2");
     detail->addWidget(StringGrid2, 1);
+}
+
+void TMainForm::buildPages() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+
+    // 買い目: the bet page (it holds the zone label too).
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName("TabSheet1");
+    auto* betLayout = new QVBoxLayout(TabSheet1);
+    betLayout->setContentsMargins(0, 0, 0, 0);
+    betHost_ = hostPage(TabSheet1, "BetPageHost");
+    betLayout->addWidget(betHost_, 1);
+    betPage_ = new TBetPage(betHost_);
+    betHost_->layout()->addWidget(betPage_);
+    ZoneLabel = betPage_->findChild<QLabel*>("ZoneLabel");
+
+    // 出馬表 (developer): the race card grid.
+    TabSheet5 = new QWidget;
+    TabSheet5->setObjectName("TabSheet5");
+    auto* cardLayout = new QVBoxLayout(TabSheet5);
+    cardLayout->setContentsMargins(0, 0, 0, 0);
+    StringGrid3 = new QTableView(TabSheet5);
+    StringGrid3->setObjectName("StringGrid3");
+    cardLayout->addWidget(StringGrid3);
+
+    buildResultsTab();
+
+    // テスト (developer): the bet file viewer of the bet page.
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName("TabSheet3");
+    auto* testLayout = new QVBoxLayout(TabSheet3);
+    testLayout->setContentsMargins(0, 0, 0, 0);
+    testHost_ = hostPage(TabSheet3, "TestPageHost");
+    testLayout->addWidget(testHost_);
+    betFileViewer_ = new TBetFileViewer(testHost_);
+    testHost_->layout()->addWidget(betFileViewer_);
+
+    buildDetailTab();
 
     PageControl1->addTab(TabSheet1, "買い目");
     PageControl1->addTab(TabSheet5, "出馬表");

@@ -120,6 +120,8 @@ private:
     void buildToolbar(QWidget* host);
     void buildRaceList(QWidget* host);
     void buildPages();
+    void buildResultsTab();  // 結果
+    void buildDetailTab();   // 出馬表詳細
     void buildMenus();
     void FormCreate();
     void FormShow();
