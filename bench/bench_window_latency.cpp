@@ -270,21 +270,19 @@ int main(int argc, char** argv) {
             .arg(window.PrgrsForm->ProgressBar1->value())
             .arg(window.DatList->count());
     };
-    auto chooseDay = [&](const std::string& stamp) {
-        return [&, stamp] {
-            int index = window.DateCombo->findText(ui::fromCp932(stamp));
-            window.DateCombo->setCurrentIndex(index);
-            window.DateComboChange();
-        };
+    // The phase of one day load: the day chosen as the day selector does, over when it is shown.
+    auto loadPhase = [&](const char* name, const std::string& stamp) -> Phase& {
+        bool chosen = false;
+        return runPhase(
+            ticker, name, dayLoadWhere,
+            [&] {
+                window.DateCombo->setCurrentIndex(window.DateCombo->findText(ui::fromCp932(stamp)));
+                window.DateComboChange();
+                chosen = true;
+            },
+            [&] { return chosen && !window.loadingDay(); });
     };
-    bool loaded = false;
-    Phase& b = runPhase(
-        ticker, "b) day load, busiest simulated day", dayLoadWhere,
-        [&] {
-            chooseDay(busiest)();
-            loaded = true;
-        },
-        [&] { return loaded && !window.loadingDay(); });
+    Phase& b = loadPhase("b) day load, busiest simulated day", busiest);
     int busiestListed = window.DatList->count();
 
     // c) The built 96-race day, written into the same store.
@@ -293,14 +291,7 @@ int main(int argc, char** argv) {
     window.MakeDataList();
     ticker.start();
     std::string built = dayStamp(kBuiltDate);
-    loaded = false;
-    Phase& c = runPhase(
-        ticker, "c) day load, built 96-race day", dayLoadWhere,
-        [&] {
-            chooseDay(built)();
-            loaded = true;
-        },
-        [&] { return loaded && !window.loadingDay(); });
+    Phase& c = loadPhase("c) day load, built 96-race day", built);
     int builtListed = window.DatList->count();
     ticker.stop();
 
