@@ -5,7 +5,7 @@
 #include "app/app_folder.h"
 #include "betting/race_adapter.h"
 #include "cli/command.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {

@@ -4,7 +4,6 @@
 #include "voting/bet_lines.h"
 
 namespace vex::cli {
-namespace {
 
 int runBetLines(const std::vector<std::string>& args) {
     const BetsOptions options = parseBetsOptions(args, true);
@@ -20,7 +19,4 @@ int runBetLines(const std::vector<std::string>& args) {
     return kOk;
 }
 
-const Registration reg{"betlines", "betlines DAY N <bets options>", runBetLines};
-
-}  // namespace
 }  // namespace vex::cli

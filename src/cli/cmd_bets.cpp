@@ -4,7 +4,6 @@
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
-namespace {
 
 int runBets(const std::vector<std::string>& args) {
     const BetsOptions options = parseBetsOptions(args, true);
@@ -18,9 +17,4 @@ int runBets(const std::vector<std::string>& args) {
     return kOk;
 }
 
-const Registration reg{"bets", "bets DAY N --kind K [--method M] [--mark C:H[,H...]]... [--multi CAPTION]... "
-                               "[--mode S] [--amount A] [--lower X] [--upper Y]",
-                       runBets};
-
-}  // namespace
 }  // namespace vex::cli

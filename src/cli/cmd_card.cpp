@@ -3,7 +3,6 @@
 #include "cli/command.h"
 
 namespace vex::cli {
-namespace {
 
 int runCard(const std::vector<std::string>& args) {
     const BetsOptions options = parseBetsOptions(args, false);
@@ -15,7 +14,4 @@ int runCard(const std::vector<std::string>& args) {
     return kOk;
 }
 
-const Registration reg{"card", "card DAY N", runCard};
-
-}  // namespace
 }  // namespace vex::cli

@@ -5,7 +5,6 @@
 #include "store/day_list.h"
 
 namespace vex::cli {
-namespace {
 
 int runDays(const std::vector<std::string>& args) {
     if (!args.empty()) throw UsageError("days takes no arguments");
@@ -13,7 +12,4 @@ int runDays(const std::vector<std::string>& args) {
     return kOk;
 }
 
-const Registration reg{"days", "days", runDays};
-
-}  // namespace
 }  // namespace vex::cli

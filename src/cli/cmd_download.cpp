@@ -35,6 +35,8 @@ std::string failureLine(DownloadOutcome outcome, const DownloadReporter& reporte
     return reporter.last;
 }
 
+}  // namespace
+
 int runDownload(const std::vector<std::string>& args) {
     std::optional<DateTime> from;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -80,7 +82,4 @@ int runDownload(const std::vector<std::string>& args) {
     }
 }
 
-const Registration reg{"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload};
-
-}  // namespace
 }  // namespace vex::cli

@@ -25,6 +25,8 @@ std::string joined(const std::vector<std::string>& records) {
     return out;
 }
 
+}  // namespace
+
 int runFeedExport(const std::vector<std::string>& args) {
     std::string dirText, fromText, toText;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -98,7 +100,4 @@ int runFeedExport(const std::vector<std::string>& args) {
     return kOk;
 }
 
-const Registration reg{"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport};
-
-}  // namespace
 }  // namespace vex::cli

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
@@ -23,6 +23,8 @@ public:
     }
     std::vector<std::string> texts;
 };
+
+}  // namespace
 
 int runLoad(const std::vector<std::string>& args) {
     if (args.size() != 1) throw UsageError("load needs one day, e.g. 2024年05月12日");
@@ -45,7 +47,4 @@ int runLoad(const std::vector<std::string>& args) {
     return result.appearanceError.empty() ? kOk : kFailed;
 }
 
-const Registration reg{"load", "load DAY", runLoad};
-
-}  // namespace
 }  // namespace vex::cli

@@ -9,7 +9,6 @@
 #include "voting/voting_log.h"
 
 namespace vex::cli {
-namespace {
 
 int runVote(const std::vector<std::string>& args) {
     const BetsOptions options = parseBetsOptions(args, true);
@@ -37,7 +36,4 @@ int runVote(const std::vector<std::string>& args) {
     }
 }
 
-const Registration reg{"vote", "vote DAY N <bets options>", runVote};
-
-}  // namespace
 }  // namespace vex::cli

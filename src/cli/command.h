@@ -1,6 +1,6 @@
 #pragma once
-// vexmora-cli subcommands. Each subcommand lives in its own file and registers itself:
-//   static const vex::cli::Registration reg{"days", "days", runDays};
+// vexmora-cli subcommands. Each subcommand lives in its own file (cmd_<name>.cpp); commands()
+// lists them all, in the order help shows them.
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -26,11 +26,16 @@ struct Command {
     Run run;
 };
 
-struct Registration {
-    Registration(std::string name, std::string usage, Run run);
-};
-
 const std::vector<Command>& commands();
+
+int runBetLines(const std::vector<std::string>& args);
+int runBets(const std::vector<std::string>& args);
+int runCard(const std::vector<std::string>& args);
+int runDays(const std::vector<std::string>& args);
+int runDownload(const std::vector<std::string>& args);
+int runFeedExport(const std::vector<std::string>& args);
+int runLoad(const std::vector<std::string>& args);
+int runVote(const std::vector<std::string>& args);
 
 // Prints CP932 text as a UTF-8 line on stdout / stderr.
 void printLine(const std::string& cp932);

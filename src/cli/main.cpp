@@ -11,16 +11,22 @@
 
 namespace vex::cli {
 
-static std::vector<Command>& registry() {
-    static std::vector<Command> list;
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list{
+        {"betlines", "betlines DAY N <bets options>", runBetLines},
+        {"bets",
+         "bets DAY N --kind K [--method M] [--mark C:H[,H...]]... [--multi CAPTION]... "
+         "[--mode S] [--amount A] [--lower X] [--upper Y]",
+         runBets},
+        {"card", "card DAY N", runCard},
+        {"days", "days", runDays},
+        {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
+        {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport},
+        {"load", "load DAY", runLoad},
+        {"vote", "vote DAY N <bets options>", runVote},
+    };
     return list;
 }
-
-Registration::Registration(std::string name, std::string usage, Run run) {
-    registry().push_back({std::move(name), std::move(usage), std::move(run)});
-}
-
-const std::vector<Command>& commands() { return registry(); }
 
 void printLine(const std::string& cp932) { std::cout << toUtf8(cp932) << '\n'; }
 void printError(const std::string& cp932) { std::cerr << toUtf8(cp932) << '\n'; }

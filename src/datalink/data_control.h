@@ -7,8 +7,9 @@
 namespace vex {
 
 // The software identifier both programs pass to NVInit, and the version shown by the program.
-inline constexpr const char* kProgramVersion = "Version.1.05";
-inline constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version.1.05";
+// VEXMORA_VERSION is the project version of the build.
+inline constexpr const char* kProgramVersion = "Version." VEXMORA_VERSION;
+inline constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version." VEXMORA_VERSION;
 
 class DataControl {
 public:

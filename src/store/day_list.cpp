@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/day_load.h"
+#include "store/day_files.h"
 #include "store/store_paths.h"
 #include "vocabulary/cp932.h"
 

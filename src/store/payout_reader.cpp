@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "store/day_load.h"
+#include "store/day_files.h"
 #include "store/record_reader.h"
 
 namespace vex {

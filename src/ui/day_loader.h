@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "ui/worker.h"
 
 namespace vex::ui {

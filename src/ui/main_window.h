@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/error_log.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "voting/voting_log.h"
 
 class QAction;

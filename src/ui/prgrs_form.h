@@ -3,7 +3,7 @@
 // is shown while a day is read.
 #include <QWidget>
 
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 
 class QLabel;
 class QProgressBar;

@@ -17,7 +17,7 @@
 #include "betting/race_adapter.h"
 #include "betting/race_card_grid.h"
 #include "store/day_list.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "store/store_paths.h"
 #include "ui/bet_page.h"
 #include "ui/day_loader.h"

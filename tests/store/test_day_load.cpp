@@ -11,7 +11,7 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "stats/appearance.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "store/test_day_load_store.h"
 #include "support/test_support.h"
 

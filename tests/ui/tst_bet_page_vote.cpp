@@ -13,7 +13,7 @@
 #include "betting/race_adapter.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
-#include "store/day_load.h"
+#include "dayload/day_load.h"
 #include "store/race_table.h"
 #include "store/store_paths.h"
 #include "tst_bet_page_fixture.h"

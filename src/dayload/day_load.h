@@ -9,33 +9,16 @@
 // table it is given and nothing else shared (it only reads the settings and the store, and writes
 // the appearance file). Its progress and reporter are called on the loading thread.
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/reporter.h"
+#include "store/day_files.h"
 #include "store/race_table.h"
 
 namespace vex {
-
-class RecordFile;
-
-// The store files of a load found cut inside a record; noted from the loading threads.
-class DamagedFiles {
-public:
-    void note(const RecordFile& file);
-    // A file by its path and size (those the load does not open itself).
-    void note(const std::filesystem::path& file, int recordLength);
-    // The message for the user, empty when every file was whole.
-    std::string message() const;
-
-private:
-    mutable std::mutex mutex_;
-    void add(const std::filesystem::path& file, std::size_t stray, int recordLength);
-    std::vector<std::string> lines_;  // one per file, in the order found
-};
 
 // The progress window of a day load. The window implements it; the CLI and tests may pass none.
 class DayLoadProgress {
@@ -75,10 +58,6 @@ std::string noRaceFileMessage();  // "データ作成が未完了のようです
 // day is then not loaded at all, and the message is followed by the file and the reason.
 std::string unreadableFileMessage();
 std::string appearanceFailedMessage();  // "統計ファイルを書き込めませんでした。"
-std::string damagedFilesMessage();     // "データファイルが壊れています。..."
-
-// True for a well-formed day stamp of a real date: four digits 年 two digits 月 two digits 日.
-bool isDayStamp(std::string_view stamp);
 
 // "hhmmss" moved by `delta` seconds (hours not wrapped at 24, nothing below 000000); empty for a
 // post time that is blank or not digits.
@@ -87,21 +66,5 @@ std::string shiftTime(std::string_view hhmmss, int delta);
 // Loads the day `dayStamp` into `table` (steps 1 to 17). The first listed race is made current;
 // selecting and drawing it is the caller's.
 DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options);
-
-// The runner files (.nvSEr) of a day's tracks, opened once each.
-class RunnerFiles {
-public:
-    // Cut files are noted in `damaged` when given.
-    explicit RunnerFiles(std::string dayStamp, DamagedFiles* damaged = nullptr);
-    ~RunnerFiles();
-    // Reads the race's runner records (slot (race number - 1) × 18 + m for m below the registered
-    // count, 18 at most) into raw.se; false when the track has no runner file.
-    bool read(RawRecords& raw);
-
-private:
-    std::string dayStamp_;
-    DamagedFiles* damaged_;
-    std::map<std::string, std::unique_ptr<RecordFile>> byTrack_;
-};
 
 }  // namespace vex
