@@ -58,7 +58,7 @@ inline std::string recordProblem(std::string_view input) {
                     Odds::Trifecta.odds(4896), HR::Trifecta.popularity(6)}) {
         std::string_view t = v.text(f);
         if (t.size() > static_cast<std::size_t>(f.len)) return "a field longer than its length";
-        if (auto n = readNumber(t)) {
+        if (auto n = strictNumber(t)) {
             std::string_view s = t.substr(t.find_first_not_of(' '));
             s = s.substr(0, s.find_last_not_of(' ') + 1);
             if (s.front() == '-') s.remove_prefix(1);

@@ -17,11 +17,12 @@ constexpr char kOpenBracket = '\xA2';   // half-width corner brackets, one byte 
 constexpr char kCloseBracket = '\xA3';
 constexpr std::size_t kStringLimit = 2047;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// The blanks a settings line may carry around names and values.
+bool isIniSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isIniSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isIniSpace(s.back())) s.remove_suffix(1);
     return s;
 }
 
@@ -188,7 +189,7 @@ std::string withValue(std::string_view file, std::string_view section, std::stri
 
 int parseInteger(std::string_view text, int def) {
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isIniSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     unsigned base = 10;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "store/race_table.h"
+#include "store/record_reader.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -57,7 +58,7 @@ int rankAmong(const Values& values, int runners, int h) {
 }
 
 void writePastRun(TextGrid& grid, int row, const SeRecord& se, const RaRecord& ra, int k) {
-    if (yearIsBlank(se.field(Common::Year)) || fieldNumber(se.field(Common::RaceNumber)) < 1) return;
+    if (isEmptyYear(se.field(Common::Year)) || fieldNumber(se.field(Common::RaceNumber)) < 1) return;
     const int col = kRcPastRun + 3 * (k - 1);
     std::string_view md = se.field(Common::MonthDay);
     grid.setCell(col, row, std::to_string(fieldNumber(md.substr(0, 2))) + "." + std::to_string(fieldNumber(md.substr(2))) +
@@ -116,7 +117,7 @@ TextGrid buildRaceCardGrid(const RaceTable& table, int slot) {
         grid.setCell(kRcTopThreeRank, row, rankText(rankAmong(rec.topThreeRate, runners, h)));
 
         const SeRecord& last = raw.pastSe[h - 1][0];
-        if (!yearIsBlank(last.field(Common::Year))) {
+        if (!isEmptyYear(last.field(Common::Year))) {
             grid.setCell(kRcLastFinish, row, rankText(fieldNumber(last.field(SE::FinishPosition))));
             grid.setCell(kRcLastPopularity, row, rankText(fieldNumber(last.field(SE::WinPopularity))));
         }

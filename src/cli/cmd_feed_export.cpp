@@ -11,6 +11,7 @@
 #include "control/control_factory.h"
 #include "control/sim_service.h"
 #include "control/sim_util.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::cli {
 namespace {
@@ -43,11 +44,11 @@ int runFeedExport(const std::vector<std::string>& args) {
     int today = static_cast<int>(sim::minuteOf(now()) / 1440);
     int first = today - control::SimService::kPastDays, last = today + control::SimService::kFutureDays;
     if (!fromText.empty()) {
-        first = sim::dayOfYmd(fromText);
+        first = dayNumberOfYmd(fromText).value_or(-1);
         if (first < 0) throw UsageError("--from wants yyyymmdd: " + fromText);
     }
     if (!toText.empty()) {
-        last = sim::dayOfYmd(toText);
+        last = dayNumberOfYmd(toText).value_or(-1);
         if (last < 0) throw UsageError("--to wants yyyymmdd: " + toText);
     }
 
@@ -69,7 +70,7 @@ int runFeedExport(const std::vector<std::string>& args) {
     }
     const auto& tds = service.world().trackDays();
     for (int day = first; day <= last; ++day) {
-        std::string date = sim::ymdText(day);
+        std::string date = ymdText(day);
         auto results = service.realtime("0B12", date, nowStamp);
         if (!results.empty()) {
             std::string content = joined(results);

@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kUninstallPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr std::string_view kAppPathValue = "Inno Setup: App Path";
 
-bool isBlank(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
+bool isSpacesOrTabs(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
 
 std::string lowerAscii(std::string_view s) {
     std::string out(s);
@@ -134,7 +134,7 @@ std::optional<std::string> lookUp(std::string_view reg, const std::string& wante
 
 fs::path companionFolder(const TIniGT& ini) {
     std::string value = ini.ReadString(settings::kDirSection, settings::kCompanionFolderKey, "");
-    if (isBlank(value)) return appFolder();
+    if (isSpacesOrTabs(value)) return appFolder();
     return fs::path(toUtf8(value));
 }
 
@@ -181,7 +181,7 @@ fs::path wineToLinuxPath(const fs::path& prefix, std::string_view windowsPath) {
 }
 
 void discoverCompanionFolder(const TIniGT& ini) {
-    auto blank = [&] { return isBlank(ini.ReadString(settings::kDirSection, settings::kCompanionFolderKey, "")); };
+    auto blank = [&] { return isSpacesOrTabs(ini.ReadString(settings::kDirSection, settings::kCompanionFolderKey, "")); };
     if (!blank()) return;
     std::optional<fs::path> prefix = winePrefix();
     if (!prefix) return;
@@ -189,9 +189,9 @@ void discoverCompanionFolder(const TIniGT& ini) {
     for (const StringSetting* keyName : {&kCompanionKeyLocal, &kCompanionKeyKanto}) {
         if (!blank()) return;
         std::string name = read(ini, *keyName);
-        if (isBlank(name)) continue;
+        if (isSpacesOrTabs(name)) continue;
         std::optional<std::string> value = wineRegistryString(reg, std::string(kUninstallPath) + name, kAppPathValue);
-        if (!value || isBlank(*value)) continue;
+        if (!value || isSpacesOrTabs(*value)) continue;
         ini.WriteString(settings::kDirSection, settings::kCompanionFolderKey,
                         toCp932(wineToLinuxPath(*prefix, *value).string()));
     }

@@ -1,7 +1,6 @@
 #include "control/betting_account.h"
 
 #include <algorithm>
-#include <charconv>
 #include <sstream>
 
 #include "app/app_folder.h"
@@ -12,7 +11,9 @@
 #include "store/record_layout.h"
 #include "store/record_reader.h"
 #include "vocabulary/bet_kinds.h"
+#include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex::control {
 namespace {
@@ -32,18 +33,10 @@ std::vector<std::string> splitComma(const std::string& s) {
     return out;
 }
 
-// A whole field as a number; nullopt for anything else.
-std::optional<long long> toNumber(std::string_view s) {
-    long long v = 0;
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-    return v;
-}
-
 std::optional<std::vector<long long>> numbersOf(const std::vector<std::string>& f, std::size_t from, std::size_t to) {
     std::vector<long long> out;
     for (std::size_t k = from; k < to; ++k) {
-        std::optional<long long> v = toNumber(f[k]);
+        std::optional<long long> v = strictNumber(f[k]);
         if (!v) return std::nullopt;
         out.push_back(*v);
     }
@@ -51,10 +44,10 @@ std::optional<std::vector<long long>> numbersOf(const std::vector<std::string>& 
 }
 
 int digitsAt(const std::string& line, std::size_t pos, std::size_t len) {
-    return static_cast<int>(toNumber(std::string_view(line).substr(pos, len)).value_or(0));
+    return static_cast<int>(strictNumber(std::string_view(line).substr(pos, len)).value_or(0));
 }
 
-std::string todayText() { return sim::ymdText(static_cast<int>(sim::minuteOf(now()) / 1440)); }
+std::string todayText() { return ymdText(static_cast<int>(sim::minuteOf(now()) / 1440)); }
 
 const PayoutBlock* blockOf(int kind) {
     switch (kind) {
@@ -142,7 +135,7 @@ std::optional<AccountBook> BettingAccount::parse(const std::string& bytes) {
         else if (key == "source") book.source = value;
         else if (key == "feedfolder") book.feedFolder = value;
         else if (key == "current" || key == "receipt") {
-            std::optional<long long> v = toNumber(value);
+            std::optional<long long> v = strictNumber(value);
             if (!v) return std::nullopt;
             if (key == "current") book.current = static_cast<int>(*v);
             else book.nextReceipt = static_cast<int>(std::max(1LL, *v));
@@ -215,7 +208,7 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
             std::string want = payoutCombination(b);
             for (int j = 1; j <= block->entries; ++j) {
                 if (fieldOf(facts->payoutRecord, block->combination(j)) != want) continue;
-                paid = numberOr0(fieldOf(facts->payoutRecord, block->payout(j))) * b.units;
+                paid = strictNumber(fieldOf(facts->payoutRecord, block->payout(j))).value_or(0) * b.units;
                 break;
             }
         }
@@ -230,7 +223,7 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
     int today = static_cast<int>(nowMinute / 1440);
     auto before = book.bets.size();
     std::erase_if(book.bets, [&](const auto& e) {
-        int d = sim::dayOfYmd(e.second.date);
+        int d = dayNumberOfYmd(e.second.date).value_or(-1);
         return e.second.settled && d >= 0 && today - d > 31;
     });
     if (book.bets.size() != before) changed = true;
@@ -318,7 +311,7 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
         std::string mmdd = line.substr(1, 4);
         std::string date;
         for (int d : {today, today + 1})
-            if (sim::ymdText(d).substr(4) == mmdd) date = sim::ymdText(d);
+            if (ymdText(d).substr(4) == mmdd) date = ymdText(d);
         int track = digitsAt(line, 5, 2), race = digitsAt(line, 7, 2);
         if (date.empty()) return refuse(-806, where + "発売されていない開催日です。");
         if (!races_->trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");

@@ -5,6 +5,7 @@
 #include "app/atomic_file.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::control {
 namespace fs = std::filesystem;
@@ -78,7 +79,7 @@ std::optional<RaceFacts> FeedService::raceFacts(const std::string& yyyymmdd, int
         return v;
     };
     RaceFacts f;
-    int day = sim::dayOfYmd(yyyymmdd);
+    int day = dayNumberOfYmd(yyyymmdd).value_or(-1);
     int post = number(fieldOf(r.ra, RA::PostTime));
     f.post = static_cast<std::int64_t>(day) * 1440 + post / 100 * 60 + post % 100;
     f.saleOpen = static_cast<std::int64_t>(day - 1) * 1440 + 17 * 60;

@@ -5,14 +5,13 @@
 
 #include "app/clock.h"
 #include "control/control_ui.h"
-#include "control/sim_util.h"
+#include "vocabulary/civil_date.h"
+#include "vocabulary/fields.h"
 
 namespace vex::control {
 namespace {
 
-bool allDigits(const std::string& s, std::size_t n) {
-    return s.size() == n && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool isDigitsOfLength(const std::string& s, std::size_t n) { return s.size() == n && isDigits(s); }
 
 std::string nowStamp() { return formatStamp14(now()); }
 
@@ -64,7 +63,7 @@ int ServiceControl::NVOpen(const std::string& dataSpec, const std::string& fromT
     if (!initialised_) return -201;
     if (mode_ != Mode::Closed) return -202;
     if (dataSpec != "RACEDIFF") return -111;
-    if (!allDigits(fromTime, 14)) return -112;
+    if (!isDigitsOfLength(fromTime, 14)) return -112;
     if (option != 1) return -115;
     std::vector<DataFile> files = source_->diffFiles(fromTime, nowStamp());
     if (files.empty()) return -1;
@@ -132,9 +131,9 @@ int ServiceControl::NVRTOpen(const std::string& dataSpec, const std::string& key
     if (!initialised_) return -201;
     if (mode_ != Mode::Closed) return -202;
     if (dataSpec == "0B30") {
-        if (!allDigits(key, 16) || sim::dayOfYmd(key.substr(0, 8)) < 0) return -114;
+        if (!isDigitsOfLength(key, 16) || dayNumberOfYmd(key.substr(0, 8)).value_or(-1) < 0) return -114;
     } else if (dataSpec == "0B12") {
-        if (!allDigits(key, 8) || sim::dayOfYmd(key) < 0) return -114;
+        if (!isDigitsOfLength(key, 8) || dayNumberOfYmd(key).value_or(-1) < 0) return -114;
     } else {
         return -111;
     }

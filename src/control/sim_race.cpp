@@ -380,7 +380,7 @@ Minute SimRace::resultTime() const { return postTime() + 4; }
 void SimRace::run() {
     const TrackSpec* trackInfo = trackSpec(td_->track);
     const int n = static_cast<int>(card_->field.size());
-    Ymd ymd = civilFromDays(td_->day);
+    CivilDate ymd = civilDate(td_->day);
     Rng r(key_);
     runners_.resize(static_cast<std::size_t>(n));
     std::vector<double> rating(static_cast<std::size_t>(n));
@@ -390,8 +390,8 @@ void SimRace::run() {
         x.horse = world_->horse(card_->field[static_cast<std::size_t>(i)]);
         x.number = i + 1;
         x.frame = FrameOfHorse(n, i + 1);
-        int age = ymd.y - x.horse.birthYear;
-        double ageAdj = age <= 2 ? -0.9 : age == 3 ? -0.45 + 0.04 * ymd.m : age <= 5 ? 0.0 : age == 6 ? -0.1 : -0.4;
+        int age = ymd.year - x.horse.birthYear;
+        double ageAdj = age <= 2 ? -0.9 : age == 3 ? -0.45 + 0.04 * ymd.month : age <= 5 ? 0.0 : age == 6 ? -0.1 : -0.4;
         rating[static_cast<std::size_t>(i)] = x.horse.ability + ageAdj + 0.35 * r.normal();
         int j = r.uniform() < 0.65 ? x.horse.jockey : r.below(24);
         while (jockeyTaken[static_cast<std::size_t>(j)]) j = (j + 1) % 24;
@@ -891,7 +891,7 @@ std::string SimRace::raRecord(bool results, bool scratchesKnown, int made) const
 std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, int made) const {
     std::vector<std::string> out;
     const int n = registered();
-    Ymd ymd = civilFromDays(td_->day);
+    CivilDate ymd = civilDate(td_->day);
     static const int kPrizeShare[5] = {100, 40, 25, 15, 10};
     for (const Runner& x : runners_) {
         std::string rec = header("SE", results ? '7' : '2', made, RecordLength::SE);
@@ -903,7 +903,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
         setField(rec, SE::Sex, std::to_string(x.horse.sex));
         setField(rec, SE::Breed, "1");
         setField(rec, SE::Coat, num(x.horse.coat, 2));
-        setField(rec, SE::Age, num(ymd.y - x.horse.birthYear, 2));
+        setField(rec, SE::Age, num(ymd.year - x.horse.birthYear, 2));
         setField(rec, {85, 1}, "0");
         setField(rec, SE::TrainerCode, num(td_->track * 1000 + x.trainer, 5));
         setField(rec, SE::Trainer, padFull(trainerName(x.horse.homeOn(td_->day), x.trainer), SE::Trainer.len));
@@ -1030,8 +1030,8 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     char cat = final ? '7' : '1';
     Minute at = final ? postTime() : t;
     int mod = static_cast<int>(((at % 1440) + 1440) % 1440);
-    Ymd ymd = civilFromDays(static_cast<int>((at - mod) / 1440));
-    std::string announce = num(ymd.m, 2) + num(ymd.d, 2) + num(mod / 60, 2) + num(mod % 60, 2);
+    CivilDate ymd = civilDate(static_cast<int>((at - mod) / 1440));
+    std::string announce = num(ymd.month, 2) + num(ymd.day, 2) + num(mod / 60, 2) + num(mod % 60, 2);
     const int n = registered();
     int starters = 0;
     for (const Runner& x : runners_) starters += (x.scratched && t >= scratchTime()) ? 0 : 1;

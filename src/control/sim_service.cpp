@@ -9,7 +9,7 @@ namespace {
 constexpr std::size_t kCachedRaces = 48;
 
 Minute minuteOfStamp(const std::string& s) {
-    int day = dayOfYmd(s.substr(0, 8));
+    int day = dayNumberOfYmd(s.substr(0, 8)).value_or(-1);
     if (day < 0 || s.size() < 12) return 0;
     return static_cast<Minute>(day) * 1440 + std::stoi(s.substr(8, 2)) * 60 + std::stoi(s.substr(10, 2));
 }
@@ -64,7 +64,7 @@ std::shared_ptr<const SimRace> SimService::race(int trackDay, int raceIndex) {
 
 std::shared_ptr<const SimRace> SimService::raceByKey(const std::string& key) {
     if (key.size() != 16) return nullptr;
-    int day = dayOfYmd(key.substr(0, 8));
+    int day = dayNumberOfYmd(key.substr(0, 8)).value_or(-1);
     if (day < 0) return nullptr;
     int td = world_.findTrackDay(day, std::stoi(key.substr(8, 2)));
     if (td < 0) return nullptr;
@@ -147,7 +147,7 @@ std::vector<std::string> SimService::realtime(const std::string& dataSpec, const
         if (r) out = r->oddsRecords(nowMinute, today);
         return out;
     }
-    int day = dayOfYmd(key);
+    int day = dayNumberOfYmd(key).value_or(-1);
     const auto& tds = world_.trackDays();
     for (std::size_t i = 0; i < tds.size(); ++i) {
         if (tds[i].day != day) continue;
@@ -163,7 +163,7 @@ std::vector<std::string> SimService::realtime(const std::string& dataSpec, const
 }
 
 std::optional<RaceFacts> SimService::raceFacts(const std::string& yyyymmdd, int track, int raceNo, std::int64_t now) {
-    int day = dayOfYmd(yyyymmdd);
+    int day = dayNumberOfYmd(yyyymmdd).value_or(-1);
     int td = day < 0 ? -1 : world_.findTrackDay(day, track);
     if (td < 0) return std::nullopt;
     const TrackDay& t = world_.trackDays()[static_cast<std::size_t>(td)];
@@ -183,7 +183,7 @@ std::optional<RaceFacts> SimService::raceFacts(const std::string& yyyymmdd, int 
 }
 
 bool SimService::trackMeets(const std::string& yyyymmdd, int track) {
-    int day = dayOfYmd(yyyymmdd);
+    int day = dayNumberOfYmd(yyyymmdd).value_or(-1);
     return day >= 0 && world_.findTrackDay(day, track) >= 0;
 }
 

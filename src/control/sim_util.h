@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/clock.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::sim {
 
@@ -44,32 +45,7 @@ private:
     std::uint64_t s_;
 };
 
-// Civil dates as day numbers (days since 1970-01-01), free of time zones.
-inline int daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int>(doe) - 719468;
-}
-
-struct Ymd {
-    int y, m, d;
-};
-inline Ymd civilFromDays(int z) {
-    z += 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int y = static_cast<int>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return {y + (m <= 2), static_cast<int>(m), static_cast<int>(d)};
-}
-
+// Days are civil day numbers (vocabulary/civil_date.h).
 // 0 = Sunday .. 6 = Saturday.
 inline int weekdayOf(int day) { return ((day % 7) + 11) % 7; }
 // Monday-based week number.
@@ -79,7 +55,7 @@ inline int mondayOfWeek(int week) { return week * 7 + 4; }
 // Minutes of the civil calendar: day * 1440 + minute of day.
 using Minute = std::int64_t;
 inline Minute minuteOf(const DateTime& t) {
-    return static_cast<Minute>(daysFromCivil(t.year, t.month, t.day)) * 1440 + t.hour * 60 + t.minute;
+    return static_cast<Minute>(dayNumber(t.year, t.month, t.day)) * 1440 + t.hour * 60 + t.minute;
 }
 // Seconds are kept apart so that stamps are exact.
 inline std::int64_t secondOf(const DateTime& t) { return minuteOf(t) * 60 + t.second; }
@@ -90,28 +66,11 @@ inline std::string digits(long long v, int width) {
     return std::string(width - s.size(), '0') + s;
 }
 
-inline std::string ymdText(int day) {
-    Ymd c = civilFromDays(day);
-    return digits(c.y, 4) + digits(c.m, 2) + digits(c.d, 2);
-}
 // "yyyymmddhhnnss" of a civil minute.
 inline std::string stampOf(Minute m) {
     int day = static_cast<int>(m >= 0 ? m / 1440 : (m - 1439) / 1440);
     int mod = static_cast<int>(m - static_cast<Minute>(day) * 1440);
     return ymdText(day) + digits(mod / 60, 2) + digits(mod % 60, 2) + "00";
-}
-
-// Day number of a "yyyymmdd" text; -1 when it is not a valid date.
-inline int dayOfYmd(const std::string& s) {
-    if (s.size() != 8) return -1;
-    for (char c : s)
-        if (c < '0' || c > '9') return -1;
-    int y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(4, 2)), d = std::stoi(s.substr(6, 2));
-    if (m < 1 || m > 12 || d < 1 || d > 31) return -1;
-    int day = daysFromCivil(y, m, d);
-    Ymd back = civilFromDays(day);
-    if (back.y != y || back.m != m || back.d != d) return -1;
-    return day;
 }
 
 }  // namespace vex::sim

@@ -55,7 +55,7 @@ const std::vector<CycleSlot>& cycleWeek(int cw) {
     return weeks[cw];
 }
 
-int monthOf(int day) { return civilFromDays(day).m; }
+int monthOf(int day) { return civilDate(day).month; }
 
 // Weekly tracks: offsets from Monday, season months, which weeks.
 struct WeeklyRule {
@@ -210,8 +210,8 @@ std::vector<int> meetingDaysInWeek(std::uint64_t seed, int track, int week) {
 }
 
 void meetingNumberOf(std::uint64_t seed, int track, int day, int& meeting, int& dayOfMeeting) {
-    int year = civilFromDays(day).y;
-    int jan1 = daysFromCivil(year, 1, 1);
+    int year = civilDate(day).year;
+    int jan1 = dayNumber(year, 1, 1);
     meeting = 0;
     dayOfMeeting = 1;
     for (int w = weekOf(jan1); w <= weekOf(day); ++w) {
@@ -255,7 +255,7 @@ Horse World::horse(HorseId id) const {
     h.style = r.below(4);
     h.baseWeight = static_cast<int>(470 + 22 * r.normal() - (h.sex == 2 ? 18 : 0));
     h.baseWeight = std::clamp(h.baseWeight, 390, 560);
-    int jan1 = daysFromCivil(h.birthYear + 2, 1, 1);
+    int jan1 = dayNumber(h.birthYear + 2, 1, 1);
     h.debutDay = jan1 + 140 + r.below(420);
     h.retireDay = h.debutDay + static_cast<int>(365 * (1.5 + 5.5 * r.uniform()));
     h.homeBefore = h.homeAfter = home.code;
@@ -300,7 +300,7 @@ const std::vector<RunRef>& World::runsOf(HorseId id) const {
 
 void World::buildCards() {
     const auto& specs = trackSpecs();
-    int firstYear = civilFromDays(firstDay_).y, lastYear = civilFromDays(lastDay_).y;
+    int firstYear = civilDate(firstDay_).year, lastYear = civilDate(lastDay_).year;
     std::map<std::pair<int, int>, std::vector<int>> weekDays;  // (track, week) -> meeting days
     auto daysOf = [&](int track, int week) -> const std::vector<int>& {
         auto key = std::make_pair(track, week);
@@ -360,9 +360,9 @@ void World::buildCards() {
             td.day = day;
             td.track = trackInfo.code;
             meetingNumberOf(seed_, trackInfo.code, day, td.meeting, td.dayOfMeeting);
-            Ymd ymd = civilFromDays(day);
+            CivilDate ymd = civilDate(day);
             double wu = r.uniform();
-            bool snowy = (ymd.m == 12 || ymd.m <= 2) && (trackInfo.code == 30 || trackInfo.code == 35 || trackInfo.code == 36 ||
+            bool snowy = (ymd.month == 12 || ymd.month <= 2) && (trackInfo.code == 30 || trackInfo.code == 35 || trackInfo.code == 36 ||
                                                          trackInfo.code == 46);
             td.weather = snowy && wu < 0.12 ? 5 : wu < 0.55 ? 1 : wu < 0.85 ? 2 : wu < 0.92 ? 4 : 3;
             double gu = r.uniform();
@@ -379,9 +379,9 @@ void World::buildCards() {
             if (static_cast<int>(entrants.size()) < races * 6) races = static_cast<int>(entrants.size()) / 6;
             auto ratingOf = [&](HorseId id) {
                 const Horse& h = horses.at(id);
-                return h.ability + ageEffect(ymd.y - h.birthYear, ymd.m);
+                return h.ability + ageEffect(ymd.year - h.birthYear, ymd.month);
             };
-            auto groupOf = [&](HorseId id) { return ageGroup(ymd.y - horses.at(id).birthYear, ymd.m); };
+            auto groupOf = [&](HorseId id) { return ageGroup(ymd.year - horses.at(id).birthYear, ymd.month); };
             std::stable_sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
                 int ga = groupOf(a), gb = groupOf(b);
                 if (ga != gb) return ga < gb;

@@ -166,9 +166,9 @@ Routing routeRecord(std::string_view line, const RoutingContext& context) {
         return out;
     }
 
-    auto track = readNumber(r.text(Common::Track));
-    auto race = readNumber(r.text(Common::RaceNumber));
-    auto date = readNumber(r.text(Common::Date));
+    auto track = strictNumber(r.text(Common::Track));
+    auto race = strictNumber(r.text(Common::RaceNumber));
+    auto date = strictNumber(r.text(Common::Date));
     const bool southernKanto = inRange(track, 42, 45);
     const bool dateFilter = date && *date >= context.fromDate - 10;
     const bool raceAboveZero = race && *race > 0;
@@ -178,7 +178,7 @@ Routing routeRecord(std::string_view line, const RoutingContext& context) {
     auto dayTarget = [&](DayFile file) { return StoreTarget{Kind::Day, file, stamp}; };
 
     if (kind == "RA") {
-        if (southernKanto && dateFilter && raceAboveZero && inRange(readNumber(r.text(RA::Registered)), 1, 18) &&
+        if (southernKanto && dateFilter && raceAboveZero && inRange(strictNumber(r.text(RA::Registered)), 1, 18) &&
             stampUsable)
             out.routes.push_back({dayTarget(DayFile::RA), StoreRule::UpsertTrimmed});
         std::string_view year = r.text(Common::Year);
@@ -189,7 +189,7 @@ Routing routeRecord(std::string_view line, const RoutingContext& context) {
             out.routes.push_back({std::move(target), StoreRule::Upsert});
         }
     } else if (kind == "SE") {
-        auto horse = readNumber(r.text(SE::Horse));
+        auto horse = strictNumber(r.text(SE::Horse));
         // Slots exist for races 1 to 12 only.
         if (raceAboveZero && *race <= kSlotRaces && inRange(horse, 1, kSlotHorses) && southernKanto && dateFilter &&
             stampUsable) {
@@ -221,7 +221,7 @@ std::string madeDataLabel(std::string_view line, const Route& route) {
     std::string shortName = trackShortName(r.text(Common::Track));
     std::string stamp = dayStamp(r.text(Common::Date));
     auto horse = [&] {
-        return CircledNumber(static_cast<int>(readNumber(r.text(SE::Horse)).value_or(0))) +
+        return CircledNumber(static_cast<int>(strictNumber(r.text(SE::Horse)).value_or(0))) +
                std::string(r.text(SE::HorseName));
     };
     switch (route.target.kind) {
@@ -462,7 +462,7 @@ void BulkDownload::start() {
     progress_.downloadPosition = 0;
     progress_.readPosition = 0;
     std::string fromText = formatStamp14(from_);
-    routing_.fromDate = numberOr0(std::string_view(fromText).substr(0, 8));
+    routing_.fromDate = strictNumber(std::string_view(fromText).substr(0, 8)).value_or(0);
     progress_.busy = true;
     notify();
 
@@ -680,7 +680,7 @@ void BulkDownload::reportOddities(const HeldStore& store) {
 }
 
 void BulkDownload::keepLastTime() {
-    if (isBlank(lastFileTimestamp_) || lastFileTimestamp_ == "00000000000000") return;
+    if (isSpaces(lastFileTimestamp_) || lastFileTimestamp_ == "00000000000000") return;
     auto time = parseStamp14(lastFileTimestamp_);
     if (!time) {
         reporter_.beep();

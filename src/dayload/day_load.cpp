@@ -21,6 +21,7 @@
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "store/zone.h"
+#include "vocabulary/civil_date.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -29,33 +30,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Days since 1970-01-01 of a civil date; the caller checks the ranges.
-long daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    long era = (y >= 0 ? y : y - 399) / 400;
-    long yoe = y - era * 400;
-    long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-struct Date8 {
-    int year = 0, month = 0, day = 0;
-    bool valid() const { return year > 0 && month >= 1 && month <= 12 && day >= 1 && day <= 31; }
-    long days() const { return daysFromCivil(year, month, day); }
-};
-
-Date8 dateOf(std::string_view yyyymmdd) {
-    Date8 d;
-    if (yyyymmdd.size() != 8) return d;
-    d.year = fieldNumber(yyyymmdd.substr(0, 4));
-    d.month = fieldNumber(yyyymmdd.substr(4, 2));
-    d.day = fieldNumber(yyyymmdd.substr(6, 2));
-    return d;
+// A yyyymmdd field as a day number; nullopt unless the month is 1..12 and the day 1..31 (a day
+// past the month's end runs on into the next month, as the interval counts it).
+std::optional<int> dayNumberOfField(std::string_view yyyymmdd) {
+    if (yyyymmdd.size() != 8) return std::nullopt;
+    const int year = fieldNumber(yyyymmdd.substr(0, 4)), month = fieldNumber(yyyymmdd.substr(4, 2));
+    const int day = fieldNumber(yyyymmdd.substr(6, 2));
+    if (year <= 0 || month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    return dayNumber(year, month, day);
 }
 
 // The running style of a past run from the field size of its race, corner positions and finish.
@@ -76,7 +58,7 @@ std::string runStyle(int runners, int corner2, int corner3, int corner4, int fin
 // dated after 0 and before `date`.
 void takePastRuns(const SeRecord& runner, RawRecords& raw, int m, DamagedFiles& damaged) {
     std::string_view dateField = runner.field(Common::Date);
-    if (!allDigits(dateField)) return;
+    if (!isDigits(dateField)) return;
     int today = fieldNumber(dateField);
     if (today <= 0) return;
     std::optional<fs::path> file = pastRunFileOf(runner.view());
@@ -161,12 +143,13 @@ void summarisePastRuns(RaceRecord& race, const RawRecords& raw, int m) {
         int finish = fieldNumber(past.field(SE::FinishPosition));
         ++counts[finish >= 1 && finish <= 3 ? finish - 1 : 3];
 
-        Date8 later = k == 1 ? dateOf(raw.ra.field(Common::Date))
-                             : dateOf(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 2)].field(
-                                   Common::Date));
-        Date8 earlier = dateOf(past.field(Common::Date));
-        if (!later.valid() || !earlier.valid()) continue;
-        race.intervalDays[h][k] = static_cast<int>(later.days() - earlier.days());
+        std::optional<int> later =
+            dayNumberOfField(k == 1 ? raw.ra.field(Common::Date)
+                                    : raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 2)].field(
+                                          Common::Date));
+        std::optional<int> earlier = dayNumberOfField(past.field(Common::Date));
+        if (!later || !earlier) continue;
+        race.intervalDays[h][k] = *later - *earlier;
         const RaRecord& pastRace = raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 1)];
         race.RunStyle[h][k] = runStyle(fieldNumber(pastRace.field(RA::Registered)),
                                        fieldNumber(past.field(SE::Corner.at(2, 2))),
@@ -219,16 +202,6 @@ std::string overflowMessage(const DayLoadResult& r) {
 std::string noRaceFileMessage() { return sj("データ作成が未完了のようです。"); }
 std::string unreadableFileMessage() { return sj("データファイルを読み込めませんでした。"); }
 std::string appearanceFailedMessage() { return sj("統計ファイルを書き込めませんでした。"); }
-std::string shiftTime(std::string_view hhmmss, int delta) {
-    if (hhmmss.size() != 6 || !allDigits(hhmmss)) return {};
-    long seconds = fieldNumber(hhmmss.substr(0, 2)) * 3600L + fieldNumber(hhmmss.substr(2, 2)) * 60L +
-                   fieldNumber(hhmmss.substr(4, 2)) + delta;
-    if (seconds < 0) seconds = 0;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02ld%02ld%02ld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
-    return buf;
-}
-
 namespace {
 
 // The statistics are a by-product of the load: a file that cannot be written is reported, and the
@@ -266,7 +239,7 @@ void readPastRaces(RaceTable& table, DamagedFiles& damaged) {
         int runners = registeredRunners(raw.ra);
         for (int m = 0; m < runners; ++m)
             for (int k = 0; k < kPastRuns; ++k) {
-                if (yearIsBlank(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(Common::Year)))
+                if (isEmptyYear(raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)].field(Common::Year)))
                     break;
                 lookups.request(raw, m, k);
             }
@@ -306,9 +279,11 @@ void setAutomaticTimes(RaceTable& table, const TIniGT& ini) {
         std::string_view track = ra.field(Common::Track);
         table.trackList.push_back(std::string(track) + TrackName(track, 2));
         std::string post = std::string(ra.field(RA::PostTime)) + "00";
-        race.OddsGetTime = shiftTime(post, -before);
-        race.OddsRecheckTime = shiftTime(post, -before + interval);
-        race.VoteTime = shiftTime(post, -before + 2 * interval);
+        // A blank post time has no automatic times.
+        auto at = [&](int offset) { return post.size() == 6 && isDigits(post) ? AddSeconds(post, offset) : std::string(); };
+        race.OddsGetTime = at(-before);
+        race.OddsRecheckTime = at(-before + interval);
+        race.VoteTime = at(-before + 2 * interval);
     }
 
 }

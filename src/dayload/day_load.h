@@ -59,10 +59,6 @@ std::string noRaceFileMessage();  // "データ作成が未完了のようです
 std::string unreadableFileMessage();
 std::string appearanceFailedMessage();  // "統計ファイルを書き込めませんでした。"
 
-// "hhmmss" moved by `delta` seconds (hours not wrapped at 24, nothing below 000000); empty for a
-// post time that is blank or not digits.
-std::string shiftTime(std::string_view hhmmss, int delta);
-
 // Loads the day `dayStamp` into `table` (steps 1 to 17). The first listed race is made current;
 // selecting and drawing it is the caller's.
 DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options);

@@ -1,20 +1,14 @@
 #include "store/day_files.h"
 
-#include <algorithm>
 
 #include "app/clock.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 namespace fs = std::filesystem;
-
-namespace {
-bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-}  // namespace
 
 std::string damagedFilesMessage() {
     return sj("データファイルが壊れています。欠けたレコードは読み込みませんでした。");
@@ -50,8 +44,8 @@ std::string DamagedFiles::message() const {
 
 bool isDayStamp(std::string_view s) {
     static const std::string y = sj("年"), mo = sj("月"), d = sj("日");
-    if (!(s.size() == 14 && allDigits(s.substr(0, 4)) && s.substr(4, 2) == y && allDigits(s.substr(6, 2)) &&
-          s.substr(8, 2) == mo && allDigits(s.substr(10, 2)) && s.substr(12, 2) == d))
+    if (!(s.size() == 14 && isDigits(s.substr(0, 4)) && s.substr(4, 2) == y && isDigits(s.substr(6, 2)) &&
+          s.substr(8, 2) == mo && isDigits(s.substr(10, 2)) && s.substr(12, 2) == d))
         return false;
     std::string stamp14 = std::string(s.substr(0, 4)) + std::string(s.substr(6, 2)) + std::string(s.substr(10, 2));
     return parseStamp14(stamp14 + "000000").has_value();

@@ -102,7 +102,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
                 for (std::size_t n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
                     RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
                     raFile.read(n, raw.ra.bytes.data());
-                    if (yearIsBlank(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
+                    if (isEmptyYear(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
                     runnerFiles.read(raw);
                     ++slot;
                 }
@@ -126,7 +126,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
         for (std::size_t n = 0; n < hrFile.count() && n < static_cast<std::size_t>(kMaxRaces); ++n) {
             hrFile.read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, key);
             std::string_view hrKey(key, sizeof key);
-            if (yearIsBlank(hrKey.substr(0, 4))) continue;  // would match every empty slot
+            if (isEmptyYear(hrKey.substr(0, 4))) continue;  // would match every empty slot
             for (int s = 0; s < kMaxRaces; ++s) {
                 RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
                 if (raw.ra.field(Common::RaceKey) == hrKey) {

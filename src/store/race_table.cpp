@@ -1,5 +1,7 @@
 #include "store/race_table.h"
 
+#include "store/record_reader.h"
+
 namespace vex {
 
 void RawRecords::clear() {
@@ -106,32 +108,11 @@ int RaceTable::slotOfListItem(int item) const {
 
 bool RaceTable::slotUsed(int slot) const {
     if (slot < 0 || slot >= kMaxRaces) return false;
-    return !yearIsBlank(raw[static_cast<std::size_t>(slot)].ra.field(Common::Year));
+    return !isEmptyYear(raw[static_cast<std::size_t>(slot)].ra.field(Common::Year));
 }
 
 void RaceTable::reset() {
     for (auto& r : races) r.reset();
-}
-
-int fieldNumber(std::string_view field) {
-    std::size_t i = 0;
-    while (i < field.size() && field[i] == ' ') ++i;
-    if (i == field.size()) return 0;
-    long value = 0;
-    for (; i < field.size(); ++i) {
-        char c = field[i];
-        if (c < '0' || c > '9') return 0;
-        value = value * 10 + (c - '0');
-        if (value > 999999999) return 0;  // wider than any field we read
-    }
-    return static_cast<int>(value);
-}
-
-bool yearIsBlank(std::string_view year) {
-    if (year.empty() || year == "0000") return true;
-    for (char c : year)
-        if (c != ' ') return false;
-    return true;
 }
 
 int registeredRunners(const RaRecord& ra) {

@@ -23,6 +23,7 @@
 
 #include "store/record_layout.h"
 #include "store/store_paths.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 
@@ -230,12 +231,7 @@ struct RaceTable {
     void reset();
 };
 
-// A number field read leniently: leading spaces, then digits to the end of the field. Blank,
-// empty, or anything else (a sign, a stray byte, a trailing space) reads as 0.
-int fieldNumber(std::string_view field);
-
 // Race record helpers.
-bool yearIsBlank(std::string_view year);   // blank or "0000"
 int registeredRunners(const RaRecord& ra);  // 0..18 (a larger count is capped)
 int raceNumber(const RaRecord& ra);
 

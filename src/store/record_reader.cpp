@@ -13,43 +13,7 @@
 namespace vex {
 namespace fs = std::filesystem;
 
-std::optional<long long> readNumber(std::string_view field) {
-    std::size_t b = 0, e = field.size();
-    while (b < e && field[b] == ' ') ++b;
-    while (e > b && field[e - 1] == ' ') --e;
-    if (b == e) return std::nullopt;
-    bool negative = false;
-    if (field[b] == '-') {
-        negative = true;
-        ++b;
-        if (b == e) return std::nullopt;
-    }
-    long long value = 0;
-    for (std::size_t i = b; i < e; ++i) {
-        char c = field[i];
-        if (c < '0' || c > '9') return std::nullopt;
-        if (value > (std::numeric_limits<long long>::max() - (c - '0')) / 10) return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
-}
-
-long long numberOr0(std::string_view field) { return readNumber(field).value_or(0); }
-
-long long leadingNumber(std::string_view field) {
-    std::size_t i = 0;
-    while (i < field.size() && field[i] == ' ') ++i;
-    long long value = 0;
-    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-        if (value > std::numeric_limits<long long>::max() / 10 - 9) break;
-        value = value * 10 + (field[i] - '0');
-    }
-    return value;
-}
-
-bool isBlank(std::string_view field) { return field.find_first_not_of(' ') == std::string_view::npos; }
-
-bool isEmptyYear(std::string_view yearField) { return isBlank(yearField) || yearField == "0000"; }
+bool isEmptyYear(std::string_view yearField) { return isSpaces(yearField) || yearField == "0000"; }
 
 std::string RecordView::trackAndRace() const {
     std::string key(text(Common::Track));
@@ -291,7 +255,7 @@ std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long curren
         } catch (const RecordFileError&) {
             continue;
         }
-        long long d = numberOr0(std::string_view(date, sizeof date));
+        long long d = strictNumber(std::string_view(date, sizeof date)).value_or(0);
         if (d > 0 && d < currentDate) taken.push_back(n);
     }
     return taken;

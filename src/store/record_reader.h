@@ -15,21 +15,12 @@
 
 #include "app/file_read.h"
 #include "store/record_layout.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 
 // ---- numbers
 
-// The value of a number field: surrounding spaces are skipped, the rest must be an optional '-'
-// and digits only. nullopt for a blank field, stray bytes or an overflowing value.
-std::optional<long long> readNumber(std::string_view field);
-// The lenient reading of the stores' readers: blanks and non-digits give 0.
-long long numberOr0(std::string_view field);
-// The leading number: leading spaces skipped, reading stops at the first non-digit (0 if none).
-long long leadingNumber(std::string_view field);
-
-// All spaces (or empty).
-bool isBlank(std::string_view field);
 // Blank or "0000": the year of an empty race slot.
 bool isEmptyYear(std::string_view yearField);
 
@@ -44,9 +35,9 @@ public:
     std::string_view bytes() const { return bytes_; }
     std::string_view text(Field f) const { return fieldOf(bytes_, f); }
     // Lenient: blank or non-digits give 0.
-    long long number(Field f) const { return numberOr0(text(f)); }
-    std::optional<long long> strictNumber(Field f) const { return readNumber(text(f)); }
-    bool blank(Field f) const { return isBlank(text(f)); }
+    long long number(Field f) const { return vex::strictNumber(text(f)).value_or(0); }
+    std::optional<long long> strictNumber(Field f) const { return vex::strictNumber(text(f)); }
+    bool blank(Field f) const { return isSpaces(text(f)); }
 
     std::string_view kind() const { return text(Common::Kind); }
     std::string_view raceKey() const { return text(Common::RaceKey); }

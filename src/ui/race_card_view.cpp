@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPalette>
 
+#include "store/record_reader.h"
 #include "ui/qt_text.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -124,7 +125,7 @@ CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
     const SeRecord& se = rr.pastSe[horse - 1][k - 1];
     const RaRecord& ra = rr.pastRa[horse - 1][k - 1];
     CardCell c;
-    if (yearIsBlank(se.field(Common::Year)) || num(se.field(Common::RaceNumber)) < 1) return c;
+    if (isEmptyYear(se.field(Common::Year)) || num(se.field(Common::RaceNumber)) < 1) return c;
     c.pastRun = true;
     std::string track(se.field(Common::Track));
     c.trackCode = num(track);

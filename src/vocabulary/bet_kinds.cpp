@@ -109,7 +109,7 @@ const KindTable& kindTable(BetKind kind) {
 }
 
 // One "%2d" field: " 1".." 9" or "10".."99"; 0 for anything else ("01", " 0", "1 ", ...).
-int fieldNumber(char hi, char lo) {
+int twoDigitLabelNumber(char hi, char lo) {
     if (lo < '0' || lo > '9') return 0;
     if (hi == ' ') return lo == '0' ? 0 : lo - '0';
     if (hi < '1' || hi > '9') return 0;
@@ -123,7 +123,7 @@ int indexOfLabel(BetKind kind, std::string_view label) {
     for (int i = 0; i < picks; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * 3;
         if (i > 0 && label[at - 1] != '-') return 0;
-        n[i] = fieldNumber(label[at], label[at + 1]);
+        n[i] = twoDigitLabelNumber(label[at], label[at + 1]);
         if (n[i] == 0) return 0;
     }
     return canonicalIndex(kind, n[0], n[1], n[2]);

@@ -173,7 +173,7 @@ std::string TrackGroup(std::string_view trackCode) {
     static const std::string local = sj("地方  "), overseas = sj("海外  ");
     if (trackCode.size() != 2) return std::string(6, ' ');
     const char c0 = trackCode[0], c1 = trackCode[1];
-    if (detail::isDigit(c0) && detail::isDigit(c1)) {
+    if (isDigit(c0) && isDigit(c1)) {
         const int n = (c0 - '0') * 10 + (c1 - '0');
         if (n >= 1 && n <= 10) return TrackName(trackCode, 0);
         if (n >= 30 && n <= 61) return local;
@@ -198,7 +198,7 @@ std::string CircledNumber(int n) {
 }
 
 std::string CircledNumberText(std::string_view digits) {
-    auto n = detail::wholeNumber(digits);
+    auto n = strictNumber(digits);
     return CircledNumber(n && *n <= 18 ? static_cast<int>(*n) : 0);
 }
 

@@ -9,40 +9,9 @@
 #include <utility>
 
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex::detail {
-
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-inline bool isBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
-
-// Saturates rather than overflows on absurdly long digit runs.
-inline std::int64_t appendDigit(std::int64_t v, char c) {
-    return v > 99'999'999'999'999LL ? v : v * 10 + (c - '0');
-}
-
-// Leading blanks skipped, then digits up to the first non-digit. nullopt when there is no digit.
-inline std::optional<std::int64_t> leadingNumber(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    if (i == s.size() || !isDigit(s[i])) return std::nullopt;
-    std::int64_t v = 0;
-    for (; i < s.size() && isDigit(s[i]); ++i) v = appendDigit(v, s[i]);
-    return v;
-}
-
-// A code "read as a number": digits with blanks around them and nothing else.
-inline std::optional<std::int64_t> wholeNumber(std::string_view s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return std::nullopt;
-    s = s.substr(first, s.find_last_not_of(' ') - first + 1);
-    std::int64_t v = 0;
-    for (char c : s) {
-        if (!isDigit(c)) return std::nullopt;
-        v = appendDigit(v, c);
-    }
-    return v;
-}
 
 // Code -> CP932 text, built once from UTF-8 rows.
 template <typename Key>

@@ -17,7 +17,7 @@ std::string lookup(const TextCodeTable& table, std::string_view code, const std:
 }
 
 std::string lookupNumber(const NumberCodeTable& table, std::string_view code, const std::string& fallback) {
-    auto n = detail::wholeNumber(code);
+    auto n = strictNumber(code);
     const std::string* text = n ? table.find(*n) : nullptr;
     return text ? *text : fallback;
 }
@@ -74,7 +74,7 @@ bool WeekdayName(std::string_view code, int style, std::string& out) {
         {0, "　"}, {1, "土"}, {2, "日"}, {3, "祝"}, {4, "月"}, {5, "火"}, {6, "水"}, {7, "木"}, {8, "金"},
     };
     if (style != 1) return false;
-    auto n = detail::wholeNumber(code);
+    auto n = strictNumber(code);
     const std::string* text = n ? table.find(*n) : nullptr;
     if (!text) return false;
     out = *text;

@@ -8,6 +8,7 @@
 #include "vocabulary/codes.h"
 #include "vocabulary/codes_detail.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 
@@ -23,9 +24,6 @@ std::string formatText(const char* format, ...) {
     return text;
 }
 
-using detail::isBlank;
-using detail::isDigit;
-
 namespace {
 
 // Right-aligns in `width` but never cuts (a wider text stays whole).
@@ -39,23 +37,11 @@ std::string twoDigits(std::int64_t n) {
     return text.size() < 2 ? "0" + text : text;
 }
 
-// Strict conversion of a digit field: leading blanks, then digits to the end, at least one.
-std::int64_t strictNumber(std::string_view field) {
-    std::size_t i = 0;
-    while (i < field.size() && field[i] == ' ') ++i;
-    if (i == field.size()) throw ConversionError(field);
-    std::int64_t v = 0;
-    for (; i < field.size(); ++i) {
-        if (!isDigit(field[i])) throw ConversionError(field);
-        v = detail::appendDigit(v, field[i]);
-    }
-    return v;
-}
-
-bool allDigits(std::string_view s) {
-    for (char c : s)
-        if (!isDigit(c)) return false;
-    return true;
+// A digit field the formatters cannot do without: no number is a conversion error.
+std::int64_t numberOrThrow(std::string_view field) {
+    const std::optional<std::int64_t> value = rightAlignedNumber(field);
+    if (!value) throw ConversionError(field);
+    return *value;
 }
 
 // num / den rounded half away from zero; den > 0.
@@ -70,28 +56,28 @@ ConversionError::ConversionError(std::string_view field)
     : std::runtime_error("'" + std::string(field) + "' is not a valid integer value") {}
 
 std::string DigitsText(std::string_view s) {
-    const std::int64_t n = detail::leadingNumber(s).value_or(0);
+    const std::int64_t n = leadingNumber(s).value_or(0);
     if (n == 0) return std::string(s.size(), ' ');
     return alignRight(std::to_string(n), s.size());
 }
 
 std::string TenthsText(std::string_view s) {
-    const std::int64_t n = detail::leadingNumber(s).value_or(0);
+    const std::int64_t n = leadingNumber(s).value_or(0);
     if (n == 0) return std::string(s.size(), ' ');
     return alignRight(std::to_string(n / 10) + "." + std::to_string(n % 10), s.size() + 1);
 }
 
 std::string RaceTimeText(std::string_view time) {
     const std::string_view tail = time.size() > 1 ? time.substr(1, 3) : std::string_view();
-    if (tail == "999" || isBlank(tail) || time == "9999" || time == "0000") return std::string(5, ' ');
-    if (time.size() != 4 || !allDigits(time)) throw ConversionError(time);
+    if (tail == "999" || isSpaces(tail) || time == "9999" || time == "0000") return std::string(5, ' ');
+    if (time.size() != 4 || !isDigits(time)) throw ConversionError(time);
     const int seconds = (time[1] - '0') * 10 + (time[2] - '0');
     return std::string(1, time[0]) + alignRight(std::to_string(seconds), 2) + "." + time[3];
 }
 
 std::string WeightChangeText(std::string_view sign, std::string_view change) {
     if (change == "000") return "+-0";
-    if (change == "999" || isBlank(change)) return "-";
+    if (change == "999" || isSpaces(change)) return "-";
     const std::string digits = DigitsText(change);
     const auto first = digits.find_first_not_of(' ');
     return std::string(sign) + (first == std::string::npos ? std::string() : digits.substr(first));
@@ -106,8 +92,8 @@ std::string RaceClassText(std::string_view raceClass, std::string_view grade, st
     if (grade == "C") return g3 + std::string(name);
 
     std::string text = " ";
-    if (!isBlank(raceClass)) {
-        const std::int64_t n = strictNumber(raceClass);
+    if (!isSpaces(raceClass)) {
+        const std::int64_t n = numberOrThrow(raceClass);
         if (n == 701)
             text = newcomer;
         else if (n == 702)
@@ -128,11 +114,11 @@ std::string RaceClassText(std::string_view raceClass, std::string_view grade, st
 
 std::string Pace600Text(std::string_view time, std::string_view last600, std::string_view distance) {
     const std::string none(3, ' ');
-    if (isBlank(time) || isBlank(last600) || isBlank(distance)) return none;
-    if (time.size() != 4 || !allDigits(time)) throw ConversionError(time);
-    const std::int64_t t = (time[0] - '0') * 600 + strictNumber(time.substr(1));
-    const std::int64_t last = strictNumber(last600);
-    const std::int64_t metres = strictNumber(distance);
+    if (isSpaces(time) || isSpaces(last600) || isSpaces(distance)) return none;
+    if (time.size() != 4 || !isDigits(time)) throw ConversionError(time);
+    const std::int64_t t = (time[0] - '0') * 600 + numberOrThrow(time.substr(1));
+    const std::int64_t last = numberOrThrow(last600);
+    const std::int64_t metres = numberOrThrow(distance);
     // 600 m or shorter has no "before the last 600 m" (and the formula would divide by zero).
     if (t == 0 || last == 0 || metres <= 600) return none;
     // (t - last) / (metres / 100 - 6) * 6, kept exact in integers.
@@ -141,9 +127,9 @@ std::string Pace600Text(std::string_view time, std::string_view last600, std::st
 }
 
 std::string AddMinutes(std::string_view hhmm, int minutes) {
-    if (isBlank(hhmm)) return {};
+    if (isSpaces(hhmm)) return {};
     auto part = [&](std::size_t at) {
-        return at < hhmm.size() ? detail::leadingNumber(hhmm.substr(at, 2)).value_or(0) : 0;
+        return at < hhmm.size() ? leadingNumber(hhmm.substr(at, 2)).value_or(0) : 0;
     };
     std::int64_t total = part(0) * 60 + part(2) + minutes;
     if (total < 0) total = 0;  // a time before midnight of the day has no hhmm form
@@ -151,9 +137,9 @@ std::string AddMinutes(std::string_view hhmm, int minutes) {
 }
 
 std::string AddSeconds(std::string_view hhmmss, int seconds) {
-    if (isBlank(hhmmss)) return {};
+    if (isSpaces(hhmmss)) return {};
     auto part = [&](std::size_t at) {
-        return at < hhmmss.size() ? detail::leadingNumber(hhmmss.substr(at, 2)).value_or(0) : 0;
+        return at < hhmmss.size() ? leadingNumber(hhmmss.substr(at, 2)).value_or(0) : 0;
     };
     std::int64_t total = part(0) * 3600 + part(2) * 60 + part(4) + seconds;
     if (total < 0) total = 0;

@@ -11,6 +11,7 @@
 #include "control/sim_util.h"
 #include "store/record_layout.h"
 #include "support/test_support.h"
+#include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::control {
@@ -22,7 +23,7 @@ class FakeRaces : public RaceFactsSource {
 public:
     std::map<int, RaceFacts> races;
     FakeRaces() {
-        const std::int64_t day = sim::daysFromCivil(2024, 5, 10);
+        const std::int64_t day = dayNumber(2024, 5, 10);
         RaceFacts r5;
         r5.post = day * 1440 + 15 * 60;
         r5.saleOpen = (day - 1) * 1440 + 17 * 60;

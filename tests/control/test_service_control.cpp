@@ -14,6 +14,7 @@
 #include "control/sim_util.h"
 #include "store/record_layout.h"
 #include "support/test_support.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::control {
 namespace {
@@ -119,9 +120,9 @@ TEST_F(ControlTest, CancelStopsTheDownloadAndBufferSizeIsHonoured) {
 TEST_F(ControlTest, RealTimeRequestsGiveTheRacesOddsAndTheDaysResults) {
     auto c = createDataControl(nullptr);
     c->NVInit("id");
-    SimService sim(simSeed(), sim::daysFromCivil(2024, 5, 10));
+    SimService sim(simSeed(), dayNumber(2024, 5, 10));
     const auto& tds = sim.world().trackDays();
-    int td = sim.world().findTrackDay(sim::daysFromCivil(2024, 5, 10), 44);
+    int td = sim.world().findTrackDay(dayNumber(2024, 5, 10), 44);
     ASSERT_GE(td, 0) << "the night track races that day";
     auto last = sim.race(td, static_cast<int>(tds[static_cast<std::size_t>(td)].races.size()) - 1);
     ASSERT_EQ(c->NVRTOpen("0B30", last->raceKey()), 0);
@@ -253,9 +254,9 @@ TEST_F(ControlTest, FeedExportIsReplayedByteForByteAndIsRepeatable) {
     std::string last;
     ASSERT_EQ(feed->NVOpen("RACEDIFF", "20000101000000", 1, readCount, downloadCount, last), 0);
     ReadResult replay = readAll(*feed);
-    SimService sim(3, sim::daysFromCivil(2024, 5, 10));
+    SimService sim(3, dayNumber(2024, 5, 10));
     std::vector<std::string> direct;
-    for (const DataFile& f : sim.filesOfDays(sim::daysFromCivil(2024, 5, 9), sim::daysFromCivil(2024, 5, 11), "20240510200000"))
+    for (const DataFile& f : sim.filesOfDays(dayNumber(2024, 5, 9), dayNumber(2024, 5, 11), "20240510200000"))
         for (auto& r : f.records()) direct.push_back(r);
     EXPECT_EQ(replay.records.size(), direct.size());
     EXPECT_TRUE(replay.records == direct);

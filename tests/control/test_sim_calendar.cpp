@@ -7,13 +7,14 @@
 #include "control/sim_service.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::control {
 namespace {
 
 using namespace vex::sim;
 
-const int kToday = daysFromCivil(2024, 5, 12);
+const int kToday = dayNumber(2024, 5, 12);
 
 TEST(SimCalendar, SouthernKantoMeetingsRunSeveralDaysWithTenToTwelveRaces) {
     World world(11, kToday - 150, kToday + 2);
@@ -49,7 +50,7 @@ TEST(SimCalendar, SouthernKantoMeetingsRunSeveralDaysWithTenToTwelveRaces) {
             if (days[i]->day == days[i - 1]->day + 1) {
                 EXPECT_EQ(days[i]->meeting, days[i - 1]->meeting);
                 EXPECT_EQ(days[i]->dayOfMeeting, days[i - 1]->dayOfMeeting + 1);
-            } else if (civilFromDays(days[i]->day).y == civilFromDays(days[i - 1]->day).y) {
+            } else if (civilDate(days[i]->day).year == civilDate(days[i - 1]->day).year) {
                 EXPECT_EQ(days[i]->meeting, days[i - 1]->meeting + 1) << track << " " << ymdText(days[i]->day);
                 EXPECT_EQ(days[i]->dayOfMeeting, 1);
             }

@@ -10,6 +10,7 @@
 #include "control/sim_util.h"
 #include "store/record_layout.h"
 #include "vocabulary/bet_kinds.h"
+#include "vocabulary/civil_date.h"
 
 namespace vex::control {
 namespace {
@@ -31,7 +32,7 @@ int lengthOf(std::string_view kind) {
     return it == lengths.end() ? -1 : it->second;
 }
 
-const int kToday = daysFromCivil(2024, 5, 12);
+const int kToday = dayNumber(2024, 5, 12);
 
 SimService& service() {
     static SimService s(7, kToday);

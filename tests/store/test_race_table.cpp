@@ -56,15 +56,4 @@ TEST(RaceTable, RawRecordCopiesArePaddedAndCut) {
     EXPECT_EQ(r.view(), "0X  4567");
 }
 
-TEST(RaceTable, NumberFieldsReadLeniently) {
-    EXPECT_EQ(fieldNumber(" 7"), 7);
-    EXPECT_EQ(fieldNumber("07"), 7);
-    EXPECT_EQ(fieldNumber("  "), 0);
-    EXPECT_EQ(fieldNumber(""), 0);
-    EXPECT_EQ(fieldNumber("7 "), 0);
-    EXPECT_EQ(fieldNumber("-1"), 0);
-    EXPECT_EQ(fieldNumber("1x"), 0);
-    EXPECT_EQ(fieldNumber("000012340"), 12340);
-}
-
 }  // namespace vex

@@ -19,21 +19,7 @@ std::string joined(std::initializer_list<std::string> records) {
     return all;
 }
 
-TEST(RecordNumbers, LenientAndStrictReadings) {
-    EXPECT_EQ(readNumber("0012"), 12);
-    EXPECT_EQ(readNumber(" 7 "), 7);
-    EXPECT_EQ(readNumber("-3"), -3);
-    EXPECT_FALSE(readNumber("    "));
-    EXPECT_FALSE(readNumber(""));
-    EXPECT_FALSE(readNumber("1a"));
-    EXPECT_FALSE(readNumber("1 2"));
-    EXPECT_FALSE(readNumber("-"));
-    EXPECT_FALSE(readNumber("99999999999999999999"));
-    EXPECT_EQ(numberOr0("  "), 0);
-    EXPECT_EQ(numberOr0("**"), 0);
-    EXPECT_EQ(numberOr0("18"), 18);
-    EXPECT_EQ(leadingNumber(" 07x9"), 7);
-    EXPECT_EQ(leadingNumber("x1"), 0);
+TEST(RecordNumbers, EmptyYears) {
     EXPECT_TRUE(isEmptyYear("    "));
     EXPECT_TRUE(isEmptyYear("0000"));
     EXPECT_FALSE(isEmptyYear("2024"));

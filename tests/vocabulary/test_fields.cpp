@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "vocabulary/civil_date.h"
+#include "vocabulary/fields.h"
+
+namespace vex {
+
+TEST(Fields, StrictRightAlignedAndLeadingReadings) {
+    EXPECT_EQ(strictNumber("0012"), 12);
+    EXPECT_EQ(strictNumber(" 7 "), 7);
+    EXPECT_EQ(strictNumber("-3"), -3);
+    EXPECT_FALSE(strictNumber("    "));
+    EXPECT_FALSE(strictNumber(""));
+    EXPECT_FALSE(strictNumber("1a"));
+    EXPECT_FALSE(strictNumber("1 2"));
+    EXPECT_FALSE(strictNumber("-"));
+    EXPECT_FALSE(strictNumber("- 3"));
+    EXPECT_FALSE(strictNumber("+3"));
+    EXPECT_FALSE(strictNumber("99999999999999999999"));
+    EXPECT_EQ(strictNumber("  ").value_or(0), 0);
+    EXPECT_EQ(strictNumber("**").value_or(0), 0);
+
+    EXPECT_EQ(rightAlignedNumber(" 12"), 12);
+    EXPECT_FALSE(rightAlignedNumber("12 "));
+    EXPECT_FALSE(rightAlignedNumber("-12"));
+
+    EXPECT_EQ(leadingNumber(" 07x9"), 7);
+    EXPECT_FALSE(leadingNumber("x1"));
+    EXPECT_FALSE(leadingNumber("  "));
+    // A run of digits too long for any field stops growing instead of overflowing.
+    EXPECT_GT(*leadingNumber("99999999999999999999999999"), 0);
+}
+
+TEST(Fields, RecordFieldsReadAsTheRaceTableReadsThem) {
+    EXPECT_EQ(fieldNumber(" 7"), 7);
+    EXPECT_EQ(fieldNumber("07"), 7);
+    EXPECT_EQ(fieldNumber("  "), 0);
+    EXPECT_EQ(fieldNumber(""), 0);
+    EXPECT_EQ(fieldNumber("7 "), 0);
+    EXPECT_EQ(fieldNumber("-1"), 0);
+    EXPECT_EQ(fieldNumber("1x"), 0);
+    EXPECT_EQ(fieldNumber("000012340"), 12340);
+    EXPECT_EQ(fieldNumber("1000000000"), 0);
+}
+
+TEST(Fields, DigitsAndBlanks) {
+    EXPECT_TRUE(isDigits("0123"));
+    EXPECT_FALSE(isDigits(""));
+    EXPECT_FALSE(isDigits(" 1"));
+    EXPECT_TRUE(isSpaces(""));
+    EXPECT_TRUE(isSpaces("   "));
+    EXPECT_FALSE(isSpaces(" \t"));
+    EXPECT_FALSE(isSpaces("\x81\x40"));  // a full-width blank is a character, not a space
+}
+
+TEST(CivilDates, DayNumbersAndBack) {
+    EXPECT_EQ(dayNumber(1970, 1, 1), 0);
+    EXPECT_EQ(dayNumber(2024, 3, 1) - dayNumber(2024, 2, 28), 2);  // leap year
+    EXPECT_EQ(dayNumber(2023, 3, 1) - dayNumber(2023, 2, 28), 1);
+    EXPECT_EQ(dayNumber(1969, 12, 31), -1);
+    EXPECT_EQ(dayNumber(2024, 2, 31), dayNumber(2024, 3, 2));  // runs on past the month's end
+    EXPECT_EQ(ymdText(dayNumber(2026, 12, 9)), "20261209");
+    const CivilDate back = civilDate(dayNumber(2000, 2, 29));
+    EXPECT_EQ(back.year, 2000);
+    EXPECT_EQ(back.month, 2);
+    EXPECT_EQ(back.day, 29);
+    EXPECT_EQ(dayNumberOfYmd("20261209"), dayNumber(2026, 12, 9));
+    EXPECT_FALSE(dayNumberOfYmd("20230229"));
+    EXPECT_FALSE(dayNumberOfYmd("20241301"));
+    EXPECT_FALSE(dayNumberOfYmd("2024121"));
+    EXPECT_FALSE(dayNumberOfYmd("2024-1-1"));
+}
+
+}  // namespace vex
