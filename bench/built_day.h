@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../tests/support/records.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
 #include "vocabulary/codes.h"
@@ -19,24 +20,14 @@ namespace fs = std::filesystem;
 inline const char* kTracks[] = {"42", "43", "44", "45", "46", "47", "48", "50"};
 inline const char* kPastDates[] = {"20240428", "20240414", "20240331"};
 
-inline std::string two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
+using test::two;
 
 inline std::string record(std::string_view kind, int length, const std::string& key, unsigned seed) {
-    std::string r(static_cast<std::size_t>(length - 2), ' ');
-    for (std::size_t i = 44; i < r.size(); ++i) r[i] = static_cast<char>('0' + (i * 7 + seed) % 10);
-    r += "\r\n";
-    setField(r, Common::Kind, kind);
-    setField(r, Common::CategoryAndDate, "000000000");
-    setField(r, Common::RaceKey, key);
-    return r;
+    return test::Record(kind, length, key).patterned(static_cast<int>(seed % 10), '0', 10, 44).str();
 }
 
 inline std::string key(std::string_view date, std::string_view track, int race) {
-    return std::string(date) + std::string(track) + "0301" + two(race);
+    return test::raceKey(date, track, race, 3, 1);
 }
 
 inline void put(const fs::path& file, const std::string& bytes, std::vector<fs::path>& written) {

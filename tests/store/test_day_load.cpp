@@ -119,7 +119,7 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
                      {compiLine("川崎", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
 
     // Odds of Oi 1: win 2.0, 3.5, cancelled, missing; trifecta 1 cancelled, 2 at 1234.5.
-    std::string o1 = blankRecord("O1", RecordLength::O1, key16(kDate, "44", 1));
+    std::string o1 = Record::of("O1", key16(kDate, "44", 1));
     setField(o1, Odds::AnnounceHour, "14");
     setField(o1, Odds::AnnounceMinute, "52");
     const char* win[] = {"0020", "0035", "----", "    "};
@@ -130,7 +130,7 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
         setField(o1, Odds::PlaceUpper.odds(h), lower[h - 1]);
     }
     writeRecords(dataFile(stamp() + ".nvO1"), {o1});
-    std::string o6 = blankRecord("O6", RecordLength::O6, key16(kDate, "44", 1));
+    std::string o6 = Record::of("O6", key16(kDate, "44", 1));
     setField(o6, Odds::Trifecta.odds(1), "-------");
     setField(o6, Odds::Trifecta.popularity(1), "0001");
     setField(o6, Odds::Trifecta.odds(2), "0012345");
@@ -139,32 +139,36 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
 
     if (!withResults) return sc;
     // Payouts. Oi 1: dead heat (two win entries), two places, two bracket exactas.
-    std::string h1 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 1));
-    setPayout(h1, HR::Win, 1, "01", 180, 1);
-    setPayout(h1, HR::Win, 2, "02", 250, 2);
-    setPayout(h1, HR::Place, 1, "01", 110, 1);
-    setPayout(h1, HR::Place, 2, "02", 130, 2);
-    setPayout(h1, HR::BracketQuinella, 1, "12", 300, 1);
-    setPayout(h1, HR::Quinella, 1, "0102", 320, 1);
-    setPayout(h1, HR::Wide, 1, "0102", 150, 1);
-    setPayout(h1, HR::BracketExacta, 1, "12", 500, 1);
-    setPayout(h1, HR::BracketExacta, 2, "21", 520, 2);
-    setPayout(h1, HR::Exacta, 1, "0102", 700, 1);
-    setPayout(h1, HR::Exacta, 2, "0201", 710, 2);
-    std::string h2 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 2));
-    setPayout(h2, HR::Win, 1, "01", 560, 3);
-    setPayout(h2, HR::Place, 1, "01", 200, 3);
-    setPayout(h2, HR::Place, 2, "02", 140, 1);
-    setPayout(h2, HR::Place, 3, "03", 330, 4);
-    std::string h3 = blankRecord("HR", RecordLength::HR, key16(kDate, "45", 1));
-    setPayout(h3, HR::Win, 1, "02", 420, 2);
-    setPayout(h3, HR::Place, 1, "02", 150, 2);
-    setPayout(h3, HR::Place, 2, "01", 120, 1);
-    setPayout(h3, HR::Trio, 1, "010203", 900, 1);
-    setPayout(h3, HR::Trifecta, 1, "020103", 2500, 3);
+    std::string h1 = Record::hr(key16(kDate, "44", 1))
+        .payout(HR::Win, 1, "01", 180, 1)
+        .payout(HR::Win, 2, "02", 250, 2)
+        .payout(HR::Place, 1, "01", 110, 1)
+        .payout(HR::Place, 2, "02", 130, 2)
+        .payout(HR::BracketQuinella, 1, "12", 300, 1)
+        .payout(HR::Quinella, 1, "0102", 320, 1)
+        .payout(HR::Wide, 1, "0102", 150, 1)
+        .payout(HR::BracketExacta, 1, "12", 500, 1)
+        .payout(HR::BracketExacta, 2, "21", 520, 2)
+        .payout(HR::Exacta, 1, "0102", 700, 1)
+        .payout(HR::Exacta, 2, "0201", 710, 2)
+        .str();
+    std::string h2 = Record::hr(key16(kDate, "44", 2))
+        .payout(HR::Win, 1, "01", 560, 3)
+        .payout(HR::Place, 1, "01", 200, 3)
+        .payout(HR::Place, 2, "02", 140, 1)
+        .payout(HR::Place, 3, "03", 330, 4)
+        .str();
+    std::string h3 = Record::hr(key16(kDate, "45", 1))
+        .payout(HR::Win, 1, "02", 420, 2)
+        .payout(HR::Place, 1, "02", 150, 2)
+        .payout(HR::Place, 2, "01", 120, 1)
+        .payout(HR::Trio, 1, "010203", 900, 1)
+        .payout(HR::Trifecta, 1, "020103", 2500, 3)
+        .str();
     // A payout of a race that is not on the day: ignored.
-    std::string stray = blankRecord("HR", RecordLength::HR, key16(kDate, "43", 9));
-    setPayout(stray, HR::Win, 1, "05", 990, 9);
+    std::string stray = Record::hr(key16(kDate, "43", 9))
+        .payout(HR::Win, 1, "05", 990, 9)
+        .str();
     writeRecords(dataFile(stamp() + ".nvHR"), {h1, h2, stray, h3});
     sc.hr["44-1"] = h1;
     sc.hr["44-2"] = h2;

@@ -32,19 +32,20 @@ inline std::vector<std::pair<std::filesystem::path, std::string>> smallDay() {
             Runner r{h, h, "201910000" + std::to_string(h), h};
             slots[(race - 1) * 18 + h - 1] = se(date, "44", race, r);
         }
-        std::string hr = blankRecord("HR", RecordLength::HR, key16(date, "44", race));
-        setPayout(hr, HR::Win, 1, "01", 250, 1);
-        setPayout(hr, HR::Place, 1, "01", 110, 1);
-        setPayout(hr, HR::Trifecta, 1, "010203", 5000, 2);
+        std::string hr = Record::hr(key16(date, "44", race))
+            .payout(HR::Win, 1, "01", 250, 1)
+            .payout(HR::Place, 1, "01", 110, 1)
+            .payout(HR::Trifecta, 1, "010203", 5000, 2)
+            .str();
         hrFile += hr;
-        std::string o1 = blankRecord("O1", RecordLength::O1, key16(date, "44", race));
+        std::string o1 = Record::of("O1", key16(date, "44", race));
         for (int h = 1; h <= 3; ++h) {
             setField(o1, Odds::Win.odds(h), "0035");
             setField(o1, Odds::PlaceLower.odds(h), "0012");
             setField(o1, Odds::PlaceUpper.odds(h), "0018");
         }
         o1File += o1;
-        std::string o6 = blankRecord("O6", RecordLength::O6, key16(date, "44", race));
+        std::string o6 = Record::of("O6", key16(date, "44", race));
         setField(o6, Odds::Trifecta.odds(1), "0012345");
         o6File += o6;
     }

@@ -56,6 +56,8 @@ public:
         bytes_ += "\r\n";
         set(Common::Kind, kind).set(Common::CategoryAndDate, "000000000").set(Common::RaceKey, key);
     }
+    // An existing record, to change fields of.
+    explicit Record(std::string bytes) : bytes_(std::move(bytes)) {}
     // A record of a kind the store keeps, at its fixed length.
     static Record of(std::string_view kind, std::string_view key) { return {kind, recordLengthOf(kind), key}; }
     static Record ra(std::string_view key) { return of("RA", key); }
@@ -76,9 +78,10 @@ public:
     // Every byte after the common header replaced by a pattern that changes with the position, so
     // copies of fields nobody reads can be checked byte for byte. Call before setting fields.
     Record& patterned(int seed, char first = 'A', int range = 26, int from = 2) {
+        const std::string kind(field(Common::Kind)), key(field(Common::RaceKey));
         for (std::size_t i = static_cast<std::size_t>(from); i + 2 < bytes_.size(); ++i)
             bytes_[i] = static_cast<char>(first + (static_cast<int>(i) * 7 + seed) % range);
-        return set(Common::CategoryAndDate, "000000000").set(Common::Kind, kind_()).set(Common::RaceKey, key_());
+        return set(Common::CategoryAndDate, "000000000").set(Common::Kind, kind).set(Common::RaceKey, key);
     }
 
     // ---- race (RA)
@@ -120,8 +123,6 @@ public:
     operator const std::string&() const { return bytes_; }
 
 private:
-    std::string kind_() const { return std::string(fieldOf(bytes_, Common::Kind)); }
-    std::string key_() const { return std::string(fieldOf(bytes_, Common::RaceKey)); }
     std::string bytes_;
 };
 
@@ -136,6 +137,16 @@ inline std::string joined(const std::vector<std::string>& records) {
     std::string bytes;
     for (const auto& r : records) bytes += r;
     return bytes;
+}
+
+inline void writeRecords(const std::filesystem::path& file, const std::vector<std::string>& records) {
+    writeBytes(file, joined(records));
+}
+// A .nvSEr file: every slot empty but the given ones.
+inline void writeRunnerFile(const std::filesystem::path& file, const std::map<int, std::string>& bySlot) {
+    std::vector<std::string> slots(kSlotCount, emptyRunnerSlot());
+    for (const auto& [slot, record] : bySlot) slots.at(static_cast<std::size_t>(slot)) = record;
+    writeRecords(file, slots);
 }
 
 // One race day of the store, collected record by record and written into the application folder
