@@ -41,7 +41,7 @@ public:
     void addRace(std::vector<std::string>& out, const std::string& date, const std::string& track, int race) {
         std::string key = raceKey(date, track, race);
         int runners = 8 + static_cast<int>(next() % 5);
-        std::string ra = Record::of("RA", key).sent('1').str();
+        std::string ra = Record::ra(key).sent('1');
         setField(ra, RA::Registered, two(runners));
         setField(ra, RA::PostTime, two(10 + race) + "30");
         fillDigits(ra, RA::RaceName);
@@ -49,7 +49,7 @@ public:
         for (int h = 1; h <= runners; ++h) out.push_back(runner(key, h, '1'));
         for (int version = 0; version < 2; ++version) {
             for (const char* kind : {"O1", "O2", "O3", "O4", "O5", "O6", "OA"}) {
-                std::string o = Record::of(kind, key).sent(version == 0 ? '1' : '4').str();
+                std::string o = Record::of(kind, key).sent(version == 0 ? '1' : '4');
                 fillDigits(o, {45, 30});
                 out.push_back(o);
             }
@@ -57,7 +57,7 @@ public:
         setField(ra, Common::Category, "7");
         out.push_back(ra);
         for (int h = 1; h <= runners; ++h) out.push_back(runner(key, h, '7'));
-        std::string hr = Record::of("HR", key).sent('2').str();
+        std::string hr = Record::hr(key).sent('2');
         fillDigits(hr, {103, 40});
         out.push_back(hr);
     }
@@ -68,17 +68,17 @@ public:
         out.push_back(runner(raceKey(date, track, 13), 2, '7'));                // race 13: no slot
         out.push_back(Record::of("O1", key).sent('0').str());            // odds kind 0
         out.push_back(Record::of("O2", key).sent('9').str());            // odds kind 9
-        out.push_back(Record::of("RA", key).sent('7').str().substr(0, 700) + "\r\n");  // cut
+        out.push_back(Record::ra(key).sent('7').str().substr(0, 700) + "\r\n");  // cut
         out.push_back(Record("H1", 300, key).sent('7').str());                              // not stored
-        std::string badTrack = Record::of("HR", raceKey(date, "4x", 2)).sent('7').str();
+        std::string badTrack = Record::hr(raceKey(date, "4x", 2)).sent('7');
         out.push_back(badTrack);
-        std::string noRunners = Record::of("RA", raceKey(date, track, 11)).sent('1').str();
+        std::string noRunners = Record::ra(raceKey(date, track, 11)).sent('1');
         setField(noRunners, RA::Registered, "19");
         out.push_back(noRunners);
     }
 
     std::string runner(const std::string& key, int horse, char category) {
-        std::string se = Record::of("SE", key).sent(category).str();
+        std::string se = Record::se(key).sent(category);
         setField(se, SE::Horse, two(horse));
         // Horses come from a pool, so the per-horse files collect several runs; years before the
         // bound stay out of SEI/.

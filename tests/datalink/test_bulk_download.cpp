@@ -51,15 +51,11 @@ struct DownloadTest : ::testing::Test {
 };
 
 std::string ra(std::string_view date, std::string_view track, int race, int runners = 10, char category = '7') {
-    return Record(Record::of("RA", raceKey(date, track, race)).sent(category).str()).set(RA::Registered, std::to_string(runners / 10) + std::to_string(runners % 10)).str();
+    return Record::ra(raceKey(date, track, race)).sent(category).runners(runners);
 }
 std::string se(std::string_view date, std::string_view track, int race, int horse, char category = '7',
                std::string_view number = "2015000001") {
-    std::string r = Record::of("SE", raceKey(date, track, race)).sent(category).str();
-    setField(r, SE::Horse, std::to_string(horse / 10) + std::to_string(horse % 10));
-    setField(r, SE::RegistrationNumber, number);
-    setField(r, SE::HorseName, sj("サンプルホース"));
-    return r;
+    return Record::se(raceKey(date, track, race)).sent(category).horse(horse).reg(number).name("サンプルホース");
 }
 std::string zeroed(std::string r) {
     r = std::string(recordLine(r));
@@ -71,8 +67,8 @@ TEST_F(DownloadTest, RoutesEachKindToItsFilesWithTheStoreRules) {
     std::string day = "20240115";
     std::string stamp = dayStamp(day);
     std::string race2 = ra(day, "44", 2);
-    std::string race1old = Record(ra(day, "44", 1)).set(RA::RaceName, "OLD").str();
-    std::string race1 = Record(ra(day, "44", 1)).set(RA::RaceName, "NEW").str();
+    std::string race1old = Record(ra(day, "44", 1)).set(RA::RaceName, "OLD");
+    std::string race1 = Record(ra(day, "44", 1)).set(RA::RaceName, "NEW");
     std::string local = ra(day, "30", 4);
     std::string noRunners = ra(day, "43", 5, 0);
     std::string tooMany = ra(day, "43", 6, 19);
@@ -80,11 +76,11 @@ TEST_F(DownloadTest, RoutesEachKindToItsFilesWithTheStoreRules) {
     std::string horse19 = se(day, "44", 2, 19);
     std::string card = se(day, "45", 1, 1, '1', "2016000002");
     std::string oldHorse = se(day, "44", 3, 4, '7', "2009000003");  // not above the bound "2009"
-    std::string pay = Record::of("HR", raceKey(day, "44", 2)).sent('2').str();
-    std::string win = Record::of("O1", raceKey(day, "44", 2)).sent('1').str();
-    std::string win0 = Record(Record::of("O1", raceKey(day, "44", 3)).sent('0').str()).set({45, 5}, "KIND0").str();
-    std::string win9 = Record::of("O1", raceKey(day, "44", 4)).sent('9').str();
-    std::string exactaFrames = Record::of("OA", raceKey(day, "42", 1)).sent('3').str();
+    std::string pay = Record::hr(raceKey(day, "44", 2)).sent('2');
+    std::string win = Record::of("O1", raceKey(day, "44", 2)).sent('1');
+    std::string win0 = Record::of("O1", raceKey(day, "44", 3)).sent('0').set({45, 5}, "KIND0");
+    std::string win9 = Record::of("O1", raceKey(day, "44", 4)).sent('9');
+    std::string exactaFrames = Record::of("OA", raceKey(day, "42", 1)).sent('3');
     control.files = {{race2, race1old, local, noRunners, tooMany}, {race1, runner, horse19, card, oldHorse},
                      {pay, win, win0, win9, exactaFrames}};
     EXPECT_EQ(download(), DownloadOutcome::Completed);
@@ -140,7 +136,7 @@ TEST_F(DownloadTest, ExistingFilesAreMergedSortedAndTrimmed) {
     std::string r1 = zeroed(Record::of("O1", raceKey("20240115", "44", 1)).sent('7').str());
     // Unsorted, with a blank line: the blank sorts first and is trimmed.
     writeLinesAtomic(file, {r3, "   ", r1});
-    std::string r2 = Record::of("O1", raceKey("20240115", "44", 2)).sent('5').str();
+    std::string r2 = Record::of("O1", raceKey("20240115", "44", 2)).sent('5');
     control.files = {{r2}};
     download();
     EXPECT_EQ(linesOf(file), (std::vector<std::string>{r1, zeroed(r2), r3}));
@@ -157,10 +153,10 @@ TEST_F(DownloadTest, ExistingFilesAreMergedSortedAndTrimmed) {
 TEST_F(DownloadTest, MalformedRecordsAreSkippedNotFatal) {
     std::string good = ra("20240115", "44", 1);
     std::string cut = good.substr(0, 30);
-    std::string badTrack = Record(ra("20240115", "44", 2)).set(Common::Track, "4\x82").str();
-    std::string badRace = Record(ra("20240115", "44", 3)).set(Common::RaceNumber, "  ").str();
+    std::string badTrack = Record(ra("20240115", "44", 2)).set(Common::Track, "4\x82");
+    std::string badRace = Record(ra("20240115", "44", 3)).set(Common::RaceNumber, "  ");
     std::string longer = std::string(recordLine(ra("20240115", "44", 4))) + "XX\r\n";
-    std::string escape = Record(se("20240115", "44", 1, 1)).set(SE::RegistrationNumber, "2020/../..").str();
+    std::string escape = Record(se("20240115", "44", 1, 1)).set(SE::RegistrationNumber, "2020/../..");
     control.files = {{cut, "R", badTrack, badRace, longer, escape, good}};
     BulkDownload d(control, reporter);
     d.setFromTime({2024, 1, 15, 0, 0, 0});
@@ -335,7 +331,7 @@ TEST_F(DownloadTest, FailedWriteNamesTheFileKeepsOldContentAndLastTime) {
     fs::path raFile = dayFilePath(stamp, DayFile::RA);
     std::string old = zeroed(ra("20240115", "44", 9));
     writeLinesAtomic(raFile, {old});
-    control.files = {{ra("20240115", "44", 1), Record::of("HR", raceKey("20240115", "44", 1)).sent('7').str()}};
+    control.files = {{ra("20240115", "44", 1), Record::hr(raceKey("20240115", "44", 1)).sent('7').str()}};
     {
         FileSizeLimit limit(2000);  // the race file grows to two records; the payout file stays small
         EXPECT_EQ(download(), DownloadOutcome::WriteError);

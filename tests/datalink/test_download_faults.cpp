@@ -55,16 +55,10 @@ struct DownloadFaults : ::testing::Test {
 
 // A race card the day file takes (1 to 18 runners registered).
 std::string ra(int race, char category = '1') {
-    std::string r = Record::of("RA", raceKey("20240115", "44", race)).sent(category).str();
-    setField(r, RA::Registered, "10");
-    return r;
+    return Record::ra(raceKey("20240115", "44", race)).sent(category).runners(10);
 }
-
 std::string se(int race, int horse) {
-    std::string r = Record::of("SE", raceKey("20240115", "44", race)).sent('7').str();
-    setField(r, SE::Horse, std::to_string(horse / 10) + std::to_string(horse % 10));
-    setField(r, SE::RegistrationNumber, "2015000001");
-    return r;
+    return Record::se(raceKey("20240115", "44", race)).sent('7').horse(horse).reg("2015000001");
 }
 
 // A slot file and a day file cut inside a record by an earlier fault: the download writes them

@@ -148,12 +148,8 @@ void twoTrackDay(const std::filesystem::path& home) {
 
     // Compi: slot m names horse and value; the scratched horse last with 11 (消). Top 89 in a race
     // numbered 10 or more: pattern C (compi ranks 2 and 3 may match).
-    std::string line(kCompiLineWidth, ' ');
-    auto put = [&](int pos, int v) { line.replace(static_cast<std::size_t>(pos - 1), 2, vex::test::digits(v, 2)); };
-    const int compi[8][2] = {{5, 89}, {2, 80}, {7, 74}, {1, 66}, {3, 58}, {8, 52}, {6, 47}, {4, 11}};
-    line.replace(0, 14, std::string("20260315") + TrackName("45", 2) + "11");
-    for (int m = 1; m <= 8; ++m) put(4 * m + 11, compi[m - 1][0]), put(4 * m + 13, compi[m - 1][1]);
-    put(87, 5);
+    const std::string line = vex::test::compiLine(
+        "20260315", "45", 11, {{5, 89}, {2, 80}, {7, 74}, {1, 66}, {3, 58}, {8, 52}, {6, 47}, {4, 11}}, 5);
     std::vector<std::string> compiLines(10, std::string(kCompiLineWidth, ' '));
     compiLines.push_back(line);
     day.compi("45", compiLines);

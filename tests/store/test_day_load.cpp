@@ -31,34 +31,6 @@ struct Scenario {
 std::string stamp() { return sj("2024年05月12日"); }
 fs::path dataFile(const std::string& cp932Name) { return appFolder() / "Data" / toUtf8(cp932Name); }
 
-std::string compiLine(const std::string& track, int race, const std::vector<std::pair<int, int>>& horses, int rec,
-                      const std::vector<std::pair<int, int>>& frames, int recFrame) {
-    char buf[16];
-    std::string line = "20240512" + sj(track);
-    std::snprintf(buf, sizeof buf, "%2d", race);
-    line += buf;
-    for (int k = 0; k < 18; ++k) {
-        if (k < static_cast<int>(horses.size())) {
-            std::snprintf(buf, sizeof buf, "%2d%2d", horses[k].first, horses[k].second);
-            line += buf;
-        } else {
-            line += "    ";
-        }
-    }
-    std::snprintf(buf, sizeof buf, "%2d", rec);
-    line += buf;
-    for (int k = 0; k < 8; ++k) {
-        if (k < static_cast<int>(frames.size())) {
-            std::snprintf(buf, sizeof buf, "%2d%2d", frames[k].first, frames[k].second);
-            line += buf;
-        } else {
-            line += "    ";
-        }
-    }
-    std::snprintf(buf, sizeof buf, "%2d", recFrame);
-    return line + buf;
-}
-
 Scenario buildStore(const fs::path& home, bool withResults = true) {
     Scenario sc;
     // Races: Oi 1 (4 runners, 15:00), Oi 2 (5 runners, 16:00), Kawasaki 1 (3 runners, 15:30).
@@ -110,13 +82,13 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
     writeFileAtomic(home / "Vexmora.ini", "[Dir]\r\nquillet=" + companion.string() + "\r\n");
     std::string template122(122, ' ');
     writeLinesAtomic(companion / "Data" / toUtf8(stamp() + sj("大井") + ".comp"),
-                     {compiLine("大井", 1, {{2, 85}, {1, 70}, {4, 55}, {3, 50}, {5, 45}}, 2,
+                     {compiLine(kDate, "44", 1, {{2, 85}, {1, 70}, {4, 55}, {3, 50}, {5, 45}}, 2,
                                 {{2, 80}, {1, 66}, {4, 55}, {3, 50}}, 2),
                       template122});
     writeLinesAtomic(dataFile(stamp() + sj("大井") + ".Comp"),
-                     {compiLine("大井", 1, {{1, 90}, {2, 80}}, 1, {{1, 90}}, 1)});
+                     {compiLine(kDate, "44", 1, {{1, 90}, {2, 80}}, 1, {{1, 90}}, 1)});
     writeLinesAtomic(dataFile(stamp() + sj("川崎") + ".Comp"),
-                     {compiLine("川崎", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
+                     {compiLine(kDate, "45", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
 
     // Odds of Oi 1: win 2.0, 3.5, cancelled, missing; trifecta 1 cancelled, 2 at 1234.5.
     std::string o1 = Record::of("O1", key16(kDate, "44", 1));

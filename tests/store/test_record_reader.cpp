@@ -39,7 +39,7 @@ TEST(RecordNumbers, LenientAndStrictReadings) {
 }
 
 TEST(RecordView, FieldsOfShortRecordsReadBlank) {
-    std::string ra = Record(Record::of("RA", raceKey("20240512", "44", 3)).sent('7').str()).set(RA::Registered, "12").str();
+    std::string ra = Record::ra(raceKey("20240512", "44", 3)).sent('7').set(RA::Registered, "12");
     RecordView v(ra);
     EXPECT_EQ(v.kind(), "RA");
     EXPECT_EQ(v.track(), 44);
@@ -62,8 +62,8 @@ TEST(RecordFile, FixedSizeRecordsWithACutTail) {
     test::TempHome home;
     fs::path file = home.path() / "x.nvOA";
     EXPECT_FALSE(RecordFile(file, RecordLength::OA).exists());
-    std::string a = Record::of("OA", raceKey("20240512", "44", 1)).sent('7').str();
-    std::string b = Record::of("OA", raceKey("20240512", "44", 2)).sent('7').str();
+    std::string a = Record::of("OA", raceKey("20240512", "44", 1)).sent('7');
+    std::string b = Record::of("OA", raceKey("20240512", "44", 2)).sent('7');
     writeFileAtomic(file, a + b + b.substr(0, 100));
     RecordFile f(file, RecordLength::OA);
     ASSERT_TRUE(f.exists());
@@ -83,11 +83,11 @@ TEST(RecordFile, FixedSizeRecordsWithACutTail) {
 TEST(RecordFile, EveryModeReadsTheSameRecordsFieldsAndLookups) {
     test::TempHome home;
     fs::path file = home.path() / "o.nvO1";
-    std::string first = Record(Record::of("O1", raceKey("20240512", "44", 5)).sent('7').str()).set(Odds::Win.odds(1), "0012").str();
-    std::string second = Record(first).set(Odds::Win.odds(1), "0099").str();  // same race later in the file
-    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7').str();
+    std::string first = Record::of("O1", raceKey("20240512", "44", 5)).sent('7').set(Odds::Win.odds(1), "0012");
+    std::string second = Record(first).set(Odds::Win.odds(1), "0099");  // same race later in the file
+    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7');
     // Race 05 at track 44 but another day: the track + race lookup takes it, the key lookup not.
-    std::string earlier = Record::of("O1", raceKey("20240511", "44", 5)).sent('7').str();
+    std::string earlier = Record::of("O1", raceKey("20240511", "44", 5)).sent('7');
     writeFileAtomic(file, joined({other, earlier, first, second}) + first.substr(0, 500));
     for (RecordFile::Mode mode : kModes) {
         SCOPED_TRACE(mode);
@@ -156,8 +156,8 @@ TEST(RecordFile, MissingFoldersAndNoLengthHoldNothingUnreadableFilesRaise) {
 TEST(RecordFile, AFileCutWhileOpenRaisesUnlessReadWhole) {
     test::TempHome home;
     fs::path file = home.path() / "s.nvSEI";
-    std::string a = Record::of("SE", raceKey("20240101", "44", 1)).sent('0').str();
-    std::string b = Record::of("SE", raceKey("20240301", "44", 1)).sent('0').str();
+    std::string a = Record::se(raceKey("20240101", "44", 1)).sent('0');
+    std::string b = Record::se(raceKey("20240301", "44", 1)).sent('0');
     writeFileAtomic(file, a + b);
     RecordFile seek(file, RecordLength::SE, RecordFile::Seek);
     RecordFile indexed(file, RecordLength::SE, RecordFile::Indexed);
@@ -176,9 +176,9 @@ TEST(RecordFile, AFileCutWhileOpenRaisesUnlessReadWhole) {
 TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     test::TempHome home;
     fs::path o1 = home.path() / "o.nvO1";
-    std::string first = Record(Record::of("O1", raceKey("20240512", "44", 5)).sent('7').str()).set(Odds::Win.odds(1), "0012").str();
-    std::string second = Record(first).set(Odds::Win.odds(1), "0099").str();
-    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7').str();
+    std::string first = Record::of("O1", raceKey("20240512", "44", 5)).sent('7').set(Odds::Win.odds(1), "0012");
+    std::string second = Record(first).set(Odds::Win.odds(1), "0099");
+    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7');
     writeFileAtomic(o1, joined({other, first, second}));
     EXPECT_EQ(findOddsRecord(o1, RecordLength::O1, "4405"), first);
     EXPECT_EQ(findOddsRecord(o1, RecordLength::O1, "4505"), other);
@@ -186,7 +186,7 @@ TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     EXPECT_FALSE(findOddsRecord(home.path() / "missing", RecordLength::O1, "4405"));
 
     fs::path hr = home.path() / "h.nvHR";
-    std::string pay = Record::of("HR", raceKey("20240512", "44", 7)).sent('7').str();
+    std::string pay = Record::hr(raceKey("20240512", "44", 7)).sent('7');
     writeFileAtomic(hr, pay);
     EXPECT_EQ(findRecordByKey(hr, RecordLength::HR, raceKey("20240512", "44", 7)), pay);
     EXPECT_FALSE(findRecordByKey(hr, RecordLength::HR, raceKey("20240512", "44", 8)));
@@ -199,7 +199,7 @@ TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     fs::path ser = home.path() / "s.nvSEr";
     std::string slots;
     for (int i = 0; i < kSlotCount; ++i) slots += std::string(553, ' ') + "\r\n";
-    std::string horse = Record(Record::of("SE", raceKey("20240512", "44", 2)).sent('7').str()).set(SE::Horse, "03").str();
+    std::string horse = Record::se(raceKey("20240512", "44", 2)).sent('7').set(SE::Horse, "03");
     slots.replace(static_cast<std::size_t>(20) * RecordLength::SE, RecordLength::SE, horse);
     writeFileAtomic(ser, slots);
     EXPECT_EQ(readRunnerSlot(ser, 2, 2), horse);
@@ -211,7 +211,7 @@ TEST(PastRuns, LastThreeEarlierRunsMostRecentFirst) {
     test::TempHome home;
     std::string reg = "2019104567";
     auto run = [&](std::string_view date) {
-        return Record(Record::of("SE", raceKey(date, "44", 1)).sent('0').str()).set(SE::RegistrationNumber, reg).str();
+        return Record::se(raceKey(date, "44", 1)).sent('0').set(SE::RegistrationNumber, reg).str();
     };
     std::string today = run("20240512");
     auto file = pastRunFileOf(RecordView(today));
@@ -236,22 +236,22 @@ TEST(PastRuns, PastRaceFromDataForCentralTracksElseFromSeir) {
     test::TempHome home;
     fs::create_directories(home.path() / "Data");
     fs::create_directories(home.path() / "SEIR" / "2023");
-    std::string central = Record::of("RA", raceKey("20230105", "05", 3)).sent('0').str();
-    std::string otherTrack = Record::of("RA", raceKey("20230105", "06", 3)).sent('0').str();
+    std::string central = Record::ra(raceKey("20230105", "05", 3)).sent('0');
+    std::string otherTrack = Record::ra(raceKey("20230105", "06", 3)).sent('0');
     writeFileAtomic(dayFilePath(dayStamp("20230105"), DayFile::RA), otherTrack + central);
     // A decoy in SEIR under the central track's name must never be read.
     writeFileAtomic(pastRaceFilePath("20230105", "05"), otherTrack);
-    std::string local1 = Record::of("RA", raceKey("20230105", "30", 1)).sent('0').str();
-    std::string local3 = Record::of("RA", raceKey("20230105", "30", 3)).sent('0').str();
+    std::string local1 = Record::ra(raceKey("20230105", "30", 1)).sent('0');
+    std::string local3 = Record::ra(raceKey("20230105", "30", 3)).sent('0');
     writeFileAtomic(pastRaceFilePath("20230105", "30"), local1 + local3);
 
-    std::string seCentral = Record::of("SE", raceKey("20230105", "05", 3)).sent('7').str();
+    std::string seCentral = Record::se(raceKey("20230105", "05", 3)).sent('7');
     EXPECT_EQ(pastRaceRecord(RecordView(seCentral)), central);
-    std::string seLocal = Record::of("SE", raceKey("20230105", "30", 3)).sent('7').str();
+    std::string seLocal = Record::se(raceKey("20230105", "30", 3)).sent('7');
     EXPECT_EQ(pastRaceRecord(RecordView(seLocal)), local3);
-    EXPECT_FALSE(pastRaceRecord(RecordView(Record::of("SE", raceKey("20230105", "30", 9)).sent('7').str())));
-    EXPECT_FALSE(pastRaceRecord(RecordView(Record::of("SE", raceKey("20230106", "30", 3)).sent('7').str())));
-    EXPECT_FALSE(pastRaceRecord(RecordView(Record::of("SE", "2023/../0530").sent('7').str())));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se(raceKey("20230105", "30", 9)).sent('7').str())));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se(raceKey("20230106", "30", 3)).sent('7').str())));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se("2023/../0530").sent('7').str())));
     EXPECT_FALSE(pastRaceRecord(RecordView("SE")));
 }
 

@@ -16,20 +16,22 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/race_table.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::test {
 
 // `v` right-aligned in `width` digits with leading zeros.
 inline std::string digits(long long v, int width) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%0*lld", width, v);
-    return b;
+    std::string s = std::to_string(v);
+    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+    return s;
 }
 inline std::string two(int v) { return digits(v, 2); }
 
@@ -126,6 +128,26 @@ private:
     std::string bytes_;
 };
 
+// A Compi line (CP932, no CR LF): date, track short name, race, the (horse, value) pairs in rank
+// order, the recommended horse, the (frame, value) pairs and the recommended frame; 0 leaves a
+// recommendation blank.
+inline std::string compiLine(std::string_view date8, std::string_view trackCode, int race,
+                             const std::vector<std::pair<int, int>>& horses, int recommended,
+                             const std::vector<std::pair<int, int>>& frames = {}, int recommendedFrame = 0) {
+    auto pairs = [](const std::vector<std::pair<int, int>>& list, std::size_t count) {
+        std::string out;
+        char b[16];
+        for (std::size_t k = 0; k < count; ++k) {
+            if (k < list.size()) std::snprintf(b, sizeof b, "%2d%2d", list[k].first, list[k].second);
+            out += k < list.size() ? b : "    ";
+        }
+        return out;
+    };
+    auto number = [](int v) { return v > 0 ? std::string(v < 10 ? " " : "") + std::to_string(v) : std::string("  "); };
+    return std::string(date8) + TrackName(trackCode, 2) + number(race) + pairs(horses, 18) + number(recommended) +
+           pairs(frames, 8) + number(recommendedFrame);
+}
+
 // An empty slot of a runner file: a blank SE-length line.
 inline std::string emptyRunnerSlot() { return std::string(RecordLength::SE - 2, ' ') + "\r\n"; }
 
@@ -144,9 +166,9 @@ inline void writeRecords(const std::filesystem::path& file, const std::vector<st
 }
 // A .nvSEr file: every slot empty but the given ones.
 inline void writeRunnerFile(const std::filesystem::path& file, const std::map<int, std::string>& bySlot) {
-    std::vector<std::string> slots(kSlotCount, emptyRunnerSlot());
-    for (const auto& [slot, record] : bySlot) slots.at(static_cast<std::size_t>(slot)) = record;
-    writeRecords(file, slots);
+    std::vector<std::string> slotRecords(kSlotCount, emptyRunnerSlot());
+    for (const auto& [slot, record] : bySlot) slotRecords.at(static_cast<std::size_t>(slot)) = record;
+    writeRecords(file, slotRecords);
 }
 
 // One race day of the store, collected record by record and written into the application folder
@@ -170,9 +192,9 @@ public:
         const std::string track(fieldOf(se, Common::Track));
         if (slot < 0) slot = (fieldNumber(fieldOf(se, Common::RaceNumber)) - 1) * kSlotHorses +
                              fieldNumber(fieldOf(se, SE::Horse)) - 1;
-        auto& slots = runnerSlots_[track];
-        if (slots.empty()) slots.assign(kSlotCount, emptyRunnerSlot());
-        slots.at(static_cast<std::size_t>(slot)) = se;
+        auto& slotRecords = runnerSlots_[track];
+        if (slotRecords.empty()) slotRecords.assign(kSlotCount, emptyRunnerSlot());
+        slotRecords.at(static_cast<std::size_t>(slot)) = se;
         return *this;
     }
     // A run on the horse's own file (SEI/), in the order added.
@@ -202,7 +224,7 @@ public:
         const fs::path home = dataFolder().parent_path();
         auto under = [&](const fs::path& p) { return root / p.lexically_relative(home); };
         for (const auto& [kind, bytes] : dayFiles_) out[under(dayFilePath(stamp_, kind))] = bytes;
-        for (const auto& [track, slots] : runnerSlots_) out[under(runnerFilePath(stamp_, track))] = joined(slots);
+        for (const auto& [track, slotRecords] : runnerSlots_) out[under(runnerFilePath(stamp_, track))] = joined(slotRecords);
         for (const auto& [reg, bytes] : pastRuns_) out[under(pastRunFilePath(reg))] = bytes;
         for (const auto& [dateTrack, bytes] : pastRaces_)
             out[under(pastRaceFilePath(dateTrack.substr(0, 8), dateTrack.substr(8)))] = bytes;

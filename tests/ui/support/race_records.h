@@ -29,7 +29,7 @@ struct RaceSpec {
 };
 
 inline std::string raceRecord(const RaceSpec& s) {
-    std::string r = test::Record::ra(raceKey(s.date, s.track, s.race)).sent('7').str();
+    std::string r = test::Record::ra(raceKey(s.date, s.track, s.race)).sent('7');
     setField(r, RA::Weekday, "2");
     setField(r, RA::RaceName, sj(s.name));
     setField(r, RA::ShortName, sj("テスト"));
@@ -64,7 +64,7 @@ inline std::string registration(int horse, int stable = 0) {
 
 // A runner of race `s`; `finish` 0 for a race not yet run.
 inline std::string runnerRecord(const RaceSpec& s, int horse, int finish, int stable = 0) {
-    std::string r = test::Record::se(raceKey(s.date, s.track, s.race)).sent('7').str();
+    std::string r = test::Record::se(raceKey(s.date, s.track, s.race)).sent('7');
     setField(r, SE::Frame, std::to_string(horse <= 8 ? horse : 8));
     setField(r, SE::Horse, two(horse));
     setField(r, SE::RegistrationNumber, registration(horse, stable));
