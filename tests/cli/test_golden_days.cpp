@@ -56,6 +56,21 @@ std::vector<GoldenCase> goldenCases() {
     return cases;
 }
 
+void PrintTo(const GoldenCase& c, std::ostream* out) { *out << c.day << "/" << c.name << ": " << c.args; }
+
+// The first line where two outputs part, for a message a person can read.
+std::string firstDifference(const std::string& got, const std::string& want) {
+    std::istringstream g(got), w(want);
+    std::string gl, wl;
+    for (int line = 1;; ++line) {
+        const bool moreG = static_cast<bool>(std::getline(g, gl)), moreW = static_cast<bool>(std::getline(w, wl));
+        if (!moreG && !moreW) return "only in the line ends";
+        if (gl != wl || moreG != moreW)
+            return "line " + std::to_string(line) + "\n  printed:  " + (moreG ? gl : "(none)") +
+                   "\n  expected: " + (moreW ? wl : "(none)");
+    }
+}
+
 class GoldenDay : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenDay, PrintsExactlyTheExpectedOutput) {
@@ -66,7 +81,8 @@ TEST_P(GoldenDay, PrintsExactlyTheExpectedOutput) {
     int exitCode = -1;
     const std::string out = test::runCli(c.args + " 2>/dev/null", exitCode, "VEXMORA_NOW='2026/03/20 09:00:00'");
     EXPECT_EQ(exitCode, c.exitCode) << c.args;
-    EXPECT_EQ(out, readFile(goldenRoot() / c.day / "expected" / (c.name + ".txt"))) << c.args;
+    const std::string expected = readFile(goldenRoot() / c.day / "expected" / (c.name + ".txt"));
+    EXPECT_TRUE(out == expected) << c.args << "\n" << firstDifference(out, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, GoldenDay, ::testing::ValuesIn(goldenCases()),
