@@ -55,24 +55,15 @@ inline std::vector<fs::path> buildDay(const char* date) {
             std::string hr = record("HR", RecordLength::HR, key(date, track, race), race);
             hrFile += hr;
             for (int k = 0; k < 7; ++k) o[k] += record(kinds[k], lengths[k], key(date, track, race), race + k);
-            char line[160];
-            int n = std::snprintf(line, sizeof line, "%s%s%2d", date, TrackName(track, 2).c_str(), race);
-            std::string l(line, static_cast<std::size_t>(n));
-            for (int m = 1; m <= 16; ++m) {
-                std::snprintf(line, sizeof line, "%2d%2d", m, 90 - m * 2);
-                l += line;
-            }
-            l += "     1";
-            for (int f = 1; f <= 8; ++f) {
-                std::snprintf(line, sizeof line, "%2d%2d", f, 90 - f * 3);
-                l += line;
-            }
-            compi += l + " 1\r\n";
+            std::vector<std::pair<int, int>> horses, frames;
+            for (int m = 1; m <= 16; ++m) horses.push_back({m, 90 - m * 2});
+            for (int f = 1; f <= 8; ++f) frames.push_back({f, 90 - f * 3});
+            compi += test::compiLine(date, track, race, horses, 1, frames, 1) + "\r\n";
         }
         for (int race = 1; race <= 12; ++race)
             for (int m = 0; m < 18; ++m) {
                 if (m >= 16) {
-                    slotLines += std::string(553, ' ') + "\r\n";
+                    slotLines += test::emptyRunnerSlot();
                     continue;
                 }
                 std::string reg = std::string("20") + track + two(race) + two(m) + "00";

@@ -49,20 +49,15 @@ inline std::vector<std::pair<std::filesystem::path, std::string>> smallDay() {
         setField(o6, Odds::Trifecta.odds(1), "0012345");
         o6File += o6;
     }
-    std::string runnerFile;
-    {
-        std::string empty(553, ' ');
-        empty += "\r\n";
-        for (int s = 0; s < 216; ++s) runnerFile += slots.count(s) ? slots[s] : empty;
-    }
+    std::vector<std::string> runnerSlots(kSlotCount, emptyRunnerSlot());
+    for (const auto& [slot, record] : slots) runnerSlots[static_cast<std::size_t>(slot)] = record;
     std::string sei;
     Runner past{1, 1, "2019100001", 2, "470", 3, 2, 2};
     sei += se("20240428", "44", 3, past, 9);
     sei += se("20240401", "05", 11, past, 8);
-    std::string compi = "20240512" + sj("大井") + " 1 185 270 355" + std::string(60, ' ') + " 1 180 270" +
-                        std::string(24, ' ') + " 1\r\n";
+    std::string compi = compiLine(date, "44", 1, {{1, 85}, {2, 70}, {3, 55}}, 1, {{1, 80}, {2, 70}}, 1) + "\r\n";
     files.emplace_back(data / toUtf8(stamp + ".nvRA"), raFile);
-    files.emplace_back(data / toUtf8(stamp + sj("大井") + ".nvSEr"), runnerFile);
+    files.emplace_back(data / toUtf8(stamp + sj("大井") + ".nvSEr"), joined(runnerSlots));
     files.emplace_back(data / toUtf8(stamp + ".nvHR"), hrFile);
     files.emplace_back(data / toUtf8(stamp + ".nvO1"), o1File);
     files.emplace_back(data / toUtf8(stamp + ".nvO6"), o6File);
