@@ -37,7 +37,8 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
     sc.ra["44-1"] = ra(kDate, "44", 1, 4, "1500", 1);
     sc.ra["44-2"] = ra(kDate, "44", 2, 5, "1600", 2);
     sc.ra["45-1"] = ra(kDate, "45", 1, 3, "1530", 3);
-    writeRecords(dataFile(stamp() + ".nvRA"), {sc.ra["44-1"], sc.ra["44-2"], sc.ra["45-1"]});
+    StoreDay day(kDate);
+    day.add(sc.ra["44-1"]).add(sc.ra["44-2"]).add(sc.ra["45-1"]);
 
     // Oi 1: horses 1 and 2 dead-heat for first.
     auto reg = [](const char* prefix, int h) { return std::string(prefix) + "0000" + std::to_string(h); };
@@ -51,29 +52,24 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
     int kwFinish[] = {2, 1, 3};
     for (int h = 1; h <= 3; ++h)
         sc.se["45-1"][h] = se(kDate, "45", 1, Runner{h, h, reg("20202", h), withResults ? kwFinish[h - 1] : 0});
-    std::map<int, std::string> oiSlots, kwSlots;
-    for (auto& [h, r] : sc.se["44-1"]) oiSlots[h - 1] = r;
-    for (auto& [h, r] : sc.se["44-2"]) oiSlots[18 + h - 1] = r;
-    for (auto& [h, r] : sc.se["45-1"]) kwSlots[h - 1] = r;
-    writeRunnerFile(dataFile(stamp() + sj("大井") + ".nvSEr"), oiSlots);
-    writeRunnerFile(dataFile(stamp() + sj("川崎") + ".nvSEr"), kwSlots);
+    for (auto& [race, runners] : sc.se)
+        for (auto& [h, r] : runners) day.add(r);  // into slot (race - 1) × 18 + h - 1 of its track
 
     // Past runs of Oi 1 horse 1: another local track (47), a central track (05), its own track (44),
     // and today's run, which is no past run.
     Runner p3{4, 4, reg("20191", 1), 1, "460", 1, 4, 6};
     Runner p2{6, 6, reg("20191", 1), 5, "462", 9, 9, 8};
     Runner p1{2, 2, reg("20191", 1), 2, "468", 3, 2, 2};
-    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 1) + ".nvSEI"),
-                 {se("20240310", "47", 5, p3, 11), se("20240401", "05", 11, p2, 12), se("20240428", "44", 3, p1, 13),
-                  sc.se["44-1"][1]});
-    writeRecords(appFolder() / "SEIR" / "2024" / "2024031047.nvSERA", {ra("20240310", "47", 5, 10, "1400", 21)});
+    day.pastRun(se("20240310", "47", 5, p3, 11)).pastRun(se("20240401", "05", 11, p2, 12));
+    day.pastRun(se("20240428", "44", 3, p1, 13)).pastRun(sc.se["44-1"][1]);
+    day.pastRace(ra("20240310", "47", 5, 10, "1400", 21));
+    day.pastRace(ra("20240428", "44", 1, 8, "1100", 24)).pastRace(ra("20240428", "44", 3, 12, "1200", 25));
+    // Central races of another day are found in that day's own race file.
     writeRecords(dataFile(sj("2024年04月01日") + ".nvRA"),
                  {ra("20240401", "06", 11, 14, "1540", 22), ra("20240401", "05", 11, 16, "1545", 23)});
-    writeRecords(appFolder() / "SEIR" / "2024" / "2024042844.nvSERA",
-                 {ra("20240428", "44", 1, 8, "1100", 24), ra("20240428", "44", 3, 12, "1200", 25)});
     // Oi 1 horse 3: one past run whose race file is missing.
     Runner q1{5, 5, reg("20191", 3), 4, "455", 4, 4, 3};
-    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 3) + ".nvSEI"), {se("20240420", "44", 7, q1, 14)});
+    day.pastRun(se("20240420", "44", 7, q1, 14)).write();
 
     // Compi: Oi in the companion folder (a stale copy of our own must be ignored), Kawasaki in our
     // own Data under the written ".Comp" name.
