@@ -85,25 +85,20 @@ inline void writeFeedDiff(const std::filesystem::path& file, const std::string& 
 
 // Writes the store into the application folder (VEXMORA_HOME must point at it).
 inline void writeBetStore(const std::string& postTime11 = "1630") {
-    using namespace store_detail;
-    const std::string stamp = dayStamp(kStoreDate);
     const BetStoreRecords records = betStoreRecords(postTime11);
-    writeRecords(dayFilePath(stamp, DayFile::RA), records.ras);
-    writeRecords(dayFilePath(stamp, DayFile::O1), records.o1s);
-    writeRunnerFile(runnerFilePath(stamp, "44"), records.slots);
-
-    struct OddsFile {
-        DayFile file;
-        OddsBlock block;
-        BetKind bet;
-    } files[] = {{DayFile::O2, Odds::Quinella, BetKind::Quinella},   {DayFile::O3, Odds::Wide, BetKind::QuinellaPlace},
-                 {DayFile::O4, Odds::Exacta, BetKind::Exacta},       {DayFile::O5, Odds::Trio, BetKind::Trio},
-                 {DayFile::O6, Odds::Trifecta, BetKind::Trifecta}, {DayFile::OA, Odds::BracketExacta, BetKind::BracketExacta}};
-    for (const OddsFile& f : files) {
-        Record r = Record::of(betKindInfo(f.bet).oddsRecord, store_detail::key(11));
-        for (int k = 1; k <= CombinationCount(f.bet); ++k) store_detail::putOdds(r, f.block, f.bet, k);
-        writeRecords(dayFilePath(stamp, f.file), {r});
+    StoreDay day(kStoreDate);
+    for (const auto& r : records.ras) day.add(r);
+    for (const auto& r : records.o1s) day.add(r);
+    for (const auto& [slot, se] : records.slots) day.add(se);
+    const std::pair<OddsBlock, BetKind> kinds[] = {
+        {Odds::Quinella, BetKind::Quinella}, {Odds::Wide, BetKind::QuinellaPlace}, {Odds::Exacta, BetKind::Exacta},
+        {Odds::Trio, BetKind::Trio},         {Odds::Trifecta, BetKind::Trifecta}, {Odds::BracketExacta, BetKind::BracketExacta}};
+    for (const auto& [block, bet] : kinds) {
+        Record r = Record::of(betKindInfo(bet).oddsRecord, store_detail::key(11));
+        for (int k = 1; k <= CombinationCount(bet); ++k) store_detail::putOdds(r, block, bet, k);
+        day.add(r);
     }
+    day.write();
 }
 
 }  // namespace vex::test
