@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../tests/support/records.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
 #include "vocabulary/codes.h"
@@ -19,24 +20,14 @@ namespace fs = std::filesystem;
 inline const char* kTracks[] = {"42", "43", "44", "45", "46", "47", "48", "50"};
 inline const char* kPastDates[] = {"20240428", "20240414", "20240331"};
 
-inline std::string two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
+using test::two;
 
 inline std::string record(std::string_view kind, int length, const std::string& key, unsigned seed) {
-    std::string r(static_cast<std::size_t>(length - 2), ' ');
-    for (std::size_t i = 44; i < r.size(); ++i) r[i] = static_cast<char>('0' + (i * 7 + seed) % 10);
-    r += "\r\n";
-    setField(r, Common::Kind, kind);
-    setField(r, Common::CategoryAndDate, "000000000");
-    setField(r, Common::RaceKey, key);
-    return r;
+    return test::Record(kind, length, key).patterned(static_cast<int>(seed % 10), '0', 10, 44).str();
 }
 
 inline std::string key(std::string_view date, std::string_view track, int race) {
-    return std::string(date) + std::string(track) + "0301" + two(race);
+    return test::raceKey(date, track, race, 3, 1);
 }
 
 inline void put(const fs::path& file, const std::string& bytes, std::vector<fs::path>& written) {
@@ -64,24 +55,15 @@ inline std::vector<fs::path> buildDay(const char* date) {
             std::string hr = record("HR", RecordLength::HR, key(date, track, race), race);
             hrFile += hr;
             for (int k = 0; k < 7; ++k) o[k] += record(kinds[k], lengths[k], key(date, track, race), race + k);
-            char line[160];
-            int n = std::snprintf(line, sizeof line, "%s%s%2d", date, TrackName(track, 2).c_str(), race);
-            std::string l(line, static_cast<std::size_t>(n));
-            for (int m = 1; m <= 16; ++m) {
-                std::snprintf(line, sizeof line, "%2d%2d", m, 90 - m * 2);
-                l += line;
-            }
-            l += "     1";
-            for (int f = 1; f <= 8; ++f) {
-                std::snprintf(line, sizeof line, "%2d%2d", f, 90 - f * 3);
-                l += line;
-            }
-            compi += l + " 1\r\n";
+            std::vector<std::pair<int, int>> horses, frames;
+            for (int m = 1; m <= 16; ++m) horses.push_back({m, 90 - m * 2});
+            for (int f = 1; f <= 8; ++f) frames.push_back({f, 90 - f * 3});
+            compi += test::compiLine(date, track, race, horses, 1, frames, 1) + "\r\n";
         }
         for (int race = 1; race <= 12; ++race)
             for (int m = 0; m < 18; ++m) {
                 if (m >= 16) {
-                    slotLines += std::string(553, ' ') + "\r\n";
+                    slotLines += test::emptyRunnerSlot();
                     continue;
                 }
                 std::string reg = std::string("20") + track + two(race) + two(m) + "00";

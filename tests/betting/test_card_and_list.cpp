@@ -9,6 +9,7 @@
 #include "betting/race_adapter.h"
 #include "race_fixture.h"
 #include "store/race_table.h"
+#include "support/records.h"
 #include "support/test_support.h"
 
 namespace vex {
@@ -250,22 +251,10 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
 TEST(BetPage, RaceFromTheRaceTable) {
     auto table = std::make_unique<RaceTable>();
     const int slot = 4;
-    std::string ra(RecordLength::RA, ' ');
-    setField(ra, Common::Year, "2024");
-    setField(ra, Common::MonthDay, "0115");
-    setField(ra, Common::Track, "44");
-    setField(ra, Common::RaceNumber, "11");
-    setField(ra, RA::PostTime, "1630");
-    setField(ra, RA::Registered, "10");
-    table->raw[slot].ra.assign(ra);
-    for (int m = 0; m < 10; ++m) {
-        std::string se(RecordLength::SE, ' ');
-        setField(se, SE::Frame, std::to_string(FrameOfHorse(10, m + 1)));
-        char h[4];
-        std::snprintf(h, sizeof h, "%02d", m + 1);
-        setField(se, SE::Horse, h);
-        table->raw[slot].se[m].assign(se);
-    }
+    const std::string key = test::raceKey("20240115", "44", 11);
+    table->raw[slot].ra.assign(test::Record::ra(key).post("1630").runners(10).str());
+    for (int m = 0; m < 10; ++m)
+        table->raw[slot].se[m].assign(test::Record::se(key).frame(FrameOfHorse(10, m + 1)).horse(m + 1).str());
     RaceRecord& rec = table->races[slot];
     rec.trifectaOdds[CombinationIndex(BetKind::Trifecta, 3, 1, 2)] = 123.4;
     rec.trifectaPopularity[CombinationIndex(BetKind::Trifecta, 3, 1, 2)] = 77;

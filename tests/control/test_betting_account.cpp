@@ -10,6 +10,7 @@
 #include "control/control_ui.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
+#include "support/records.h"
 #include "support/test_support.h"
 #include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
@@ -178,14 +179,10 @@ TEST_F(AccountTest, BetsAreSettledAtThePayoutsOnceTheyAreKnown) {
     ASSERT_EQ(bet(acc, line(1, 2, 0, 0, 1, 6)), 0);
     // Horse 2 of race 6 is scratched after the purchase: refunded.
     races.races[6].scratched[1] = true;
-    std::string hr(RecordLength::HR, ' ');
-    setField(hr, HR::Win.combination(1), "03");
-    setField(hr, HR::Win.payout(1), "000000450");
-    setField(hr, HR::Exacta.combination(1), "0305");
-    setField(hr, HR::Exacta.payout(1), "000002130");
-    setField(hr, HR::Quinella.combination(1), "0305");
-    setField(hr, HR::Quinella.payout(1), "000001270");
-    races.races[5].payoutRecord = hr;
+    races.races[5].payoutRecord = test::Record::hr("")
+                                      .payout(HR::Win, 1, "03", 450, 1)
+                                      .payout(HR::Exacta, 1, "0305", 2130, 4)
+                                      .payout(HR::Quinella, 1, "0305", 1270, 3);
     races.races[6].payoutRecord = std::string(RecordLength::HR, ' ');
     setClock(DateTime{2024, 5, 10, 16, 0, 0});
     int limit = 0, bought = 0, paid = 0, remaining = 0;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "store/record_builder.h"
+#include "support/records.h"
 #include "store/record_layout.h"
 #include "vocabulary/cp932.h"
 
@@ -41,7 +41,7 @@ public:
     void addRace(std::vector<std::string>& out, const std::string& date, const std::string& track, int race) {
         std::string key = raceKey(date, track, race);
         int runners = 8 + static_cast<int>(next() % 5);
-        std::string ra = makeRecord("RA", RecordLength::RA, key, '1');
+        std::string ra = Record::ra(key).sent('1');
         setField(ra, RA::Registered, two(runners));
         setField(ra, RA::PostTime, two(10 + race) + "30");
         fillDigits(ra, RA::RaceName);
@@ -49,7 +49,7 @@ public:
         for (int h = 1; h <= runners; ++h) out.push_back(runner(key, h, '1'));
         for (int version = 0; version < 2; ++version) {
             for (const char* kind : {"O1", "O2", "O3", "O4", "O5", "O6", "OA"}) {
-                std::string o = makeRecord(kind, lengthOf(kind), key, version == 0 ? '1' : '4');
+                std::string o = Record::of(kind, key).sent(version == 0 ? '1' : '4');
                 fillDigits(o, {45, 30});
                 out.push_back(o);
             }
@@ -57,7 +57,7 @@ public:
         setField(ra, Common::Category, "7");
         out.push_back(ra);
         for (int h = 1; h <= runners; ++h) out.push_back(runner(key, h, '7'));
-        std::string hr = makeRecord("HR", RecordLength::HR, key, '2');
+        std::string hr = Record::hr(key).sent('2');
         fillDigits(hr, {103, 40});
         out.push_back(hr);
     }
@@ -66,19 +66,19 @@ public:
         std::string key = raceKey(date, track, 1);
         out.push_back(runner(key, 19, '7'));                                    // horse 19
         out.push_back(runner(raceKey(date, track, 13), 2, '7'));                // race 13: no slot
-        out.push_back(makeRecord("O1", RecordLength::O1, key, '0'));            // odds kind 0
-        out.push_back(makeRecord("O2", RecordLength::O2, key, '9'));            // odds kind 9
-        out.push_back(makeRecord("RA", RecordLength::RA, key).substr(0, 700) + "\r\n");  // cut
-        out.push_back(makeRecord("H1", 300, key));                              // not stored
-        std::string badTrack = makeRecord("HR", RecordLength::HR, raceKey(date, "4x", 2));
+        out.push_back(Record::of("O1", key).sent('0').str());            // odds kind 0
+        out.push_back(Record::of("O2", key).sent('9').str());            // odds kind 9
+        out.push_back(Record::ra(key).sent('7').str().substr(0, 700) + "\r\n");  // cut
+        out.push_back(Record("H1", 300, key).sent('7').str());                              // not stored
+        std::string badTrack = Record::hr(raceKey(date, "4x", 2)).sent('7');
         out.push_back(badTrack);
-        std::string noRunners = makeRecord("RA", RecordLength::RA, raceKey(date, track, 11), '1');
+        std::string noRunners = Record::ra(raceKey(date, track, 11)).sent('1');
         setField(noRunners, RA::Registered, "19");
         out.push_back(noRunners);
     }
 
     std::string runner(const std::string& key, int horse, char category) {
-        std::string se = makeRecord("SE", RecordLength::SE, key, category);
+        std::string se = Record::se(key).sent(category);
         setField(se, SE::Horse, two(horse));
         // Horses come from a pool, so the per-horse files collect several runs; years before the
         // bound stay out of SEI/.
@@ -92,15 +92,6 @@ public:
     }
 
 private:
-    static int lengthOf(const std::string& kind) {
-        if (kind == "O1") return RecordLength::O1;
-        if (kind == "O2") return RecordLength::O2;
-        if (kind == "O3") return RecordLength::O3;
-        if (kind == "O4") return RecordLength::O4;
-        if (kind == "O5") return RecordLength::O5;
-        if (kind == "O6") return RecordLength::O6;
-        return RecordLength::OA;
-    }
     static std::string two(int n) {
         char b[8];
         std::snprintf(b, sizeof b, "%02d", n % 100);

@@ -14,7 +14,7 @@
 #include "datalink/bulk_download.h"
 #include "datalink/download_support.h"
 #include "datalink/fake_control.h"
-#include "store/record_builder.h"
+#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/test_support.h"
@@ -24,9 +24,8 @@ namespace vex {
 namespace {
 namespace fs = std::filesystem;
 using test::FakeControl;
-using test::makeRecord;
+using test::Record;
 using test::raceKey;
-using test::withField;
 
 // A store in a temp home, the clock in June 2024 (year bound "2009").
 struct DownloadTest : ::testing::Test {
@@ -52,16 +51,11 @@ struct DownloadTest : ::testing::Test {
 };
 
 std::string ra(std::string_view date, std::string_view track, int race, int runners = 10, char category = '7') {
-    return withField(makeRecord("RA", RecordLength::RA, raceKey(date, track, race), category), RA::Registered,
-                     std::to_string(runners / 10) + std::to_string(runners % 10));
+    return Record::ra(raceKey(date, track, race)).sent(category).runners(runners);
 }
 std::string se(std::string_view date, std::string_view track, int race, int horse, char category = '7',
                std::string_view number = "2015000001") {
-    std::string r = makeRecord("SE", RecordLength::SE, raceKey(date, track, race), category);
-    setField(r, SE::Horse, std::to_string(horse / 10) + std::to_string(horse % 10));
-    setField(r, SE::RegistrationNumber, number);
-    setField(r, SE::HorseName, sj("サンプルホース"));
-    return r;
+    return Record::se(raceKey(date, track, race)).sent(category).horse(horse).reg(number).name("サンプルホース");
 }
 std::string zeroed(std::string r) {
     r = std::string(recordLine(r));
@@ -73,8 +67,8 @@ TEST_F(DownloadTest, RoutesEachKindToItsFilesWithTheStoreRules) {
     std::string day = "20240115";
     std::string stamp = dayStamp(day);
     std::string race2 = ra(day, "44", 2);
-    std::string race1old = withField(ra(day, "44", 1), RA::RaceName, "OLD");
-    std::string race1 = withField(ra(day, "44", 1), RA::RaceName, "NEW");
+    std::string race1old = Record(ra(day, "44", 1)).set(RA::RaceName, "OLD");
+    std::string race1 = Record(ra(day, "44", 1)).set(RA::RaceName, "NEW");
     std::string local = ra(day, "30", 4);
     std::string noRunners = ra(day, "43", 5, 0);
     std::string tooMany = ra(day, "43", 6, 19);
@@ -82,11 +76,11 @@ TEST_F(DownloadTest, RoutesEachKindToItsFilesWithTheStoreRules) {
     std::string horse19 = se(day, "44", 2, 19);
     std::string card = se(day, "45", 1, 1, '1', "2016000002");
     std::string oldHorse = se(day, "44", 3, 4, '7', "2009000003");  // not above the bound "2009"
-    std::string pay = makeRecord("HR", RecordLength::HR, raceKey(day, "44", 2), '2');
-    std::string win = makeRecord("O1", RecordLength::O1, raceKey(day, "44", 2), '1');
-    std::string win0 = withField(makeRecord("O1", RecordLength::O1, raceKey(day, "44", 3), '0'), {45, 5}, "KIND0");
-    std::string win9 = makeRecord("O1", RecordLength::O1, raceKey(day, "44", 4), '9');
-    std::string exactaFrames = makeRecord("OA", RecordLength::OA, raceKey(day, "42", 1), '3');
+    std::string pay = Record::hr(raceKey(day, "44", 2)).sent('2');
+    std::string win = Record::of("O1", raceKey(day, "44", 2)).sent('1');
+    std::string win0 = Record::of("O1", raceKey(day, "44", 3)).sent('0').set({45, 5}, "KIND0");
+    std::string win9 = Record::of("O1", raceKey(day, "44", 4)).sent('9');
+    std::string exactaFrames = Record::of("OA", raceKey(day, "42", 1)).sent('3');
     control.files = {{race2, race1old, local, noRunners, tooMany}, {race1, runner, horse19, card, oldHorse},
                      {pay, win, win0, win9, exactaFrames}};
     EXPECT_EQ(download(), DownloadOutcome::Completed);
@@ -138,11 +132,11 @@ TEST_F(DownloadTest, DateFilterUsesPlainIntegerArithmetic) {
 TEST_F(DownloadTest, ExistingFilesAreMergedSortedAndTrimmed) {
     std::string stamp = dayStamp("20240115");
     fs::path file = dayFilePath(stamp, DayFile::O1);
-    std::string r3 = zeroed(makeRecord("O1", RecordLength::O1, raceKey("20240115", "44", 3)));
-    std::string r1 = zeroed(makeRecord("O1", RecordLength::O1, raceKey("20240115", "44", 1)));
+    std::string r3 = zeroed(Record::of("O1", raceKey("20240115", "44", 3)).sent('7').str());
+    std::string r1 = zeroed(Record::of("O1", raceKey("20240115", "44", 1)).sent('7').str());
     // Unsorted, with a blank line: the blank sorts first and is trimmed.
     writeLinesAtomic(file, {r3, "   ", r1});
-    std::string r2 = makeRecord("O1", RecordLength::O1, raceKey("20240115", "44", 2), '5');
+    std::string r2 = Record::of("O1", raceKey("20240115", "44", 2)).sent('5');
     control.files = {{r2}};
     download();
     EXPECT_EQ(linesOf(file), (std::vector<std::string>{r1, zeroed(r2), r3}));
@@ -159,10 +153,10 @@ TEST_F(DownloadTest, ExistingFilesAreMergedSortedAndTrimmed) {
 TEST_F(DownloadTest, MalformedRecordsAreSkippedNotFatal) {
     std::string good = ra("20240115", "44", 1);
     std::string cut = good.substr(0, 30);
-    std::string badTrack = withField(ra("20240115", "44", 2), Common::Track, "4\x82");
-    std::string badRace = withField(ra("20240115", "44", 3), Common::RaceNumber, "  ");
+    std::string badTrack = Record(ra("20240115", "44", 2)).set(Common::Track, "4\x82");
+    std::string badRace = Record(ra("20240115", "44", 3)).set(Common::RaceNumber, "  ");
     std::string longer = std::string(recordLine(ra("20240115", "44", 4))) + "XX\r\n";
-    std::string escape = withField(se("20240115", "44", 1, 1), SE::RegistrationNumber, "2020/../..");
+    std::string escape = Record(se("20240115", "44", 1, 1)).set(SE::RegistrationNumber, "2020/../..");
     control.files = {{cut, "R", badTrack, badRace, longer, escape, good}};
     BulkDownload d(control, reporter);
     d.setFromTime({2024, 1, 15, 0, 0, 0});
@@ -206,7 +200,7 @@ TEST_F(DownloadTest, MessagesAndStatusTextsOfACompleteDownload) {
 
 TEST_F(DownloadTest, ProgressLabelsOfRunnersPastRunsAndOdds) {
     std::vector<std::string> labels;
-    control.files = {{se("20240115", "44", 1, 3), makeRecord("O6", RecordLength::O6, raceKey("20240115", "45", 11), '1')}};
+    control.files = {{se("20240115", "44", 1, 3), Record::of("O6", raceKey("20240115", "45", 11)).sent('1').str()}};
     BulkDownload d(control, reporter, [&](const DownloadProgress& p) {
         if (labels.empty() || labels.back() != toUtf8(p.madeData)) labels.push_back(toUtf8(p.madeData));
     });
@@ -337,7 +331,7 @@ TEST_F(DownloadTest, FailedWriteNamesTheFileKeepsOldContentAndLastTime) {
     fs::path raFile = dayFilePath(stamp, DayFile::RA);
     std::string old = zeroed(ra("20240115", "44", 9));
     writeLinesAtomic(raFile, {old});
-    control.files = {{ra("20240115", "44", 1), makeRecord("HR", RecordLength::HR, raceKey("20240115", "44", 1))}};
+    control.files = {{ra("20240115", "44", 1), Record::hr(raceKey("20240115", "44", 1)).sent('7').str()}};
     {
         FileSizeLimit limit(2000);  // the race file grows to two records; the payout file stays small
         EXPECT_EQ(download(), DownloadOutcome::WriteError);

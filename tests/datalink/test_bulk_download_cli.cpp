@@ -3,7 +3,7 @@
 #include "app/atomic_file.h"
 #include "app/settings.h"
 #include "datalink/bulk_download.h"
-#include "store/record_builder.h"
+#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/test_support.h"
@@ -12,17 +12,15 @@
 namespace vex {
 namespace {
 namespace fs = std::filesystem;
-using test::makeRecord;
+using test::Record;
 using test::raceKey;
-using test::withField;
 
 std::string ra(std::string_view date, std::string_view track, int race, std::string_view runners = "10") {
-    return withField(makeRecord("RA", RecordLength::RA, raceKey(date, track, race), '1'), RA::Registered, runners);
+    return Record::ra(raceKey(date, track, race)).sent('1').set(RA::Registered, runners);
 }
 std::string se(std::string_view date, std::string_view track, int race, std::string_view horse, char category,
                std::string_view number) {
-    std::string r = withField(makeRecord("SE", RecordLength::SE, raceKey(date, track, race), category), SE::Horse, horse);
-    return withField(r, SE::RegistrationNumber, number);
+    return Record::se(raceKey(date, track, race)).sent(category).set(SE::Horse, horse).reg(number);
 }
 std::string stored(std::string_view record) {
     std::string line(recordLine(record));
@@ -47,17 +45,17 @@ TEST(DownloadCommand, FeedReplayGivesExactlyTheStoreFiles) {
     std::string before = ra("20240104", "44", 1);
     std::string atBound = ra("20240105", "44", 1);
     std::string local = ra("20240115", "30", 1);
-    std::string urawa = withField(ra("20240115", "42", 2), RA::RaceName, "FIRST");
-    std::string urawaAgain = withField(ra("20240115", "42", 2), RA::RaceName, "SECOND");
+    std::string urawa = Record(ra("20240115", "42", 2)).set(RA::RaceName, "FIRST");
+    std::string urawaAgain = Record(ra("20240115", "42", 2)).set(RA::RaceName, "SECOND");
     std::string funabashi = ra("20240115", "43", 1, "19");
     std::string kawasaki = ra("20240115", "45", 3);
     std::string runner = se("20240115", "42", 2, "05", '7', "2018000123");
     std::string horse19 = se("20240115", "42", 2, "19", '7', "2018000124");
     std::string card = se("20240115", "42", 2, "06", '2', "2019000125");
-    std::string winKind0 = makeRecord("O1", RecordLength::O1, raceKey("20240115", "42", 2), '0');
-    std::string winKind9 = makeRecord("O1", RecordLength::O1, raceKey("20240115", "42", 2), '9');
-    std::string win = makeRecord("O1", RecordLength::O1, raceKey("20240115", "42", 2), '4');
-    std::string pay = makeRecord("HR", RecordLength::HR, raceKey("20240115", "42", 2), '2');
+    std::string winKind0 = Record::of("O1", raceKey("20240115", "42", 2)).sent('0');
+    std::string winKind9 = Record::of("O1", raceKey("20240115", "42", 2)).sent('9');
+    std::string win = Record::of("O1", raceKey("20240115", "42", 2)).sent('4');
+    std::string pay = Record::hr(raceKey("20240115", "42", 2)).sent('2');
     auto feedFile = [&](const std::string& name, std::initializer_list<std::string> records) {
         std::string bytes;
         for (const auto& r : records) bytes += r;

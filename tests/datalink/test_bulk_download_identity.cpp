@@ -29,8 +29,8 @@ const DateTime kFrom{2024, 3, 1, 0, 0, 0};
 void seedStore() {
     createAppFolders();
     std::string stamp = dayStamp("20240303");
-    std::string a = test::makeRecord("RA", RecordLength::RA, test::raceKey("20240303", "44", 3), '0');
-    std::string b = test::makeRecord("RA", RecordLength::RA, test::raceKey("20240303", "44", 1), '0');
+    std::string a = test::Record::ra(test::raceKey("20240303", "44", 3)).sent('0');
+    std::string b = test::Record::ra(test::raceKey("20240303", "44", 1)).sent('0');
     writeLinesAtomic(dayFilePath(stamp, DayFile::RA),
                      {std::string(recordLine(a)), "", std::string(recordLine(b)), std::string(recordLine(b))});
     writeLinesAtomic(runnerFilePath(stamp, "45"), {std::string(553, ' '), "short"});

@@ -16,7 +16,7 @@
 #include "datalink/bulk_download.h"
 #include "datalink/fake_control.h"
 #include "datalink/feed_builder.h"
-#include "store/record_builder.h"
+#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/test_support.h"
@@ -25,7 +25,7 @@
 namespace vex {
 namespace {
 namespace fs = std::filesystem;
-using test::makeRecord;
+using test::Record;
 using test::raceKey;
 
 struct DownloadFaults : ::testing::Test {
@@ -55,16 +55,10 @@ struct DownloadFaults : ::testing::Test {
 
 // A race card the day file takes (1 to 18 runners registered).
 std::string ra(int race, char category = '1') {
-    std::string r = makeRecord("RA", RecordLength::RA, raceKey("20240115", "44", race), category);
-    setField(r, RA::Registered, "10");
-    return r;
+    return Record::ra(raceKey("20240115", "44", race)).sent(category).runners(10);
 }
-
 std::string se(int race, int horse) {
-    std::string r = makeRecord("SE", RecordLength::SE, raceKey("20240115", "44", race), '7');
-    setField(r, SE::Horse, std::to_string(horse / 10) + std::to_string(horse % 10));
-    setField(r, SE::RegistrationNumber, "2015000001");
-    return r;
+    return Record::se(raceKey("20240115", "44", race)).sent('7').horse(horse).reg("2015000001");
 }
 
 // A slot file and a day file cut inside a record by an earlier fault: the download writes them

@@ -10,8 +10,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string winPayout() {
-    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
-    test::setPayout(hr, HR::Win, 1, "03", 450, 2);
+    std::string hr = test::Record::hr(test::key16("20240512", "44", 1))
+        .payout(HR::Win, 1, "03", 450, 2)
+        .str();
     return hr;
 }
 

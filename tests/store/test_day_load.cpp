@@ -31,41 +31,14 @@ struct Scenario {
 std::string stamp() { return sj("2024年05月12日"); }
 fs::path dataFile(const std::string& cp932Name) { return appFolder() / "Data" / toUtf8(cp932Name); }
 
-std::string compiLine(const std::string& track, int race, const std::vector<std::pair<int, int>>& horses, int rec,
-                      const std::vector<std::pair<int, int>>& frames, int recFrame) {
-    char buf[16];
-    std::string line = "20240512" + sj(track);
-    std::snprintf(buf, sizeof buf, "%2d", race);
-    line += buf;
-    for (int k = 0; k < 18; ++k) {
-        if (k < static_cast<int>(horses.size())) {
-            std::snprintf(buf, sizeof buf, "%2d%2d", horses[k].first, horses[k].second);
-            line += buf;
-        } else {
-            line += "    ";
-        }
-    }
-    std::snprintf(buf, sizeof buf, "%2d", rec);
-    line += buf;
-    for (int k = 0; k < 8; ++k) {
-        if (k < static_cast<int>(frames.size())) {
-            std::snprintf(buf, sizeof buf, "%2d%2d", frames[k].first, frames[k].second);
-            line += buf;
-        } else {
-            line += "    ";
-        }
-    }
-    std::snprintf(buf, sizeof buf, "%2d", recFrame);
-    return line + buf;
-}
-
 Scenario buildStore(const fs::path& home, bool withResults = true) {
     Scenario sc;
     // Races: Oi 1 (4 runners, 15:00), Oi 2 (5 runners, 16:00), Kawasaki 1 (3 runners, 15:30).
     sc.ra["44-1"] = ra(kDate, "44", 1, 4, "1500", 1);
     sc.ra["44-2"] = ra(kDate, "44", 2, 5, "1600", 2);
     sc.ra["45-1"] = ra(kDate, "45", 1, 3, "1530", 3);
-    writeRecords(dataFile(stamp() + ".nvRA"), {sc.ra["44-1"], sc.ra["44-2"], sc.ra["45-1"]});
+    StoreDay day(kDate);
+    day.add(sc.ra["44-1"]).add(sc.ra["44-2"]).add(sc.ra["45-1"]);
 
     // Oi 1: horses 1 and 2 dead-heat for first.
     auto reg = [](const char* prefix, int h) { return std::string(prefix) + "0000" + std::to_string(h); };
@@ -79,29 +52,24 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
     int kwFinish[] = {2, 1, 3};
     for (int h = 1; h <= 3; ++h)
         sc.se["45-1"][h] = se(kDate, "45", 1, Runner{h, h, reg("20202", h), withResults ? kwFinish[h - 1] : 0});
-    std::map<int, std::string> oiSlots, kwSlots;
-    for (auto& [h, r] : sc.se["44-1"]) oiSlots[h - 1] = r;
-    for (auto& [h, r] : sc.se["44-2"]) oiSlots[18 + h - 1] = r;
-    for (auto& [h, r] : sc.se["45-1"]) kwSlots[h - 1] = r;
-    writeRunnerFile(dataFile(stamp() + sj("大井") + ".nvSEr"), oiSlots);
-    writeRunnerFile(dataFile(stamp() + sj("川崎") + ".nvSEr"), kwSlots);
+    for (auto& [race, runners] : sc.se)
+        for (auto& [h, r] : runners) day.add(r);  // into slot (race - 1) × 18 + h - 1 of its track
 
     // Past runs of Oi 1 horse 1: another local track (47), a central track (05), its own track (44),
     // and today's run, which is no past run.
     Runner p3{4, 4, reg("20191", 1), 1, "460", 1, 4, 6};
     Runner p2{6, 6, reg("20191", 1), 5, "462", 9, 9, 8};
     Runner p1{2, 2, reg("20191", 1), 2, "468", 3, 2, 2};
-    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 1) + ".nvSEI"),
-                 {se("20240310", "47", 5, p3, 11), se("20240401", "05", 11, p2, 12), se("20240428", "44", 3, p1, 13),
-                  sc.se["44-1"][1]});
-    writeRecords(appFolder() / "SEIR" / "2024" / "2024031047.nvSERA", {ra("20240310", "47", 5, 10, "1400", 21)});
+    day.pastRun(se("20240310", "47", 5, p3, 11)).pastRun(se("20240401", "05", 11, p2, 12));
+    day.pastRun(se("20240428", "44", 3, p1, 13)).pastRun(sc.se["44-1"][1]);
+    day.pastRace(ra("20240310", "47", 5, 10, "1400", 21));
+    day.pastRace(ra("20240428", "44", 1, 8, "1100", 24)).pastRace(ra("20240428", "44", 3, 12, "1200", 25));
+    // Central races of another day are found in that day's own race file.
     writeRecords(dataFile(sj("2024年04月01日") + ".nvRA"),
                  {ra("20240401", "06", 11, 14, "1540", 22), ra("20240401", "05", 11, 16, "1545", 23)});
-    writeRecords(appFolder() / "SEIR" / "2024" / "2024042844.nvSERA",
-                 {ra("20240428", "44", 1, 8, "1100", 24), ra("20240428", "44", 3, 12, "1200", 25)});
     // Oi 1 horse 3: one past run whose race file is missing.
     Runner q1{5, 5, reg("20191", 3), 4, "455", 4, 4, 3};
-    writeRecords(appFolder() / "SEI" / "2019" / (reg("20191", 3) + ".nvSEI"), {se("20240420", "44", 7, q1, 14)});
+    day.pastRun(se("20240420", "44", 7, q1, 14)).write();
 
     // Compi: Oi in the companion folder (a stale copy of our own must be ignored), Kawasaki in our
     // own Data under the written ".Comp" name.
@@ -110,16 +78,16 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
     writeFileAtomic(home / "Vexmora.ini", "[Dir]\r\nquillet=" + companion.string() + "\r\n");
     std::string template122(122, ' ');
     writeLinesAtomic(companion / "Data" / toUtf8(stamp() + sj("大井") + ".comp"),
-                     {compiLine("大井", 1, {{2, 85}, {1, 70}, {4, 55}, {3, 50}, {5, 45}}, 2,
+                     {compiLine(kDate, "44", 1, {{2, 85}, {1, 70}, {4, 55}, {3, 50}, {5, 45}}, 2,
                                 {{2, 80}, {1, 66}, {4, 55}, {3, 50}}, 2),
                       template122});
     writeLinesAtomic(dataFile(stamp() + sj("大井") + ".Comp"),
-                     {compiLine("大井", 1, {{1, 90}, {2, 80}}, 1, {{1, 90}}, 1)});
+                     {compiLine(kDate, "44", 1, {{1, 90}, {2, 80}}, 1, {{1, 90}}, 1)});
     writeLinesAtomic(dataFile(stamp() + sj("川崎") + ".Comp"),
-                     {compiLine("川崎", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
+                     {compiLine(kDate, "45", 1, {{2, 78}, {1, 62}, {3, 41}}, 2, {{2, 77}, {1, 65}, {3, 40}, {9, 44}}, 2)});
 
     // Odds of Oi 1: win 2.0, 3.5, cancelled, missing; trifecta 1 cancelled, 2 at 1234.5.
-    std::string o1 = blankRecord("O1", RecordLength::O1, key16(kDate, "44", 1));
+    std::string o1 = Record::of("O1", key16(kDate, "44", 1));
     setField(o1, Odds::AnnounceHour, "14");
     setField(o1, Odds::AnnounceMinute, "52");
     const char* win[] = {"0020", "0035", "----", "    "};
@@ -130,7 +98,7 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
         setField(o1, Odds::PlaceUpper.odds(h), lower[h - 1]);
     }
     writeRecords(dataFile(stamp() + ".nvO1"), {o1});
-    std::string o6 = blankRecord("O6", RecordLength::O6, key16(kDate, "44", 1));
+    std::string o6 = Record::of("O6", key16(kDate, "44", 1));
     setField(o6, Odds::Trifecta.odds(1), "-------");
     setField(o6, Odds::Trifecta.popularity(1), "0001");
     setField(o6, Odds::Trifecta.odds(2), "0012345");
@@ -139,32 +107,36 @@ Scenario buildStore(const fs::path& home, bool withResults = true) {
 
     if (!withResults) return sc;
     // Payouts. Oi 1: dead heat (two win entries), two places, two bracket exactas.
-    std::string h1 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 1));
-    setPayout(h1, HR::Win, 1, "01", 180, 1);
-    setPayout(h1, HR::Win, 2, "02", 250, 2);
-    setPayout(h1, HR::Place, 1, "01", 110, 1);
-    setPayout(h1, HR::Place, 2, "02", 130, 2);
-    setPayout(h1, HR::BracketQuinella, 1, "12", 300, 1);
-    setPayout(h1, HR::Quinella, 1, "0102", 320, 1);
-    setPayout(h1, HR::Wide, 1, "0102", 150, 1);
-    setPayout(h1, HR::BracketExacta, 1, "12", 500, 1);
-    setPayout(h1, HR::BracketExacta, 2, "21", 520, 2);
-    setPayout(h1, HR::Exacta, 1, "0102", 700, 1);
-    setPayout(h1, HR::Exacta, 2, "0201", 710, 2);
-    std::string h2 = blankRecord("HR", RecordLength::HR, key16(kDate, "44", 2));
-    setPayout(h2, HR::Win, 1, "01", 560, 3);
-    setPayout(h2, HR::Place, 1, "01", 200, 3);
-    setPayout(h2, HR::Place, 2, "02", 140, 1);
-    setPayout(h2, HR::Place, 3, "03", 330, 4);
-    std::string h3 = blankRecord("HR", RecordLength::HR, key16(kDate, "45", 1));
-    setPayout(h3, HR::Win, 1, "02", 420, 2);
-    setPayout(h3, HR::Place, 1, "02", 150, 2);
-    setPayout(h3, HR::Place, 2, "01", 120, 1);
-    setPayout(h3, HR::Trio, 1, "010203", 900, 1);
-    setPayout(h3, HR::Trifecta, 1, "020103", 2500, 3);
+    std::string h1 = Record::hr(key16(kDate, "44", 1))
+        .payout(HR::Win, 1, "01", 180, 1)
+        .payout(HR::Win, 2, "02", 250, 2)
+        .payout(HR::Place, 1, "01", 110, 1)
+        .payout(HR::Place, 2, "02", 130, 2)
+        .payout(HR::BracketQuinella, 1, "12", 300, 1)
+        .payout(HR::Quinella, 1, "0102", 320, 1)
+        .payout(HR::Wide, 1, "0102", 150, 1)
+        .payout(HR::BracketExacta, 1, "12", 500, 1)
+        .payout(HR::BracketExacta, 2, "21", 520, 2)
+        .payout(HR::Exacta, 1, "0102", 700, 1)
+        .payout(HR::Exacta, 2, "0201", 710, 2)
+        .str();
+    std::string h2 = Record::hr(key16(kDate, "44", 2))
+        .payout(HR::Win, 1, "01", 560, 3)
+        .payout(HR::Place, 1, "01", 200, 3)
+        .payout(HR::Place, 2, "02", 140, 1)
+        .payout(HR::Place, 3, "03", 330, 4)
+        .str();
+    std::string h3 = Record::hr(key16(kDate, "45", 1))
+        .payout(HR::Win, 1, "02", 420, 2)
+        .payout(HR::Place, 1, "02", 150, 2)
+        .payout(HR::Place, 2, "01", 120, 1)
+        .payout(HR::Trio, 1, "010203", 900, 1)
+        .payout(HR::Trifecta, 1, "020103", 2500, 3)
+        .str();
     // A payout of a race that is not on the day: ignored.
-    std::string stray = blankRecord("HR", RecordLength::HR, key16(kDate, "43", 9));
-    setPayout(stray, HR::Win, 1, "05", 990, 9);
+    std::string stray = Record::hr(key16(kDate, "43", 9))
+        .payout(HR::Win, 1, "05", 990, 9)
+        .str();
     writeRecords(dataFile(stamp() + ".nvHR"), {h1, h2, stray, h3});
     sc.hr["44-1"] = h1;
     sc.hr["44-2"] = h2;

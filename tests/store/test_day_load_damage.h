@@ -32,36 +32,32 @@ inline std::vector<std::pair<std::filesystem::path, std::string>> smallDay() {
             Runner r{h, h, "201910000" + std::to_string(h), h};
             slots[(race - 1) * 18 + h - 1] = se(date, "44", race, r);
         }
-        std::string hr = blankRecord("HR", RecordLength::HR, key16(date, "44", race));
-        setPayout(hr, HR::Win, 1, "01", 250, 1);
-        setPayout(hr, HR::Place, 1, "01", 110, 1);
-        setPayout(hr, HR::Trifecta, 1, "010203", 5000, 2);
+        std::string hr = Record::hr(key16(date, "44", race))
+            .payout(HR::Win, 1, "01", 250, 1)
+            .payout(HR::Place, 1, "01", 110, 1)
+            .payout(HR::Trifecta, 1, "010203", 5000, 2)
+            .str();
         hrFile += hr;
-        std::string o1 = blankRecord("O1", RecordLength::O1, key16(date, "44", race));
+        std::string o1 = Record::of("O1", key16(date, "44", race));
         for (int h = 1; h <= 3; ++h) {
             setField(o1, Odds::Win.odds(h), "0035");
             setField(o1, Odds::PlaceLower.odds(h), "0012");
             setField(o1, Odds::PlaceUpper.odds(h), "0018");
         }
         o1File += o1;
-        std::string o6 = blankRecord("O6", RecordLength::O6, key16(date, "44", race));
+        std::string o6 = Record::of("O6", key16(date, "44", race));
         setField(o6, Odds::Trifecta.odds(1), "0012345");
         o6File += o6;
     }
-    std::string runnerFile;
-    {
-        std::string empty(553, ' ');
-        empty += "\r\n";
-        for (int s = 0; s < 216; ++s) runnerFile += slots.count(s) ? slots[s] : empty;
-    }
+    std::vector<std::string> runnerSlots(kSlotCount, emptyRunnerSlot());
+    for (const auto& [slot, record] : slots) runnerSlots[static_cast<std::size_t>(slot)] = record;
     std::string sei;
     Runner past{1, 1, "2019100001", 2, "470", 3, 2, 2};
     sei += se("20240428", "44", 3, past, 9);
     sei += se("20240401", "05", 11, past, 8);
-    std::string compi = "20240512" + sj("大井") + " 1 185 270 355" + std::string(60, ' ') + " 1 180 270" +
-                        std::string(24, ' ') + " 1\r\n";
+    std::string compi = compiLine(date, "44", 1, {{1, 85}, {2, 70}, {3, 55}}, 1, {{1, 80}, {2, 70}}, 1) + "\r\n";
     files.emplace_back(data / toUtf8(stamp + ".nvRA"), raFile);
-    files.emplace_back(data / toUtf8(stamp + sj("大井") + ".nvSEr"), runnerFile);
+    files.emplace_back(data / toUtf8(stamp + sj("大井") + ".nvSEr"), joined(runnerSlots));
     files.emplace_back(data / toUtf8(stamp + ".nvHR"), hrFile);
     files.emplace_back(data / toUtf8(stamp + ".nvO1"), o1File);
     files.emplace_back(data / toUtf8(stamp + ".nvO6"), o6File);

@@ -33,9 +33,9 @@ struct OddsDay {
         table = std::make_unique<RaceTable>();
         table->paths = paths;
         table->raw[0].ra.assign(ra("20240512", "44", 1, runners, "1500"));
-        o1 = blankRecord("O1", RecordLength::O1, key16("20240512", "44", 1));
+        o1 = Record::of("O1", key16("20240512", "44", 1));
     }
-    void write() { writeRecords(paths.o1, {blankRecord("O1", RecordLength::O1, key16("20240512", "44", 2)), o1}); }
+    void write() { writeRecords(paths.o1, {Record::of("O1", key16("20240512", "44", 2)), o1}); }
     int read() {
         table->OddsTargetRace = 0;
         return readOdds(*table);

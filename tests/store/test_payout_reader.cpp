@@ -8,12 +8,13 @@ namespace {
 
 TEST(PayoutReader, LabelsOnlyForFullCombinationsAndStaleLabelsCleared) {
     auto table = std::make_unique<RaceTable>();
-    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
-    test::setPayout(hr, HR::BracketQuinella, 1, "36", 1230, 4);
-    test::setPayout(hr, HR::BracketQuinella, 2, "00", 0, 0);
-    test::setPayout(hr, HR::Exacta, 1, "1007", 5000, 9);
-    test::setPayout(hr, HR::Trifecta, 1, "100102", 99999, 120);
-    test::setPayout(hr, HR::Place, 1, "19", 100, 1);  // no horse 19: nothing written for it
+    std::string hr = test::Record::hr(test::key16("20240512", "44", 1))
+        .payout(HR::BracketQuinella, 1, "36", 1230, 4)
+        .payout(HR::BracketQuinella, 2, "00", 0, 0)
+        .payout(HR::Exacta, 1, "1007", 5000, 9)
+        .payout(HR::Trifecta, 1, "100102", 99999, 120)
+        .payout(HR::Place, 1, "19", 100, 1)
+        .str();
     table->raw[0].hr.assign(hr);
     table->races[0].payouts.exactaLabels[3] = " 9- 9";  // from an earlier decode
     decodePayouts(*table, 0);
@@ -43,9 +44,10 @@ TEST(PayoutReader, PlacePositionsFillOnlyMissingFinishes) {
     test::Runner a{1, 1, "2019100001", 0}, b{2, 2, "2019100002", 1};
     table->raw[0].se[0].assign(test::se("20240512", "44", 1, a));
     table->raw[0].se[1].assign(test::se("20240512", "44", 1, b));
-    std::string hr = test::blankRecord("HR", RecordLength::HR, test::key16("20240512", "44", 1));
-    test::setPayout(hr, HR::Place, 1, "02", 110, 1);
-    test::setPayout(hr, HR::Place, 2, "01", 140, 2);
+    std::string hr = test::Record::hr(test::key16("20240512", "44", 1))
+        .payout(HR::Place, 1, "02", 110, 1)
+        .payout(HR::Place, 2, "01", 140, 2)
+        .str();
     table->raw[0].hr.assign(hr);
     decodePayouts(*table, 0);
     EXPECT_EQ(table->raw[0].se[0].field(SE::FinishPosition), "02");  // before the final records

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/atomic_file.h"
-#include "store/record_builder.h"
+#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/test_support.h"
@@ -9,9 +9,8 @@
 namespace vex {
 namespace {
 namespace fs = std::filesystem;
-using test::makeRecord;
+using test::Record;
 using test::raceKey;
-using test::withField;
 
 std::string joined(std::initializer_list<std::string> records) {
     std::string all;
@@ -26,7 +25,7 @@ TEST(RecordNumbers, EmptyYears) {
 }
 
 TEST(RecordView, FieldsOfShortRecordsReadBlank) {
-    std::string ra = withField(makeRecord("RA", RecordLength::RA, raceKey("20240512", "44", 3)), RA::Registered, "12");
+    std::string ra = Record::ra(raceKey("20240512", "44", 3)).sent('7').set(RA::Registered, "12");
     RecordView v(ra);
     EXPECT_EQ(v.kind(), "RA");
     EXPECT_EQ(v.track(), 44);
@@ -49,8 +48,8 @@ TEST(RecordFile, FixedSizeRecordsWithACutTail) {
     test::TempHome home;
     fs::path file = home.path() / "x.nvOA";
     EXPECT_FALSE(RecordFile(file, RecordLength::OA).exists());
-    std::string a = makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 1));
-    std::string b = makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 2));
+    std::string a = Record::of("OA", raceKey("20240512", "44", 1)).sent('7');
+    std::string b = Record::of("OA", raceKey("20240512", "44", 2)).sent('7');
     writeFileAtomic(file, a + b + b.substr(0, 100));
     RecordFile f(file, RecordLength::OA);
     ASSERT_TRUE(f.exists());
@@ -70,11 +69,11 @@ TEST(RecordFile, FixedSizeRecordsWithACutTail) {
 TEST(RecordFile, EveryModeReadsTheSameRecordsFieldsAndLookups) {
     test::TempHome home;
     fs::path file = home.path() / "o.nvO1";
-    std::string first = withField(makeRecord("O1", RecordLength::O1, raceKey("20240512", "44", 5)), Odds::Win.odds(1), "0012");
-    std::string second = withField(first, Odds::Win.odds(1), "0099");  // same race later in the file
-    std::string other = makeRecord("O1", RecordLength::O1, raceKey("20240512", "45", 5));
+    std::string first = Record::of("O1", raceKey("20240512", "44", 5)).sent('7').set(Odds::Win.odds(1), "0012");
+    std::string second = Record(first).set(Odds::Win.odds(1), "0099");  // same race later in the file
+    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7');
     // Race 05 at track 44 but another day: the track + race lookup takes it, the key lookup not.
-    std::string earlier = makeRecord("O1", RecordLength::O1, raceKey("20240511", "44", 5));
+    std::string earlier = Record::of("O1", raceKey("20240511", "44", 5)).sent('7');
     writeFileAtomic(file, joined({other, earlier, first, second}) + first.substr(0, 500));
     for (RecordFile::Mode mode : kModes) {
         SCOPED_TRACE(mode);
@@ -113,7 +112,7 @@ TEST(RecordFile, MissingFoldersAndNoLengthHoldNothingUnreadableFilesRaise) {
     test::TempHome home;
     fs::create_directories(home.path() / "folder.nvRA");
     fs::path notUnderAFolder = home.path() / "x.nvOA" / "y";
-    writeFileAtomic(home.path() / "x.nvOA", makeRecord("OA", RecordLength::OA, raceKey("20240512", "44", 1)));
+    writeFileAtomic(home.path() / "x.nvOA", Record::of("OA", raceKey("20240512", "44", 1)).sent('7').str());
     for (RecordFile::Mode mode : kModes) {
         SCOPED_TRACE(mode);
         for (const fs::path& p : {home.path() / "none.nvRA", home.path() / "folder.nvRA", notUnderAFolder}) {
@@ -143,8 +142,8 @@ TEST(RecordFile, MissingFoldersAndNoLengthHoldNothingUnreadableFilesRaise) {
 TEST(RecordFile, AFileCutWhileOpenRaisesUnlessReadWhole) {
     test::TempHome home;
     fs::path file = home.path() / "s.nvSEI";
-    std::string a = makeRecord("SE", RecordLength::SE, raceKey("20240101", "44", 1), '0');
-    std::string b = makeRecord("SE", RecordLength::SE, raceKey("20240301", "44", 1), '0');
+    std::string a = Record::se(raceKey("20240101", "44", 1)).sent('0');
+    std::string b = Record::se(raceKey("20240301", "44", 1)).sent('0');
     writeFileAtomic(file, a + b);
     RecordFile seek(file, RecordLength::SE, RecordFile::Seek);
     RecordFile indexed(file, RecordLength::SE, RecordFile::Indexed);
@@ -163,9 +162,9 @@ TEST(RecordFile, AFileCutWhileOpenRaisesUnlessReadWhole) {
 TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     test::TempHome home;
     fs::path o1 = home.path() / "o.nvO1";
-    std::string first = withField(makeRecord("O1", RecordLength::O1, raceKey("20240512", "44", 5)), Odds::Win.odds(1), "0012");
-    std::string second = withField(first, Odds::Win.odds(1), "0099");
-    std::string other = makeRecord("O1", RecordLength::O1, raceKey("20240512", "45", 5));
+    std::string first = Record::of("O1", raceKey("20240512", "44", 5)).sent('7').set(Odds::Win.odds(1), "0012");
+    std::string second = Record(first).set(Odds::Win.odds(1), "0099");
+    std::string other = Record::of("O1", raceKey("20240512", "45", 5)).sent('7');
     writeFileAtomic(o1, joined({other, first, second}));
     EXPECT_EQ(findOddsRecord(o1, RecordLength::O1, "4405"), first);
     EXPECT_EQ(findOddsRecord(o1, RecordLength::O1, "4505"), other);
@@ -173,7 +172,7 @@ TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     EXPECT_FALSE(findOddsRecord(home.path() / "missing", RecordLength::O1, "4405"));
 
     fs::path hr = home.path() / "h.nvHR";
-    std::string pay = makeRecord("HR", RecordLength::HR, raceKey("20240512", "44", 7));
+    std::string pay = Record::hr(raceKey("20240512", "44", 7)).sent('7');
     writeFileAtomic(hr, pay);
     EXPECT_EQ(findRecordByKey(hr, RecordLength::HR, raceKey("20240512", "44", 7)), pay);
     EXPECT_FALSE(findRecordByKey(hr, RecordLength::HR, raceKey("20240512", "44", 8)));
@@ -186,7 +185,7 @@ TEST(RecordLookups, OddsByTrackAndRacePayoutByKeyRunnerBySlot) {
     fs::path ser = home.path() / "s.nvSEr";
     std::string slots;
     for (int i = 0; i < kSlotCount; ++i) slots += std::string(553, ' ') + "\r\n";
-    std::string horse = withField(makeRecord("SE", RecordLength::SE, raceKey("20240512", "44", 2)), SE::Horse, "03");
+    std::string horse = Record::se(raceKey("20240512", "44", 2)).sent('7').set(SE::Horse, "03");
     slots.replace(static_cast<std::size_t>(20) * RecordLength::SE, RecordLength::SE, horse);
     writeFileAtomic(ser, slots);
     EXPECT_EQ(readRunnerSlot(ser, 2, 2), horse);
@@ -198,7 +197,7 @@ TEST(PastRuns, LastThreeEarlierRunsMostRecentFirst) {
     test::TempHome home;
     std::string reg = "2019104567";
     auto run = [&](std::string_view date) {
-        return withField(makeRecord("SE", RecordLength::SE, raceKey(date, "44", 1), '0'), SE::RegistrationNumber, reg);
+        return Record::se(raceKey(date, "44", 1)).sent('0').set(SE::RegistrationNumber, reg).str();
     };
     std::string today = run("20240512");
     auto file = pastRunFileOf(RecordView(today));
@@ -216,29 +215,29 @@ TEST(PastRuns, LastThreeEarlierRunsMostRecentFirst) {
     EXPECT_EQ(pastRuns(*file, 20231102).size(), 2u);  // only two earlier runs
     EXPECT_TRUE(pastRuns(*file, 0).empty());
     EXPECT_TRUE(pastRuns(home.path() / "none.nvSEI", 20240512).empty());
-    EXPECT_FALSE(pastRunFileOf(RecordView(withField(today, SE::RegistrationNumber, "../..12345"))));
+    EXPECT_FALSE(pastRunFileOf(RecordView(Record(today).set(SE::RegistrationNumber, "../..12345").str())));
 }
 
 TEST(PastRuns, PastRaceFromDataForCentralTracksElseFromSeir) {
     test::TempHome home;
     fs::create_directories(home.path() / "Data");
     fs::create_directories(home.path() / "SEIR" / "2023");
-    std::string central = makeRecord("RA", RecordLength::RA, raceKey("20230105", "05", 3), '0');
-    std::string otherTrack = makeRecord("RA", RecordLength::RA, raceKey("20230105", "06", 3), '0');
+    std::string central = Record::ra(raceKey("20230105", "05", 3)).sent('0');
+    std::string otherTrack = Record::ra(raceKey("20230105", "06", 3)).sent('0');
     writeFileAtomic(dayFilePath(dayStamp("20230105"), DayFile::RA), otherTrack + central);
     // A decoy in SEIR under the central track's name must never be read.
     writeFileAtomic(pastRaceFilePath("20230105", "05"), otherTrack);
-    std::string local1 = makeRecord("RA", RecordLength::RA, raceKey("20230105", "30", 1), '0');
-    std::string local3 = makeRecord("RA", RecordLength::RA, raceKey("20230105", "30", 3), '0');
+    std::string local1 = Record::ra(raceKey("20230105", "30", 1)).sent('0');
+    std::string local3 = Record::ra(raceKey("20230105", "30", 3)).sent('0');
     writeFileAtomic(pastRaceFilePath("20230105", "30"), local1 + local3);
 
-    std::string seCentral = makeRecord("SE", RecordLength::SE, raceKey("20230105", "05", 3));
+    std::string seCentral = Record::se(raceKey("20230105", "05", 3)).sent('7');
     EXPECT_EQ(pastRaceRecord(RecordView(seCentral)), central);
-    std::string seLocal = makeRecord("SE", RecordLength::SE, raceKey("20230105", "30", 3));
+    std::string seLocal = Record::se(raceKey("20230105", "30", 3)).sent('7');
     EXPECT_EQ(pastRaceRecord(RecordView(seLocal)), local3);
-    EXPECT_FALSE(pastRaceRecord(RecordView(makeRecord("SE", RecordLength::SE, raceKey("20230105", "30", 9)))));
-    EXPECT_FALSE(pastRaceRecord(RecordView(makeRecord("SE", RecordLength::SE, raceKey("20230106", "30", 3)))));
-    EXPECT_FALSE(pastRaceRecord(RecordView(makeRecord("SE", RecordLength::SE, "2023/../0530"))));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se(raceKey("20230105", "30", 9)).sent('7').str())));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se(raceKey("20230106", "30", 3)).sent('7').str())));
+    EXPECT_FALSE(pastRaceRecord(RecordView(Record::se("2023/../0530").sent('7').str())));
     EXPECT_FALSE(pastRaceRecord(RecordView("SE")));
 }
 

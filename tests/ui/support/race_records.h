@@ -7,29 +7,14 @@
 #include <vector>
 
 #include "app/atomic_file.h"
-#include "store/record_layout.h"
-#include "vocabulary/cp932.h"
+#include "support/records.h"
 
 namespace vex::uitest {
 
-inline std::string two(int n) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", n % 100);
-    return b;
-}
-
-// A record of `length` bytes (CR LF included) with its kind, category and race key.
-inline std::string blankRecord(const char* kind, int length, char category, const std::string& key16) {
-    std::string r(static_cast<std::size_t>(length - 2), ' ');
-    setField(r, Common::Kind, kind);
-    r[2] = category;
-    setField(r, {4, 8}, "20240101");
-    setField(r, Common::RaceKey, key16);
-    return r + "\r\n";
-}
+using test::two;
 
 inline std::string raceKey(const std::string& yyyymmdd, int track, int race, int meeting = 1, int day = 3) {
-    return yyyymmdd + two(track) + two(meeting) + two(day) + two(race);
+    return test::raceKey(yyyymmdd, two(track), race, meeting, day);
 }
 
 struct RaceSpec {
@@ -44,7 +29,7 @@ struct RaceSpec {
 };
 
 inline std::string raceRecord(const RaceSpec& s) {
-    std::string r = blankRecord("RA", RecordLength::RA, '7', raceKey(s.date, s.track, s.race));
+    std::string r = test::Record::ra(raceKey(s.date, s.track, s.race)).sent('7');
     setField(r, RA::Weekday, "2");
     setField(r, RA::RaceName, sj(s.name));
     setField(r, RA::ShortName, sj("テスト"));
@@ -79,7 +64,7 @@ inline std::string registration(int horse, int stable = 0) {
 
 // A runner of race `s`; `finish` 0 for a race not yet run.
 inline std::string runnerRecord(const RaceSpec& s, int horse, int finish, int stable = 0) {
-    std::string r = blankRecord("SE", RecordLength::SE, '7', raceKey(s.date, s.track, s.race));
+    std::string r = test::Record::se(raceKey(s.date, s.track, s.race)).sent('7');
     setField(r, SE::Frame, std::to_string(horse <= 8 ? horse : 8));
     setField(r, SE::Horse, two(horse));
     setField(r, SE::RegistrationNumber, registration(horse, stable));
