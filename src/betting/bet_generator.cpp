@@ -55,23 +55,23 @@ std::vector<Candidate> candidates(const IndexCard& card, int runners, const BetC
                         card.hasMark(kCardMark3, r), card.hasMark(kCardPartner, r)});
 
     Collector out;
-    const KindItem kind = choice.kind;
+    const BetKind kind = choice.kind;
     const int method = choice.method;
     const bool multi = choice.multiOn(Multi::All);
     auto frame = [&](int horse) { return FrameOfHorse(runners, horse); };
 
     switch (kind) {
-        case KindItem::Tan:
-        case KindItem::Fuku:
+        case BetKind::Win:
+        case BetKind::Place:
             for (const Row& a : rows)
                 if (a.m1) out.add1(a.horse);
             break;
 
-        case KindItem::Umaren:
-        case KindItem::Wide:
-        case KindItem::Waku:
-        case KindItem::Umatan:
-        case KindItem::Wakutan: {
+        case BetKind::Quinella:
+        case BetKind::QuinellaPlace:
+        case BetKind::BracketQuinella:
+        case BetKind::Exacta:
+        case BetKind::BracketExacta: {
             const bool wheel = method == 1;
             if (method != 0 && method != 1) break;
             for (const Row& a : rows) {
@@ -79,11 +79,11 @@ std::vector<Candidate> candidates(const IndexCard& card, int runners, const BetC
                 for (const Row& b : rows) {
                     if (!(wheel ? b.partner : b.m1) || a.horse == b.horse) continue;
                     const int lo = std::min(a.horse, b.horse), hi = std::max(a.horse, b.horse);
-                    if (kind == KindItem::Umaren || kind == KindItem::Wide) {
+                    if (kind == BetKind::Quinella || kind == BetKind::QuinellaPlace) {
                         out.add2(lo, hi);
-                    } else if (kind == KindItem::Waku) {
+                    } else if (kind == BetKind::BracketQuinella) {
                         out.add2(frame(lo), frame(hi));
-                    } else if (kind == KindItem::Umatan) {
+                    } else if (kind == BetKind::Exacta) {
                         out.add2(a.horse, b.horse);
                         if (wheel && multi) out.add2(b.horse, a.horse);
                     } else {  // 枠単
@@ -97,9 +97,9 @@ std::vector<Candidate> candidates(const IndexCard& card, int runners, const BetC
             break;
         }
 
-        case KindItem::Sanrenpuku:
-        case KindItem::Sanrentan: {
-            const bool trio = kind == KindItem::Sanrenpuku;
+        case BetKind::Trio:
+        case BetKind::Trifecta: {
+            const bool trio = kind == BetKind::Trio;
             // Marks required at the first, second and third position.
             auto need = [&](const Row& r, int which) {
                 switch (which) {
@@ -169,25 +169,25 @@ std::vector<Candidate> candidates(const IndexCard& card, int runners, const BetC
 
 double filterValue(const std::string& text) { return cellNumber(text); }
 
-LineWidths lineWidths(KindItem kind) {
+LineWidths lineWidths(BetKind kind) {
     switch (kind) {
-        case KindItem::Tan:
-        case KindItem::Fuku: return {2, 6, 2};
-        case KindItem::Sanrentan: return {4, 8, 4};
+        case BetKind::Win:
+        case BetKind::Place: return {2, 6, 2};
+        case BetKind::Trifecta: return {4, 8, 4};
         default: return {3, 7, 3};
     }
 }
 
-bool hasRankColumn(KindItem kind) {
-    return kind == KindItem::Umaren || kind == KindItem::Wide || kind == KindItem::Umatan ||
-           kind == KindItem::Sanrenpuku || kind == KindItem::Sanrentan;
+bool hasRankColumn(BetKind kind) {
+    return kind == BetKind::Quinella || kind == BetKind::QuinellaPlace || kind == BetKind::Exacta ||
+           kind == BetKind::Trio || kind == BetKind::Trifecta;
 }
 
-std::vector<BetLine> acceptLines(const std::vector<Candidate>& list, const BetRace& race, KindItem kind,
+std::vector<BetLine> acceptLines(const std::vector<Candidate>& list, const BetRace& race, BetKind kind,
                                  const OddsFilter& filter) {
-    const BetKind code = kindOf(kind);
+    const BetKind code = kind;
     const LineWidths w = lineWidths(kind);
-    const bool single = kind == KindItem::Tan || kind == KindItem::Fuku;
+    const bool single = kind == BetKind::Win || kind == BetKind::Place;
     const bool ranks = hasRankColumn(kind);
     std::vector<BetLine> lines;
     lines.reserve(list.size());

@@ -12,7 +12,7 @@
 namespace vex {
 
 struct BetChoice {
-    KindItem kind = KindItem::Tan;
+    BetKind kind = BetKind::Win;
     int method = -1;  // item of 買い方; -1 for 単勝 and 複勝
     std::array<bool, kMultiCount> multi{};
     bool multiOn(Multi m) const { return multi[static_cast<int>(m)]; }
@@ -40,15 +40,15 @@ struct OddsFilter {
 // Value of a filter edit's text: blank or not a number counts as 0.
 double filterValue(const std::string& text);
 
-std::vector<BetLine> acceptLines(const std::vector<Candidate>& candidates, const BetRace& race, KindItem kind,
+std::vector<BetLine> acceptLines(const std::vector<Candidate>& candidates, const BetRace& race, BetKind kind,
                                  const OddsFilter& filter);
 
 // Widths of a kind's row-number, odds and popularity texts.
 struct LineWidths {
     int number, odds, popularity;
 };
-LineWidths lineWidths(KindItem kind);
+LineWidths lineWidths(BetKind kind);
 // Whether the kind fills column 5 "連人気".
-bool hasRankColumn(KindItem kind);
+bool hasRankColumn(BetKind kind);
 
 }  // namespace vex

@@ -39,7 +39,7 @@ std::vector<std::string> erasedCombinations(const TextGrid& list) {
     return erased;
 }
 
-void writeBetList(TextGrid& list, const std::vector<BetLine>& lines, KindItem kind,
+void writeBetList(TextGrid& list, const std::vector<BetLine>& lines, BetKind kind,
                   const std::vector<std::string>& erased) {
     clearBetList(list);
     const int count = static_cast<int>(lines.size());
@@ -80,16 +80,16 @@ bool BetListSort::headerClick(TextGrid& list, int col) {
     return true;
 }
 
-bool isHit(const std::string& combination, KindItem kind, const BetRace& race) {
+bool isHit(const std::string& combination, BetKind kind, const BetRace& race) {
     if (isBlank(combination)) return false;
-    if (kind == KindItem::Tan || kind == KindItem::Fuku) {
+    if (kind == BetKind::Win || kind == BetKind::Place) {
         const int horse = cellInt(combination);
         if (horse <= 0) return false;
-        if (kind == KindItem::Tan)
+        if (kind == BetKind::Win)
             return std::find(race.winHorses.begin(), race.winHorses.end(), horse) != race.winHorses.end();
         return std::find(race.placeHorses.begin(), race.placeHorses.begin() + 3, horse) != race.placeHorses.begin() + 3;
     }
-    const auto& labels = race.paidLabels[static_cast<int>(kindOf(kind))];
+    const auto& labels = race.paidLabels[static_cast<int>(kind)];
     return std::find(labels.begin(), labels.end(), combination) != labels.end();
 }
 

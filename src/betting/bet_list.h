@@ -28,7 +28,7 @@ void clearBetList(TextGrid& list);
 std::vector<std::string> erasedCombinations(const TextGrid& list);
 // Writes the accepted lines as rows (number, columns 2-5) and marks the first row of every erased
 // text again.
-void writeBetList(TextGrid& list, const std::vector<BetLine>& lines, KindItem kind,
+void writeBetList(TextGrid& list, const std::vector<BetLine>& lines, BetKind kind,
                   const std::vector<std::string>& erased);
 // Erase toggle of a data cell of column 0: "消" on an empty or blank cell, else empty. False when
 // the click is not on such a cell.
@@ -50,7 +50,7 @@ private:
 
 // Whether the combination cell of a row is a paid combination of the race for the kind (the
 // window paints it magenta).
-bool isHit(const std::string& combination, KindItem kind, const BetRace& race);
+bool isHit(const std::string& combination, BetKind kind, const BetRace& race);
 
 // Bet-file viewer: the files listed ("*.txt" and "*.nbet" of the folder, by name) and one decoded
 // grid of 12 columns for the lines of a file.

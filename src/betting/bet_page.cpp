@@ -24,7 +24,7 @@ BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_
         amount_ = readDefaultAmount(*settings_);
     }
     mode_ = mode >= 0 && mode < kStakeModeCount ? static_cast<StakeMode>(mode) : StakeMode::Even;
-    applyKind(kind >= 0 && kind < kKindItemCount ? static_cast<KindItem>(kind) : KindItem::Tan, false);
+    applyKind(betKindOfSelectorItem(kind).value_or(BetKind::Win), false);
 }
 
 void BetPage::storeInt(const IntSetting& setting, int value) {
@@ -59,9 +59,9 @@ void BetPage::dayLoaded() {
     labels_.clear();
 }
 
-void BetPage::applyKind(KindItem kind, bool store) {
+void BetPage::applyKind(BetKind kind, bool store) {
     choice_.kind = kind;
-    if (store) storeInt(settings::kBetKindItem, static_cast<int>(kind));
+    if (store) storeInt(settings::kBetKindItem, selectorItemOf(kind));
     const int stored = settings_ ? settings_->ReadInteger(settings::kBetMethodSection, settings::kBetMethodKey, choice_.method) : choice_.method;
     methods_ = vex::methodItems(kind);
     if (methods_.empty()) choice_.method = -1;
@@ -75,7 +75,7 @@ void BetPage::clearListAndRegenerate() {
     regenerate();
 }
 
-void BetPage::setKind(KindItem kind) {
+void BetPage::setKind(BetKind kind) {
     applyKind(kind, true);
     clearListAndRegenerate();
 }

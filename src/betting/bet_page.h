@@ -45,8 +45,8 @@ public:
     const BetRace* race() const { return race_ ? &*race_ : nullptr; }
 
     // ---- choices
-    KindItem kind() const { return choice_.kind; }
-    void setKind(KindItem kind);
+    BetKind kind() const { return choice_.kind; }
+    void setKind(BetKind kind);
     const std::vector<std::string>& methodItems() const { return methods_; }
     int method() const { return choice_.method; }
     void setMethod(int method);
@@ -91,7 +91,7 @@ public:
     void regenerate();
 
 private:
-    void applyKind(KindItem kind, bool store);
+    void applyKind(BetKind kind, bool store);
     void clearListAndRegenerate();
     void storeInt(const IntSetting& setting, int value);
     void storeString(const StringSetting& setting, const std::string& value);

@@ -28,14 +28,14 @@ void putNumber(std::string& line, std::size_t fieldStart, int number) {
 
 }  // namespace
 
-std::optional<std::string> betLine(const BetRace& race, KindItem kind, const std::string& combination,
+std::optional<std::string> betLine(const BetRace& race, BetKind kind, const std::string& combination,
                                    long long stakeYen) {
     const long long units = stakeYen / 100;
     if (units > kMaxStakeUnits || units < 0) return std::nullopt;
     std::string line(kBetLineWidth, '0');
     const std::string head = digits(race.monthDay, 4) + digits(race.trackCode, 2) + digits(race.raceNumber, 2);
     line.replace(1, 8, head);
-    line[9] = static_cast<char>('0' + static_cast<int>(kindOf(kind)));
+    line[9] = static_cast<char>('0' + static_cast<int>(kind));
     // Numbers at characters 1-2, 4-5 and 7-8 of the combination text.
     auto numberAt = [&](std::size_t pos) {
         return pos < combination.size() ? cellInt(combination.substr(pos, 2)) : 0;
@@ -49,7 +49,7 @@ std::optional<std::string> betLine(const BetRace& race, KindItem kind, const std
     return line;
 }
 
-BetLines buildBetLines(const TextGrid& list, KindItem kind, const BetRace& race) {
+BetLines buildBetLines(const TextGrid& list, BetKind kind, const BetRace& race) {
     BetLines out;
     for (int r = 1; r < list.rowCount(); ++r) {
         const std::string& combination = list.cell(kListCombination, r);
@@ -65,8 +65,8 @@ BetLines buildBetLines(const TextGrid& list, KindItem kind, const BetRace& race)
     return out;
 }
 
-std::string raceTitle(const BetRace& race, KindItem kind) {
-    return digits(race.monthDay, 4) + TrackName(race.trackCode, 2) + digits(race.raceNumber, 2) + "R:" + kindName(kind);
+std::string raceTitle(const BetRace& race, BetKind kind) {
+    return digits(race.monthDay, 4) + TrackName(race.trackCode, 2) + digits(race.raceNumber, 2) + "R:" + BetKindName(kind);
 }
 
 std::string betFileName(const BetRace& race) {

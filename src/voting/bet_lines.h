@@ -19,7 +19,7 @@ inline constexpr long long kMaxStakeUnits = 99999;
 
 // The line of one combination text (" 3-12- 7", " 5") and stake in yen. Nullopt when the stake
 // does not fit the 5-digit field (10,000,000 yen or more).
-std::optional<std::string> betLine(const BetRace& race, KindItem kind, const std::string& combination,
+std::optional<std::string> betLine(const BetRace& race, BetKind kind, const std::string& combination,
                                    long long stakeYen);
 
 struct BetLines {
@@ -28,10 +28,10 @@ struct BetLines {
 };
 // Lines of every bet-list row whose combination and stake are not blank and that is not erased,
 // in row order.
-BetLines buildBetLines(const TextGrid& list, KindItem kind, const BetRace& race);
+BetLines buildBetLines(const TextGrid& list, BetKind kind, const BetRace& race);
 
 // MMDD + track name + race number + "R:" + kind name.
-std::string raceTitle(const BetRace& race, KindItem kind);
+std::string raceTitle(const BetRace& race, BetKind kind);
 // yy + MMDD + ".nbet" of the race's date.
 std::string betFileName(const BetRace& race);
 // Folder of the bet files: Dir/kaime (default the application folder); the application folder

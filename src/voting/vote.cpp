@@ -109,7 +109,7 @@ VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
     return planVoteRace(request.kind, *request.list, race, ctx);
 }
 
-VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+VotePlan planVoteRace(BetKind kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
     VotePlan plan;
     BetLines built = buildBetLines(list, kind, race);
     // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
@@ -124,7 +124,7 @@ VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, 
     plan.kind = kind;
     plan.race = race;
     plan.lines = std::move(built.lines);
-    plan.question = "[" + race.listEntry + ":" + kindName(kind) + sj("]に投票します。実行してよろしいですか？");
+    plan.question = "[" + race.listEntry + ":" + BetKindName(kind) + sj("]に投票します。実行してよろしいですか？");
     return plan;
 }
 
@@ -248,7 +248,7 @@ VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
     return askThenSubmit(planVote(request, ctx), ctx);
 }
 
-VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+VoteResult voteRace(BetKind kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
     return askThenSubmit(planVoteRace(kind, list, race, ctx), ctx);
 }
 

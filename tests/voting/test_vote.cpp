@@ -96,7 +96,7 @@ protected:
 };
 
 TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
-    auto line = betLine(race, KindItem::Sanrentan, " 3-12- 7", 500);
+    auto line = betLine(race, BetKind::Trifecta, " 3-12- 7", 500);
     ASSERT_TRUE(line);
     ASSERT_EQ(line->size(), 90u);
     EXPECT_EQ(line->substr(0, 11), "00115441190");
@@ -104,14 +104,14 @@ TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
     EXPECT_EQ(line->substr(35, 24).find('1'), 11u);  // position 47
     EXPECT_EQ(line->substr(59, 24).find('1'), 6u);   // position 66
     EXPECT_EQ(line->substr(83), "0000500");
-    auto win = betLine(race, KindItem::Tan, " 5", 1200);
+    auto win = betLine(race, BetKind::Win, " 5", 1200);
     EXPECT_EQ(win->substr(35, 48), std::string(48, '0'));
     EXPECT_EQ((*win)[9], '1');
     EXPECT_EQ(win->substr(83, 5), "00012");
-    EXPECT_EQ((*betLine(race, KindItem::Wakutan, " 8- 8", 100))[9], '4');
-    EXPECT_TRUE(betLine(race, KindItem::Tan, " 5", 9999900));
-    EXPECT_FALSE(betLine(race, KindItem::Tan, " 5", 10000000));
-    EXPECT_EQ(toUtf8(raceTitle(race, KindItem::Sanrentan)), "0115大井11R:３連単");
+    EXPECT_EQ((*betLine(race, BetKind::BracketExacta, " 8- 8", 100))[9], '4');
+    EXPECT_TRUE(betLine(race, BetKind::Win, " 5", 9999900));
+    EXPECT_FALSE(betLine(race, BetKind::Win, " 5", 10000000));
+    EXPECT_EQ(toUtf8(raceTitle(race, BetKind::Trifecta)), "0115大井11R:３連単");
     EXPECT_EQ(betFileName(race), "240115.nbet");
     EXPECT_EQ(betFileFolder(nullptr), home.path() / "kaime");
 }
@@ -121,7 +121,7 @@ TEST_F(Vote, BatchesOfOneHundredTwenty) {
         RecordingControl c;
         VoteContext ctx{c, reporter, log, home.path() / "kaime", true, false};
         const TextGrid list = trifectaList(lines);
-        const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+        const VoteResult r = voteRace(BetKind::Trifecta, list, race, ctx);
         EXPECT_EQ(r.outcome, VoteOutcome::Voted);
         std::vector<int> sizes;
         for (const auto& b : c.batches) sizes.push_back(static_cast<int>(b.size() / 90));
@@ -138,7 +138,7 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     auto ctx = context(false);
     TextGrid list = trifectaList(3);
     list.setCell(kListErase, 2, eraseMark());
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    const VoteResult r = voteRace(BetKind::Trifecta, list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(r.accepted, 1);
     ASSERT_EQ(reporter.questions.size(), 1u);
@@ -147,8 +147,8 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     EXPECT_EQ(reporter.informations[0],
               "投票しました。\r\n購入金額　:     200\r\n残投票件数:     500\r\n購入限度額:  100000\r\n"
               "投票内容の確認は楽天競馬サイトにログインしてください。");
-    const std::string l1 = *betLine(race, KindItem::Sanrentan, list.cell(2, 1), 100);
-    const std::string l3 = *betLine(race, KindItem::Sanrentan, list.cell(2, 3), 100);
+    const std::string l1 = *betLine(race, BetKind::Trifecta, list.cell(2, 1), 100);
+    const std::string l3 = *betLine(race, BetKind::Trifecta, list.cell(2, 3), 100);
     EXPECT_EQ(utf8Log(), (std::vector<std::string>{"[投票　] ■投票開始 09:30:00", "[投票　] ■買い目:0投票成功 09:30:00",
                                                     "0115大井11R:３連単", "-BetStart--------------", l1 + l3, "---",
                                                     "購入金額　:     200", "残投票件数:     500", "購入限度額:  100000",
@@ -162,7 +162,7 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
 TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
     control.betCodes = {-203, 0};
     auto ctx = context(false);
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
+    const VoteResult r = voteRace(BetKind::Trifecta, trifectaList(240), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::PartlyVoted);
     EXPECT_EQ(control.batches.size(), 2u);
     EXPECT_EQ(r.accepted, 1);
@@ -177,7 +177,7 @@ TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
 TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
     control.betCodes = {-1, -2};
     auto ctx = context(true);
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(121), race, ctx);
+    const VoteResult r = voteRace(BetKind::Trifecta, trifectaList(121), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::AllBatchesFailed);
     EXPECT_EQ(r.accepted, 0);
     const auto lines = utf8Log();
@@ -190,7 +190,7 @@ TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
 TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
     control.loginCode = 5;
     auto ctx = context(false);
-    VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    VoteResult r = voteRace(BetKind::Trifecta, trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::LoginFailed);
     EXPECT_EQ(control.calls, std::vector<std::string>{"login[|]"});  // no logout
     EXPECT_EQ(readLines(r.betFile).size(), 2u);                       // written before the login
@@ -199,14 +199,14 @@ TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
 
     control.loginCode = 0;
     control.logoutCode = 1;
-    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    r = voteRace(BetKind::Trifecta, trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(utf8Log().back(), "[エラー]09:30:00  ログアウト失敗：(エラー:1)");
     EXPECT_FALSE(ctx.loggedIn);
 
     const std::size_t before = log.lines().size();
     reporter.answers = {false};
-    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    r = voteRace(BetKind::Trifecta, trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Declined);
     EXPECT_EQ(log.lines().size(), before);
 }
@@ -216,7 +216,7 @@ TEST_F(Vote, AllErasedWritesStartLineAndEmptyFile) {
     TextGrid list = trifectaList(2);
     list.setCell(kListErase, 1, eraseMark());
     list.setCell(kListErase, 2, eraseMark());
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    const VoteResult r = voteRace(BetKind::Trifecta, list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::NoLines);
     EXPECT_TRUE(control.calls.empty());
     EXPECT_EQ(reporter.informations.back(), "投票可能な有効馬券がないようです。");
@@ -229,7 +229,7 @@ TEST_F(Vote, StakeTooLargeForTheLineIsRefusedBeforeAnything) {
     auto ctx = context(false);
     TextGrid list = trifectaList(2);
     list.setCell(kListStake, 2, "10000000");
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    const VoteResult r = voteRace(BetKind::Trifecta, list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Refused);
     EXPECT_TRUE(control.calls.empty());
     EXPECT_TRUE(reporter.questions.empty());
@@ -264,7 +264,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
             BetRace r = race;
             r.postTime = c.post;
             const TextGrid empty = emptyBetList();
-            VoteRequest req{c.day, c.haveRace ? &r : nullptr, KindItem::Sanrentan, c.emptyList ? &empty : &list};
+            VoteRequest req{c.day, c.haveRace ? &r : nullptr, BetKind::Trifecta, c.emptyList ? &empty : &list};
             EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Refused);
             EXPECT_EQ(rep.beeps, 1);
             if (automatic) {
@@ -282,7 +282,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
     auto ctx = context(true);
     BetRace r = race;
     r.postTime = "0930";
-    VoteRequest req{today, &r, KindItem::Sanrentan, &list};
+    VoteRequest req{today, &r, BetKind::Trifecta, &list};
     EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
     r.monthDay = "0116";
     req.dayStamp = dayStampOf(2024, 1, 16);
@@ -296,7 +296,7 @@ TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
     BetRace shown = race;
     shown.postTime = "1630";
     TextGrid list = trifectaList(2);
-    const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, KindItem::Sanrentan, &list, 200}, ctx);
+    const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, BetKind::Trifecta, &list, 200}, ctx);
     ASSERT_TRUE(plan.ready);
     EXPECT_EQ(toUtf8(plan.question), "[大井11R:３連単]に投票します。実行してよろしいですか？");
     EXPECT_EQ(plan.lines.size(), 2u);
@@ -317,7 +317,7 @@ TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
         test::RecordingReporter rep;
         VotingLog l(home.path() / "amount.log");
         VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
-        VotePlan plan = planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 50}, ctx);
+        VotePlan plan = planVote({dayStampOf(2024, 1, 15), &race, BetKind::Trifecta, &list, 50}, ctx);
         EXPECT_FALSE(plan.ready);
         EXPECT_EQ(submitVote(plan, ctx).outcome, VoteOutcome::Refused);
         EXPECT_EQ(rep.beeps, 1);
@@ -331,8 +331,8 @@ TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / "kaime" / "240115.nbet"));
     // 100 yen, and no amount given, pass.
     auto ctx = context(true);
-    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 100}, ctx).ready);
-    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list}, ctx).ready);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, BetKind::Trifecta, &list, 100}, ctx).ready);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, BetKind::Trifecta, &list}, ctx).ready);
 }
 
 TEST_F(Vote, VotingLogKeepsTheLastHundredFromStart) {
@@ -361,7 +361,7 @@ TEST_F(Vote, AnAcceptedVoteIsNeverReportedFailedWhenItsLogCannotBeWritten) {
         VotingLog full;
         ASSERT_TRUE(setFileFaults("write:VovoVaro.log@1"));
         VoteContext ctx{control, reporter, full, home.path() / "kaime", automatic, false};
-        const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
+        const VoteResult r = voteRace(BetKind::Trifecta, trifectaList(240), race, ctx);
         setFileFaults("");
         EXPECT_EQ(r.outcome, VoteOutcome::Voted);
         EXPECT_EQ(r.accepted, 2);
@@ -389,7 +389,7 @@ TEST_F(Vote, AVotingLogThatCannotBeReadIsNeverReplaced) {
     ASSERT_TRUE(setFileFaults("read:VovoVaro.log"));
     auto ctx = context(true);
     // The first line goes before anything is sent: the vote stops there, nothing bought.
-    EXPECT_THROW(voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx), FileReadError);
+    EXPECT_THROW(voteRace(BetKind::Trifecta, trifectaList(2), race, ctx), FileReadError);
     EXPECT_THROW(log.load(), FileReadError);
     setFileFaults("");
     EXPECT_TRUE(control.calls.empty());
