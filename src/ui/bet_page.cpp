@@ -467,8 +467,7 @@ void TBetPage::TohyoBtnClick() {
     VoteRequest request;
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
-    request.kind = model_->kind();
-    request.list = &model_->betList();
+    request.list = &model_->bets();
     request.amount = AmountEdit->text().trimmed().isEmpty() ? 0 : AmountEdit->intValue();
     VotePlan plan = planVote(request, context);
     if (!plan.ready) {

@@ -1,10 +1,11 @@
 #include "voting/vote.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "app/atomic_file.h"
 #include "app/clock.h"
-#include "betting/bet_list.h"
 #include "betting/grid_sort.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -72,46 +73,54 @@ std::string logTime() {
     return b;
 }
 
-VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
-    VotePlan refused;
-    if (isBlank(request.dayStamp)) {
-        refuse(ctx, sj("開催日ﾃﾞｰﾀを読み込んでください。"), sj(" 開催日が読み込まれていません。"));
-        return refused;
-    }
-    if (!request.race || !request.list) {
-        refuse(ctx, sj("レースデータを読み込んでください。"), sj(" レースが読み込まれていません。"));
-        return refused;
-    }
+namespace {
+
+struct Refusal {
+    const char* message;  // shown in manual mode (UTF-8)
+    const char* logText;  // logged in automatic mode
+};
+
+bool isTodayOrTomorrow(const std::string& dayStamp) {
     const DateTime today = now();
     const DateTime tomorrow = fromEpoch(nowEpoch() + 24 * 60 * 60);
-    if (request.dayStamp != dayStampOf(today.year, today.month, today.day) &&
-        request.dayStamp != dayStampOf(tomorrow.year, tomorrow.month, tomorrow.day)) {
-        refuse(ctx, sj("本日(または翌日)のデータが読み込まれていません。"), sj(" 本日のデータが読み込まれていません。"));
-        return refused;
-    }
-    const BetRace& race = *request.race;
-    if (race.year + race.monthDay + race.postTime < stamp12(today)) {
-        refuse(ctx, sj("発走時刻を過ぎました。"), sj(" 発走時刻を過ぎています。"));
-        return refused;
-    }
-    // Below 100 yen the split leaves no stake; the amount is named rather than an empty list.
-    if (request.amount >= 0 && request.amount < 100) {
-        refuse(ctx, sj("投票金額は100円以上を入力してください。"), sj(" 投票金額が100円未満です。"));
-        return refused;
-    }
-    bool any = false;
-    for (int r = 1; r < request.list->rowCount() && !any; ++r)
-        any = !isBlank(request.list->cell(kListCombination, r)) && !isBlank(request.list->cell(kListStake, r));
-    if (!any) {
-        refuse(ctx, sj("買い目が作成されていません。"), sj(" 買い目が作成されていません。"));
-        return refused;
-    }
-    return planVoteRace(request.kind, *request.list, race, ctx);
+    return dayStamp == dayStampOf(today.year, today.month, today.day) ||
+           dayStamp == dayStampOf(tomorrow.year, tomorrow.month, tomorrow.day);
 }
 
-VotePlan planVoteRace(BetKind kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+bool postTimePassed(const BetRace& race) { return race.year + race.monthDay + race.postTime < stamp12(now()); }
+
+bool anyStake(const BetList& list) {
+    return std::any_of(list.lines.begin(), list.lines.end(), [](const BetLine& line) { return line.stake != 0; });
+}
+
+// The vote button's checks in their order; the first that fails refuses the vote.
+std::optional<Refusal> refusalOf(const VoteRequest& request) {
+    if (isBlank(request.dayStamp)) return Refusal{"開催日ﾃﾞｰﾀを読み込んでください。", " 開催日が読み込まれていません。"};
+    if (!request.race || !request.list)
+        return Refusal{"レースデータを読み込んでください。", " レースが読み込まれていません。"};
+    if (!isTodayOrTomorrow(request.dayStamp))
+        return Refusal{"本日(または翌日)のデータが読み込まれていません。", " 本日のデータが読み込まれていません。"};
+    if (postTimePassed(*request.race)) return Refusal{"発走時刻を過ぎました。", " 発走時刻を過ぎています。"};
+    // Below 100 yen the split leaves no stake; the amount is named rather than an empty list.
+    if (request.amount >= 0 && request.amount < 100)
+        return Refusal{"投票金額は100円以上を入力してください。", " 投票金額が100円未満です。"};
+    if (!anyStake(*request.list)) return Refusal{"買い目が作成されていません。", " 買い目が作成されていません。"};
+    return std::nullopt;
+}
+
+}  // namespace
+
+VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
+    if (const std::optional<Refusal> refusal = refusalOf(request)) {
+        refuse(ctx, sj(refusal->message), sj(refusal->logText));
+        return VotePlan{};
+    }
+    return planVoteRace(*request.list, *request.race, ctx);
+}
+
+VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {
     VotePlan plan;
-    BetLines built = buildBetLines(list, kind, race);
+    VoteLines built = voteLinesOf(list, race);
     // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
     // it would buy a different amount, so nothing is sent or written.
     if (built.tooLarge > 0) {
@@ -121,10 +130,10 @@ VotePlan planVoteRace(BetKind kind, const TextGrid& list, const BetRace& race, V
         return plan;
     }
     plan.ready = true;
-    plan.kind = kind;
+    plan.kind = list.kind;
     plan.race = race;
     plan.lines = std::move(built.lines);
-    plan.question = "[" + race.listEntry + ":" + BetKindName(kind) + sj("]に投票します。実行してよろしいですか？");
+    plan.question = "[" + race.listEntry + ":" + BetKindName(list.kind) + sj("]に投票します。実行してよろしいですか？");
     return plan;
 }
 
@@ -248,8 +257,8 @@ VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
     return askThenSubmit(planVote(request, ctx), ctx);
 }
 
-VoteResult voteRace(BetKind kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
-    return askThenSubmit(planVoteRace(kind, list, race, ctx), ctx);
+VoteResult voteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {
+    return askThenSubmit(planVoteRace(list, race, ctx), ctx);
 }
 
 std::string postTimeCountdown(const BetRace* race) {

@@ -200,16 +200,29 @@ TEST(BetPage, HitsPerKind) {
     race.placeHorses = {5, 7, 2, 9, 0};
     race.paidLabels[static_cast<int>(BetKind::BracketExacta)] = {" 5- 6"};
     race.paidLabels[static_cast<int>(BetKind::Trifecta)] = {" 5- 7- 2"};
-    EXPECT_TRUE(isHit(" 5", BetKind::Win, race));
-    EXPECT_FALSE(isHit(" 7", BetKind::Win, race));
-    EXPECT_TRUE(isHit(" 2", BetKind::Place, race));
-    EXPECT_FALSE(isHit(" 9", BetKind::Place, race));  // only the first three place entries
-    EXPECT_FALSE(isHit("", BetKind::Win, race));
-    EXPECT_FALSE(isHit("  ", BetKind::Place, race));
-    EXPECT_TRUE(isHit(" 5- 6", BetKind::BracketExacta, race));
-    EXPECT_FALSE(isHit(" 6- 5", BetKind::BracketExacta, race));
-    EXPECT_TRUE(isHit(" 5- 7- 2", BetKind::Trifecta, race));
-    EXPECT_FALSE(isHit(" 5- 7- 2", BetKind::Trio, race));
+    EXPECT_TRUE(isHit(BetKind::Win, {5, 0, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Win, {7, 0, 0}, race));
+    EXPECT_TRUE(isHit(BetKind::Place, {2, 0, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Place, {9, 0, 0}, race));  // only the first three place entries
+    EXPECT_FALSE(isHit(BetKind::Win, {}, race));
+    EXPECT_FALSE(isHit(BetKind::Place, {}, race));
+    EXPECT_TRUE(isHit(BetKind::BracketExacta, {5, 6, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::BracketExacta, {6, 5, 0}, race));
+    EXPECT_TRUE(isHit(BetKind::Trifecta, {5, 7, 2}, race));
+    EXPECT_FALSE(isHit(BetKind::Trio, {5, 7, 2}, race));
+    // The window asks by grid row: row r is line r, and the empty row of a list without lines is none.
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(BetKind::Win);
+    EXPECT_FALSE(page.rowIsHit(1));
+    page.cardCellClick(8, 5);
+    page.cardCellClick(8, 7);
+    EXPECT_TRUE(page.rowIsHit(1));
+    EXPECT_FALSE(page.rowIsHit(2));
+    EXPECT_FALSE(page.rowIsHit(3));
+    page.betListHeaderClick(2);  // descending: horse 7 first
+    EXPECT_FALSE(page.rowIsHit(1));
+    EXPECT_TRUE(page.rowIsHit(2));
 }
 
 TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
@@ -282,9 +295,9 @@ TEST(BetPage, RaceFromTheRaceTable) {
     EXPECT_EQ(race.listEntry, sj("大井11R"));
     EXPECT_EQ(race.postTime, "1630");
     EXPECT_DOUBLE_EQ(race.oddsOf(BetKind::Trifecta, CombinationIndex(BetKind::Trifecta, 3, 1, 2)), 123.4);
-    EXPECT_TRUE(isHit(" 3- 1- 2", BetKind::Trifecta, race));
-    EXPECT_TRUE(isHit(" 2- 1", BetKind::BracketExacta, race));
-    EXPECT_FALSE(isHit("", BetKind::Trio, race));
+    EXPECT_TRUE(isHit(BetKind::Trifecta, {3, 1, 2}, race));
+    EXPECT_TRUE(isHit(BetKind::BracketExacta, {2, 1, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Trio, {}, race));
 }
 
 TEST(BetFiles, ViewerDecodesLinesAndListsBothKinds) {
