@@ -197,47 +197,42 @@ void logOut(VoteContext& ctx, VoteResult& result) {
 
 }  // namespace
 
-VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
-    if (!plan.ready) return plan.refused;
-    VoteResult result = resultOf(plan, ctx);
-    const std::vector<std::string>& lines = plan.lines;
-    const std::string title = raceTitle(plan.race, plan.kind);
+namespace {
 
-    ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
+// The day's bet file, written before the login: without it the vote would leave no record of what
+// was sent. False (reported) when it cannot be written.
+bool writeBetFile(VoteContext& ctx, const std::filesystem::path& file, const std::vector<std::string>& lines) {
     try {
-        writeLinesAtomic(result.betFile, lines);
+        writeLinesAtomic(file, lines);
+        return true;
     } catch (const FileWriteError&) {
-        // Without the bet file the vote would leave no record of what was sent: stop before the login.
-        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(result.betFile.string()),
+        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(file.string()),
                sj("  投票不可能：買い目ファイルを書き込めませんでした。"));
-        result.outcome = VoteOutcome::FileFailed;
-        return result;
+        return false;
     }
+}
 
-    if (lines.empty()) {
-        if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
-        ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
-        ctx.loggedIn = false;
-        result.outcome = VoteOutcome::NoLines;
-        return result;
-    }
+void reportNoLines(VoteContext& ctx) {
+    if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
+    ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
+    ctx.loggedIn = false;
+}
 
+bool logIn(VoteContext& ctx) {
     const int login = ctx.control.RakutenLogin("", "");
     if (login != 0) {
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") + std::to_string(login) + ")");
         ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
-        result.outcome = VoteOutcome::LoginFailed;
-        return result;
+        return false;
     }
     ctx.loggedIn = true;
+    return true;
+}
 
-    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
-    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(lines, b), b, title);
-    logOut(ctx, result);
-    ctx.loggedIn = false;
-
+// The outcome once every batch has had its answer; a log that could not be written is shown after it.
+void concludeVote(VoteContext& ctx, VoteResult& result) {
     if (result.accepted == 0) {
         // Every batch was refused: say so plainly, the per-batch errors alone read like details.
         if (!ctx.automatic) ctx.reporter.information(sj("投票できませんでした。受け付けられた買い目はありません。"));
@@ -250,6 +245,33 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
         ctx.reporter.beep();
         ctx.reporter.information(result.logError);
     }
+}
+
+}  // namespace
+
+VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
+    if (!plan.ready) return plan.refused;
+    VoteResult result = resultOf(plan, ctx);
+    ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
+    if (!writeBetFile(ctx, result.betFile, plan.lines)) {
+        result.outcome = VoteOutcome::FileFailed;
+        return result;
+    }
+    if (plan.lines.empty()) {
+        reportNoLines(ctx);
+        result.outcome = VoteOutcome::NoLines;
+        return result;
+    }
+    if (!logIn(ctx)) {
+        result.outcome = VoteOutcome::LoginFailed;
+        return result;
+    }
+    const std::string title = raceTitle(plan.race, plan.kind);
+    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
+    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
+    logOut(ctx, result);
+    ctx.loggedIn = false;
+    concludeVote(ctx, result);
     return result;
 }
 
