@@ -35,7 +35,7 @@ vex::BetRace eighteenRunners() {
 void BM_TrifectaBoxProportional(benchmark::State& state) {
     vex::BetPage page;
     page.selectRace(eighteenRunners());
-    page.setKind(vex::KindItem::Sanrentan);
+    page.setKind(vex::BetKind::Trifecta);
     page.setStakeMode(vex::StakeMode::Proportional);
     page.markPair(1, true);
     if (page.betList().rowCount() != 4897) state.SkipWithError("expected 4896 lines");

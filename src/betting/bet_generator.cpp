@@ -1,7 +1,9 @@
 #include "betting/bet_generator.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
+#include <optional>
+#include <tuple>
 
 #include "betting/grid_sort.h"
 #include "vocabulary/codes.h"
@@ -10,217 +12,182 @@ namespace vex {
 
 namespace {
 
-std::string label1(int a) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%2d", a);
-    return b;
-}
-std::string label2(int a, int b) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%2d-%2d", a, b);
-    return t;
-}
-std::string label3(int a, int b, int c) {
-    char t[24];
-    std::snprintf(t, sizeof t, "%2d-%2d-%2d", a, b, c);
-    return t;
+// The four mark columns of the card, in order: ◎ ○ ▲ 相手.
+enum Mark { kFirstMark = 0, kSecondMark = 1, kThirdMark = 2, kPartnerMark = 3 };
+
+// A card row as the generator reads it: the horse and which marks it carries.
+struct MarkedRow {
+    int horse;
+    std::array<bool, 4> marks;
+    bool has(Mark m) const { return marks[m]; }
+};
+
+std::vector<MarkedRow> markedRows(const IndexCard& card, int runners) {
+    const int n = std::max(0, std::min(runners, card.dataRows()));
+    std::vector<MarkedRow> rows;
+    rows.reserve(n);
+    for (int r = 1; r <= n; ++r)
+        rows.push_back({card.horseOfRow(r), {card.hasMark(kCardMark1, r), card.hasMark(kCardMark2, r),
+                                             card.hasMark(kCardMark3, r), card.hasMark(kCardPartner, r)}});
+    return rows;
 }
 
-// Collects candidates; sorted and made unique at the end.
-struct Collector {
-    std::vector<Candidate> list;
-    void add1(int a) { list.push_back({label1(a), a, 0, 0}); }
-    void add2(int a, int b) { list.push_back({label2(a, b), a, b, 0}); }
-    void add3(int a, int b, int c) { list.push_back({label3(a, b, c), a, b, c}); }
-    void add3Ascending(int a, int b, int c) {
-        int v[3] = {a, b, c};
-        std::sort(v, v + 3);
-        add3(v[0], v[1], v[2]);
+// 単勝 and 複勝: every ◎ horse.
+void addSingles(std::vector<Combination>& out, const std::vector<MarkedRow>& rows) {
+    for (const MarkedRow& a : rows)
+        if (a.has(kFirstMark)) out.push_back({a.horse, 0, 0});
+}
+
+// Pair kinds: Box (method 0) pairs ◎ horses with each other, 軸流し (1) pairs ◎ with 相手. Frame kinds
+// bet the horses' frames; the exactas add the reverse order of a wheel with マルチ.
+void addPairs(std::vector<Combination>& out, const std::vector<MarkedRow>& rows, int runners, const BetChoice& choice) {
+    const int method = choice.method;
+    if (method != 0 && method != 1) return;
+    const bool wheel = method == 1;
+    const bool reverseToo = wheel && choice.multiOn(Multi::All);
+    const Mark secondMark = wheel ? kPartnerMark : kFirstMark;
+    auto frame = [&](int horse) { return FrameOfHorse(runners, horse); };
+    for (const MarkedRow& a : rows) {
+        if (!a.has(kFirstMark)) continue;
+        for (const MarkedRow& b : rows) {
+            if (!b.has(secondMark) || a.horse == b.horse) continue;
+            const int lo = std::min(a.horse, b.horse), hi = std::max(a.horse, b.horse);
+            switch (choice.kind) {
+                case BetKind::Quinella:
+                case BetKind::QuinellaPlace: out.push_back({lo, hi, 0}); break;
+                case BetKind::BracketQuinella: out.push_back({frame(lo), frame(hi), 0}); break;
+                case BetKind::Exacta:
+                    out.push_back({a.horse, b.horse, 0});
+                    if (reverseToo) out.push_back({b.horse, a.horse, 0});
+                    break;
+                case BetKind::BracketExacta: {
+                    const int fa = frame(a.horse), fb = frame(b.horse);
+                    if (fa == fb) break;
+                    out.push_back({fa, fb, 0});
+                    if (reverseToo) out.push_back({fb, fa, 0});
+                    break;
+                }
+                default: break;
+            }
+        }
     }
-};
+}
+
+// The mark each place of a triple needs, by method: Box ◎◎◎, 1軸流し ◎ 相手 相手, 2軸流し ◎◎ 相手
+// (３連複) or ◎ ○ ▲ (３連単), ﾌｫｰﾒｰｼｮﾝ ◎ ○ ▲.
+std::optional<std::array<Mark, 3>> tripleMarks(BetKind kind, int method) {
+    switch (method) {
+        case 0: return std::array{kFirstMark, kFirstMark, kFirstMark};
+        case 1: return std::array{kFirstMark, kPartnerMark, kPartnerMark};
+        case 2:
+            if (kind == BetKind::Trio) return std::array{kFirstMark, kFirstMark, kPartnerMark};
+            return std::array{kFirstMark, kSecondMark, kThirdMark};
+        case 3: return std::array{kFirstMark, kSecondMark, kThirdMark};
+        default: return std::nullopt;
+    }
+}
+
+// ３連単: the order (a, b, c) drawn from the marks, and the other orders the multi boxes add.
+void addTrifectaOrders(std::vector<Combination>& out, int a, int b, int c, const BetChoice& choice) {
+    const bool multi = choice.multiOn(Multi::All);
+    out.push_back({a, b, c});
+    if (choice.method == 1 && multi) {
+        out.insert(out.end(), {{b, a, c}, {b, c, a}});
+    } else if (choice.method == 2 && multi) {
+        out.insert(out.end(), {{a, c, b}, {b, a, c}, {b, c, a}, {c, b, a}, {c, a, b}});
+    } else if (choice.method == 3) {
+        if (multi || choice.multiOn(Multi::First12)) out.push_back({b, a, c});
+        if (multi || choice.multiOn(Multi::Second23)) out.push_back({a, c, b});
+        if (multi || choice.multiOn(Multi::Ends13)) out.push_back({c, b, a});
+        if (multi) out.insert(out.end(), {{c, a, b}, {b, c, a}});
+    }
+}
+
+// Triple kinds: every three different horses whose marks fit the method's places; ３連複 bets them
+// ascending.
+void addTriples(std::vector<Combination>& out, const std::vector<MarkedRow>& rows, const BetChoice& choice) {
+    const auto marks = tripleMarks(choice.kind, choice.method);
+    if (!marks) return;
+    for (const MarkedRow& a : rows) {
+        if (!a.has((*marks)[0])) continue;
+        for (const MarkedRow& b : rows) {
+            if (!b.has((*marks)[1]) || b.horse == a.horse) continue;
+            for (const MarkedRow& c : rows) {
+                if (!c.has((*marks)[2]) || c.horse == a.horse || c.horse == b.horse) continue;
+                if (choice.kind == BetKind::Trio) {
+                    int v[3] = {a.horse, b.horse, c.horse};
+                    std::sort(v, v + 3);
+                    out.push_back({v[0], v[1], v[2]});
+                } else {
+                    addTrifectaOrders(out, a.horse, b.horse, c.horse, choice);
+                }
+            }
+        }
+    }
+}
+
+bool combinationBefore(const Combination& x, const Combination& y) {
+    return std::tie(x.a, x.b, x.c) < std::tie(y.a, y.b, y.c);
+}
+
+// 連人気: the win popularity of each horse, when every one has one.
+std::optional<Combination> winRanksOf(const Combination& numbers, int picks, const BetRace& race) {
+    const int n[3] = {numbers.a, numbers.b, numbers.c};
+    int rank[3] = {0, 0, 0};
+    for (int i = 0; i < picks; ++i) {
+        if (n[i] < 1 || n[i] > kMaxHorse || race.winPopularity[n[i]] <= 0) return std::nullopt;
+        rank[i] = race.winPopularity[n[i]];
+    }
+    return Combination{rank[0], rank[1], rank[2]};
+}
+
+// Whether the race lists odds for the combination: 単勝 and 複勝 by the horse's win popularity (a
+// place bet may have odds of 0), the others by odds above 0.
+bool hasOdds(BetKind kind, const Combination& numbers, double odds, const BetRace& race) {
+    if (kind != BetKind::Win && kind != BetKind::Place) return odds > 0;
+    return numbers.a >= 1 && numbers.a <= kMaxHorse && race.winPopularity[numbers.a] > 0;
+}
+
+// The list shows odds to the tenth and splits the amount by what it shows.
+double toTenth(double odds) { return std::round(odds * 10.0) / 10.0; }
 
 }  // namespace
 
-std::vector<Candidate> candidates(const IndexCard& card, int runners, const BetChoice& choice) {
-    const int n = std::max(0, std::min(runners, card.dataRows()));
-    // Per row: horse number and its four marks.
-    struct Row {
-        int horse;
-        bool m1, m2, m3, partner;
-    };
-    std::vector<Row> rows;
-    rows.reserve(n);
-    for (int r = 1; r <= n; ++r)
-        rows.push_back({card.horseOfRow(r), card.hasMark(kCardMark1, r), card.hasMark(kCardMark2, r),
-                        card.hasMark(kCardMark3, r), card.hasMark(kCardPartner, r)});
-
-    Collector out;
-    const KindItem kind = choice.kind;
-    const int method = choice.method;
-    const bool multi = choice.multiOn(Multi::All);
-    auto frame = [&](int horse) { return FrameOfHorse(runners, horse); };
-
-    switch (kind) {
-        case KindItem::Tan:
-        case KindItem::Fuku:
-            for (const Row& a : rows)
-                if (a.m1) out.add1(a.horse);
-            break;
-
-        case KindItem::Umaren:
-        case KindItem::Wide:
-        case KindItem::Waku:
-        case KindItem::Umatan:
-        case KindItem::Wakutan: {
-            const bool wheel = method == 1;
-            if (method != 0 && method != 1) break;
-            for (const Row& a : rows) {
-                if (!a.m1) continue;
-                for (const Row& b : rows) {
-                    if (!(wheel ? b.partner : b.m1) || a.horse == b.horse) continue;
-                    const int lo = std::min(a.horse, b.horse), hi = std::max(a.horse, b.horse);
-                    if (kind == KindItem::Umaren || kind == KindItem::Wide) {
-                        out.add2(lo, hi);
-                    } else if (kind == KindItem::Waku) {
-                        out.add2(frame(lo), frame(hi));
-                    } else if (kind == KindItem::Umatan) {
-                        out.add2(a.horse, b.horse);
-                        if (wheel && multi) out.add2(b.horse, a.horse);
-                    } else {  // 枠単
-                        const int fa = frame(a.horse), fb = frame(b.horse);
-                        if (fa == fb) continue;
-                        out.add2(fa, fb);
-                        if (wheel && multi) out.add2(fb, fa);
-                    }
-                }
-            }
-            break;
-        }
-
-        case KindItem::Sanrenpuku:
-        case KindItem::Sanrentan: {
-            const bool trio = kind == KindItem::Sanrenpuku;
-            // Marks required at the first, second and third position.
-            auto need = [&](const Row& r, int which) {
-                switch (which) {
-                    case 1: return r.m1;
-                    case 2: return r.m2;
-                    case 3: return r.m3;
-                    default: return r.partner;
-                }
-            };
-            int pa, pb, pc;  // 1 ◎, 2 ○, 3 ▲, 4 相手
-            switch (method) {
-                case 0: pa = pb = pc = 1; break;
-                case 1: pa = 1, pb = pc = 4; break;
-                case 2:
-                    if (trio) pa = pb = 1, pc = 4;
-                    else pa = 1, pb = 2, pc = 3;
-                    break;
-                case 3: pa = 1, pb = 2, pc = 3; break;
-                default: return {};
-            }
-            const bool m12 = multi || choice.multiOn(Multi::First12);
-            const bool m23 = multi || choice.multiOn(Multi::Second23);
-            const bool m13 = multi || choice.multiOn(Multi::Ends13);
-            for (const Row& a : rows) {
-                if (!need(a, pa)) continue;
-                for (const Row& b : rows) {
-                    if (!need(b, pb) || b.horse == a.horse) continue;
-                    for (const Row& c : rows) {
-                        if (!need(c, pc) || c.horse == a.horse || c.horse == b.horse) continue;
-                        const int A = a.horse, B = b.horse, C = c.horse;
-                        if (trio) {
-                            out.add3Ascending(A, B, C);
-                            continue;
-                        }
-                        out.add3(A, B, C);
-                        if (method == 1 && multi) {
-                            out.add3(B, A, C);
-                            out.add3(B, C, A);
-                        } else if (method == 2 && multi) {
-                            out.add3(A, C, B);
-                            out.add3(B, A, C);
-                            out.add3(B, C, A);
-                            out.add3(C, B, A);
-                            out.add3(C, A, B);
-                        } else if (method == 3) {
-                            if (m12) out.add3(B, A, C);
-                            if (m23) out.add3(A, C, B);
-                            if (m13) out.add3(C, B, A);
-                            if (multi) {
-                                out.add3(C, A, B);
-                                out.add3(B, C, A);
-                            }
-                        }
-                    }
-                }
-            }
-            break;
-        }
+std::vector<Combination> candidates(const IndexCard& card, int runners, const BetChoice& choice) {
+    const std::vector<MarkedRow> rows = markedRows(card, runners);
+    std::vector<Combination> list;
+    switch (betKindInfo(choice.kind).picks) {
+        case 1: addSingles(list, rows); break;
+        case 2: addPairs(list, rows, runners, choice); break;
+        default: addTriples(list, rows, choice); break;
     }
-    auto& list = out.list;
-    std::sort(list.begin(), list.end(), [](const Candidate& x, const Candidate& y) { return x.text < y.text; });
-    list.erase(std::unique(list.begin(), list.end(),
-                           [](const Candidate& x, const Candidate& y) { return x.text == y.text; }),
-               list.end());
+    std::sort(list.begin(), list.end(), combinationBefore);
+    list.erase(std::unique(list.begin(), list.end()), list.end());
     return list;
 }
 
 double filterValue(const std::string& text) { return cellNumber(text); }
 
-LineWidths lineWidths(KindItem kind) {
-    switch (kind) {
-        case KindItem::Tan:
-        case KindItem::Fuku: return {2, 6, 2};
-        case KindItem::Sanrentan: return {4, 8, 4};
-        default: return {3, 7, 3};
-    }
-}
-
-bool hasRankColumn(KindItem kind) {
-    return kind == KindItem::Umaren || kind == KindItem::Wide || kind == KindItem::Umatan ||
-           kind == KindItem::Sanrenpuku || kind == KindItem::Sanrentan;
-}
-
-std::vector<BetLine> acceptLines(const std::vector<Candidate>& list, const BetRace& race, KindItem kind,
+std::vector<BetLine> acceptLines(const std::vector<Combination>& list, const BetRace& race, BetKind kind,
                                  const OddsFilter& filter) {
-    const BetKind code = kindOf(kind);
-    const LineWidths w = lineWidths(kind);
-    const bool single = kind == KindItem::Tan || kind == KindItem::Fuku;
     const bool ranks = hasRankColumn(kind);
+    const int picks = betKindInfo(kind).picks;
     std::vector<BetLine> lines;
     lines.reserve(list.size());
-    char buf[64];
-    for (const Candidate& cand : list) {
-        const int k = single ? CombinationIndex(code, cand.a) : CombinationIndex(code, cand.a, cand.b, cand.c);
+    for (const Combination& numbers : list) {
+        const int k = CombinationIndex(kind, numbers.a, numbers.b, numbers.c);
         if (k <= 0) continue;
-        const double odds = race.oddsOf(code, k);
+        const double odds = race.oddsOf(kind, k);
         BetLine line;
-        line.combination = cand.text;
-        if (filter.ignoreOdds) {
-            line.odds.assign(w.odds, ' ');
-        } else {
-            const bool present =
-                single ? (cand.a >= 1 && cand.a <= 18 && race.winPopularity[cand.a] > 0) : odds > 0;
-            if (!present || odds < filter.lower || odds > filter.upper) continue;
-            std::snprintf(buf, sizeof buf, "%*.1f", w.odds, odds);
-            line.odds = buf;
+        line.numbers = numbers;
+        if (!filter.ignoreOdds) {
+            if (!hasOdds(kind, numbers, odds, race) || odds < filter.lower || odds > filter.upper) continue;
+            line.odds = toTenth(odds);
         }
-        std::snprintf(buf, sizeof buf, "%*d", w.popularity, race.popularityOf(code, k));
-        line.popularity = buf;
-        if (ranks) {
-            const int nums[3] = {cand.a, cand.b, cand.c};
-            const int count = cand.c > 0 ? 3 : 2;
-            bool all = true;
-            for (int i = 0; i < count; ++i)
-                all = all && nums[i] >= 1 && nums[i] <= 18 && race.winPopularity[nums[i]] > 0;
-            if (all)
-                line.ranks = count == 3 ? label3(race.winPopularity[nums[0]], race.winPopularity[nums[1]],
-                                                 race.winPopularity[nums[2]])
-                                        : label2(race.winPopularity[nums[0]], race.winPopularity[nums[1]]);
-        }
-        lines.push_back(std::move(line));
+        line.popularity = race.popularityOf(kind, k);
+        if (ranks) line.winRanks = winRanksOf(numbers, picks, race);
+        line.number = static_cast<int>(lines.size()) + 1;
+        lines.push_back(line);
     }
     return lines;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
+#include <tuple>
 
 #include "betting/grid_sort.h"
 #include "vocabulary/bet_kinds.h"
@@ -11,86 +12,148 @@
 
 namespace vex {
 
+namespace {
+
+std::string formatInt(int width, long long value) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%*lld", width, value);
+    return buf;
+}
+
+std::string formatFixed(const char* format, int width, double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, width, value);
+    return buf;
+}
+
+std::string oddsCell(const BetList& list, const BetLine& line) {
+    const int width = lineWidths(list.kind).odds;
+    if (line.odds) return formatFixed("%*.1f", width, *line.odds);
+    return list.oddsEmptied ? std::string() : std::string(width, ' ');
+}
+
+bool combinationBefore(const Combination& x, const Combination& y) {
+    return std::tie(x.a, x.b, x.c) < std::tie(y.a, y.b, y.c);
+}
+
+}  // namespace
+
+LineWidths lineWidths(BetKind kind) {
+    switch (kind) {
+        case BetKind::Win:
+        case BetKind::Place: return {2, 6, 2};
+        case BetKind::Trifecta: return {4, 8, 4};
+        default: return {3, 7, 3};
+    }
+}
+
+bool hasRankColumn(BetKind kind) {
+    const BetKindInfo& info = betKindInfo(kind);
+    return info.picks >= 2 && !info.frames;
+}
+
 const std::string& eraseMark() {
     static const std::string t = sj("消");
     return t;
 }
 
-TextGrid emptyBetList() {
+std::string combinationText(BetKind kind, const Combination& numbers) {
+    const int picks = betKindInfo(kind).picks;
+    const int n[3] = {numbers.a, numbers.b, numbers.c};
+    std::string text;
+    for (int i = 0; i < picks; ++i) {
+        if (i > 0) text += '-';
+        text += formatInt(2, n[i]);
+    }
+    return text;
+}
+
+std::string betListCell(const BetList& list, const BetLine& line, int col) {
+    const LineWidths widths = lineWidths(list.kind);
+    switch (col) {
+        case kListErase: return line.erased ? eraseMark() : std::string();
+        case kListNumber: return formatInt(widths.number, line.number);
+        case kListCombination: return combinationText(list.kind, line.numbers);
+        case kListOdds: return oddsCell(list, line);
+        case kListPopularity: return formatInt(widths.popularity, line.popularity);
+        case kListRanks: return line.winRanks ? combinationText(list.kind, *line.winRanks) : std::string();
+        case kListStake: return line.stake != 0 ? formatInt(6, line.stake) : std::string();
+        case kListReturn: return line.ifHit ? formatFixed("%*.0f", 7, line.ifHit->yen) : std::string();
+        case kListReturnRate: return line.ifHit ? formatFixed("%*.1f", 7, line.ifHit->percentOfTotal) : std::string();
+        default: return {};  // the statistics columns 9-14 are never filled
+    }
+}
+
+TextGrid betListGrid(const BetList& list) {
     static const char* headers[kListColumns] = {"消",     "No.",     "買い目",  "オッズ",  "人気",
                                                 "連人気", "購入額",  "回収額",  "回収率",  "出現率1",
                                                 "出現率2", "出現率3", "結果配当", "結果回収", "結果人気"};
-    TextGrid g(2, kListColumns);
-    for (int c = 0; c < kListColumns; ++c) g.setCell(c, 0, sj(headers[c]));
-    return g;
+    const int count = static_cast<int>(list.lines.size());
+    TextGrid grid(std::max(count + 1, 2), kListColumns);
+    for (int c = 0; c < kListColumns; ++c) grid.setCell(c, 0, sj(headers[c]));
+    for (int r = 1; r <= count; ++r)
+        for (int c = 0; c < kListColumns; ++c) grid.setCell(c, r, betListCell(list, list.lines[r - 1], c));
+    return grid;
 }
 
-void clearBetList(TextGrid& list) {
-    static const TextGrid empty = emptyBetList();
-    list = empty;
-}
+TextGrid emptyBetList() { return betListGrid(BetList{}); }
 
-std::vector<std::string> erasedCombinations(const TextGrid& list) {
-    std::vector<std::string> erased;
-    for (int r = 1; r < list.rowCount(); ++r)
-        if (list.cell(kListErase, r) == eraseMark()) erased.push_back(list.cell(kListCombination, r));
-    std::sort(erased.begin(), erased.end());
+std::vector<Combination> erasedCombinations(const BetList& list) {
+    std::vector<Combination> erased;
+    for (const BetLine& line : list.lines)
+        if (line.erased) erased.push_back(line.numbers);
+    std::sort(erased.begin(), erased.end(), combinationBefore);
     erased.erase(std::unique(erased.begin(), erased.end()), erased.end());
     return erased;
 }
 
-void writeBetList(TextGrid& list, const std::vector<BetLine>& lines, KindItem kind,
-                  const std::vector<std::string>& erased) {
-    clearBetList(list);
-    const int count = static_cast<int>(lines.size());
-    list.resize(std::max(count + 1, 2), kListColumns);
-    const int width = lineWidths(kind).number;
-    const bool ranks = hasRankColumn(kind);
-    char buf[16];
-    for (int i = 0; i < count; ++i) {
-        const BetLine& line = lines[i];
-        std::snprintf(buf, sizeof buf, "%*d", width, i + 1);
-        list.setCell(kListNumber, i + 1, buf);
-        list.setCell(kListCombination, i + 1, line.combination);
-        list.setCell(kListOdds, i + 1, line.odds);
-        list.setCell(kListPopularity, i + 1, line.popularity);
-        if (ranks) list.setCell(kListRanks, i + 1, line.ranks);
-    }
-    // Lines are in ascending combination order, so the first row of a text is found by search.
-    for (const std::string& text : erased) {
-        auto it = std::lower_bound(lines.begin(), lines.end(), text,
-                                   [](const BetLine& l, const std::string& t) { return l.combination < t; });
-        if (it != lines.end() && it->combination == text)
-            list.setCell(kListErase, static_cast<int>(it - lines.begin()) + 1, eraseMark());
-    }
+void markErased(BetList& list, const std::vector<Combination>& erased) {
+    for (BetLine& line : list.lines)
+        if (std::binary_search(erased.begin(), erased.end(), line.numbers, combinationBefore)) line.erased = true;
 }
 
-bool toggleErase(TextGrid& list, int row) {
-    if (row < 1 || row >= list.rowCount()) return false;
-    const std::string& cell = list.cell(kListErase, row);
-    list.setCell(kListErase, row, isBlank(cell) ? eraseMark() : std::string());
-    return true;
+void sortBetList(BetList& list, int col, bool descending) {
+    const std::size_t count = list.lines.size();
+    if (count < 2 || col < 0 || col >= kListColumns) return;
+    const int tie = col == kListNumber ? kListCombination : kListNumber;
+    struct Keyed {
+        std::string key, tieKey;
+        std::size_t index;
+    };
+    std::vector<Keyed> order;
+    order.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order.push_back({betListCell(list, list.lines[i], col), betListCell(list, list.lines[i], tie), i});
+    std::stable_sort(order.begin(), order.end(), [&](const Keyed& x, const Keyed& y) {
+        const int c = x.key.compare(y.key);
+        if (c != 0) return descending ? c > 0 : c < 0;
+        return x.tieKey < y.tieKey;
+    });
+    std::vector<BetLine> sorted;
+    sorted.reserve(count);
+    for (const Keyed& k : order) sorted.push_back(std::move(list.lines[k.index]));
+    list.lines = std::move(sorted);
 }
 
-bool BetListSort::headerClick(TextGrid& list, int col) {
+bool BetListSort::headerClick(BetList& list, int col) {
     if (col < 1 || col >= kListColumns) return false;
     flags_[col] = 1 - flags_[col];
     last_ = col;
-    sortGridRows(list, col, flags_[col] == 1);
+    sortBetList(list, col, flags_[col] == 1);
     return true;
 }
 
-bool isHit(const std::string& combination, KindItem kind, const BetRace& race) {
-    if (isBlank(combination)) return false;
-    if (kind == KindItem::Tan || kind == KindItem::Fuku) {
-        const int horse = cellInt(combination);
+bool isHit(BetKind kind, const Combination& numbers, const BetRace& race) {
+    if (kind == BetKind::Win || kind == BetKind::Place) {
+        const int horse = numbers.a;
         if (horse <= 0) return false;
-        if (kind == KindItem::Tan)
+        if (kind == BetKind::Win)
             return std::find(race.winHorses.begin(), race.winHorses.end(), horse) != race.winHorses.end();
         return std::find(race.placeHorses.begin(), race.placeHorses.begin() + 3, horse) != race.placeHorses.begin() + 3;
     }
-    const auto& labels = race.paidLabels[static_cast<int>(kindOf(kind))];
-    return std::find(labels.begin(), labels.end(), combination) != labels.end();
+    // The payouts keep their combinations as the labels the list shows.
+    const auto& labels = race.paidLabels[static_cast<int>(kind)];
+    return std::find(labels.begin(), labels.end(), combinationText(kind, numbers)) != labels.end();
 }
 
 std::vector<std::string> listBetFiles(const std::filesystem::path& folder) {

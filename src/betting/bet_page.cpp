@@ -14,7 +14,7 @@ int storeDefaultAmount(TIniGT& settings, int amount) {
     return value;
 }
 
-BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_(persist), list_(emptyBetList()) {
+BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_(persist), grid_(emptyBetList()) {
     int kind = 0, mode = 0;
     if (settings_) {
         lowerText_ = read(*settings_, settings::kOddsLower);
@@ -24,7 +24,7 @@ BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_
         amount_ = readDefaultAmount(*settings_);
     }
     mode_ = mode >= 0 && mode < kStakeModeCount ? static_cast<StakeMode>(mode) : StakeMode::Even;
-    applyKind(kind >= 0 && kind < kKindItemCount ? static_cast<KindItem>(kind) : KindItem::Tan, false);
+    applyKind(betKindOfSelectorItem(kind).value_or(BetKind::Win), false);
 }
 
 void BetPage::storeInt(const IntSetting& setting, int value) {
@@ -39,8 +39,7 @@ int BetPage::defaultAmount() const { return settings_ ? readDefaultAmount(*setti
 void BetPage::selectRace(const BetRace& race) {
     race_ = race;
     card_.fill(*race_);
-    clearBetList(list_);
-    labels_.clear();
+    clearList();
     amount_ = defaultAmount();
     regenerate();
 }
@@ -55,13 +54,13 @@ void BetPage::refreshRace(const BetRace& race) {
 void BetPage::dayLoaded() {
     card_.forgetRace();
     race_.reset();
-    clearBetList(list_);
-    labels_.clear();
+    clearList();
+    show();
 }
 
-void BetPage::applyKind(KindItem kind, bool store) {
+void BetPage::applyKind(BetKind kind, bool store) {
     choice_.kind = kind;
-    if (store) storeInt(settings::kBetKindItem, static_cast<int>(kind));
+    if (store) storeInt(settings::kBetKindItem, selectorItemOf(kind));
     const int stored = settings_ ? settings_->ReadInteger(settings::kBetMethodSection, settings::kBetMethodKey, choice_.method) : choice_.method;
     methods_ = vex::methodItems(kind);
     if (methods_.empty()) choice_.method = -1;
@@ -70,12 +69,22 @@ void BetPage::applyKind(KindItem kind, bool store) {
     multiShown_ = multiBoxesShown(kind, choice_.method);
 }
 
+void BetPage::clearList() {
+    bets_ = BetList{choice_.kind};
+    summary_ = {};
+}
+
 void BetPage::clearListAndRegenerate() {
-    clearBetList(list_);
+    clearList();
     regenerate();
 }
 
-void BetPage::setKind(KindItem kind) {
+void BetPage::show() {
+    grid_ = betListGrid(bets_);
+    labels_ = splitLabels(summary_);
+}
+
+void BetPage::setKind(BetKind kind) {
     applyKind(kind, true);
     clearListAndRegenerate();
 }
@@ -115,7 +124,8 @@ void BetPage::setStakeMode(StakeMode mode) {
 
 void BetPage::setAmount(long long amount) {
     amount_ = amount;
-    splitStakes(mode_, amount_, list_, labels_);
+    splitStakes(mode_, amount_, bets_, summary_);
+    show();
 }
 
 void BetPage::cardHeaderClick(int col) {
@@ -136,28 +146,35 @@ void BetPage::markPair(int pair, bool set) {
 }
 
 void BetPage::betListClick(int col, int row) {
-    if (col != kListErase || !toggleErase(list_, row)) return;
+    // Any data row of the grid answers, the empty row of a list without lines too.
+    if (col != kListErase || row < 1 || row >= grid_.rowCount()) return;
+    if (row <= static_cast<int>(bets_.lines.size())) {
+        BetLine& line = bets_.lines[static_cast<std::size_t>(row - 1)];
+        line.erased = !line.erased;
+    }
     storeInt(settings::kStakeSplit, static_cast<int>(mode_));
     regenerate();
 }
 
-void BetPage::betListHeaderClick(int col) { sort_.headerClick(list_, col); }
+void BetPage::betListHeaderClick(int col) {
+    if (sort_.headerClick(bets_, col)) show();
+}
 
 bool BetPage::rowIsHit(int row) const {
-    if (!race_ || row < 1 || row >= list_.rowCount()) return false;
-    return isHit(list_.cell(kListCombination, row), choice_.kind, *race_);
+    if (!race_ || row < 1 || row > static_cast<int>(bets_.lines.size())) return false;
+    return isHit(choice_.kind, bets_.lines[static_cast<std::size_t>(row - 1)].numbers, *race_);
 }
 
 void BetPage::regenerate() {
-    const std::vector<std::string> erased = erasedCombinations(list_);
-    clearBetList(list_);
-    labels_.clear();
-    if (!race_) return;
-    const std::vector<Candidate> cands = candidates(card_, race_->runners, choice_);
-    OddsFilter filter{filterValue(lowerText_), filterValue(upperText_), ignoresOdds(mode_)};
-    const std::vector<BetLine> lines = acceptLines(cands, *race_, choice_.kind, filter);
-    writeBetList(list_, lines, choice_.kind, erased);
-    splitStakes(mode_, amount_, list_, labels_);
+    const std::vector<Combination> erased = erasedCombinations(bets_);
+    clearList();
+    if (race_) {
+        const OddsFilter filter{filterValue(lowerText_), filterValue(upperText_), ignoresOdds(mode_)};
+        bets_.lines = acceptLines(candidates(card_, race_->runners, choice_), *race_, choice_.kind, filter);
+        markErased(bets_, erased);
+        splitStakes(mode_, amount_, bets_, summary_);
+    }
+    show();
 }
 
 }  // namespace vex

@@ -45,8 +45,8 @@ public:
     const BetRace* race() const { return race_ ? &*race_ : nullptr; }
 
     // ---- choices
-    KindItem kind() const { return choice_.kind; }
-    void setKind(KindItem kind);
+    BetKind kind() const { return choice_.kind; }
+    void setKind(BetKind kind);
     const std::vector<std::string>& methodItems() const { return methods_; }
     int method() const { return choice_.method; }
     void setMethod(int method);
@@ -78,7 +78,9 @@ public:
     int markPairColumn(int pair) const;
 
     // ---- bet list
-    const TextGrid& betList() const { return list_; }
+    const BetList& bets() const { return bets_; }
+    // The list as the window shows it, formatted from bets().
+    const TextGrid& betList() const { return grid_; }
     // A click on a data cell: column 0 toggles the erase mark and regenerates (the caller keeps
     // its scroll position). A header click on column 1 or higher sorts.
     void betListClick(int col, int row);
@@ -91,8 +93,11 @@ public:
     void regenerate();
 
 private:
-    void applyKind(KindItem kind, bool store);
+    void applyKind(BetKind kind, bool store);
     void clearListAndRegenerate();
+    void clearList();
+    // Formats the grid and the labels from the list and the split's summary.
+    void show();
     void storeInt(const IntSetting& setting, int value);
     void storeString(const StringSetting& setting, const std::string& value);
 
@@ -100,8 +105,10 @@ private:
     bool persist_;
     std::optional<BetRace> race_;
     IndexCard card_;
-    TextGrid list_;
+    BetList bets_;
+    TextGrid grid_;
     BetListSort sort_;
+    StakeSummary summary_;
     SplitLabels labels_;
     BetChoice choice_;
     std::vector<std::string> methods_;

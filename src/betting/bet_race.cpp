@@ -1,11 +1,6 @@
 #include "betting/bet_race.h"
 
-
 namespace vex {
-
-BetKind kindOf(KindItem item) { return kBakenRadioOrder[static_cast<int>(item)]; }
-std::string kindName(KindItem item) { return BetKindName(kindOf(item)); }
-std::string kindToken(KindItem item) { return std::string(BetKindToken(kindOf(item))); }
 
 void BetRace::sizeTables() {
     for (int c = 1; c <= kBetKindCount; ++c) {

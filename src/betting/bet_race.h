@@ -11,15 +11,6 @@
 
 namespace vex {
 
-// Items of the kind selector 馬券種, in its order. The item is not the kind code.
-enum class KindItem { Tan, Fuku, Waku, Umaren, Wide, Umatan, Sanrenpuku, Sanrentan, Wakutan };
-inline constexpr int kKindItemCount = 9;
-
-BetKind kindOf(KindItem item);
-// The display name ("単勝" ... "枠単", full-width ３) and the token ("TAN" ... "WAKUTAN"), CP932.
-std::string kindName(KindItem item);
-std::string kindToken(KindItem item);
-
 struct BetRunner {
     int frame = 0;          // runner record position 28
     int horse = 0;          // positions 29-30

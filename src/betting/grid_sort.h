@@ -1,8 +1,8 @@
 #pragma once
-// Row sort shared by the index card and the bet list: rows 1.. (row 0 is the header) ordered by one
-// column's text, byte-wise, ascending or descending; equal texts then ascending by column 1, or by
-// column 2 when column 1 is the key. Cells are right-aligned fixed-width texts, so text order is
-// numeric order.
+// Row sort of the index card: rows 1.. (row 0 is the header) ordered by one column's text,
+// byte-wise, ascending or descending; equal texts then ascending by column 1, or by column 2 when
+// column 1 is the key. Cells are right-aligned fixed-width texts, so text order is numeric order.
+// The bet list sorts its typed lines the same way (sortBetList).
 #include "vocabulary/text_grid.h"
 
 namespace vex {

@@ -10,12 +10,9 @@ namespace vex {
 
 namespace {
 
-
-bool isBoxed(KindItem k) {
-    return k == KindItem::Waku || k == KindItem::Umaren || k == KindItem::Wide || k == KindItem::Umatan ||
-           k == KindItem::Wakutan;
-}
-bool isTriple(KindItem k) { return k == KindItem::Sanrenpuku || k == KindItem::Sanrentan; }
+// Pair kinds (枠連 馬連 ワイド 馬単 枠単) offer Box and 軸流し; the triples add 2軸流し and ﾌｫｰﾒｰｼｮﾝ.
+bool isPairKind(BetKind kind) { return betKindInfo(kind).picks == 2; }
+bool isTripleKind(BetKind kind) { return betKindInfo(kind).picks == 3; }
 
 }  // namespace
 
@@ -24,48 +21,48 @@ std::string multiCaption(Multi m) {
     return sj(captions[static_cast<int>(m)]);
 }
 
-std::vector<std::string> methodItems(KindItem kind) {
-    if (isBoxed(kind)) return {"Box", sj("軸流し")};
-    if (isTriple(kind)) return {"Box", sj("1軸流し"), sj("2軸流し"), sj("ﾌｫｰﾒｰｼｮﾝ")};
+std::vector<std::string> methodItems(BetKind kind) {
+    if (isPairKind(kind)) return {"Box", sj("軸流し")};
+    if (isTripleKind(kind)) return {"Box", sj("1軸流し"), sj("2軸流し"), sj("ﾌｫｰﾒｰｼｮﾝ")};
     return {};
 }
 
-std::array<bool, 4> markColumnsShown(KindItem kind, int method) {
+std::array<bool, 4> markColumnsShown(BetKind kind, int method) {
     // ◎ always; 相手 for the wheels; ○ ▲ for the formation and the 3連単 two-horse wheel.
     std::array<bool, 4> shown{true, false, false, false};
-    if (isBoxed(kind)) {
+    if (isPairKind(kind)) {
         shown[3] = method == 1;
-    } else if (kind == KindItem::Sanrenpuku) {
+    } else if (kind == BetKind::Trio) {
         shown[3] = method == 1 || method == 2;
         shown[1] = shown[2] = method == 3;
-    } else if (kind == KindItem::Sanrentan) {
+    } else if (kind == BetKind::Trifecta) {
         shown[3] = method == 1;
         shown[1] = shown[2] = method == 2 || method == 3;
     }
     return shown;
 }
 
-std::array<bool, kMultiCount> multiBoxesShown(KindItem kind, int method) {
+std::array<bool, kMultiCount> multiBoxesShown(BetKind kind, int method) {
     std::array<bool, kMultiCount> shown{};
-    if (kind == KindItem::Umatan || kind == KindItem::Wakutan) {
+    if (kind == BetKind::Exacta || kind == BetKind::BracketExacta) {
         shown[0] = method == 0 || method == 1;
-    } else if (kind == KindItem::Sanrentan) {
+    } else if (kind == BetKind::Trifecta) {
         shown[0] = method >= 1 && method <= 3;
         shown[1] = shown[2] = shown[3] = method == 3;
     }
     return shown;
 }
 
-int markPairColumn(int pair, KindItem kind, int method) {
+int markPairColumn(int pair, BetKind kind, int method) {
     switch (pair) {
         case 1: return kCardMark1;
         case 2:
             if (method == 1) return kCardPartner;
-            if (method == 2) return kind == KindItem::Sanrenpuku ? kCardPartner : kCardMark2;
+            if (method == 2) return kind == BetKind::Trio ? kCardPartner : kCardMark2;
             if (method == 3) return kCardMark2;
             return -1;
         case 3:
-            if ((kind == KindItem::Sanrentan && method == 2) || method == 3) return kCardMark3;
+            if ((kind == BetKind::Trifecta && method == 2) || method == 3) return kCardMark3;
             return -1;
         default: return -1;
     }

@@ -24,14 +24,14 @@ inline constexpr int kMultiCount = 4;
 std::string multiCaption(Multi m);
 
 // Items of 買い方 for a kind (CP932); empty for 単勝 and 複勝, whose method index is -1.
-std::vector<std::string> methodItems(KindItem kind);
+std::vector<std::string> methodItems(BetKind kind);
 
 // Which mark columns (8..11, as [0..3]) and which multi boxes are shown for a kind and method.
-std::array<bool, 4> markColumnsShown(KindItem kind, int method);
-std::array<bool, kMultiCount> multiBoxesShown(KindItem kind, int method);
+std::array<bool, 4> markColumnsShown(BetKind kind, int method);
+std::array<bool, kMultiCount> multiBoxesShown(BetKind kind, int method);
 
 // Column that "全"/"CL" pair 1, 2 or 3 acts on; -1 when the pair does nothing for kind and method.
-int markPairColumn(int pair, KindItem kind, int method);
+int markPairColumn(int pair, BetKind kind, int method);
 
 class IndexCard {
 public:

@@ -1,11 +1,9 @@
 #include "betting/stake_split.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
-#include "betting/bet_list.h"
-#include "betting/grid_sort.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -13,12 +11,79 @@ namespace vex {
 
 namespace {
 
-void clearStakes(TextGrid& list) {
-    for (int r = 1; r < list.rowCount(); ++r) {
-        list.setCell(kListStake, r, {});
-        list.setCell(kListReturn, r, {});
-        list.setCell(kListReturnRate, r, {});
+void clearStakes(BetList& list) {
+    for (BetLine& line : list.lines) {
+        line.stake = 0;
+        line.ifHit.reset();
     }
+}
+
+// 均等2 lists no odds, and its split leaves the odds column empty rather than blank.
+void emptyOdds(BetList& list) {
+    for (BetLine& line : list.lines) line.odds.reset();
+    list.oddsEmptied = true;
+}
+
+// The lines the split shares the amount among: not erased and, where the mode uses odds, with odds
+// above 0.
+std::vector<bool> takingPart(const BetList& list, bool usesOdds) {
+    std::vector<bool> part;
+    part.reserve(list.lines.size());
+    for (const BetLine& line : list.lines)
+        part.push_back(!line.erased && (!usesOdds || (line.odds && *line.odds > 0)));
+    return part;
+}
+
+long long atLeast100(long long stake) { return stake < 100 ? 100 : stake; }
+
+// 均等 (and 均等2): the amount shared evenly, each share rounded up to 100 yen from 10 yen on;
+// 均一 (and 均一2): the whole amount on every line. Returns the total.
+long long evenOrFlatStakes(StakeMode mode, long long amount, BetList& list, const std::vector<bool>& part, int count) {
+    long long stake = amount;
+    if (mode == StakeMode::Even || mode == StakeMode::Even2)
+        stake = static_cast<long long>(std::trunc(static_cast<double>(amount) / count / 100.0 + 0.9)) * 100;
+    stake = atLeast100(stake);
+    for (std::size_t i = 0; i < list.lines.size(); ++i)
+        if (part[i]) list.lines[i].stake = stake;
+    return stake * count;
+}
+
+// 比例: stakes in inverse proportion to the odds, each share rounded up to 100 yen from 5 yen on.
+// Weights are scaled by 100 times the first line's odds, as the shares have always been computed;
+// the scale cancels out. A listed line with odds of 0 takes no share but still buys 100 yen.
+// Returns the total.
+long long proportionalStakes(long long amount, BetList& list, const std::vector<bool>& part) {
+    const double scale = 100.0 * *list.lines.front().odds;
+    std::vector<double> weight(list.lines.size(), 0.0);
+    double sum = 0;
+    for (std::size_t i = 0; i < list.lines.size(); ++i)
+        if (part[i]) {
+            weight[i] = scale / *list.lines[i].odds;
+            sum += weight[i];
+        }
+    long long total = 0;
+    for (std::size_t i = 0; i < list.lines.size() && sum > 0; ++i) {
+        BetLine& line = list.lines[i];
+        if (line.erased || !line.odds) continue;
+        const double share = weight[i] / sum * 100.0;
+        line.stake = atLeast100(static_cast<long long>(std::trunc(static_cast<double>(amount) * share / 10000.0 + 0.95)) * 100);
+        total += line.stake;
+    }
+    return total;
+}
+
+// What each staked line returns on a hit, and the expected rate: the mean of those returns as a
+// percentage of the total stake.
+double fillReturns(BetList& list, const std::vector<bool>& part, int count, long long total) {
+    double returns = 0;
+    for (std::size_t i = 0; i < list.lines.size(); ++i) {
+        BetLine& line = list.lines[i];
+        if (!part[i] || line.stake == 0) continue;
+        const double back = static_cast<double>(line.stake) * *line.odds;
+        line.ifHit = HitReturn{back, back / static_cast<double>(total) * 100.0};
+        returns += std::trunc(back);
+    }
+    return returns / count / static_cast<double>(total) * 100.0;
 }
 
 }  // namespace
@@ -28,95 +93,45 @@ std::string stakeModeCaption(StakeMode m) {
     return sj(c[static_cast<int>(m)]);
 }
 
-void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& labels) {
-    const int rows = list.rowCount();
-    if (rows >= 4898 || rows < 2) return;
+SplitLabels splitLabels(const StakeSummary& summary) {
+    SplitLabels labels;
+    if (summary.lines) labels.count = formatText("%3d", *summary.lines);
+    if (summary.total) labels.total = formatText("%6lld", *summary.total);
+    if (summary.rate) {
+        const double rate = *summary.rate;
+        labels.rate = formatText("%7.1f", rate);
+        labels.colour = rate > 100 ? RateColour::Black : rate > 0 ? RateColour::Red : RateColour::None;
+    }
+    return labels;
+}
+
+void splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary) {
+    if (list.lines.size() > kMaxBetLines) return;
     if (amount < 100) {
         // No stake below 100 yen: the previous amount's stakes must not stay to be voted.
         clearStakes(list);
-        labels.clear();
+        summary = {};
         return;
     }
-    if (mode == StakeMode::Proportional && isBlank(list.cell(kListOdds, 1))) return;
+    if (mode == StakeMode::Proportional && (list.lines.empty() || !list.lines.front().odds)) return;
 
     clearStakes(list);
-    if (mode == StakeMode::Even2)
-        for (int r = 1; r < rows; ++r) list.setCell(kListOdds, r, {});
-
+    if (mode == StakeMode::Even2) emptyOdds(list);
     const bool usesOdds = !ignoresOdds(mode);
-    const std::string& erased = eraseMark();
-    auto live = [&](int r) { return !isBlank(list.cell(kListNumber, r)) && list.cell(kListErase, r) != erased; };
-    // Odds of each row that takes part; 0 for the others.
-    std::vector<double> odds(rows, 0.0);
-    std::vector<char> part(rows, 0);
-    int n = 0;
-    for (int r = 1; r < rows; ++r) {
-        if (!live(r)) continue;
-        if (usesOdds) {
-            if (isBlank(list.cell(kListOdds, r))) continue;
-            odds[r] = cellNumber(list.cell(kListOdds, r));
-            if (odds[r] <= 0) continue;
-        }
-        part[r] = 1;
-        ++n;
-    }
+    const std::vector<bool> part = takingPart(list, usesOdds);
+    const int count = static_cast<int>(std::count(part.begin(), part.end(), true));
 
-    std::vector<long long> stake(rows, 0);
     long long total = 0;
-    if (mode != StakeMode::Proportional) {
-        if (n == 0) return;
-        long long s = amount;
-        if (mode == StakeMode::Even || mode == StakeMode::Even2)
-            s = static_cast<long long>(std::trunc(static_cast<double>(amount) / n / 100.0 + 0.9)) * 100;
-        if (s < 100) s = 100;
-        for (int r = 1; r < rows; ++r)
-            if (part[r]) {
-                stake[r] = s;
-                list.setCell(kListStake, r, formatText("%6lld", s));
-            }
-        total = s * n;
-        labels.count = formatText("%3d", n);
-        labels.total = formatText("%6lld", total);
-        if (!usesOdds) return;
+    if (mode == StakeMode::Proportional) {
+        total = proportionalStakes(amount, list, part);
     } else {
-        // Stakes in inverse proportion to the odds. Weights are scaled by 100 times the first
-        // row's odds, as the shares have always been computed; the scale cancels out.
-        const double scale = 100.0 * cellNumber(list.cell(kListOdds, 1));
-        std::vector<double> weight(rows, 0.0);
-        double sum = 0;
-        for (int r = 1; r < rows; ++r)
-            if (part[r]) {
-                weight[r] = scale / odds[r];
-                sum += weight[r];
-            }
-        for (int r = 1; r < rows && sum > 0; ++r) {
-            if (!live(r) || isBlank(list.cell(kListOdds, r))) continue;
-            const double share = weight[r] / sum * 100.0;
-            long long s = static_cast<long long>(std::trunc(static_cast<double>(amount) * share / 10000.0 + 0.95)) * 100;
-            if (s < 100) s = 100;
-            stake[r] = s;
-            total += s;
-            list.setCell(kListStake, r, formatText("%6lld", s));
-        }
-        labels.count = formatText("%3d", n);
-        labels.total = formatText("%6lld", total);
-        if (total < 1) return;
+        if (count == 0) return;
+        total = evenOrFlatStakes(mode, amount, list, part, count);
     }
-
-    // Return columns and the expected rate: the mean over the lines of what a hit would return,
-    // as a percentage of the total stake.
-    double returns = 0;
-    for (int r = 1; r < rows; ++r) {
-        if (!part[r] || stake[r] == 0) continue;
-        const double back = static_cast<double>(stake[r]) * odds[r];
-        list.setCell(kListReturn, r, formatText("%7.0f", back));
-        list.setCell(kListReturnRate, r, formatText("%7.1f", back / static_cast<double>(total) * 100.0));
-        returns += std::trunc(back);
-    }
-    if (n == 0) return;
-    const double rate = returns / n / static_cast<double>(total) * 100.0;
-    labels.rate = formatText("%7.1f", rate);
-    labels.colour = rate > 100 ? RateColour::Black : rate > 0 ? RateColour::Red : RateColour::None;
+    summary.lines = count;
+    summary.total = total;
+    if (!usesOdds || total < 1 || count == 0) return;
+    summary.rate = fillReturns(list, part, count, total);
 }
 
 }  // namespace vex

@@ -1,9 +1,10 @@
 #pragma once
 // The stake split: one amount for the race turned into a stake per bet-list line, in units of
 // 100 yen, with the line count, the total stake and the expected return rate.
+#include <optional>
 #include <string>
 
-#include "vocabulary/text_grid.h"
+#include "betting/bet_list.h"
 
 namespace vex {
 
@@ -14,6 +15,14 @@ std::string stakeModeCaption(StakeMode m);  // "均等", "均等2", "均一", "�
 // Modes 均等2 and 均一2 ignore odds: no filter, no return columns.
 inline bool ignoresOdds(StakeMode m) { return m == StakeMode::Even2 || m == StakeMode::Flat2; }
 
+// What the split worked out, for the labels 買い点数, 投票金額 and 予想回収率. Unset: the label stays
+// as it was (the caller empties the labels before a fresh list).
+struct StakeSummary {
+    std::optional<int> lines;        // lines taking part
+    std::optional<long long> total;  // yen
+    std::optional<double> rate;      // expected return, percent of the total
+};
+
 // The expected rate's colour as the window paints it: black above 100, red above 0 up to 100.
 enum class RateColour { None, Black, Red };
 
@@ -22,13 +31,12 @@ struct SplitLabels {
     std::string total;  // 投票金額 "%6d"
     std::string rate;   // 予想回収率 "%7.1f"
     RateColour colour = RateColour::None;
-    void clear() { *this = SplitLabels{}; }
 };
+SplitLabels splitLabels(const StakeSummary& summary);
 
-// Splits `amount` over the lines of `list` (bet list columns: 0 erase, 1 number, 3 odds, 6 stake,
-// 7 return, 8 return rate). Does nothing above 4896 lines; below 100 yen it clears every stake,
-// return and rate, and the labels. Writes the labels only where the split sets them; the caller
-// empties them before a fresh list.
-void splitStakes(StakeMode mode, long long amount, TextGrid& list, SplitLabels& labels);
+// Splits `amount` over the lines of `list` that are not erased (and, where the mode uses odds, have
+// odds above 0). Does nothing to a list longer than kMaxBetLines; below 100 yen it clears every
+// stake and return, and the summary.
+void splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary);
 
 }  // namespace vex

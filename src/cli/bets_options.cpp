@@ -47,7 +47,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
         if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
         const std::string& value = args[++i];
         if (opt == "--kind") {
-            o.kind = number(value, "kind", 0, kKindItemCount - 1);
+            o.kind = number(value, "kind", 0, kBetKindCount - 1);
         } else if (opt == "--method") {
             o.method = number(value, "method", 0, 3);
         } else if (opt == "--mark") {
@@ -106,7 +106,7 @@ std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOp
     page.selectRace(race);
     if (!applyBetOptions) return prepared;
 
-    page.setKind(static_cast<KindItem>(*o.kind));
+    page.setKind(*betKindOfSelectorItem(*o.kind));
     if (!page.methodItems().empty()) {
         const int method = o.method.value_or(0);
         if (method >= static_cast<int>(page.methodItems().size()))

@@ -10,7 +10,7 @@ int runBetLines(const std::vector<std::string>& args) {
     auto prepared = prepareBetPage(options, true);
     if (!prepared) return kFailed;
     const BetPage& page = *prepared->page;
-    const BetLines built = buildBetLines(page.betList(), page.kind(), *page.race());
+    const VoteLines built = voteLinesOf(page.bets(), *page.race());
     if (built.tooLarge > 0) {
         printError("a line stake of 10,000,000 yen or more does not fit a bet line");
         return kFailed;

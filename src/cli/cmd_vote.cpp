@@ -23,7 +23,7 @@ int runVote(const std::vector<std::string>& args) {
     PrintingReporter reporter;
     VotingLog log;
     VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false};
-    VoteRequest request{options.day, page.race(), page.kind(), &page.betList(), page.amount()};
+    VoteRequest request{options.day, page.race(), &page.bets(), page.amount()};
     const VoteResult result = voteCommand(request, context);
     if (result.accepted > 0) prepared->table->races[prepared->slot].autoVoteSent = 1;
     for (const std::string& line : log.added()) printLine(line);

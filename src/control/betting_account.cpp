@@ -275,6 +275,135 @@ int BettingAccount::logout() {
     return 0;
 }
 
+namespace {
+
+// Why a bet call is refused: the code RakutenBet returns and its text (UTF-8).
+struct Refusal {
+    int code;
+    std::string why;
+};
+
+std::optional<Refusal> refusalOfCall(const std::string& pin, const std::string& lines, int mode, const Account& acc) {
+    if (mode != 1) return Refusal{-4, "投票パラメータが不正です。"};
+    if (!pin.empty() && pin != acc.pin) return Refusal{-807, "暗証番号が違います。"};
+    if (lines.empty() || lines.size() % 90 != 0 || lines.size() / 90 > BettingAccount::kMaxLinesPerCall)
+        return Refusal{-4, "投票パラメータの個数・長さが不正です。"};
+    return std::nullopt;
+}
+
+std::optional<Refusal> refusalOfFormat(const std::string& line) {
+    if (!std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return Refusal{-4, "数字以外の文字があります。"};
+    if (line[0] != '0' || line[10] != '0' || line[88] != '0' || line[89] != '0')
+        return Refusal{-699, "投票フォーマットが不正です。"};
+    return std::nullopt;
+}
+
+// The line carries month and day only: it names today's or tomorrow's race. Empty for another day.
+std::string dateOfLine(const std::string& line, int today) {
+    const std::string mmdd = line.substr(1, 4);
+    std::string date;
+    for (int d : {today, today + 1})
+        if (ymdText(d).substr(4) == mmdd) date = ymdText(d);
+    return date;
+}
+
+// The numbers of the three 24-place blocks: one "1" in each block the kind uses, none in the others.
+std::optional<Refusal> readNumbers(const std::string& line, const BetKindInfo& info, int (&v)[3]) {
+    const Refusal bad{-606, "馬番・枠番が不正です。"};
+    for (int block = 0; block < 3; ++block) {
+        const std::string bits = line.substr(11 + 24 * static_cast<std::size_t>(block), 24);
+        int count = 0;
+        for (int p = 0; p < 24; ++p) {
+            if (bits[static_cast<std::size_t>(p)] == '0') continue;
+            if (bits[static_cast<std::size_t>(p)] != '1') return bad;
+            ++count;
+            v[block] = p + 1;
+        }
+        const bool wanted = block < info.picks;
+        if (count != (wanted ? 1 : 0)) return bad;
+    }
+    return std::nullopt;
+}
+
+// Horse kinds: distinct registered horses, none scratched.
+std::optional<Refusal> refusalOfHorses(const BetKindInfo& info, const int (&v)[3], const RaceFacts& facts) {
+    for (int x = 0; x < info.picks; ++x)
+        for (int y = x + 1; y < info.picks; ++y)
+            if (v[x] == v[y]) return Refusal{-606, "同じ馬番が重複しています。"};
+    for (int k = 0; k < info.picks; ++k)
+        if (facts.scratched[static_cast<std::size_t>(v[k] - 1)]) return Refusal{-607, "出走取消・除外の馬が含まれています。"};
+    return std::nullopt;
+}
+
+// Frame kinds: every frame still running; a same-frame pair needs two horses there, both running.
+std::optional<Refusal> refusalOfFrames(const BetKindInfo& info, const int (&v)[3], const RaceFacts& facts) {
+    for (int k = 0; k < info.picks; ++k) {
+        int registered = 0, running = 0;
+        for (std::size_t h = 0; h < facts.frames.size(); ++h)
+            if (facts.frames[h] == v[k]) {
+                ++registered;
+                running += facts.scratched[h] ? 0 : 1;
+            }
+        if (running == 0) return Refusal{-607, "出走取消・除外の枠が含まれています。"};
+        if (v[0] == v[1]) {
+            if (registered < 2) return Refusal{-606, "同枠の組み合わせはありません。"};
+            if (running < 2) return Refusal{-610, "同枠取消です。"};
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether the kind is sold for the race, the numbers exist in it, and they may be bet.
+std::optional<Refusal> refusalOfCombination(BetKind kind, const int (&v)[3], const RaceFacts& facts) {
+    const BetKindInfo& info = betKindInfo(kind);
+    int frames = 0;
+    for (int f : facts.frames) frames = std::max(frames, f);
+    int starters = 0;
+    for (bool s : facts.scratched) starters += s ? 0 : 1;
+    if (info.frames && facts.registered < 9) return Refusal{-603, "この式別は発売されていません。"};
+    if (kind == BetKind::Place && starters < 5) return Refusal{-603, "この式別は発売されていません。"};
+    for (int k = 0; k < info.picks; ++k) {
+        const int limit = info.frames ? frames : facts.registered;
+        if (v[k] < 1 || v[k] > limit) return Refusal{-606, "馬番・枠番が不正です。"};
+    }
+    return info.frames ? refusalOfFrames(info, v, facts) : refusalOfHorses(info, v, facts);
+}
+
+// One 90-digit line read into a bet, or the refusal of its first fault, in the order the site checks.
+std::optional<Refusal> readBetLine(const std::string& line, RaceFactsSource& races, std::int64_t nowMinute,
+                                   AccountBet& bet) {
+    if (auto refusal = refusalOfFormat(line)) return refusal;
+    const std::string date = dateOfLine(line, static_cast<int>(nowMinute / 1440));
+    const int track = digitsAt(line, 5, 2), race = digitsAt(line, 7, 2);
+    if (date.empty()) return Refusal{-806, "発売されていない開催日です。"};
+    if (!races.trackMeets(date, track)) return Refusal{-6, "対象競馬場の開催がありません。"};
+    const std::optional<RaceFacts> facts = races.raceFacts(date, track, race, nowMinute);
+    if (!facts) return Refusal{-604, "レース番号が不正です。"};
+    if (nowMinute < facts->saleOpen) return Refusal{-806, "発売開始前です。"};
+    if (nowMinute > facts->post) return Refusal{-799, "締切後のため受け付けられませんでした。"};
+    const int kind = line[9] - '0';
+    const std::optional<BetKind> betKind = betKindFromCode(kind);
+    if (!betKind) return Refusal{-602, "式別が不正です。"};
+    int v[3] = {0, 0, 0};
+    if (auto refusal = readNumbers(line, betKindInfo(*betKind), v)) return refusal;
+    if (auto refusal = refusalOfCombination(*betKind, v, *facts)) return refusal;
+    const int units = digitsAt(line, 83, 5);
+    if (units < 1) return Refusal{-810, "投票金額が不正です。"};
+    bet = AccountBet{};
+    bet.date = date;
+    bet.track = track;
+    bet.race = race;
+    bet.kind = kind;
+    bet.a = v[0];
+    bet.b = v[1];
+    bet.c = v[2];
+    bet.units = units;
+    return std::nullopt;
+}
+
+}  // namespace
+
 int BettingAccount::bet(const std::string& pin, const std::string& lines, int mode, int& purchaseAmount,
                         int& remainingVotes, int& purchaseLimit, std::string& resultText) {
     purchaseAmount = 0;
@@ -283,112 +412,38 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
     FileUpdate update(file());
     bool changed = false;
     AccountBook book = fresh(update, changed);
-    Account& acc = book.accounts[static_cast<std::size_t>(book.current)];
+    const Account& acc = book.accounts[static_cast<std::size_t>(book.current)];
     remainingVotes = std::max(0, kDailyLines - acc.votes);
     purchaseLimit = static_cast<int>(acc.limit);
-    auto refuse = [&](int code, const std::string& why) {
-        resultText = sj(why);
+    // A refused call still keeps what reading the book rolled over or settled.
+    auto refuse = [&](const Refusal& refusal) {
+        resultText = sj(refusal.why);
         if (changed) save(book);
-        return code;
+        return refusal.code;
     };
-    if (mode != 1) return refuse(-4, "投票パラメータが不正です。");
-    if (!pin.empty() && pin != acc.pin) return refuse(-807, "暗証番号が違います。");
-    if (lines.empty() || lines.size() % 90 != 0 || lines.size() / 90 > kMaxLinesPerCall)
-        return refuse(-4, "投票パラメータの個数・長さが不正です。");
+    if (auto refusal = refusalOfCall(pin, lines, mode, acc)) return refuse(*refusal);
 
-    std::int64_t nowMinute = sim::minuteOf(now());
-    int today = static_cast<int>(nowMinute / 1440);
+    const std::int64_t nowMinute = sim::minuteOf(now());
     std::vector<AccountBet> accepted;
     long long amount = 0;
     for (std::size_t i = 0; i < lines.size() / 90; ++i) {
-        std::string line = lines.substr(i * 90, 90);
-        std::string where = std::to_string(i + 1) + "行目：";
-        if (!std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return refuse(-4, where + "数字以外の文字があります。");
-        if (line[0] != '0' || line[10] != '0' || line[88] != '0' || line[89] != '0')
-            return refuse(-699, where + "投票フォーマットが不正です。");
-        // The line carries month and day only: it names today's or tomorrow's race.
-        std::string mmdd = line.substr(1, 4);
-        std::string date;
-        for (int d : {today, today + 1})
-            if (ymdText(d).substr(4) == mmdd) date = ymdText(d);
-        int track = digitsAt(line, 5, 2), race = digitsAt(line, 7, 2);
-        if (date.empty()) return refuse(-806, where + "発売されていない開催日です。");
-        if (!races_->trackMeets(date, track)) return refuse(-6, where + "対象競馬場の開催がありません。");
-        auto facts = races_->raceFacts(date, track, race, nowMinute);
-        if (!facts) return refuse(-604, where + "レース番号が不正です。");
-        if (nowMinute < facts->saleOpen) return refuse(-806, where + "発売開始前です。");
-        if (nowMinute > facts->post) return refuse(-799, where + "締切後のため受け付けられませんでした。");
-        int kind = line[9] - '0';
-        auto bk = betKindFromCode(kind);
-        if (!bk) return refuse(-602, where + "式別が不正です。");
-        const BetKindInfo& info = betKindInfo(*bk);
-        int v[3] = {0, 0, 0};
-        for (int block = 0; block < 3; ++block) {
-            std::string bits = line.substr(11 + 24 * static_cast<std::size_t>(block), 24);
-            int count = 0;
-            for (int p = 0; p < 24; ++p) {
-                if (bits[static_cast<std::size_t>(p)] == '0') continue;
-                if (bits[static_cast<std::size_t>(p)] != '1') return refuse(-606, where + "馬番・枠番が不正です。");
-                ++count;
-                v[block] = p + 1;
-            }
-            bool wanted = block < info.picks;
-            if (count != (wanted ? 1 : 0)) return refuse(-606, where + "馬番・枠番が不正です。");
-        }
-        int frames = 0;
-        for (int f : facts->frames) frames = std::max(frames, f);
-        int starters = 0;
-        for (bool s : facts->scratched) starters += s ? 0 : 1;
-        if (info.frames && facts->registered < 9) return refuse(-603, where + "この式別は発売されていません。");
-        if (*bk == BetKind::Place && starters < 5) return refuse(-603, where + "この式別は発売されていません。");
-        for (int k = 0; k < info.picks; ++k) {
-            int limit = info.frames ? frames : facts->registered;
-            if (v[k] < 1 || v[k] > limit) return refuse(-606, where + "馬番・枠番が不正です。");
-        }
-        if (!info.frames) {
-            for (int x = 0; x < info.picks; ++x)
-                for (int y = x + 1; y < info.picks; ++y)
-                    if (v[x] == v[y]) return refuse(-606, where + "同じ馬番が重複しています。");
-            for (int k = 0; k < info.picks; ++k)
-                if (facts->scratched[static_cast<std::size_t>(v[k] - 1)])
-                    return refuse(-607, where + "出走取消・除外の馬が含まれています。");
-        } else {
-            for (int k = 0; k < info.picks; ++k) {
-                int registered = 0, running = 0;
-                for (std::size_t h = 0; h < facts->frames.size(); ++h)
-                    if (facts->frames[h] == v[k]) {
-                        ++registered;
-                        running += facts->scratched[h] ? 0 : 1;
-                    }
-                if (running == 0) return refuse(-607, where + "出走取消・除外の枠が含まれています。");
-                if (v[0] == v[1]) {
-                    if (registered < 2) return refuse(-606, where + "同枠の組み合わせはありません。");
-                    if (running < 2) return refuse(-610, where + "同枠取消です。");
-                }
-            }
-        }
-        int units = digitsAt(line, 83, 5);
-        if (units < 1) return refuse(-810, where + "投票金額が不正です。");
         AccountBet b;
-        b.date = date;
-        b.track = track;
-        b.race = race;
-        b.kind = kind;
-        b.a = v[0];
-        b.b = v[1];
-        b.c = v[2];
-        b.units = units;
+        if (auto refusal = readBetLine(lines.substr(i * 90, 90), *races_, nowMinute, b))
+            return refuse({refusal->code, std::to_string(i + 1) + "行目：" + refusal->why});
         accepted.push_back(b);
-        amount += 100LL * units;
+        amount += 100LL * b.units;
     }
     if (acc.votes + static_cast<int>(accepted.size()) > kDailyLines)
-        return refuse(-809, "1日の購入件数上限3000件を超えます。");
-    if (amount > acc.limit) return refuse(-803, "購入限度額を超えています。");
+        return refuse({-809, "1日の購入件数上限3000件を超えます。"});
+    if (amount > acc.limit) return refuse({-803, "購入限度額を超えています。"});
+    return buy(book, accepted, amount, purchaseAmount, remainingVotes, purchaseLimit, resultText);
+}
 
+int BettingAccount::buy(const AccountBook& book, std::vector<AccountBet> accepted, long long amount,
+                        int& purchaseAmount, int& remainingVotes, int& purchaseLimit, std::string& resultText) {
     AccountBook next = book;
     Account& a = next.accounts[static_cast<std::size_t>(next.current)];
-    int firstReceipt = next.nextReceipt;
+    const int firstReceipt = next.nextReceipt;
     for (AccountBet& b : accepted) {
         b.receipt = next.nextReceipt++;
         next.bets.push_back({next.current, b});

@@ -319,7 +319,7 @@ void TBetPage::wire() {
 
     connect(BakenRadio, &TRadioGroup::Click, this, [this](int index) {
         if (syncing_ || index < 0) return;
-        model_->setKind(static_cast<KindItem>(index));
+        if (auto kind = betKindOfSelectorItem(index)) model_->setKind(*kind);
         sync();
     });
     connect(KaikataRadio, &TRadioGroup::Click, this, [this](int index) {
@@ -368,7 +368,7 @@ void TBetPage::wire() {
 
 void TBetPage::sync() {
     syncing_ = true;
-    BakenRadio->setItemIndex(static_cast<int>(model_->kind()));
+    BakenRadio->setItemIndex(selectorItemOf(model_->kind()));
     QStringList methods;
     for (const std::string& m : model_->methodItems()) methods << fromCp932(m);
     if (methods != KaikataRadio->items()) KaikataRadio->setItems(methods);
@@ -467,8 +467,7 @@ void TBetPage::TohyoBtnClick() {
     VoteRequest request;
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
-    request.kind = model_->kind();
-    request.list = &model_->betList();
+    request.list = &model_->bets();
     request.amount = AmountEdit->text().trimmed().isEmpty() ? 0 : AmountEdit->intValue();
     VotePlan plan = planVote(request, context);
     if (!plan.ready) {

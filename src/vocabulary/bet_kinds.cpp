@@ -183,12 +183,12 @@ std::string CodeToName(std::string_view codeText) {
 
 std::optional<BetKind> betKindOfSelectorItem(int item) {
     if (item < 0 || item >= kBetKindCount) return std::nullopt;
-    return kBakenRadioOrder[item];
+    return kKindSelectorItems[item];
 }
 
 int selectorItemOf(BetKind kind) {
-    auto it = std::find(kBakenRadioOrder.begin(), kBakenRadioOrder.end(), kind);
-    return it == kBakenRadioOrder.end() ? -1 : static_cast<int>(it - kBakenRadioOrder.begin());
+    auto it = std::find(kKindSelectorItems.begin(), kKindSelectorItems.end(), kind);
+    return it == kKindSelectorItems.end() ? -1 : static_cast<int>(it - kKindSelectorItems.begin());
 }
 
 int CombinationCount(BetKind kind) { return validKind(kind) ? betKindInfo(kind).combinations : 0; }

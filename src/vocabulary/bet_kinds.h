@@ -62,8 +62,10 @@ const std::string& BetKindName(BetKind kind);
 bool CodeToName(std::string_view codeText, std::string& out);
 std::string CodeToName(std::string_view codeText);  // "" for any other text
 
-// ---- the kind selector of the bet builder (BakenRadio): item 0..8. The item is not the code.
-constexpr std::array<BetKind, kBetKindCount> kBakenRadioOrder = {
+// ---- the kind selector 馬券種 of the bet page: items 0..8 list the kinds in another order than their
+// codes (単勝 複勝 枠連 馬連 ワイド 馬単 ３連複 ３連単 枠単), so an item is never a code. The item is what
+// the settings keep and what vexmora-cli's --kind takes.
+constexpr std::array<BetKind, kBetKindCount> kKindSelectorItems = {
     BetKind::Win,           BetKind::Place, BetKind::BracketQuinella, BetKind::Quinella, BetKind::QuinellaPlace,
     BetKind::Exacta,        BetKind::Trio,  BetKind::Trifecta,        BetKind::BracketExacta,
 };

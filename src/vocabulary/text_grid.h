@@ -1,7 +1,7 @@
 #pragma once
 // A grid of cells held as text (CP932), exactly as shown. The index card, the bet list and the race
-// card grids are TextGrids in the core; windows show them through a Qt model, and all logic that
-// reads cells (stake split, sorting, erase marks, voting) runs on the grid itself.
+// card grids are TextGrids in the core; windows show them through a Qt model. The bet list's grid
+// is formatted from its typed lines, which the stake split, sort, erase marks and vote work on.
 #include <string>
 #include <vector>
 

@@ -4,8 +4,6 @@
 
 #include "app/app_folder.h"
 #include "app/settings.h"
-#include "betting/bet_list.h"
-#include "betting/grid_sort.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -28,34 +26,27 @@ void putNumber(std::string& line, std::size_t fieldStart, int number) {
 
 }  // namespace
 
-std::optional<std::string> betLine(const BetRace& race, KindItem kind, const std::string& combination,
-                                   long long stakeYen) {
+std::optional<std::string> voteLine(const BetRace& race, BetKind kind, const Combination& numbers, long long stakeYen) {
     const long long units = stakeYen / 100;
     if (units > kMaxStakeUnits || units < 0) return std::nullopt;
     std::string line(kBetLineWidth, '0');
     const std::string head = digits(race.monthDay, 4) + digits(race.trackCode, 2) + digits(race.raceNumber, 2);
     line.replace(1, 8, head);
-    line[9] = static_cast<char>('0' + static_cast<int>(kindOf(kind)));
-    // Numbers at characters 1-2, 4-5 and 7-8 of the combination text.
-    auto numberAt = [&](std::size_t pos) {
-        return pos < combination.size() ? cellInt(combination.substr(pos, 2)) : 0;
-    };
-    putNumber(line, 11, numberAt(0));
-    putNumber(line, 35, numberAt(3));
-    putNumber(line, 59, numberAt(6));
+    line[9] = static_cast<char>('0' + code(kind));
+    putNumber(line, 11, numbers.a);
+    putNumber(line, 35, numbers.b);
+    putNumber(line, 59, numbers.c);
     char stake[8];
     std::snprintf(stake, sizeof stake, "%05lld", units);
     line.replace(83, 5, stake);
     return line;
 }
 
-BetLines buildBetLines(const TextGrid& list, KindItem kind, const BetRace& race) {
-    BetLines out;
-    for (int r = 1; r < list.rowCount(); ++r) {
-        const std::string& combination = list.cell(kListCombination, r);
-        const std::string& stake = list.cell(kListStake, r);
-        if (isBlank(combination) || isBlank(stake) || list.cell(kListErase, r) == eraseMark()) continue;
-        auto line = betLine(race, kind, combination, cellInt(stake));
+VoteLines voteLinesOf(const BetList& list, const BetRace& race) {
+    VoteLines out;
+    for (const BetLine& betLine : list.lines) {
+        if (betLine.stake == 0 || betLine.erased) continue;
+        auto line = voteLine(race, list.kind, betLine.numbers, betLine.stake);
         if (!line) {
             ++out.tooLarge;
             continue;
@@ -65,8 +56,8 @@ BetLines buildBetLines(const TextGrid& list, KindItem kind, const BetRace& race)
     return out;
 }
 
-std::string raceTitle(const BetRace& race, KindItem kind) {
-    return digits(race.monthDay, 4) + TrackName(race.trackCode, 2) + digits(race.raceNumber, 2) + "R:" + kindName(kind);
+std::string raceTitle(const BetRace& race, BetKind kind) {
+    return digits(race.monthDay, 4) + TrackName(race.trackCode, 2) + digits(race.raceNumber, 2) + "R:" + BetKindName(kind);
 }
 
 std::string betFileName(const BetRace& race) {

@@ -1,10 +1,11 @@
 #include "voting/vote.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "app/atomic_file.h"
 #include "app/clock.h"
-#include "betting/bet_list.h"
 #include "betting/grid_sort.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -72,46 +73,54 @@ std::string logTime() {
     return b;
 }
 
-VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
-    VotePlan refused;
-    if (isBlank(request.dayStamp)) {
-        refuse(ctx, sj("開催日ﾃﾞｰﾀを読み込んでください。"), sj(" 開催日が読み込まれていません。"));
-        return refused;
-    }
-    if (!request.race || !request.list) {
-        refuse(ctx, sj("レースデータを読み込んでください。"), sj(" レースが読み込まれていません。"));
-        return refused;
-    }
+namespace {
+
+struct Refusal {
+    const char* message;  // shown in manual mode (UTF-8)
+    const char* logText;  // logged in automatic mode
+};
+
+bool isTodayOrTomorrow(const std::string& dayStamp) {
     const DateTime today = now();
     const DateTime tomorrow = fromEpoch(nowEpoch() + 24 * 60 * 60);
-    if (request.dayStamp != dayStampOf(today.year, today.month, today.day) &&
-        request.dayStamp != dayStampOf(tomorrow.year, tomorrow.month, tomorrow.day)) {
-        refuse(ctx, sj("本日(または翌日)のデータが読み込まれていません。"), sj(" 本日のデータが読み込まれていません。"));
-        return refused;
-    }
-    const BetRace& race = *request.race;
-    if (race.year + race.monthDay + race.postTime < stamp12(today)) {
-        refuse(ctx, sj("発走時刻を過ぎました。"), sj(" 発走時刻を過ぎています。"));
-        return refused;
-    }
-    // Below 100 yen the split leaves no stake; the amount is named rather than an empty list.
-    if (request.amount >= 0 && request.amount < 100) {
-        refuse(ctx, sj("投票金額は100円以上を入力してください。"), sj(" 投票金額が100円未満です。"));
-        return refused;
-    }
-    bool any = false;
-    for (int r = 1; r < request.list->rowCount() && !any; ++r)
-        any = !isBlank(request.list->cell(kListCombination, r)) && !isBlank(request.list->cell(kListStake, r));
-    if (!any) {
-        refuse(ctx, sj("買い目が作成されていません。"), sj(" 買い目が作成されていません。"));
-        return refused;
-    }
-    return planVoteRace(request.kind, *request.list, race, ctx);
+    return dayStamp == dayStampOf(today.year, today.month, today.day) ||
+           dayStamp == dayStampOf(tomorrow.year, tomorrow.month, tomorrow.day);
 }
 
-VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
+bool postTimePassed(const BetRace& race) { return race.year + race.monthDay + race.postTime < stamp12(now()); }
+
+bool anyStake(const BetList& list) {
+    return std::any_of(list.lines.begin(), list.lines.end(), [](const BetLine& line) { return line.stake != 0; });
+}
+
+// The vote button's checks in their order; the first that fails refuses the vote.
+std::optional<Refusal> refusalOf(const VoteRequest& request) {
+    if (isBlank(request.dayStamp)) return Refusal{"開催日ﾃﾞｰﾀを読み込んでください。", " 開催日が読み込まれていません。"};
+    if (!request.race || !request.list)
+        return Refusal{"レースデータを読み込んでください。", " レースが読み込まれていません。"};
+    if (!isTodayOrTomorrow(request.dayStamp))
+        return Refusal{"本日(または翌日)のデータが読み込まれていません。", " 本日のデータが読み込まれていません。"};
+    if (postTimePassed(*request.race)) return Refusal{"発走時刻を過ぎました。", " 発走時刻を過ぎています。"};
+    // Below 100 yen the split leaves no stake; the amount is named rather than an empty list.
+    if (request.amount >= 0 && request.amount < 100)
+        return Refusal{"投票金額は100円以上を入力してください。", " 投票金額が100円未満です。"};
+    if (!anyStake(*request.list)) return Refusal{"買い目が作成されていません。", " 買い目が作成されていません。"};
+    return std::nullopt;
+}
+
+}  // namespace
+
+VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
+    if (const std::optional<Refusal> refusal = refusalOf(request)) {
+        refuse(ctx, sj(refusal->message), sj(refusal->logText));
+        return VotePlan{};
+    }
+    return planVoteRace(*request.list, *request.race, ctx);
+}
+
+VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {
     VotePlan plan;
-    BetLines built = buildBetLines(list, kind, race);
+    VoteLines built = voteLinesOf(list, race);
     // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
     // it would buy a different amount, so nothing is sent or written.
     if (built.tooLarge > 0) {
@@ -121,10 +130,10 @@ VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, 
         return plan;
     }
     plan.ready = true;
-    plan.kind = kind;
+    plan.kind = list.kind;
     plan.race = race;
     plan.lines = std::move(built.lines);
-    plan.question = "[" + race.listEntry + ":" + kindName(kind) + sj("]に投票します。実行してよろしいですか？");
+    plan.question = "[" + race.listEntry + ":" + BetKindName(list.kind) + sj("]に投票します。実行してよろしいですか？");
     return plan;
 }
 
@@ -188,47 +197,42 @@ void logOut(VoteContext& ctx, VoteResult& result) {
 
 }  // namespace
 
-VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
-    if (!plan.ready) return plan.refused;
-    VoteResult result = resultOf(plan, ctx);
-    const std::vector<std::string>& lines = plan.lines;
-    const std::string title = raceTitle(plan.race, plan.kind);
+namespace {
 
-    ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
+// The day's bet file, written before the login: without it the vote would leave no record of what
+// was sent. False (reported) when it cannot be written.
+bool writeBetFile(VoteContext& ctx, const std::filesystem::path& file, const std::vector<std::string>& lines) {
     try {
-        writeLinesAtomic(result.betFile, lines);
+        writeLinesAtomic(file, lines);
+        return true;
     } catch (const FileWriteError&) {
-        // Without the bet file the vote would leave no record of what was sent: stop before the login.
-        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(result.betFile.string()),
+        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(file.string()),
                sj("  投票不可能：買い目ファイルを書き込めませんでした。"));
-        result.outcome = VoteOutcome::FileFailed;
-        return result;
+        return false;
     }
+}
 
-    if (lines.empty()) {
-        if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
-        ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
-        ctx.loggedIn = false;
-        result.outcome = VoteOutcome::NoLines;
-        return result;
-    }
+void reportNoLines(VoteContext& ctx) {
+    if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
+    ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
+    ctx.loggedIn = false;
+}
 
+bool logIn(VoteContext& ctx) {
     const int login = ctx.control.RakutenLogin("", "");
     if (login != 0) {
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") + std::to_string(login) + ")");
         ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
-        result.outcome = VoteOutcome::LoginFailed;
-        return result;
+        return false;
     }
     ctx.loggedIn = true;
+    return true;
+}
 
-    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
-    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(lines, b), b, title);
-    logOut(ctx, result);
-    ctx.loggedIn = false;
-
+// The outcome once every batch has had its answer; a log that could not be written is shown after it.
+void concludeVote(VoteContext& ctx, VoteResult& result) {
     if (result.accepted == 0) {
         // Every batch was refused: say so plainly, the per-batch errors alone read like details.
         if (!ctx.automatic) ctx.reporter.information(sj("投票できませんでした。受け付けられた買い目はありません。"));
@@ -241,6 +245,33 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
         ctx.reporter.beep();
         ctx.reporter.information(result.logError);
     }
+}
+
+}  // namespace
+
+VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
+    if (!plan.ready) return plan.refused;
+    VoteResult result = resultOf(plan, ctx);
+    ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
+    if (!writeBetFile(ctx, result.betFile, plan.lines)) {
+        result.outcome = VoteOutcome::FileFailed;
+        return result;
+    }
+    if (plan.lines.empty()) {
+        reportNoLines(ctx);
+        result.outcome = VoteOutcome::NoLines;
+        return result;
+    }
+    if (!logIn(ctx)) {
+        result.outcome = VoteOutcome::LoginFailed;
+        return result;
+    }
+    const std::string title = raceTitle(plan.race, plan.kind);
+    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
+    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
+    logOut(ctx, result);
+    ctx.loggedIn = false;
+    concludeVote(ctx, result);
     return result;
 }
 
@@ -248,8 +279,8 @@ VoteResult voteCommand(const VoteRequest& request, VoteContext& ctx) {
     return askThenSubmit(planVote(request, ctx), ctx);
 }
 
-VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& ctx) {
-    return askThenSubmit(planVoteRace(kind, list, race, ctx), ctx);
+VoteResult voteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {
+    return askThenSubmit(planVoteRace(list, race, ctx), ctx);
 }
 
 std::string postTimeCountdown(const BetRace* race) {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/reporter.h"
+#include "betting/bet_list.h"
 #include "betting/bet_race.h"
 #include "datalink/data_control.h"
-#include "vocabulary/text_grid.h"
 #include "voting/voting_log.h"
 
 namespace vex {
@@ -53,8 +53,7 @@ struct VoteResult {
 struct VoteRequest {
     std::string dayStamp;             // the chosen day, "yyyy年mm月dd日" (CP932); empty when none
     const BetRace* race = nullptr;    // the selected race; null when none
-    KindItem kind = KindItem::Tan;
-    const TextGrid* list = nullptr;   // the bet list
+    const BetList* list = nullptr;    // the bet list (its kind is the kind voted)
     long long amount = -1;            // the amount box in yen; -1 when not given
 };
 
@@ -62,7 +61,7 @@ struct VoteRequest {
 struct VotePlan {
     bool ready = false;         // checks passed, lines built; false: refused (already reported)
     VoteResult refused;         // the outcome when not ready
-    KindItem kind = KindItem::Tan;
+    BetKind kind = BetKind::Win;
     BetRace race;               // a copy: the submission never reads the window's state
     std::vector<std::string> lines;
     std::string question;       // "[大井11R:３連単]に投票します。実行してよろしいですか？" (CP932)
@@ -71,14 +70,14 @@ struct VotePlan {
 // The vote button's checks, then planVoteRace. A refusal is reported here.
 VotePlan planVote(const VoteRequest& request, VoteContext& context);
 // The lines of the list, refused only when a stake does not fit its field.
-VotePlan planVoteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context);
+VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& context);
 // The bet file, login, batches, logout and log of a ready plan; asks nothing. The caller marks the
 // race voted when result.accepted > 0.
 VoteResult submitVote(const VotePlan& plan, VoteContext& context);
 
 // Plan, the question in manual mode (No: Declined), then the submission.
 VoteResult voteCommand(const VoteRequest& request, VoteContext& context);
-VoteResult voteRace(KindItem kind, const TextGrid& list, const BetRace& race, VoteContext& context);
+VoteResult voteRace(const BetList& list, const BetRace& race, VoteContext& context);
 
 // "yyyy年mm月dd日" of a date (CP932).
 std::string dayStampOf(int year, int month, int day);

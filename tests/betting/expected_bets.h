@@ -30,26 +30,25 @@ inline std::string label(BetKind kind, const Combination& c) {
 }
 
 // Whether combination c of the kind should be listed for these marks and choices.
-inline bool expected(KindItem item, int method, const std::array<bool, 4>& multi, const Marks& m, int runners,
+inline bool expected(BetKind kind, int method, const std::array<bool, 4>& multi, const Marks& m, int runners,
               const Combination& c) {
-    const BetKind kind = kindOf(item);
     auto in = [](const Set& s, int h) { return s.count(h) > 0; };
     const Set& second = method == 0 ? m.m1 : m.partner;
     const bool wheel = method == 1;
-    switch (item) {
-        case KindItem::Tan:
-        case KindItem::Fuku: return in(m.m1, c.a);
-        case KindItem::Umaren:
-        case KindItem::Wide:
+    switch (kind) {
+        case BetKind::Win:
+        case BetKind::Place: return in(m.m1, c.a);
+        case BetKind::Quinella:
+        case BetKind::QuinellaPlace:
             return (in(m.m1, c.a) && in(second, c.b)) || (in(m.m1, c.b) && in(second, c.a));
-        case KindItem::Umatan: return (in(m.m1, c.a) && in(second, c.b)) || (wheel && multi[0] && in(m.m1, c.b) && in(second, c.a));
-        case KindItem::Waku:
-        case KindItem::Wakutan:
+        case BetKind::Exacta: return (in(m.m1, c.a) && in(second, c.b)) || (wheel && multi[0] && in(m.m1, c.b) && in(second, c.a));
+        case BetKind::BracketQuinella:
+        case BetKind::BracketExacta:
             for (int x : m.m1)
                 for (int y : second) {
                     if (x == y) continue;
                     const int fx = FrameOfHorse(runners, x), fy = FrameOfHorse(runners, y);
-                    if (item == KindItem::Waku) {
+                    if (kind == BetKind::BracketQuinella) {
                         if (std::min(x, y) == x ? (fx == c.a && fy == c.b) : (fy == c.a && fx == c.b)) return true;
                     } else if (fx != fy) {
                         if (fx == c.a && fy == c.b) return true;
@@ -64,7 +63,7 @@ inline bool expected(KindItem item, int method, const std::array<bool, 4>& multi
     std::vector<Pattern> patterns;
     const Set *A = &m.m1, *B = &m.m2, *C = &m.m3, *P = &m.partner;
     if (method == 0) patterns = {{A, A, A}};
-    if (item == KindItem::Sanrenpuku) {
+    if (kind == BetKind::Trio) {
         if (method == 1) patterns = {{A, P, P}};
         if (method == 2) patterns = {{A, A, P}};
         if (method == 3) patterns = {{A, B, C}};
@@ -101,15 +100,14 @@ struct Expected {
     std::vector<int> indexes;
 };
 
-inline Expected expectedList(KindItem item, int method, const std::array<bool, 4>& multi, const Marks& m, int runners) {
-    const BetKind kind = kindOf(item);
+inline Expected expectedList(BetKind kind, int method, const std::array<bool, 4>& multi, const Marks& m, int runners) {
     std::vector<std::pair<std::string, int>> all;
     for (int k = 1; k <= CombinationCount(kind); ++k) {
         const Combination c = CombinationAt(kind, k);
         const int picks = betKindInfo(kind).picks;
         const int maxNumber = betKindInfo(kind).frames ? 8 : runners;
         if (c.a > maxNumber || (picks > 1 && c.b > maxNumber) || (picks > 2 && c.c > maxNumber)) continue;
-        if (expected(item, method, multi, m, runners, c)) all.push_back({label(kind, c), k});
+        if (expected(kind, method, multi, m, runners, c)) all.push_back({label(kind, c), k});
     }
     std::sort(all.begin(), all.end());
     Expected e;

@@ -39,8 +39,8 @@ constexpr int kRunners = 12;
 TEST(BetGeneration, EveryKindMethodAndMultiMatchesTheMarkedSets) {
     const BetRace race = test::fixtureRace(kRunners);
     int checked = 0;
-    for (int item = 0; item < kKindItemCount; ++item) {
-        const KindItem kind = static_cast<KindItem>(item);
+    for (int item = 0; item < kBetKindCount; ++item) {
+        const BetKind kind = *betKindOfSelectorItem(item);
         const int methods = std::max<int>(1, static_cast<int>(methodItems(kind).size()));
         for (int method = 0; method < methods; ++method) {
             for (int multiBits = 0; multiBits < 16; ++multiBits) {
@@ -66,16 +66,16 @@ TEST(BetGeneration, EveryKindMethodAndMultiMatchesTheMarkedSets) {
 
 TEST(BetGeneration, RowsCarryOddsPopularityAndRanksAtTheKindsWidths) {
     const BetRace race = test::fixtureRace(kRunners);
-    for (KindItem kind : {KindItem::Tan, KindItem::Fuku, KindItem::Waku, KindItem::Umaren, KindItem::Umatan,
-                          KindItem::Sanrenpuku, KindItem::Sanrentan, KindItem::Wakutan, KindItem::Wide}) {
+    for (BetKind kind : {BetKind::Win, BetKind::Place, BetKind::BracketQuinella, BetKind::Quinella, BetKind::Exacta,
+                          BetKind::Trio, BetKind::Trifecta, BetKind::BracketExacta, BetKind::QuinellaPlace}) {
         BetPage page;
         page.selectRace(race);
         page.setKind(kind);
         page.setUpperText("20");
         markCard(page, kMarks);
-        const BetKind code = kindOf(kind);
+        const BetKind code = kind;
         const Expected all = expectedList(kind, methodItems(kind).empty() ? -1 : 0, {}, kMarks, kRunners);
-        const int numberWidth = kind == KindItem::Tan || kind == KindItem::Fuku ? 2 : kind == KindItem::Sanrentan ? 4 : 3;
+        const int numberWidth = kind == BetKind::Win || kind == BetKind::Place ? 2 : kind == BetKind::Trifecta ? 4 : 3;
         const int oddsWidth = numberWidth == 2 ? 6 : numberWidth == 4 ? 8 : 7;
         std::vector<std::vector<std::string>> want;
         for (std::size_t i = 0; i < all.labels.size(); ++i) {
@@ -120,7 +120,7 @@ TEST(BetGeneration, OddsFilterAndTheModesThatIgnoreOdds) {
     odds[k23] = 0.0;   // no votes
     BetPage page;
     page.selectRace(race);
-    page.setKind(KindItem::Umaren);
+    page.setKind(BetKind::Quinella);
     for (int h : {1, 2, 3, 4}) page.cardCellClick(8, h);
     // The three pairs without odds never show; the other three do.
     EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1- 4", " 2- 4", " 3- 4"}));
@@ -151,7 +151,7 @@ TEST(BetGeneration, WinAndPlaceAcceptByWinPopularity) {
     race.odds[static_cast<int>(BetKind::Place)][3] = 0.0;  // place odds 0 but win popularity set
     BetPage page;
     page.selectRace(race);
-    page.setKind(KindItem::Fuku);
+    page.setKind(BetKind::Place);
     page.setLowerText("0");
     for (int h : {1, 2, 3}) page.cardCellClick(8, h);
     // Horse 2 has no win popularity; horse 3's place odds of 0 pass the "above 0" rule of win/place.
@@ -164,7 +164,7 @@ TEST(BetGeneration, ExamplesOfTheRules) {
         BetPage page;
         page.setStakeMode(StakeMode::Even2);
         page.selectRace(race);
-        page.setKind(KindItem::Umatan);
+        page.setKind(BetKind::Exacta);
         page.setMethod(1);
         page.setMulti(Multi::All, true);
         page.cardCellClick(8, 2);
@@ -175,7 +175,7 @@ TEST(BetGeneration, ExamplesOfTheRules) {
         BetPage page;
         page.setStakeMode(StakeMode::Even2);
         page.selectRace(race);
-        page.setKind(KindItem::Sanrentan);
+        page.setKind(BetKind::Trifecta);
         page.setMethod(3);
         page.setMulti(Multi::First12, true);
         page.cardCellClick(8, 1);
@@ -187,18 +187,18 @@ TEST(BetGeneration, ExamplesOfTheRules) {
         BetPage page;
         page.setStakeMode(StakeMode::Even2);
         page.selectRace(race);
-        page.setKind(KindItem::Waku);
+        page.setKind(BetKind::BracketQuinella);
         page.cardCellClick(8, 5);
         page.cardCellClick(8, 6);
         EXPECT_EQ(column(page.betList(), 2), std::vector<std::string>{" 5- 5"});
-        page.setKind(KindItem::Wakutan);
+        page.setKind(BetKind::BracketExacta);
         EXPECT_TRUE(column(page.betList(), 2).empty());
     }
     {  // A horse marked ◎ and 相手 never pairs with itself.
         BetPage page;
         page.setStakeMode(StakeMode::Even2);
         page.selectRace(race);
-        page.setKind(KindItem::Umaren);
+        page.setKind(BetKind::Quinella);
         page.setMethod(1);
         page.cardCellClick(8, 4);
         page.cardCellClick(11, 4);
@@ -211,7 +211,7 @@ TEST(BetGeneration, ThreeHorseBoxOnEighteenIsTheFullTable) {
     const BetRace race = test::fixtureRace(18);
     BetPage page;
     page.selectRace(race);
-    page.setKind(KindItem::Sanrentan);
+    page.setKind(BetKind::Trifecta);
     page.setStakeMode(StakeMode::Proportional);
     page.markPair(1, true);
     EXPECT_EQ(page.betList().rowCount(), 4897);

@@ -96,20 +96,20 @@ TEST(IndexCard, SameRaceKeepsMarksAnotherClearsThem) {
 }
 
 TEST(IndexCard, VisibilityPairsAndMethods) {
-    EXPECT_TRUE(methodItems(KindItem::Tan).empty());
-    EXPECT_EQ(methodItems(KindItem::Sanrentan).size(), 4u);
-    EXPECT_EQ(markColumnsShown(KindItem::Umaren, 1), (std::array<bool, 4>{true, false, false, true}));
-    EXPECT_EQ(markColumnsShown(KindItem::Sanrenpuku, 3), (std::array<bool, 4>{true, true, true, false}));
-    EXPECT_EQ(markColumnsShown(KindItem::Sanrentan, 2), (std::array<bool, 4>{true, true, true, false}));
-    EXPECT_EQ(multiBoxesShown(KindItem::Wakutan, 0), (std::array<bool, 4>{true, false, false, false}));
-    EXPECT_EQ(multiBoxesShown(KindItem::Sanrentan, 3), (std::array<bool, 4>{true, true, true, true}));
-    EXPECT_EQ(multiBoxesShown(KindItem::Sanrentan, 0), (std::array<bool, 4>{}));
-    EXPECT_EQ(markPairColumn(2, KindItem::Sanrenpuku, 2), 11);
-    EXPECT_EQ(markPairColumn(2, KindItem::Sanrentan, 2), 9);
-    EXPECT_EQ(markPairColumn(2, KindItem::Umaren, 0), -1);
-    EXPECT_EQ(markPairColumn(3, KindItem::Sanrenpuku, 2), -1);
-    EXPECT_EQ(markPairColumn(3, KindItem::Sanrentan, 2), 10);
-    EXPECT_EQ(markPairColumn(3, KindItem::Umaren, 3), 10);
+    EXPECT_TRUE(methodItems(BetKind::Win).empty());
+    EXPECT_EQ(methodItems(BetKind::Trifecta).size(), 4u);
+    EXPECT_EQ(markColumnsShown(BetKind::Quinella, 1), (std::array<bool, 4>{true, false, false, true}));
+    EXPECT_EQ(markColumnsShown(BetKind::Trio, 3), (std::array<bool, 4>{true, true, true, false}));
+    EXPECT_EQ(markColumnsShown(BetKind::Trifecta, 2), (std::array<bool, 4>{true, true, true, false}));
+    EXPECT_EQ(multiBoxesShown(BetKind::BracketExacta, 0), (std::array<bool, 4>{true, false, false, false}));
+    EXPECT_EQ(multiBoxesShown(BetKind::Trifecta, 3), (std::array<bool, 4>{true, true, true, true}));
+    EXPECT_EQ(multiBoxesShown(BetKind::Trifecta, 0), (std::array<bool, 4>{}));
+    EXPECT_EQ(markPairColumn(2, BetKind::Trio, 2), 11);
+    EXPECT_EQ(markPairColumn(2, BetKind::Trifecta, 2), 9);
+    EXPECT_EQ(markPairColumn(2, BetKind::Quinella, 0), -1);
+    EXPECT_EQ(markPairColumn(3, BetKind::Trio, 2), -1);
+    EXPECT_EQ(markPairColumn(3, BetKind::Trifecta, 2), 10);
+    EXPECT_EQ(markPairColumn(3, BetKind::Quinella, 3), 10);
 }
 
 TEST(BetPage, EraseMarksSurviveOnlyRegenerationsThatKeepTheList) {
@@ -117,7 +117,7 @@ TEST(BetPage, EraseMarksSurviveOnlyRegenerationsThatKeepTheList) {
     BetPage page;
     page.setStakeMode(StakeMode::Even2);
     page.selectRace(race);
-    page.setKind(KindItem::Umaren);
+    page.setKind(BetKind::Quinella);
     for (int h : {1, 2, 3}) page.cardCellClick(8, h);
     ASSERT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 1- 2", " 1- 3", " 2- 3"}));
     page.betListClick(0, 2);  // erase " 1- 3"
@@ -149,7 +149,7 @@ TEST(BetPage, EraseMarksSurviveOnlyRegenerationsThatKeepTheList) {
     page.setMethod(0);
     EXPECT_TRUE(erased().empty());
     page.betListClick(0, 1);
-    page.setKind(KindItem::Umaren);
+    page.setKind(BetKind::Quinella);
     EXPECT_TRUE(erased().empty());
     page.betListClick(0, 1);
     page.setLowerText("1.0");
@@ -167,7 +167,7 @@ TEST(BetPage, FilterDropsEraseMarkForGood) {
     const BetRace race = test::fixtureRace(10);
     BetPage page;
     page.selectRace(race);
-    page.setKind(KindItem::Tan);
+    page.setKind(BetKind::Win);
     for (int h : {1, 2}) page.cardCellClick(8, h);
     page.betListClick(0, 1);
     ASSERT_EQ(page.betList().cell(0, 1), eraseMark());
@@ -183,7 +183,7 @@ TEST(BetPage, SortByOddsTwiceAndTieOnNumber) {
     odds[1] = 5.0, odds[2] = 3.0, odds[3] = 5.0, odds[4] = 9.9;
     BetPage page;
     page.selectRace(race);
-    page.setKind(KindItem::Tan);
+    page.setKind(BetKind::Win);
     for (int h : {1, 2, 3, 4}) page.cardCellClick(8, h);
     page.betListHeaderClick(3);
     EXPECT_EQ(column(page.betList(), 2), (std::vector<std::string>{" 4", " 1", " 3", " 2"}));
@@ -201,16 +201,29 @@ TEST(BetPage, HitsPerKind) {
     race.placeHorses = {5, 7, 2, 9, 0};
     race.paidLabels[static_cast<int>(BetKind::BracketExacta)] = {" 5- 6"};
     race.paidLabels[static_cast<int>(BetKind::Trifecta)] = {" 5- 7- 2"};
-    EXPECT_TRUE(isHit(" 5", KindItem::Tan, race));
-    EXPECT_FALSE(isHit(" 7", KindItem::Tan, race));
-    EXPECT_TRUE(isHit(" 2", KindItem::Fuku, race));
-    EXPECT_FALSE(isHit(" 9", KindItem::Fuku, race));  // only the first three place entries
-    EXPECT_FALSE(isHit("", KindItem::Tan, race));
-    EXPECT_FALSE(isHit("  ", KindItem::Fuku, race));
-    EXPECT_TRUE(isHit(" 5- 6", KindItem::Wakutan, race));
-    EXPECT_FALSE(isHit(" 6- 5", KindItem::Wakutan, race));
-    EXPECT_TRUE(isHit(" 5- 7- 2", KindItem::Sanrentan, race));
-    EXPECT_FALSE(isHit(" 5- 7- 2", KindItem::Sanrenpuku, race));
+    EXPECT_TRUE(isHit(BetKind::Win, {5, 0, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Win, {7, 0, 0}, race));
+    EXPECT_TRUE(isHit(BetKind::Place, {2, 0, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Place, {9, 0, 0}, race));  // only the first three place entries
+    EXPECT_FALSE(isHit(BetKind::Win, {}, race));
+    EXPECT_FALSE(isHit(BetKind::Place, {}, race));
+    EXPECT_TRUE(isHit(BetKind::BracketExacta, {5, 6, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::BracketExacta, {6, 5, 0}, race));
+    EXPECT_TRUE(isHit(BetKind::Trifecta, {5, 7, 2}, race));
+    EXPECT_FALSE(isHit(BetKind::Trio, {5, 7, 2}, race));
+    // The window asks by grid row: row r is line r, and the empty row of a list without lines is none.
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(BetKind::Win);
+    EXPECT_FALSE(page.rowIsHit(1));
+    page.cardCellClick(8, 5);
+    page.cardCellClick(8, 7);
+    EXPECT_TRUE(page.rowIsHit(1));
+    EXPECT_FALSE(page.rowIsHit(2));
+    EXPECT_FALSE(page.rowIsHit(3));
+    page.betListHeaderClick(2);  // descending: horse 7 first
+    EXPECT_FALSE(page.rowIsHit(1));
+    EXPECT_TRUE(page.rowIsHit(2));
 }
 
 TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
@@ -223,14 +236,14 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
     write(ini, settings::kDefaultAmount, 5000);
     {
         BetPage page(&ini);
-        EXPECT_EQ(page.kind(), KindItem::Sanrentan);
+        EXPECT_EQ(page.kind(), BetKind::Trifecta);
         EXPECT_EQ(page.method(), 3);
         EXPECT_EQ(page.stakeMode(), StakeMode::Proportional);
         EXPECT_EQ(page.lowerText(), "2.5");
         EXPECT_EQ(page.upperText(), "9999999.9");
         page.selectRace(test::fixtureRace(8));
         EXPECT_EQ(page.amount(), 5000);
-        page.setKind(KindItem::Umaren);  // stored method 3 does not fit: 0
+        page.setKind(BetKind::Quinella);  // stored method 3 does not fit: 0
         EXPECT_EQ(page.method(), 0);
         page.setMethod(1);
         page.setUpperText("");
@@ -244,7 +257,7 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
     EXPECT_EQ(readDefaultAmount(ini), 100);
     // Without persistence nothing is written.
     BetPage quiet(&ini, false);
-    quiet.setKind(KindItem::Wide);
+    quiet.setKind(BetKind::QuinellaPlace);
     EXPECT_EQ(read(ini, settings::kBetKindItem), 3);
 }
 
@@ -271,9 +284,9 @@ TEST(BetPage, RaceFromTheRaceTable) {
     EXPECT_EQ(race.listEntry, sj("大井11R"));
     EXPECT_EQ(race.postTime, "1630");
     EXPECT_DOUBLE_EQ(race.oddsOf(BetKind::Trifecta, CombinationIndex(BetKind::Trifecta, 3, 1, 2)), 123.4);
-    EXPECT_TRUE(isHit(" 3- 1- 2", KindItem::Sanrentan, race));
-    EXPECT_TRUE(isHit(" 2- 1", KindItem::Wakutan, race));
-    EXPECT_FALSE(isHit("", KindItem::Sanrenpuku, race));
+    EXPECT_TRUE(isHit(BetKind::Trifecta, {3, 1, 2}, race));
+    EXPECT_TRUE(isHit(BetKind::BracketExacta, {2, 1, 0}, race));
+    EXPECT_FALSE(isHit(BetKind::Trio, {}, race));
 }
 
 TEST(BetFiles, ViewerDecodesLinesAndListsBothKinds) {

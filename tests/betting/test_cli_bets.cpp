@@ -52,16 +52,15 @@ struct Case {
 };
 
 // The rows (columns 0-8) and the three labels the command should print.
-std::vector<std::vector<std::string>> expectedOutput(KindItem item, int method, const std::array<bool, 4>& multi,
+std::vector<std::vector<std::string>> expectedOutput(BetKind kind, int method, const std::array<bool, 4>& multi,
                                                      const Case& c) {
-    const BetKind kind = kindOf(item);
-    const test::Expected cands = test::expectedList(item, method, multi, kMarks, test::kStoreRunners);
+    const test::Expected cands = test::expectedList(kind, method, multi, kMarks, test::kStoreRunners);
     const bool ignore = c.mode == 1 || c.mode == 3;
     const double lower = c.lower == "-" ? 1.0 : std::atof(c.lower.c_str());
     const double upper = c.upper == "-" ? 9999999.9 : std::atof(c.upper.c_str());
-    const bool single = item == KindItem::Tan || item == KindItem::Fuku;
-    const int numberWidth = single ? 2 : item == KindItem::Sanrentan ? 4 : 3;
-    const int oddsWidth = single ? 6 : item == KindItem::Sanrentan ? 8 : 7;
+    const bool single = kind == BetKind::Win || kind == BetKind::Place;
+    const int numberWidth = single ? 2 : kind == BetKind::Trifecta ? 4 : 3;
+    const int oddsWidth = single ? 6 : kind == BetKind::Trifecta ? 8 : 7;
     struct Line {
         std::string comb;
         double odds;
@@ -73,8 +72,8 @@ std::vector<std::vector<std::string>> expectedOutput(KindItem item, int method, 
         const int k = cands.indexes[i];
         double odds;
         int pop;
-        if (item == KindItem::Tan) odds = test::winOddsTenths(k) / 10.0, pop = test::winPopularityOf(k);
-        else if (item == KindItem::Fuku) odds = test::placeLowerTenths(k) / 10.0, pop = k;
+        if (kind == BetKind::Win) odds = test::winOddsTenths(k) / 10.0, pop = test::winPopularityOf(k);
+        else if (kind == BetKind::Place) odds = test::placeLowerTenths(k) / 10.0, pop = k;
         else {
             const int t = test::storedOddsTenths(kind, k);
             const int width = kind == BetKind::BracketQuinella || kind == BetKind::BracketExacta ? 2
@@ -85,7 +84,7 @@ std::vector<std::vector<std::string>> expectedOutput(KindItem item, int method, 
         }
         if (!ignore && (odds <= 0 || odds < lower - 1e-9 || odds > upper + 1e-9)) continue;
         std::string ranks;
-        if (hasRankColumn(item)) {
+        if (hasRankColumn(kind)) {
             const Combination cb = CombinationAt(kind, k);
             const int n[3] = {cb.a, cb.b, cb.c};
             for (int j = 0; j < betKindInfo(kind).picks; ++j)
@@ -148,8 +147,8 @@ TEST_F(Cli, BetsMatchListsComputedFromTheStore) {
         std::vector<int> multis;
     };
     std::vector<Config> configs;
-    for (int item = 0; item < kKindItemCount; ++item) {
-        const KindItem kind = static_cast<KindItem>(item);
+    for (int item = 0; item < kBetKindCount; ++item) {
+        const BetKind kind = *betKindOfSelectorItem(item);
         const int methods = static_cast<int>(methodItems(kind).size());
         if (methods == 0) configs.push_back({item, -1, {}});
         for (int m = 0; m < methods; ++m) {
@@ -179,7 +178,7 @@ TEST_F(Cli, BetsMatchListsComputedFromTheStore) {
             const std::string out = test::runCli(args, code);
             SCOPED_TRACE(args);
             ASSERT_EQ(code, 0);
-            ASSERT_EQ(cells(out), expectedOutput(static_cast<KindItem>(cfg.kind), cfg.method, multi, c));
+            ASSERT_EQ(cells(out), expectedOutput(*betKindOfSelectorItem(cfg.kind), cfg.method, multi, c));
             ++runs;
         }
     }

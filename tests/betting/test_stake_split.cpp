@@ -1,7 +1,7 @@
-// Stake split over hand-made bet lists.
+// Stake split over hand-made bet lists; every expected stake, return and rate is worked out by hand
+// (the arithmetic beside it), and read as the list shows it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,26 +11,29 @@
 namespace vex {
 namespace {
 
-// A list of lines with the given odds (0 = blank odds text) in rows 1..n.
-TextGrid listWithOdds(const std::vector<double>& odds) {
-    TextGrid g = emptyBetList();
-    g.resize(static_cast<int>(odds.size()) + 1, kListColumns);
+// A 馬連 list of lines with the given odds (0 = none listed), numbered 1..n.
+BetList listWithOdds(const std::vector<double>& odds) {
+    BetList list{BetKind::Quinella};
     for (std::size_t i = 0; i < odds.size(); ++i) {
-        char b[32];
-        std::snprintf(b, sizeof b, "%3d", static_cast<int>(i) + 1);
-        g.setCell(kListNumber, static_cast<int>(i) + 1, b);
-        g.setCell(kListCombination, static_cast<int>(i) + 1, " 1- " + std::to_string(i + 2));
-        if (odds[i] > 0) std::snprintf(b, sizeof b, "%7.1f", odds[i]);
-        else std::snprintf(b, sizeof b, "%7s", "");
-        g.setCell(kListOdds, static_cast<int>(i) + 1, b);
+        BetLine line;
+        line.number = static_cast<int>(i) + 1;
+        line.numbers = {1, static_cast<int>(i) + 2, 0};
+        if (odds[i] > 0) line.odds = odds[i];
+        list.lines.push_back(line);
     }
-    return g;
+    return list;
 }
 
-std::vector<std::string> col(const TextGrid& g, int c) {
+// Column `col` of every line, as the grid shows it.
+std::vector<std::string> col(const BetList& list, int c) {
     std::vector<std::string> out;
-    for (int r = 1; r < g.rowCount(); ++r) out.push_back(g.cell(c, r));
+    for (const BetLine& line : list.lines) out.push_back(betListCell(list, line, c));
     return out;
+}
+
+SplitLabels split(StakeMode mode, long long amount, BetList& list, StakeSummary& summary) {
+    splitStakes(mode, amount, list, summary);
+    return splitLabels(summary);
 }
 
 TEST(StakeSplit, EvenRoundsUpByPointNine) {
@@ -38,113 +41,143 @@ TEST(StakeSplit, EvenRoundsUpByPointNine) {
         long long amount;
         int lines;
         std::string stake, count, total;
-    } cases[] = {{1000, 3, "   400", "  3", "  1200"},
-                 {1000, 7, "   200", "  7", "  1400"},
-                 {1000, 20, "   100", " 20", "  2000"},
-                 {100, 40, "   100", " 40", "  4000"}};  // below 100 raised to 100
+    } cases[] = {{1000, 3, "   400", "  3", "  1200"},   // 1000/3/100 = 3.33 + 0.9 -> 4 -> 400; 3 * 400
+                 {1000, 7, "   200", "  7", "  1400"},   // 1000/7/100 = 1.43 + 0.9 -> 2 -> 200; 7 * 200
+                 {1000, 20, "   100", " 20", "  2000"},  // 1000/20/100 = 0.5 + 0.9 -> 1 -> 100; 20 * 100
+                 {100, 40, "   100", " 40", "  4000"}};  // 100/40/100 = 0.025 + 0.9 -> 0, raised to 100; 40 * 100
     for (const Case& c : cases) {
-        TextGrid g = listWithOdds(std::vector<double>(c.lines, 4.0));
-        SplitLabels labels;
-        splitStakes(StakeMode::Even, c.amount, g, labels);
-        EXPECT_EQ(col(g, kListStake), std::vector<std::string>(c.lines, c.stake)) << c.amount << "/" << c.lines;
+        BetList list = listWithOdds(std::vector<double>(c.lines, 4.0));
+        StakeSummary summary;
+        const SplitLabels labels = split(StakeMode::Even, c.amount, list, summary);
+        EXPECT_EQ(col(list, kListStake), std::vector<std::string>(c.lines, c.stake)) << c.amount << "/" << c.lines;
         EXPECT_EQ(labels.count, c.count);
         EXPECT_EQ(labels.total, c.total);
     }
 }
 
 TEST(StakeSplit, ReturnsAndTheExpectedRate) {
-    TextGrid g = listWithOdds({2.0, 5.5, 30.0});
-    SplitLabels labels;
-    splitStakes(StakeMode::Even, 3000, g, labels);  // 1000 each, total 3000
-    EXPECT_EQ(col(g, kListReturn), (std::vector<std::string>{"   2000", "   5500", "  30000"}));
-    EXPECT_EQ(col(g, kListReturnRate), (std::vector<std::string>{"   66.7", "  183.3", " 1000.0"}));
-    // (2000 + 5500 + 30000) / 3 / 3000 * 100
-    EXPECT_EQ(labels.rate, "  416.7");
+    BetList list = listWithOdds({2.0, 5.5, 30.0});
+    StakeSummary summary;
+    SplitLabels labels = split(StakeMode::Even, 3000, list, summary);  // 3000/3/100 = 10 + 0.9 -> 1000 each
+    // 1000 * 2.0, 1000 * 5.5, 1000 * 30.0
+    EXPECT_EQ(col(list, kListReturn), (std::vector<std::string>{"   2000", "   5500", "  30000"}));
+    // 2000/3000, 5500/3000, 30000/3000 as percentages
+    EXPECT_EQ(col(list, kListReturnRate), (std::vector<std::string>{"   66.7", "  183.3", " 1000.0"}));
+    EXPECT_EQ(labels.rate, "  416.7");  // (2000 + 5500 + 30000) / 3 / 3000 * 100
     EXPECT_EQ(labels.colour, RateColour::Black);
 
-    g = listWithOdds({1.2, 1.5});
-    splitStakes(StakeMode::Flat, 500, g, labels);
-    EXPECT_EQ(labels.total, "  1000");
+    list = listWithOdds({1.2, 1.5});
+    labels = split(StakeMode::Flat, 500, list, summary);
+    EXPECT_EQ(labels.total, "  1000");   // 2 * 500
     EXPECT_EQ(labels.rate, "   67.5");  // (600 + 750) / 2 / 1000 * 100
     EXPECT_EQ(labels.colour, RateColour::Red);
 }
 
 TEST(StakeSplit, FlatModesAndModesWithoutReturns) {
-    TextGrid g = listWithOdds(std::vector<double>(12, 3.0));
-    SplitLabels labels;
-    splitStakes(StakeMode::Flat, 500, g, labels);
-    EXPECT_EQ(col(g, kListStake), std::vector<std::string>(12, "   500"));
-    EXPECT_EQ(labels.total, "  6000");
+    BetList list = listWithOdds(std::vector<double>(12, 3.0));
+    StakeSummary summary;
+    const SplitLabels labels = split(StakeMode::Flat, 500, list, summary);
+    EXPECT_EQ(col(list, kListStake), std::vector<std::string>(12, "   500"));
+    EXPECT_EQ(labels.total, "  6000");  // 12 * 500
 
-    // 均等2 and 均一2 never show returns or a rate; 均等2 also clears the odds column.
+    // 均等2 and 均一2 never show returns or a rate; 均等2 also empties the odds column.
     for (StakeMode mode : {StakeMode::Even2, StakeMode::Flat2}) {
-        TextGrid h = listWithOdds({0, 0, 0});
-        SplitLabels l;
-        splitStakes(mode, 1000, h, l);
+        BetList h = listWithOdds({0, 0, 0});
+        StakeSummary s;
+        const SplitLabels l = split(mode, 1000, h, s);
+        // 均等2: 1000/3/100 = 3.33 + 0.9 -> 400; 均一2: the whole 1000
         EXPECT_EQ(col(h, kListStake)[0], mode == StakeMode::Even2 ? "   400" : "  1000");
         EXPECT_EQ(col(h, kListReturn), std::vector<std::string>(3, ""));
+        EXPECT_EQ(col(h, kListOdds), std::vector<std::string>(3, mode == StakeMode::Even2 ? "" : "       "));
         EXPECT_EQ(l.rate, "");
         EXPECT_EQ(l.colour, RateColour::None);
     }
+    // 均等2 drops odds a line still carried: they can no longer be split by.
+    BetList withOdds = listWithOdds({2.0, 3.0});
+    splitStakes(StakeMode::Even2, 1000, withOdds, summary);
+    EXPECT_EQ(col(withOdds, kListOdds), (std::vector<std::string>{"", ""}));
+    EXPECT_FALSE(withOdds.lines[0].odds);
 }
 
 TEST(StakeSplit, ProportionalSharesInverseToOdds) {
-    TextGrid g = listWithOdds({2.0, 6.0});
-    SplitLabels labels;
-    splitStakes(StakeMode::Proportional, 3000, g, labels);
-    EXPECT_EQ(col(g, kListStake), (std::vector<std::string>{"  2300", "   800"}));
-    EXPECT_EQ(labels.total, "  3100");
+    BetList list = listWithOdds({2.0, 6.0});
+    StakeSummary summary;
+    SplitLabels labels = split(StakeMode::Proportional, 3000, list, summary);
+    // Shares 1/2 : 1/6 = 75% : 25%; 3000 * 0.75 / 100 = 22.5 + 0.95 -> 2300; 750 / 100 = 7.5 + 0.95 -> 800
+    EXPECT_EQ(col(list, kListStake), (std::vector<std::string>{"  2300", "   800"}));
+    EXPECT_EQ(labels.total, "  3100");  // 2300 + 800
     EXPECT_EQ(labels.count, "  2");
-    EXPECT_EQ(col(g, kListReturn), (std::vector<std::string>{"   4600", "   4800"}));
+    EXPECT_EQ(col(list, kListReturn), (std::vector<std::string>{"   4600", "   4800"}));  // 2300 * 2.0, 800 * 6.0
 
-    // A share too small for 100 yen still buys 100.
-    g = listWithOdds({1.1, 900.0});
-    splitStakes(StakeMode::Proportional, 1000, g, labels);
-    EXPECT_EQ(col(g, kListStake)[1], "   100");
+    // A share too small for 100 yen still buys 100: 1000 * (1/900) / (1/1.1 + 1/900) = 1.2 yen.
+    list = listWithOdds({1.1, 900.0});
+    split(StakeMode::Proportional, 1000, list, summary);
+    EXPECT_EQ(col(list, kListStake)[1], "   100");
 
-    // Row 1 without odds: nothing at all.
-    g = listWithOdds({0, 6.0});
-    SplitLabels none;
-    splitStakes(StakeMode::Proportional, 3000, g, none);
-    EXPECT_EQ(col(g, kListStake), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(none.count, "");
+    // The first line without odds: nothing at all.
+    list = listWithOdds({0, 6.0});
+    StakeSummary none;
+    labels = split(StakeMode::Proportional, 3000, list, none);
+    EXPECT_EQ(col(list, kListStake), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(labels.count, "");
+}
+
+// A listed line whose odds are 0 (a place bet the win popularity let through) takes no share,
+// yet buys the 100-yen minimum; it counts in the total, not in the line count or the rate.
+TEST(StakeSplit, ProportionalLineWithOddsOfZeroBuysTheMinimum) {
+    BetList list = listWithOdds({2.0, 2.0});
+    list.lines[1].odds = 0.0;
+    StakeSummary summary;
+    const SplitLabels labels = split(StakeMode::Proportional, 1000, list, summary);
+    // The first line takes the whole share: 1000 / 100 + 0.95 -> 10 -> 1000; the second 0 + 0.95 -> 0 -> 100.
+    EXPECT_EQ(col(list, kListStake), (std::vector<std::string>{"  1000", "   100"}));
+    EXPECT_EQ(labels.count, "  1");
+    EXPECT_EQ(labels.total, "  1100");  // 1000 + 100
+    EXPECT_EQ(col(list, kListReturn), (std::vector<std::string>{"   2000", ""}));  // 1000 * 2.0
+    EXPECT_EQ(labels.rate, "  181.8");  // 2000 / 1 / 1100 * 100
 }
 
 TEST(StakeSplit, ErasedAndUnsplittableLines) {
-    TextGrid g = listWithOdds({2.0, 3.0, 4.0});
-    g.setCell(kListErase, 2, eraseMark());
-    SplitLabels labels;
-    splitStakes(StakeMode::Even, 1000, g, labels);
-    EXPECT_EQ(col(g, kListStake), (std::vector<std::string>{"   500", "", "   500"}));
+    BetList list = listWithOdds({2.0, 3.0, 4.0});
+    list.lines[1].erased = true;
+    StakeSummary summary;
+    const SplitLabels labels = split(StakeMode::Even, 1000, list, summary);
+    EXPECT_EQ(col(list, kListStake), (std::vector<std::string>{"   500", "", "   500"}));  // 1000/2/100 + 0.9 -> 5
     EXPECT_EQ(labels.count, "  2");
 
     // No taking-part line: labels stay empty.
-    SplitLabels untouched;
-    TextGrid empty = listWithOdds({0, 0});
-    splitStakes(StakeMode::Even, 1000, empty, untouched);
-    EXPECT_EQ(untouched.total, "");
+    StakeSummary untouched;
+    BetList empty = listWithOdds({0, 0});
+    EXPECT_EQ(split(StakeMode::Even, 1000, empty, untouched).total, "");
     EXPECT_EQ(col(empty, kListStake), (std::vector<std::string>{"", ""}));
+
+    // Longer than a 3連単 box of 18 horses: left as it is.
+    BetList tooLong = listWithOdds(std::vector<double>(kMaxBetLines + 1, 2.0));
+    StakeSummary none;
+    splitStakes(StakeMode::Flat, 1000, tooLong, none);
+    EXPECT_EQ(tooLong.lines[0].stake, 0);
+    EXPECT_FALSE(none.lines);
 }
 
 // Typing 5000 and then 50: the 50 must not leave the 5000's stakes on the lines to be voted.
 TEST(StakeSplit, AmountBelowOneHundredLeavesNoStake) {
     for (StakeMode mode : {StakeMode::Even, StakeMode::Flat, StakeMode::Proportional}) {
-        TextGrid g = listWithOdds({2.0, 3.0, 4.0});
-        g.setCell(kListErase, 2, eraseMark());
-        SplitLabels labels;
-        splitStakes(mode, 5000, g, labels);
-        ASSERT_NE(col(g, kListStake)[0], "");
-        splitStakes(mode, 50, g, labels);
+        BetList list = listWithOdds({2.0, 3.0, 4.0});
+        list.lines[1].erased = true;
+        StakeSummary summary;
+        splitStakes(mode, 5000, list, summary);
+        ASSERT_NE(col(list, kListStake)[0], "");
+        const SplitLabels labels = split(mode, 50, list, summary);
         const std::vector<std::string> blank(3, "");
-        EXPECT_EQ(col(g, kListStake), blank);
-        EXPECT_EQ(col(g, kListReturn), blank);
-        EXPECT_EQ(col(g, kListReturnRate), blank);
+        EXPECT_EQ(col(list, kListStake), blank);
+        EXPECT_EQ(col(list, kListReturn), blank);
+        EXPECT_EQ(col(list, kListReturnRate), blank);
         EXPECT_EQ(labels.count + labels.total + labels.rate, "");
         EXPECT_EQ(labels.colour, RateColour::None);
-        EXPECT_EQ(col(g, kListOdds)[0], "    2.0");  // the lines themselves stay
-        EXPECT_EQ(g.cell(kListErase, 2), eraseMark());
-        splitStakes(mode, 5000, g, labels);  // and split again at a real amount
-        EXPECT_NE(col(g, kListStake)[0], "");
+        EXPECT_EQ(col(list, kListOdds)[0], "    2.0");  // the lines themselves stay
+        EXPECT_EQ(col(list, kListErase)[1], eraseMark());
+        splitStakes(mode, 5000, list, summary);  // and split again at a real amount
+        EXPECT_NE(col(list, kListStake)[0], "");
     }
 }
 

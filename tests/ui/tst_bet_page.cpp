@@ -180,7 +180,7 @@ private slots:
         clickCell(card, 11, 7);
 
         BetPage core;  // no settings: the same race and choices driven directly
-        core.setKind(KindItem::Umatan);
+        core.setKind(BetKind::Exacta);
         core.setMethod(1);
         core.setMulti(Multi::All, true);
         core.selectRace(race);

@@ -220,7 +220,7 @@ private slots:
         for (int b = 0; b < 2; ++b) {
             const std::size_t at = before + 1 + 10 * b;
             QVERIFY(fromCp932(file[at]).startsWith(QString("[投票　] ■買い目:%1投票成功 ").arg(b)));
-            QCOMPARE(file[at + 1], raceTitle(*page_->model().race(), KindItem::Sanrentan));
+            QCOMPARE(file[at + 1], raceTitle(*page_->model().race(), BetKind::Trifecta));
             QCOMPARE(file[at + 2], std::string("-BetStart--------------"));
             QCOMPARE(file[at + 3].size(), std::size_t{120 * 90});
             sent += file[at + 3];

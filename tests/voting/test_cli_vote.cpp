@@ -36,7 +36,7 @@ std::string masked(std::string line) {
 
 // The bet lines of a 3連単 list in combination order, computed here.
 std::vector<std::string> expectedBetLines(const test::Marks& marks, const std::array<bool, 4>& multi, int method) {
-    const test::Expected list = test::expectedList(KindItem::Sanrentan, method, multi, marks, test::kStoreRunners);
+    const test::Expected list = test::expectedList(BetKind::Trifecta, method, multi, marks, test::kStoreRunners);
     std::vector<std::string> lines;
     for (int k : list.indexes) {
         const Combination c = CombinationAt(BetKind::Trifecta, k);

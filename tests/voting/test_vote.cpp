@@ -52,23 +52,19 @@ struct RecordingControl : DataControl {
 };
 
 // A bet list of `n` 3連単 lines, 100 yen each.
-TextGrid trifectaList(int n) {
-    TextGrid g = emptyBetList();
-    g.resize(n + 1, kListColumns);
-    int row = 1;
-    for (int a = 1; a <= 18 && row <= n; ++a)
-        for (int b = 1; b <= 18 && row <= n; ++b)
-            for (int c = 1; c <= 18 && row <= n; ++c) {
-                if (a == b || b == c || a == c) continue;
-                char t[16];
-                std::snprintf(t, sizeof t, "%2d-%2d-%2d", a, b, c);
-                g.setCell(kListCombination, row, t);
-                std::snprintf(t, sizeof t, "%4d", row);
-                g.setCell(kListNumber, row, t);
-                g.setCell(kListStake, row, "   100");
-                ++row;
+BetList trifectaList(int n) {
+    BetList list{BetKind::Trifecta};
+    for (int a = 1; a <= 18; ++a)
+        for (int b = 1; b <= 18; ++b)
+            for (int c = 1; c <= 18; ++c) {
+                if (a == b || b == c || a == c || static_cast<int>(list.lines.size()) == n) continue;
+                BetLine line;
+                line.number = static_cast<int>(list.lines.size()) + 1;
+                line.numbers = {a, b, c};
+                line.stake = 100;
+                list.lines.push_back(line);
             }
-    return g;
+    return list;
 }
 
 class Vote : public ::testing::Test {
@@ -96,7 +92,7 @@ protected:
 };
 
 TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
-    auto line = betLine(race, KindItem::Sanrentan, " 3-12- 7", 500);
+    auto line = voteLine(race, BetKind::Trifecta, {3, 12, 7}, 500);
     ASSERT_TRUE(line);
     ASSERT_EQ(line->size(), 90u);
     EXPECT_EQ(line->substr(0, 11), "00115441190");
@@ -104,14 +100,14 @@ TEST_F(Vote, BetLinesEncodeNumbersStakeAndHeader) {
     EXPECT_EQ(line->substr(35, 24).find('1'), 11u);  // position 47
     EXPECT_EQ(line->substr(59, 24).find('1'), 6u);   // position 66
     EXPECT_EQ(line->substr(83), "0000500");
-    auto win = betLine(race, KindItem::Tan, " 5", 1200);
+    auto win = voteLine(race, BetKind::Win, {5, 0, 0}, 1200);
     EXPECT_EQ(win->substr(35, 48), std::string(48, '0'));
     EXPECT_EQ((*win)[9], '1');
     EXPECT_EQ(win->substr(83, 5), "00012");
-    EXPECT_EQ((*betLine(race, KindItem::Wakutan, " 8- 8", 100))[9], '4');
-    EXPECT_TRUE(betLine(race, KindItem::Tan, " 5", 9999900));
-    EXPECT_FALSE(betLine(race, KindItem::Tan, " 5", 10000000));
-    EXPECT_EQ(toUtf8(raceTitle(race, KindItem::Sanrentan)), "0115大井11R:３連単");
+    EXPECT_EQ((*voteLine(race, BetKind::BracketExacta, {8, 8, 0}, 100))[9], '4');
+    EXPECT_TRUE(voteLine(race, BetKind::Win, {5, 0, 0}, 9999900));
+    EXPECT_FALSE(voteLine(race, BetKind::Win, {5, 0, 0}, 10000000));
+    EXPECT_EQ(toUtf8(raceTitle(race, BetKind::Trifecta)), "0115大井11R:３連単");
     EXPECT_EQ(betFileName(race), "240115.nbet");
     EXPECT_EQ(betFileFolder(nullptr), home.path() / "kaime");
 }
@@ -120,8 +116,8 @@ TEST_F(Vote, BatchesOfOneHundredTwenty) {
     for (auto [lines, expected] : {std::pair{240, std::vector<int>{120, 120}}, {121, {120, 1}}, {120, {120}}}) {
         RecordingControl c;
         VoteContext ctx{c, reporter, log, home.path() / "kaime", true, false};
-        const TextGrid list = trifectaList(lines);
-        const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+        const BetList list = trifectaList(lines);
+        const VoteResult r = voteRace(list, race, ctx);
         EXPECT_EQ(r.outcome, VoteOutcome::Voted);
         std::vector<int> sizes;
         for (const auto& b : c.batches) sizes.push_back(static_cast<int>(b.size() / 90));
@@ -136,9 +132,9 @@ TEST_F(Vote, BatchesOfOneHundredTwenty) {
 
 TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     auto ctx = context(false);
-    TextGrid list = trifectaList(3);
-    list.setCell(kListErase, 2, eraseMark());
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    BetList list = trifectaList(3);
+    list.lines[1].erased = true;
+    const VoteResult r = voteRace(list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(r.accepted, 1);
     ASSERT_EQ(reporter.questions.size(), 1u);
@@ -147,8 +143,8 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     EXPECT_EQ(reporter.informations[0],
               "投票しました。\r\n購入金額　:     200\r\n残投票件数:     500\r\n購入限度額:  100000\r\n"
               "投票内容の確認は楽天競馬サイトにログインしてください。");
-    const std::string l1 = *betLine(race, KindItem::Sanrentan, list.cell(2, 1), 100);
-    const std::string l3 = *betLine(race, KindItem::Sanrentan, list.cell(2, 3), 100);
+    const std::string l1 = *voteLine(race, BetKind::Trifecta, list.lines[0].numbers, 100);
+    const std::string l3 = *voteLine(race, BetKind::Trifecta, list.lines[2].numbers, 100);
     EXPECT_EQ(utf8Log(), (std::vector<std::string>{"[投票　] ■投票開始 09:30:00", "[投票　] ■買い目:0投票成功 09:30:00",
                                                     "0115大井11R:３連単", "-BetStart--------------", l1 + l3, "---",
                                                     "購入金額　:     200", "残投票件数:     500", "購入限度額:  100000",
@@ -162,7 +158,7 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
 TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
     control.betCodes = {-203, 0};
     auto ctx = context(false);
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
+    const VoteResult r = voteRace(trifectaList(240), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::PartlyVoted);
     EXPECT_EQ(control.batches.size(), 2u);
     EXPECT_EQ(r.accepted, 1);
@@ -177,7 +173,7 @@ TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
 TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
     control.betCodes = {-1, -2};
     auto ctx = context(true);
-    const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(121), race, ctx);
+    const VoteResult r = voteRace(trifectaList(121), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::AllBatchesFailed);
     EXPECT_EQ(r.accepted, 0);
     const auto lines = utf8Log();
@@ -190,7 +186,7 @@ TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
 TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
     control.loginCode = 5;
     auto ctx = context(false);
-    VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    VoteResult r = voteRace(trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::LoginFailed);
     EXPECT_EQ(control.calls, std::vector<std::string>{"login[|]"});  // no logout
     EXPECT_EQ(readLines(r.betFile).size(), 2u);                       // written before the login
@@ -199,24 +195,23 @@ TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
 
     control.loginCode = 0;
     control.logoutCode = 1;
-    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    r = voteRace(trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(utf8Log().back(), "[エラー]09:30:00  ログアウト失敗：(エラー:1)");
     EXPECT_FALSE(ctx.loggedIn);
 
     const std::size_t before = log.lines().size();
     reporter.answers = {false};
-    r = voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx);
+    r = voteRace(trifectaList(2), race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Declined);
     EXPECT_EQ(log.lines().size(), before);
 }
 
 TEST_F(Vote, AllErasedWritesStartLineAndEmptyFile) {
     auto ctx = context(false);
-    TextGrid list = trifectaList(2);
-    list.setCell(kListErase, 1, eraseMark());
-    list.setCell(kListErase, 2, eraseMark());
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    BetList list = trifectaList(2);
+    list.lines[0].erased = list.lines[1].erased = true;
+    const VoteResult r = voteRace(list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::NoLines);
     EXPECT_TRUE(control.calls.empty());
     EXPECT_EQ(reporter.informations.back(), "投票可能な有効馬券がないようです。");
@@ -227,9 +222,9 @@ TEST_F(Vote, AllErasedWritesStartLineAndEmptyFile) {
 
 TEST_F(Vote, StakeTooLargeForTheLineIsRefusedBeforeAnything) {
     auto ctx = context(false);
-    TextGrid list = trifectaList(2);
-    list.setCell(kListStake, 2, "10000000");
-    const VoteResult r = voteRace(KindItem::Sanrentan, list, race, ctx);
+    BetList list = trifectaList(2);
+    list.lines[1].stake = 10000000;
+    const VoteResult r = voteRace(list, race, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Refused);
     EXPECT_TRUE(control.calls.empty());
     EXPECT_TRUE(reporter.questions.empty());
@@ -239,7 +234,7 @@ TEST_F(Vote, StakeTooLargeForTheLineIsRefusedBeforeAnything) {
 }
 
 TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
-    const TextGrid list = trifectaList(2);
+    const BetList list = trifectaList(2);
     const std::string today = dayStampOf(2024, 1, 15);
     struct Case {
         std::string day;
@@ -263,8 +258,8 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
             VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
             BetRace r = race;
             r.postTime = c.post;
-            const TextGrid empty = emptyBetList();
-            VoteRequest req{c.day, c.haveRace ? &r : nullptr, KindItem::Sanrentan, c.emptyList ? &empty : &list};
+            const BetList empty{BetKind::Trifecta};
+            VoteRequest req{c.day, c.haveRace ? &r : nullptr, c.emptyList ? &empty : &list};
             EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Refused);
             EXPECT_EQ(rep.beeps, 1);
             if (automatic) {
@@ -282,7 +277,7 @@ TEST_F(Vote, CommandChecksInOrderWithManualAndAutomaticTexts) {
     auto ctx = context(true);
     BetRace r = race;
     r.postTime = "0930";
-    VoteRequest req{today, &r, KindItem::Sanrentan, &list};
+    VoteRequest req{today, &r, &list};
     EXPECT_EQ(voteCommand(req, ctx).outcome, VoteOutcome::Voted);
     r.monthDay = "0116";
     req.dayStamp = dayStampOf(2024, 1, 16);
@@ -295,14 +290,14 @@ TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
     auto ctx = context(false);
     BetRace shown = race;
     shown.postTime = "1630";
-    TextGrid list = trifectaList(2);
-    const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, KindItem::Sanrentan, &list, 200}, ctx);
+    BetList list = trifectaList(2);
+    const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, &list, 200}, ctx);
     ASSERT_TRUE(plan.ready);
     EXPECT_EQ(toUtf8(plan.question), "[大井11R:３連単]に投票します。実行してよろしいですか？");
     EXPECT_EQ(plan.lines.size(), 2u);
     // The window moves on to another race and list: the plan is unaffected.
     shown.monthDay = "0116";
-    list.setCell(kListStake, 1, "  9900");
+    list.lines[0].stake = 9900;
     const VoteResult r = submitVote(plan, ctx);
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(r.accepted, 1);
@@ -312,12 +307,12 @@ TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
 }
 
 TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
-    const TextGrid list = trifectaList(2);
+    const BetList list = trifectaList(2);
     for (bool automatic : {false, true}) {
         test::RecordingReporter rep;
         VotingLog l(home.path() / "amount.log");
         VoteContext ctx{control, rep, l, home.path() / "kaime", automatic, false};
-        VotePlan plan = planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 50}, ctx);
+        VotePlan plan = planVote({dayStampOf(2024, 1, 15), &race, &list, 50}, ctx);
         EXPECT_FALSE(plan.ready);
         EXPECT_EQ(submitVote(plan, ctx).outcome, VoteOutcome::Refused);
         EXPECT_EQ(rep.beeps, 1);
@@ -331,8 +326,8 @@ TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / "kaime" / "240115.nbet"));
     // 100 yen, and no amount given, pass.
     auto ctx = context(true);
-    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list, 100}, ctx).ready);
-    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, KindItem::Sanrentan, &list}, ctx).ready);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, &list, 100}, ctx).ready);
+    EXPECT_TRUE(planVote({dayStampOf(2024, 1, 15), &race, &list}, ctx).ready);
 }
 
 TEST_F(Vote, VotingLogKeepsTheLastHundredFromStart) {
@@ -361,7 +356,7 @@ TEST_F(Vote, AnAcceptedVoteIsNeverReportedFailedWhenItsLogCannotBeWritten) {
         VotingLog full;
         ASSERT_TRUE(setFileFaults("write:VovoVaro.log@1"));
         VoteContext ctx{control, reporter, full, home.path() / "kaime", automatic, false};
-        const VoteResult r = voteRace(KindItem::Sanrentan, trifectaList(240), race, ctx);
+        const VoteResult r = voteRace(trifectaList(240), race, ctx);
         setFileFaults("");
         EXPECT_EQ(r.outcome, VoteOutcome::Voted);
         EXPECT_EQ(r.accepted, 2);
@@ -389,7 +384,7 @@ TEST_F(Vote, AVotingLogThatCannotBeReadIsNeverReplaced) {
     ASSERT_TRUE(setFileFaults("read:VovoVaro.log"));
     auto ctx = context(true);
     // The first line goes before anything is sent: the vote stops there, nothing bought.
-    EXPECT_THROW(voteRace(KindItem::Sanrentan, trifectaList(2), race, ctx), FileReadError);
+    EXPECT_THROW(voteRace(trifectaList(2), race, ctx), FileReadError);
     EXPECT_THROW(log.load(), FileReadError);
     setFileFaults("");
     EXPECT_TRUE(control.calls.empty());
