@@ -23,7 +23,7 @@ TBetFileViewer::TBetFileViewer(QWidget* parent) : QWidget(parent), lines_(decode
     left->addWidget(FileListBox2, 1);
     left->addWidget(RefreshBtn);
 
-    BetFileGrid = new TGridView(this);
+    BetFileGrid = new GridView(this);
     BetFileGrid->setObjectName("BetFileGrid");
     QFont gridFont = font();
     gridFont.setPixelSize(12);

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace vex::ui {
 
-class TGridView;
+class GridView;
 
 class TBetFileViewer : public QWidget {
     Q_OBJECT
@@ -32,7 +32,7 @@ private:
     TextGrid lines_;
     QListWidget* FileListBox2 = nullptr;
     QPushButton* RefreshBtn = nullptr;
-    TGridView* BetFileGrid = nullptr;
+    GridView* BetFileGrid = nullptr;
 };
 
 }  // namespace vex::ui

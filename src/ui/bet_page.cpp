@@ -18,7 +18,7 @@
 #include "ui/worker.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
@@ -65,7 +65,7 @@ void TBetPage::buildLayout() {
     // ---- left: zone pattern, index card, mark buttons
     auto* left = new QVBoxLayout;
     auto* zoneRow = new QHBoxLayout;
-    ZoneLabel = new TLabel3D(QString(), this);
+    ZoneLabel = new Label3D(QString(), this);
     ZoneLabel->setObjectName("ZoneLabel");
     QFont zoneFont = font();
     zoneFont.setPixelSize(22);
@@ -80,7 +80,7 @@ void TBetPage::buildLayout() {
     zoneRow->addStretch();
     left->addLayout(zoneRow);
 
-    StringGrid26 = new TGridView(this);
+    StringGrid26 = new GridView(this);
     StringGrid26->setObjectName("StringGrid26");
     StringGrid26->setFont(gridFont);
     StringGrid26->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
@@ -113,12 +113,12 @@ void TBetPage::buildLayout() {
 
     // ---- middle: kind, method, multi boxes, odds filter, stake split
     auto* middle = new QVBoxLayout;
-    BakenRadio = new TRadioGroup("馬券種", this, 3);
+    BakenRadio = new RadioGroup("馬券種", this, 3);
     BakenRadio->setObjectName("BakenRadio");
     BakenRadio->setItems({"単勝", "複勝", "枠連", "馬連", "ワイド", "馬単", "３連複", "３連単", "枠単"});
     middle->addWidget(BakenRadio);
 
-    KaikataRadio = new TRadioGroup("買い方", this, 2);
+    KaikataRadio = new RadioGroup("買い方", this, 2);
     KaikataRadio->setObjectName("KaikataRadio");
     middle->addWidget(KaikataRadio);
 
@@ -139,9 +139,9 @@ void TBetPage::buildLayout() {
     filter->setObjectName("OzFilterGroup");
     auto* fh = new QHBoxLayout(filter);
     fh->setContentsMargins(6, 2, 6, 4);
-    Toz1editA = new TNumEdit(6, 1, false, filter);
+    Toz1editA = new NumberEdit(6, 1, false, filter);
     Toz1editA->setObjectName("Toz1editA");
-    Toz2editA = new TNumEdit(7, 1, false, filter);
+    Toz2editA = new NumberEdit(7, 1, false, filter);
     Toz2editA->setObjectName("Toz2editA");
     Toz1editA->setFixedWidth(70);
     Toz2editA->setFixedWidth(80);
@@ -151,7 +151,7 @@ void TBetPage::buildLayout() {
     fh->addStretch();
     middle->addWidget(filter);
 
-    RadioGroup1 = new TRadioGroup("資金配分", this, 3);
+    RadioGroup1 = new RadioGroup("資金配分", this, 3);
     RadioGroup1->setObjectName("RadioGroup1");
     RadioGroup1->setItems({"均等", "均等2", "均一", "均一2", "比例"});
     middle->addWidget(RadioGroup1);
@@ -162,7 +162,7 @@ void TBetPage::buildLayout() {
 
     // ---- right: bet list, amount, labels, vote button
     auto* right = new QVBoxLayout;
-    StringGrid34 = new TGridView(this);
+    StringGrid34 = new GridView(this);
     StringGrid34->setObjectName("StringGrid34");
     StringGrid34->setFont(gridFont);
     StringGrid34->setHeaderColour(QColor(0xFF, 0xB0, 0xC0));
@@ -171,7 +171,7 @@ void TBetPage::buildLayout() {
 
     auto* amountRow = new QHBoxLayout;
     amountRow->addWidget(caption("入力投票金額", this));
-    AmountEdit = new TNumEdit(8, 0, false, this);
+    AmountEdit = new NumberEdit(8, 0, false, this);
     AmountEdit->setObjectName("AmountEdit");
     AmountEdit->setFixedWidth(90);
     amountRow->addWidget(AmountEdit);
@@ -290,11 +290,11 @@ void TBetPage::wire() {
         if (c >= kCardMark1) return true;
         return r == 0 && (c == kCardHorse || c == kCardCompiRank || c == kCardWinPopularity);
     };
-    connect(StringGrid26, &TGridView::headerClick, this, [this](int col) {
+    connect(StringGrid26, &GridView::headerClicked, this, [this](int col) {
         model_->cardHeaderClick(col);
         syncGrids();
     });
-    connect(StringGrid26, &TGridView::cellClick, this, [this](int col, int row) {
+    connect(StringGrid26, &GridView::cellClicked, this, [this](int col, int row) {
         if (col < kCardMark1) return;
         model_->cardCellClick(col, row);
         syncGrids();
@@ -304,11 +304,11 @@ void TBetPage::wire() {
     StringGrid34->gridModel()->look = [this](int c, int r) { return betListLook(c, r); };
     StringGrid34->setColumnWidths(kBetListWidths);
     StringGrid34->handCursor = [](int c, int r) { return r == 0 ? c != kListErase : c == kListErase; };
-    connect(StringGrid34, &TGridView::headerClick, this, [this](int col) {
+    connect(StringGrid34, &GridView::headerClicked, this, [this](int col) {
         model_->betListHeaderClick(col);
         syncGrids();
     });
-    connect(StringGrid34, &TGridView::cellClick, this, [this](int col, int row) {
+    connect(StringGrid34, &GridView::cellClicked, this, [this](int col, int row) {
         if (col != kListErase) return;
         // The erase toggle regenerates the list; the user stays where he was.
         const int top = StringGrid34->topGridRow();
@@ -317,12 +317,12 @@ void TBetPage::wire() {
         StringGrid34->scrollToGridRow(top);
     });
 
-    connect(BakenRadio, &TRadioGroup::Click, this, [this](int index) {
+    connect(BakenRadio, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         model_->setKind(static_cast<KindItem>(index));
         sync();
     });
-    connect(KaikataRadio, &TRadioGroup::Click, this, [this](int index) {
+    connect(KaikataRadio, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         model_->setMethod(index);
         sync();
@@ -333,17 +333,17 @@ void TBetPage::wire() {
             model_->setMulti(static_cast<Multi>(m), checked);
             sync();
         });
-    connect(Toz1editA, &TNumEdit::Change, this, [this] {
+    connect(Toz1editA, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
         model_->setLowerText(toCp932(Toz1editA->text()));
         sync();
     });
-    connect(Toz2editA, &TNumEdit::Change, this, [this] {
+    connect(Toz2editA, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
         model_->setUpperText(toCp932(Toz2editA->text()));
         sync();
     });
-    connect(RadioGroup1, &TRadioGroup::Click, this, [this](int index) {
+    connect(RadioGroup1, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         model_->setStakeMode(static_cast<StakeMode>(index));
         sync();
@@ -358,7 +358,7 @@ void TBetPage::wire() {
             syncGrids();
         });
     }
-    connect(AmountEdit, &TNumEdit::Change, this, [this] {
+    connect(AmountEdit, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
         model_->setAmount(AmountEdit->intValue());
         syncGrids();

@@ -24,13 +24,13 @@ class VotingLog;
 
 namespace vex::ui {
 
-class TGridView;
+class GridView;
 class ControlWorker;
 class MessageQueue;
 
-class TLabel3D;
-class TNumEdit;
-class TRadioGroup;
+class Label3D;
+class NumberEdit;
+class RadioGroup;
 class UiReporter;
 
 // What a vote needs from the main window.
@@ -65,8 +65,8 @@ public:
     void KaimeSetItemClick();
 
     BetPage& model() { return *model_; }
-    TGridView* card() const { return StringGrid26; }
-    TGridView* betList() const { return StringGrid34; }
+    GridView* card() const { return StringGrid26; }
+    GridView* betList() const { return StringGrid34; }
     // Last outcome of the vote button (for the window's tests and status); null while a vote runs.
     const VoteResult* lastVote() const { return lastVote_.get(); }
     bool voting() const { return voting_; }
@@ -95,19 +95,19 @@ private:
     bool syncing_ = false;
     bool voting_ = false;
 
-    TLabel3D* ZoneLabel = nullptr;
-    TGridView* StringGrid26 = nullptr;
-    TRadioGroup* BakenRadio = nullptr;
-    TRadioGroup* KaikataRadio = nullptr;
+    Label3D* ZoneLabel = nullptr;
+    GridView* StringGrid26 = nullptr;
+    RadioGroup* BakenRadio = nullptr;
+    RadioGroup* KaikataRadio = nullptr;
     QWidget* MultiPanel = nullptr;
     QCheckBox* multiBoxes_[4] = {};
-    TNumEdit* Toz1editA = nullptr;
-    TNumEdit* Toz2editA = nullptr;
-    TRadioGroup* RadioGroup1 = nullptr;
+    NumberEdit* Toz1editA = nullptr;
+    NumberEdit* Toz2editA = nullptr;
+    RadioGroup* RadioGroup1 = nullptr;
     QPushButton* allButtons_[3] = {};
     QPushButton* clearButtons_[3] = {};
-    TGridView* StringGrid34 = nullptr;
-    TNumEdit* AmountEdit = nullptr;
+    GridView* StringGrid34 = nullptr;
+    NumberEdit* AmountEdit = nullptr;
     QLabel* PointsLabel = nullptr;
     QLabel* TotalLabel = nullptr;
     QLabel* RateLabel = nullptr;

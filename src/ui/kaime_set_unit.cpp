@@ -9,7 +9,7 @@
 #include "app/settings.h"
 #include "betting/bet_page.h"
 #include "ui/dialogs.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 
 namespace vex::ui {
 
@@ -24,7 +24,7 @@ TKaimeSetForm::TKaimeSetForm(QWidget* parent) : QDialog(parent) {
     auto* box = new QGroupBox("投資金額初期設定", this);
     box->setObjectName("DefaultAmountGroup");
     auto* h = new QHBoxLayout(box);
-    AmountEdit = new TNumEdit(6, 0, false, box);
+    AmountEdit = new NumberEdit(6, 0, false, box);
     AmountEdit->setObjectName("AmountEdit");
     AmountEdit->setFixedWidth(90);
     AmountEdit->setValue(readDefaultAmount(TIniGT()));

@@ -6,20 +6,20 @@
 
 namespace vex::ui {
 
-class TNumEdit;
+class NumberEdit;
 
 class TKaimeSetForm : public QDialog {
     Q_OBJECT
 public:
     explicit TKaimeSetForm(QWidget* parent = nullptr);
-    TNumEdit* amountEdit() const { return AmountEdit; }
+    NumberEdit* amountEdit() const { return AmountEdit; }
 
     // Stores the amount shown (raised to 100 when lower) as the default; returns what was stored.
     int storeAmount();
 
 private:
     void OKBtnClick();
-    TNumEdit* AmountEdit = nullptr;
+    NumberEdit* AmountEdit = nullptr;
 };
 
 // Opens the window modally (while Dialogs records, window-modal without blocking); `onStored`
