@@ -47,7 +47,7 @@
 #include "ui/dialogs.h"
 #include "ui/get_data_unit.h"
 #include "ui/main_window.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -264,10 +264,11 @@ int main(int argc, char** argv) {
             busiest = stamp;
             busiestRaces = n;
         }
+    QWidget* progress = window.findChild<QWidget*>("PrgrsForm");
     auto dayLoadWhere = [&] {
         return QString("progress window %1 (bar %2), race list %3 lines")
-            .arg(window.PrgrsForm->isVisible() ? "shown" : "hidden")
-            .arg(window.PrgrsForm->ProgressBar1->value())
+            .arg(progress->isVisible() ? "shown" : "hidden")
+            .arg(progress->findChild<QProgressBar*>("ProgressBar1")->value())
             .arg(window.DatList->count());
     };
     // The phase of one day load: the day chosen as the day selector does, over when it is shown.

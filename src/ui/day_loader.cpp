@@ -3,11 +3,11 @@
 #include <exception>
 
 #include "ui/error_report.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 
 namespace vex::ui {
 
-DayLoader::ForwardedProgress::ForwardedProgress(TPrgrsForm* form) : form_(form) {}
+DayLoader::ForwardedProgress::ForwardedProgress(ProgressWindow* form) : form_(form) {}
 
 void DayLoader::ForwardedProgress::show(const std::string& caption, const std::string& dayStamp, int maximum) {
     postToWindow([form = form_, caption, dayStamp, maximum] {
@@ -30,7 +30,7 @@ void DayLoader::ForwardedProgress::hide() {
     });
 }
 
-DayLoader::DayLoader(TPrgrsForm* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
+DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
     : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)), self_(this) {}
 
 DayLoader::~DayLoader() {

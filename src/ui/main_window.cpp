@@ -29,7 +29,7 @@
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "ui/worker.h"
 
@@ -450,7 +450,7 @@ TMainForm::TMainForm(DataControl* control, QWidget* parent)
 
     setupGrids();
     PageControl1->setVisible(false);
-    PrgrsForm = new TPrgrsForm(this);
+    PrgrsForm = new ProgressWindow(this);
     dayLoader_ = new DayLoader(PrgrsForm, messages_,
                                [this](std::unique_ptr<RaceTable> table, const DayLoadResult& result,
                                       const QString& failure) { showLoadedDay(std::move(table), result, failure); },

@@ -45,7 +45,7 @@ class DayLoader;
 class MessageQueue;
 class DetailCardDelegate;
 class DetailCardModel;
-class TPrgrsForm;
+class ProgressWindow;
 class TBetFileViewer;
 class RaceCardDelegate;
 class TextGridModel;
@@ -200,7 +200,7 @@ public:
     QToolButton* selkyoriBtn2 = nullptr;
     QToolButton* selkyoriBtn3 = nullptr;
     QStatusBar* StatusLine = nullptr;
-    TPrgrsForm* PrgrsForm = nullptr;  // the day load's progress window
+    ProgressWindow* PrgrsForm = nullptr;  // the day load's progress window
     // results tab: per kind and entry, the three labels 結果/人気/配当
     std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels;
 

@@ -23,7 +23,7 @@
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "ui/race_card_view.h"
 #include "ui/text_grid_model.h"
