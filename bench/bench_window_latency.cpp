@@ -45,7 +45,7 @@
 #include "store/store_paths.h"
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/qt_text.h"
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no data control: %s\n", toUtf8(dataControlProblem()).c_str());
         return 1;
     }
-    ui::TMainForm window(control.get());
+    ui::MainWindow window(control.get());
     controlUi.setParent(&window);
     window.show();
     {
@@ -225,16 +225,16 @@ int main(int argc, char** argv) {
     ticker.start();
 
     // a) The bulk download, as the toolbar button and the start button run it.
-    QPointer<ui::TGetDataForm> download;
+    QPointer<ui::DownloadWindow> download;
     bool clicked = false;
     Phase& a = runPhase(
         ticker, "a) 90-day download",
-        [&] { return download ? download->ProgressLabel->text() : QString("(download window gone)"); },
+        [&] { return download ? download->findChild<QLabel*>("ProgressLabel")->text() : QString("(download window gone)"); },
         [&] {
             window.JVBtnClick();
-            download = window.findChild<ui::TGetDataForm*>("GetDataForm");
+            download = window.findChild<ui::DownloadWindow*>("GetDataForm");
             if (!download) return;
-            download->ButtonStartClick();
+            download->startDownload();
             clicked = true;
         },
         [&] { return !download || (clicked && !download->running()); });
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
     }
     const DownloadStats stats = download->download().stats();
     const DownloadOutcome outcome = download->download().outcome();
-    QString from = download->DateTimePicker1->dateTime().toString("yyyy/MM/dd HH:mm:ss");
+    QString from = download->findChild<QDateTimeEdit*>("DateTimePicker1")->dateTime().toString("yyyy/MM/dd HH:mm:ss");
     if (outcome != DownloadOutcome::Completed) {
         std::fprintf(stderr, "the download did not complete: %s\n",
                      ui::Dialogs::shown().join(" | ").toStdString().c_str());

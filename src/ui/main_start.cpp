@@ -24,7 +24,7 @@
 #include "ui/bet_page.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
@@ -47,7 +47,7 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens) {
     return r;
 }
 
-void TMainForm::FormCreate() {
+void MainWindow::FormCreate() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     appDir_ = appFolder();
@@ -115,14 +115,14 @@ void TMainForm::FormCreate() {
     MakeDataList();
 }
 
-void TMainForm::FormShow() {
+void MainWindow::FormShow() {
     version_ = kProgramVersion;
     if (!control_) return;
     int rc = control_->NVInit(kSoftwareId);
     if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
 }
 
-void TMainForm::FormCloseQuery() {
+void MainWindow::FormCloseQuery() {
     TIniGT ini;
     try {
         write(ini, settings::kMainTop, y());
@@ -188,16 +188,16 @@ public:
 };
 }  // namespace
 
-void TMainForm::JVBtnClick() {
+void MainWindow::JVBtnClick() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    auto* form = findChild<TGetDataForm*>("GetDataForm");
-    if (!form) form = new TGetDataForm(this, control_);
+    auto* form = findChild<DownloadWindow*>("GetDataForm");
+    if (!form) form = new DownloadWindow(this, control_);
     form->show();
     form->raise();
     form->activateWindow();
 }
 
-void TMainForm::HelpAboutItemClick() {
+void MainWindow::HelpAboutItemClick() {
     auto* box = new TAboutBox(this);
     box->Version->setText(version_);
     showModal(box);

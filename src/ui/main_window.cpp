@@ -70,7 +70,7 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
 
 }  // namespace
 
-void TMainForm::buildToolbar(QWidget* host) {
+void MainWindow::buildToolbar(QWidget* host) {
     Panel1 = new QFrame(host);
     Panel1->setObjectName("Panel1");
     Panel1->setFixedHeight(kToolbarHeight);
@@ -145,7 +145,7 @@ void TMainForm::buildToolbar(QWidget* host) {
     connect(DateCombo, &QComboBox::activated, this, [this](int) { DateComboChange(); });
 }
 
-void TMainForm::buildRaceList(QWidget* host) {
+void MainWindow::buildRaceList(QWidget* host) {
     Panel6 = new QFrame(host);
     Panel6->setObjectName("Panel6");
     Panel6->setFixedWidth(kRaceListWidth);
@@ -169,7 +169,7 @@ void TMainForm::buildRaceList(QWidget* host) {
     });
 }
 
-void TMainForm::buildMenus() {
+void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     FileMenu = bar->addMenu("ﾌｧｲﾙ(&F)");
     FileMenu->setObjectName("FileMenu");
@@ -236,7 +236,7 @@ QWidget* hostPage(QWidget* parent, const char* name) {
 }
 }  // namespace
 
-void TMainForm::buildResultsTab() {
+void MainWindow::buildResultsTab() {
     // 結果
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName("TabSheet2");
@@ -275,7 +275,7 @@ void TMainForm::buildResultsTab() {
     resultsGrid->setColumnStretch(3, 1);
 }
 
-void TMainForm::buildDetailTab() {
+void MainWindow::buildDetailTab() {
     // 出馬表詳細: filter buttons, the help text and the detailed race card.
     TabSheet4 = new QWidget;
     TabSheet4->setObjectName("TabSheet4");
@@ -334,7 +334,7 @@ void TMainForm::buildDetailTab() {
     detail->addWidget(StringGrid2, 1);
 }
 
-void TMainForm::buildPages() {
+void MainWindow::buildPages() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
 
@@ -381,19 +381,19 @@ void TMainForm::buildPages() {
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
 }
 
-void TMainForm::setBetPage(QWidget* page) {
+void MainWindow::setBetPage(QWidget* page) {
     page->setParent(betHost_);
     betHost_->layout()->addWidget(page);
 }
 
-void TMainForm::setTestPage(QWidget* page) {
+void MainWindow::setTestPage(QWidget* page) {
     page->setParent(testHost_);
     testHost_->layout()->addWidget(page);
 }
 
-void TMainForm::SpeedButton1Click() { Panel6->setVisible(!Panel6->isVisible()); }
+void MainWindow::SpeedButton1Click() { Panel6->setVisible(!Panel6->isVisible()); }
 
-void TMainForm::HelpContentsItemClick() {
+void MainWindow::HelpContentsItemClick() {
     fs::path manual = appDir_ / "Vexmora.pdf";
     if (!fs::exists(manual)) {
         Dialogs::beep();
@@ -409,12 +409,12 @@ namespace vex::ui {
 
 // ---------------------------------------------------------------- life of the window
 
-TMainForm::TMainForm(DataControl* control, QWidget* parent)
+MainWindow::MainWindow(DataControl* control, QWidget* parent)
     : QMainWindow(parent), control_(control), table_(std::make_unique<RaceTable>()) {
     setObjectName("MainForm");
     messages_ = new MessageQueue(this);
     worker_ = new ControlWorker(this);
-    connect(worker_, &ControlWorker::failed, this, &TMainForm::reportJobFailure);
+    connect(worker_, &ControlWorker::failed, this, &MainWindow::reportJobFailure);
     connect(worker_, &ControlWorker::busyChanged, this, [this](bool busy) {
         if (!busy && closeAfterJob_) close();
     });
@@ -458,17 +458,17 @@ TMainForm::TMainForm(DataControl* control, QWidget* parent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
     // The threads end before the windows they report to go.
     delete dayLoader_;
     delete worker_;
 }
 
-bool TMainForm::loadingDay() const { return dayLoader_->loading(); }
+bool MainWindow::loadingDay() const { return dayLoader_->loading(); }
 
-bool TMainForm::notRefreshDisp() const { return NotRefreshDisp->isChecked(); }
+bool MainWindow::notRefreshDisp() const { return NotRefreshDisp->isChecked(); }
 
-void TMainForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
@@ -476,7 +476,7 @@ void TMainForm::showEvent(QShowEvent* event) {
     }
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (worker_->busy()) {
         // The job talks to the data service or the betting site: it is stopped, not cut off.
         if (!closeAfterJob_ &&
@@ -491,7 +491,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TMainForm::reportJobFailure(const QString& job, const QString& what) {
+void MainWindow::reportJobFailure(const QString& job, const QString& what) {
     reportError("「" + job + "」でエラーが発生しました。\n" + what);
 }
 

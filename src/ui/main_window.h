@@ -50,7 +50,7 @@ class TBetFileViewer;
 class RaceCardDelegate;
 class TextGridModel;
 
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kToolbarHeight = 83;
@@ -58,8 +58,8 @@ public:
 
     // `control` may be null (no data service; every data command then does nothing). FormCreate
     // runs here; FormShow on the first show.
-    explicit TMainForm(DataControl* control = nullptr, QWidget* parent = nullptr);
-    ~TMainForm() override;
+    explicit MainWindow(DataControl* control = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     DataControl* control() const { return control_; }
     const std::filesystem::path& appDir() const { return appDir_; }

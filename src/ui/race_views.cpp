@@ -31,7 +31,7 @@
 
 namespace vex::ui {
 
-void TMainForm::setupGrids() {
+void MainWindow::setupGrids() {
     detailModel_ = new DetailCardModel(this);
     StringGrid2->setModel(detailModel_);
     detailDelegate_ = new DetailCardDelegate(
@@ -87,7 +87,7 @@ void TMainForm::setupGrids() {
     setRaceCardGrid(buildRaceCardGrid(*table_, -1));
 }
 
-void TMainForm::setRaceCardGrid(const TextGrid& grid) {
+void MainWindow::setRaceCardGrid(const TextGrid& grid) {
     cardModel_->setGrid(grid, 1);
     // Narrow columns, set again after each reset of the model: 31 columns should nearly fit the tab.
     static const int widths[kRaceCardColumns] = {22, 22, 120, 36, 64, 36, 32, 36, 24, 40, 24, 36, 24, 40, 24, 32,
@@ -98,18 +98,18 @@ void TMainForm::setRaceCardGrid(const TextGrid& grid) {
 
 // ---------------------------------------------------------------- day list and day load
 
-void TMainForm::MakeDataList() {
+void MainWindow::MakeDataList() {
     DateCombo->clear();
     for (const std::string& stamp : buildDayList()) DateCombo->addItem(fromCp932(stamp));
     DateCombo->setCurrentIndex(-1);
 }
 
-void TMainForm::ClearRaces() {
+void MainWindow::ClearRaces() {
     clearViews();
     dayShown_ = false;  // the table stays in memory, unseen: a fresh one would stall the window
 }
 
-void TMainForm::clearViews() {
+void MainWindow::clearViews() {
     {
         QSignalBlocker quiet(DatList);
         DatList->clear();
@@ -120,18 +120,18 @@ void TMainForm::clearViews() {
     betPage_->dayLoaded();
 }
 
-void TMainForm::fillRaceList() {
+void MainWindow::fillRaceList() {
     QSignalBlocker quiet(DatList);  // filling is not choosing: the caller selects
     DatList->clear();
     for (const std::string& line : table_->raceList) DatList->addItem(fromCp932(line));
 }
 
-void TMainForm::DateComboChange() {
+void MainWindow::DateComboChange() {
     if (DateCombo->currentIndex() < 0) return;
     dayLoader_->load(toCp932(DateCombo->currentText()));
 }
 
-void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
+void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
     if (!failure.isEmpty()) reportJobFailure("データ読込", failure);
     if (!table || !result.loaded) {
         showDayInSelector();
@@ -148,13 +148,13 @@ void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRes
     RestTimeLabel->setVisible(table_->showRemainingTime);
 }
 
-void TMainForm::showDayInSelector() {
+void MainWindow::showDayInSelector() {
     int shown = dayShown_ ? DateCombo->findText(fromCp932(table_->paths.stamp)) : -1;
     QSignalBlocker quiet(DateCombo);
     DateCombo->setCurrentIndex(shown);
 }
 
-void TMainForm::selectListRow(int row) {
+void MainWindow::selectListRow(int row) {
     if (DatList->currentRow() == row)
         DatListClick();
     else
@@ -163,12 +163,12 @@ void TMainForm::selectListRow(int row) {
 
 // ---------------------------------------------------------------- race selection
 
-void TMainForm::clearHeader() {
+void MainWindow::clearHeader() {
     for (QLabel* l : {Label1, Label2, Label3, Label4, Label6, Label7, BashoLabel, RaceLabel}) l->clear();
     if (ZoneLabel) ZoneLabel->clear();
 }
 
-void TMainForm::drawHeader(int slot) {
+void MainWindow::drawHeader(int slot) {
     HeaderLines h = headerLines(*table_, slot);
     Label1->setText(h.label1);
     Label2->setText(h.label2);
@@ -186,7 +186,7 @@ void TMainForm::drawHeader(int slot) {
     }
 }
 
-void TMainForm::drawResults(int slot) {
+void MainWindow::drawResults(int slot) {
     ResultTexts texts = resultTexts(*table_, slot);
     for (int kind = 1; kind <= 9; ++kind)
         for (std::size_t e = 0; e < resultLabels[kind].size(); ++e)
@@ -194,7 +194,7 @@ void TMainForm::drawResults(int slot) {
                 resultLabels[kind][e][c]->setText(e < texts[kind].size() ? texts[kind][e][c] : QString());
 }
 
-void TMainForm::DatListClick() {
+void MainWindow::DatListClick() {
     int row = DatList->currentRow();
     RaceTable& table = *table_;
     int slot = table.slotOfListItem(row);
@@ -243,7 +243,7 @@ void TMainForm::DatListClick() {
     lastSelectMs_ = clock.nsecsElapsed() / 1e6;
 }
 
-void TMainForm::NextRaceBtnClick() {
+void MainWindow::NextRaceBtnClick() {
     const RaceTable& table = *table_;
     if (DatList->count() == 0 || !table.dayLoaded) return;
     DateTime t = now();
@@ -270,7 +270,7 @@ void TMainForm::NextRaceBtnClick() {
 
 // ---------------------------------------------------------------- tracked horses
 
-void TMainForm::RegisterTrackedHorse(int horse) {
+void MainWindow::RegisterTrackedHorse(int horse) {
     if (currentRace_ < 0 || horse < 1 || horse > kMaxRunners) return;
     RaceTable& table = *table_;
     const SeRecord& se = table.raw[currentRace_].se[horse - 1];

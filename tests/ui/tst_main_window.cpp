@@ -22,7 +22,7 @@
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
-using vex::ui::TMainForm;
+using vex::ui::MainWindow;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -32,13 +32,13 @@ private slots:
 
     void titleIsVexmora() {
         TempHome home;
-        vex::ui::TMainForm form;
+        vex::ui::MainWindow form;
         QCOMPARE(form.windowTitle(), QString("Vexmora"));
     }
 
     void startUpOnEmptyFolderMakesFoldersAndTwoLogLines() {
         TempHome home;
-        TMainForm form;
+        MainWindow form;
         for (const char* sub : {"Data", "kaime", "Log", "SEI", "SEIR", "UMA", "ZelH", "TOKEI"})
             QVERIFY2(QDir(home.file(sub)).exists(), sub);
         auto lines = readLines(home.str() + "/ErrorLog.txt");
@@ -54,7 +54,7 @@ private slots:
         for (int i = 1; i <= 150; ++i) old.push_back("old " + std::to_string(i));
         writeLinesAtomic(home.str() + "/ErrorLog.txt", old);
         writeLinesAtomic(home.str() + "/VovoVaro.log", old);
-        TMainForm form;
+        MainWindow form;
         auto lines = readLines(home.str() + "/ErrorLog.txt");
         QCOMPARE(lines.size(), size_t(102));
         QCOMPARE(QString::fromStdString(lines[0]), QString("old 51"));
@@ -68,7 +68,7 @@ private slots:
         for (bool marker : {false, true}) {
             TempHome home;
             if (marker) home.touch("OnlyTheDeveloperAvailableFunction.key");
-            TMainForm form;
+            MainWindow form;
             form.show();
             auto* pages = byName<QTabWidget>(&form, "PageControl1");
             QCOMPARE(pages->isTabVisible(pages->indexOf(byName<QWidget>(&form, "TabSheet3"))), marker);
@@ -80,14 +80,14 @@ private slots:
         }
         TempHome home;
         home.touch("Master.key");
-        TMainForm form;
+        MainWindow form;
         form.show();
         QVERIFY(byName<QPushButton>(&form, "DirectReadBtn")->isVisible());
     }
 
     void layoutCaptionsAndHints() {
         TempHome home;
-        TMainForm form;
+        MainWindow form;
         form.show();
         QCOMPARE(byName<QWidget>(&form, "Panel1")->height(), 83);
         QCOMPARE(byName<QWidget>(&form, "Panel6")->width(), 66);
@@ -134,7 +134,7 @@ private slots:
     void windowBoundsAreSavedAndRestoredReachably() {
         TempHome home;
         {
-            TMainForm form;
+            MainWindow form;
             form.move(40, 30);
             form.resize(700, 500);
             form.close();
@@ -143,14 +143,14 @@ private slots:
         QCOMPARE(ini.ReadInteger("locate", "left", 0), 40);
         QCOMPARE(ini.ReadInteger("locate", "width", 0), 700);
         {
-            TMainForm form;
+            MainWindow form;
             QCOMPARE(form.pos(), QPoint(40, 30));
             QCOMPARE(form.size(), QSize(700, 500));
         }
         // A position on no screen: the window comes back where it can be grabbed.
         ini.WriteInteger("locate", "left", -9000);
         ini.WriteInteger("locate", "top", 12000);
-        TMainForm form;
+        MainWindow form;
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(form.pos()));
         QCOMPARE(form.width(), std::min(700, screen.width()));
@@ -164,7 +164,7 @@ private slots:
         TempHome home;
         FakeControl control;
         control.initResult = -101;
-        TMainForm form(&control);
+        MainWindow form(&control);
         form.show();
         form.hide();
         form.show();
@@ -177,7 +177,7 @@ private slots:
 
     void manualAndVersionWindow() {
         TempHome home;
-        TMainForm form;
+        MainWindow form;
         form.show();
         byName<QAction>(&form, "HelpContentsItem")->trigger();
         QCOMPARE(Dialogs::shown(), QStringList{"使用解説書[Vexmora.pdf]が見つかりません。"});

@@ -22,7 +22,7 @@
 #include "ui/bet_page.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/race_card_view.h"
 #include "ui/support/fake_control.h"
@@ -32,7 +32,7 @@
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
-using vex::ui::TMainForm;
+using vex::ui::MainWindow;
 
 namespace {
 // Today's card at 大井: race 1 (12 runners), 2 (16 runners with past runs), 3 (no runner records),
@@ -72,7 +72,7 @@ class RaceViewsTest : public QObject {
 
     std::unique_ptr<TempHome> home_;
     std::unique_ptr<RecordControl> control_;
-    std::unique_ptr<TMainForm> form_;
+    std::unique_ptr<MainWindow> form_;
 
     template <class T>
     T* w(const char* name) { return byName<T>(form_.get(), name); }
@@ -80,7 +80,7 @@ class RaceViewsTest : public QObject {
     void download() {
         Dialogs::clearShown();
         form_->JVBtnClick();
-        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win && win->isVisible());
         QCOMPARE(win->windowTitle(), QString("データ取込"));
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 10), QTime(0, 0)));
@@ -94,7 +94,7 @@ class RaceViewsTest : public QObject {
         QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
         QCOMPARE(byName<QDateTimeEdit>(win, "DateTimePicker1")->dateTime(), QDateTime(QDate(2024, 5, 11), QTime(0, 0)));
         win->close();
-        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+        QTRY_VERIFY(!form_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }
 
 private slots:
@@ -105,7 +105,7 @@ private slots:
         Dialogs::startRecording();
         control_ = std::make_unique<RecordControl>();
         control_->records = dayRecords();
-        form_ = std::make_unique<TMainForm>(control_.get());
+        form_ = std::make_unique<MainWindow>(control_.get());
         form_->resize(1100, 720);
         form_->show();
     }
@@ -379,13 +379,13 @@ private slots:
             QTRY_VERIFY(!form_->loadingDay());
             QCOMPARE(w<QListWidget>("DatList")->count(), 4);
             form_->JVBtnClick();
-            auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+            auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
             QVERIFY(win && win->isVisible());
             if (escape)
                 QTest::keyClick(win, Qt::Key_Escape);
             else
                 win->close();
-            QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+            QTRY_VERIFY(!form_->findChild<ui::DownloadWindow*>("GetDataForm"));
             // The race list is emptied, the header shows no race, the day selector is rebuilt.
             QCOMPARE(w<QListWidget>("DatList")->count(), 0);
             QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
@@ -407,7 +407,7 @@ private slots:
 
     void cancelWhileNothingRunsSaysSo() {
         form_->JVBtnClick();
-        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         Dialogs::clearShown();
         const int beeps = Dialogs::beeps();
@@ -416,7 +416,7 @@ private slots:
         QCOMPARE(Dialogs::beeps(), beeps);
         QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ取込は実行されていません。"));
         win->close();
-        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+        QTRY_VERIFY(!form_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }
 };
 

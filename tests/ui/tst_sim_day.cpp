@@ -12,7 +12,7 @@
 #include "control/control_factory.h"
 #include "store/race_table.h"
 #include "ui/dialogs.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/support/ui_support.h"
 
@@ -31,12 +31,12 @@ private slots:
         Dialogs::startRecording();
         auto control = createDataControl(nullptr);
         QVERIFY(control);
-        ui::TMainForm form(control.get());
+        ui::MainWindow form(control.get());
         form.resize(1180, 760);
         form.show();
 
         form.JVBtnClick();
-        auto* win = form.findChild<ui::TGetDataForm*>("GetDataForm");
+        auto* win = form.findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 13), QTime(0, 0)));
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
