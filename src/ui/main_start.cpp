@@ -21,7 +21,7 @@
 #include "compi/companion_folder.h"
 #include "datalink/data_control.h"
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/download_window.h"
@@ -110,7 +110,7 @@ void MainWindow::FormCreate() {
         if (dayShown_ && table_->paths.stamp == day) voted_[static_cast<std::size_t>(slot)] = true;
     };
     betPage_->setVoteEnvironment(std::move(env));
-    betPage_->attachRestTimeLabel(RestTimeLabel);
+    betPage_->attachCountdownLabel(RestTimeLabel);
 
     MakeDataList();
 }

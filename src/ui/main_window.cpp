@@ -25,7 +25,7 @@
 #include <QVBoxLayout>
 
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -212,7 +212,7 @@ void MainWindow::buildMenus() {
     for (QAction* a : {T1, N10, N12, AutoTohyoMenu->menuAction()}) a->setVisible(false);
 
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
-    connect(KaimeSetItem, &QAction::triggered, this, [this] { betPage_->KaimeSetItemClick(); });
+    connect(KaimeSetItem, &QAction::triggered, this, [this] { betPage_->editDefaultAmount(); });
     connect(HelpContentsItem, &QAction::triggered, this, [this] { HelpContentsItemClick(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { HelpAboutItemClick(); });
 }
@@ -345,7 +345,7 @@ void MainWindow::buildPages() {
     betLayout->setContentsMargins(0, 0, 0, 0);
     betHost_ = hostPage(TabSheet1, "BetPageHost");
     betLayout->addWidget(betHost_, 1);
-    betPage_ = new TBetPage(betHost_);
+    betPage_ = new BetPageWidget(betHost_);
     betHost_->layout()->addWidget(betPage_);
     ZoneLabel = betPage_->findChild<QLabel*>("ZoneLabel");
 

@@ -39,7 +39,7 @@ namespace vex::ui {
 // screens, else moved (and shrunk if needed) onto the first screen so it can be reached.
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 
-class TBetPage;
+class BetPageWidget;
 class ControlWorker;
 class DayLoader;
 class MessageQueue;
@@ -85,7 +85,7 @@ public:
     void setRaceCardGrid(const TextGrid& grid);
 
     // Content of the "買い目" and "テスト" tabs belongs to the bet page; it is placed here.
-    TBetPage* betPage() const { return betPage_; }
+    BetPageWidget* betPage() const { return betPage_; }
     QWidget* betPageHost() const { return betHost_; }
     QWidget* testPageHost() const { return testHost_; }
     void setBetPage(QWidget* page);
@@ -228,7 +228,7 @@ public:
 
 private:
     QWidget* betHost_ = nullptr;
-    TBetPage* betPage_ = nullptr;
+    BetPageWidget* betPage_ = nullptr;
     TBetFileViewer* betFileViewer_ = nullptr;
     QWidget* testHost_ = nullptr;
     DetailCardModel* detailModel_ = nullptr;

@@ -19,7 +19,7 @@
 #include "store/day_list.h"
 #include "store/day_load.h"
 #include "store/store_paths.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"

@@ -12,9 +12,9 @@
 #include "betting/bet_page.h"
 #include "tst_bet_page_fixture.h"
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
-#include "ui/kaime_set_unit.h"
+#include "ui/default_amount_dialog.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
@@ -64,15 +64,15 @@ QString labelText(QWidget& page, const char* name) { return page.findChild<QLabe
 class BetPageTest : public QObject {
     Q_OBJECT
     std::unique_ptr<fixture::Home> home_;
-    std::unique_ptr<TBetPage> page_;
+    std::unique_ptr<BetPageWidget> page_;
 
-    TBetPage& page() { return *page_; }
+    BetPageWidget& page() { return *page_; }
 
 private slots:
     void init() {
         home_ = std::make_unique<fixture::Home>();
         Dialogs::startRecording();
-        page_ = std::make_unique<TBetPage>();
+        page_ = std::make_unique<BetPageWidget>();
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -90,7 +90,7 @@ private slots:
         ini.WriteInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
         write(ini, settings::kOddsLower, "2.5");
         write(ini, settings::kStakeSplit, 4);
-        page_ = std::make_unique<TBetPage>();
+        page_ = std::make_unique<BetPageWidget>();
         QCOMPARE(page().findChild<RadioGroup*>("BakenRadio")->itemIndex(), 7);
         auto* method = page().findChild<RadioGroup*>("KaikataRadio");
         QCOMPARE(method->items(), QStringList({"Box", "1軸流し", "2軸流し", "ﾌｫｰﾒｰｼｮﾝ"}));
@@ -323,13 +323,15 @@ private slots:
         page().selectRace(fixture::race());
         GridView* card = grid(page(), "StringGrid26");
         clickCell(card, 8, 4);
-        page().KaimeSetItemClick();
-        auto* form = page().findChild<TKaimeSetForm*>();
+        page().editDefaultAmount();
+        auto* form = page().findChild<DefaultAmountDialog*>();
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QString("投資金設定"));
-        QCOMPARE(form->amountEdit()->text(), QString("3000"));
-        QTest::keyClicks(form->amountEdit(), "1234567");  // six digits at most
-        form->amountEdit()->setText("50");
+        auto* amount = form->findChild<NumberEdit*>("AmountEdit");
+        QVERIFY(amount);
+        QCOMPARE(amount->text(), QString("3000"));
+        QTest::keyClicks(amount, "1234567");  // six digits at most
+        amount->setText("50");
         form->findChild<QPushButton*>("OKBtn")->click();
         QCOMPARE(TIniGT().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
         QCOMPARE(page().findChild<NumberEdit*>("AmountEdit")->text(), QString("100"));
@@ -340,7 +342,7 @@ private slots:
     void countdownLabelEverySecond() {
         QLabel rest;
         setClock(DateTime{2026, 5, 12, 14, 0, 0});
-        page().attachRestTimeLabel(&rest);
+        page().attachCountdownLabel(&rest);
         QCOMPARE(rest.text(), QString());
         page().selectRace(fixture::race(16, 3, DateTime{2026, 5, 12, 15, 2, 0}));
         QVERIFY2(rest.text().startsWith("発走までの残り時間：01:0"), qPrintable(rest.text()));

@@ -17,7 +17,7 @@
 #include "store/race_table.h"
 #include "store/store_paths.h"
 #include "tst_bet_page_fixture.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/grid_view.h"
@@ -102,7 +102,7 @@ class BetPageVoteTest : public QObject {
     int slot_ = -1;
     std::unique_ptr<VotingLog> log_;
     bool voted_ = false;
-    std::unique_ptr<TBetPage> page_;
+    std::unique_ptr<BetPageWidget> page_;
 
 private slots:
     // The first day from a fixed date on which a southern-Kanto race of at least 14 runners posts
@@ -151,7 +151,7 @@ private slots:
         messages_ = new MessageQueue(window_.get());
         worker_ = std::make_unique<ControlWorker>();
         counting_ = std::make_unique<CountingControl>(*control_);
-        page_ = std::make_unique<TBetPage>();
+        page_ = std::make_unique<BetPageWidget>();
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -192,7 +192,7 @@ private slots:
         vote->click();
         // The vote runs on the worker: its button is off, and a second vote cannot start.
         QVERIFY(page_->voting() && !vote->isEnabled());
-        page_->TohyoBtnClick();
+        page_->vote();
         QTRY_VERIFY(!page_->voting());
         QCOMPARE(counting_->logins.load(), 1);
         QVERIFY(vote->isEnabled());

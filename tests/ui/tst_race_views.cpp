@@ -19,7 +19,7 @@
 #include "app/settings.h"
 #include "betting/race_card_grid.h"
 #include "store/race_table.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/download_window.h"
