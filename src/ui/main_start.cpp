@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -20,6 +18,7 @@
 #include "app/settings.h"
 #include "compi/companion_folder.h"
 #include "datalink/data_control.h"
+#include "ui/about_dialog.h"
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
@@ -135,59 +134,6 @@ void MainWindow::FormCloseQuery() {
     }
 }
 
-// ---------------------------------------------------------------- version window
-
-namespace {
-class TAboutBox : public QDialog {
-public:
-    explicit TAboutBox(QWidget* parent) : QDialog(parent) {
-        setObjectName("AboutBox");
-        setWindowTitle("バージョン情報");
-        setAttribute(Qt::WA_DeleteOnClose);
-        auto* col = new QVBoxLayout(this);
-        auto* picture = new QLabel(this);
-        picture->setObjectName("ProgramIcon");
-        QPixmap pm(96, 96);
-        pm.fill(Qt::transparent);
-        {
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setBrush(QColor(0, 128, 0));
-            p.setPen(Qt::NoPen);
-            p.drawEllipse(4, 4, 88, 88);
-            p.setPen(QPen(QColor(255, 255, 255), 3));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(20, 20, 56, 56);
-            QFont f = p.font();
-            f.setPixelSize(40);
-            f.setBold(true);
-            p.setFont(f);
-            p.drawText(QRect(4, 4, 88, 88), Qt::AlignCenter, "V");
-        }
-        picture->setPixmap(pm);
-        picture->setAlignment(Qt::AlignCenter);
-        auto* product = new QLabel("Vexmora", this);
-        product->setObjectName("ProductName");
-        QFont pf = product->font();
-        pf.setPointSize(16);
-        pf.setBold(true);
-        product->setFont(pf);
-        product->setAlignment(Qt::AlignCenter);
-        Version = new QLabel(this);
-        Version->setObjectName("Version");
-        Version->setAlignment(Qt::AlignCenter);
-        auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-        ok->setObjectName("OKButton");
-        connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        col->addWidget(picture);
-        col->addWidget(product);
-        col->addWidget(Version);
-        col->addWidget(ok);
-    }
-    QLabel* Version;
-};
-}  // namespace
-
 void MainWindow::JVBtnClick() {
     // Modeless: the race list and the bet page stay usable while the download runs.
     auto* form = findChild<DownloadWindow*>("GetDataForm");
@@ -198,9 +144,7 @@ void MainWindow::JVBtnClick() {
 }
 
 void MainWindow::HelpAboutItemClick() {
-    auto* box = new TAboutBox(this);
-    box->Version->setText(version_);
-    showModal(box);
+    showModal(new AboutDialog(version_, this));
 }
 
 }  // namespace vex::ui

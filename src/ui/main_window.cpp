@@ -367,7 +367,7 @@ void MainWindow::buildPages() {
     testLayout->setContentsMargins(0, 0, 0, 0);
     testHost_ = hostPage(TabSheet3, "TestPageHost");
     testLayout->addWidget(testHost_);
-    betFileViewer_ = new TBetFileViewer(testHost_);
+    betFileViewer_ = new BetFileViewer(testHost_);
     testHost_->layout()->addWidget(betFileViewer_);
 
     buildDetailTab();

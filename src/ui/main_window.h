@@ -46,7 +46,7 @@ class MessageQueue;
 class DetailCardDelegate;
 class DetailCardModel;
 class ProgressWindow;
-class TBetFileViewer;
+class BetFileViewer;
 class RaceCardDelegate;
 class TextGridModel;
 
@@ -229,7 +229,7 @@ public:
 private:
     QWidget* betHost_ = nullptr;
     BetPageWidget* betPage_ = nullptr;
-    TBetFileViewer* betFileViewer_ = nullptr;
+    BetFileViewer* betFileViewer_ = nullptr;
     QWidget* testHost_ = nullptr;
     DetailCardModel* detailModel_ = nullptr;
     DetailCardDelegate* detailDelegate_ = nullptr;

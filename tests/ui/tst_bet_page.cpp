@@ -426,7 +426,7 @@ private slots:
         writeLinesAtomic(kaime / "240115.nbet", {line(1, 2, 3, "00001")});
         writeLinesAtomic(kaime / "notes.csv", {"x"});
 
-        TBetFileViewer viewer;
+        BetFileViewer viewer;
         auto* files = viewer.findChild<QListWidget*>("FileListBox2");
         QCOMPARE(files->count(), 2);
         QCOMPARE(files->item(0)->text(), QString("240115.nbet"));
