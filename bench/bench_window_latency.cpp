@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
         ticker, "a) 90-day download",
         [&] { return download ? download->findChild<QLabel*>("ProgressLabel")->text() : QString("(download window gone)"); },
         [&] {
-            window.JVBtnClick();
+            window.onDownloadClicked();
             download = window.findChild<ui::DownloadWindow*>("GetDataForm");
             if (!download) return;
             download->startDownload();
@@ -265,11 +265,13 @@ int main(int argc, char** argv) {
             busiestRaces = n;
         }
     QWidget* progress = window.findChild<QWidget*>("PrgrsForm");
+    auto* raceList = window.findChild<QListWidget*>("DatList");
+    auto* daySelector = window.findChild<QComboBox*>("DateCombo");
     auto dayLoadWhere = [&] {
         return QString("progress window %1 (bar %2), race list %3 lines")
             .arg(progress->isVisible() ? "shown" : "hidden")
             .arg(progress->findChild<QProgressBar*>("ProgressBar1")->value())
-            .arg(window.DatList->count());
+            .arg(raceList->count());
     };
     // The phase of one day load: the day chosen as the day selector does, over when it is shown.
     auto loadPhase = [&](const char* name, const std::string& stamp) -> Phase& {
@@ -277,23 +279,23 @@ int main(int argc, char** argv) {
         return runPhase(
             ticker, name, dayLoadWhere,
             [&] {
-                window.DateCombo->setCurrentIndex(window.DateCombo->findText(ui::fromCp932(stamp)));
-                window.DateComboChange();
+                daySelector->setCurrentIndex(daySelector->findText(ui::fromCp932(stamp)));
+                window.loadSelectedDay();
                 chosen = true;
             },
             [&] { return chosen && !window.loadingDay(); });
     };
     Phase& b = loadPhase("b) day load, busiest simulated day", busiest);
-    int busiestListed = window.DatList->count();
+    int busiestListed = raceList->count();
 
     // c) The built 96-race day, written into the same store.
     ticker.stop();
     bench::buildDay(kBuiltDate);
-    window.MakeDataList();
+    window.fillDaySelector();
     ticker.start();
     std::string built = dayStamp(kBuiltDate);
     Phase& c = loadPhase("c) day load, built 96-race day", built);
-    int builtListed = window.DatList->count();
+    int builtListed = raceList->count();
     ticker.stop();
 
     std::printf("world: VEXMORA_NOW %s, seed %s, %zu days in the store after the download\n", std::getenv("VEXMORA_NOW"),

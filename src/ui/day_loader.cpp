@@ -7,25 +7,25 @@
 
 namespace vex::ui {
 
-DayLoader::ForwardedProgress::ForwardedProgress(ProgressWindow* form) : form_(form) {}
+DayLoader::ForwardedProgress::ForwardedProgress(ProgressWindow* window) : window_(window) {}
 
 void DayLoader::ForwardedProgress::show(const std::string& caption, const std::string& dayStamp, int maximum) {
-    postToWindow([form = form_, caption, dayStamp, maximum] {
+    postToWindow([form = window_, caption, dayStamp, maximum] {
         if (form) form->show(caption, dayStamp, maximum);
     });
 }
 void DayLoader::ForwardedProgress::step() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->step();
     });
 }
 void DayLoader::ForwardedProgress::reset() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->reset();
     });
 }
 void DayLoader::ForwardedProgress::hide() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->hide();
     });
 }

@@ -38,14 +38,14 @@ private:
     // Passes the load's progress calls on to the progress window.
     class ForwardedProgress : public DayLoadProgress {
     public:
-        explicit ForwardedProgress(ProgressWindow* form);
+        explicit ForwardedProgress(ProgressWindow* window);
         void show(const std::string& caption, const std::string& dayStamp, int maximum) override;
         void step() override;
         void reset() override;
         void hide() override;
 
     private:
-        QPointer<ProgressWindow> form_;  // made on the window thread
+        QPointer<ProgressWindow> window_;  // made on the window thread
     };
 
     ForwardedProgress progress_;

@@ -231,8 +231,8 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
     }
     progressTimer_->stop();
     if (main_) {
-        main_->ClearRaces();
-        main_->MakeDataList();
+        main_->clearRaces();
+        main_->fillDaySelector();
     }
     event->accept();
 }

@@ -24,9 +24,11 @@ using namespace vex::ui;
 
 namespace {
 
+// The grid named `name`. A helper that returns a value cannot use QVERIFY: a missing grid is
+// recorded as this test's failure here (init() has already checked that both grids exist).
 GridView* grid(QWidget& page, const char* name) {
     auto* g = page.findChild<GridView*>(name);
-    Q_ASSERT(g);
+    QTest::qVerify(g != nullptr, "grid", name, __FILE__, __LINE__);
     return g;
 }
 
@@ -41,7 +43,7 @@ void clickHeader(GridView* g, int col) {
 
 void pick(QWidget& page, const char* group, const QString& item) {
     auto* box = page.findChild<RadioGroup*>(group);
-    Q_ASSERT(box);
+    QVERIFY2(box, group);
     for (auto* b : box->findChildren<QRadioButton*>())
         if (b->text() == item) {
             b->click();
@@ -76,6 +78,7 @@ private slots:
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+        QVERIFY(page_->findChild<GridView*>("StringGrid26") && page_->findChild<GridView*>("StringGrid34"));
     }
     void cleanup() {
         page_.reset();

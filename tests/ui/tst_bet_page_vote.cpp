@@ -43,7 +43,9 @@ public:
 };
 
 void pick(QWidget& page, const char* group, const QString& item) {
-    for (auto* b : page.findChild<RadioGroup*>(group)->findChildren<QRadioButton*>())
+    auto* box = page.findChild<RadioGroup*>(group);
+    QVERIFY2(box, group);
+    for (auto* b : box->findChildren<QRadioButton*>())
         if (b->text() == item) return b->click();
     QFAIL(qPrintable("no item " + item));
 }

@@ -181,7 +181,7 @@ private slots:
         FakeControl control;
         control.setUiResult = -100;
         ui::MainWindow main(&control);
-        main.JVBtnClick();
+        main.onDownloadClicked();
         auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         QTest::mouseClick(byName<QPushButton>(win, "SpeedButton1"), Qt::LeftButton);
@@ -227,7 +227,7 @@ private slots:
         Dialogs::startRecording();
         EndlessDownload control;
         ui::MainWindow main(&control);
-        main.JVBtnClick();
+        main.onDownloadClicked();
         auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
         QVERIFY(win->running());
@@ -259,7 +259,7 @@ private slots:
         EndlessDownload control;
         ui::MainWindow main(&control);
         main.show();
-        main.JVBtnClick();
+        main.onDownloadClicked();
         auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
         Dialogs::clearShown();

@@ -79,7 +79,7 @@ class RaceViewsTest : public QObject {
 
     void download() {
         Dialogs::clearShown();
-        form_->JVBtnClick();
+        form_->onDownloadClicked();
         auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win && win->isVisible());
         QCOMPARE(win->windowTitle(), QString("データ取込"));
@@ -129,7 +129,7 @@ private slots:
     void choosingTheDayShowsTheFirstRace() {
         auto* days = w<QComboBox>("DateCombo");
         days->setCurrentIndex(0);
-        form_->DateComboChange();
+        form_->loadSelectedDay();
         QVERIFY(form_->loadingDay());
         QTRY_VERIFY(!form_->loadingDay());
         QStringList races;
@@ -150,7 +150,7 @@ private slots:
     void selectingARaceDrawsItsCardQuickly() {
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(1);
-        form_->DatListClick();
+        form_->showSelectedRace();
         QCOMPARE(form_->currentRaceIndex(), 1);
         QCOMPARE(w<QLabel>("Label3")->text().left(7), QString("16頭[入線:"));
         auto* grid = w<QTableView>("StringGrid2");
@@ -181,7 +181,7 @@ private slots:
             list->setCurrentRow(i % 2 ? 1 : 0);
             QElapsedTimer t;
             t.start();
-            form_->DatListClick();
+            form_->showSelectedRace();
             double selected = t.nsecsElapsed() / 1e6;
             form_->repaint();
             if (i % 2) {
@@ -208,11 +208,11 @@ private slots:
         QVERIFY(pages->isTabVisible(pages->indexOf(w<QWidget>("TabSheet5"))));
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(0);
-        form_->DatListClick();
+        form_->showSelectedRace();
         auto* grid = w<QTableView>("StringGrid3");
         QCOMPARE(grid->model()->rowCount(), 12);
         list->setCurrentRow(1);
-        form_->DatListClick();
+        form_->showSelectedRace();
         QAbstractItemModel* m = grid->model();
         QCOMPARE(m->rowCount(), 16);
         QCOMPARE(m->columnCount(), kRaceCardColumns);
@@ -239,10 +239,10 @@ private slots:
     void raceWithoutRunnersKeepsThePreviousViews() {
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(0);
-        form_->DatListClick();
+        form_->showSelectedRace();
         Dialogs::clearShown();
         list->setCurrentRow(2);
-        form_->DatListClick();
+        form_->showSelectedRace();
         QCOMPARE(Dialogs::shown(), QStringList{"3レースはデータが不十分です。"});
         QCOMPARE(form_->currentRaceIndex(), 0);
         QVERIFY(w<QLabel>("Label1")->text().contains("01R"));
@@ -251,20 +251,20 @@ private slots:
     void nextRaceJumpsToTheNearestLaterPost() {
         // 13:59: posts 13:30, 14:05, 14:20, 14:30 -> race 2.
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        form_->showSelectedRace();
         QTest::mouseClick(w<QToolButton>("NextRaceBtn"), Qt::LeftButton);
         QCOMPARE(form_->currentRaceIndex(), 1);
         setClock(DateTime{2024, 5, 12, 14, 21, 0});
-        form_->NextRaceBtnClick();
+        form_->selectNextRace();
         QCOMPARE(form_->currentRaceIndex(), 3);
         setClock(DateTime{2024, 5, 12, 15, 0, 0});
-        form_->NextRaceBtnClick();  // nothing later: stays
+        form_->selectNextRace();  // nothing later: stays
         QCOMPARE(form_->currentRaceIndex(), 3);
         QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(0, 128, 0));  // course 11
         setClock(DateTime{2024, 5, 13, 9, 0, 0});  // another day: the jump does nothing
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
-        form_->NextRaceBtnClick();
+        form_->showSelectedRace();
+        form_->selectNextRace();
         QCOMPARE(form_->currentRaceIndex(), 0);
         setClock(DateTime{2024, 5, 12, 13, 59, 0});
     }
@@ -273,14 +273,14 @@ private slots:
         QString chase = home_->file("ChaseHorse.dat");
         writeLinesAtomic(chase.toStdString(), {"2018000001" + std::string(36, 'x')});  // from an earlier run
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        form_->showSelectedRace();
         Dialogs::clearShown();
         Dialogs::seedAnswers({false});
-        form_->RegisterTrackedHorse(3);
+        form_->registerTrackedHorse(3);
         QCOMPARE(Dialogs::shown(), QStringList{"テストホース03を追跡馬に登録しますか？"});
         QCOMPARE(readLines(chase.toStdString()).size(), size_t(1));
         Dialogs::clearShown();
-        form_->RegisterTrackedHorse(3);
+        form_->registerTrackedHorse(3);
         QCOMPARE(Dialogs::shown(), (QStringList{"テストホース03を追跡馬に登録しますか？", "テストホース03を追跡馬に登録しました。"}));
         auto lines = readLines(chase.toStdString());
         QCOMPARE(lines.size(), size_t(2));
@@ -296,10 +296,10 @@ private slots:
         const std::string earlier = "2018000001" + std::string(36, 'x');
         writeLinesAtomic(chase.toStdString(), {earlier});
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        form_->showSelectedRace();
         Dialogs::clearShown();
         QVERIFY(setFileFaults("read:ChaseHorse.dat"));
-        form_->RegisterTrackedHorse(5);
+        form_->registerTrackedHorse(5);
         setFileFaults("");
         const QStringList shown = Dialogs::shown();
         QCOMPARE(shown.size(), 2);
@@ -346,7 +346,7 @@ private slots:
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(form_->currentRaceIndex(), 1);
         QVERIFY(w<QLabel>("Label1")->text().contains("02R"));
-        QCOMPARE(ui::fromCp932(form_->betPage()->model().race()->listEntry), list->item(1)->text());
+        QCOMPARE(ui::fromCp932(w<ui::BetPageWidget>("BetPage")->model().race()->listEntry), list->item(1)->text());
         // Race 3 has no runners: the views stay on race 2, and so does the highlight.
         Dialogs::clearShown();
         QTest::keyClick(list, Qt::Key_Down);
@@ -362,7 +362,7 @@ private slots:
         days->addItem("2024年05月13日");  // in the selector, not in the store
         days->setCurrentIndex(1);
         Dialogs::clearShown();
-        form_->DateComboChange();
+        form_->loadSelectedDay();
         QTRY_VERIFY(!form_->loadingDay());
         QTRY_COMPARE(Dialogs::shown(), QStringList{"データ作成が未完了のようです。"});
         QCOMPARE(days->currentText(), QString("2024年05月12日"));
@@ -375,10 +375,10 @@ private slots:
     void escapeAndTheCloseRequestCloseTheDownloadWindowAlike() {
         auto closeBy = [this](bool escape, QStringList& selector) {
             w<QComboBox>("DateCombo")->setCurrentIndex(0);
-            form_->DateComboChange();
+            form_->loadSelectedDay();
             QTRY_VERIFY(!form_->loadingDay());
             QCOMPARE(w<QListWidget>("DatList")->count(), 4);
-            form_->JVBtnClick();
+            form_->onDownloadClicked();
             auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
             QVERIFY(win && win->isVisible());
             if (escape)
@@ -392,7 +392,7 @@ private slots:
             QCOMPARE(w<QLabel>("Label1")->text(), QString());
             QCOMPARE(w<QLabel>("BashoLabel")->text(), QString());
             QCOMPARE(form_->currentRaceIndex(), -1);
-            QVERIFY(!form_->betPage()->model().race());
+            QVERIFY(!w<ui::BetPageWidget>("BetPage")->model().race());
             auto* days = w<QComboBox>("DateCombo");
             QStringList items;
             for (int i = 0; i < days->count(); ++i) items << days->itemText(i);
@@ -406,7 +406,7 @@ private slots:
     }
 
     void cancelWhileNothingRunsSaysSo() {
-        form_->JVBtnClick();
+        form_->onDownloadClicked();
         auto* win = form_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         Dialogs::clearShown();

@@ -35,7 +35,7 @@ private slots:
         form.resize(1180, 760);
         form.show();
 
-        form.JVBtnClick();
+        form.onDownloadClicked();
         auto* win = form.findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 13), QTime(0, 0)));
@@ -57,12 +57,12 @@ private slots:
         bool shown = false;
         for (int d = 0; d < days->count() && !shown; ++d) {
             days->setCurrentIndex(d);
-            form.DateComboChange();
+            form.loadSelectedDay();
             QTRY_VERIFY_WITH_TIMEOUT(!form.loadingDay(), 30000);
             auto* list = byName<QListWidget>(&form, "DatList");
             if (list->count() == 0) continue;
             list->setCurrentRow(std::min(4, list->count() - 1));
-            form.DatListClick();
+            form.showSelectedRace();
             shown = !byName<QLabel>(&form, "KekkaLabel1_1")->text().isEmpty();
         }
         QVERIFY(shown);

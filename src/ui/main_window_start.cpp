@@ -1,5 +1,4 @@
-// Start-up and shutdown of the main window: FormCreate, FormShow, FormCloseQuery, the version
-// window and the manual.
+// Start-up and shutdown of the main window, the download window and the version window.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -46,7 +45,7 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens) {
     return r;
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::startUp() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     appDir_ = appFolder();
@@ -58,15 +57,27 @@ void MainWindow::FormCreate() {
     } catch (const std::exception& e) {
         reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
     }
+    applyDeveloperMarker();
+    restoreBounds();
+    noRedrawAfterFetchItem_->setChecked(read(TIniGT(), settings::kNoRedrawAfterFetch));
+    openLogs();
+    if (fs::exists(appDir_ / "Master.key")) directReadButton_->setVisible(true);
+    connectBetPage();
+    fillDaySelector();
+}
 
+// The marker file shows the developer's menus and tabs.
+void MainWindow::applyDeveloperMarker() {
     developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
-    if (developer_) {
-        for (QAction* a : {N10, N12, T1, AutoTohyoMenu->menuAction()}) a->setVisible(true);
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), true);
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), true);
-        betFileViewer_->setFolder(appDir_ / "kaime");
-    }
+    if (!developer_) return;
+    for (QAction* a : {folderSeparator_, timeSeriesFolderItem_, timeSeriesOddsItem_, autoVoteMenu_->menuAction()})
+        a->setVisible(true);
+    pages_->setTabVisible(pages_->indexOf(testTab_), true);
+    pages_->setTabVisible(pages_->indexOf(raceCardTab_), true);
+    betFileViewer_->setFolder(appDir_ / "kaime");
+}
 
+void MainWindow::restoreBounds() {
     TIniGT ini;
     QRect saved(read(ini, settings::kMainLeft), read(ini, settings::kMainTop), read(ini, settings::kMainWidth),
                 read(ini, settings::kMainHeight));
@@ -77,25 +88,26 @@ void MainWindow::FormCreate() {
     QRect placed = keepReachable(saved, screens);
     resize(placed.size());
     move(placed.topLeft());
+}
 
+// The voting log (held in memory) and the error log's start-up lines.
+void MainWindow::openLogs() {
     votingLog_ = VotingLog(appDir_ / "VovoVaro.log");
     try {
         votingLog_.load();
     } catch (const FileReadError& e) {
         reportError(errorText(e.what()));  // a vote refuses to replace it later and says so again
     }
-
-    NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
-
     errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
     try {
         errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
     } catch (const std::exception& e) {
         reportError("エラーログを書き込めませんでした。\n" + errorText(e.what()));
     }
+}
 
-    if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
-
+// What the bet page's vote needs from this window, and the toolbar's countdown.
+void MainWindow::connectBetPage() {
     VoteEnvironment env;
     env.control = control_;
     env.log = &votingLog_;
@@ -109,19 +121,17 @@ void MainWindow::FormCreate() {
         if (dayShown_ && table_->paths.stamp == day) voted_[static_cast<std::size_t>(slot)] = true;
     };
     betPage_->setVoteEnvironment(std::move(env));
-    betPage_->attachCountdownLabel(RestTimeLabel);
-
-    MakeDataList();
+    betPage_->attachCountdownLabel(postCountdown_);
 }
 
-void MainWindow::FormShow() {
+void MainWindow::firstShown() {
     version_ = kProgramVersion;
     if (!control_) return;
     int rc = control_->NVInit(kSoftwareId);
     if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
 }
 
-void MainWindow::FormCloseQuery() {
+void MainWindow::saveBounds() {
     TIniGT ini;
     try {
         write(ini, settings::kMainTop, y());
@@ -134,7 +144,7 @@ void MainWindow::FormCloseQuery() {
     }
 }
 
-void MainWindow::JVBtnClick() {
+void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
     auto* form = findChild<DownloadWindow*>("GetDataForm");
     if (!form) form = new DownloadWindow(this, control_);
@@ -143,7 +153,7 @@ void MainWindow::JVBtnClick() {
     form->activateWindow();
 }
 
-void MainWindow::HelpAboutItemClick() {
+void MainWindow::showAbout() {
     showModal(new AboutDialog(version_, this));
 }
 
