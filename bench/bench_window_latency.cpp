@@ -229,7 +229,9 @@ int main(int argc, char** argv) {
     bool clicked = false;
     Phase& a = runPhase(
         ticker, "a) 90-day download",
-        [&] { return download ? download->findChild<QLabel*>("ProgressLabel")->text() : QString("(download window gone)"); },
+        [&] {
+            return download ? download->findChild<QLabel*>("ProgressLabel")->text() : QString("(download window gone)");
+        },
         [&] {
             window.onDownloadClicked();
             download = window.findChild<ui::DownloadWindow*>("GetDataForm");

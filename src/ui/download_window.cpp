@@ -135,10 +135,11 @@ void DownloadWindow::buildButtons(QVBoxLayout* col) {
 void DownloadWindow::createDownload() {
     reporter_ = std::make_shared<JobReporter>(main_->messages());
     progress_ = std::make_shared<SharedProgress>();
-    download_ = std::make_shared<BulkDownload>(*control_, *reporter_, [progress = progress_](const DownloadProgress& p) {
-        std::lock_guard lock(progress->lock);
-        progress->latest = p;
-    });
+    download_ = std::make_shared<BulkDownload>(*control_, *reporter_,
+                                               [progress = progress_](const DownloadProgress& p) {
+                                                   std::lock_guard lock(progress->lock);
+                                                   progress->latest = p;
+                                               });
     download_->setStartClearsCancelFlag(false);  // the worker clears it when the job is handed over
 }
 

@@ -171,7 +171,9 @@ void MainWindow::selectListRow(int row) {
 // ---------------------------------------------------------------- race selection
 
 void MainWindow::clearHeader() {
-    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_, trackName_, raceNumber_}) l->clear();
+    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_,
+                      trackName_, raceNumber_})
+        l->clear();
     if (zoneLabel_) zoneLabel_->clear();
 }
 
