@@ -60,16 +60,16 @@ void DefaultAmountDialog::storeAndClose() {
 }
 
 void showDefaultAmountDialog(QWidget* parent, std::function<void()> onStored) {
-    auto* form = new DefaultAmountDialog(parent);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(form, &QDialog::accepted, form, [onStored] {
+    auto* dialog = new DefaultAmountDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [onStored] {
         if (onStored) onStored();
     });
     if (Dialogs::recording()) {
-        form->open();
+        dialog->open();
         return;
     }
-    form->exec();
+    dialog->exec();
 }
 
 }  // namespace vex::ui

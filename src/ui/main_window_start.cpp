@@ -146,11 +146,11 @@ void MainWindow::saveBounds() {
 
 void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    auto* form = findChild<DownloadWindow*>("GetDataForm");
-    if (!form) form = new DownloadWindow(this, control_);
-    form->show();
-    form->raise();
-    form->activateWindow();
+    auto* window = findChild<DownloadWindow*>("GetDataForm");
+    if (!window) window = new DownloadWindow(this, control_);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::showAbout() {

@@ -327,15 +327,15 @@ private slots:
         GridView* card = grid(page(), "StringGrid26");
         clickCell(card, 8, 4);
         page().editDefaultAmount();
-        auto* form = page().findChild<DefaultAmountDialog*>();
-        QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QString("投資金設定"));
-        auto* amount = form->findChild<NumberEdit*>("AmountEdit");
+        auto* dialog = page().findChild<DefaultAmountDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("投資金設定"));
+        auto* amount = dialog->findChild<NumberEdit*>("AmountEdit");
         QVERIFY(amount);
         QCOMPARE(amount->text(), QString("3000"));
         QTest::keyClicks(amount, "1234567");  // six digits at most
         amount->setText("50");
-        form->findChild<QPushButton*>("OKBtn")->click();
+        dialog->findChild<QPushButton*>("OKBtn")->click();
         QCOMPARE(TIniGT().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
         QCOMPARE(page().findChild<NumberEdit*>("AmountEdit")->text(), QString("100"));
         QCOMPARE(card->gridModel()->text(8, 4), QString("ν"));  // same race: marks kept
