@@ -1,4 +1,5 @@
-// Start-up and shutdown of the main window, the download window and the version window.
+// Start-up and shutdown of the main window, and the commands that open the download and version
+// windows.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
