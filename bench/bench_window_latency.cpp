@@ -45,9 +45,9 @@
 #include "store/store_paths.h"
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no data control: %s\n", toUtf8(dataControlProblem()).c_str());
         return 1;
     }
-    ui::TMainForm window(control.get());
+    ui::MainWindow window(control.get());
     controlUi.setParent(&window);
     window.show();
     {
@@ -225,16 +225,18 @@ int main(int argc, char** argv) {
     ticker.start();
 
     // a) The bulk download, as the toolbar button and the start button run it.
-    QPointer<ui::TGetDataForm> download;
+    QPointer<ui::DownloadWindow> download;
     bool clicked = false;
     Phase& a = runPhase(
         ticker, "a) 90-day download",
-        [&] { return download ? download->ProgressLabel->text() : QString("(download window gone)"); },
         [&] {
-            window.JVBtnClick();
-            download = window.findChild<ui::TGetDataForm*>("GetDataForm");
+            return download ? download->findChild<QLabel*>("ProgressLabel")->text() : QString("(download window gone)");
+        },
+        [&] {
+            window.onDownloadClicked();
+            download = window.findChild<ui::DownloadWindow*>("GetDataForm");
             if (!download) return;
-            download->ButtonStartClick();
+            download->startDownload();
             clicked = true;
         },
         [&] { return !download || (clicked && !download->running()); });
@@ -244,7 +246,7 @@ int main(int argc, char** argv) {
     }
     const DownloadStats stats = download->download().stats();
     const DownloadOutcome outcome = download->download().outcome();
-    QString from = download->DateTimePicker1->dateTime().toString("yyyy/MM/dd HH:mm:ss");
+    QString from = download->findChild<QDateTimeEdit*>("DateTimePicker1")->dateTime().toString("yyyy/MM/dd HH:mm:ss");
     if (outcome != DownloadOutcome::Completed) {
         std::fprintf(stderr, "the download did not complete: %s\n",
                      ui::Dialogs::shown().join(" | ").toStdString().c_str());
@@ -264,11 +266,14 @@ int main(int argc, char** argv) {
             busiest = stamp;
             busiestRaces = n;
         }
+    QWidget* progress = window.findChild<QWidget*>("PrgrsForm");
+    auto* raceList = window.findChild<QListWidget*>("DatList");
+    auto* daySelector = window.findChild<QComboBox*>("DateCombo");
     auto dayLoadWhere = [&] {
         return QString("progress window %1 (bar %2), race list %3 lines")
-            .arg(window.PrgrsForm->isVisible() ? "shown" : "hidden")
-            .arg(window.PrgrsForm->ProgressBar1->value())
-            .arg(window.DatList->count());
+            .arg(progress->isVisible() ? "shown" : "hidden")
+            .arg(progress->findChild<QProgressBar*>("ProgressBar1")->value())
+            .arg(raceList->count());
     };
     // The phase of one day load: the day chosen as the day selector does, over when it is shown.
     auto loadPhase = [&](const char* name, const std::string& stamp) -> Phase& {
@@ -276,23 +281,23 @@ int main(int argc, char** argv) {
         return runPhase(
             ticker, name, dayLoadWhere,
             [&] {
-                window.DateCombo->setCurrentIndex(window.DateCombo->findText(ui::fromCp932(stamp)));
-                window.DateComboChange();
+                daySelector->setCurrentIndex(daySelector->findText(ui::fromCp932(stamp)));
+                window.loadSelectedDay();
                 chosen = true;
             },
             [&] { return chosen && !window.loadingDay(); });
     };
     Phase& b = loadPhase("b) day load, busiest simulated day", busiest);
-    int busiestListed = window.DatList->count();
+    int busiestListed = raceList->count();
 
     // c) The built 96-race day, written into the same store.
     ticker.stop();
     bench::buildDay(kBuiltDate);
-    window.MakeDataList();
+    window.fillDaySelector();
     ticker.start();
     std::string built = dayStamp(kBuiltDate);
     Phase& c = loadPhase("c) day load, built 96-race day", built);
-    int builtListed = window.DatList->count();
+    int builtListed = raceList->count();
     ticker.stop();
 
     std::printf("world: VEXMORA_NOW %s, seed %s, %zu days in the store after the download\n", std::getenv("VEXMORA_NOW"),

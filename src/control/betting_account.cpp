@@ -292,7 +292,7 @@ std::optional<Refusal> refusalOfCall(const std::string& pin, const std::string& 
 }
 
 std::optional<Refusal> refusalOfFormat(const std::string& line) {
-    if (!std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (!isDigits(line))
         return Refusal{-4, "数字以外の文字があります。"};
     if (line[0] != '0' || line[10] != '0' || line[88] != '0' || line[89] != '0')
         return Refusal{-699, "投票フォーマットが不正です。"};

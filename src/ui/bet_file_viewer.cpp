@@ -12,55 +12,55 @@
 
 namespace vex::ui {
 
-TBetFileViewer::TBetFileViewer(QWidget* parent) : QWidget(parent), lines_(decodeBetLines({})) {
+BetFileViewer::BetFileViewer(QWidget* parent) : QWidget(parent), lines_(decodeBetLines({})) {
     setObjectName("BetFileViewer");
     auto* left = new QVBoxLayout;
-    FileListBox2 = new QListWidget(this);
-    FileListBox2->setObjectName("FileListBox2");
-    FileListBox2->setFixedWidth(160);
-    RefreshBtn = new QPushButton("Refresh", this);
-    RefreshBtn->setObjectName("RefreshBtn");
-    left->addWidget(FileListBox2, 1);
-    left->addWidget(RefreshBtn);
+    fileList_ = new QListWidget(this);
+    fileList_->setObjectName("FileListBox2");
+    fileList_->setFixedWidth(160);
+    refreshButton_ = new QPushButton("Refresh", this);
+    refreshButton_->setObjectName("RefreshBtn");
+    left->addWidget(fileList_, 1);
+    left->addWidget(refreshButton_);
 
-    BetFileGrid = new TGridView(this);
-    BetFileGrid->setObjectName("BetFileGrid");
+    grid_ = new GridView(this);
+    grid_->setObjectName("BetFileGrid");
     QFont gridFont = font();
     gridFont.setPixelSize(12);
-    BetFileGrid->setFont(gridFont);
-    BetFileGrid->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
-    BetFileGrid->gridModel()->setGrid(&lines_);
-    BetFileGrid->setColumnWidths({40, 50, 50, 28, 50, 36, 110, 110, 110, 50, 24, 40});
+    grid_->setFont(gridFont);
+    grid_->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
+    grid_->gridModel()->setGrid(&lines_);
+    grid_->setColumnWidths({40, 50, 50, 28, 50, 36, 110, 110, 110, 50, 24, 40});
 
     auto* h = new QHBoxLayout(this);
     h->addLayout(left);
-    h->addWidget(BetFileGrid, 1);
+    h->addWidget(grid_, 1);
 
-    connect(RefreshBtn, &QPushButton::clicked, this, &TBetFileViewer::RefreshBtnClick);
-    connect(FileListBox2, &QListWidget::currentTextChanged, this, &TBetFileViewer::loadFile);
+    connect(refreshButton_, &QPushButton::clicked, this, &BetFileViewer::refreshFileList);
+    connect(fileList_, &QListWidget::currentTextChanged, this, &BetFileViewer::loadFile);
     setFolder(appFolder() / "kaime");
 }
 
-TBetFileViewer::~TBetFileViewer() { BetFileGrid->gridModel()->setGrid(nullptr); }
+BetFileViewer::~BetFileViewer() { grid_->gridModel()->setGrid(nullptr); }
 
-void TBetFileViewer::setFolder(const std::filesystem::path& folder) {
+void BetFileViewer::setFolder(const std::filesystem::path& folder) {
     folder_ = folder;
-    RefreshBtnClick();
+    refreshFileList();
 }
 
-void TBetFileViewer::RefreshBtnClick() {
-    const QString current = FileListBox2->currentItem() ? FileListBox2->currentItem()->text() : QString();
-    QSignalBlocker block(FileListBox2);
-    FileListBox2->clear();
-    for (const std::string& name : listBetFiles(folder_)) FileListBox2->addItem(QString::fromStdString(name));
+void BetFileViewer::refreshFileList() {
+    const QString current = fileList_->currentItem() ? fileList_->currentItem()->text() : QString();
+    QSignalBlocker block(fileList_);
+    fileList_->clear();
+    for (const std::string& name : listBetFiles(folder_)) fileList_->addItem(QString::fromStdString(name));
     // Keep the file shown when it is still there.
-    const auto found = FileListBox2->findItems(current, Qt::MatchExactly);
-    if (!current.isEmpty() && !found.isEmpty()) FileListBox2->setCurrentItem(found.front());
+    const auto found = fileList_->findItems(current, Qt::MatchExactly);
+    if (!current.isEmpty() && !found.isEmpty()) fileList_->setCurrentItem(found.front());
 }
 
-void TBetFileViewer::loadFile(const QString& name) {
+void BetFileViewer::loadFile(const QString& name) {
     lines_ = decodeBetLines(name.isEmpty() ? std::vector<std::string>{} : readLines(folder_ / name.toStdString()));
-    BetFileGrid->gridModel()->refresh();
+    grid_->gridModel()->refresh();
 }
 
 }  // namespace vex::ui

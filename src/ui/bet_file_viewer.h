@@ -11,28 +11,28 @@ class QPushButton;
 
 namespace vex::ui {
 
-class TGridView;
+class GridView;
 
-class TBetFileViewer : public QWidget {
+class BetFileViewer : public QWidget {
     Q_OBJECT
 public:
     // Shows the application folder's kaime subfolder.
-    explicit TBetFileViewer(QWidget* parent = nullptr);
-    ~TBetFileViewer() override;
+    explicit BetFileViewer(QWidget* parent = nullptr);
+    ~BetFileViewer() override;
 
     void setFolder(const std::filesystem::path& folder);
     const std::filesystem::path& folder() const { return folder_; }
     // Loads one file of the folder into the grid.
     void loadFile(const QString& name);
 
-    void RefreshBtnClick();
+    void refreshFileList();
 
 private:
     std::filesystem::path folder_;
     TextGrid lines_;
-    QListWidget* FileListBox2 = nullptr;
-    QPushButton* RefreshBtn = nullptr;
-    TGridView* BetFileGrid = nullptr;
+    QListWidget* fileList_ = nullptr;
+    QPushButton* refreshButton_ = nullptr;
+    GridView* grid_ = nullptr;
 };
 
 }  // namespace vex::ui

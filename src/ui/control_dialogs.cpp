@@ -27,82 +27,87 @@ QDialogButtonBox* okCancel(QDialog* d) {
 }
 }  // namespace
 
-TServiceSetForm::TServiceSetForm(const control::ControlSettings& settings, const QString& environmentOverride,
-                                 QWidget* parent)
+ServiceSettingsDialog::ServiceSettingsDialog(const control::ControlSettings& settings,
+                                             const QString& environmentOverride, QWidget* parent)
     : QDialog(parent) {
     setObjectName("ServiceSetForm");
     setWindowTitle("UmaConn設定");
     auto* col = new QVBoxLayout(this);
+    col->addWidget(buildSourceBox(settings, environmentOverride));
 
+    col->addWidget(new QLabel("利用キー（英数字17桁）", this));
+    serviceKeyEdit_ = new QLineEdit(fromCp932(settings.serviceKey), this);
+    serviceKeyEdit_->setObjectName("KeyEdit");
+    serviceKeyEdit_->setMaxLength(32);
+    serviceKeyEdit_->setMinimumWidth(260);
+    col->addWidget(serviceKeyEdit_);
+    col->addWidget(okCancel(this));
+
+    (settings.source == control::SourceKind::Feed ? feedRadio_ : simulatedRadio_)->setChecked(true);
+    sourceChanged();
+    connect(feedRadio_, &QRadioButton::toggled, this, [this] { sourceChanged(); });
+    connect(browseButton_, &QPushButton::clicked, this, [this] { chooseFeedFolder(); });
+}
+
+// The data source: simulated service or feed folder, and the note when the environment overrides it.
+QWidget* ServiceSettingsDialog::buildSourceBox(const control::ControlSettings& settings,
+                                               const QString& environmentOverride) {
     auto* sourceBox = new QGroupBox("データの取得元", this);
     sourceBox->setObjectName("SourceBox");
     auto* sourceCol = new QVBoxLayout(sourceBox);
-    SimRadio = new QRadioButton("模擬サービス", sourceBox);
-    SimRadio->setObjectName("SimRadio");
-    FeedRadio = new QRadioButton("フィードの再生（記録したフォルダ）", sourceBox);
-    FeedRadio->setObjectName("FeedRadio");
+    simulatedRadio_ = new QRadioButton("模擬サービス", sourceBox);
+    simulatedRadio_->setObjectName("SimRadio");
+    feedRadio_ = new QRadioButton("フィードの再生（記録したフォルダ）", sourceBox);
+    feedRadio_->setObjectName("FeedRadio");
     auto* group = new QButtonGroup(this);
-    group->addButton(SimRadio);
-    group->addButton(FeedRadio);
-    sourceCol->addWidget(SimRadio);
-    sourceCol->addWidget(FeedRadio);
+    group->addButton(simulatedRadio_);
+    group->addButton(feedRadio_);
+    sourceCol->addWidget(simulatedRadio_);
+    sourceCol->addWidget(feedRadio_);
     auto* folderRow = new QHBoxLayout;
     folderRow->setContentsMargins(20, 0, 0, 0);
-    FeedFolderEdit = new QLineEdit(QFile::decodeName(QByteArray::fromStdString(settings.feedFolder)), sourceBox);
-    FeedFolderEdit->setObjectName("FeedFolderEdit");
-    FeedFolderEdit->setMinimumWidth(300);
-    FeedBrowseButton = new QPushButton("参照...", sourceBox);
-    FeedBrowseButton->setObjectName("FeedBrowseButton");
-    folderRow->addWidget(FeedFolderEdit, 1);
-    folderRow->addWidget(FeedBrowseButton);
+    feedFolderEdit_ = new QLineEdit(QFile::decodeName(QByteArray::fromStdString(settings.feedFolder)), sourceBox);
+    feedFolderEdit_->setObjectName("FeedFolderEdit");
+    feedFolderEdit_->setMinimumWidth(300);
+    browseButton_ = new QPushButton("参照...", sourceBox);
+    browseButton_->setObjectName("FeedBrowseButton");
+    folderRow->addWidget(feedFolderEdit_, 1);
+    folderRow->addWidget(browseButton_);
     sourceCol->addLayout(folderRow);
     auto* note = new QLabel("取得元の変更は次のデータ取込から使われます。", sourceBox);
     note->setObjectName("SourceNoteLabel");
     sourceCol->addWidget(note);
-    OverrideLabel = new QLabel(sourceBox);
-    OverrideLabel->setObjectName("OverrideLabel");
-    OverrideLabel->setWordWrap(true);
-    OverrideLabel->setStyleSheet("color: #c00000;");
+    overrideNote_ = new QLabel(sourceBox);
+    overrideNote_->setObjectName("OverrideLabel");
+    overrideNote_->setWordWrap(true);
+    overrideNote_->setStyleSheet("color: #c00000;");
     if (!environmentOverride.isEmpty())
-        OverrideLabel->setText("環境変数 VEXMORA_SERVICE（" + environmentOverride +
+        overrideNote_->setText("環境変数 VEXMORA_SERVICE（" + environmentOverride +
                                "）が指定されているため、ここで保存した取得元より環境変数が優先されます。");
-    OverrideLabel->setVisible(!environmentOverride.isEmpty());
-    sourceCol->addWidget(OverrideLabel);
-    col->addWidget(sourceBox);
-
-    col->addWidget(new QLabel("利用キー（英数字17桁）", this));
-    KeyEdit = new QLineEdit(fromCp932(settings.serviceKey), this);
-    KeyEdit->setObjectName("KeyEdit");
-    KeyEdit->setMaxLength(32);
-    KeyEdit->setMinimumWidth(260);
-    col->addWidget(KeyEdit);
-    col->addWidget(okCancel(this));
-
-    (settings.source == control::SourceKind::Feed ? FeedRadio : SimRadio)->setChecked(true);
-    sourceChanged();
-    connect(FeedRadio, &QRadioButton::toggled, this, [this] { sourceChanged(); });
-    connect(FeedBrowseButton, &QPushButton::clicked, this, [this] { FeedBrowseButtonClick(); });
+    overrideNote_->setVisible(!environmentOverride.isEmpty());
+    sourceCol->addWidget(overrideNote_);
+    return sourceBox;
 }
 
-void TServiceSetForm::sourceChanged() {
-    FeedFolderEdit->setEnabled(FeedRadio->isChecked());
-    FeedBrowseButton->setEnabled(FeedRadio->isChecked());
+void ServiceSettingsDialog::sourceChanged() {
+    feedFolderEdit_->setEnabled(feedRadio_->isChecked());
+    browseButton_->setEnabled(feedRadio_->isChecked());
 }
 
-void TServiceSetForm::FeedBrowseButtonClick() {
-    QString dir = Dialogs::chooseFolder(this, "フィードのフォルダ", FeedFolderEdit->text());
-    if (!dir.isEmpty()) FeedFolderEdit->setText(dir);
+void ServiceSettingsDialog::chooseFeedFolder() {
+    QString dir = Dialogs::chooseFolder(this, "フィードのフォルダ", feedFolderEdit_->text());
+    if (!dir.isEmpty()) feedFolderEdit_->setText(dir);
 }
 
-control::ControlSettings TServiceSetForm::settings() const {
+control::ControlSettings ServiceSettingsDialog::settings() const {
     control::ControlSettings s;
-    s.source = FeedRadio->isChecked() ? control::SourceKind::Feed : control::SourceKind::Simulated;
-    s.feedFolder = QFile::encodeName(FeedFolderEdit->text().trimmed()).toStdString();
-    s.serviceKey = toCp932(KeyEdit->text().trimmed());
+    s.source = feedRadio_->isChecked() ? control::SourceKind::Feed : control::SourceKind::Simulated;
+    s.feedFolder = QFile::encodeName(feedFolderEdit_->text().trimmed()).toStdString();
+    s.serviceKey = toCp932(serviceKeyEdit_->text().trimmed());
     return s;
 }
 
-void TServiceSetForm::done(int result) {
+void ServiceSettingsDialog::done(int result) {
     if (result == QDialog::Accepted) {
         std::string problem = control::settingsProblem(settings());
         if (!problem.empty()) {
@@ -113,24 +118,24 @@ void TServiceSetForm::done(int result) {
     QDialog::done(result);
 }
 
-TAccountForm::TAccountForm(const QStringList& accounts, int current, QWidget* parent) : QDialog(parent) {
+AccountDialog::AccountDialog(const QStringList& accounts, int current, QWidget* parent) : QDialog(parent) {
     setObjectName("AccountForm");
     setWindowTitle("楽天口座切替");
     auto* col = new QVBoxLayout(this);
     col->addWidget(new QLabel("使用する口座を選択してください", this));
-    AccountList = new QListWidget(this);
-    AccountList->setObjectName("AccountList");
-    AccountList->addItems(accounts);
-    if (current >= 0 && current < accounts.size()) AccountList->setCurrentRow(current);
-    col->addWidget(AccountList);
+    accountList_ = new QListWidget(this);
+    accountList_->setObjectName("AccountList");
+    accountList_->addItems(accounts);
+    if (current >= 0 && current < accounts.size()) accountList_->setCurrentRow(current);
+    col->addWidget(accountList_);
     col->addWidget(okCancel(this));
-    connect(AccountList, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    connect(accountList_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 }
 
-int TAccountForm::chosen() const { return AccountList->currentRow(); }
+int AccountDialog::chosen() const { return accountList_->currentRow(); }
 
 bool QtControlUi::editSettings(control::ControlSettings& settings, const std::string& environmentOverride) {
-    TServiceSetForm form(settings, QFile::decodeName(QByteArray::fromStdString(environmentOverride)), parent_);
+    ServiceSettingsDialog form(settings, QFile::decodeName(QByteArray::fromStdString(environmentOverride)), parent_);
     if (form.exec() != QDialog::Accepted) return false;
     settings = form.settings();
     return true;
@@ -139,7 +144,7 @@ bool QtControlUi::editSettings(control::ControlSettings& settings, const std::st
 int QtControlUi::chooseAccount(const std::vector<std::string>& accountNames, int current) {
     QStringList names;
     for (const std::string& n : accountNames) names << fromCp932(n);
-    TAccountForm form(names, current, parent_);
+    AccountDialog form(names, current, parent_);
     if (form.exec() != QDialog::Accepted) return -1;
     return form.chosen();
 }

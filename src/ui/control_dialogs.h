@@ -19,35 +19,39 @@ namespace vex::ui {
 // Settings dialog: the data source (the simulated service or the replay of a feed folder) and the
 // service key, which the control keeps in its own settings. OK refuses, with the reason, settings
 // that cannot be saved (a feed folder that does not exist, a malformed key) and stays open.
-class TServiceSetForm : public QDialog {
+class ServiceSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     // `environmentOverride`: the value of VEXMORA_SERVICE when set, else empty.
-    TServiceSetForm(const control::ControlSettings& settings, const QString& environmentOverride,
-                    QWidget* parent = nullptr);
+    ServiceSettingsDialog(const control::ControlSettings& settings, const QString& environmentOverride,
+                          QWidget* parent = nullptr);
     // The settings as edited (the key trimmed).
     control::ControlSettings settings() const;
     void done(int result) override;
 
-    QRadioButton* SimRadio = nullptr;
-    QRadioButton* FeedRadio = nullptr;
-    QLineEdit* FeedFolderEdit = nullptr;
-    QPushButton* FeedBrowseButton = nullptr;
-    QLabel* OverrideLabel = nullptr;
-    QLineEdit* KeyEdit = nullptr;
-
 private:
-    void FeedBrowseButtonClick();
+    QWidget* buildSourceBox(const control::ControlSettings& settings, const QString& environmentOverride);
+    void chooseFeedFolder();
+    // The folder is only for the feed.
     void sourceChanged();
+
+    QRadioButton* simulatedRadio_ = nullptr;
+    QRadioButton* feedRadio_ = nullptr;
+    QLineEdit* feedFolderEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QLabel* overrideNote_ = nullptr;
+    QLineEdit* serviceKeyEdit_ = nullptr;
 };
 
 // Account selection: one line per account, the current one selected.
-class TAccountForm : public QDialog {
+class AccountDialog : public QDialog {
     Q_OBJECT
 public:
-    TAccountForm(const QStringList& accounts, int current, QWidget* parent = nullptr);
+    AccountDialog(const QStringList& accounts, int current, QWidget* parent = nullptr);
     int chosen() const;
-    QListWidget* AccountList = nullptr;
+
+private:
+    QListWidget* accountList_ = nullptr;
 };
 
 class QtControlUi : public control::ControlUi {

@@ -3,34 +3,34 @@
 #include <exception>
 
 #include "ui/error_report.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 
 namespace vex::ui {
 
-DayLoader::ForwardedProgress::ForwardedProgress(TPrgrsForm* form) : form_(form) {}
+DayLoader::ForwardedProgress::ForwardedProgress(ProgressWindow* window) : window_(window) {}
 
 void DayLoader::ForwardedProgress::show(const std::string& caption, const std::string& dayStamp, int maximum) {
-    postToWindow([form = form_, caption, dayStamp, maximum] {
+    postToWindow([form = window_, caption, dayStamp, maximum] {
         if (form) form->show(caption, dayStamp, maximum);
     });
 }
 void DayLoader::ForwardedProgress::step() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->step();
     });
 }
 void DayLoader::ForwardedProgress::reset() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->reset();
     });
 }
 void DayLoader::ForwardedProgress::hide() {
-    postToWindow([form = form_] {
+    postToWindow([form = window_] {
         if (form) form->hide();
     });
 }
 
-DayLoader::DayLoader(TPrgrsForm* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
+DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
     : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)), self_(this) {}
 
 DayLoader::~DayLoader() {

@@ -15,7 +15,7 @@
 
 namespace vex::ui {
 
-class TPrgrsForm;
+class ProgressWindow;
 
 class DayLoader : public QObject {
     Q_OBJECT
@@ -25,7 +25,7 @@ public:
     using Loaded = std::function<void(std::unique_ptr<RaceTable> table, const DayLoadResult& result,
                                       const QString& failure)>;
 
-    DayLoader(TPrgrsForm* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent);
+    DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent);
     ~DayLoader() override;  // waits for a running load
 
     void load(const std::string& dayStamp);
@@ -38,14 +38,14 @@ private:
     // Passes the load's progress calls on to the progress window.
     class ForwardedProgress : public DayLoadProgress {
     public:
-        explicit ForwardedProgress(TPrgrsForm* form);
+        explicit ForwardedProgress(ProgressWindow* window);
         void show(const std::string& caption, const std::string& dayStamp, int maximum) override;
         void step() override;
         void reset() override;
         void hide() override;
 
     private:
-        QPointer<TPrgrsForm> form_;  // made on the window thread
+        QPointer<ProgressWindow> window_;  // made on the window thread
     };
 
     ForwardedProgress progress_;

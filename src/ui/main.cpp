@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    vex::ui::TMainForm window(control.get());
+    vex::ui::MainWindow window(control.get());
     controlUi.setParent(&window);
     window.show();
     return app.exec();

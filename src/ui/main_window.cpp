@@ -25,11 +25,11 @@
 #include <QVBoxLayout>
 
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "ui/worker.h"
 
@@ -70,151 +70,167 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
 
 }  // namespace
 
-void TMainForm::buildToolbar(QWidget* host) {
-    Panel1 = new QFrame(host);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(kToolbarHeight);
-    auto* row = new QHBoxLayout(Panel1);
+void MainWindow::buildToolbar(QWidget* host) {
+    toolbar_ = new QFrame(host);
+    toolbar_->setObjectName("Panel1");
+    toolbar_->setFixedHeight(kToolbarHeight);
+    auto* row = new QHBoxLayout(toolbar_);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(4);
+    row->addWidget(buildCommandButtons(toolbar_), 0, Qt::AlignTop);
+    row->addWidget(buildRaceHeader(toolbar_), 1);
 
-    auto* commands = new QWidget(Panel1);
+    connect(raceListToggle_, &QToolButton::clicked, this, [this] { toggleRaceList(); });
+    connect(downloadButton_, &QToolButton::clicked, this, [this] { onDownloadClicked(); });
+    connect(nextRaceButton_, &QToolButton::clicked, this, [this] { selectNextRace(); });
+    // The change event loads the day; a click alone does nothing.
+    connect(daySelector_, &QComboBox::activated, this, [this](int) { loadSelectedDay(); });
+}
+
+// The command buttons and the day selector, left in the toolbar.
+QWidget* MainWindow::buildCommandButtons(QWidget* parent) {
+    auto* commands = new QWidget(parent);
     auto* grid = new QGridLayout(commands);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(2);
-    SpeedButton1 = toolButton(commands, "SpeedButton1", "F", "レースリストの表示/非表示を行います");
-    SpeedButton1->setMinimumSize(24, 30);
-    JVBtn = toolButton(commands, "JVBtn", "データ取得", "データの取得を行います");
-    KekkaGetBtn = toolButton(commands, "KekkaGetBtn", "結果情報", "レース結果データを取得します");
-    SokuhoOddsBtn = toolButton(commands, "SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します");
-    NextRaceBtn = toolButton(commands, "NextRaceBtn", "直前ﾚｰｽ", QString());
-    CompiBtn = toolButton(commands, "CompiBtn", "コンピ入力", "コンピ指数を入力します");
-    DateCombo = new QComboBox(commands);
-    DateCombo->setObjectName("DateCombo");
-    DateCombo->setMinimumWidth(150);
-    DirectReadBtn = new QPushButton("一気読み", commands);
-    DirectReadBtn->setObjectName("DirectReadBtn");
-    DirectReadBtn->setVisible(false);
-    grid->addWidget(SpeedButton1, 0, 0, 2, 1);
-    grid->addWidget(JVBtn, 0, 1);
-    grid->addWidget(KekkaGetBtn, 0, 2);
-    grid->addWidget(SokuhoOddsBtn, 0, 3);
-    grid->addWidget(NextRaceBtn, 0, 4);
-    grid->addWidget(CompiBtn, 0, 5);
-    grid->addWidget(DateCombo, 1, 1, 1, 3);
-    grid->addWidget(DirectReadBtn, 1, 4);
-    row->addWidget(commands, 0, Qt::AlignTop);
+    raceListToggle_ = toolButton(commands, "SpeedButton1", "F", "レースリストの表示/非表示を行います");
+    raceListToggle_->setMinimumSize(24, 30);
+    downloadButton_ = toolButton(commands, "JVBtn", "データ取得", "データの取得を行います");
+    resultsButton_ = toolButton(commands, "KekkaGetBtn", "結果情報", "レース結果データを取得します");
+    quickOddsButton_ = toolButton(commands, "SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します");
+    nextRaceButton_ = toolButton(commands, "NextRaceBtn", "直前ﾚｰｽ", QString());
+    compiButton_ = toolButton(commands, "CompiBtn", "コンピ入力", "コンピ指数を入力します");
+    daySelector_ = new QComboBox(commands);
+    daySelector_->setObjectName("DateCombo");
+    daySelector_->setMinimumWidth(150);
+    directReadButton_ = new QPushButton("一気読み", commands);
+    directReadButton_->setObjectName("DirectReadBtn");
+    directReadButton_->setVisible(false);
+    grid->addWidget(raceListToggle_, 0, 0, 2, 1);
+    grid->addWidget(downloadButton_, 0, 1);
+    grid->addWidget(resultsButton_, 0, 2);
+    grid->addWidget(quickOddsButton_, 0, 3);
+    grid->addWidget(nextRaceButton_, 0, 4);
+    grid->addWidget(compiButton_, 0, 5);
+    grid->addWidget(daySelector_, 1, 1, 1, 3);
+    grid->addWidget(directReadButton_, 1, 4);
+    return commands;
+}
 
-    // The race header: seven lines on the right, the track and race number beside them.
-    Panel3 = new QFrame(Panel1);
-    Panel3->setObjectName("Panel3");
-    Panel3->setAutoFillBackground(true);
-    auto* header = new QHBoxLayout(Panel3);
+// The race header: seven lines on the right, the track and race number beside them.
+QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
+    raceHeader_ = new QFrame(parent);
+    raceHeader_->setObjectName("Panel3");
+    raceHeader_->setAutoFillBackground(true);
+    auto* header = new QHBoxLayout(raceHeader_);
     header->setContentsMargins(4, 0, 4, 0);
     header->setSpacing(6);
     auto* place = new QVBoxLayout;
     place->setSpacing(0);
-    BashoLabel = headerLabel(Panel3, "BashoLabel", 24, true);
-    RaceLabel = headerLabel(Panel3, "RaceLabel", 24, true);
-    BashoLabel->setAlignment(Qt::AlignCenter);
-    RaceLabel->setAlignment(Qt::AlignCenter);
-    RestTimeLabel = headerLabel(Panel3, "RestTimeLabel", 11);
-    RestTimeLabel->setAlignment(Qt::AlignCenter);
-    RestTimeLabel->setVisible(false);
-    place->addWidget(BashoLabel);
-    place->addWidget(RaceLabel);
-    place->addWidget(RestTimeLabel);
+    trackName_ = headerLabel(raceHeader_, "BashoLabel", 24, true);
+    raceNumber_ = headerLabel(raceHeader_, "RaceLabel", 24, true);
+    trackName_->setAlignment(Qt::AlignCenter);
+    raceNumber_->setAlignment(Qt::AlignCenter);
+    postCountdown_ = headerLabel(raceHeader_, "RestTimeLabel", 11);
+    postCountdown_->setAlignment(Qt::AlignCenter);
+    postCountdown_->setVisible(false);
+    place->addWidget(trackName_);
+    place->addWidget(raceNumber_);
+    place->addWidget(postCountdown_);
     header->addLayout(place);
     auto* lines = new QVBoxLayout;
     lines->setSpacing(0);
-    Label1 = headerLabel(Panel3, "Label1", 12, true);
-    Label2 = headerLabel(Panel3, "Label2", 14, true);
-    Label3 = headerLabel(Panel3, "Label3", 11);
-    Label4 = headerLabel(Panel3, "Label4", 11);
-    Label6 = headerLabel(Panel3, "Label6", 11);
-    Label7 = headerLabel(Panel3, "Label7", 11);
-    for (QLabel* l : {Label1, Label2, Label3, Label4, Label6, Label7}) lines->addWidget(l);
+    raceDayLine_ = headerLabel(raceHeader_, "Label1", 12, true);
+    raceTitle_ = headerLabel(raceHeader_, "Label2", 14, true);
+    raceFieldLine_ = headerLabel(raceHeader_, "Label3", 11);
+    raceConditionsLine_ = headerLabel(raceHeader_, "Label4", 11);
+    prizeLine_ = headerLabel(raceHeader_, "Label6", 11);
+    addedPrizeLine_ = headerLabel(raceHeader_, "Label7", 11);
+    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_})
+        lines->addWidget(l);
     lines->addStretch();
     header->addLayout(lines, 1);
-    row->addWidget(Panel3, 1);
-
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(JVBtn, &QToolButton::clicked, this, [this] { JVBtnClick(); });
-    connect(NextRaceBtn, &QToolButton::clicked, this, [this] { NextRaceBtnClick(); });
-    // The change event loads the day; a click alone does nothing.
-    connect(DateCombo, &QComboBox::activated, this, [this](int) { DateComboChange(); });
+    return raceHeader_;
 }
 
-void TMainForm::buildRaceList(QWidget* host) {
-    Panel6 = new QFrame(host);
-    Panel6->setObjectName("Panel6");
-    Panel6->setFixedWidth(kRaceListWidth);
-    auto* col = new QVBoxLayout(Panel6);
+void MainWindow::buildRaceList(QWidget* host) {
+    raceListPanel_ = new QFrame(host);
+    raceListPanel_->setObjectName("Panel6");
+    raceListPanel_->setFixedWidth(kRaceListWidth);
+    auto* col = new QVBoxLayout(raceListPanel_);
     col->setContentsMargins(0, 0, 0, 0);
     col->setSpacing(1);
-    DatList = new QListWidget(Panel6);
-    DatList->setObjectName("DatList");
-    DatList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    DLlabel = new QLabel(Panel6);
-    DLlabel->setObjectName("DLlabel");
-    DLlabel->setWordWrap(true);
-    QFont f = DLlabel->font();
+    raceList_ = new QListWidget(raceListPanel_);
+    raceList_->setObjectName("DatList");
+    raceList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    raceListNote_ = new QLabel(raceListPanel_);
+    raceListNote_->setObjectName("DLlabel");
+    raceListNote_->setWordWrap(true);
+    QFont f = raceListNote_->font();
     f.setPixelSize(10);
-    DLlabel->setFont(f);
-    col->addWidget(DatList, 1);
-    col->addWidget(DLlabel);
+    raceListNote_->setFont(f);
+    col->addWidget(raceList_, 1);
+    col->addWidget(raceListNote_);
     // A click and the arrow keys select alike: the race highlighted is the race shown.
-    connect(DatList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) DatListClick();
+    connect(raceList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) showSelectedRace();
     });
 }
 
-void TMainForm::buildMenus() {
+void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
-    FileMenu = bar->addMenu("ﾌｧｲﾙ(&F)");
-    FileMenu->setObjectName("FileMenu");
-    N110 = menuItem(FileMenu, "N110", "1日分の全オッズを一括取得");
-    T1 = menuItem(FileMenu, "T1", "時系列オッズより取得(&T)");
-    FileMenu->addSeparator();
-    FileExitItem = menuItem(FileMenu, "FileExitItem", "終了(&X)");
+    buildFileAndOptionMenus(bar);
+    buildFolderAndHelpMenus(bar);
 
-    OptionMenu = bar->addMenu("ｵﾌﾟｼｮﾝ(&O)");
-    OptionMenu->setObjectName("OptionMenu");
-    N8 = menuItem(OptionMenu, "N8", "データ自動取得時刻設定(&T)");
-    KaimeSetItem = menuItem(OptionMenu, "KaimeSetItem", "投資金額設定");
-    OptionMenu->addSeparator();
-    ZandakaItem = menuItem(OptionMenu, "ZandakaItem", "楽天競馬残高情報");
-    NyukinItem = menuItem(OptionMenu, "NyukinItem", "楽天競馬入金");
-    KouzaItem = menuItem(OptionMenu, "KouzaItem", "楽天口座切替");
-    MyPageItem = menuItem(OptionMenu, "MyPageItem", "楽天競馬マイページ");
+    // Developer-only entries start hidden; the marker file reveals them at start-up.
+    for (QAction* a : {timeSeriesOddsItem_, folderSeparator_, timeSeriesFolderItem_, autoVoteMenu_->menuAction()})
+        a->setVisible(false);
+
+    connect(exitItem_, &QAction::triggered, this, &QWidget::close);
+    connect(defaultAmountItem_, &QAction::triggered, this, [this] { betPage_->editDefaultAmount(); });
+    connect(manualItem_, &QAction::triggered, this, [this] { openManual(); });
+    connect(aboutItem_, &QAction::triggered, this, [this] { showAbout(); });
+}
+
+void MainWindow::buildFileAndOptionMenus(QMenuBar* bar) {
+    fileMenu_ = bar->addMenu("ﾌｧｲﾙ(&F)");
+    fileMenu_->setObjectName("FileMenu");
+    allOddsItem_ = menuItem(fileMenu_, "N110", "1日分の全オッズを一括取得");
+    timeSeriesOddsItem_ = menuItem(fileMenu_, "T1", "時系列オッズより取得(&T)");
+    fileMenu_->addSeparator();
+    exitItem_ = menuItem(fileMenu_, "FileExitItem", "終了(&X)");
+
+    optionMenu_ = bar->addMenu("ｵﾌﾟｼｮﾝ(&O)");
+    optionMenu_->setObjectName("OptionMenu");
+    fetchTimesItem_ = menuItem(optionMenu_, "N8", "データ自動取得時刻設定(&T)");
+    defaultAmountItem_ = menuItem(optionMenu_, "KaimeSetItem", "投資金額設定");
+    optionMenu_->addSeparator();
+    balanceItem_ = menuItem(optionMenu_, "ZandakaItem", "楽天競馬残高情報");
+    depositItem_ = menuItem(optionMenu_, "NyukinItem", "楽天競馬入金");
+    accountSwitchItem_ = menuItem(optionMenu_, "KouzaItem", "楽天口座切替");
+    myPageItem_ = menuItem(optionMenu_, "MyPageItem", "楽天競馬マイページ");
     // Never shown: the flag comes from the settings file only.
-    NotRefreshDisp = menuItem(OptionMenu, "NotRefreshDisp", "ﾃﾞｰﾀ取得後、画面を自動更新をしない");
-    NotRefreshDisp->setCheckable(true);
-    NotRefreshDisp->setVisible(false);
+    noRedrawAfterFetchItem_ = menuItem(optionMenu_, "NotRefreshDisp", "ﾃﾞｰﾀ取得後、画面を自動更新をしない");
+    noRedrawAfterFetchItem_->setCheckable(true);
+    noRedrawAfterFetchItem_->setVisible(false);
+}
 
-    AutoTohyoMenu = bar->addMenu("自動投票");
-    AutoTohyoMenu->setObjectName("AutoTohyoMenu");
-    AutoTohyoItem = menuItem(AutoTohyoMenu, "AutoTohyoItem", "自動投票各種操作");
+void MainWindow::buildFolderAndHelpMenus(QMenuBar* bar) {
+    autoVoteMenu_ = bar->addMenu("自動投票");
+    autoVoteMenu_->setObjectName("AutoTohyoMenu");
+    autoVoteItem_ = menuItem(autoVoteMenu_, "AutoTohyoItem", "自動投票各種操作");
 
-    FolderMenu = bar->addMenu("ﾌｫﾙﾀﾞ指定(&F)");
-    FolderMenu->setObjectName("FolderMenu");
-    K2 = menuItem(FolderMenu, "K2", "Quilletフォルダ指定(&K)");
-    N10 = FolderMenu->addSeparator();
-    N10->setObjectName("N10");
-    N12 = menuItem(FolderMenu, "N12", "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)");
+    folderMenu_ = bar->addMenu("ﾌｫﾙﾀﾞ指定(&F)");
+    folderMenu_->setObjectName("FolderMenu");
+    companionFolderItem_ = menuItem(folderMenu_, "K2", "Quilletフォルダ指定(&K)");
+    folderSeparator_ = folderMenu_->addSeparator();
+    folderSeparator_->setObjectName("N10");
+    timeSeriesFolderItem_ = menuItem(folderMenu_, "N12", "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)");
 
-    HelpMenu = bar->addMenu("ﾍﾙﾌﾟ(&H)");
-    HelpMenu->setObjectName("HelpMenu");
-    HelpContentsItem = menuItem(HelpMenu, "HelpContentsItem", "使用解説書(&C)");
-    HelpAboutItem = menuItem(HelpMenu, "HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
-
-    // Developer-only entries start hidden; FormCreate reveals them with the marker file.
-    for (QAction* a : {T1, N10, N12, AutoTohyoMenu->menuAction()}) a->setVisible(false);
-
-    connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
-    connect(KaimeSetItem, &QAction::triggered, this, [this] { betPage_->KaimeSetItemClick(); });
-    connect(HelpContentsItem, &QAction::triggered, this, [this] { HelpContentsItemClick(); });
-    connect(HelpAboutItem, &QAction::triggered, this, [this] { HelpAboutItemClick(); });
+    helpMenu_ = bar->addMenu("ﾍﾙﾌﾟ(&H)");
+    helpMenu_->setObjectName("HelpMenu");
+    manualItem_ = menuItem(helpMenu_, "HelpContentsItem", "使用解説書(&C)");
+    aboutItem_ = menuItem(helpMenu_, "HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
 }
 
 namespace {
@@ -236,90 +252,95 @@ QWidget* hostPage(QWidget* parent, const char* name) {
 }
 }  // namespace
 
-void TMainForm::buildResultsTab() {
-    // 結果
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName("TabSheet2");
-    auto* resultsGrid = new QGridLayout(TabSheet2);
+void MainWindow::buildResultsTab() {
+    resultsTab_ = new QWidget;
+    resultsTab_->setObjectName("TabSheet2");
+    auto* resultsGrid = new QGridLayout(resultsTab_);
     resultsGrid->setContentsMargins(6, 6, 6, 6);
-    resultLabels.assign(10, {});
+    resultLabels_.assign(10, {});
     int boxIndex = 0;
     for (const ResultKindRow& k : kResultKinds) {
-        auto* box = new QGroupBox(k.caption, TabSheet2);
-        box->setObjectName(QString("ResultBox%1").arg(k.kind));
-        auto* g = new QGridLayout(box);
-        g->setHorizontalSpacing(10);
-        g->setVerticalSpacing(1);
-        const char* captions[3] = {"結果：", "人気：", "配当："};
-        for (int c = 0; c < 3; ++c) g->addWidget(new QLabel(captions[c], box), 0, c);
-        for (int e = 0; e < k.entries; ++e) {
-            std::array<QLabel*, 3> row{};
-            const char* prefix[3] = {"KekkaLabel", "NinkiLabel", "HaitoLabel"};
-            for (int c = 0; c < 3; ++c) {
-                auto* l = new QLabel(box);
-                l->setObjectName(QString("%1%2_%3").arg(prefix[c]).arg(k.kind).arg(e + 1));
-                QFont f("monospace");
-                f.setStyleHint(QFont::TypeWriter);
-                l->setFont(f);
-                l->setMinimumWidth(c == 2 ? 80 : (c == 0 ? 70 : 30));
-                row[c] = l;
-                g->addWidget(l, e + 1, c);
-            }
-            resultLabels[k.kind].push_back(row);
-        }
-        g->setRowStretch(k.entries + 1, 1);
-        resultsGrid->addWidget(box, boxIndex / 3, boxIndex % 3, Qt::AlignTop);
+        resultsGrid->addWidget(buildResultBox(k.kind, k.caption, k.entries), boxIndex / 3, boxIndex % 3, Qt::AlignTop);
         ++boxIndex;
     }
     resultsGrid->setRowStretch(3, 1);
     resultsGrid->setColumnStretch(3, 1);
 }
 
-void TMainForm::buildDetailTab() {
-    // 出馬表詳細: filter buttons, the help text and the detailed race card.
-    TabSheet4 = new QWidget;
-    TabSheet4->setObjectName("TabSheet4");
-    auto* detail = new QVBoxLayout(TabSheet4);
+// One kind's box of the results tab: per entry the labels 結果, 人気 and 配当.
+QWidget* MainWindow::buildResultBox(int kind, const char* caption, int entries) {
+    auto* box = new QGroupBox(caption, resultsTab_);
+    box->setObjectName(QString("ResultBox%1").arg(kind));
+    auto* g = new QGridLayout(box);
+    g->setHorizontalSpacing(10);
+    g->setVerticalSpacing(1);
+    const char* captions[3] = {"結果：", "人気：", "配当："};
+    for (int c = 0; c < 3; ++c) g->addWidget(new QLabel(captions[c], box), 0, c);
+    for (int e = 0; e < entries; ++e) {
+        std::array<QLabel*, 3> row{};
+        const char* prefix[3] = {"KekkaLabel", "NinkiLabel", "HaitoLabel"};
+        for (int c = 0; c < 3; ++c) {
+            auto* l = new QLabel(box);
+            l->setObjectName(QString("%1%2_%3").arg(prefix[c]).arg(kind).arg(e + 1));
+            QFont f("monospace");
+            f.setStyleHint(QFont::TypeWriter);
+            l->setFont(f);
+            l->setMinimumWidth(c == 2 ? 80 : (c == 0 ? 70 : 30));
+            row[c] = l;
+            g->addWidget(l, e + 1, c);
+        }
+        resultLabels_[kind].push_back(row);
+    }
+    g->setRowStretch(entries + 1, 1);
+    return box;
+}
+
+QWidget* MainWindow::buildFilterGroup(const char* name, const char* caption, std::array<QToolButton*, 3>& buttons,
+                                      const std::array<const char*, 3>& names,
+                                      const std::array<const char*, 3>& captions) {
+    auto* box = new QGroupBox(caption, detailTab_);
+    box->setObjectName(name);
+    auto* h = new QHBoxLayout(box);
+    h->setContentsMargins(4, 2, 4, 2);
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QToolButton(box);
+        b->setObjectName(names[i]);
+        b->setText(captions[i]);
+        b->setCheckable(true);
+        b->setMinimumWidth(56);
+        h->addWidget(b);
+        buttons[i] = b;
+    }
+    // Exclusive by hand: a button group would not let the last one go up.
+    const std::array<QToolButton*, 3> all = buttons;
+    for (QToolButton* self : all) {
+        connect(self, &QToolButton::toggled, this, [this, self, all](bool on) {
+            if (on)
+                for (QToolButton* o : all)
+                    if (o != self && o->isChecked()) {
+                        QSignalBlocker block(o);
+                        o->setChecked(false);
+                    }
+            if (detailCard_) detailCard_->viewport()->update();  // a filter only repaints
+        });
+    }
+    buttons[0]->setChecked(true);
+    return box;
+}
+
+// 出馬表詳細: filter buttons, the help text and the detailed race card.
+void MainWindow::buildDetailTab() {
+    detailTab_ = new QWidget;
+    detailTab_->setObjectName("TabSheet4");
+    auto* detail = new QVBoxLayout(detailTab_);
     detail->setContentsMargins(2, 2, 2, 2);
     detail->setSpacing(2);
     auto* top = new QHBoxLayout;
-    auto makeGroup = [&](const char* name, const char* caption, std::array<QToolButton**, 3> buttons,
-                         std::array<const char*, 3> names, std::array<const char*, 3> captions) {
-        auto* box = new QGroupBox(caption, TabSheet4);
-        box->setObjectName(name);
-        auto* h = new QHBoxLayout(box);
-        h->setContentsMargins(4, 2, 4, 2);
-        // At most one button down, all may be up: exclusive by hand.
-        for (int i = 0; i < 3; ++i) {
-            auto* b = new QToolButton(box);
-            b->setObjectName(names[i]);
-            b->setText(captions[i]);
-            b->setCheckable(true);
-            b->setMinimumWidth(56);
-            h->addWidget(b);
-            *buttons[i] = b;
-        }
-        for (int i = 0; i < 3; ++i) {
-            QToolButton* self = *buttons[i];
-            std::array<QToolButton*, 3> all{*buttons[0], *buttons[1], *buttons[2]};
-            connect(self, &QToolButton::toggled, this, [this, self, all](bool on) {
-                if (on)
-                    for (QToolButton* o : all)
-                        if (o != self && o->isChecked()) {
-                            QSignalBlocker block(o);
-                            o->setChecked(false);
-                        }
-                if (StringGrid2) StringGrid2->viewport()->update();  // a filter only repaints
-            });
-        }
-        (*buttons[0])->setChecked(true);
-        top->addWidget(box);
-    };
-    makeGroup("BabaGroup", "馬場選択", {&selBaBtn1, &selBaBtn2, &selBaBtn3}, {"selBaBtn1", "selBaBtn2", "selBaBtn3"},
-              {"全表示", "芝", "ﾀﾞｰﾄ"});
-    makeGroup("KyoriGroup", "距離選択", {&selkyoriBtn1, &selkyoriBtn2, &selkyoriBtn3},
-              {"selkyoriBtn1", "selkyoriBtn2", "selkyoriBtn3"}, {"無指定", "同距離", "+/-400m"});
-    auto* help = new QLabel(TabSheet4);
+    top->addWidget(buildFilterGroup("BabaGroup", "馬場選択", surfaceFilter_, {"selBaBtn1", "selBaBtn2", "selBaBtn3"},
+                                    {"全表示", "芝", "ﾀﾞｰﾄ"}));
+    top->addWidget(buildFilterGroup("KyoriGroup", "距離選択", distanceFilter_,
+                                    {"selkyoriBtn1", "selkyoriBtn2", "selkyoriBtn3"}, {"無指定", "同距離", "+/-400m"}));
+    auto* help = new QLabel(detailTab_);
     help->setObjectName("HelpTextLabel");
     help->setText("1行目=開催日場所、ｸﾞﾚｰﾄﾞまたは条件、レース名　　2行目=頭数、距離、ﾄﾗｯｸ、天候馬場状態\n"
                   "3行目=騎手、斤量、ｹﾞｰﾄ、人気　　4行目=ﾀｲﾑ、ｺｰﾅｰ順位、前3F、後3F、間隔\n"
@@ -329,71 +350,92 @@ void TMainForm::buildDetailTab() {
     help->setFont(hf);
     top->addWidget(help, 1);
     detail->addLayout(top);
-    StringGrid2 = new QTableView(TabSheet4);
-    StringGrid2->setObjectName("StringGrid2");
-    detail->addWidget(StringGrid2, 1);
+    detailCard_ = new QTableView(detailTab_);
+    detailCard_->setObjectName("StringGrid2");
+    detail->addWidget(detailCard_, 1);
 }
 
-void TMainForm::buildPages() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
-
-    // 買い目: the bet page (it holds the zone label too).
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    auto* betLayout = new QVBoxLayout(TabSheet1);
+// 買い目: the bet page (it holds the zone label too).
+void MainWindow::buildBetTab() {
+    betTab_ = new QWidget;
+    betTab_->setObjectName("TabSheet1");
+    auto* betLayout = new QVBoxLayout(betTab_);
     betLayout->setContentsMargins(0, 0, 0, 0);
-    betHost_ = hostPage(TabSheet1, "BetPageHost");
+    betHost_ = hostPage(betTab_, "BetPageHost");
     betLayout->addWidget(betHost_, 1);
-    betPage_ = new TBetPage(betHost_);
+    betPage_ = new BetPageWidget(betHost_);
     betHost_->layout()->addWidget(betPage_);
-    ZoneLabel = betPage_->findChild<QLabel*>("ZoneLabel");
+    zoneLabel_ = betPage_->findChild<QLabel*>("ZoneLabel");
+}
 
-    // 出馬表 (developer): the race card grid.
-    TabSheet5 = new QWidget;
-    TabSheet5->setObjectName("TabSheet5");
-    auto* cardLayout = new QVBoxLayout(TabSheet5);
+// 出馬表 (developer): the race card grid.
+void MainWindow::buildRaceCardTab() {
+    raceCardTab_ = new QWidget;
+    raceCardTab_->setObjectName("TabSheet5");
+    auto* cardLayout = new QVBoxLayout(raceCardTab_);
     cardLayout->setContentsMargins(0, 0, 0, 0);
-    StringGrid3 = new QTableView(TabSheet5);
-    StringGrid3->setObjectName("StringGrid3");
-    cardLayout->addWidget(StringGrid3);
+    raceCardGrid_ = new QTableView(raceCardTab_);
+    raceCardGrid_->setObjectName("StringGrid3");
+    cardLayout->addWidget(raceCardGrid_);
+}
 
-    buildResultsTab();
-
-    // テスト (developer): the bet file viewer of the bet page.
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName("TabSheet3");
-    auto* testLayout = new QVBoxLayout(TabSheet3);
+// テスト (developer): the bet file viewer.
+void MainWindow::buildTestTab() {
+    testTab_ = new QWidget;
+    testTab_->setObjectName("TabSheet3");
+    auto* testLayout = new QVBoxLayout(testTab_);
     testLayout->setContentsMargins(0, 0, 0, 0);
-    testHost_ = hostPage(TabSheet3, "TestPageHost");
+    testHost_ = hostPage(testTab_, "TestPageHost");
     testLayout->addWidget(testHost_);
-    betFileViewer_ = new TBetFileViewer(testHost_);
+    betFileViewer_ = new BetFileViewer(testHost_);
     testHost_->layout()->addWidget(betFileViewer_);
+}
 
+void MainWindow::buildPages() {
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("PageControl1");
+    buildBetTab();
+    buildRaceCardTab();
+    buildResultsTab();
+    buildTestTab();
     buildDetailTab();
-
-    PageControl1->addTab(TabSheet1, "買い目");
-    PageControl1->addTab(TabSheet5, "出馬表");
-    PageControl1->addTab(TabSheet2, "結果");
-    PageControl1->addTab(TabSheet3, "テスト");
-    PageControl1->addTab(TabSheet4, "出馬表詳細");
-    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), false);
-    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+    pages_->addTab(betTab_, "買い目");
+    pages_->addTab(raceCardTab_, "出馬表");
+    pages_->addTab(resultsTab_, "結果");
+    pages_->addTab(testTab_, "テスト");
+    pages_->addTab(detailTab_, "出馬表詳細");
+    pages_->setTabVisible(pages_->indexOf(raceCardTab_), false);
+    pages_->setTabVisible(pages_->indexOf(testTab_), false);
 }
 
-void TMainForm::setBetPage(QWidget* page) {
-    page->setParent(betHost_);
-    betHost_->layout()->addWidget(page);
+void MainWindow::buildCentralArea() {
+    auto* central = new QWidget(this);
+    central->setObjectName("CentralPanel");
+    auto* col = new QVBoxLayout(central);
+    col->setContentsMargins(0, 0, 0, 0);
+    col->setSpacing(0);
+    buildToolbar(central);
+    col->addWidget(toolbar_);
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(2);
+    buildRaceList(central);
+    buildPages();
+    body->addWidget(raceListPanel_);
+    // The page area keeps its place while hidden, so the race list stays on the left.
+    auto* pageArea = new QWidget(central);
+    pageArea->setObjectName("PageArea");
+    auto* pageLayout = new QVBoxLayout(pageArea);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(pages_);
+    body->addWidget(pageArea, 1);
+    col->addLayout(body, 1);
+    setCentralWidget(central);
 }
 
-void TMainForm::setTestPage(QWidget* page) {
-    page->setParent(testHost_);
-    testHost_->layout()->addWidget(page);
-}
+void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }
 
-void TMainForm::SpeedButton1Click() { Panel6->setVisible(!Panel6->isVisible()); }
-
-void TMainForm::HelpContentsItemClick() {
+void MainWindow::openManual() {
     fs::path manual = appDir_ / "Vexmora.pdf";
     if (!fs::exists(manual)) {
         Dialogs::beep();
@@ -409,74 +451,53 @@ namespace vex::ui {
 
 // ---------------------------------------------------------------- life of the window
 
-TMainForm::TMainForm(DataControl* control, QWidget* parent)
+MainWindow::MainWindow(DataControl* control, QWidget* parent)
     : QMainWindow(parent), control_(control), table_(std::make_unique<RaceTable>()) {
     setObjectName("MainForm");
     messages_ = new MessageQueue(this);
     worker_ = new ControlWorker(this);
-    connect(worker_, &ControlWorker::failed, this, &TMainForm::reportJobFailure);
+    connect(worker_, &ControlWorker::failed, this, &MainWindow::reportJobFailure);
     connect(worker_, &ControlWorker::busyChanged, this, [this](bool busy) {
         if (!busy && closeAfterJob_) close();
     });
     setWindowTitle("Vexmora");
 
-    auto* central = new QWidget(this);
-    central->setObjectName("CentralPanel");
-    auto* col = new QVBoxLayout(central);
-    col->setContentsMargins(0, 0, 0, 0);
-    col->setSpacing(0);
-    buildToolbar(central);
-    col->addWidget(Panel1);
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(2);
-    buildRaceList(central);
-    buildPages();
-    body->addWidget(Panel6);
-    // The page area keeps its place while hidden, so the race list stays on the left.
-    auto* pageArea = new QWidget(central);
-    pageArea->setObjectName("PageArea");
-    auto* pageLayout = new QVBoxLayout(pageArea);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->addWidget(PageControl1);
-    body->addWidget(pageArea, 1);
-    col->addLayout(body, 1);
-    setCentralWidget(central);
+    buildCentralArea();
 
-    StatusLine = new QStatusBar(this);
-    StatusLine->setObjectName("StatusLine");
-    setStatusBar(StatusLine);
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName("StatusLine");
+    setStatusBar(statusBar_);
     buildMenus();
 
     setupGrids();
-    PageControl1->setVisible(false);
-    PrgrsForm = new TPrgrsForm(this);
-    dayLoader_ = new DayLoader(PrgrsForm, messages_,
+    pages_->setVisible(false);
+    progressWindow_ = new ProgressWindow(this);
+    dayLoader_ = new DayLoader(progressWindow_, messages_,
                                [this](std::unique_ptr<RaceTable> table, const DayLoadResult& result,
                                       const QString& failure) { showLoadedDay(std::move(table), result, failure); },
                                this);
-    FormCreate();
+    startUp();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
     // The threads end before the windows they report to go.
     delete dayLoader_;
     delete worker_;
 }
 
-bool TMainForm::loadingDay() const { return dayLoader_->loading(); }
+bool MainWindow::loadingDay() const { return dayLoader_->loading(); }
 
-bool TMainForm::notRefreshDisp() const { return NotRefreshDisp->isChecked(); }
+bool MainWindow::noRedrawAfterFetch() const { return noRedrawAfterFetchItem_->isChecked(); }
 
-void TMainForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        FormShow();
+        firstShown();
     }
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (worker_->busy()) {
         // The job talks to the data service or the betting site: it is stopped, not cut off.
         if (!closeAfterJob_ &&
@@ -487,11 +508,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    FormCloseQuery();
+    saveBounds();
     event->accept();
 }
 
-void TMainForm::reportJobFailure(const QString& job, const QString& what) {
+void MainWindow::reportJobFailure(const QString& job, const QString& what) {
     reportError("「" + job + "」でエラーが発生しました。\n" + what);
 }
 

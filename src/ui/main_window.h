@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
@@ -39,27 +40,27 @@ namespace vex::ui {
 // screens, else moved (and shrunk if needed) onto the first screen so it can be reached.
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 
-class TBetPage;
+class BetPageWidget;
 class ControlWorker;
 class DayLoader;
 class MessageQueue;
 class DetailCardDelegate;
 class DetailCardModel;
-class TPrgrsForm;
-class TBetFileViewer;
+class ProgressWindow;
+class BetFileViewer;
 class RaceCardDelegate;
 class TextGridModel;
 
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kToolbarHeight = 83;
     static constexpr int kRaceListWidth = 66;
 
-    // `control` may be null (no data service; every data command then does nothing). FormCreate
-    // runs here; FormShow on the first show.
-    explicit TMainForm(DataControl* control = nullptr, QWidget* parent = nullptr);
-    ~TMainForm() override;
+    // `control` may be null (no data service; every data command then does nothing). The start-up
+    // (folders, logs, settings, window bounds, day selector) runs here; NVInit on the first show.
+    explicit MainWindow(DataControl* control = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     DataControl* control() const { return control_; }
     const std::filesystem::path& appDir() const { return appDir_; }
@@ -68,10 +69,11 @@ public:
     // The voting log as held in memory (cut to its last 100 lines at start-up).
     VotingLog& votingLog() { return votingLog_; }
     ErrorLog& errorLog() { return errorLog_; }
-    bool notRefreshDisp() const;
+    // The settings' "no redraw after a download" flag.
+    bool noRedrawAfterFetch() const;
 
     // The loaded day's race table (an empty one before the first load; kept, unseen, after
-    // ClearRaces).
+    // clearRaces).
     const RaceTable& table() const { return *table_; }
     // The one thread that talks to the data control, and the queue its jobs' messages go to.
     ControlWorker* worker() const { return worker_; }
@@ -84,26 +86,19 @@ public:
     // Content of the race card grid (developer tab); race selection builds it beside the index card.
     void setRaceCardGrid(const TextGrid& grid);
 
-    // Content of the "買い目" and "テスト" tabs belongs to the bet page; it is placed here.
-    TBetPage* betPage() const { return betPage_; }
-    QWidget* betPageHost() const { return betHost_; }
-    QWidget* testPageHost() const { return testHost_; }
-    void setBetPage(QWidget* page);
-    void setTestPage(QWidget* page);
-
     // ---- commands (public so the other windows and tests can run them)
-    void MakeDataList();                 // rebuild the day selector from the store
-    void DateComboChange();              // load the chosen day (on its own thread; see loadingDay())
-    void DatListClick();                 // select the race of the race list
-    void NextRaceBtnClick();
-    void JVBtnClick();                   // download window
-    void HelpContentsItemClick();
-    void HelpAboutItemClick();
-    void SpeedButton1Click();            // the "F" toggle
-    void RegisterTrackedHorse(int horse);
+    void fillDaySelector();     // rebuild the day selector from the store
+    void loadSelectedDay();     // load the chosen day (on its own thread; see loadingDay())
+    void showSelectedRace();    // show the race highlighted in the race list
+    void selectNextRace();      // "直前ﾚｰｽ": the race of today that posts next
+    void onDownloadClicked();   // "データ取得": the download window
+    void openManual();
+    void showAbout();
+    void toggleRaceList();      // the "F" button
+    void registerTrackedHorse(int horse);
     // Clear the race list, the header and the bet page and hide the page area (after the download
     // window closed): no race is shown, so none can be acted on.
-    void ClearRaces();
+    void clearRaces();
 
     // Duration of the last race selection in milliseconds.
     double lastSelectMs() const { return lastSelectMs_; }
@@ -117,20 +112,42 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // ---- building the window
+    void buildCentralArea();
     void buildToolbar(QWidget* host);
+    QWidget* buildCommandButtons(QWidget* parent);
+    QWidget* buildRaceHeader(QWidget* parent);
     void buildRaceList(QWidget* host);
     void buildPages();
-    void buildResultsTab();  // 結果
-    void buildDetailTab();   // 出馬表詳細
+    void buildBetTab();       // 買い目
+    void buildRaceCardTab();  // 出馬表 (developer)
+    void buildResultsTab();   // 結果
+    QWidget* buildResultBox(int kind, const char* caption, int entries);
+    void buildTestTab();      // テスト (developer)
+    void buildDetailTab();    // 出馬表詳細
+    // A group of three filter buttons of the detailed card: at most one down, all may be up.
+    QWidget* buildFilterGroup(const char* name, const char* caption, std::array<QToolButton*, 3>& buttons,
+                              const std::array<const char*, 3>& names, const std::array<const char*, 3>& captions);
     void buildMenus();
-    void FormCreate();
-    void FormShow();
-    void FormCloseQuery();
+    void buildFileAndOptionMenus(QMenuBar* bar);
+    void buildFolderAndHelpMenus(QMenuBar* bar);
+    void setupGrids();
+    void setupDetailCard();
+    void setupRaceCardGrid();
+
+    // ---- start-up and shutdown
+    void startUp();
+    void applyDeveloperMarker();
+    void restoreBounds();
+    void openLogs();
+    void connectBetPage();
+    void firstShown();
+    void saveBounds();
+
+    // ---- the day and the race shown
     void drawHeader(int slot);
     void drawResults(int slot);
-    void fillDetailCard(int slot);
     void clearHeader();
-    void setupGrids();
     void fillRaceList();
     void clearViews();
     void showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure);
@@ -138,11 +155,14 @@ private:
     void showDayInSelector();
     // Selects race list line `row` as a click or an arrow key does.
     void selectListRow(int row);
+    // Puts the race list's highlight back on the race the views show.
+    void highlightShownRace();
+    void drawRace(int slot);
     void reportJobFailure(const QString& job, const QString& what);
 
     DataControl* control_ = nullptr;
     std::unique_ptr<RaceTable> table_;
-    bool dayShown_ = false;  // table_ holds the day the views show (false after ClearRaces)
+    bool dayShown_ = false;  // table_ holds the day the views show (false after clearRaces)
     ControlWorker* worker_ = nullptr;
     MessageQueue* messages_ = nullptr;
     DayLoader* dayLoader_ = nullptr;
@@ -158,78 +178,71 @@ private:
     int previousRace_ = -1;
     double lastSelectMs_ = 0;
     int popupRow_ = -1;
-    std::vector<std::string> chaseLines_;  // ChaseHorse.dat (CP932), sorted, unique
 
-public:
-    // Controls by their given names.
-    QWidget* Panel1 = nullptr;  // toolbar
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* JVBtn = nullptr;
-    QToolButton* KekkaGetBtn = nullptr;
-    QToolButton* SokuhoOddsBtn = nullptr;
-    QToolButton* NextRaceBtn = nullptr;
-    QToolButton* CompiBtn = nullptr;
-    QPushButton* DirectReadBtn = nullptr;
-    QComboBox* DateCombo = nullptr;
-    QWidget* Panel3 = nullptr;  // race header
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* BashoLabel = nullptr;
-    QLabel* RaceLabel = nullptr;
-    QLabel* RestTimeLabel = nullptr;
-    QWidget* Panel6 = nullptr;  // race list panel
-    QListWidget* DatList = nullptr;
-    QLabel* DLlabel = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;  // 買い目
-    QWidget* TabSheet5 = nullptr;  // 出馬表 (developer)
-    QWidget* TabSheet2 = nullptr;  // 結果
-    QWidget* TabSheet3 = nullptr;  // テスト (developer)
-    QWidget* TabSheet4 = nullptr;  // 出馬表詳細
-    QLabel* ZoneLabel = nullptr;
-    QTableView* StringGrid2 = nullptr;
-    QTableView* StringGrid3 = nullptr;
-    QToolButton* selBaBtn1 = nullptr;
-    QToolButton* selBaBtn2 = nullptr;
-    QToolButton* selBaBtn3 = nullptr;
-    QToolButton* selkyoriBtn1 = nullptr;
-    QToolButton* selkyoriBtn2 = nullptr;
-    QToolButton* selkyoriBtn3 = nullptr;
-    QStatusBar* StatusLine = nullptr;
-    TPrgrsForm* PrgrsForm = nullptr;  // the day load's progress window
-    // results tab: per kind and entry, the three labels 結果/人気/配当
-    std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels;
+    // ---- controls (their given names are their objectNames; see docs/controls.md)
+    QWidget* toolbar_ = nullptr;
+    QToolButton* raceListToggle_ = nullptr;
+    QToolButton* downloadButton_ = nullptr;
+    QToolButton* resultsButton_ = nullptr;
+    QToolButton* quickOddsButton_ = nullptr;
+    QToolButton* nextRaceButton_ = nullptr;
+    QToolButton* compiButton_ = nullptr;
+    QPushButton* directReadButton_ = nullptr;
+    QComboBox* daySelector_ = nullptr;
+    QWidget* raceHeader_ = nullptr;
+    QLabel* raceDayLine_ = nullptr;         // date, track, meeting, race, post time, weather, going
+    QLabel* raceTitle_ = nullptr;           // edition and race name
+    QLabel* raceFieldLine_ = nullptr;       // runners, finishers, distance, course
+    QLabel* raceConditionsLine_ = nullptr;  // weight rule, grade, category, conditions
+    QLabel* prizeLine_ = nullptr;
+    QLabel* addedPrizeLine_ = nullptr;
+    QLabel* trackName_ = nullptr;
+    QLabel* raceNumber_ = nullptr;
+    QLabel* postCountdown_ = nullptr;
+    QWidget* raceListPanel_ = nullptr;
+    QListWidget* raceList_ = nullptr;
+    QLabel* raceListNote_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QWidget* betTab_ = nullptr;
+    QWidget* raceCardTab_ = nullptr;
+    QWidget* resultsTab_ = nullptr;
+    QWidget* testTab_ = nullptr;
+    QWidget* detailTab_ = nullptr;
+    QLabel* zoneLabel_ = nullptr;
+    QTableView* detailCard_ = nullptr;
+    QTableView* raceCardGrid_ = nullptr;
+    std::array<QToolButton*, 3> surfaceFilter_{};   // all, turf, dirt
+    std::array<QToolButton*, 3> distanceFilter_{};  // any, same distance, within 400 m
+    QStatusBar* statusBar_ = nullptr;
+    ProgressWindow* progressWindow_ = nullptr;  // the day load's
+    // Results tab: per kind and entry, the three labels 結果/人気/配当.
+    std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels_;
 
-    QMenu* FileMenu = nullptr;
-    QMenu* OptionMenu = nullptr;
-    QMenu* AutoTohyoMenu = nullptr;
-    QMenu* FolderMenu = nullptr;
-    QMenu* HelpMenu = nullptr;
-    QAction* N110 = nullptr;
-    QAction* T1 = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* N8 = nullptr;
-    QAction* KaimeSetItem = nullptr;
-    QAction* ZandakaItem = nullptr;
-    QAction* NyukinItem = nullptr;
-    QAction* KouzaItem = nullptr;
-    QAction* MyPageItem = nullptr;
-    QAction* NotRefreshDisp = nullptr;
-    QAction* AutoTohyoItem = nullptr;
-    QAction* K2 = nullptr;
-    QAction* N10 = nullptr;
-    QAction* N12 = nullptr;
-    QAction* HelpContentsItem = nullptr;
-    QAction* HelpAboutItem = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* optionMenu_ = nullptr;
+    QMenu* autoVoteMenu_ = nullptr;
+    QMenu* folderMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* allOddsItem_ = nullptr;
+    QAction* timeSeriesOddsItem_ = nullptr;
+    QAction* exitItem_ = nullptr;
+    QAction* fetchTimesItem_ = nullptr;
+    QAction* defaultAmountItem_ = nullptr;
+    QAction* balanceItem_ = nullptr;
+    QAction* depositItem_ = nullptr;
+    QAction* accountSwitchItem_ = nullptr;
+    QAction* myPageItem_ = nullptr;
+    QAction* noRedrawAfterFetchItem_ = nullptr;  // never shown: the flag comes from the settings
+    QAction* autoVoteItem_ = nullptr;
+    QAction* companionFolderItem_ = nullptr;
+    QAction* folderSeparator_ = nullptr;
+    QAction* timeSeriesFolderItem_ = nullptr;
+    QAction* manualItem_ = nullptr;
+    QAction* aboutItem_ = nullptr;
 
-private:
     QWidget* betHost_ = nullptr;
-    TBetPage* betPage_ = nullptr;
-    TBetFileViewer* betFileViewer_ = nullptr;
+    BetPageWidget* betPage_ = nullptr;
+    BetFileViewer* betFileViewer_ = nullptr;
     QWidget* testHost_ = nullptr;
     DetailCardModel* detailModel_ = nullptr;
     DetailCardDelegate* detailDelegate_ = nullptr;

@@ -12,11 +12,11 @@
 #include "betting/bet_page.h"
 #include "tst_bet_page_fixture.h"
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
-#include "ui/kaime_set_unit.h"
+#include "ui/default_amount_dialog.h"
 #include "ui/widgets/grid_view.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 
 using namespace vex;
@@ -24,24 +24,26 @@ using namespace vex::ui;
 
 namespace {
 
-TGridView* grid(QWidget& page, const char* name) {
-    auto* g = page.findChild<TGridView*>(name);
-    Q_ASSERT(g);
+// The grid named `name`. A helper that returns a value cannot use QVERIFY: a missing grid is
+// recorded as this test's failure here (init() has already checked that both grids exist).
+GridView* grid(QWidget& page, const char* name) {
+    auto* g = page.findChild<GridView*>(name);
+    QTest::qVerify(g != nullptr, "grid", name, __FILE__, __LINE__);
     return g;
 }
 
-void clickCell(TGridView* g, int col, int row) {
+void clickCell(GridView* g, int col, int row) {
     g->scrollToGridRow(row);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
 }
 
-void clickHeader(TGridView* g, int col) {
+void clickHeader(GridView* g, int col) {
     QTest::mouseClick(g->horizontalHeader()->viewport(), Qt::LeftButton, {}, g->cellCentre(col, 0));
 }
 
 void pick(QWidget& page, const char* group, const QString& item) {
-    auto* box = page.findChild<TRadioGroup*>(group);
-    Q_ASSERT(box);
+    auto* box = page.findChild<RadioGroup*>(group);
+    QVERIFY2(box, group);
     for (auto* b : box->findChildren<QRadioButton*>())
         if (b->text() == item) {
             b->click();
@@ -51,7 +53,7 @@ void pick(QWidget& page, const char* group, const QString& item) {
 }
 
 // Column texts of the bet list as the window shows them (data rows).
-QStringList column(TGridView* g, int col) {
+QStringList column(GridView* g, int col) {
     QStringList out;
     for (int r = 1; r <= g->gridModel()->rowCount(); ++r) out << g->gridModel()->text(col, r);
     return out;
@@ -64,18 +66,19 @@ QString labelText(QWidget& page, const char* name) { return page.findChild<QLabe
 class BetPageTest : public QObject {
     Q_OBJECT
     std::unique_ptr<fixture::Home> home_;
-    std::unique_ptr<TBetPage> page_;
+    std::unique_ptr<BetPageWidget> page_;
 
-    TBetPage& page() { return *page_; }
+    BetPageWidget& page() { return *page_; }
 
 private slots:
     void init() {
         home_ = std::make_unique<fixture::Home>();
         Dialogs::startRecording();
-        page_ = std::make_unique<TBetPage>();
+        page_ = std::make_unique<BetPageWidget>();
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+        QVERIFY(page_->findChild<GridView*>("StringGrid26") && page_->findChild<GridView*>("StringGrid34"));
     }
     void cleanup() {
         page_.reset();
@@ -90,23 +93,23 @@ private slots:
         ini.WriteInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
         write(ini, settings::kOddsLower, "2.5");
         write(ini, settings::kStakeSplit, 4);
-        page_ = std::make_unique<TBetPage>();
-        QCOMPARE(page().findChild<TRadioGroup*>("BakenRadio")->itemIndex(), 7);
-        auto* method = page().findChild<TRadioGroup*>("KaikataRadio");
+        page_ = std::make_unique<BetPageWidget>();
+        QCOMPARE(page().findChild<RadioGroup*>("BakenRadio")->itemIndex(), 7);
+        auto* method = page().findChild<RadioGroup*>("KaikataRadio");
         QCOMPARE(method->items(), QStringList({"Box", "1軸流し", "2軸流し", "ﾌｫｰﾒｰｼｮﾝ"}));
         QCOMPARE(method->itemIndex(), 3);
-        QCOMPARE(page().findChild<TNumEdit*>("Toz1editA")->text(), QString("2.5"));
-        QCOMPARE(page().findChild<TNumEdit*>("Toz2editA")->text(), QString("9999999.9"));
-        QCOMPARE(page().findChild<TRadioGroup*>("RadioGroup1")->itemIndex(), 4);
+        QCOMPARE(page().findChild<NumberEdit*>("Toz1editA")->text(), QString("2.5"));
+        QCOMPARE(page().findChild<NumberEdit*>("Toz2editA")->text(), QString("9999999.9"));
+        QCOMPARE(page().findChild<RadioGroup*>("RadioGroup1")->itemIndex(), 4);
         for (const char* multi : {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"})
             QVERIFY(!page().findChild<QCheckBox*>(multi)->isHidden());
 
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         QCOMPARE(card->gridModel()->columnCount(), 12);
         const int cardWidths[] = {20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25};
         for (int c = 0; c < 11; ++c) QCOMPARE(card->columnWidth(c), cardWidths[c]);
         QVERIFY(card->isColumnHidden(11));  // 相手 is not used by the formation
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         const int listWidths[] = {20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
         QCOMPARE(list->gridModel()->columnCount(), 15);
         for (int c = 0; c < 15; ++c) QCOMPARE(list->columnWidth(c), listWidths[c]);
@@ -115,8 +118,8 @@ private slots:
 
     void marksByCellClickAndHeaderRegenerateTheList() {
         page().selectRace(fixture::race());
-        TGridView* card = grid(page(), "StringGrid26");
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* card = grid(page(), "StringGrid26");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(column(list, 2), QStringList({""}));  // no marks: one empty row
 
         clickCell(card, 8, 5);
@@ -138,7 +141,7 @@ private slots:
 
     void cardHeaderSortsAndHandCursorShowsWhereClicksAct() {
         page().selectRace(fixture::race());
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         clickCell(card, 8, 2);
         clickHeader(card, 6);  // popularity, first click descending; the mark moves with its horse
         QCOMPARE(card->gridModel()->text(1, 1), QString("16"));
@@ -156,7 +159,7 @@ private slots:
         QCOMPARE(cursorAt(header, card->cellCentre(2, 0)), Qt::ArrowCursor);
         QCOMPARE(cursorAt(card->viewport(), card->cellCentre(8, 3)), Qt::PointingHandCursor);
         QCOMPARE(cursorAt(card->viewport(), card->cellCentre(6, 3)), Qt::ArrowCursor);
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(cursorAt(list->viewport(), list->cellCentre(0, 1)), Qt::PointingHandCursor);
         QCOMPARE(cursorAt(list->viewport(), list->cellCentre(2, 1)), Qt::ArrowCursor);
         QCOMPARE(cursorAt(list->horizontalHeader()->viewport(), list->cellCentre(3, 0)), Qt::PointingHandCursor);
@@ -172,7 +175,7 @@ private slots:
         QVERIFY(multi->isVisible());
         QVERIFY(!page().findChild<QCheckBox*>("Multi12Check")->isVisible());
         multi->click();
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         QVERIFY(!card->isColumnHidden(11));
         QVERIFY(card->isColumnHidden(9) && card->isColumnHidden(10));
         clickCell(card, 8, 2);
@@ -189,7 +192,7 @@ private slots:
         core.cardCellClick(11, 7);
 
         QVERIFY(page().model().betList() == core.betList());
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(column(list, 2), QStringList({" 2- 5", " 2- 7", " 5- 2", " 7- 2"}));
         for (int r = 1; r < core.betList().rowCount(); ++r)
             for (int c = 0; c < 9; ++c)
@@ -198,8 +201,8 @@ private slots:
 
     void eraseSurvivesAMarkClickButNotAKindChange() {
         page().selectRace(fixture::race());
-        TGridView* card = grid(page(), "StringGrid26");
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* card = grid(page(), "StringGrid26");
+        GridView* list = grid(page(), "StringGrid34");
         clickHeader(card, 8);
         clickCell(list, 0, 2);  // erase " 2"
         QCOMPARE(list->gridModel()->text(0, 2), QString("消"));
@@ -224,9 +227,9 @@ private slots:
         page().selectRace(fixture::race());
         pick(page(), "BakenRadio", "３連単");
         pick(page(), "KaikataRadio", "Box");
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         for (int h = 1; h <= 8; ++h) clickCell(card, 8, h);
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(list->gridModel()->rowCount(), 8 * 7 * 6);
         list->scrollToGridRow(150);
         const int top = list->topGridRow();
@@ -240,9 +243,9 @@ private slots:
         page().selectRace(fixture::race());
         pick(page(), "BakenRadio", "３連複");
         pick(page(), "KaikataRadio", "Box");
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         for (int h = 1; h <= 6; ++h) clickCell(card, 8, h);
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         const QStringList unsorted = column(list, 3);
         QCOMPARE(unsorted.size(), 20);
 
@@ -265,8 +268,8 @@ private slots:
         BetRace race = fixture::race();
         race.winHorses = {2, 0, 0};
         page().selectRace(race);
-        TGridView* card = grid(page(), "StringGrid26");
-        auto look = [&](TGridView* g, int col, int row, int role) {
+        GridView* card = grid(page(), "StringGrid26");
+        auto look = [&](GridView* g, int col, int row, int role) {
             return g->gridModel()->data(g->gridModel()->index(row - 1, col), role);
         };
         // Frame colours: 16 runners put horse 1 in frame 1 (white) and horse 5 in frame 3 (red).
@@ -288,7 +291,7 @@ private slots:
         QCOMPARE(labelText(page(), "PointsLabel"), QString("16"));
         auto* rate = page().findChild<QLabel*>("RateLabel");
         QCOMPARE(rate->palette().color(QPalette::WindowText), QColor(Qt::red));
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(look(list, 2, 2, Qt::BackgroundRole).value<QColor>(), QColor(Qt::magenta));  // horse 2 won
         QCOMPARE(look(list, 2, 1, Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
         QVERIFY(look(list, 1, 1, Qt::BackgroundRole).value<QColor>() != QColor(Qt::white));
@@ -302,15 +305,15 @@ private slots:
 
     void amountAndFilterEditsDriveTheList() {
         page().selectRace(fixture::race());
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         for (int h = 1; h <= 4; ++h) clickCell(card, 8, h);
-        auto* amount = page().findChild<TNumEdit*>("AmountEdit");
+        auto* amount = page().findChild<NumberEdit*>("AmountEdit");
         QCOMPARE(amount->text(), QString("3000"));
         amount->setText("1000");  // 1000 over 4 lines: 2.5 + 0.9 -> 3 -> 300 each
         QCOMPARE(labelText(page(), "TotalLabel"), QString("1200"));
-        auto* upper = page().findChild<TNumEdit*>("Toz2editA");
+        auto* upper = page().findChild<NumberEdit*>("Toz2editA");
         upper->setText("5");  // win odds 3.2 and 4.9 stay under the bound
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(column(list, 2), QStringList({" 1", " 2"}));
         QCOMPARE(TIniGT().ReadString("OzSpan", "Toz2A", ""), std::string("5"));
         upper->clear();  // blank counts as 0: no line passes
@@ -321,18 +324,20 @@ private slots:
 
     void defaultAmountWindowRaisesToHundredAndReselects() {
         page().selectRace(fixture::race());
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         clickCell(card, 8, 4);
-        page().KaimeSetItemClick();
-        auto* form = page().findChild<TKaimeSetForm*>();
-        QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QString("投資金設定"));
-        QCOMPARE(form->amountEdit()->text(), QString("3000"));
-        QTest::keyClicks(form->amountEdit(), "1234567");  // six digits at most
-        form->amountEdit()->setText("50");
-        form->findChild<QPushButton*>("OKBtn")->click();
+        page().editDefaultAmount();
+        auto* dialog = page().findChild<DefaultAmountDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("投資金設定"));
+        auto* amount = dialog->findChild<NumberEdit*>("AmountEdit");
+        QVERIFY(amount);
+        QCOMPARE(amount->text(), QString("3000"));
+        QTest::keyClicks(amount, "1234567");  // six digits at most
+        amount->setText("50");
+        dialog->findChild<QPushButton*>("OKBtn")->click();
         QCOMPARE(TIniGT().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
-        QCOMPARE(page().findChild<TNumEdit*>("AmountEdit")->text(), QString("100"));
+        QCOMPARE(page().findChild<NumberEdit*>("AmountEdit")->text(), QString("100"));
         QCOMPARE(card->gridModel()->text(8, 4), QString("ν"));  // same race: marks kept
         QCOMPARE(labelText(page(), "TotalLabel"), QString("100"));
     }
@@ -340,7 +345,7 @@ private slots:
     void countdownLabelEverySecond() {
         QLabel rest;
         setClock(DateTime{2026, 5, 12, 14, 0, 0});
-        page().attachRestTimeLabel(&rest);
+        page().attachCountdownLabel(&rest);
         QCOMPARE(rest.text(), QString());
         page().selectRace(fixture::race(16, 3, DateTime{2026, 5, 12, 15, 2, 0}));
         QVERIFY2(rest.text().startsWith("発走までの残り時間：01:0"), qPrintable(rest.text()));
@@ -363,11 +368,11 @@ private slots:
         for (const char* multi : {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"})
             QVERIFY(page().findChild<QCheckBox*>(multi)->isVisible());
         page().findChild<QCheckBox*>("Multi12Check")->click();
-        TGridView* card = grid(page(), "StringGrid26");
+        GridView* card = grid(page(), "StringGrid26");
         for (int h : {1, 2}) clickCell(card, 8, h);
         for (int h : {2, 3, 4}) clickCell(card, 9, h);
         for (int h : {3, 4, 5, 6}) clickCell(card, 10, h);
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         // (◎,○,▲) and (○,◎,▲) with three different horses.
         QCOMPARE(list->gridModel()->rowCount(), 32);  // 16 of each order
         QCOMPARE(list->gridModel()->text(2, 1), QString(" 1- 2- 3"));
@@ -385,7 +390,7 @@ private slots:
         page().selectRace(fixture::race(18));
         pick(page(), "BakenRadio", "３連単");
         pick(page(), "KaikataRadio", "Box");
-        TGridView* list = grid(page(), "StringGrid34");
+        GridView* list = grid(page(), "StringGrid34");
         QElapsedTimer t;
         t.start();
         page().findChild<QPushButton*>("AllBtn1")->click();
@@ -424,12 +429,12 @@ private slots:
         writeLinesAtomic(kaime / "240115.nbet", {line(1, 2, 3, "00001")});
         writeLinesAtomic(kaime / "notes.csv", {"x"});
 
-        TBetFileViewer viewer;
+        BetFileViewer viewer;
         auto* files = viewer.findChild<QListWidget*>("FileListBox2");
         QCOMPARE(files->count(), 2);
         QCOMPARE(files->item(0)->text(), QString("240115.nbet"));
         files->setCurrentRow(1);
-        auto* g = viewer.findChild<TGridView*>("BetFileGrid");
+        auto* g = viewer.findChild<GridView*>("BetFileGrid");
         QCOMPARE(g->gridModel()->rowCount(), 2);
         QStringList row1;
         for (int c = 0; c < 12; ++c) row1 << g->gridModel()->text(c, 1);

@@ -17,11 +17,11 @@
 #include "store/race_table.h"
 #include "store/store_paths.h"
 #include "tst_bet_page_fixture.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/grid_view.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/worker.h"
 #include "voting/bet_lines.h"
@@ -43,12 +43,14 @@ public:
 };
 
 void pick(QWidget& page, const char* group, const QString& item) {
-    for (auto* b : page.findChild<TRadioGroup*>(group)->findChildren<QRadioButton*>())
+    auto* box = page.findChild<RadioGroup*>(group);
+    QVERIFY2(box, group);
+    for (auto* b : box->findChildren<QRadioButton*>())
         if (b->text() == item) return b->click();
     QFAIL(qPrintable("no item " + item));
 }
 
-void clickCell(TGridView* g, int col, int row) {
+void clickCell(GridView* g, int col, int row) {
     g->scrollToGridRow(row);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
 }
@@ -102,7 +104,7 @@ class BetPageVoteTest : public QObject {
     int slot_ = -1;
     std::unique_ptr<VotingLog> log_;
     bool voted_ = false;
-    std::unique_ptr<TBetPage> page_;
+    std::unique_ptr<BetPageWidget> page_;
 
 private slots:
     // The first day from a fixed date on which a southern-Kanto race of at least 14 runners posts
@@ -151,7 +153,7 @@ private slots:
         messages_ = new MessageQueue(window_.get());
         worker_ = std::make_unique<ControlWorker>();
         counting_ = std::make_unique<CountingControl>(*control_);
-        page_ = std::make_unique<TBetPage>();
+        page_ = std::make_unique<BetPageWidget>();
         page_->resize(1150, 720);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -180,8 +182,8 @@ private slots:
         pick(*page_, "KaikataRadio", "2軸流し");
         page_->findChild<QCheckBox*>("MultiCheck")->click();
         pick(*page_, "RadioGroup1", "均一2");  // odds ignored, every line takes the amount
-        page_->findChild<TNumEdit*>("AmountEdit")->setText("100");
-        auto* card = page_->findChild<TGridView*>("StringGrid26");
+        page_->findChild<NumberEdit*>("AmountEdit")->setText("100");
+        auto* card = page_->findChild<GridView*>("StringGrid26");
         for (int h : {1, 2}) clickCell(card, 8, h);
         for (int h : {3, 4}) clickCell(card, 9, h);
         for (int h = 5; h <= 14; ++h) clickCell(card, 10, h);
@@ -192,7 +194,7 @@ private slots:
         vote->click();
         // The vote runs on the worker: its button is off, and a second vote cannot start.
         QVERIFY(page_->voting() && !vote->isEnabled());
-        page_->TohyoBtnClick();
+        page_->vote();
         QTRY_VERIFY(!page_->voting());
         QCOMPARE(counting_->logins.load(), 1);
         QVERIFY(vote->isEnabled());
@@ -235,8 +237,8 @@ private slots:
     }
 
     void everyRowErasedLeavesNothingToVote() {
-        auto* card = page_->findChild<TGridView*>("StringGrid26");
-        auto* list = page_->findChild<TGridView*>("StringGrid34");
+        auto* card = page_->findChild<GridView*>("StringGrid26");
+        auto* list = page_->findChild<GridView*>("StringGrid34");
         pick(*page_, "BakenRadio", "単勝");
         pick(*page_, "RadioGroup1", "均一2");
         for (int h : {1, 2, 3}) clickCell(card, 8, h);
@@ -255,9 +257,9 @@ private slots:
     // The stakes shown and voted are those of the amount in the box now: 5000 and then 50 leaves
     // no stake in the list, and the vote says why and buys nothing.
     void anAmountBelowOneHundredLeavesNoStakeAndVotesNothing() {
-        auto* card = page_->findChild<TGridView*>("StringGrid26");
-        auto* list = page_->findChild<TGridView*>("StringGrid34");
-        auto* amount = page_->findChild<TNumEdit*>("AmountEdit");
+        auto* card = page_->findChild<GridView*>("StringGrid26");
+        auto* list = page_->findChild<GridView*>("StringGrid34");
+        auto* amount = page_->findChild<NumberEdit*>("AmountEdit");
         pick(*page_, "BakenRadio", "単勝");
         pick(*page_, "RadioGroup1", "均一2");
         clickCell(card, 8, 1);

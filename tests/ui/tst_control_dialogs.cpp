@@ -16,7 +16,7 @@
 #include "app/settings.h"
 #include "ui/dialogs.h"
 #include "ui/worker.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
 #include "ui/support/ui_support.h"
@@ -180,9 +180,9 @@ private slots:
         Dialogs::startRecording();
         FakeControl control;
         control.setUiResult = -100;
-        ui::TMainForm main(&control);
-        main.JVBtnClick();
-        auto* win = main.findChild<ui::TGetDataForm*>("GetDataForm");
+        ui::MainWindow main(&control);
+        main.onDownloadClicked();
+        auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         QTest::mouseClick(byName<QPushButton>(win, "SpeedButton1"), Qt::LeftButton);
         QCOMPARE(control.setUiCalls, 1);
@@ -226,9 +226,9 @@ private slots:
         TempHome home;
         Dialogs::startRecording();
         EndlessDownload control;
-        ui::TMainForm main(&control);
-        main.JVBtnClick();
-        auto* win = main.findChild<ui::TGetDataForm*>("GetDataForm");
+        ui::MainWindow main(&control);
+        main.onDownloadClicked();
+        auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
         QVERIFY(win->running());
         QVERIFY(!byName<QPushButton>(win, "ButtonStart")->isEnabled());
@@ -257,10 +257,10 @@ private slots:
         TempHome home;
         Dialogs::startRecording();
         EndlessDownload control;
-        ui::TMainForm main(&control);
+        ui::MainWindow main(&control);
         main.show();
-        main.JVBtnClick();
-        auto* win = main.findChild<ui::TGetDataForm*>("GetDataForm");
+        main.onDownloadClicked();
+        auto* win = main.findChild<ui::DownloadWindow*>("GetDataForm");
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
         Dialogs::clearShown();
         Dialogs::seedAnswers({false});

@@ -22,7 +22,7 @@
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
-using vex::ui::TMainForm;
+using vex::ui::MainWindow;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -32,20 +32,20 @@ private slots:
 
     void titleIsVexmora() {
         TempHome home;
-        vex::ui::TMainForm form;
-        QCOMPARE(form.windowTitle(), QString("Vexmora"));
+        vex::ui::MainWindow window;
+        QCOMPARE(window.windowTitle(), QString("Vexmora"));
     }
 
     void startUpOnEmptyFolderMakesFoldersAndTwoLogLines() {
         TempHome home;
-        TMainForm form;
+        MainWindow window;
         for (const char* sub : {"Data", "kaime", "Log", "SEI", "SEIR", "UMA", "ZelH", "TOKEI"})
             QVERIFY2(QDir(home.file(sub)).exists(), sub);
         auto lines = readLines(home.str() + "/ErrorLog.txt");
         QCOMPARE(lines.size(), size_t(2));
         QVERIFY(QString::fromStdString(toUtf8(lines[0])).startsWith("ソフト起動："));
         QCOMPARE(QString::fromStdString(lines[1]), home.path());
-        QVERIFY(!byName<QTabWidget>(&form, "PageControl1")->isVisible());
+        QVERIFY(!byName<QTabWidget>(&window, "PageControl1")->isVisible());
     }
 
     void errorLogOfHundredFiftyLinesBecomesHundredAndTwo() {
@@ -54,13 +54,13 @@ private slots:
         for (int i = 1; i <= 150; ++i) old.push_back("old " + std::to_string(i));
         writeLinesAtomic(home.str() + "/ErrorLog.txt", old);
         writeLinesAtomic(home.str() + "/VovoVaro.log", old);
-        TMainForm form;
+        MainWindow window;
         auto lines = readLines(home.str() + "/ErrorLog.txt");
         QCOMPARE(lines.size(), size_t(102));
         QCOMPARE(QString::fromStdString(lines[0]), QString("old 51"));
         QCOMPARE(QString::fromStdString(lines[99]), QString("old 150"));
         // The voting log is cut in memory only.
-        QCOMPARE(form.votingLog().lines().size(), size_t(100));
+        QCOMPARE(window.votingLog().lines().size(), size_t(100));
         QCOMPARE(readLines(home.str() + "/VovoVaro.log").size(), size_t(150));
     }
 
@@ -68,34 +68,34 @@ private slots:
         for (bool marker : {false, true}) {
             TempHome home;
             if (marker) home.touch("OnlyTheDeveloperAvailableFunction.key");
-            TMainForm form;
-            form.show();
-            auto* pages = byName<QTabWidget>(&form, "PageControl1");
-            QCOMPARE(pages->isTabVisible(pages->indexOf(byName<QWidget>(&form, "TabSheet3"))), marker);
-            QCOMPARE(pages->isTabVisible(pages->indexOf(byName<QWidget>(&form, "TabSheet5"))), marker);
-            QCOMPARE(byName<QMenu>(&form, "AutoTohyoMenu")->menuAction()->isVisible(), marker);
-            for (const char* item : {"T1", "N10", "N12"}) QCOMPARE(byName<QAction>(&form, item)->isVisible(), marker);
-            QVERIFY(!byName<QPushButton>(&form, "DirectReadBtn")->isVisible());
-            QVERIFY(!byName<QAction>(&form, "NotRefreshDisp")->isVisible());
+            MainWindow window;
+            window.show();
+            auto* pages = byName<QTabWidget>(&window, "PageControl1");
+            QCOMPARE(pages->isTabVisible(pages->indexOf(byName<QWidget>(&window, "TabSheet3"))), marker);
+            QCOMPARE(pages->isTabVisible(pages->indexOf(byName<QWidget>(&window, "TabSheet5"))), marker);
+            QCOMPARE(byName<QMenu>(&window, "AutoTohyoMenu")->menuAction()->isVisible(), marker);
+            for (const char* item : {"T1", "N10", "N12"}) QCOMPARE(byName<QAction>(&window, item)->isVisible(), marker);
+            QVERIFY(!byName<QPushButton>(&window, "DirectReadBtn")->isVisible());
+            QVERIFY(!byName<QAction>(&window, "NotRefreshDisp")->isVisible());
         }
         TempHome home;
         home.touch("Master.key");
-        TMainForm form;
-        form.show();
-        QVERIFY(byName<QPushButton>(&form, "DirectReadBtn")->isVisible());
+        MainWindow window;
+        window.show();
+        QVERIFY(byName<QPushButton>(&window, "DirectReadBtn")->isVisible());
     }
 
     void layoutCaptionsAndHints() {
         TempHome home;
-        TMainForm form;
-        form.show();
-        QCOMPARE(byName<QWidget>(&form, "Panel1")->height(), 83);
-        QCOMPARE(byName<QWidget>(&form, "Panel6")->width(), 66);
-        QVERIFY(byName<QWidget>(&form, "Panel6")->isAncestorOf(byName<QListWidget>(&form, "DatList")));
-        QVERIFY(byName<QWidget>(&form, "Panel6")->isAncestorOf(byName<QLabel>(&form, "DLlabel")));
+        MainWindow window;
+        window.show();
+        QCOMPARE(byName<QWidget>(&window, "Panel1")->height(), 83);
+        QCOMPARE(byName<QWidget>(&window, "Panel6")->width(), 66);
+        QVERIFY(byName<QWidget>(&window, "Panel6")->isAncestorOf(byName<QListWidget>(&window, "DatList")));
+        QVERIFY(byName<QWidget>(&window, "Panel6")->isAncestorOf(byName<QLabel>(&window, "DLlabel")));
         for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label6", "Label7", "BashoLabel", "RaceLabel"})
-            QVERIFY2(byName<QWidget>(&form, "Panel3")->isAncestorOf(byName<QLabel>(&form, name)), name);
-        auto* pages = byName<QTabWidget>(&form, "PageControl1");
+            QVERIFY2(byName<QWidget>(&window, "Panel3")->isAncestorOf(byName<QLabel>(&window, name)), name);
+        auto* pages = byName<QTabWidget>(&window, "PageControl1");
         QStringList tabs;
         for (int i = 0; i < pages->count(); ++i) tabs << pages->tabText(i);
         QCOMPARE(tabs, (QStringList{"買い目", "出馬表", "結果", "テスト", "出馬表詳細"}));
@@ -107,53 +107,53 @@ private slots:
                          Button{"KekkaGetBtn", "結果情報", "レース結果データを取得します"},
                          Button{"SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します"},
                          Button{"NextRaceBtn", "直前ﾚｰｽ", ""}, Button{"CompiBtn", "コンピ入力", "コンピ指数を入力します"}}) {
-            auto* tb = byName<QToolButton>(&form, b.name);
+            auto* tb = byName<QToolButton>(&window, b.name);
             QCOMPARE(tb->text(), QString(b.caption));
             QCOMPARE(tb->statusTip(), QString(b.hint));
         }
         QStringList menus;
-        for (QAction* a : form.menuBar()->actions()) menus << a->text();
+        for (QAction* a : window.menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"ﾌｧｲﾙ(&F)", "ｵﾌﾟｼｮﾝ(&O)", "自動投票", "ﾌｫﾙﾀﾞ指定(&F)", "ﾍﾙﾌﾟ(&H)"}));
-        QCOMPARE(byName<QAction>(&form, "HelpAboutItem")->text(), QString("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
-        QCOMPARE(byName<QAction>(&form, "K2")->text(), QString("Quilletフォルダ指定(&K)"));
+        QCOMPARE(byName<QAction>(&window, "HelpAboutItem")->text(), QString("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+        QCOMPARE(byName<QAction>(&window, "K2")->text(), QString("Quilletフォルダ指定(&K)"));
 
         // The hint of the control under the mouse goes to the status bar.
-        QStatusTipEvent tip(byName<QToolButton>(&form, "JVBtn")->statusTip());
-        QApplication::sendEvent(&form, &tip);
-        QCOMPARE(byName<QStatusBar>(&form, "StatusLine")->currentMessage(), QString("データの取得を行います"));
+        QStatusTipEvent tip(byName<QToolButton>(&window, "JVBtn")->statusTip());
+        QApplication::sendEvent(&window, &tip);
+        QCOMPARE(byName<QStatusBar>(&window, "StatusLine")->currentMessage(), QString("データの取得を行います"));
 
         // "F" toggles the race list.
-        QVERIFY(byName<QWidget>(&form, "Panel6")->isVisible());
-        QTest::mouseClick(byName<QToolButton>(&form, "SpeedButton1"), Qt::LeftButton);
-        QVERIFY(!byName<QWidget>(&form, "Panel6")->isVisible());
-        QTest::mouseClick(byName<QToolButton>(&form, "SpeedButton1"), Qt::LeftButton);
-        QVERIFY(byName<QWidget>(&form, "Panel6")->isVisible());
-        saveShot(&form, "main-empty");
+        QVERIFY(byName<QWidget>(&window, "Panel6")->isVisible());
+        QTest::mouseClick(byName<QToolButton>(&window, "SpeedButton1"), Qt::LeftButton);
+        QVERIFY(!byName<QWidget>(&window, "Panel6")->isVisible());
+        QTest::mouseClick(byName<QToolButton>(&window, "SpeedButton1"), Qt::LeftButton);
+        QVERIFY(byName<QWidget>(&window, "Panel6")->isVisible());
+        saveShot(&window, "main-empty");
     }
 
     void windowBoundsAreSavedAndRestoredReachably() {
         TempHome home;
         {
-            TMainForm form;
-            form.move(40, 30);
-            form.resize(700, 500);
-            form.close();
+            MainWindow window;
+            window.move(40, 30);
+            window.resize(700, 500);
+            window.close();
         }
         TIniGT ini;
         QCOMPARE(ini.ReadInteger("locate", "left", 0), 40);
         QCOMPARE(ini.ReadInteger("locate", "width", 0), 700);
         {
-            TMainForm form;
-            QCOMPARE(form.pos(), QPoint(40, 30));
-            QCOMPARE(form.size(), QSize(700, 500));
+            MainWindow window;
+            QCOMPARE(window.pos(), QPoint(40, 30));
+            QCOMPARE(window.size(), QSize(700, 500));
         }
         // A position on no screen: the window comes back where it can be grabbed.
         ini.WriteInteger("locate", "left", -9000);
         ini.WriteInteger("locate", "top", 12000);
-        TMainForm form;
+        MainWindow window;
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY(screen.contains(form.pos()));
-        QCOMPARE(form.width(), std::min(700, screen.width()));
+        QVERIFY(screen.contains(window.pos()));
+        QCOMPARE(window.width(), std::min(700, screen.width()));
 
         QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
         QCOMPARE(ui::keepReachable(QRect(2000, 100, 800, 600), two), QRect(2000, 100, 800, 600));
@@ -164,32 +164,32 @@ private slots:
         TempHome home;
         FakeControl control;
         control.initResult = -101;
-        TMainForm form(&control);
-        form.show();
-        form.hide();
-        form.show();
+        MainWindow window(&control);
+        window.show();
+        window.hide();
+        window.show();
         QCOMPARE(control.initCalls, 1);
         QCOMPARE(QString::fromStdString(control.softwareId), QString("SA503917/SD418260/Vexmora/Version.1.05"));
         QCOMPARE(Dialogs::shown(), QStringList{"NVInitエラー：-101"});
-        QVERIFY(form.isVisible());
-        QCOMPARE(form.version(), QString("Version.1.05"));
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.version(), QString("Version.1.05"));
     }
 
     void manualAndVersionWindow() {
         TempHome home;
-        TMainForm form;
-        form.show();
-        byName<QAction>(&form, "HelpContentsItem")->trigger();
+        MainWindow window;
+        window.show();
+        byName<QAction>(&window, "HelpContentsItem")->trigger();
         QCOMPARE(Dialogs::shown(), QStringList{"使用解説書[Vexmora.pdf]が見つかりません。"});
         QCOMPARE(Dialogs::beeps(), 1);
 
-        byName<QAction>(&form, "HelpAboutItem")->trigger();
-        auto* about = form.findChild<QDialog*>("AboutBox");
+        byName<QAction>(&window, "HelpAboutItem")->trigger();
+        auto* about = window.findChild<QDialog*>("AboutBox");
         QVERIFY(about && about->isVisible());
         QCOMPARE(byName<QLabel>(about, "Version")->text(), QString("Version.1.05"));
         QCOMPARE(byName<QLabel>(about, "ProductName")->text(), QString("Vexmora"));
         about->accept();
-        QTRY_VERIFY(!form.findChild<QDialog*>("AboutBox"));  // freed when closed
+        QTRY_VERIFY(!window.findChild<QDialog*>("AboutBox"));  // freed when closed
     }
 };
 

@@ -19,10 +19,10 @@
 #include "app/settings.h"
 #include "betting/race_card_grid.h"
 #include "store/race_table.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/race_card_view.h"
 #include "ui/support/fake_control.h"
@@ -32,7 +32,7 @@
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
-using vex::ui::TMainForm;
+using vex::ui::MainWindow;
 
 namespace {
 // Today's card at 大井: race 1 (12 runners), 2 (16 runners with past runs), 3 (no runner records),
@@ -72,15 +72,15 @@ class RaceViewsTest : public QObject {
 
     std::unique_ptr<TempHome> home_;
     std::unique_ptr<RecordControl> control_;
-    std::unique_ptr<TMainForm> form_;
+    std::unique_ptr<MainWindow> window_;
 
     template <class T>
-    T* w(const char* name) { return byName<T>(form_.get(), name); }
+    T* w(const char* name) { return byName<T>(window_.get(), name); }
 
     void download() {
         Dialogs::clearShown();
-        form_->JVBtnClick();
-        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        window_->onDownloadClicked();
+        auto* win = window_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win && win->isVisible());
         QCOMPARE(win->windowTitle(), QString("データ取込"));
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 10), QTime(0, 0)));
@@ -94,7 +94,7 @@ class RaceViewsTest : public QObject {
         QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
         QCOMPARE(byName<QDateTimeEdit>(win, "DateTimePicker1")->dateTime(), QDateTime(QDate(2024, 5, 11), QTime(0, 0)));
         win->close();
-        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+        QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }
 
 private slots:
@@ -105,12 +105,12 @@ private slots:
         Dialogs::startRecording();
         control_ = std::make_unique<RecordControl>();
         control_->records = dayRecords();
-        form_ = std::make_unique<TMainForm>(control_.get());
-        form_->resize(1100, 720);
-        form_->show();
+        window_ = std::make_unique<MainWindow>(control_.get());
+        window_->resize(1100, 720);
+        window_->show();
     }
     void cleanupTestCase() {
-        form_.reset();
+        window_.reset();
         control_.reset();
         Dialogs::stopRecording();
         setClock(std::nullopt);
@@ -129,9 +129,9 @@ private slots:
     void choosingTheDayShowsTheFirstRace() {
         auto* days = w<QComboBox>("DateCombo");
         days->setCurrentIndex(0);
-        form_->DateComboChange();
-        QVERIFY(form_->loadingDay());
-        QTRY_VERIFY(!form_->loadingDay());
+        window_->loadSelectedDay();
+        QVERIFY(window_->loadingDay());
+        QTRY_VERIFY(!window_->loadingDay());
         QStringList races;
         for (int i = 0; i < w<QListWidget>("DatList")->count(); ++i) races << w<QListWidget>("DatList")->item(i)->text();
         QCOMPARE(races, (QStringList{"大井 1R", "大井 2R", "大井 3R", "大井 4R"}));
@@ -150,8 +150,8 @@ private slots:
     void selectingARaceDrawsItsCardQuickly() {
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(1);
-        form_->DatListClick();
-        QCOMPARE(form_->currentRaceIndex(), 1);
+        window_->showSelectedRace();
+        QCOMPARE(window_->currentRaceIndex(), 1);
         QCOMPARE(w<QLabel>("Label3")->text().left(7), QString("16頭[入線:"));
         auto* grid = w<QTableView>("StringGrid2");
         QCOMPARE(grid->model()->rowCount(), 16);
@@ -181,9 +181,9 @@ private slots:
             list->setCurrentRow(i % 2 ? 1 : 0);
             QElapsedTimer t;
             t.start();
-            form_->DatListClick();
+            window_->showSelectedRace();
             double selected = t.nsecsElapsed() / 1e6;
-            form_->repaint();
+            window_->repaint();
             if (i % 2) {
                 total.push_back(t.nsecsElapsed() / 1e6);
                 select.push_back(selected);
@@ -200,7 +200,7 @@ private slots:
         // The selection itself is bounded here; the drawing time depends on the machine's load and is
         // reported above.
         QVERIFY2(median(select) < 50, qPrintable(QString::number(median(select))));
-        saveShot(form_.get(), "main-card");
+        saveShot(window_.get(), "main-card");
     }
 
     void raceCardGridFollowsTheSelectedRace() {
@@ -208,11 +208,11 @@ private slots:
         QVERIFY(pages->isTabVisible(pages->indexOf(w<QWidget>("TabSheet5"))));
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(0);
-        form_->DatListClick();
+        window_->showSelectedRace();
         auto* grid = w<QTableView>("StringGrid3");
         QCOMPARE(grid->model()->rowCount(), 12);
         list->setCurrentRow(1);
-        form_->DatListClick();
+        window_->showSelectedRace();
         QAbstractItemModel* m = grid->model();
         QCOMPARE(m->rowCount(), 16);
         QCOMPARE(m->columnCount(), kRaceCardColumns);
@@ -232,40 +232,40 @@ private slots:
         QCOMPARE(cell(0, kRcPastRun + 6), QString("3.10東京"));
         QCOMPARE(cell(0, kRcFinish), QString());  // not run yet
         pages->setCurrentWidget(w<QWidget>("TabSheet5"));
-        saveShot(form_.get(), "main-race-card-grid");
+        saveShot(window_.get(), "main-race-card-grid");
         pages->setCurrentWidget(w<QWidget>("TabSheet4"));
     }
 
     void raceWithoutRunnersKeepsThePreviousViews() {
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(0);
-        form_->DatListClick();
+        window_->showSelectedRace();
         Dialogs::clearShown();
         list->setCurrentRow(2);
-        form_->DatListClick();
+        window_->showSelectedRace();
         QCOMPARE(Dialogs::shown(), QStringList{"3レースはデータが不十分です。"});
-        QCOMPARE(form_->currentRaceIndex(), 0);
+        QCOMPARE(window_->currentRaceIndex(), 0);
         QVERIFY(w<QLabel>("Label1")->text().contains("01R"));
     }
 
     void nextRaceJumpsToTheNearestLaterPost() {
         // 13:59: posts 13:30, 14:05, 14:20, 14:30 -> race 2.
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        window_->showSelectedRace();
         QTest::mouseClick(w<QToolButton>("NextRaceBtn"), Qt::LeftButton);
-        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(window_->currentRaceIndex(), 1);
         setClock(DateTime{2024, 5, 12, 14, 21, 0});
-        form_->NextRaceBtnClick();
-        QCOMPARE(form_->currentRaceIndex(), 3);
+        window_->selectNextRace();
+        QCOMPARE(window_->currentRaceIndex(), 3);
         setClock(DateTime{2024, 5, 12, 15, 0, 0});
-        form_->NextRaceBtnClick();  // nothing later: stays
-        QCOMPARE(form_->currentRaceIndex(), 3);
+        window_->selectNextRace();  // nothing later: stays
+        QCOMPARE(window_->currentRaceIndex(), 3);
         QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(0, 128, 0));  // course 11
         setClock(DateTime{2024, 5, 13, 9, 0, 0});  // another day: the jump does nothing
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
-        form_->NextRaceBtnClick();
-        QCOMPARE(form_->currentRaceIndex(), 0);
+        window_->showSelectedRace();
+        window_->selectNextRace();
+        QCOMPARE(window_->currentRaceIndex(), 0);
         setClock(DateTime{2024, 5, 12, 13, 59, 0});
     }
 
@@ -273,14 +273,14 @@ private slots:
         QString chase = home_->file("ChaseHorse.dat");
         writeLinesAtomic(chase.toStdString(), {"2018000001" + std::string(36, 'x')});  // from an earlier run
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        window_->showSelectedRace();
         Dialogs::clearShown();
         Dialogs::seedAnswers({false});
-        form_->RegisterTrackedHorse(3);
+        window_->registerTrackedHorse(3);
         QCOMPARE(Dialogs::shown(), QStringList{"テストホース03を追跡馬に登録しますか？"});
         QCOMPARE(readLines(chase.toStdString()).size(), size_t(1));
         Dialogs::clearShown();
-        form_->RegisterTrackedHorse(3);
+        window_->registerTrackedHorse(3);
         QCOMPARE(Dialogs::shown(), (QStringList{"テストホース03を追跡馬に登録しますか？", "テストホース03を追跡馬に登録しました。"}));
         auto lines = readLines(chase.toStdString());
         QCOMPARE(lines.size(), size_t(2));
@@ -296,10 +296,10 @@ private slots:
         const std::string earlier = "2018000001" + std::string(36, 'x');
         writeLinesAtomic(chase.toStdString(), {earlier});
         w<QListWidget>("DatList")->setCurrentRow(0);
-        form_->DatListClick();
+        window_->showSelectedRace();
         Dialogs::clearShown();
         QVERIFY(setFileFaults("read:ChaseHorse.dat"));
-        form_->RegisterTrackedHorse(5);
+        window_->registerTrackedHorse(5);
         setFileFaults("");
         const QStringList shown = Dialogs::shown();
         QCOMPARE(shown.size(), 2);
@@ -340,18 +340,18 @@ private slots:
     void arrowKeysSelectTheRaceTheyHighlight() {
         auto* list = w<QListWidget>("DatList");
         list->setCurrentRow(0);
-        QCOMPARE(form_->currentRaceIndex(), 0);
+        QCOMPARE(window_->currentRaceIndex(), 0);
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(list->currentRow(), 1);
-        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(window_->currentRaceIndex(), 1);
         QVERIFY(w<QLabel>("Label1")->text().contains("02R"));
-        QCOMPARE(ui::fromCp932(form_->betPage()->model().race()->listEntry), list->item(1)->text());
+        QCOMPARE(ui::fromCp932(w<ui::BetPageWidget>("BetPage")->model().race()->listEntry), list->item(1)->text());
         // Race 3 has no runners: the views stay on race 2, and so does the highlight.
         Dialogs::clearShown();
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(Dialogs::shown(), QStringList{"3レースはデータが不十分です。"});
-        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(window_->currentRaceIndex(), 1);
         QCOMPARE(list->currentRow(), 1);
     }
 
@@ -362,12 +362,12 @@ private slots:
         days->addItem("2024年05月13日");  // in the selector, not in the store
         days->setCurrentIndex(1);
         Dialogs::clearShown();
-        form_->DateComboChange();
-        QTRY_VERIFY(!form_->loadingDay());
+        window_->loadSelectedDay();
+        QTRY_VERIFY(!window_->loadingDay());
         QTRY_COMPARE(Dialogs::shown(), QStringList{"データ作成が未完了のようです。"});
         QCOMPARE(days->currentText(), QString("2024年05月12日"));
         QCOMPARE(list->count(), 4);
-        QCOMPARE(form_->currentRaceIndex(), 1);
+        QCOMPARE(window_->currentRaceIndex(), 1);
         QVERIFY(w<QLabel>("Label1")->text().contains("02R"));
         days->removeItem(1);
     }
@@ -375,24 +375,24 @@ private slots:
     void escapeAndTheCloseRequestCloseTheDownloadWindowAlike() {
         auto closeBy = [this](bool escape, QStringList& selector) {
             w<QComboBox>("DateCombo")->setCurrentIndex(0);
-            form_->DateComboChange();
-            QTRY_VERIFY(!form_->loadingDay());
+            window_->loadSelectedDay();
+            QTRY_VERIFY(!window_->loadingDay());
             QCOMPARE(w<QListWidget>("DatList")->count(), 4);
-            form_->JVBtnClick();
-            auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+            window_->onDownloadClicked();
+            auto* win = window_->findChild<ui::DownloadWindow*>("GetDataForm");
             QVERIFY(win && win->isVisible());
             if (escape)
                 QTest::keyClick(win, Qt::Key_Escape);
             else
                 win->close();
-            QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+            QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
             // The race list is emptied, the header shows no race, the day selector is rebuilt.
             QCOMPARE(w<QListWidget>("DatList")->count(), 0);
             QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
             QCOMPARE(w<QLabel>("Label1")->text(), QString());
             QCOMPARE(w<QLabel>("BashoLabel")->text(), QString());
-            QCOMPARE(form_->currentRaceIndex(), -1);
-            QVERIFY(!form_->betPage()->model().race());
+            QCOMPARE(window_->currentRaceIndex(), -1);
+            QVERIFY(!w<ui::BetPageWidget>("BetPage")->model().race());
             auto* days = w<QComboBox>("DateCombo");
             QStringList items;
             for (int i = 0; i < days->count(); ++i) items << days->itemText(i);
@@ -406,8 +406,8 @@ private slots:
     }
 
     void cancelWhileNothingRunsSaysSo() {
-        form_->JVBtnClick();
-        auto* win = form_->findChild<ui::TGetDataForm*>("GetDataForm");
+        window_->onDownloadClicked();
+        auto* win = window_->findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         Dialogs::clearShown();
         const int beeps = Dialogs::beeps();
@@ -416,7 +416,7 @@ private slots:
         QCOMPARE(Dialogs::beeps(), beeps);
         QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ取込は実行されていません。"));
         win->close();
-        QTRY_VERIFY(!form_->findChild<ui::TGetDataForm*>("GetDataForm"));
+        QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }
 };
 

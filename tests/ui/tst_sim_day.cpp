@@ -12,7 +12,7 @@
 #include "control/control_factory.h"
 #include "store/race_table.h"
 #include "ui/dialogs.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/support/ui_support.h"
 
@@ -31,12 +31,12 @@ private slots:
         Dialogs::startRecording();
         auto control = createDataControl(nullptr);
         QVERIFY(control);
-        ui::TMainForm form(control.get());
-        form.resize(1180, 760);
-        form.show();
+        ui::MainWindow window(control.get());
+        window.resize(1180, 760);
+        window.show();
 
-        form.JVBtnClick();
-        auto* win = form.findChild<ui::TGetDataForm*>("GetDataForm");
+        window.onDownloadClicked();
+        auto* win = window.findChild<ui::DownloadWindow*>("GetDataForm");
         QVERIFY(win);
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 13), QTime(0, 0)));
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
@@ -44,7 +44,7 @@ private slots:
         saveShot(win, "download");
         win->close();
 
-        auto* days = byName<QComboBox>(&form, "DateCombo");
+        auto* days = byName<QComboBox>(&window, "DateCombo");
         QVERIFY2(days->count() > 0, qPrintable(Dialogs::shown().join('|')));
         // A folder where each day's statistics file goes: the write fails, the day still loads.
         for (int d = 0; d < days->count(); ++d) {
@@ -57,26 +57,26 @@ private slots:
         bool shown = false;
         for (int d = 0; d < days->count() && !shown; ++d) {
             days->setCurrentIndex(d);
-            form.DateComboChange();
-            QTRY_VERIFY_WITH_TIMEOUT(!form.loadingDay(), 30000);
-            auto* list = byName<QListWidget>(&form, "DatList");
+            window.loadSelectedDay();
+            QTRY_VERIFY_WITH_TIMEOUT(!window.loadingDay(), 30000);
+            auto* list = byName<QListWidget>(&window, "DatList");
             if (list->count() == 0) continue;
             list->setCurrentRow(std::min(4, list->count() - 1));
-            form.DatListClick();
-            shown = !byName<QLabel>(&form, "KekkaLabel1_1")->text().isEmpty();
+            window.showSelectedRace();
+            shown = !byName<QLabel>(&window, "KekkaLabel1_1")->text().isEmpty();
         }
         QVERIFY(shown);
         QTRY_VERIFY(!Dialogs::shown().filter("統計ファイルを書き込めませんでした。").isEmpty());
         QVERIFY2(Dialogs::shown().filter("統計ファイルを書き込めませんでした。").first().contains("TOKEI/em"),
                  qPrintable(Dialogs::shown().join('|')));
-        QVERIFY(!byName<QLabel>(&form, "Label1")->text().isEmpty());
-        QVERIFY(byName<QTableView>(&form, "StringGrid2")->model()->rowCount() > 0);
-        auto* pages = byName<QTabWidget>(&form, "PageControl1");
+        QVERIFY(!byName<QLabel>(&window, "Label1")->text().isEmpty());
+        QVERIFY(byName<QTableView>(&window, "StringGrid2")->model()->rowCount() > 0);
+        auto* pages = byName<QTabWidget>(&window, "PageControl1");
         const char* tabs[] = {"TabSheet1", "TabSheet5", "TabSheet2", "TabSheet3", "TabSheet4"};
         for (const char* tab : tabs) {
-            pages->setCurrentWidget(byName<QWidget>(&form, tab));
+            pages->setCurrentWidget(byName<QWidget>(&window, tab));
             QApplication::processEvents();
-            saveShot(&form, QString("main-") + tab);
+            saveShot(&window, QString("main-") + tab);
         }
         Dialogs::stopRecording();
         setClock(std::nullopt);

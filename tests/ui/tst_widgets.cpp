@@ -4,15 +4,15 @@
 
 #include "ui/widgets/image_button.h"
 #include "ui/widgets/label3d.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 
-using vex::ui::TNumEdit;
+using vex::ui::NumberEdit;
 
 class WidgetsTest : public QObject {
     Q_OBJECT
 private slots:
     void digitLimitsAndSign() {
-        TNumEdit odds(6, 1);
+        NumberEdit odds(6, 1);
         QTest::keyClicks(&odds, "1234567.89");
         QCOMPARE(odds.text(), QString("123456.8"));  // seventh integer digit and second decimal refused
         odds.clear();
@@ -22,18 +22,18 @@ private slots:
         QTest::keyClicks(&odds, "-5");
         QCOMPARE(odds.text(), QString("5"));  // no sign allowed
 
-        TNumEdit amount(8, 0);
+        NumberEdit amount(8, 0);
         QTest::keyClicks(&amount, "3000.5");
         QCOMPARE(amount.text(), QString("30005"));  // no decimals at all
         QCOMPARE(amount.intValue(), 30005LL);
 
-        TNumEdit signedEdit(3, 2, true);
+        NumberEdit signedEdit(3, 2, true);
         QTest::keyClicks(&signedEdit, "-12.5");
         QCOMPARE(signedEdit.value(), -12.5);
     }
 
     void blankReadsZeroAndSetValueFormats() {
-        TNumEdit e(7, 1);
+        NumberEdit e(7, 1);
         QCOMPARE(e.value(), 0.0);
         e.setValue(9999999.9);
         QCOMPARE(e.text(), QString("9999999.9"));
@@ -41,12 +41,12 @@ private slots:
         QCOMPARE(e.text(), QString("9999999.9"));
         e.setValue(1);
         QCOMPARE(e.text(), QString("1.0"));
-        QCOMPARE(TNumEdit::valueOf("abc"), 0.0);
+        QCOMPARE(NumberEdit::valueOf("abc"), 0.0);
     }
 
     void changeFiresOnlyWhenTheValueChanges() {
-        TNumEdit e(6, 1);
-        QSignalSpy spy(&e, &TNumEdit::Change);
+        NumberEdit e(6, 1);
+        QSignalSpy spy(&e, &NumberEdit::valueChanged);
         QTest::keyClicks(&e, "1");
         QCOMPARE(spy.count(), 1);
         QTest::keyClicks(&e, ".");   // "1." is still 1
@@ -65,8 +65,8 @@ private slots:
 
     void enterMovesToTheNextEntryCell() {
         QWidget w;
-        auto* a = new TNumEdit(6, 1, false, &w);
-        auto* b = new TNumEdit(7, 1, false, &w);
+        auto* a = new NumberEdit(6, 1, false, &w);
+        auto* b = new NumberEdit(7, 1, false, &w);
         auto* c = new QLineEdit(&w);
         QWidget::setTabOrder(a, b);
         QWidget::setTabOrder(b, c);
@@ -80,12 +80,12 @@ private slots:
     }
 
     void labelAndButtonKeepTheirTexts() {
-        vex::ui::TLabel3D label("C");
+        vex::ui::Label3D label("C");
         QVERIFY(label.sizeHint().width() > QLabel("C").sizeHint().width());
         QImage img(label.sizeHint(), QImage::Format_ARGB32);
         label.resize(label.sizeHint());
         label.render(&img);  // paints without a window
-        vex::ui::TImageButton button("データ取得", "取", Qt::darkCyan, "データの取得を行います");
+        vex::ui::ImageButton button("データ取得", "取", Qt::darkCyan, "データの取得を行います");
         QCOMPARE(button.text(), QString("データ取得"));
         QCOMPARE(button.statusTip(), QString("データの取得を行います"));
         QVERIFY(!button.icon().isNull());

@@ -96,7 +96,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     painter->restore();
 }
 
-TGridView::TGridView(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
+GridView::GridView(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
     setModel(model_);
     setItemDelegate(new GridDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -116,25 +116,25 @@ TGridView::TGridView(QWidget* parent) : QTableView(parent), model_(new GridModel
     horizontalHeader()->setMouseTracking(true);
     horizontalHeader()->viewport()->installEventFilter(this);
     setGridStyle(Qt::SolidLine);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) { emit headerClick(col); });
-    connect(this, &QTableView::clicked, this, [this](const QModelIndex& i) { emit cellClick(i.column(), i.row() + 1); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) { emit headerClicked(col); });
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex& i) { emit cellClicked(i.column(), i.row() + 1); });
 }
 
-void TGridView::setColumnWidths(const std::vector<int>& widths) {
+void GridView::setColumnWidths(const std::vector<int>& widths) {
     for (int c = 0; c < static_cast<int>(widths.size()); ++c) {
         setColumnHidden(c, widths[c] == 0);
         if (widths[c] > 0) setColumnWidth(c, widths[c]);
     }
 }
 
-void TGridView::setHeaderColour(const QColor& colour) {
+void GridView::setHeaderColour(const QColor& colour) {
     horizontalHeader()->setStyleSheet(
         QString("QHeaderView::section { background-color: %1; color: black; padding: 0px; border: 0px;"
                 " border-right: 1px solid #808080; border-bottom: 1px solid #808080; }")
             .arg(colour.name()));
 }
 
-QPoint TGridView::cellCentre(int col, int gridRow) const {
+QPoint GridView::cellCentre(int col, int gridRow) const {
     if (gridRow == 0) {
         int x = horizontalHeader()->sectionViewportPosition(col) + columnWidth(col) / 2;
         return QPoint(x, horizontalHeader()->height() / 2);
@@ -142,25 +142,25 @@ QPoint TGridView::cellCentre(int col, int gridRow) const {
     return visualRect(model_->index(gridRow - 1, col)).center();
 }
 
-int TGridView::topGridRow() const {
+int GridView::topGridRow() const {
     int r = rowAt(0);
     return r < 0 ? 1 : r + 1;
 }
 
-void TGridView::scrollToGridRow(int gridRow) {
+void GridView::scrollToGridRow(int gridRow) {
     if (gridRow < 1 || gridRow - 1 >= model_->rowCount()) return;
     updateGeometries();  // the scroll range may still be the one before the last refresh
     scrollTo(model_->index(gridRow - 1, 0), QAbstractItemView::PositionAtTop);
 }
 
-void TGridView::mouseMoveEvent(QMouseEvent* event) {
+void GridView::mouseMoveEvent(QMouseEvent* event) {
     QModelIndex i = indexAt(event->position().toPoint());
     bool hand = i.isValid() && handCursor && handCursor(i.column(), i.row() + 1);
     viewport()->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QTableView::mouseMoveEvent(event);
 }
 
-bool TGridView::eventFilter(QObject* watched, QEvent* event) {
+bool GridView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseMove) {
         int col = horizontalHeader()->logicalIndexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         bool hand = col >= 0 && handCursor && handCursor(col, 0);

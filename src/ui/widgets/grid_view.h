@@ -54,10 +54,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
-class TGridView : public QTableView {
+class GridView : public QTableView {
     Q_OBJECT
 public:
-    explicit TGridView(QWidget* parent = nullptr);
+    explicit GridView(QWidget* parent = nullptr);
 
     GridModel* gridModel() const { return model_; }
     // Widths in pixels per column; 0 hides the column.
@@ -72,8 +72,8 @@ public:
     void scrollToGridRow(int gridRow);
 
 signals:
-    void headerClick(int col);
-    void cellClick(int col, int gridRow);
+    void headerClicked(int col);
+    void cellClicked(int col, int gridRow);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -5,7 +5,7 @@
 
 namespace vex::ui {
 
-TImageButton::TImageButton(const QString& caption, const QString& glyph, const QColor& tile, const QString& hint,
+ImageButton::ImageButton(const QString& caption, const QString& glyph, const QColor& tile, const QString& hint,
                            QWidget* parent)
     : QToolButton(parent) {
     setText(caption);
@@ -19,7 +19,7 @@ TImageButton::TImageButton(const QString& caption, const QString& glyph, const Q
     }
 }
 
-QIcon TImageButton::tileIcon(const QString& glyph, const QColor& tile, int size) {
+QIcon ImageButton::tileIcon(const QString& glyph, const QColor& tile, int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);

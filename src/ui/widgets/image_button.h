@@ -6,11 +6,11 @@
 
 namespace vex::ui {
 
-class TImageButton : public QToolButton {
+class ImageButton : public QToolButton {
     Q_OBJECT
 public:
     // `glyph`: one or two characters drawn on the tile; `hint`: status-bar text (may be empty).
-    TImageButton(const QString& caption, const QString& glyph, const QColor& tile, const QString& hint = {},
+    ImageButton(const QString& caption, const QString& glyph, const QColor& tile, const QString& hint = {},
                  QWidget* parent = nullptr);
     static QIcon tileIcon(const QString& glyph, const QColor& tile, int size = 32);
 };

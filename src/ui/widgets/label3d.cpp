@@ -4,14 +4,14 @@
 
 namespace vex::ui {
 
-TLabel3D::TLabel3D(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+Label3D::Label3D(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
-QSize TLabel3D::sizeHint() const {
+QSize Label3D::sizeHint() const {
     QSize s = QLabel::sizeHint();
     return s + QSize(depth_ + 1, depth_ + 1);
 }
 
-void TLabel3D::paintEvent(QPaintEvent*) {
+void Label3D::paintEvent(QPaintEvent*) {
     QPainter p(this);
     QRect r = contentsRect().adjusted(0, 0, -depth_, -depth_);
     int flags = static_cast<int>(alignment());

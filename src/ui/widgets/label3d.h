@@ -5,10 +5,10 @@
 
 namespace vex::ui {
 
-class TLabel3D : public QLabel {
+class Label3D : public QLabel {
     Q_OBJECT
 public:
-    explicit TLabel3D(const QString& text = {}, QWidget* parent = nullptr);
+    explicit Label3D(const QString& text = {}, QWidget* parent = nullptr);
     void setDepth(int pixels) { depth_ = pixels; update(); }
     int depth() const { return depth_; }
     QSize sizeHint() const override;

@@ -5,17 +5,17 @@
 
 namespace vex::ui {
 
-TRadioGroup::TRadioGroup(const QString& caption, QWidget* parent, int columns)
+RadioGroup::RadioGroup(const QString& caption, QWidget* parent, int columns)
     : QGroupBox(caption, parent), columns_(columns) {
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setHorizontalSpacing(8);
     layout->setVerticalSpacing(1);
     group_.setExclusive(true);
-    connect(&group_, &QButtonGroup::idClicked, this, [this](int id) { emit Click(id); });
+    connect(&group_, &QButtonGroup::idClicked, this, [this](int id) { emit itemClicked(id); });
 }
 
-void TRadioGroup::setItems(const QStringList& items) {
+void RadioGroup::setItems(const QStringList& items) {
     for (QAbstractButton* b : group_.buttons()) {
         group_.removeButton(b);
         delete b;
@@ -30,9 +30,9 @@ void TRadioGroup::setItems(const QStringList& items) {
     }
 }
 
-int TRadioGroup::itemIndex() const { return group_.checkedId(); }
+int RadioGroup::itemIndex() const { return group_.checkedId(); }
 
-void TRadioGroup::setItemIndex(int index) {
+void RadioGroup::setItemIndex(int index) {
     if (QAbstractButton* b = group_.button(index)) {
         b->setChecked(true);
         return;

@@ -7,22 +7,22 @@
 
 namespace vex::ui {
 
-class TRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TRadioGroup(const QString& caption, QWidget* parent = nullptr, int columns = 1);
+    explicit RadioGroup(const QString& caption, QWidget* parent = nullptr, int columns = 1);
 
-    // Replaces every item; the index becomes -1. Does not emit Click.
+    // Replaces every item; the index becomes -1. Does not emit itemClicked.
     void setItems(const QStringList& items);
     QStringList items() const { return items_; }
     int itemIndex() const;
-    // Checks item `index` (-1 or out of range: none). Does not emit Click.
+    // Checks item `index` (-1 or out of range: none). Does not emit itemClicked.
     void setItemIndex(int index);
     int count() const { return static_cast<int>(items_.size()); }
 
 signals:
     // The user (or a test clicking a button) picked another item.
-    void Click(int index);
+    void itemClicked(int index);
 
 private:
     QButtonGroup group_;

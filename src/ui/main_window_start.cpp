@@ -1,15 +1,13 @@
-// Start-up and shutdown of the main window: FormCreate, FormShow, FormCloseQuery, the version
-// window and the manual.
+// Start-up and shutdown of the main window, and the commands that open the download and version
+// windows.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -20,11 +18,12 @@
 #include "app/settings.h"
 #include "compi/companion_folder.h"
 #include "datalink/data_control.h"
+#include "ui/about_dialog.h"
 #include "ui/bet_file_viewer.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
@@ -47,7 +46,7 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens) {
     return r;
 }
 
-void TMainForm::FormCreate() {
+void MainWindow::startUp() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     appDir_ = appFolder();
@@ -59,15 +58,27 @@ void TMainForm::FormCreate() {
     } catch (const std::exception& e) {
         reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
     }
+    applyDeveloperMarker();
+    restoreBounds();
+    noRedrawAfterFetchItem_->setChecked(read(TIniGT(), settings::kNoRedrawAfterFetch));
+    openLogs();
+    if (fs::exists(appDir_ / "Master.key")) directReadButton_->setVisible(true);
+    connectBetPage();
+    fillDaySelector();
+}
 
+// The marker file shows the developer's menus and tabs.
+void MainWindow::applyDeveloperMarker() {
     developer_ = fs::exists(appDir_ / "OnlyTheDeveloperAvailableFunction.key");
-    if (developer_) {
-        for (QAction* a : {N10, N12, T1, AutoTohyoMenu->menuAction()}) a->setVisible(true);
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), true);
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), true);
-        betFileViewer_->setFolder(appDir_ / "kaime");
-    }
+    if (!developer_) return;
+    for (QAction* a : {folderSeparator_, timeSeriesFolderItem_, timeSeriesOddsItem_, autoVoteMenu_->menuAction()})
+        a->setVisible(true);
+    pages_->setTabVisible(pages_->indexOf(testTab_), true);
+    pages_->setTabVisible(pages_->indexOf(raceCardTab_), true);
+    betFileViewer_->setFolder(appDir_ / "kaime");
+}
 
+void MainWindow::restoreBounds() {
     TIniGT ini;
     QRect saved(read(ini, settings::kMainLeft), read(ini, settings::kMainTop), read(ini, settings::kMainWidth),
                 read(ini, settings::kMainHeight));
@@ -78,25 +89,26 @@ void TMainForm::FormCreate() {
     QRect placed = keepReachable(saved, screens);
     resize(placed.size());
     move(placed.topLeft());
+}
 
+// The voting log (held in memory) and the error log's start-up lines.
+void MainWindow::openLogs() {
     votingLog_ = VotingLog(appDir_ / "VovoVaro.log");
     try {
         votingLog_.load();
     } catch (const FileReadError& e) {
         reportError(errorText(e.what()));  // a vote refuses to replace it later and says so again
     }
-
-    NotRefreshDisp->setChecked(read(ini, settings::kNoRedrawAfterFetch));
-
     errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
     try {
         errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
     } catch (const std::exception& e) {
         reportError("エラーログを書き込めませんでした。\n" + errorText(e.what()));
     }
+}
 
-    if (fs::exists(appDir_ / "Master.key")) DirectReadBtn->setVisible(true);
-
+// What the bet page's vote needs from this window, and the toolbar's countdown.
+void MainWindow::connectBetPage() {
     VoteEnvironment env;
     env.control = control_;
     env.log = &votingLog_;
@@ -110,19 +122,17 @@ void TMainForm::FormCreate() {
         if (dayShown_ && table_->paths.stamp == day) voted_[static_cast<std::size_t>(slot)] = true;
     };
     betPage_->setVoteEnvironment(std::move(env));
-    betPage_->attachRestTimeLabel(RestTimeLabel);
-
-    MakeDataList();
+    betPage_->attachCountdownLabel(postCountdown_);
 }
 
-void TMainForm::FormShow() {
+void MainWindow::firstShown() {
     version_ = kProgramVersion;
     if (!control_) return;
     int rc = control_->NVInit(kSoftwareId);
     if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
 }
 
-void TMainForm::FormCloseQuery() {
+void MainWindow::saveBounds() {
     TIniGT ini;
     try {
         write(ini, settings::kMainTop, y());
@@ -135,72 +145,17 @@ void TMainForm::FormCloseQuery() {
     }
 }
 
-// ---------------------------------------------------------------- version window
-
-namespace {
-class TAboutBox : public QDialog {
-public:
-    explicit TAboutBox(QWidget* parent) : QDialog(parent) {
-        setObjectName("AboutBox");
-        setWindowTitle("バージョン情報");
-        setAttribute(Qt::WA_DeleteOnClose);
-        auto* col = new QVBoxLayout(this);
-        auto* picture = new QLabel(this);
-        picture->setObjectName("ProgramIcon");
-        QPixmap pm(96, 96);
-        pm.fill(Qt::transparent);
-        {
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setBrush(QColor(0, 128, 0));
-            p.setPen(Qt::NoPen);
-            p.drawEllipse(4, 4, 88, 88);
-            p.setPen(QPen(QColor(255, 255, 255), 3));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(20, 20, 56, 56);
-            QFont f = p.font();
-            f.setPixelSize(40);
-            f.setBold(true);
-            p.setFont(f);
-            p.drawText(QRect(4, 4, 88, 88), Qt::AlignCenter, "V");
-        }
-        picture->setPixmap(pm);
-        picture->setAlignment(Qt::AlignCenter);
-        auto* product = new QLabel("Vexmora", this);
-        product->setObjectName("ProductName");
-        QFont pf = product->font();
-        pf.setPointSize(16);
-        pf.setBold(true);
-        product->setFont(pf);
-        product->setAlignment(Qt::AlignCenter);
-        Version = new QLabel(this);
-        Version->setObjectName("Version");
-        Version->setAlignment(Qt::AlignCenter);
-        auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-        ok->setObjectName("OKButton");
-        connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        col->addWidget(picture);
-        col->addWidget(product);
-        col->addWidget(Version);
-        col->addWidget(ok);
-    }
-    QLabel* Version;
-};
-}  // namespace
-
-void TMainForm::JVBtnClick() {
+void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    auto* form = findChild<TGetDataForm*>("GetDataForm");
-    if (!form) form = new TGetDataForm(this, control_);
-    form->show();
-    form->raise();
-    form->activateWindow();
+    auto* window = findChild<DownloadWindow*>("GetDataForm");
+    if (!window) window = new DownloadWindow(this, control_);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
-void TMainForm::HelpAboutItemClick() {
-    auto* box = new TAboutBox(this);
-    box->Version->setText(version_);
-    showModal(box);
+void MainWindow::showAbout() {
+    showModal(new AboutDialog(version_, this));
 }
 
 }  // namespace vex::ui

@@ -6,24 +6,23 @@
 
 namespace vex::ui {
 
-class TNumEdit;
+class NumberEdit;
 
-class TKaimeSetForm : public QDialog {
+class DefaultAmountDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TKaimeSetForm(QWidget* parent = nullptr);
-    TNumEdit* amountEdit() const { return AmountEdit; }
+    explicit DefaultAmountDialog(QWidget* parent = nullptr);
 
     // Stores the amount shown (raised to 100 when lower) as the default; returns what was stored.
     int storeAmount();
 
 private:
-    void OKBtnClick();
-    TNumEdit* AmountEdit = nullptr;
+    void storeAndClose();
+    NumberEdit* amountEdit_ = nullptr;
 };
 
 // Opens the window modally (while Dialogs records, window-modal without blocking); `onStored`
 // runs after OK has stored the amount.
-void showKaimeSetForm(QWidget* parent, std::function<void()> onStored);
+void showDefaultAmountDialog(QWidget* parent, std::function<void()> onStored);
 
 }  // namespace vex::ui

@@ -1,16 +1,16 @@
 #pragma once
 // Numeric entry box: fixed numbers of integer and decimal digits, an optional minus sign, Enter
-// moves on to the next entry cell, and Change fires only when the value really changes (typing
+// moves on to the next entry cell, and valueChanged fires only when the value really changes (typing
 // "1." after "1" or reformatting the same value says nothing), so handlers that regenerate a bet
 // list are not run for keystrokes that change nothing.
 #include <QLineEdit>
 
 namespace vex::ui {
 
-class TNumEdit : public QLineEdit {
+class NumberEdit : public QLineEdit {
     Q_OBJECT
 public:
-    explicit TNumEdit(int intDigits, int decDigits = 0, bool allowSign = false, QWidget* parent = nullptr);
+    explicit NumberEdit(int intDigits, int decDigits = 0, bool allowSign = false, QWidget* parent = nullptr);
 
     int intDigits() const { return intDigits_; }
     int decDigits() const { return decDigits_; }
@@ -25,7 +25,7 @@ public:
 
 signals:
     // The value differs from the one last seen (typed, pasted or set).
-    void Change();
+    void valueChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

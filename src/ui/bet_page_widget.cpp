@@ -1,4 +1,4 @@
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -13,12 +13,12 @@
 
 #include "betting/grid_sort.h"
 #include "ui/dialogs.h"
-#include "ui/kaime_set_unit.h"
+#include "ui/default_amount_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/worker.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
@@ -30,6 +30,11 @@ const std::vector<int> kCardWidths{20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25, 
 const std::vector<int> kBetListWidths{20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
 
 QLabel* caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
+
+QFont gridFont(QFont base) {
+    base.setPixelSize(12);
+    return base;
+}
 
 QLabel* valueLabel(const char* name, QWidget* parent) {
     auto* l = new QLabel(parent);
@@ -43,7 +48,7 @@ QLabel* valueLabel(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TBetPage::TBetPage(QWidget* parent)
+BetPageWidget::BetPageWidget(QWidget* parent)
     : QWidget(parent), model_(std::make_unique<BetPage>(&settings_)), reporter_(std::make_unique<UiReporter>(this)) {
     setObjectName("BetPage");
     buildLayout();
@@ -51,154 +56,17 @@ TBetPage::TBetPage(QWidget* parent)
     sync();
 }
 
-TBetPage::~TBetPage() {
+BetPageWidget::~BetPageWidget() {
     // The views outlive the core page (children go with the QWidget base): let them forget its grids.
-    if (RestTimer) RestTimer->stop();
-    StringGrid26->gridModel()->setGrid(nullptr);
-    StringGrid34->gridModel()->setGrid(nullptr);
+    if (countdownTimer_) countdownTimer_->stop();
+    indexCard_->gridModel()->setGrid(nullptr);
+    betList_->gridModel()->setGrid(nullptr);
 }
 
-void TBetPage::buildLayout() {
-    QFont gridFont = font();
-    gridFont.setPixelSize(12);
-
-    // ---- left: zone pattern, index card, mark buttons
-    auto* left = new QVBoxLayout;
-    auto* zoneRow = new QHBoxLayout;
-    ZoneLabel = new TLabel3D(QString(), this);
-    ZoneLabel->setObjectName("ZoneLabel");
-    QFont zoneFont = font();
-    zoneFont.setPixelSize(22);
-    zoneFont.setBold(true);
-    ZoneLabel->setFont(zoneFont);
-    ZoneLabel->setMinimumWidth(28);
-    ZoneLabel->setAlignment(Qt::AlignCenter);
-    auto* zoneCaption = caption("ゾーンパターン", this);
-    zoneCaption->setObjectName("ZonePatternCaption");
-    zoneRow->addWidget(zoneCaption);
-    zoneRow->addWidget(ZoneLabel);
-    zoneRow->addStretch();
-    left->addLayout(zoneRow);
-
-    StringGrid26 = new TGridView(this);
-    StringGrid26->setObjectName("StringGrid26");
-    StringGrid26->setFont(gridFont);
-    StringGrid26->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
-    StringGrid26->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    StringGrid26->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int cardWidth = 0;
-    for (int w : kCardWidths) cardWidth += w;
-    StringGrid26->setFixedWidth(cardWidth + 24);
-    left->addWidget(StringGrid26, 1);
-
-    auto* pairs = new QHBoxLayout;
-    const char* pairTitles[3] = {"◎", "相手/○", "▲"};
-    for (int p = 0; p < 3; ++p) {
-        auto* box = new QGroupBox(pairTitles[p], this);
-        box->setObjectName(QString("MarkPair%1").arg(p + 1));
-        auto* h = new QHBoxLayout(box);
-        h->setContentsMargins(4, 2, 4, 2);
-        allButtons_[p] = new QPushButton("全", box);
-        allButtons_[p]->setObjectName(QString("AllBtn%1").arg(p + 1));
-        clearButtons_[p] = new QPushButton("CL", box);
-        clearButtons_[p]->setObjectName(QString("ClBtn%1").arg(p + 1));
-        for (QPushButton* b : {allButtons_[p], clearButtons_[p]}) {
-            b->setFixedWidth(36);
-            h->addWidget(b);
-        }
-        pairs->addWidget(box);
-    }
-    pairs->addStretch();
-    left->addLayout(pairs);
-
-    // ---- middle: kind, method, multi boxes, odds filter, stake split
-    auto* middle = new QVBoxLayout;
-    BakenRadio = new TRadioGroup("馬券種", this, 3);
-    BakenRadio->setObjectName("BakenRadio");
-    BakenRadio->setItems({"単勝", "複勝", "枠連", "馬連", "ワイド", "馬単", "３連複", "３連単", "枠単"});
-    middle->addWidget(BakenRadio);
-
-    KaikataRadio = new TRadioGroup("買い方", this, 2);
-    KaikataRadio->setObjectName("KaikataRadio");
-    middle->addWidget(KaikataRadio);
-
-    auto* multiBox = MultiPanel = new QWidget(this);
-    multiBox->setObjectName("MultiPanel");
-    auto* multiGrid = new QGridLayout(multiBox);
-    multiGrid->setContentsMargins(6, 0, 6, 0);
-    const char* multiNames[4] = {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"};
-    const char* multiCaptions[4] = {"マルチ", "1,2着マルチ", "2,3着マルチ", "1,3着マルチ"};
-    for (int m = 0; m < 4; ++m) {
-        multiBoxes_[m] = new QCheckBox(multiCaptions[m], multiBox);
-        multiBoxes_[m]->setObjectName(multiNames[m]);
-        multiGrid->addWidget(multiBoxes_[m], m / 2, m % 2);
-    }
-    middle->addWidget(multiBox);
-
-    auto* filter = new QGroupBox("オッズフィルター", this);
-    filter->setObjectName("OzFilterGroup");
-    auto* fh = new QHBoxLayout(filter);
-    fh->setContentsMargins(6, 2, 6, 4);
-    Toz1editA = new TNumEdit(6, 1, false, filter);
-    Toz1editA->setObjectName("Toz1editA");
-    Toz2editA = new TNumEdit(7, 1, false, filter);
-    Toz2editA->setObjectName("Toz2editA");
-    Toz1editA->setFixedWidth(70);
-    Toz2editA->setFixedWidth(80);
-    fh->addWidget(Toz1editA);
-    fh->addWidget(caption("～", filter));
-    fh->addWidget(Toz2editA);
-    fh->addStretch();
-    middle->addWidget(filter);
-
-    RadioGroup1 = new TRadioGroup("資金配分", this, 3);
-    RadioGroup1->setObjectName("RadioGroup1");
-    RadioGroup1->setItems({"均等", "均等2", "均一", "均一2", "比例"});
-    middle->addWidget(RadioGroup1);
-    middle->addStretch();
-    auto* middleBox = new QWidget(this);
-    middleBox->setLayout(middle);
-    middleBox->setFixedWidth(230);
-
-    // ---- right: bet list, amount, labels, vote button
-    auto* right = new QVBoxLayout;
-    StringGrid34 = new TGridView(this);
-    StringGrid34->setObjectName("StringGrid34");
-    StringGrid34->setFont(gridFont);
-    StringGrid34->setHeaderColour(QColor(0xFF, 0xB0, 0xC0));
-    StringGrid34->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    right->addWidget(StringGrid34, 1);
-
-    auto* amountRow = new QHBoxLayout;
-    amountRow->addWidget(caption("入力投票金額", this));
-    AmountEdit = new TNumEdit(8, 0, false, this);
-    AmountEdit->setObjectName("AmountEdit");
-    AmountEdit->setFixedWidth(90);
-    amountRow->addWidget(AmountEdit);
-    amountRow->addWidget(caption("円", this));
-    amountRow->addStretch();
-    right->addLayout(amountRow);
-
-    auto* figures = new QGridLayout;
-    PointsLabel = valueLabel("PointsLabel", this);
-    TotalLabel = valueLabel("TotalLabel", this);
-    RateLabel = valueLabel("RateLabel", this);
-    figures->addWidget(caption("買い点数", this), 0, 0);
-    figures->addWidget(PointsLabel, 0, 1);
-    figures->addWidget(caption("投票金額", this), 1, 0);
-    figures->addWidget(TotalLabel, 1, 1);
-    figures->addWidget(caption("予想回収率", this), 2, 0);
-    figures->addWidget(RateLabel, 2, 1);
-    TohyoBtn = new QPushButton("投票", this);
-    TohyoBtn->setObjectName("TohyoBtn");
-    TohyoBtn->setMinimumSize(90, 56);
-    QFont voteFont = font();
-    voteFont.setPixelSize(18);
-    voteFont.setBold(true);
-    TohyoBtn->setFont(voteFont);
-    figures->addWidget(TohyoBtn, 0, 2, 3, 1);
-    figures->setColumnStretch(3, 1);
-    right->addLayout(figures);
+void BetPageWidget::buildLayout() {
+    QLayout* left = buildIndexCardColumn();
+    QWidget* middle = buildChoicesColumn();
+    QLayout* right = buildBetListColumn();
 
     // The page keeps room for the card, the choices and a readable list; a smaller main window
     // scrolls the page instead of squeezing the grids.
@@ -207,7 +75,7 @@ void TBetPage::buildLayout() {
     auto* top = new QHBoxLayout(content);
     top->setContentsMargins(4, 4, 4, 4);
     top->addLayout(left);
-    top->addWidget(middleBox);
+    top->addWidget(middle);
     top->addLayout(right, 1);
     content->setMinimumSize(1000, 470);
     auto* scroll = new QScrollArea(this);
@@ -218,6 +86,162 @@ void TBetPage::buildLayout() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+}
+
+// Left: zone pattern, index card, mark buttons.
+QLayout* BetPageWidget::buildIndexCardColumn() {
+    auto* left = new QVBoxLayout;
+    auto* zoneRow = new QHBoxLayout;
+    zoneLabel_ = new Label3D(QString(), this);
+    zoneLabel_->setObjectName("ZoneLabel");
+    QFont zoneFont = font();
+    zoneFont.setPixelSize(22);
+    zoneFont.setBold(true);
+    zoneLabel_->setFont(zoneFont);
+    zoneLabel_->setMinimumWidth(28);
+    zoneLabel_->setAlignment(Qt::AlignCenter);
+    auto* zoneCaption = caption("ゾーンパターン", this);
+    zoneCaption->setObjectName("ZonePatternCaption");
+    zoneRow->addWidget(zoneCaption);
+    zoneRow->addWidget(zoneLabel_);
+    zoneRow->addStretch();
+    left->addLayout(zoneRow);
+
+    indexCard_ = new GridView(this);
+    indexCard_->setObjectName("StringGrid26");
+    indexCard_->setFont(gridFont(font()));
+    indexCard_->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
+    indexCard_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    indexCard_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int cardWidth = 0;
+    for (int w : kCardWidths) cardWidth += w;
+    indexCard_->setFixedWidth(cardWidth + 24);
+    left->addWidget(indexCard_, 1);
+
+    auto* pairs = new QHBoxLayout;
+    const char* pairTitles[3] = {"◎", "相手/○", "▲"};
+    for (int p = 0; p < 3; ++p) {
+        auto* box = new QGroupBox(pairTitles[p], this);
+        box->setObjectName(QString("MarkPair%1").arg(p + 1));
+        auto* h = new QHBoxLayout(box);
+        h->setContentsMargins(4, 2, 4, 2);
+        markAllButtons_[p] = new QPushButton("全", box);
+        markAllButtons_[p]->setObjectName(QString("AllBtn%1").arg(p + 1));
+        markClearButtons_[p] = new QPushButton("CL", box);
+        markClearButtons_[p]->setObjectName(QString("ClBtn%1").arg(p + 1));
+        for (QPushButton* b : {markAllButtons_[p], markClearButtons_[p]}) {
+            b->setFixedWidth(36);
+            h->addWidget(b);
+        }
+        pairs->addWidget(box);
+    }
+    pairs->addStretch();
+    left->addLayout(pairs);
+    return left;
+}
+
+// Middle: kind, method, multi boxes, odds filter, stake split.
+QWidget* BetPageWidget::buildChoicesColumn() {
+    auto* middle = new QVBoxLayout;
+    kindChoice_ = new RadioGroup("馬券種", this, 3);
+    kindChoice_->setObjectName("BakenRadio");
+    kindChoice_->setItems({"単勝", "複勝", "枠連", "馬連", "ワイド", "馬単", "３連複", "３連単", "枠単"});
+    middle->addWidget(kindChoice_);
+
+    methodChoice_ = new RadioGroup("買い方", this, 2);
+    methodChoice_->setObjectName("KaikataRadio");
+    middle->addWidget(methodChoice_);
+    middle->addWidget(buildMultiPanel());
+    middle->addWidget(buildOddsFilter());
+
+    stakeSplitChoice_ = new RadioGroup("資金配分", this, 3);
+    stakeSplitChoice_->setObjectName("RadioGroup1");
+    stakeSplitChoice_->setItems({"均等", "均等2", "均一", "均一2", "比例"});
+    middle->addWidget(stakeSplitChoice_);
+    middle->addStretch();
+    auto* middleBox = new QWidget(this);
+    middleBox->setLayout(middle);
+    middleBox->setFixedWidth(230);
+    return middleBox;
+}
+
+QWidget* BetPageWidget::buildMultiPanel() {
+    multiPanel_ = new QWidget(this);
+    multiPanel_->setObjectName("MultiPanel");
+    auto* multiGrid = new QGridLayout(multiPanel_);
+    multiGrid->setContentsMargins(6, 0, 6, 0);
+    const char* multiNames[4] = {"MultiCheck", "Multi12Check", "Multi23Check", "Multi13Check"};
+    const char* multiCaptions[4] = {"マルチ", "1,2着マルチ", "2,3着マルチ", "1,3着マルチ"};
+    for (int m = 0; m < 4; ++m) {
+        multiBoxes_[m] = new QCheckBox(multiCaptions[m], multiPanel_);
+        multiBoxes_[m]->setObjectName(multiNames[m]);
+        multiGrid->addWidget(multiBoxes_[m], m / 2, m % 2);
+    }
+    return multiPanel_;
+}
+
+QWidget* BetPageWidget::buildOddsFilter() {
+    auto* filter = new QGroupBox("オッズフィルター", this);
+    filter->setObjectName("OzFilterGroup");
+    auto* fh = new QHBoxLayout(filter);
+    fh->setContentsMargins(6, 2, 6, 4);
+    oddsLowerEdit_ = new NumberEdit(6, 1, false, filter);
+    oddsLowerEdit_->setObjectName("Toz1editA");
+    oddsUpperEdit_ = new NumberEdit(7, 1, false, filter);
+    oddsUpperEdit_->setObjectName("Toz2editA");
+    oddsLowerEdit_->setFixedWidth(70);
+    oddsUpperEdit_->setFixedWidth(80);
+    fh->addWidget(oddsLowerEdit_);
+    fh->addWidget(caption("～", filter));
+    fh->addWidget(oddsUpperEdit_);
+    fh->addStretch();
+    return filter;
+}
+
+// Right: bet list, amount, figures, vote button.
+QLayout* BetPageWidget::buildBetListColumn() {
+    auto* right = new QVBoxLayout;
+    betList_ = new GridView(this);
+    betList_->setObjectName("StringGrid34");
+    betList_->setFont(gridFont(font()));
+    betList_->setHeaderColour(QColor(0xFF, 0xB0, 0xC0));
+    betList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    right->addWidget(betList_, 1);
+
+    auto* amountRow = new QHBoxLayout;
+    amountRow->addWidget(caption("入力投票金額", this));
+    amountEdit_ = new NumberEdit(8, 0, false, this);
+    amountEdit_->setObjectName("AmountEdit");
+    amountEdit_->setFixedWidth(90);
+    amountRow->addWidget(amountEdit_);
+    amountRow->addWidget(caption("円", this));
+    amountRow->addStretch();
+    right->addLayout(amountRow);
+    right->addLayout(buildFigures());
+    return right;
+}
+
+QLayout* BetPageWidget::buildFigures() {
+    auto* figures = new QGridLayout;
+    lineCountLabel_ = valueLabel("PointsLabel", this);
+    totalLabel_ = valueLabel("TotalLabel", this);
+    returnRateLabel_ = valueLabel("RateLabel", this);
+    figures->addWidget(caption("買い点数", this), 0, 0);
+    figures->addWidget(lineCountLabel_, 0, 1);
+    figures->addWidget(caption("投票金額", this), 1, 0);
+    figures->addWidget(totalLabel_, 1, 1);
+    figures->addWidget(caption("予想回収率", this), 2, 0);
+    figures->addWidget(returnRateLabel_, 2, 1);
+    voteButton_ = new QPushButton("投票", this);
+    voteButton_->setObjectName("TohyoBtn");
+    voteButton_->setMinimumSize(90, 56);
+    QFont voteFont = font();
+    voteFont.setPixelSize(18);
+    voteFont.setBold(true);
+    voteButton_->setFont(voteFont);
+    figures->addWidget(voteButton_, 0, 2, 3, 1);
+    figures->setColumnStretch(3, 1);
+    return figures;
 }
 
 }  // namespace vex::ui
@@ -247,7 +271,7 @@ const QColor kLightGreen(0xC0, 0xFF, 0xC0);
 
 // ---- drawing
 
-CellLook TBetPage::cardLook(int col, int row) const {
+CellLook BetPageWidget::cardLook(int col, int row) const {
     CellLook look;
     const TextGrid& g = model_->card().grid();
     const int horse = cellInt(g.cell(kCardHorse, row));
@@ -272,7 +296,7 @@ CellLook TBetPage::cardLook(int col, int row) const {
     return look;
 }
 
-CellLook TBetPage::betListLook(int col, int row) const {
+CellLook BetPageWidget::betListLook(int col, int row) const {
     CellLook look;
     look.align = Qt::AlignHCenter | Qt::AlignTop;  // centred, two pixels below the top
     if (col == kListNumber) look.background = kLightGreen;
@@ -282,47 +306,59 @@ CellLook TBetPage::betListLook(int col, int row) const {
 
 // ---- wiring
 
-void TBetPage::wire() {
-    StringGrid26->gridModel()->setGrid(&model_->card().grid());
-    StringGrid26->gridModel()->look = [this](int c, int r) { return cardLook(c, r); };
-    StringGrid26->setColumnWidths(kCardWidths);
-    StringGrid26->handCursor = [](int c, int r) {
+void BetPageWidget::wire() {
+    wireIndexCard();
+    wireBetList();
+    wireChoices();
+    wireButtons();
+}
+
+void BetPageWidget::wireIndexCard() {
+    indexCard_->gridModel()->setGrid(&model_->card().grid());
+    indexCard_->gridModel()->look = [this](int c, int r) { return cardLook(c, r); };
+    indexCard_->setColumnWidths(kCardWidths);
+    indexCard_->handCursor = [](int c, int r) {
         if (c >= kCardMark1) return true;
         return r == 0 && (c == kCardHorse || c == kCardCompiRank || c == kCardWinPopularity);
     };
-    connect(StringGrid26, &TGridView::headerClick, this, [this](int col) {
+    connect(indexCard_, &GridView::headerClicked, this, [this](int col) {
         model_->cardHeaderClick(col);
         syncGrids();
     });
-    connect(StringGrid26, &TGridView::cellClick, this, [this](int col, int row) {
+    connect(indexCard_, &GridView::cellClicked, this, [this](int col, int row) {
         if (col < kCardMark1) return;
         model_->cardCellClick(col, row);
         syncGrids();
     });
+}
 
-    StringGrid34->gridModel()->setGrid(&model_->betList());
-    StringGrid34->gridModel()->look = [this](int c, int r) { return betListLook(c, r); };
-    StringGrid34->setColumnWidths(kBetListWidths);
-    StringGrid34->handCursor = [](int c, int r) { return r == 0 ? c != kListErase : c == kListErase; };
-    connect(StringGrid34, &TGridView::headerClick, this, [this](int col) {
+void BetPageWidget::wireBetList() {
+    betList_->gridModel()->setGrid(&model_->betList());
+    betList_->gridModel()->look = [this](int c, int r) { return betListLook(c, r); };
+    betList_->setColumnWidths(kBetListWidths);
+    betList_->handCursor = [](int c, int r) { return r == 0 ? c != kListErase : c == kListErase; };
+    connect(betList_, &GridView::headerClicked, this, [this](int col) {
         model_->betListHeaderClick(col);
         syncGrids();
     });
-    connect(StringGrid34, &TGridView::cellClick, this, [this](int col, int row) {
+    connect(betList_, &GridView::cellClicked, this, [this](int col, int row) {
         if (col != kListErase) return;
         // The erase toggle regenerates the list; the user stays where he was.
-        const int top = StringGrid34->topGridRow();
+        const int top = betList_->topGridRow();
         model_->betListClick(col, row);
         syncGrids();
-        StringGrid34->scrollToGridRow(top);
+        betList_->scrollToGridRow(top);
     });
+}
 
-    connect(BakenRadio, &TRadioGroup::Click, this, [this](int index) {
+// Kind, method, multi boxes, odds filter and stake split: each change regenerates the list.
+void BetPageWidget::wireChoices() {
+    connect(kindChoice_, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         if (auto kind = betKindOfSelectorItem(index)) model_->setKind(*kind);
         sync();
     });
-    connect(KaikataRadio, &TRadioGroup::Click, this, [this](int index) {
+    connect(methodChoice_, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         model_->setMethod(index);
         sync();
@@ -333,47 +369,51 @@ void TBetPage::wire() {
             model_->setMulti(static_cast<Multi>(m), checked);
             sync();
         });
-    connect(Toz1editA, &TNumEdit::Change, this, [this] {
+    connect(oddsLowerEdit_, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
-        model_->setLowerText(toCp932(Toz1editA->text()));
+        model_->setLowerText(toCp932(oddsLowerEdit_->text()));
         sync();
     });
-    connect(Toz2editA, &TNumEdit::Change, this, [this] {
+    connect(oddsUpperEdit_, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
-        model_->setUpperText(toCp932(Toz2editA->text()));
+        model_->setUpperText(toCp932(oddsUpperEdit_->text()));
         sync();
     });
-    connect(RadioGroup1, &TRadioGroup::Click, this, [this](int index) {
+    connect(stakeSplitChoice_, &RadioGroup::itemClicked, this, [this](int index) {
         if (syncing_ || index < 0) return;
         model_->setStakeMode(static_cast<StakeMode>(index));
         sync();
     });
+}
+
+// Mark buttons, the amount and the vote button.
+void BetPageWidget::wireButtons() {
     for (int p = 0; p < 3; ++p) {
-        connect(allButtons_[p], &QPushButton::clicked, this, [this, p] {
+        connect(markAllButtons_[p], &QPushButton::clicked, this, [this, p] {
             model_->markPair(p + 1, true);
             syncGrids();
         });
-        connect(clearButtons_[p], &QPushButton::clicked, this, [this, p] {
+        connect(markClearButtons_[p], &QPushButton::clicked, this, [this, p] {
             model_->markPair(p + 1, false);
             syncGrids();
         });
     }
-    connect(AmountEdit, &TNumEdit::Change, this, [this] {
+    connect(amountEdit_, &NumberEdit::valueChanged, this, [this] {
         if (syncing_) return;
-        model_->setAmount(AmountEdit->intValue());
+        model_->setAmount(amountEdit_->intValue());
         syncGrids();
     });
-    connect(TohyoBtn, &QPushButton::clicked, this, &TBetPage::TohyoBtnClick);
+    connect(voteButton_, &QPushButton::clicked, this, &BetPageWidget::vote);
 }
 
-void TBetPage::sync() {
+void BetPageWidget::sync() {
     syncing_ = true;
-    BakenRadio->setItemIndex(selectorItemOf(model_->kind()));
+    kindChoice_->setItemIndex(selectorItemOf(model_->kind()));
     QStringList methods;
     for (const std::string& m : model_->methodItems()) methods << fromCp932(m);
-    if (methods != KaikataRadio->items()) KaikataRadio->setItems(methods);
-    KaikataRadio->setItemIndex(model_->method());
-    KaikataRadio->setVisible(!methods.isEmpty());
+    if (methods != methodChoice_->items()) methodChoice_->setItems(methods);
+    methodChoice_->setItemIndex(model_->method());
+    methodChoice_->setVisible(!methods.isEmpty());
     bool anyMulti = false;
     for (int m = 0; m < kMultiCount; ++m) {
         const bool shown = model_->multiShown(static_cast<Multi>(m));
@@ -381,82 +421,82 @@ void TBetPage::sync() {
         multiBoxes_[m]->setChecked(model_->multiChecked(static_cast<Multi>(m)));
         anyMulti |= shown;
     }
-    MultiPanel->setVisible(anyMulti);
+    multiPanel_->setVisible(anyMulti);
     const QString lower = fromCp932(model_->lowerText()), upper = fromCp932(model_->upperText());
-    if (Toz1editA->text() != lower) Toz1editA->setText(lower);
-    if (Toz2editA->text() != upper) Toz2editA->setText(upper);
-    RadioGroup1->setItemIndex(static_cast<int>(model_->stakeMode()));
+    if (oddsLowerEdit_->text() != lower) oddsLowerEdit_->setText(lower);
+    if (oddsUpperEdit_->text() != upper) oddsUpperEdit_->setText(upper);
+    stakeSplitChoice_->setItemIndex(static_cast<int>(model_->stakeMode()));
     const auto& shown = model_->markColumnsVisible();
-    for (int c = 0; c < 4; ++c) StringGrid26->setColumnHidden(kCardMark1 + c, !shown[c]);
+    for (int c = 0; c < 4; ++c) indexCard_->setColumnHidden(kCardMark1 + c, !shown[c]);
     syncing_ = false;
     syncGrids();
 }
 
-void TBetPage::syncGrids() {
-    StringGrid26->gridModel()->refresh();
-    StringGrid34->gridModel()->refresh();
-    ZoneLabel->setText(fromCp932(model_->card().zoneLabel()));
+void BetPageWidget::syncGrids() {
+    indexCard_->gridModel()->refresh();
+    betList_->gridModel()->refresh();
+    zoneLabel_->setText(fromCp932(model_->card().zoneLabel()));
     syncLabels();
 }
 
-void TBetPage::syncLabels() {
+void BetPageWidget::syncLabels() {
     const SplitLabels& l = model_->labels();
-    PointsLabel->setText(fromCp932(l.count));
-    TotalLabel->setText(fromCp932(l.total));
-    RateLabel->setText(fromCp932(l.rate));
-    QPalette pal = RateLabel->palette();
+    lineCountLabel_->setText(fromCp932(l.count));
+    totalLabel_->setText(fromCp932(l.total));
+    returnRateLabel_->setText(fromCp932(l.rate));
+    QPalette pal = returnRateLabel_->palette();
     pal.setColor(QPalette::WindowText, l.colour == RateColour::Red ? Qt::red : Qt::black);
-    RateLabel->setPalette(pal);
+    returnRateLabel_->setPalette(pal);
     syncing_ = true;
     // Only a new race's default is written back; the user's own typing (a blank box too) stays.
-    if (AmountEdit->intValue() != model_->amount()) AmountEdit->setText(QString::number(model_->amount()));
+    if (amountEdit_->intValue() != model_->amount()) amountEdit_->setText(QString::number(model_->amount()));
     syncing_ = false;
 }
 
 // ---- called by the main window
 
-void TBetPage::selectRace(const BetRace& race) {
+void BetPageWidget::selectRace(const BetRace& race) {
     model_->selectRace(race);
     sync();
-    RestTimerTimer();
+    showCountdown();
 }
 
-void TBetPage::refreshRace(const BetRace& race) {
+void BetPageWidget::refreshRace(const BetRace& race) {
     model_->refreshRace(race);
     syncGrids();
 }
 
-void TBetPage::dayLoaded() {
+void BetPageWidget::dayLoaded() {
     model_->dayLoaded();
     syncGrids();
-    RestTimerTimer();
+    showCountdown();
 }
 
-void TBetPage::setVoteEnvironment(VoteEnvironment environment) { voteEnv_ = std::move(environment); }
+void BetPageWidget::setVoteEnvironment(VoteEnvironment environment) { voteEnv_ = std::move(environment); }
 
-void TBetPage::attachRestTimeLabel(QLabel* label) {
-    RestTimeLabel = label;
-    if (!RestTimer) {
-        RestTimer = new QTimer(this);
-        RestTimer->setObjectName("RestTimer");
-        RestTimer->setInterval(1000);
-        connect(RestTimer, &QTimer::timeout, this, &TBetPage::RestTimerTimer);
-        RestTimer->start();
+void BetPageWidget::attachCountdownLabel(QLabel* label) {
+    countdownLabel_ = label;
+    if (!countdownTimer_) {
+        countdownTimer_ = new QTimer(this);
+        countdownTimer_->setObjectName("RestTimer");
+        countdownTimer_->setInterval(1000);
+        connect(countdownTimer_, &QTimer::timeout, this, &BetPageWidget::showCountdown);
+        countdownTimer_->start();
     }
-    RestTimerTimer();
+    showCountdown();
 }
 
-void TBetPage::RestTimerTimer() {
-    if (RestTimeLabel) RestTimeLabel->setText(fromCp932(postTimeCountdown(model_->race())));
+void BetPageWidget::showCountdown() {
+    if (countdownLabel_) countdownLabel_->setText(fromCp932(postTimeCountdown(model_->race())));
 }
 
-void TBetPage::KaimeSetItemClick() {
-    showKaimeSetForm(this, [this] {
+void BetPageWidget::editDefaultAmount() {
+    showDefaultAmountDialog(this, [this] {
         if (const BetRace* race = model_->race()) selectRace(BetRace(*race));
     });
 }
 
-void TBetPage::TohyoBtnClick() {
+void BetPageWidget::vote() {
     if (!voteEnv_.control || !voteEnv_.log || !voteEnv_.worker || voting_) return;
     if (voteEnv_.worker->busy()) {
         Dialogs::information(this, ControlWorker::busyMessage(voteEnv_.worker->jobName()));
@@ -468,7 +508,7 @@ void TBetPage::TohyoBtnClick() {
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
     request.list = &model_->bets();
-    request.amount = AmountEdit->text().trimmed().isEmpty() ? 0 : AmountEdit->intValue();
+    request.amount = amountEdit_->text().trimmed().isEmpty() ? 0 : amountEdit_->intValue();
     VotePlan plan = planVote(request, context);
     if (!plan.ready) {
         lastVote_ = std::make_unique<VoteResult>(plan.refused);
@@ -482,17 +522,17 @@ void TBetPage::TohyoBtnClick() {
     submit(std::move(plan), request.dayStamp, voteEnv_.shownSlot ? voteEnv_.shownSlot() : -1);
 }
 
-void TBetPage::submit(VotePlan plan, const std::string& dayStamp, int slot) {
+void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot) {
     auto result = std::make_shared<VoteResult>();
     auto jobReporter = std::make_shared<JobReporter>(voteEnv_.messages);
     DataControl* control = voteEnv_.control;
     VotingLog* log = voteEnv_.log;
     std::filesystem::path folder = betFileFolder(&settings_);
     auto sharedPlan = std::make_shared<VotePlan>(std::move(plan));
-    QPointer<TBetPage> self = this;
+    QPointer<BetPageWidget> self = this;
     voting_ = true;
     lastVote_.reset();
-    TohyoBtn->setEnabled(false);
+    voteButton_->setEnabled(false);
     voteEnv_.worker->start(
         "投票",
         [=] {
@@ -502,7 +542,7 @@ void TBetPage::submit(VotePlan plan, const std::string& dayStamp, int slot) {
         [self, result, dayStamp, slot] {
             if (!self) return;
             self->voting_ = false;
-            self->TohyoBtn->setEnabled(true);
+            self->voteButton_->setEnabled(true);
             self->lastVote_ = std::make_unique<VoteResult>(*result);
             if (result->accepted > 0 && slot >= 0 && self->voteEnv_.markVoted) self->voteEnv_.markVoted(dayStamp, slot);
         });

@@ -1,4 +1,4 @@
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
@@ -7,39 +7,39 @@
 
 namespace vex::ui {
 
-TNumEdit::TNumEdit(int intDigits, int decDigits, bool allowSign, QWidget* parent)
+NumberEdit::NumberEdit(int intDigits, int decDigits, bool allowSign, QWidget* parent)
     : QLineEdit(parent), intDigits_(intDigits), decDigits_(decDigits), allowSign_(allowSign) {
     QString pattern = QString("^%1\\d{0,%2}").arg(allowSign ? "-?" : "").arg(intDigits);
     if (decDigits > 0) pattern += QString("(\\.\\d{0,%1})?").arg(decDigits);
     pattern += "$";
     setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), this));
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(this, &QLineEdit::textChanged, this, &TNumEdit::textWasChanged);
+    connect(this, &QLineEdit::textChanged, this, &NumberEdit::textWasChanged);
 }
 
-double TNumEdit::valueOf(const QString& text) {
+double NumberEdit::valueOf(const QString& text) {
     bool ok = false;
     double v = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(v) ? v : 0.0;
 }
 
-long long TNumEdit::intValue() const { return static_cast<long long>(std::trunc(value())); }
+long long NumberEdit::intValue() const { return static_cast<long long>(std::trunc(value())); }
 
-void TNumEdit::setValue(double v) {
+void NumberEdit::setValue(double v) {
     if (!allowSign_ && v < 0) v = 0;
     double limit = std::pow(10.0, intDigits_) - std::pow(10.0, -decDigits_);
     v = std::clamp(v, -limit, limit);
     setText(QString::number(v, 'f', decDigits_));
 }
 
-void TNumEdit::textWasChanged() {
+void NumberEdit::textWasChanged() {
     double v = value();
     if (v == lastValue_) return;
     lastValue_ = v;
-    emit Change();
+    emit valueChanged();
 }
 
-void TNumEdit::keyPressEvent(QKeyEvent* event) {
+void NumberEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter works like Tab: on to the next entry cell of the window.
         focusNextChild();

@@ -19,11 +19,11 @@
 #include "store/day_list.h"
 #include "dayload/day_load.h"
 #include "store/store_paths.h"
-#include "ui/bet_page.h"
+#include "ui/bet_page_widget.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
-#include "ui/prgrs_form.h"
+#include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "ui/race_card_view.h"
 #include "ui/text_grid_model.h"
@@ -31,46 +31,53 @@
 
 namespace vex::ui {
 
-void TMainForm::setupGrids() {
+void MainWindow::setupGrids() {
+    setupDetailCard();
+    setupRaceCardGrid();
+}
+
+void MainWindow::setupDetailCard() {
     detailModel_ = new DetailCardModel(this);
-    StringGrid2->setModel(detailModel_);
+    detailCard_->setModel(detailModel_);
     detailDelegate_ = new DetailCardDelegate(
         detailModel_,
         [this] {
             CardFilters f;
-            f.surface = selBaBtn2->isChecked() ? 1 : selBaBtn3->isChecked() ? 2 : 0;
-            f.distance = selkyoriBtn2->isChecked() ? 1 : selkyoriBtn3->isChecked() ? 2 : 0;
+            f.surface = surfaceFilter_[1]->isChecked() ? 1 : surfaceFilter_[2]->isChecked() ? 2 : 0;
+            f.distance = distanceFilter_[1]->isChecked() ? 1 : distanceFilter_[2]->isChecked() ? 2 : 0;
             if (currentRace_ >= 0) f.raceDistance = fieldNumber(table_->raw[currentRace_].ra.field(RA::Distance));
             return f;
         },
         this);
-    StringGrid2->setItemDelegate(detailDelegate_);
-    StringGrid2->verticalHeader()->setVisible(false);
-    StringGrid2->verticalHeader()->setDefaultSectionSize(kDetailRowHeight);
-    StringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    detailCard_->setItemDelegate(detailDelegate_);
+    detailCard_->verticalHeader()->setVisible(false);
+    detailCard_->verticalHeader()->setDefaultSectionSize(kDetailRowHeight);
+    detailCard_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     const int widths[kDetailColumns] = {24, 26, 200, 118, 104, 0, 222, 222, 222};
-    for (int c = 0; c < kDetailColumns; ++c) StringGrid2->setColumnWidth(c, widths[c]);
-    StringGrid2->setColumnHidden(5, true);  // the distance and going record is never shown
-    StringGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto* popup = new QMenu(StringGrid2);
+    for (int c = 0; c < kDetailColumns; ++c) detailCard_->setColumnWidth(c, widths[c]);
+    detailCard_->setColumnHidden(5, true);  // the distance and going record is never shown
+    detailCard_->setSelectionMode(QAbstractItemView::SingleSelection);
+    detailCard_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    detailCard_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    detailCard_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* popup = new QMenu(detailCard_);
     popup->setObjectName("PopupMenu1");
     QAction* track = popup->addAction("追跡馬に登録(&R)");
     track->setObjectName("ChaseHorseItem");
-    connect(StringGrid2, &QWidget::customContextMenuRequested, this, [this, popup](const QPoint& at) {
-        QModelIndex idx = StringGrid2->indexAt(at);
+    connect(detailCard_, &QWidget::customContextMenuRequested, this, [this, popup](const QPoint& at) {
+        QModelIndex idx = detailCard_->indexAt(at);
         if (!idx.isValid()) return;
         popupRow_ = idx.row();
-        popup->popup(StringGrid2->viewport()->mapToGlobal(at));
+        popup->popup(detailCard_->viewport()->mapToGlobal(at));
     });
     connect(track, &QAction::triggered, this, [this] {
-        if (popupRow_ >= 0) RegisterTrackedHorse(popupRow_ + 1);
+        if (popupRow_ >= 0) registerTrackedHorse(popupRow_ + 1);
     });
+}
 
+void MainWindow::setupRaceCardGrid() {
     cardModel_ = new TextGridModel(this);
-    StringGrid3->setModel(cardModel_);
+    raceCardGrid_->setModel(cardModel_);
     cardDelegate_ = new RaceCardDelegate(
         [this](int row) -> std::pair<int, bool> {
             if (currentRace_ < 0) return {0, false};
@@ -81,121 +88,123 @@ void TMainForm::setupGrids() {
             return {frame, table_->races[currentRace_].recommendedHorse == horse};
         },
         this);
-    StringGrid3->setItemDelegate(cardDelegate_);
-    StringGrid3->verticalHeader()->setVisible(false);
-    StringGrid3->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    raceCardGrid_->setItemDelegate(cardDelegate_);
+    raceCardGrid_->verticalHeader()->setVisible(false);
+    raceCardGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     setRaceCardGrid(buildRaceCardGrid(*table_, -1));
 }
 
-void TMainForm::setRaceCardGrid(const TextGrid& grid) {
+void MainWindow::setRaceCardGrid(const TextGrid& grid) {
     cardModel_->setGrid(grid, 1);
     // Narrow columns, set again after each reset of the model: 31 columns should nearly fit the tab.
     static const int widths[kRaceCardColumns] = {22, 22, 120, 36, 64, 36, 32, 36, 24, 40, 24, 36, 24, 40, 24, 32,
                                                  32, 64, 48, 40, 64, 48, 40, 64, 48, 40, 56, 32, 24, 24, 42};
-    for (int c = 0; c < std::min(kRaceCardColumns, grid.colCount()); ++c) StringGrid3->setColumnWidth(c, widths[c]);
-    StringGrid3->clearSelection();
+    for (int c = 0; c < std::min(kRaceCardColumns, grid.colCount()); ++c) raceCardGrid_->setColumnWidth(c, widths[c]);
+    raceCardGrid_->clearSelection();
 }
 
 // ---------------------------------------------------------------- day list and day load
 
-void TMainForm::MakeDataList() {
-    DateCombo->clear();
-    for (const std::string& stamp : buildDayList()) DateCombo->addItem(fromCp932(stamp));
-    DateCombo->setCurrentIndex(-1);
+void MainWindow::fillDaySelector() {
+    daySelector_->clear();
+    for (const std::string& stamp : buildDayList()) daySelector_->addItem(fromCp932(stamp));
+    daySelector_->setCurrentIndex(-1);
 }
 
-void TMainForm::ClearRaces() {
+void MainWindow::clearRaces() {
     clearViews();
     dayShown_ = false;  // the table stays in memory, unseen: a fresh one would stall the window
 }
 
-void TMainForm::clearViews() {
+void MainWindow::clearViews() {
     {
-        QSignalBlocker quiet(DatList);
-        DatList->clear();
+        QSignalBlocker quiet(raceList_);
+        raceList_->clear();
     }
-    PageControl1->setVisible(false);
+    pages_->setVisible(false);
     clearHeader();
     currentRace_ = previousRace_ = -1;
     betPage_->dayLoaded();
 }
 
-void TMainForm::fillRaceList() {
-    QSignalBlocker quiet(DatList);  // filling is not choosing: the caller selects
-    DatList->clear();
-    for (const std::string& line : table_->raceList) DatList->addItem(fromCp932(line));
+void MainWindow::fillRaceList() {
+    QSignalBlocker quiet(raceList_);  // filling is not choosing: the caller selects
+    raceList_->clear();
+    for (const std::string& line : table_->raceList) raceList_->addItem(fromCp932(line));
 }
 
-void TMainForm::DateComboChange() {
-    if (DateCombo->currentIndex() < 0) return;
-    dayLoader_->load(toCp932(DateCombo->currentText()));
+void MainWindow::loadSelectedDay() {
+    if (daySelector_->currentIndex() < 0) return;
+    dayLoader_->load(toCp932(daySelector_->currentText()));
 }
 
-void TMainForm::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
+void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
     if (!failure.isEmpty()) reportJobFailure("データ読込", failure);
     if (!table || !result.loaded) {
         showDayInSelector();
         return;
     }
-    RestTimeLabel->setVisible(false);
+    postCountdown_->setVisible(false);
     clearViews();
     table_ = std::move(table);
     dayShown_ = true;
     voted_.fill(false);
     fillRaceList();
     showDayInSelector();
-    if (DatList->count() > 0) selectListRow(0);
-    RestTimeLabel->setVisible(table_->showRemainingTime);
+    if (raceList_->count() > 0) selectListRow(0);
+    postCountdown_->setVisible(table_->showRemainingTime);
 }
 
-void TMainForm::showDayInSelector() {
-    int shown = dayShown_ ? DateCombo->findText(fromCp932(table_->paths.stamp)) : -1;
-    QSignalBlocker quiet(DateCombo);
-    DateCombo->setCurrentIndex(shown);
+void MainWindow::showDayInSelector() {
+    int shown = dayShown_ ? daySelector_->findText(fromCp932(table_->paths.stamp)) : -1;
+    QSignalBlocker quiet(daySelector_);
+    daySelector_->setCurrentIndex(shown);
 }
 
-void TMainForm::selectListRow(int row) {
-    if (DatList->currentRow() == row)
-        DatListClick();
+void MainWindow::selectListRow(int row) {
+    if (raceList_->currentRow() == row)
+        showSelectedRace();
     else
-        DatList->setCurrentRow(row);  // the row change selects
+        raceList_->setCurrentRow(row);  // the row change selects
 }
 
 // ---------------------------------------------------------------- race selection
 
-void TMainForm::clearHeader() {
-    for (QLabel* l : {Label1, Label2, Label3, Label4, Label6, Label7, BashoLabel, RaceLabel}) l->clear();
-    if (ZoneLabel) ZoneLabel->clear();
+void MainWindow::clearHeader() {
+    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_,
+                      trackName_, raceNumber_})
+        l->clear();
+    if (zoneLabel_) zoneLabel_->clear();
 }
 
-void TMainForm::drawHeader(int slot) {
+void MainWindow::drawHeader(int slot) {
     HeaderLines h = headerLines(*table_, slot);
-    Label1->setText(h.label1);
-    Label2->setText(h.label2);
-    Label3->setText(h.label3);
-    Label4->setText(h.label4);
-    Label6->setText(h.label6);
-    Label7->setText(h.label7);
-    BashoLabel->setText(h.basho);
-    RaceLabel->setText(h.race);
-    if (ZoneLabel) ZoneLabel->setText(h.zone);
+    raceDayLine_->setText(h.label1);
+    raceTitle_->setText(h.label2);
+    raceFieldLine_->setText(h.label3);
+    raceConditionsLine_->setText(h.label4);
+    prizeLine_->setText(h.label6);
+    addedPrizeLine_->setText(h.label7);
+    trackName_->setText(h.basho);
+    raceNumber_->setText(h.race);
+    if (zoneLabel_) zoneLabel_->setText(h.zone);
     if (h.panelColour) {
-        QPalette pal = Panel3->palette();
+        QPalette pal = raceHeader_->palette();
         pal.setColor(QPalette::Window, *h.panelColour);
-        Panel3->setPalette(pal);
+        raceHeader_->setPalette(pal);
     }
 }
 
-void TMainForm::drawResults(int slot) {
+void MainWindow::drawResults(int slot) {
     ResultTexts texts = resultTexts(*table_, slot);
     for (int kind = 1; kind <= 9; ++kind)
-        for (std::size_t e = 0; e < resultLabels[kind].size(); ++e)
+        for (std::size_t e = 0; e < resultLabels_[kind].size(); ++e)
             for (int c = 0; c < 3; ++c)
-                resultLabels[kind][e][c]->setText(e < texts[kind].size() ? texts[kind][e][c] : QString());
+                resultLabels_[kind][e][c]->setText(e < texts[kind].size() ? texts[kind][e][c] : QString());
 }
 
-void TMainForm::DatListClick() {
-    int row = DatList->currentRow();
+void MainWindow::showSelectedRace() {
+    int row = raceList_->currentRow();
     RaceTable& table = *table_;
     int slot = table.slotOfListItem(row);
     if (slot < 0) return;
@@ -206,53 +215,60 @@ void TMainForm::DatListClick() {
     // The views keep showing the previous race when this one cannot be drawn.
     const RawRecords& rr = table.raw[slot];
     if (fieldNumber(rr.se[0].field(SE::Horse)) <= 0) {
-        // The list must not highlight a race the views do not show.
-        {
-            QSignalBlocker quiet(DatList);
-            auto shownRow = std::find(table.raceListSlots.begin(), table.raceListSlots.end(), currentRace_);
-            DatList->setCurrentRow(shownRow == table.raceListSlots.end()
-                                       ? -1
-                                       : static_cast<int>(shownRow - table.raceListSlots.begin()));
-        }
+        highlightShownRace();  // the list must not highlight a race the views do not show
         Dialogs::information(this, QString::number(raceNumber(rr.ra)) + "レースはデータが不十分です。");
         return;
     }
     currentRace_ = slot;
     table.CurrentRaceIndex = slot;
+    drawRace(slot);
+    lastSelectMs_ = clock.nsecsElapsed() / 1e6;
+}
 
-    StringGrid2->setVisible(false);
-    StringGrid3->setVisible(false);
+void MainWindow::highlightShownRace() {
+    const RaceTable& table = *table_;
+    QSignalBlocker quiet(raceList_);
+    auto shownRow = std::find(table.raceListSlots.begin(), table.raceListSlots.end(), currentRace_);
+    raceList_->setCurrentRow(shownRow == table.raceListSlots.end()
+                                 ? -1
+                                 : static_cast<int>(shownRow - table.raceListSlots.begin()));
+}
+
+// Header, results, detailed card, index card and race card grid of the race in `slot`.
+void MainWindow::drawRace(int slot) {
+    const RaceTable& table = *table_;
+    detailCard_->setVisible(false);
+    raceCardGrid_->setVisible(false);
     detailModel_->clear();
-    for (auto& kind : resultLabels)
+    for (auto& kind : resultLabels_)
         for (auto& entry : kind)
             for (QLabel* l : entry) l->clear();
     drawHeader(slot);
     drawResults(slot);
     detailModel_->setRows(buildDetailCard(table, slot));
-    StringGrid2->setVisible(true);
-    StringGrid3->setVisible(true);
+    detailCard_->setVisible(true);
+    raceCardGrid_->setVisible(true);
 
     // The index card and the bets follow the selection, and so do the other windows.
     betPage_->selectRace(betRaceOf(table, slot));
     setRaceCardGrid(buildRaceCardGrid(table, slot));
     emit raceSelected(slot);
 
-    PageControl1->setVisible(true);
-    StringGrid2->clearSelection();
-    StringGrid3->clearSelection();
-    lastSelectMs_ = clock.nsecsElapsed() / 1e6;
+    pages_->setVisible(true);
+    detailCard_->clearSelection();
+    raceCardGrid_->clearSelection();
 }
 
-void TMainForm::NextRaceBtnClick() {
+void MainWindow::selectNextRace() {
     const RaceTable& table = *table_;
-    if (DatList->count() == 0 || !table.dayLoaded) return;
+    if (raceList_->count() == 0 || !table.dayLoaded) return;
     DateTime t = now();
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", t.year, t.month, t.day);
     if (table.raw[0].ra.field(Common::Date) != std::string_view(today)) return;
     int nowMinutes = t.hour * 60 + t.minute;
     int best = -1, bestDiff = 0;
-    for (int row = 0; row < DatList->count(); ++row) {
+    for (int row = 0; row < raceList_->count(); ++row) {
         int slot = table.slotOfListItem(row);
         if (slot < 0) continue;
         std::string_view post = table.raw[slot].ra.field(RA::PostTime);
@@ -270,7 +286,7 @@ void TMainForm::NextRaceBtnClick() {
 
 // ---------------------------------------------------------------- tracked horses
 
-void TMainForm::RegisterTrackedHorse(int horse) {
+void MainWindow::registerTrackedHorse(int horse) {
     if (currentRace_ < 0 || horse < 1 || horse > kMaxRunners) return;
     RaceTable& table = *table_;
     const SeRecord& se = table.raw[currentRace_].se[horse - 1];
@@ -302,7 +318,7 @@ void TMainForm::RegisterTrackedHorse(int horse) {
     }
     table.races[currentRace_].trackedHorse[horse] = 1;
     Dialogs::information(this, fromCp932(shown) + "を追跡馬に登録しました。");
-    DatListClick();
+    showSelectedRace();
 }
 
 }  // namespace vex::ui

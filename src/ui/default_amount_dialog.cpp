@@ -1,4 +1,4 @@
-#include "ui/kaime_set_unit.h"
+#include "ui/default_amount_dialog.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,11 +9,11 @@
 #include "app/settings.h"
 #include "betting/bet_page.h"
 #include "ui/dialogs.h"
-#include "ui/widgets/num_edit.h"
+#include "ui/widgets/number_edit.h"
 
 namespace vex::ui {
 
-TKaimeSetForm::TKaimeSetForm(QWidget* parent) : QDialog(parent) {
+DefaultAmountDialog::DefaultAmountDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("KaimeSetForm");
     setWindowTitle("投資金設定");
     auto* v = new QVBoxLayout(this);
@@ -24,11 +24,11 @@ TKaimeSetForm::TKaimeSetForm(QWidget* parent) : QDialog(parent) {
     auto* box = new QGroupBox("投資金額初期設定", this);
     box->setObjectName("DefaultAmountGroup");
     auto* h = new QHBoxLayout(box);
-    AmountEdit = new TNumEdit(6, 0, false, box);
-    AmountEdit->setObjectName("AmountEdit");
-    AmountEdit->setFixedWidth(90);
-    AmountEdit->setValue(readDefaultAmount(TIniGT()));
-    h->addWidget(AmountEdit);
+    amountEdit_ = new NumberEdit(6, 0, false, box);
+    amountEdit_->setObjectName("AmountEdit");
+    amountEdit_->setFixedWidth(90);
+    amountEdit_->setValue(readDefaultAmount(TIniGT()));
+    h->addWidget(amountEdit_);
     h->addWidget(new QLabel("円", box));
     h->addStretch();
     v->addWidget(box);
@@ -43,33 +43,33 @@ TKaimeSetForm::TKaimeSetForm(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     v->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &TKaimeSetForm::OKBtnClick);
+    connect(ok, &QPushButton::clicked, this, &DefaultAmountDialog::storeAndClose);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-int TKaimeSetForm::storeAmount() {
+int DefaultAmountDialog::storeAmount() {
     TIniGT settings;
-    const int amount = storeDefaultAmount(settings, static_cast<int>(AmountEdit->intValue()));
-    AmountEdit->setValue(amount);
+    const int amount = storeDefaultAmount(settings, static_cast<int>(amountEdit_->intValue()));
+    amountEdit_->setValue(amount);
     return amount;
 }
 
-void TKaimeSetForm::OKBtnClick() {
+void DefaultAmountDialog::storeAndClose() {
     storeAmount();
     accept();
 }
 
-void showKaimeSetForm(QWidget* parent, std::function<void()> onStored) {
-    auto* form = new TKaimeSetForm(parent);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(form, &QDialog::accepted, form, [onStored] {
+void showDefaultAmountDialog(QWidget* parent, std::function<void()> onStored) {
+    auto* dialog = new DefaultAmountDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [onStored] {
         if (onStored) onStored();
     });
     if (Dialogs::recording()) {
-        form->open();
+        dialog->open();
         return;
     }
-    form->exec();
+    dialog->exec();
 }
 
 }  // namespace vex::ui

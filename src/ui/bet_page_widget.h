@@ -13,6 +13,7 @@
 #include "ui/widgets/grid_view.h"
 
 class QCheckBox;
+class QLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -24,13 +25,13 @@ class VotingLog;
 
 namespace vex::ui {
 
-class TGridView;
+class GridView;
 class ControlWorker;
 class MessageQueue;
 
-class TLabel3D;
-class TNumEdit;
-class TRadioGroup;
+class Label3D;
+class NumberEdit;
+class RadioGroup;
 class UiReporter;
 
 // What a vote needs from the main window.
@@ -45,11 +46,11 @@ struct VoteEnvironment {
     std::function<void(const std::string& dayStamp, int slot)> markVoted;
 };
 
-class TBetPage : public QWidget {
+class BetPageWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit TBetPage(QWidget* parent = nullptr);
-    ~TBetPage() override;
+    explicit BetPageWidget(QWidget* parent = nullptr);
+    ~BetPageWidget() override;
 
     // ---- called by the main window
     // A race was selected (marks stay when it is the race shown before).
@@ -60,26 +61,35 @@ public:
     void dayLoaded();
     void setVoteEnvironment(VoteEnvironment environment);
     // The toolbar's countdown label; written every second from now on.
-    void attachRestTimeLabel(QLabel* label);
+    void attachCountdownLabel(QLabel* label);
     // Menu "投資金額設定": the default-amount window; OK selects the shown race again.
-    void KaimeSetItemClick();
+    void editDefaultAmount();
 
     BetPage& model() { return *model_; }
-    TGridView* card() const { return StringGrid26; }
-    TGridView* betList() const { return StringGrid34; }
     // Last outcome of the vote button (for the window's tests and status); null while a vote runs.
     const VoteResult* lastVote() const { return lastVote_.get(); }
     bool voting() const { return voting_; }
 
-    // Handlers, named after their controls.
-    void TohyoBtnClick();
-    void RestTimerTimer();
+    // The vote button: checks and asks here, then votes on the worker.
+    void vote();
+    // Writes the time left to the post of the race shown into the countdown label.
+    void showCountdown();
 
 private:
     // Runs an approved vote on the worker; `dayStamp` and `slot` name the race it was approved for.
     void submit(VotePlan plan, const std::string& dayStamp, int slot);
     void buildLayout();
+    QLayout* buildIndexCardColumn();
+    QWidget* buildChoicesColumn();
+    QLayout* buildBetListColumn();
+    QWidget* buildMultiPanel();
+    QWidget* buildOddsFilter();
+    QLayout* buildFigures();
     void wire();
+    void wireIndexCard();
+    void wireBetList();
+    void wireChoices();
+    void wireButtons();
     // Brings every control in line with the model (choices, visibility, grids, labels).
     void sync();
     void syncGrids();
@@ -95,25 +105,25 @@ private:
     bool syncing_ = false;
     bool voting_ = false;
 
-    TLabel3D* ZoneLabel = nullptr;
-    TGridView* StringGrid26 = nullptr;
-    TRadioGroup* BakenRadio = nullptr;
-    TRadioGroup* KaikataRadio = nullptr;
-    QWidget* MultiPanel = nullptr;
+    Label3D* zoneLabel_ = nullptr;
+    GridView* indexCard_ = nullptr;
+    RadioGroup* kindChoice_ = nullptr;
+    RadioGroup* methodChoice_ = nullptr;
+    QWidget* multiPanel_ = nullptr;
     QCheckBox* multiBoxes_[4] = {};
-    TNumEdit* Toz1editA = nullptr;
-    TNumEdit* Toz2editA = nullptr;
-    TRadioGroup* RadioGroup1 = nullptr;
-    QPushButton* allButtons_[3] = {};
-    QPushButton* clearButtons_[3] = {};
-    TGridView* StringGrid34 = nullptr;
-    TNumEdit* AmountEdit = nullptr;
-    QLabel* PointsLabel = nullptr;
-    QLabel* TotalLabel = nullptr;
-    QLabel* RateLabel = nullptr;
-    QPushButton* TohyoBtn = nullptr;
-    QLabel* RestTimeLabel = nullptr;
-    QTimer* RestTimer = nullptr;
+    NumberEdit* oddsLowerEdit_ = nullptr;
+    NumberEdit* oddsUpperEdit_ = nullptr;
+    RadioGroup* stakeSplitChoice_ = nullptr;
+    QPushButton* markAllButtons_[3] = {};
+    QPushButton* markClearButtons_[3] = {};
+    GridView* betList_ = nullptr;
+    NumberEdit* amountEdit_ = nullptr;
+    QLabel* lineCountLabel_ = nullptr;
+    QLabel* totalLabel_ = nullptr;
+    QLabel* returnRateLabel_ = nullptr;
+    QPushButton* voteButton_ = nullptr;
+    QLabel* countdownLabel_ = nullptr;
+    QTimer* countdownTimer_ = nullptr;
 };
 
 }  // namespace vex::ui

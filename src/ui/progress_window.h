@@ -10,19 +10,20 @@ class QProgressBar;
 
 namespace vex::ui {
 
-class TPrgrsForm : public QWidget, public DayLoadProgress {
+class ProgressWindow : public QWidget, public DayLoadProgress {
     Q_OBJECT
 public:
-    explicit TPrgrsForm(QWidget* parent = nullptr);
+    explicit ProgressWindow(QWidget* parent = nullptr);
 
     void show(const std::string& caption, const std::string& dayStamp, int maximum) override;
     void step() override;
     void reset() override;
     void hide() override;
 
-    QLabel* CaptionLabel = nullptr;
-    QLabel* DayLabel = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+private:
+    QLabel* caption_ = nullptr;
+    QLabel* day_ = nullptr;
+    QProgressBar* bar_ = nullptr;
 };
 
 }  // namespace vex::ui

@@ -1,4 +1,4 @@
-#include "ui/get_data_unit.h"
+#include "ui/download_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,118 +55,131 @@ NoControl& noControl() {
 }
 }  // namespace
 
-TGetDataForm::TGetDataForm(TMainForm* main, DataControl* control)
+DownloadWindow::DownloadWindow(MainWindow* main, DataControl* control)
     : QDialog(main), main_(main), control_(control ? control : &noControl()) {
     setObjectName("GetDataForm");
     setWindowTitle("データ取込");
     setAttribute(Qt::WA_DeleteOnClose);
+    buildLayout();
+    createDownload();
+    fromTimeEdit_->setDateTime(toQt(BulkDownload::initialFromTime()));
 
+    connect(startButton_, &QPushButton::clicked, this, [this] { startDownload(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelDownload(); });
+    connect(serviceSettingsButton_, &QPushButton::clicked, this, [this] { openServiceSettings(); });
+    connect(progressTimer_, &QTimer::timeout, this, [this] { showLatestProgress(); });
+}
+
+void DownloadWindow::buildLayout() {
     auto* col = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* fromCaption = new QLabel("取得開始日付", this);
-    DateTimePicker1 = new QDateTimeEdit(this);
-    DateTimePicker1->setObjectName("DateTimePicker1");
-    DateTimePicker1->setDisplayFormat("yyyy/MM/dd HH:mm:ss");
-    DateTimePicker1->setCalendarPopup(true);
+    fromTimeEdit_ = new QDateTimeEdit(this);
+    fromTimeEdit_->setObjectName("DateTimePicker1");
+    fromTimeEdit_->setDisplayFormat("yyyy/MM/dd HH:mm:ss");
+    fromTimeEdit_->setCalendarPopup(true);
     top->addWidget(fromCaption);
-    top->addWidget(DateTimePicker1, 1);
+    top->addWidget(fromTimeEdit_, 1);
     col->addLayout(top);
+    buildProgressRows(col);
+    buildButtons(col);
 
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setObjectName("TimerJVStatus");
+    progressTimer_->setInterval(10);
+}
+
+void DownloadWindow::buildProgressRows(QVBoxLayout* col) {
     auto* bars = new QGridLayout;
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar2 = new QProgressBar(this);
-    ProgressBar2->setObjectName("ProgressBar2");
-    for (QProgressBar* b : {ProgressBar1, ProgressBar2}) {
+    downloadBar_ = new QProgressBar(this);
+    downloadBar_->setObjectName("ProgressBar1");
+    readBar_ = new QProgressBar(this);
+    readBar_->setObjectName("ProgressBar2");
+    for (QProgressBar* b : {downloadBar_, readBar_}) {
         b->setRange(0, 100);
         b->setValue(0);
         b->setMinimumWidth(320);
     }
     bars->addWidget(new QLabel("ダウンロード", this), 0, 0);
-    bars->addWidget(ProgressBar1, 0, 1);
+    bars->addWidget(downloadBar_, 0, 1);
     bars->addWidget(new QLabel("読込み", this), 1, 0);
-    bars->addWidget(ProgressBar2, 1, 1);
+    bars->addWidget(readBar_, 1, 1);
     bars->addWidget(new QLabel("作成データ", this), 2, 0);
-    MkDataLabel = new QLabel(this);
-    MkDataLabel->setObjectName("MkDataLabel");
-    MkDataLabel->setMinimumWidth(320);
-    bars->addWidget(MkDataLabel, 2, 1);
+    madeDataLabel_ = new QLabel(this);
+    madeDataLabel_->setObjectName("MkDataLabel");
+    madeDataLabel_->setMinimumWidth(320);
+    bars->addWidget(madeDataLabel_, 2, 1);
     col->addLayout(bars);
 
-    ProgressLabel = new QLabel(this);
-    ProgressLabel->setObjectName("ProgressLabel");
-    ProgressLabel->setFrameShape(QFrame::StyledPanel);
-    col->addWidget(ProgressLabel);
-
-    auto* buttons = new QHBoxLayout;
-    ButtonStart = new QPushButton("データ取込", this);
-    ButtonStart->setObjectName("ButtonStart");
-    ButtonCancel = new QPushButton("データ取込中止", this);
-    ButtonCancel->setObjectName("ButtonCancel");
-    SpeedButton1 = new QPushButton("UmaConn設定", this);
-    SpeedButton1->setObjectName("SpeedButton1");
-    buttons->addWidget(ButtonStart);
-    buttons->addWidget(ButtonCancel);
-    buttons->addStretch();
-    buttons->addWidget(SpeedButton1);
-    col->addLayout(buttons);
-
-    TimerJVStatus = new QTimer(this);
-    TimerJVStatus->setObjectName("TimerJVStatus");
-    TimerJVStatus->setInterval(10);
-
-    reporter_ = std::make_shared<JobReporter>(main_->messages());
-    progress_ = std::make_shared<SharedProgress>();
-    download_ = std::make_shared<BulkDownload>(*control_, *reporter_, [progress = progress_](const DownloadProgress& p) {
-        std::lock_guard lock(progress->lock);
-        progress->latest = p;
-    });
-    download_->setStartClearsCancelFlag(false);  // the worker clears it when the job is handed over
-    DateTimePicker1->setDateTime(toQt(BulkDownload::initialFromTime()));
-
-    connect(ButtonStart, &QPushButton::clicked, this, [this] { ButtonStartClick(); });
-    connect(ButtonCancel, &QPushButton::clicked, this, [this] { ButtonCancelClick(); });
-    connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(TimerJVStatus, &QTimer::timeout, this, [this] { TimerJVStatusTimer(); });
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName("ProgressLabel");
+    statusLabel_->setFrameShape(QFrame::StyledPanel);
+    col->addWidget(statusLabel_);
 }
 
-TGetDataForm::~TGetDataForm() = default;
+void DownloadWindow::buildButtons(QVBoxLayout* col) {
+    auto* buttons = new QHBoxLayout;
+    startButton_ = new QPushButton("データ取込", this);
+    startButton_->setObjectName("ButtonStart");
+    cancelButton_ = new QPushButton("データ取込中止", this);
+    cancelButton_->setObjectName("ButtonCancel");
+    serviceSettingsButton_ = new QPushButton("UmaConn設定", this);
+    serviceSettingsButton_->setObjectName("SpeedButton1");
+    buttons->addWidget(startButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addStretch();
+    buttons->addWidget(serviceSettingsButton_);
+    col->addLayout(buttons);
+}
 
-void TGetDataForm::showProgress(const DownloadProgress& p) {
-    ProgressBar1->setRange(0, std::max(1, p.downloadMax));
-    ProgressBar1->setValue(std::min(p.downloadPosition, std::max(1, p.downloadMax)));
-    ProgressBar2->setRange(0, std::max(1, p.readMax));
-    ProgressBar2->setValue(std::min(p.readPosition, std::max(1, p.readMax)));
-    ProgressLabel->setText(fromCp932(p.status));
-    MkDataLabel->setText(fromCp932(p.madeData));
+void DownloadWindow::createDownload() {
+    reporter_ = std::make_shared<JobReporter>(main_->messages());
+    progress_ = std::make_shared<SharedProgress>();
+    download_ = std::make_shared<BulkDownload>(*control_, *reporter_,
+                                               [progress = progress_](const DownloadProgress& p) {
+                                                   std::lock_guard lock(progress->lock);
+                                                   progress->latest = p;
+                                               });
+    download_->setStartClearsCancelFlag(false);  // the worker clears it when the job is handed over
+}
+
+DownloadWindow::~DownloadWindow() = default;
+
+void DownloadWindow::showProgress(const DownloadProgress& p) {
+    downloadBar_->setRange(0, std::max(1, p.downloadMax));
+    downloadBar_->setValue(std::min(p.downloadPosition, std::max(1, p.downloadMax)));
+    readBar_->setRange(0, std::max(1, p.readMax));
+    readBar_->setValue(std::min(p.readPosition, std::max(1, p.readMax)));
+    statusLabel_->setText(fromCp932(p.status));
+    madeDataLabel_->setText(fromCp932(p.madeData));
     if (p.busy)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
 }
 
-void TGetDataForm::ButtonStartClick() {
+void DownloadWindow::startDownload() {
     if (running_) return;
     ControlWorker* worker = main_->worker();
     if (worker->busy()) {
         Dialogs::information(this, ControlWorker::busyMessage(worker->jobName()));
         return;
     }
-    download_->setFromTime(fromQt(DateTimePicker1->dateTime()));
+    download_->setFromTime(fromQt(fromTimeEdit_->dateTime()));
     Dialogs::information(this, fromCp932(download_->startMessage()));
     if (worker->busy()) return;  // a job began while the notice was open
     running_ = true;
-    ButtonStart->setEnabled(false);
-    QPointer<TGetDataForm> self = this;
+    startButton_->setEnabled(false);
+    QPointer<DownloadWindow> self = this;
     worker->start(
         windowTitle(), [download = download_] { download->run(); },
         [self] {
             if (self) self->jobEnded();
         });
-    TimerJVStatus->start();
+    progressTimer_->start();
 }
 
-void TGetDataForm::TimerJVStatusTimer() {
+void DownloadWindow::showLatestProgress() {
     DownloadProgress p;
     {
         std::lock_guard lock(progress_->lock);
@@ -175,26 +188,26 @@ void TGetDataForm::TimerJVStatusTimer() {
     showProgress(p);
 }
 
-void TGetDataForm::jobEnded() {
+void DownloadWindow::jobEnded() {
     running_ = false;
-    TimerJVStatus->stop();
-    TimerJVStatusTimer();  // the last texts of the job
-    ButtonStart->setEnabled(true);
-    DateTimePicker1->setDateTime(toQt(download_->fromTime()));
+    progressTimer_->stop();
+    showLatestProgress();  // the last texts of the job
+    startButton_->setEnabled(true);
+    fromTimeEdit_->setDateTime(toQt(download_->fromTime()));
     unsetCursor();
     if (closePending_) close();
 }
 
-void TGetDataForm::ButtonCancelClick() {
+void DownloadWindow::cancelDownload() {
     if (!running_) {
-        ProgressLabel->setText(fromCp932(BulkDownload::notRunningMessage()));
+        statusLabel_->setText(fromCp932(BulkDownload::notRunningMessage()));
         return;
     }
     if (!Dialogs::askYesNo(this, fromCp932(BulkDownload::cancelQuestion()))) return;
     main_->worker()->cancel();  // the job reports the cancel and ends at its next turn
 }
 
-void TGetDataForm::SpeedButton1Click() {
+void DownloadWindow::openServiceSettings() {
     // The settings dialog talks to the control: never while a job does.
     if (main_->worker()->busy()) {
         Dialogs::information(this, ControlWorker::busyMessage(main_->worker()->jobName()));
@@ -207,9 +220,9 @@ void TGetDataForm::SpeedButton1Click() {
     }
 }
 
-void TGetDataForm::reject() { close(); }
+void DownloadWindow::reject() { close(); }
 
-void TGetDataForm::closeEvent(QCloseEvent* event) {
+void DownloadWindow::closeEvent(QCloseEvent* event) {
     if (running_) {
         // The download stops at its next turn, writes what it read, and the window closes then.
         main_->worker()->cancel();
@@ -217,10 +230,10 @@ void TGetDataForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    TimerJVStatus->stop();
+    progressTimer_->stop();
     if (main_) {
-        main_->ClearRaces();
-        main_->MakeDataList();
+        main_->clearRaces();
+        main_->fillDaySelector();
     }
     event->accept();
 }
