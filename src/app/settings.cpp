@@ -245,18 +245,18 @@ SettingsWriteError::SettingsWriteError(const fs::path& file, const std::string& 
     : std::runtime_error(toCp932(file.string()) + sj(" に書き込めません") + (why.empty() ? "" : "\n" + toCp932(why))),
       file_(file) {}
 
-fs::path TIniGT::path() const {
+fs::path Settings::path() const {
     fs::path name = fileName_.empty() ? fs::path("Vexmora.ini") : fs::path(fileName_);
     if (name.has_parent_path()) return name;
     switch (defaultDir_) {
-    case ddApplication:
+    case SettingsFolder::Application:
         return appFolder() / name;
-    case ddWindows: {
+    case SettingsFolder::UserConfig: {
         if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return fs::path(xdg) / name;
         const char* home = std::getenv("HOME");
         return fs::path(home && *home ? home : ".") / ".config" / name;
     }
-    case ddNone:
+    case SettingsFolder::Current:
         break;
     }
     return name;
@@ -264,7 +264,7 @@ fs::path TIniGT::path() const {
 
 namespace {
 
-std::optional<std::string> readValue(const TIniGT& ini, std::string_view section, std::string_view key) {
+std::optional<std::string> readValue(const Settings& ini, std::string_view section, std::string_view key) {
     FileRead read = readFile(ini.path());
     if (read.state != FileRead::Read) return std::nullopt;
     return profile::lookUp(read.bytes, section, key);
@@ -272,29 +272,29 @@ std::optional<std::string> readValue(const TIniGT& ini, std::string_view section
 
 }  // namespace
 
-bool TIniGT::ReadBool(std::string_view section, std::string_view key, bool def) const {
-    return ReadInteger(section, key, def ? 1 : 0) != 0;
+bool Settings::readBool(std::string_view section, std::string_view key, bool def) const {
+    return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-int TIniGT::ReadInteger(std::string_view section, std::string_view key, int def) const {
+int Settings::readInteger(std::string_view section, std::string_view key, int def) const {
     std::optional<std::string> value = readValue(*this, section, key);
     return value ? profile::parseInteger(*value, def) : def;
 }
 
-std::string TIniGT::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string Settings::readString(std::string_view section, std::string_view key, std::string_view def) const {
     // A missing or unreadable file reads as empty: every key absent.
     return profile::readString(readFile(path()).bytes, section, key, def);
 }
 
-void TIniGT::WriteBool(std::string_view section, std::string_view key, bool value) const {
-    WriteString(section, key, value ? "1" : "0");
+void Settings::writeBool(std::string_view section, std::string_view key, bool value) const {
+    writeString(section, key, value ? "1" : "0");
 }
 
-void TIniGT::WriteInteger(std::string_view section, std::string_view key, int value) const {
-    WriteString(section, key, std::to_string(value));
+void Settings::writeInteger(std::string_view section, std::string_view key, int value) const {
+    writeString(section, key, std::to_string(value));
 }
 
-void TIniGT::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
+void Settings::writeString(std::string_view section, std::string_view key, std::string_view value) const {
     // Under the lock: the desktop program and vexmora-cli write the same file. One that exists but
     // cannot be read is refused rather than replaced by one holding a single key.
     const fs::path file = path();

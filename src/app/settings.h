@@ -1,6 +1,6 @@
 #pragma once
 // The settings file: one INI file (Vexmora.ini in the application folder) in the classic
-// private-profile format, CP932 with CR LF. Every window that keeps settings owns a TIniGT; each
+// private-profile format, CP932 with CR LF. Every window that keeps settings owns a Settings; each
 // call reads or writes the file itself (no cache), so a value written by one window is seen at once
 // by every other one, and by vexmora-cli.
 //
@@ -25,24 +25,24 @@ private:
     std::filesystem::path file_;
 };
 
-enum TIniGTDefaultDir { ddApplication, ddWindows, ddNone };
+// Where a bare settings file name is looked for.
+enum class SettingsFolder { Application, UserConfig, Current };
 
-class TIniGT {
+class Settings {
 public:
-    TIniGT() = default;
-    explicit TIniGT(std::string fileName, TIniGTDefaultDir defaultDir = ddApplication)
+    Settings() = default;
+    explicit Settings(std::string fileName, SettingsFolder defaultDir = SettingsFolder::Application)
         : fileName_(std::move(fileName)), defaultDir_(defaultDir) {}
 
     // File name as set (UTF-8; empty means "Vexmora.ini"). A name with a folder in it is used
-    // unchanged; a bare name is looked for in the folder DefaultDir gives:
-    //   ddApplication  the application folder;
-    //   ddWindows      there is no system folder for such files on Linux: the user's configuration
-    //                  folder ($XDG_CONFIG_HOME, else ~/.config) stands in for it;
-    //   ddNone         the current directory.
-    const std::string& FileName() const { return fileName_; }
+    // unchanged; a bare name is looked for in the folder defaultDir gives:
+    //   Application  the application folder;
+    //   UserConfig   the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config);
+    //   Current      the current directory.
+    const std::string& fileName() const { return fileName_; }
     void setFileName(std::string fileName) { fileName_ = std::move(fileName); }
-    TIniGTDefaultDir DefaultDir() const { return defaultDir_; }
-    void setDefaultDir(TIniGTDefaultDir dir) { defaultDir_ = dir; }
+    SettingsFolder defaultDir() const { return defaultDir_; }
+    void setDefaultDir(SettingsFolder dir) { defaultDir_ = dir; }
 
     // The file every call goes to, resolved anew on each call.
     std::filesystem::path path() const;
@@ -50,22 +50,22 @@ public:
     // A missing file or key gives the default. Integers: blanks and a sign allowed, "0x" for
     // hexadecimal, digits read up to the first other character; no digits at all gives the
     // default. Any non-zero integer is true.
-    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
-    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    bool readBool(std::string_view section, std::string_view key, bool def) const;
+    int readInteger(std::string_view section, std::string_view key, int def) const;
     // At most 2047 characters. A value wrapped in "..." or in the half-width corner brackets loses
     // them, so blanks at either end can be kept; the default comes back as given.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view def) const;
 
     // Integers in decimal, booleans as "1"/"0", strings verbatim. Throws SettingsWriteError when
     // the file cannot be read, is held by another run too long, or cannot be written (the old file
     // is then left as it was).
-    void WriteBool(std::string_view section, std::string_view key, bool value) const;
-    void WriteInteger(std::string_view section, std::string_view key, int value) const;
-    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    void writeBool(std::string_view section, std::string_view key, bool value) const;
+    void writeInteger(std::string_view section, std::string_view key, int value) const;
+    void writeString(std::string_view section, std::string_view key, std::string_view value) const;
 
 private:
     std::string fileName_;
-    TIniGTDefaultDir defaultDir_ = ddApplication;
+    SettingsFolder defaultDir_ = SettingsFolder::Application;
 };
 
 // The keys the program keeps, with their defaults, so callers do not spell them twice.
@@ -86,12 +86,12 @@ struct StringSetting {
     const char* def;
 };
 
-inline int read(const TIniGT& ini, const IntSetting& s) { return ini.ReadInteger(s.section, s.key, s.def); }
-inline bool read(const TIniGT& ini, const BoolSetting& s) { return ini.ReadBool(s.section, s.key, s.def); }
-inline std::string read(const TIniGT& ini, const StringSetting& s) { return ini.ReadString(s.section, s.key, s.def); }
-inline void write(const TIniGT& ini, const IntSetting& s, int v) { ini.WriteInteger(s.section, s.key, v); }
-inline void write(const TIniGT& ini, const BoolSetting& s, bool v) { ini.WriteBool(s.section, s.key, v); }
-inline void write(const TIniGT& ini, const StringSetting& s, std::string_view v) { ini.WriteString(s.section, s.key, v); }
+inline int read(const Settings& ini, const IntSetting& s) { return ini.readInteger(s.section, s.key, s.def); }
+inline bool read(const Settings& ini, const BoolSetting& s) { return ini.readBool(s.section, s.key, s.def); }
+inline std::string read(const Settings& ini, const StringSetting& s) { return ini.readString(s.section, s.key, s.def); }
+inline void write(const Settings& ini, const IntSetting& s, int v) { ini.writeInteger(s.section, s.key, v); }
+inline void write(const Settings& ini, const BoolSetting& s, bool v) { ini.writeBool(s.section, s.key, v); }
+inline void write(const Settings& ini, const StringSetting& s, std::string_view v) { ini.writeString(s.section, s.key, v); }
 
 namespace settings {
 inline constexpr IntSetting kMainTop{"locate", "top", 10};

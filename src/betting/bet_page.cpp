@@ -6,15 +6,15 @@
 
 namespace vex {
 
-int readDefaultAmount(const TIniGT& settings) { return read(settings, settings::kDefaultAmount); }
+int readDefaultAmount(const Settings& settings) { return read(settings, settings::kDefaultAmount); }
 
-int storeDefaultAmount(TIniGT& settings, int amount) {
+int storeDefaultAmount(Settings& settings, int amount) {
     const int value = std::max(amount, 100);
     write(settings, settings::kDefaultAmount, value);
     return value;
 }
 
-BetPage::BetPage(TIniGT* settings, bool persist) : settings_(settings), persist_(persist), grid_(emptyBetList()) {
+BetPage::BetPage(Settings* settings, bool persist) : settings_(settings), persist_(persist), grid_(emptyBetList()) {
     int kind = 0, mode = 0;
     if (settings_) {
         lowerText_ = read(*settings_, settings::kOddsLower);
@@ -61,7 +61,7 @@ void BetPage::dayLoaded() {
 void BetPage::applyKind(BetKind kind, bool store) {
     choice_.kind = kind;
     if (store) storeInt(settings::kBetKindItem, selectorItemOf(kind));
-    const int stored = settings_ ? settings_->ReadInteger(settings::kBetMethodSection, settings::kBetMethodKey, choice_.method) : choice_.method;
+    const int stored = settings_ ? settings_->readInteger(settings::kBetMethodSection, settings::kBetMethodKey, choice_.method) : choice_.method;
     methods_ = vex::methodItems(kind);
     if (methods_.empty()) choice_.method = -1;
     else choice_.method = stored >= 0 && stored < static_cast<int>(methods_.size()) ? stored : 0;

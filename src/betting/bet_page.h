@@ -16,21 +16,21 @@
 
 namespace vex {
 
-class TIniGT;
+class Settings;
 struct IntSetting;
 struct StringSetting;
 
 // Default amount per race (KaimeSet/DefaultAmount, 3000 when unset).
-int readDefaultAmount(const TIniGT& settings);
+int readDefaultAmount(const Settings& settings);
 // Stores a new default amount, raised to 100 when lower; returns the value stored.
-int storeDefaultAmount(TIniGT& settings, int amount);
+int storeDefaultAmount(Settings& settings, int amount);
 
 class BetPage {
 public:
     // Restores the filter texts, the stake mode and the kind (with its stored method) from
     // `settings` when given. With `persist`, changes of kind, method, filter and stake mode are
     // written back as they happen; without it (the command line) nothing is written.
-    explicit BetPage(TIniGT* settings = nullptr, bool persist = true);
+    explicit BetPage(Settings* settings = nullptr, bool persist = true);
 
     // ---- race
     // Selects a race: fills the card (keeping the marks when it is the race shown before), clears
@@ -101,7 +101,7 @@ private:
     void storeInt(const IntSetting& setting, int value);
     void storeString(const StringSetting& setting, const std::string& value);
 
-    TIniGT* settings_;
+    Settings* settings_;
     bool persist_;
     std::optional<BetRace> race_;
     IndexCard card_;

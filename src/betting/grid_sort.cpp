@@ -26,7 +26,7 @@ void sortGridRows(TextGrid& grid, int col, bool descending) {
     grid = std::move(sorted);
 }
 
-bool isBlank(const std::string& cell) {
+bool isBlankCell(const std::string& cell) {
     for (std::size_t i = 0; i < cell.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(cell[i]);
         if (c == ' ' || c == '\t') continue;

@@ -9,8 +9,8 @@ namespace vex {
 
 void sortGridRows(TextGrid& grid, int col, bool descending);
 
-// True when a cell is empty or holds only blanks (ASCII or full-width).
-bool isBlank(const std::string& cell);
+// True when a cell is empty or holds only blanks: spaces, tabs and full-width blanks.
+bool isBlankCell(const std::string& cell);
 // Leading integer of a cell after blanks; 0 when there is none.
 int cellInt(const std::string& cell);
 // Decimal value of a cell after blanks; 0 when the cell is not a number.

@@ -31,7 +31,7 @@ BetRace betRaceOf(const RaceTable& table, int slot) {
     race.slot = slot;
     race.runners = registeredRunners(raw.ra);
     race.recommendedHorse = rec.recommendedHorse;
-    race.zonePattern = rec.ZonePattern;
+    race.zonePattern = rec.zonePattern;
 
     race.cardRows.resize(race.runners);
     for (int m = 0; m < race.runners; ++m) {
@@ -47,7 +47,7 @@ BetRace betRaceOf(const RaceTable& table, int slot) {
         r.compiRank = rec.compiRank[h];
         r.winOdds = rec.winOdds[h];
         r.winPopularity = rec.winPopularity[h];
-        r.zoneFlag = rec.ZoneFlag[h];
+        r.zoneFlag = rec.zoneFlag[h];
     }
 
     copyTable(race, BetKind::Win, rec.winOdds, rec.winPopularity);

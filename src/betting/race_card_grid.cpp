@@ -126,7 +126,7 @@ TextGrid buildRaceCardGrid(const RaceTable& table, int slot) {
         if (fc[0] + fc[1] + fc[2] + fc[3] > 0)
             grid.setCell(kRcRecord, row, std::to_string(fc[0]) + "-" + std::to_string(fc[1]) + "-" +
                                              std::to_string(fc[2]) + "-" + std::to_string(fc[3]));
-        if (rec.ZoneFlag[h] > 0) grid.setCell(kRcZone, row, sj("☆"));
+        if (rec.zoneFlag[h] > 0) grid.setCell(kRcZone, row, sj("☆"));
         grid.setCell(kRcFinish, row, rankText(rec.finalPosition[h]));
         grid.setCell(kRcFinalPopularity, row, rankText(rec.finalPopularity[h]));
     }

@@ -94,7 +94,7 @@ std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOp
         printError("no race-list entry " + std::to_string(o.entry) + " on that day");
         return std::nullopt;
     }
-    table.CurrentRaceIndex = prepared.slot;
+    table.currentSlot = prepared.slot;
     const BetRace race = betRaceOf(table, prepared.slot);
     if (race.cardRows.empty() || race.cardRows[0].horse <= 0) {
         printError(race.raceNumber + sj("レースはデータが不十分です。"));

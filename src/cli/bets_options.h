@@ -30,7 +30,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
 struct PreparedRace {
     std::unique_ptr<RaceTable> table;  // the loaded day, owned here (about 30 MB: never on the stack)
     int slot = -1;
-    TIniGT settings;
+    Settings settings;
     std::unique_ptr<BetPage> page;
 };
 

@@ -132,8 +132,8 @@ std::optional<std::string> lookUp(std::string_view reg, const std::string& wante
 
 }  // namespace
 
-fs::path companionFolder(const TIniGT& ini) {
-    std::string value = ini.ReadString(settings::kDirSection, settings::kCompanionFolderKey, "");
+fs::path companionFolder(const Settings& ini) {
+    std::string value = ini.readString(settings::kDirSection, settings::kCompanionFolderKey, "");
     if (isSpacesOrTabs(value)) return appFolder();
     return fs::path(toUtf8(value));
 }
@@ -180,8 +180,8 @@ fs::path wineToLinuxPath(const fs::path& prefix, std::string_view windowsPath) {
     return fs::path(path);
 }
 
-void discoverCompanionFolder(const TIniGT& ini) {
-    auto blank = [&] { return isSpacesOrTabs(ini.ReadString(settings::kDirSection, settings::kCompanionFolderKey, "")); };
+void discoverCompanionFolder(const Settings& ini) {
+    auto blank = [&] { return isSpacesOrTabs(ini.readString(settings::kDirSection, settings::kCompanionFolderKey, "")); };
     if (!blank()) return;
     std::optional<fs::path> prefix = winePrefix();
     if (!prefix) return;
@@ -192,7 +192,7 @@ void discoverCompanionFolder(const TIniGT& ini) {
         if (isSpacesOrTabs(name)) continue;
         std::optional<std::string> value = wineRegistryString(reg, std::string(kUninstallPath) + name, kAppPathValue);
         if (!value || isSpacesOrTabs(*value)) continue;
-        ini.WriteString(settings::kDirSection, settings::kCompanionFolderKey,
+        ini.writeString(settings::kDirSection, settings::kCompanionFolderKey,
                         toCp932(wineToLinuxPath(*prefix, *value).string()));
     }
 }

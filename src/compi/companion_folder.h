@@ -21,7 +21,7 @@ inline constexpr StringSetting kCompanionKeyKanto{"Dir", "quilletUninstallKanto"
 
 // The folder the readers use: the setting (CP932 in the file, a path on disk), or the application
 // folder when it is blank.
-std::filesystem::path companionFolder(const TIniGT& ini);
+std::filesystem::path companionFolder(const Settings& ini);
 
 // The Wine prefix in use: WINEPREFIX, else ~/.wine; nullopt when it holds no system.reg.
 std::optional<std::filesystem::path> winePrefix();
@@ -38,6 +38,6 @@ std::filesystem::path wineToLinuxPath(const std::filesystem::path& prefix, std::
 // Start-up discovery: when `quillet` is blank, take the local-racing edition's install folder
 // from the registry, then (if still blank) the southern-Kanto edition's. A stored value is never
 // overwritten; a missing prefix, key or value leaves the setting as it is.
-void discoverCompanionFolder(const TIniGT& ini);
+void discoverCompanionFolder(const Settings& ini);
 
 }  // namespace vex

@@ -427,7 +427,7 @@ BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, ProgressCal
       from_(initialFromTime()) {}
 
 DateTime BulkDownload::initialFromTime() {
-    std::string saved = read(TIniGT(), settings::kLastDownload);
+    std::string saved = read(Settings(), settings::kLastDownload);
     if (auto parsed = parseDateTime(saved)) return *parsed;
     return fromEpoch(nowEpoch() - 90 * 24 * 60 * 60);
 }
@@ -690,7 +690,7 @@ void BulkDownload::keepLastTime() {
     }
     std::string text = formatDateTime(*time);
     try {
-        write(TIniGT(), settings::kLastDownload, text);
+        write(Settings(), settings::kLastDownload, text);
         from_ = *time;
     } catch (const SettingsWriteError& e) {
         reporter_.beep();

@@ -41,7 +41,7 @@ std::optional<int> dayNumberOfField(std::string_view yyyymmdd) {
 }
 
 // The running style of a past run from the field size of its race, corner positions and finish.
-std::string runStyle(int runners, int corner2, int corner3, int corner4, int finish) {
+std::string runningStyleOf(int runners, int corner2, int corner3, int corner4, int finish) {
     static const std::string lead = sj("逃"), front = sj("先"), middle = sj("中"), back = sj("後"), none = "  ";
     int third = static_cast<int>(runners / 3.0 + 0.5);
     if (third > 5) third = 5;
@@ -151,7 +151,7 @@ void summarisePastRuns(RaceRecord& race, const RawRecords& raw, int m) {
         if (!later || !earlier) continue;
         race.intervalDays[h][k] = *later - *earlier;
         const RaRecord& pastRace = raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k - 1)];
-        race.RunStyle[h][k] = runStyle(fieldNumber(pastRace.field(RA::Registered)),
+        race.runningStyle[h][k] = runningStyleOf(fieldNumber(pastRace.field(RA::Registered)),
                                        fieldNumber(past.field(SE::Corner.at(2, 2))),
                                        fieldNumber(past.field(SE::Corner.at(3, 2))),
                                        fieldNumber(past.field(SE::Corner.at(4, 2))), finish);
@@ -267,7 +267,7 @@ void buildRaceList(RaceTable& table) {
 }
 
 // The times of the automatic odds fetch, recheck and vote of every listed race, and the track list.
-void setAutomaticTimes(RaceTable& table, const TIniGT& ini) {
+void setAutomaticTimes(RaceTable& table, const Settings& ini) {
     int oddsMinutes = read(ini, settings::kAutoOddsMinutes);
     int oddsSeconds = read(ini, settings::kAutoOddsSeconds);
     int interval = read(ini, settings::kAutoVoteInterval);
@@ -281,16 +281,16 @@ void setAutomaticTimes(RaceTable& table, const TIniGT& ini) {
         std::string post = std::string(ra.field(RA::PostTime)) + "00";
         // A blank post time has no automatic times.
         auto at = [&](int offset) { return post.size() == 6 && isDigits(post) ? AddSeconds(post, offset) : std::string(); };
-        race.OddsGetTime = at(-before);
-        race.OddsRecheckTime = at(-before + interval);
-        race.VoteTime = at(-before + 2 * interval);
+        race.oddsFetchTime = at(-before);
+        race.oddsRecheckTime = at(-before + interval);
+        race.voteTime = at(-before + 2 * interval);
     }
 
 }
 
 // The race records, each race's Compi line and its runner records; true per slot whose runners
 // were read.
-std::array<bool, kMaxRaces> readRaces(RaceTable& table, const std::string& dayStamp, const TIniGT& ini,
+std::array<bool, kMaxRaces> readRaces(RaceTable& table, const std::string& dayStamp, const Settings& ini,
                                       DamagedFiles& damaged, DayLoadResult& result) {
     CompiFileChooser compiFiles(companionFolder(ini));
     CompiLineReader compiLines;
@@ -308,7 +308,7 @@ std::array<bool, kMaxRaces> readRaces(RaceTable& table, const std::string& daySt
             ++table.slotsRead;
 
             std::string postTime(raw.ra.field(RA::PostTime));
-            if (postTime > table.LatestPostTime) table.LatestPostTime = postTime;
+            if (postTime > table.latestPostTime) table.latestPostTime = postTime;
 
             std::string track(raw.ra.field(Common::Track));
             int n = raceNumber(raw.ra);
@@ -330,7 +330,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     table.showRemainingTime = dayStamp == todayStamp();
     table.raceList.clear();
     table.raceListSlots.clear();
-    table.CurrentRaceIndex = -1;
+    table.currentSlot = -1;
     table.dayLoaded = false;
     table.slotsRead = 0;
     table.reset();
@@ -353,8 +353,8 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     for (auto& raw : table.raw) raw.clearAllButOdds();  // odds copies: step 8
 
     // 6. Races, their Compi lines, runners and past runs.
-    table.LatestPostTime = "1800";
-    TIniGT ini;
+    table.latestPostTime = "1800";
+    Settings ini;
     DamagedFiles damaged;
     std::array<bool, kMaxRaces> runnersRead = readRaces(table, dayStamp, ini, damaged, result);
     takeAllPastRuns(table, runnersRead, damaged);
@@ -378,7 +378,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
         OddsFiles odds(table.paths, true);
         std::atomic<int> malformed{0};
         forEachOnCores(kMaxRaces, 0, [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
-        table.OddsTargetRace = kMaxRaces - 1;
+        table.oddsTargetSlot = kMaxRaces - 1;
         result.malformedOdds += malformed;
     }
 
@@ -403,7 +403,7 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     table.resultRefreshEnabled = table.showRemainingTime;
 
     // 16. The first race (the caller selects and draws it).
-    if (!table.raceListSlots.empty()) table.CurrentRaceIndex = table.raceListSlots.front();
+    if (!table.raceListSlots.empty()) table.currentSlot = table.raceListSlots.front();
 
     // Told once, after the overflow notice and before the statistics: blanks would otherwise pass
     // for races without data.
@@ -432,7 +432,7 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
         table.reset();
         table.raceList.clear();
         table.raceListSlots.clear();
-        table.CurrentRaceIndex = -1;
+        table.currentSlot = -1;
         table.dayLoaded = false;
         if (options.reporter) options.reporter->beep();
         tell(options, unreadableFileMessage() + "\n" + toCp932(e.what()));

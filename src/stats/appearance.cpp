@@ -76,7 +76,7 @@ void putRunner(std::string& line, int at, const RaceRecord& race, const RawRecor
     putNumber(line, at + 149, 9, race.winPayout[h]);
     putNumber(line, at + 158, 9, race.placePayout[h]);
     copyBytes(line, at + 168, raw.pastSe[static_cast<std::size_t>(m)][0].view(), 324, 3);
-    const std::string& style = race.RunStyle[h][1];
+    const std::string& style = race.runningStyle[h][1];
     line.replace(static_cast<std::size_t>(at + 171), 2, (style + "  ").substr(0, 2));
 }
 

@@ -141,7 +141,7 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
         bool badWin = false, badLower = false, badUpper = false;
         double win = oddsValue(fieldOf(o1, Odds::Win.odds(h)), &badWin);
         race.winOdds[h] = win;
-        if (win > 0) race.SupportRate[h] = 80.0 / win;
+        if (win > 0) race.supportRate[h] = 80.0 / win;
 
         double lower = oddsValue(fieldOf(o1, Odds::PlaceLower.odds(h)), &badLower);
         double upper = lower;
@@ -178,7 +178,7 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
 
 int readOdds(RaceTable& table) {
     OddsFiles files(table.paths);
-    return readOdds(table, table.OddsTargetRace, files);
+    return readOdds(table, table.oddsTargetSlot, files);
 }
 
 }  // namespace vex

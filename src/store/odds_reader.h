@@ -26,7 +26,7 @@ double oddsValue(std::string_view field, bool* malformed = nullptr);
 // `clearMissing`: a copy whose record is not found becomes spaces (the day load, which leaves the
 // clearing of the odds copies to this read) instead of keeping its previous content.
 int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissing = false);
-// Reads the odds of table.OddsTargetRace from the loaded day's files (the refreshes' entry point).
+// Reads the odds of table.oddsTargetSlot from the loaded day's files (the refreshes' entry point).
 int readOdds(RaceTable& table);
 
 }  // namespace vex

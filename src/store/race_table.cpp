@@ -42,12 +42,12 @@ void ResultsView::clear() {
 }
 
 void RaceRecord::reset() {
-    OddsGetTime.clear();
-    OddsRecheckTime.clear();
-    VoteTime.clear();
+    oddsFetchTime.clear();
+    oddsRecheckTime.clear();
+    voteTime.clear();
     autoVoteSent = autoVoteArmed = spareFlag = 0;
     trackedHorse.fill(0);
-    SupportRate.fill(0);
+    supportRate.fill(0);
     winOdds.fill(0);
     placeOddsLower.fill(0);
     placeOddsUpper.fill(0);
@@ -58,14 +58,14 @@ void RaceRecord::reset() {
     frameCompiRank.fill(0);
     recommendedHorse = recommendedFrame = recommendedHorseRank = recommendedFrameRank = 0;
     topValue = secondValue = 0;
-    ZonePattern = 0;
-    ZoneFlag.fill(0);
+    zonePattern = 0;
+    zoneFlag.fill(0);
     for (auto& d : intervalDays) d.fill(0);
     for (auto& c : finishCounts) c.fill(0);
     winRate.fill(0);
     topTwoRate.fill(0);
     topThreeRate.fill(0);
-    for (auto& styles : RunStyle)
+    for (auto& styles : runningStyle)
         for (auto& s : styles) s.assign(2, ' ');
     finalPosition.fill(0);
     finalPopularity.fill(0);

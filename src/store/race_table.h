@@ -132,13 +132,13 @@ struct ResultsView {
 
 struct RaceRecord {
     // Automatic times, "hhmmss"; empty when the post time is blank.
-    std::string OddsGetTime, OddsRecheckTime, VoteTime;
+    std::string oddsFetchTime, oddsRecheckTime, voteTime;
     // Automatic voting: vote sent, race armed; and one spare.
     std::uint8_t autoVoteSent = 0, autoVoteArmed = 0, spareFlag = 0;
     OneBased<std::uint8_t, kMaxRunners> trackedHorse{};
 
     // Odds tables (values: positive odds, 0, Cancelled, NoData) and popularity (0 = none).
-    OneBased<double, kMaxRunners> SupportRate{};
+    OneBased<double, kMaxRunners> supportRate{};
     OneBased<double, kMaxRunners> winOdds{}, placeOddsLower{}, placeOddsUpper{};
     OneBased<int, kMaxRunners> winPopularity{}, placeLowerPopularity{}, placeUpperPopularity{};
     OneBased<double, kBracketQuinellaCount> bracketQuinellaOdds{};
@@ -164,14 +164,14 @@ struct RaceRecord {
     int recommendedHorseRank = 0, recommendedFrameRank = 0;
     int topValue = 0, secondValue = 0;
 
-    int ZonePattern = 0;  // 0 none, 1..5 = A..E
-    OneBased<int, kMaxRunners> ZoneFlag{};
+    int zonePattern = 0;  // 0 none, 1..5 = A..E
+    OneBased<int, kMaxRunners> zoneFlag{};
 
     // Past-run summaries. [h][k]: k = 1 is today's race against past run 1.
     OneBased<OneBased<int, kPastRuns>, kMaxRunners> intervalDays{};
     OneBased<std::array<int, 4>, kMaxRunners> finishCounts{};  // 1st, 2nd, 3rd, other
     OneBased<double, kMaxRunners> winRate{}, topTwoRate{}, topThreeRate{};  // percent
-    OneBased<OneBased<std::string, kPastRuns>, kMaxRunners> RunStyle;  // 2 bytes: 逃 先 中 後 or spaces
+    OneBased<OneBased<std::string, kPastRuns>, kMaxRunners> runningStyle;  // 2 bytes: 逃 先 中 後 or spaces
 
     // Final results (from the runner records) and per-runner payouts (yen per 100 yen).
     OneBased<int, kMaxRunners> finalPosition{}, finalPopularity{};
@@ -202,9 +202,9 @@ struct RaceTable {
 
     std::array<ResultsView, kMaxRaces> results;
 
-    int CurrentRaceIndex = -1;  // slot shown in the views; -1 before a race is selected
-    int OddsTargetRace = 0;     // slot the odds reader fills
-    std::string LatestPostTime = "1800";
+    int currentSlot = -1;  // slot shown in the views; -1 before a race is selected
+    int oddsTargetSlot = 0;     // slot the odds reader fills
+    std::string latestPostTime = "1800";
 
     DayPaths paths;          // the loaded day's files (paths.stamp: its day stamp)
     bool dayLoaded = false;  // a day's .nvRA was read

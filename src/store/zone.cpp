@@ -46,13 +46,13 @@ void applyZoneRule(RaceTable& table) {
         if (!table.slotUsed(s)) continue;
         RaceRecord& race = table.races[static_cast<std::size_t>(s)];
         const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
-        race.ZonePattern = zonePattern(raceNumber(raw.ra), race.topValue, race.secondValue);
-        if (race.ZonePattern == 0) continue;
+        race.zonePattern = zonePattern(raceNumber(raw.ra), race.topValue, race.secondValue);
+        if (race.zonePattern == 0) continue;
         int n = registeredRunners(raw.ra);
         for (int i = 0; i < n; ++i) {
             int h = i + 1;
             int weight = fieldNumber(raw.pastSe[static_cast<std::size_t>(i)][0].field(SE::BodyWeight));
-            if (zoneFits(race.ZonePattern, race.compiRank[h], weight, race.RunStyle[h][1])) race.ZoneFlag[h] = 1;
+            if (zoneFits(race.zonePattern, race.compiRank[h], weight, race.runningStyle[h][1])) race.zoneFlag[h] = 1;
         }
     }
 }

@@ -16,7 +16,7 @@ bool zoneFits(int pattern, int compiRank, int pastBodyWeight, std::string_view p
 // "A" .. "E", empty for 0 (what the zone label shows).
 std::string zoneLabel(int pattern);
 
-// Computes ZonePattern and ZoneFlag of every used slot (the day load runs it once the Compi lines
+// Computes zonePattern and zoneFlag of every used slot (the day load runs it once the Compi lines
 // and the past runs are in).
 void applyZoneRule(RaceTable& table);
 

@@ -97,7 +97,7 @@ private:
     CellLook cardLook(int col, int row) const;
     CellLook betListLook(int col, int row) const;
 
-    TIniGT settings_;
+    Settings settings_;
     std::unique_ptr<BetPage> model_;
     VoteEnvironment voteEnv_;
     std::unique_ptr<UiReporter> reporter_;

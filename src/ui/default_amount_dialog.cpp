@@ -27,7 +27,7 @@ DefaultAmountDialog::DefaultAmountDialog(QWidget* parent) : QDialog(parent) {
     amountEdit_ = new NumberEdit(6, 0, false, box);
     amountEdit_->setObjectName("AmountEdit");
     amountEdit_->setFixedWidth(90);
-    amountEdit_->setValue(readDefaultAmount(TIniGT()));
+    amountEdit_->setValue(readDefaultAmount(Settings()));
     h->addWidget(amountEdit_);
     h->addWidget(new QLabel("円", box));
     h->addStretch();
@@ -48,7 +48,7 @@ DefaultAmountDialog::DefaultAmountDialog(QWidget* parent) : QDialog(parent) {
 }
 
 int DefaultAmountDialog::storeAmount() {
-    TIniGT settings;
+    Settings settings;
     const int amount = storeDefaultAmount(settings, static_cast<int>(amountEdit_->intValue()));
     amountEdit_->setValue(amount);
     return amount;

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         vex::ui::Dialogs::beep();
         vex::ui::Dialogs::information(nullptr, "地方競馬VANのホームページより【UmaConn】を入手し、インストールしてください。");
         // The page to open is ours to set: [Service] DownloadPage in the settings file.
-        std::string page = vex::TIniGT().ReadString("Service", "DownloadPage", "");
+        std::string page = vex::Settings().readString("Service", "DownloadPage", "");
         if (!page.empty()) QDesktopServices::openUrl(QUrl(vex::ui::fromCp932(page)));
         return 1;
     }

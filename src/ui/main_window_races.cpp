@@ -179,13 +179,13 @@ void MainWindow::clearHeader() {
 
 void MainWindow::drawHeader(int slot) {
     HeaderLines h = headerLines(*table_, slot);
-    raceDayLine_->setText(h.label1);
-    raceTitle_->setText(h.label2);
-    raceFieldLine_->setText(h.label3);
-    raceConditionsLine_->setText(h.label4);
-    prizeLine_->setText(h.label6);
-    addedPrizeLine_->setText(h.label7);
-    trackName_->setText(h.basho);
+    raceDayLine_->setText(h.dayLine);
+    raceTitle_->setText(h.title);
+    raceFieldLine_->setText(h.fieldLine);
+    raceConditionsLine_->setText(h.conditionsLine);
+    prizeLine_->setText(h.prizeLine);
+    addedPrizeLine_->setText(h.addedPrizeLine);
+    trackName_->setText(h.trackName);
     raceNumber_->setText(h.race);
     if (zoneLabel_) zoneLabel_->setText(h.zone);
     if (h.panelColour) {
@@ -220,7 +220,7 @@ void MainWindow::showSelectedRace() {
         return;
     }
     currentRace_ = slot;
-    table.CurrentRaceIndex = slot;
+    table.currentSlot = slot;
     drawRace(slot);
     lastSelectMs_ = clock.nsecsElapsed() / 1e6;
 }

@@ -54,13 +54,13 @@ void MainWindow::startUp() {
     // Fills a blank `quillet` only; run once the folder exists so its write has somewhere to go.
     // A folder that cannot be written (read-only, full) still lets stored days be viewed.
     try {
-        discoverCompanionFolder(TIniGT());
+        discoverCompanionFolder(Settings());
     } catch (const std::exception& e) {
         reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
     }
     applyDeveloperMarker();
     restoreBounds();
-    noRedrawAfterFetchItem_->setChecked(read(TIniGT(), settings::kNoRedrawAfterFetch));
+    noRedrawAfterFetchItem_->setChecked(read(Settings(), settings::kNoRedrawAfterFetch));
     openLogs();
     if (fs::exists(appDir_ / "Master.key")) directReadButton_->setVisible(true);
     connectBetPage();
@@ -79,7 +79,7 @@ void MainWindow::applyDeveloperMarker() {
 }
 
 void MainWindow::restoreBounds() {
-    TIniGT ini;
+    Settings ini;
     QRect saved(read(ini, settings::kMainLeft), read(ini, settings::kMainTop), read(ini, settings::kMainWidth),
                 read(ini, settings::kMainHeight));
     if (saved.width() < 200) saved.setWidth(200);
@@ -133,7 +133,7 @@ void MainWindow::firstShown() {
 }
 
 void MainWindow::saveBounds() {
-    TIniGT ini;
+    Settings ini;
     try {
         write(ini, settings::kMainTop, y());
         write(ini, settings::kMainLeft, x());

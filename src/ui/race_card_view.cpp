@@ -69,7 +69,7 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
     else
         going = raw(GoingName(f(RA::TurfGoing), 1)) + "　" + raw(GoingName(f(RA::DirtGoing), 2));
     std::string_view post = f(RA::PostTime);
-    h.label1 = raw(f(Common::Year)) + "年" + raw(f(Common::MonthDay).substr(0, 2)) + "月" +
+    h.dayLine = raw(f(Common::Year)) + "年" + raw(f(Common::MonthDay).substr(0, 2)) + "月" +
                raw(f(Common::MonthDay).substr(2, 2)) + "日(" + raw(WeekdayName(f(RA::Weekday), 1)) + ")" +
                text(TrackName(track, 0)) + QString::number(num(f(Common::Meeting))) + "回" +
                QString::number(num(f(Common::MeetingDay))) + "日" + QString::asprintf("%02d", raceNumber(ra)) + "R   " +
@@ -77,23 +77,23 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
                "　" + going;
 
     int edition = num(f(RA::Edition));
-    h.label2 = (edition != 0 ? "第" + QString::number(edition) + "回 " : QString()) + text(f(RA::RaceName));
-    h.label3 = QString::asprintf("%2d", registeredRunners(ra)) + "頭[入線:" + QString::number(num(f(RA::Finishers))) +
+    h.title = (edition != 0 ? "第" + QString::number(edition) + "回 " : QString()) + text(f(RA::RaceName));
+    h.fieldLine = QString::asprintf("%2d", registeredRunners(ra)) + "頭[入線:" + QString::number(num(f(RA::Finishers))) +
                "頭] " + QString::asprintf("%4d", num(f(RA::Distance))) + "ﾒｰﾄﾙ " + raw(CourseName(f(RA::Surface)));
-    h.label4 = text(WeightRuleName(f(RA::WeightRule))) + " " + text(GradeName(f(RA::Grade), 1)) + " " +
+    h.conditionsLine = text(WeightRuleName(f(RA::WeightRule))) + " " + text(GradeName(f(RA::Grade), 1)) + " " +
                text(RaceKindName(f(RA::Category), 4)) + " " + text(f(RA::ConditionName)) + " " +
                text(RaceSymbolText(track, f(RA::Symbol)));
-    h.label6 = "【本 賞 金】";
+    h.prizeLine = "【本 賞 金】";
     for (int k = 1; k <= 5; ++k)
-        h.label6 += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::Prize.at(k, 8))));
-    h.label7 = "【付加賞金】";
+        h.prizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::Prize.at(k, 8))));
+    h.addedPrizeLine = "【付加賞金】";
     for (int k = 1; k <= 3; ++k)
-        h.label7 += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::AddedPrize.at(k, 8))));
-    h.label7 += "　　　　　　　　(単位：百円)";
+        h.addedPrizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::AddedPrize.at(k, 8))));
+    h.addedPrizeLine += "　　　　　　　　(単位：百円)";
 
-    h.basho = text(TrackName(track, 0));
+    h.trackName = text(TrackName(track, 0));
     h.race = raw(DigitsText(f(Common::RaceNumber)));
-    h.zone = rec.ZonePattern >= 1 && rec.ZonePattern <= 5 ? QString(QChar(64 + rec.ZonePattern)) : QString();
+    h.zone = rec.zonePattern >= 1 && rec.zonePattern <= 5 ? QString(QChar(64 + rec.zonePattern)) : QString();
     int course = num(f(RA::Surface));
     if (course == 11)
         h.panelColour = QColor(0, 128, 0);
@@ -162,7 +162,7 @@ CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
     c.lines.push_back(line(text(se.field(SE::Jockey)) + " " + text(TenthsText(se.field(SE::WeightCarried))) +
                                raw(CircledNumberText(se.field(SE::Frame))) +
                                QString::number(num(se.field(SE::WinPopularity))) + "人 " +
-                               raw(table.races[slot].RunStyle[horse][k]),
+                               raw(table.races[slot].runningStyle[horse][k]),
                            Qt::black, 9));
 
     int runners = registeredRunners(ra);

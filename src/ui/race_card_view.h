@@ -16,8 +16,8 @@
 namespace vex::ui {
 
 struct HeaderLines {
-    QString label1, label2, label3, label4, label6, label7;
-    QString basho, race, zone;
+    QString dayLine, title, fieldLine, conditionsLine, prizeLine, addedPrizeLine;
+    QString trackName, race, zone;
     std::optional<QColor> panelColour;  // nullopt: leave the colour as it is
 };
 HeaderLines headerLines(const RaceTable& table, int slot);

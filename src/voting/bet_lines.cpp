@@ -64,10 +64,10 @@ std::string betFileName(const BetRace& race) {
     return digits(race.year, 4).substr(2) + digits(race.monthDay, 4) + ".nbet";
 }
 
-std::filesystem::path betFileFolder(const TIniGT* settings) {
+std::filesystem::path betFileFolder(const Settings* settings) {
     const std::filesystem::path app = appFolder();
     // The settings file holds CP932 text; file names on disk are UTF-8.
-    const std::string folder = settings ? settings->ReadString(settings::kDirSection, settings::kBetFileFolderKey, "") : std::string();
+    const std::string folder = settings ? settings->readString(settings::kDirSection, settings::kBetFileFolderKey, "") : std::string();
     const std::filesystem::path chosen = folder.empty() ? app : std::filesystem::path(toUtf8(folder));
     std::error_code ec;
     if (chosen.lexically_normal() == app.lexically_normal() || std::filesystem::equivalent(chosen, app, ec))

@@ -11,7 +11,7 @@
 
 namespace vex {
 
-class TIniGT;
+class Settings;
 
 inline constexpr int kBetLineWidth = 90;
 // The stake field holds 5 digits of 100-yen units.
@@ -34,6 +34,6 @@ std::string raceTitle(const BetRace& race, BetKind kind);
 std::string betFileName(const BetRace& race);
 // Folder of the bet files: Dir/kaime (default the application folder); the application folder
 // itself means its kaime subfolder.
-std::filesystem::path betFileFolder(const TIniGT* settings);
+std::filesystem::path betFileFolder(const Settings* settings);
 
 }  // namespace vex

@@ -95,7 +95,7 @@ bool anyStake(const BetList& list) {
 
 // The vote button's checks in their order; the first that fails refuses the vote.
 std::optional<Refusal> refusalOf(const VoteRequest& request) {
-    if (isBlank(request.dayStamp)) return Refusal{"開催日ﾃﾞｰﾀを読み込んでください。", " 開催日が読み込まれていません。"};
+    if (isBlankCell(request.dayStamp)) return Refusal{"開催日ﾃﾞｰﾀを読み込んでください。", " 開催日が読み込まれていません。"};
     if (!request.race || !request.list)
         return Refusal{"レースデータを読み込んでください。", " レースが読み込まれていません。"};
     if (!isTodayOrTomorrow(request.dayStamp))

@@ -63,7 +63,7 @@ TEST_F(FileReadTest, ReadModifyWritesRefuseAFileTheyCannotRead) {
     ASSERT_TRUE(setFileFaults("read:Vexmora.ini;read:ErrorLog.txt"));
 
     try {
-        TIniGT().WriteInteger("s", "k", 5);
+        Settings().writeInteger("s", "k", 5);
         FAIL() << "the settings file was written over";
     } catch (const SettingsWriteError& e) {
         const std::string what = toUtf8(e.what());

@@ -42,7 +42,7 @@ std::string windowsFile() {
 
 struct SettingsTest : ::testing::Test {
     test::TempHome home;
-    TIniGT ini;
+    Settings ini;
     fs::path file() const { return home.path() / "Vexmora.ini"; }
     void store(const std::string& bytes) const { writeFileAtomic(file(), bytes); }
 };
@@ -50,57 +50,57 @@ struct SettingsTest : ::testing::Test {
 TEST_F(SettingsTest, ReadsAWindowsWrittenFile) {
     store(windowsFile());
     EXPECT_EQ(ini.path(), file());
-    EXPECT_EQ(ini.ReadInteger("LOCATE", "top", 10), 120);
-    EXPECT_EQ(ini.ReadInteger("locate", "Left", 10), 45);
-    EXPECT_EQ(ini.ReadInteger("locate", "extra", -1), -1) << "keys of a repeated section are not seen";
-    EXPECT_EQ(toUtf8(ini.ReadString("dir", "QUILLET", "")), "C:\\コンピ\\表示");
-    EXPECT_EQ(ini.ReadString("Dir", "jikeiretu", ""), "  D:\\odds  ");
-    EXPECT_EQ(ini.ReadString("OzSpan", "Toz1A", "1.0"), "1.5 ; lower bound") << "no comments after a value";
-    EXPECT_EQ(ini.ReadString("OzSpan", "a line without an equals sign", "x"), "x");
-    EXPECT_EQ(ini.ReadInteger("Time", "AutoOzGet", 10), 15);
-    EXPECT_TRUE(ini.ReadBool("Disp", "NotRefresh", false));
-    EXPECT_EQ(ini.ReadInteger("KaimeSet", "DefaultAmount", 3000), 3000);
+    EXPECT_EQ(ini.readInteger("LOCATE", "top", 10), 120);
+    EXPECT_EQ(ini.readInteger("locate", "Left", 10), 45);
+    EXPECT_EQ(ini.readInteger("locate", "extra", -1), -1) << "keys of a repeated section are not seen";
+    EXPECT_EQ(toUtf8(ini.readString("dir", "QUILLET", "")), "C:\\コンピ\\表示");
+    EXPECT_EQ(ini.readString("Dir", "jikeiretu", ""), "  D:\\odds  ");
+    EXPECT_EQ(ini.readString("OzSpan", "Toz1A", "1.0"), "1.5 ; lower bound") << "no comments after a value";
+    EXPECT_EQ(ini.readString("OzSpan", "a line without an equals sign", "x"), "x");
+    EXPECT_EQ(ini.readInteger("Time", "AutoOzGet", 10), 15);
+    EXPECT_TRUE(ini.readBool("Disp", "NotRefresh", false));
+    EXPECT_EQ(ini.readInteger("KaimeSet", "DefaultAmount", 3000), 3000);
 }
 
 TEST_F(SettingsTest, WritesBackChangingOnlyTheLinesItMust) {
     std::string original = windowsFile();
     store(original);
 
-    ini.WriteInteger("LOCATE", "TOP", 130);
+    ini.writeInteger("LOCATE", "TOP", 130);
     std::string expected = original;
     expected.replace(expected.find("Top=120"), 7, "Top=130");
     EXPECT_EQ(readFileBytes(file()), expected);
 
-    ini.WriteString("ozspan", "Toz2A", "50.0");
+    ini.writeString("ozspan", "Toz2A", "50.0");
     expected.insert(expected.find("a line without"), "Toz2A=50.0\r\n");
     EXPECT_EQ(readFileBytes(file()), expected);
 
-    ini.WriteString("Dir", "quillet", sj("D:\\ソフト"));
+    ini.writeString("Dir", "quillet", sj("D:\\ソフト"));
     expected.replace(expected.find(sj("quillet=C:\\コンピ\\表示")), sj("quillet=C:\\コンピ\\表示").size(),
                      sj("quillet=D:\\ソフト"));
     EXPECT_EQ(readFileBytes(file()), expected);
 
     // The first of the duplicates is the one replaced; a missing section goes at the end.
-    ini.WriteInteger("Time", "AUTOOZGET", 20);
+    ini.writeInteger("Time", "AUTOOZGET", 20);
     expected.replace(expected.find("AutoOzGet=0x0F"), 14, "AutoOzGet=20");
-    ini.WriteBool("KaimeSet", "Flag", true);
+    ini.writeBool("KaimeSet", "Flag", true);
     expected += "[KaimeSet]\r\nFlag=1\r\n";
     EXPECT_EQ(readFileBytes(file()), expected);
-    EXPECT_EQ(ini.ReadInteger("time", "autoozget", 0), 20);
+    EXPECT_EQ(ini.readInteger("time", "autoozget", 0), 20);
 }
 
 TEST_F(SettingsTest, CreatesTheFileAndConvertsLineFeedOnlyFiles) {
-    ini.WriteInteger("locate", "top", 10);
+    ini.writeInteger("locate", "top", 10);
     EXPECT_EQ(readFileBytes(file()), "[locate]\r\ntop=10\r\n");
 
     store("[a]\nk=1\n[b]\nk=2");
-    EXPECT_EQ(ini.ReadInteger("b", "k", 0), 2);
-    ini.WriteInteger("a", "j", -3);
+    EXPECT_EQ(ini.readInteger("b", "k", 0), 2);
+    ini.writeInteger("a", "j", -3);
     EXPECT_EQ(readFileBytes(file()), "[a]\r\nk=1\r\nj=-3\r\n[b]\r\nk=2\r\n");
 
     // A section with nothing in it yet takes the key right under its header.
     store("[empty]\r\n; note\r\n[next]\r\n");
-    ini.WriteString("empty", "k", "v");
+    ini.writeString("empty", "k", "v");
     EXPECT_EQ(readFileBytes(file()), "[empty]\r\nk=v\r\n; note\r\n[next]\r\n");
 }
 
@@ -114,19 +114,19 @@ TEST_F(SettingsTest, StringReadRules) {
              "empty=\r\n"
              "twice=\"\"quoted\"\"\r\n"
              "half=｢悲哀\r\n"));
-    EXPECT_EQ(toUtf8(ini.ReadString("s", "brackets", "")), " keep ");
-    EXPECT_EQ(ini.ReadString("s", "pair", "d"), "");
-    EXPECT_EQ(ini.ReadString("s", "quadruple", "d"), "");
-    EXPECT_EQ(ini.ReadString("s", "single", "d"), "x y");
-    EXPECT_EQ(ini.ReadString("s", "lone", "d"), "\"");
-    EXPECT_EQ(ini.ReadString("s", "empty", "d"), "") << "a present empty value is not the default";
-    EXPECT_EQ(ini.ReadString("s", "twice", "d"), "quoted");
+    EXPECT_EQ(toUtf8(ini.readString("s", "brackets", "")), " keep ");
+    EXPECT_EQ(ini.readString("s", "pair", "d"), "");
+    EXPECT_EQ(ini.readString("s", "quadruple", "d"), "");
+    EXPECT_EQ(ini.readString("s", "single", "d"), "x y");
+    EXPECT_EQ(ini.readString("s", "lone", "d"), "\"");
+    EXPECT_EQ(ini.readString("s", "empty", "d"), "") << "a present empty value is not the default";
+    EXPECT_EQ(ini.readString("s", "twice", "d"), "quoted");
     // The closing bracket byte here is the second byte of 哀, not a bracket.
-    EXPECT_EQ(toUtf8(ini.ReadString("s", "half", "")), "｢悲哀");
+    EXPECT_EQ(toUtf8(ini.readString("s", "half", "")), "｢悲哀");
 
-    EXPECT_EQ(ini.ReadString("OzSpan", "Toz1A", "1.0"), "1.0");
-    EXPECT_EQ(ini.ReadString("OzSpan", "Toz1A", ""), "");
-    EXPECT_EQ(ini.ReadString("OzSpan", "Toz1A", " pad "), " pad ");
+    EXPECT_EQ(ini.readString("OzSpan", "Toz1A", "1.0"), "1.0");
+    EXPECT_EQ(ini.readString("OzSpan", "Toz1A", ""), "");
+    EXPECT_EQ(ini.readString("OzSpan", "Toz1A", " pad "), " pad ");
     EXPECT_EQ(read(ini, settings::kOddsUpper), "9999999.9");
 }
 
@@ -135,62 +135,62 @@ TEST_F(SettingsTest, StringsAreCutAt2047CharactersOnACharacterBoundary) {
     for (int i = 0; i < 2100; ++i) kana += sj("あ");
     store("[s]\r\nlong=" + std::string(3000, 'a') + "\r\nkana=" + kana + "\r\nquoted='" + std::string(3000, 'b') +
           "'\r\n");
-    EXPECT_EQ(ini.ReadString("s", "long", ""), std::string(2047, 'a'));
+    EXPECT_EQ(ini.readString("s", "long", ""), std::string(2047, 'a'));
     // A quoted value too long to fit loses its opening quote; the closing one is cut off anyway.
-    EXPECT_EQ(ini.ReadString("s", "quoted", ""), std::string(2047, 'b'));
-    EXPECT_EQ(ini.ReadString("s", "kana", ""), kana.substr(0, 2 * 2047));
+    EXPECT_EQ(ini.readString("s", "quoted", ""), std::string(2047, 'b'));
+    EXPECT_EQ(ini.readString("s", "kana", ""), kana.substr(0, 2 * 2047));
 }
 
 TEST_F(SettingsTest, IntegerAndBooleanReadRules) {
     store("[n]\r\nhex=0x20\r\nHEX2=0X1f\r\nletters=abc\r\nbare=0x\r\nbadhex=0xzz\r\ntail=12abc\r\n"
           "neg=-42\r\nplus=+7\r\nneghex=-0x10\r\nquoted='0x1F'\r\nspaced=\" 8\"\r\nwrap=0xFFFFFFFF\r\n"
           "empty=\r\ntwo=2\r\nzero=0\r\nsign=-\r\n");
-    EXPECT_EQ(ini.ReadInteger("n", "hex", 0), 32);
-    EXPECT_EQ(ini.ReadInteger("n", "hex2", 0), 31);
-    EXPECT_EQ(ini.ReadInteger("n", "letters", 77), 77);
-    EXPECT_EQ(ini.ReadInteger("n", "bare", 77), 77);
-    EXPECT_EQ(ini.ReadInteger("n", "badhex", 77), 77);
-    EXPECT_EQ(ini.ReadInteger("n", "tail", 77), 12);
-    EXPECT_EQ(ini.ReadInteger("n", "neg", 0), -42);
-    EXPECT_EQ(ini.ReadInteger("n", "plus", 0), 7);
-    EXPECT_EQ(ini.ReadInteger("n", "neghex", 0), -16);
-    EXPECT_EQ(ini.ReadInteger("n", "quoted", 0), 31);
-    EXPECT_EQ(ini.ReadInteger("n", "spaced", 0), 8);
-    EXPECT_EQ(ini.ReadInteger("n", "wrap", 0), -1);
-    EXPECT_EQ(ini.ReadInteger("n", "empty", 77), 77);
-    EXPECT_EQ(ini.ReadInteger("n", "sign", 77), 77);
-    EXPECT_TRUE(ini.ReadBool("n", "two", false));
-    EXPECT_FALSE(ini.ReadBool("n", "zero", true));
-    EXPECT_TRUE(ini.ReadBool("n", "letters", true));
-    EXPECT_FALSE(ini.ReadBool("n", "missing", false));
+    EXPECT_EQ(ini.readInteger("n", "hex", 0), 32);
+    EXPECT_EQ(ini.readInteger("n", "hex2", 0), 31);
+    EXPECT_EQ(ini.readInteger("n", "letters", 77), 77);
+    EXPECT_EQ(ini.readInteger("n", "bare", 77), 77);
+    EXPECT_EQ(ini.readInteger("n", "badhex", 77), 77);
+    EXPECT_EQ(ini.readInteger("n", "tail", 77), 12);
+    EXPECT_EQ(ini.readInteger("n", "neg", 0), -42);
+    EXPECT_EQ(ini.readInteger("n", "plus", 0), 7);
+    EXPECT_EQ(ini.readInteger("n", "neghex", 0), -16);
+    EXPECT_EQ(ini.readInteger("n", "quoted", 0), 31);
+    EXPECT_EQ(ini.readInteger("n", "spaced", 0), 8);
+    EXPECT_EQ(ini.readInteger("n", "wrap", 0), -1);
+    EXPECT_EQ(ini.readInteger("n", "empty", 77), 77);
+    EXPECT_EQ(ini.readInteger("n", "sign", 77), 77);
+    EXPECT_TRUE(ini.readBool("n", "two", false));
+    EXPECT_FALSE(ini.readBool("n", "zero", true));
+    EXPECT_TRUE(ini.readBool("n", "letters", true));
+    EXPECT_FALSE(ini.readBool("n", "missing", false));
 
-    ini.WriteBool("n", "zero", true);
-    ini.WriteInteger("n", "neg", -2147483647 - 1);
-    EXPECT_TRUE(ini.ReadBool("n", "zero", false));
-    EXPECT_EQ(ini.ReadInteger("n", "neg", 0), -2147483647 - 1);
+    ini.writeBool("n", "zero", true);
+    ini.writeInteger("n", "neg", -2147483647 - 1);
+    EXPECT_TRUE(ini.readBool("n", "zero", false));
+    EXPECT_EQ(ini.readInteger("n", "neg", 0), -2147483647 - 1);
 }
 
 // Names match without regard to ASCII case, but the second byte of a kanji is never folded or
 // taken for a bracket.
 TEST_F(SettingsTest, DoubleByteNamesMatchExactly) {
-    TIniGT other;
-    ini.WriteString(sj("ゾーン"), sj("ア"), "1");
-    EXPECT_EQ(other.ReadString(sj("ゾーン"), sj("ア"), "none"), "1");
-    EXPECT_EQ(other.ReadString(sj("ゾーン"), sj("ヂ"), "none"), "none");
-    ini.WriteString(sj("ゾーン"), sj("ヂ"), "2");
+    Settings other;
+    ini.writeString(sj("ゾーン"), sj("ア"), "1");
+    EXPECT_EQ(other.readString(sj("ゾーン"), sj("ア"), "none"), "1");
+    EXPECT_EQ(other.readString(sj("ゾーン"), sj("ヂ"), "none"), "none");
+    ini.writeString(sj("ゾーン"), sj("ヂ"), "2");
     EXPECT_EQ(readFileBytes(file()), sj("[ゾーン]\r\nア=1\r\nヂ=2\r\n"));
 }
 
 TEST_F(SettingsTest, ValuesStayOnOneLine) {
-    ini.WriteString("s", "k", "v\r\n[evil]\r\nx=1");
+    ini.writeString("s", "k", "v\r\n[evil]\r\nx=1");
     EXPECT_EQ(readFileBytes(file()), "[s]\r\nk=v\r\n");
-    EXPECT_EQ(ini.ReadString("evil", "x", "none"), "none");
+    EXPECT_EQ(ini.readString("evil", "x", "none"), "none");
 }
 
 TEST_F(SettingsTest, RefusedWritesNameTheFileAndKeepTheOldOne) {
-    TIniGT lost((home.path() / "no-such-folder" / "x.ini").string());
+    Settings lost((home.path() / "no-such-folder" / "x.ini").string());
     try {
-        lost.WriteInteger("a", "b", 1);
+        lost.writeInteger("a", "b", 1);
         FAIL() << "writing into a missing folder must be refused";
     } catch (const SettingsWriteError& e) {
         EXPECT_EQ(toUtf8(e.what()), lost.path().string() + " に書き込めません");
@@ -199,34 +199,34 @@ TEST_F(SettingsTest, RefusedWritesNameTheFileAndKeepTheOldOne) {
 
     // Something that is not a readable file sits at the path: refuse rather than replace it.
     fs::create_directory(file());
-    EXPECT_THROW(ini.WriteInteger("a", "b", 1), SettingsWriteError);
+    EXPECT_THROW(ini.writeInteger("a", "b", 1), SettingsWriteError);
     EXPECT_TRUE(fs::is_directory(file()));
-    EXPECT_EQ(ini.ReadInteger("a", "b", 9), 9);
+    EXPECT_EQ(ini.readInteger("a", "b", 9), 9);
 }
 
 TEST_F(SettingsTest, WhereTheFileIs) {
-    EXPECT_EQ(TIniGT().path(), home.path() / "Vexmora.ini");
-    EXPECT_EQ(TIniGT("other.ini").path(), home.path() / "other.ini");
-    EXPECT_EQ(TIniGT("/tmp/x/y.ini", ddNone).path(), fs::path("/tmp/x/y.ini"));
-    EXPECT_EQ(TIniGT("y.ini", ddNone).path(), fs::path("y.ini"));
+    EXPECT_EQ(Settings().path(), home.path() / "Vexmora.ini");
+    EXPECT_EQ(Settings("other.ini").path(), home.path() / "other.ini");
+    EXPECT_EQ(Settings("/tmp/x/y.ini", SettingsFolder::Current).path(), fs::path("/tmp/x/y.ini"));
+    EXPECT_EQ(Settings("y.ini", SettingsFolder::Current).path(), fs::path("y.ini"));
 
     const char* old = std::getenv("XDG_CONFIG_HOME");
     std::string saved = old ? old : "";
     setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    EXPECT_EQ(TIniGT("y.ini", ddWindows).path(), fs::path("/cfg/y.ini"));
+    EXPECT_EQ(Settings("y.ini", SettingsFolder::UserConfig).path(), fs::path("/cfg/y.ini"));
     if (old)
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
 
     // Changing the name moves every later call to the new file.
-    TIniGT moving;
-    moving.WriteInteger("a", "b", 1);
+    Settings moving;
+    moving.writeInteger("a", "b", 1);
     moving.setFileName("second.ini");
-    EXPECT_EQ(moving.ReadInteger("a", "b", 0), 0);
-    moving.WriteInteger("a", "b", 2);
-    EXPECT_EQ(TIniGT().ReadInteger("a", "b", 0), 1);
-    EXPECT_EQ(TIniGT("second.ini").ReadInteger("a", "b", 0), 2);
+    EXPECT_EQ(moving.readInteger("a", "b", 0), 0);
+    moving.writeInteger("a", "b", 2);
+    EXPECT_EQ(Settings().readInteger("a", "b", 0), 1);
+    EXPECT_EQ(Settings("second.ini").readInteger("a", "b", 0), 2);
 }
 
 }  // namespace

@@ -228,9 +228,9 @@ TEST(BetPage, HitsPerKind) {
 
 TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
     test::TempHome home;
-    TIniGT ini;
+    Settings ini;
     write(ini, settings::kBetKindItem, 7);
-    ini.WriteInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
+    ini.writeInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
     write(ini, settings::kStakeSplit, 4);
     write(ini, settings::kOddsLower, "2.5");
     write(ini, settings::kDefaultAmount, 5000);
@@ -250,7 +250,7 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
         page.setStakeMode(StakeMode::Flat);
     }
     EXPECT_EQ(read(ini, settings::kBetKindItem), 3);
-    EXPECT_EQ(ini.ReadInteger(settings::kBetMethodSection, settings::kBetMethodKey, -9), 1);
+    EXPECT_EQ(ini.readInteger(settings::kBetMethodSection, settings::kBetMethodKey, -9), 1);
     EXPECT_EQ(read(ini, settings::kOddsUpper), "");
     EXPECT_EQ(read(ini, settings::kStakeSplit), 2);
     EXPECT_EQ(storeDefaultAmount(ini, 50), 100);
@@ -271,7 +271,7 @@ TEST(BetPage, RaceFromTheRaceTable) {
     RaceRecord& rec = table->races[slot];
     rec.trifectaOdds[CombinationIndex(BetKind::Trifecta, 3, 1, 2)] = 123.4;
     rec.trifectaPopularity[CombinationIndex(BetKind::Trifecta, 3, 1, 2)] = 77;
-    rec.ZoneFlag[7] = 1;
+    rec.zoneFlag[7] = 1;
     rec.payouts.trifectaLabels[0] = " 3- 1- 2";
     table->bracketExactaLabels[slot][0] = " 2- 1";
     table->raceList = {sj("大井10R"), sj("大井11R")};

@@ -105,7 +105,7 @@ TEST_F(RaceCardGridTest, ValuesByHorseNumberLandInTheirColumns) {
     rec().placeOddsLower[1] = 1.1;
     rec().placeLowerPopularity[1] = 2;
     rec().intervalDays[1][1] = 21;
-    rec().ZoneFlag[2] = 1;
+    rec().zoneFlag[2] = 1;
     rec().finalPosition[1] = 3;
     rec().finalPopularity[1] = 1;
     rec().finishCounts[1] = {2, 0, 1, 5};

@@ -117,23 +117,23 @@ TEST(CompanionFolder, DiscoveryFillsABlankSettingOnlyLocalEditionFirst) {
                     "\"Inno Setup: App Path\"=\"C:\\\\Local\"\n");
     std::string old = std::getenv("WINEPREFIX") ? std::getenv("WINEPREFIX") : "";
     setenv("WINEPREFIX", prefix.c_str(), 1);
-    TIniGT ini;
+    Settings ini;
     EXPECT_EQ(companionFolder(ini), appFolder());
     discoverCompanionFolder(ini);
     EXPECT_EQ(companionFolder(ini), prefix / "drive_c" / "Local");
-    ini.WriteString("Dir", "quillet", "/mine");
+    ini.writeString("Dir", "quillet", "/mine");
     discoverCompanionFolder(ini);  // a stored value is never overwritten
-    EXPECT_EQ(ini.ReadString("Dir", "quillet", ""), "/mine");
+    EXPECT_EQ(ini.readString("Dir", "quillet", ""), "/mine");
     // Only the southern-Kanto edition installed.
-    ini.WriteString("Dir", "quillet", "");
-    ini.WriteString("Dir", "quilletUninstallLocal", "Missing_is1");
+    ini.writeString("Dir", "quillet", "");
+    ini.writeString("Dir", "quilletUninstallLocal", "Missing_is1");
     discoverCompanionFolder(ini);
     EXPECT_EQ(companionFolder(ini), prefix / "drive_c" / "Kanto");
     // No prefix: the setting stays blank.
-    ini.WriteString("Dir", "quillet", "");
+    ini.writeString("Dir", "quillet", "");
     setenv("WINEPREFIX", (home.path() / "none").c_str(), 1);
     discoverCompanionFolder(ini);
-    EXPECT_EQ(ini.ReadString("Dir", "quillet", ""), "");
+    EXPECT_EQ(ini.readString("Dir", "quillet", ""), "");
     if (old.empty())
         unsetenv("WINEPREFIX");
     else

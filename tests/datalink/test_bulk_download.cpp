@@ -43,7 +43,7 @@ struct DownloadTest : ::testing::Test {
         d.setFromTime(from);
         return d.run([] {});
     }
-    std::string lastTime() const { return TIniGT().ReadString("JvDataGet", "LastTime", "(none)"); }
+    std::string lastTime() const { return Settings().readString("JvDataGet", "LastTime", "(none)"); }
     std::vector<std::string> linesOf(const fs::path& file) const { return readLines(file); }
     bool saw(const std::vector<std::string>& texts, const std::string& utf8) const {
         return std::find(texts.begin(), texts.end(), utf8) != texts.end();
@@ -327,7 +327,7 @@ struct FileSizeLimit {
 
 TEST_F(DownloadTest, FailedWriteNamesTheFileKeepsOldContentAndLastTime) {
     std::string stamp = dayStamp("20240115");
-    TIniGT().WriteString("JvDataGet", "LastTime", "2024/01/15 00:00:00");
+    Settings().writeString("JvDataGet", "LastTime", "2024/01/15 00:00:00");
     fs::path raFile = dayFilePath(stamp, DayFile::RA);
     std::string old = zeroed(ra("20240115", "44", 9));
     writeLinesAtomic(raFile, {old});
@@ -362,9 +362,9 @@ TEST_F(DownloadTest, UnreadableStoreFileStopsTheReadingWithItsName) {
 
 TEST_F(DownloadTest, StartsFromLastTimeElseNinetyDaysBack) {
     EXPECT_EQ(BulkDownload::initialFromTime(), (DateTime{2024, 3, 3, 9, 0, 0}));
-    TIniGT().WriteString("JvDataGet", "LastTime", "2024/05/30 21:15:00");
+    Settings().writeString("JvDataGet", "LastTime", "2024/05/30 21:15:00");
     EXPECT_EQ(BulkDownload::initialFromTime(), (DateTime{2024, 5, 30, 21, 15, 0}));
-    TIniGT().WriteString("JvDataGet", "LastTime", "garbage");
+    Settings().writeString("JvDataGet", "LastTime", "garbage");
     EXPECT_EQ(BulkDownload::initialFromTime(), (DateTime{2024, 3, 3, 9, 0, 0}));
 }
 

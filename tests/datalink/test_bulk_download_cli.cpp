@@ -72,7 +72,7 @@ TEST(DownloadCommand, FeedReplayGivesExactlyTheStoreFiles) {
     EXPECT_EQ(out.rfind("2024年01月15日00時00分00秒以降のデータ取込を開始します。", 0), 0u) << out;  // first line
     EXPECT_NE(out.find("ReadCount:2, DownloadCount:0\n"), std::string::npos) << out;
     EXPECT_NE(out.find("データ読込み完了(2/2)\nデータ作成が完了しました。\n"), std::string::npos) << out;
-    EXPECT_EQ(TIniGT().ReadString("JvDataGet", "LastTime", ""), "2024/01/15 11:00:00");
+    EXPECT_EQ(Settings().readString("JvDataGet", "LastTime", ""), "2024/01/15 11:00:00");
 
     std::map<std::string, std::string> want;
     auto data = [](const char* name) { return std::string("Data/") + name; };

@@ -113,7 +113,7 @@ TEST_F(IdentityTest, KilledDownloadLeavesWholeFilesAndTheNextOneFinishes) {
     for (int killAfter : {200, 2000}) {
         test::TempHome home;
         seedStore();
-        TIniGT().WriteString("JvDataGet", "LastTime", "2024/03/01 00:00:00");
+        Settings().writeString("JvDataGet", "LastTime", "2024/03/01 00:00:00");
         std::string iniBefore = readFileBytes(home.path() / "Vexmora.ini");
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);

@@ -43,7 +43,7 @@ struct DownloadFaults : ::testing::Test {
         d.setCommitBatch(commitBatch);
         return d.run([] {});
     }
-    std::string lastTime() const { return TIniGT().ReadString("JvDataGet", "LastTime", "(none)"); }
+    std::string lastTime() const { return Settings().readString("JvDataGet", "LastTime", "(none)"); }
     // The messages containing `utf8`.
     std::vector<std::string> told(const std::string& utf8) const {
         std::vector<std::string> found;

@@ -151,7 +151,7 @@ TEST(DownloadCommandKilled, SigtermCancelsAndSaysSo) {
     std::vector<std::string> errors = readLines(home.path() / "err");
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.back(), "NVCancel:キャンセルされました");
-    EXPECT_EQ(TIniGT().ReadString("JvDataGet", "LastTime", "(none)"), "(none)");
+    EXPECT_EQ(Settings().readString("JvDataGet", "LastTime", "(none)"), "(none)");
 }
 
 // A clock asked for but not given is an error before anything runs, not the system clock.

@@ -34,7 +34,7 @@ std::unique_ptr<RaceTable> twoRaceDay() {
 TEST(Appearance, ShortFieldsAreSpacePaddedAndFinalResultsOnly) {
     auto table = twoRaceDay();
     table->races[0].recommendedHorseRank = 3;
-    table->races[0].RunStyle[1][1] = sj("中");
+    table->races[0].runningStyle[1][1] = sj("中");
     table->races[0].compiValue[1] = 87;
     table->races[0].compiValue[2] = 1234;  // wider than its 3 places: the last ones stay
     table->races[0].compiRank[2] = -1;

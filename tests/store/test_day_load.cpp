@@ -263,7 +263,7 @@ TEST(DayLoad, AppearanceFileThatCannotBeWrittenLeavesTheDayLoaded) {
         EXPECT_TRUE(table->dayLoaded);
         EXPECT_FALSE(r.appearanceWritten);
         EXPECT_EQ(table->raceList.size(), 3u);
-        EXPECT_EQ(table->CurrentRaceIndex, 0);
+        EXPECT_EQ(table->currentSlot, 0);
         const std::string error = toUtf8(r.appearanceError);
         EXPECT_EQ(error.rfind("統計ファイルを書き込めませんでした。\n" + blocked.string() + ": ", 0), 0u) << error;
         EXPECT_EQ(batch ? reporter.statuses : reporter.informations, std::vector<std::string>{error});
@@ -295,7 +295,7 @@ TEST(DayLoad, LoadsOnTwoThreadsAtOnceEachFillTheirOwnTable) {
         EXPECT_EQ(first->raw[s].ra.view(), second->raw[s].ra.view());
         EXPECT_EQ(first->races[s].compiValue, second->races[s].compiValue);
         EXPECT_EQ(first->races[s].winOdds, second->races[s].winOdds);
-        EXPECT_EQ(first->races[s].RunStyle, second->races[s].RunStyle);
+        EXPECT_EQ(first->races[s].runningStyle, second->races[s].runningStyle);
     }
 }
 
@@ -329,12 +329,12 @@ TEST_F(LoadedDay, RaceListTracksTimesAndSelection) {
     ASSERT_TRUE(result.loaded);
     EXPECT_EQ(table->raceListSlots, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(table->trackList, (std::vector<std::string>{"44" + sj("大井"), "44" + sj("大井"), "45" + sj("川崎")}));
-    EXPECT_EQ(table->LatestPostTime, "1800");  // every post before 18:00
-    EXPECT_EQ(table->CurrentRaceIndex, 0);  // the first listed race, for the caller to select
+    EXPECT_EQ(table->latestPostTime, "1800");  // every post before 18:00
+    EXPECT_EQ(table->currentSlot, 0);  // the first listed race, for the caller to select
     // Defaults: 10 minutes before post, interval 5 s.
-    EXPECT_EQ(table->races[2].OddsGetTime, "152000");
-    EXPECT_EQ(table->races[2].OddsRecheckTime, "152005");
-    EXPECT_EQ(table->races[2].VoteTime, "152010");
+    EXPECT_EQ(table->races[2].oddsFetchTime, "152000");
+    EXPECT_EQ(table->races[2].oddsRecheckTime, "152005");
+    EXPECT_EQ(table->races[2].voteTime, "152010");
     EXPECT_EQ(table->defaultAmounts[95], 3000);
     EXPECT_TRUE(result.appearanceWritten);
     EXPECT_TRUE(reporter.informations.empty());
@@ -356,9 +356,9 @@ TEST_F(LoadedDay, PastRunsFromOwnCentralAndOtherLocalTracks) {
     EXPECT_EQ(r.intervalDays[1][1], 14);
     EXPECT_EQ(r.intervalDays[1][2], 27);
     EXPECT_EQ(r.intervalDays[1][3], 22);
-    EXPECT_EQ(r.RunStyle[1][1], sj("先"));
-    EXPECT_EQ(r.RunStyle[1][2], sj("中"));
-    EXPECT_EQ(r.RunStyle[1][3], sj("逃"));
+    EXPECT_EQ(r.runningStyle[1][1], sj("先"));
+    EXPECT_EQ(r.runningStyle[1][2], sj("中"));
+    EXPECT_EQ(r.runningStyle[1][3], sj("逃"));
     EXPECT_EQ(r.finishCounts[1], (std::array<int, 4>{1, 1, 0, 1}));
     EXPECT_NEAR(r.winRate[1], 100.0 / 3, 1e-9);
     EXPECT_NEAR(r.topThreeRate[1], 200.0 / 3, 1e-9);
@@ -367,7 +367,7 @@ TEST_F(LoadedDay, PastRunsFromOwnCentralAndOtherLocalTracks) {
     EXPECT_EQ(raw.pastRa[2][0].field(RA::Registered), "  ");
     // No past-run file: nothing.
     EXPECT_EQ(raw.pastSe[1][0].field(Common::Year), "    ");
-    EXPECT_EQ(r.RunStyle[2][1], "  ");
+    EXPECT_EQ(r.runningStyle[2][1], "  ");
 }
 
 TEST_F(LoadedDay, CompiFromTheCompanionFolderFirstAndAnyCase) {
@@ -421,7 +421,7 @@ TEST_F(LoadedDay, CancelledAndMissingOdds) {
     EXPECT_DOUBLE_EQ(oi.winOdds[4], NoData);
     EXPECT_DOUBLE_EQ(oi.placeOddsLower[3], Cancelled);
     EXPECT_EQ(oi.winPopularity, (OneBased<int, 18>{0, 1, 2}));
-    EXPECT_DOUBLE_EQ(oi.SupportRate[1], 40.0);
+    EXPECT_DOUBLE_EQ(oi.supportRate[1], 40.0);
     EXPECT_EQ(oi.oddsAnnounceTime, "1452");
     EXPECT_DOUBLE_EQ(oi.trifectaOdds[1], Cancelled);
     EXPECT_EQ(oi.trifectaPopularity[1], 0);
@@ -493,7 +493,7 @@ TEST(DayLoad, UnreadableStoreFileLeavesNoDayAndNamesTheFile) {
     EXPECT_FALSE(progress.shown);
     EXPECT_FALSE(table->dayLoaded);
     EXPECT_TRUE(table->raceList.empty());
-    EXPECT_EQ(table->CurrentRaceIndex, -1);
+    EXPECT_EQ(table->currentSlot, -1);
 
     fs::remove(odds);
     fs::rename(aside, odds);
@@ -541,11 +541,11 @@ TEST(DayLoad, AutomaticTimesAndLatestPostFollowTheSettings) {
                     "[KaimeSet]\r\nDefaultAmount=5000\r\n");
     auto table = std::make_unique<RaceTable>();
     loadDay(*table, stamp(), {});
-    EXPECT_EQ(table->races[0].OddsGetTime, "155430");
-    EXPECT_EQ(table->races[0].OddsRecheckTime, "155435");
-    EXPECT_EQ(table->races[0].VoteTime, "155440");
-    EXPECT_EQ(table->races[2].OddsGetTime, "");
-    EXPECT_EQ(table->LatestPostTime, "2020");
+    EXPECT_EQ(table->races[0].oddsFetchTime, "155430");
+    EXPECT_EQ(table->races[0].oddsRecheckTime, "155435");
+    EXPECT_EQ(table->races[0].voteTime, "155440");
+    EXPECT_EQ(table->races[2].oddsFetchTime, "");
+    EXPECT_EQ(table->latestPostTime, "2020");
     EXPECT_EQ(table->resultRefreshMinutes, 7);
     EXPECT_FALSE(table->resultRefreshEnabled);  // not today
     EXPECT_EQ(table->defaultAmounts[0], 5000);

@@ -37,7 +37,7 @@ struct OddsDay {
     }
     void write() { writeRecords(paths.o1, {Record::of("O1", key16("20240512", "44", 2)), o1}); }
     int read() {
-        table->OddsTargetRace = 0;
+        table->oddsTargetSlot = 0;
         return readOdds(*table);
     }
     DayPaths paths;

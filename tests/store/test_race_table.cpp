@@ -13,23 +13,23 @@ TEST(RaceTable, ResetClearsDerivedValuesButNotRawCopies) {
     RaceRecord& r = table->races[5];
     r.compiValue[3] = 77;
     r.frameCompiRank[2] = 1;
-    r.ZonePattern = 4;
-    r.ZoneFlag[18] = 1;
-    r.RunStyle[7][2] = "XX";
+    r.zonePattern = 4;
+    r.zoneFlag[18] = 1;
+    r.runningStyle[7][2] = "XX";
     r.winPayout[1] = 350;
     r.payouts.trioLabels[0] = " 1- 2- 3";
-    r.OddsGetTime = "155430";
+    r.oddsFetchTime = "155430";
     table->raw[5].ra.setField(Common::Year, "2024");
 
     table->reset();
     EXPECT_EQ(r.compiValue[3], 0);
     EXPECT_EQ(r.frameCompiRank[2], 0);
-    EXPECT_EQ(r.ZonePattern, 0);
-    EXPECT_EQ(r.ZoneFlag[18], 0);
-    EXPECT_EQ(r.RunStyle[7][2], "  ");
+    EXPECT_EQ(r.zonePattern, 0);
+    EXPECT_EQ(r.zoneFlag[18], 0);
+    EXPECT_EQ(r.runningStyle[7][2], "  ");
     EXPECT_EQ(r.winPayout[1], 0);
     EXPECT_EQ(r.payouts.trioLabels[0], "");
-    EXPECT_EQ(r.OddsGetTime, "");
+    EXPECT_EQ(r.oddsFetchTime, "");
     EXPECT_EQ(table->raw[5].ra.field(Common::Year), "2024");
 }
 

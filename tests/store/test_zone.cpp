@@ -48,17 +48,17 @@ TEST(Zone, AppliedToUsedSlotsOnly) {
     table->races[0].topValue = 70;
     table->races[0].compiRank[1] = 5;
     table->races[0].compiRank[2] = 5;
-    table->races[0].RunStyle[1][1] = sj("中");
+    table->races[0].runningStyle[1][1] = sj("中");
     table->raw[0].pastSe[0][0].setField(SE::BodyWeight, "480");
-    table->races[0].RunStyle[2][1] = sj("中");  // no past run: weight blank
+    table->races[0].runningStyle[2][1] = sj("中");  // no past run: weight blank
     table->raw[1].ra.assign(test::ra("00000512", "44", 9, 6, "1500"));
     table->raw[1].ra.setField(Common::Year, "0000");
     table->races[1].topValue = 90;
     applyZoneRule(*table);
-    EXPECT_EQ(table->races[0].ZonePattern, 2);
-    EXPECT_EQ(table->races[0].ZoneFlag[1], 1);
-    EXPECT_EQ(table->races[0].ZoneFlag[2], 0);
-    EXPECT_EQ(table->races[1].ZonePattern, 0);
+    EXPECT_EQ(table->races[0].zonePattern, 2);
+    EXPECT_EQ(table->races[0].zoneFlag[1], 1);
+    EXPECT_EQ(table->races[0].zoneFlag[2], 0);
+    EXPECT_EQ(table->races[1].zonePattern, 0);
 }
 
 }  // namespace

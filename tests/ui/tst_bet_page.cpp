@@ -88,9 +88,9 @@ private slots:
 
     void startsWithStoredChoicesAndGivenWidths() {
         page_.reset();
-        TIniGT ini;
+        Settings ini;
         write(ini, settings::kBetKindItem, 7);  // ３連単
-        ini.WriteInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
+        ini.writeInteger(settings::kBetMethodSection, settings::kBetMethodKey, 3);
         write(ini, settings::kOddsLower, "2.5");
         write(ini, settings::kStakeSplit, 4);
         page_ = std::make_unique<BetPageWidget>();
@@ -315,7 +315,7 @@ private slots:
         upper->setText("5");  // win odds 3.2 and 4.9 stay under the bound
         GridView* list = grid(page(), "StringGrid34");
         QCOMPARE(column(list, 2), QStringList({" 1", " 2"}));
-        QCOMPARE(TIniGT().ReadString("OzSpan", "Toz2A", ""), std::string("5"));
+        QCOMPARE(Settings().readString("OzSpan", "Toz2A", ""), std::string("5"));
         upper->clear();  // blank counts as 0: no line passes
         QCOMPARE(column(list, 2), QStringList({""}));
         pick(page(), "RadioGroup1", "均等2");  // odds ignored: every mark gives a line again
@@ -336,7 +336,7 @@ private slots:
         QTest::keyClicks(amount, "1234567");  // six digits at most
         amount->setText("50");
         dialog->findChild<QPushButton*>("OKBtn")->click();
-        QCOMPARE(TIniGT().ReadInteger("KaimeSet", "DefaultAmount", 0), 100);
+        QCOMPARE(Settings().readInteger("KaimeSet", "DefaultAmount", 0), 100);
         QCOMPARE(page().findChild<NumberEdit*>("AmountEdit")->text(), QString("100"));
         QCOMPARE(card->gridModel()->text(8, 4), QString("ν"));  // same race: marks kept
         QCOMPARE(labelText(page(), "TotalLabel"), QString("100"));

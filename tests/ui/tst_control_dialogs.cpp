@@ -247,7 +247,7 @@ private slots:
         QTRY_VERIFY(!win->running());
         QTRY_COMPARE(Dialogs::shown(), (QStringList{"データ取込を中止します。実行しますか？", "NVCancel:キャンセルされました"}));
         QCOMPARE(control.cancels.load(), 1);
-        QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", "(none)"), std::string("(none)"));
+        QCOMPARE(Settings().readString("JvDataGet", "LastTime", "(none)"), std::string("(none)"));
         QVERIFY(byName<QPushButton>(win, "ButtonStart")->isEnabled());
         win->close();
         Dialogs::stopRecording();

@@ -139,17 +139,17 @@ private slots:
             window.resize(700, 500);
             window.close();
         }
-        TIniGT ini;
-        QCOMPARE(ini.ReadInteger("locate", "left", 0), 40);
-        QCOMPARE(ini.ReadInteger("locate", "width", 0), 700);
+        Settings ini;
+        QCOMPARE(ini.readInteger("locate", "left", 0), 40);
+        QCOMPARE(ini.readInteger("locate", "width", 0), 700);
         {
             MainWindow window;
             QCOMPARE(window.pos(), QPoint(40, 30));
             QCOMPARE(window.size(), QSize(700, 500));
         }
         // A position on no screen: the window comes back where it can be grabbed.
-        ini.WriteInteger("locate", "left", -9000);
-        ini.WriteInteger("locate", "top", 12000);
+        ini.writeInteger("locate", "left", -9000);
+        ini.writeInteger("locate", "top", 12000);
         MainWindow window;
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(window.pos()));

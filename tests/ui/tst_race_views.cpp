@@ -91,7 +91,7 @@ class RaceViewsTest : public QObject {
                  qPrintable(Dialogs::shown().join('|')));
         QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ作成が完了しました。"));
         QCOMPARE(byName<QProgressBar>(win, "ProgressBar2")->value(), 0);
-        QCOMPARE(TIniGT().ReadString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
+        QCOMPARE(Settings().readString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
         QCOMPARE(byName<QDateTimeEdit>(win, "DateTimePicker1")->dateTime(), QDateTime(QDate(2024, 5, 11), QTime(0, 0)));
         win->close();
         QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
