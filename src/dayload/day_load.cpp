@@ -54,28 +54,20 @@ std::string runningStyleOf(int runners, int corner2, int corner3, int corner4, i
     return *style;
 }
 
-// Up to three past runs of a horse from its .nvSEI file: from the last record back, the records
-// dated after 0 and before `date`.
+// Up to three past runs of a horse from its .nvSEI file, most recent first.
 void takePastRuns(const SeRecord& runner, RawRecords& raw, int m, DamagedFiles& damaged) {
     std::string_view dateField = runner.field(Common::Date);
     if (!isDigits(dateField)) return;
-    int today = fieldNumber(dateField);
-    if (today <= 0) return;
     std::optional<fs::path> file = pastRunFileOf(runner.view());
     if (!file) return;
     RecordFile sei(*file, RecordLength::SE, RecordFile::Whole);  // small files: one read beats a seek per record
     damaged.note(sei);
-    int taken = 0;
-    char date[8];
-    for (std::size_t n = sei.count(); n-- > 0 && taken < kPastRuns;) {
-        sei.read(n, Common::Date.pos - 1, Common::Date.len, date);
-        int d = fieldNumber(std::string_view(date, 8));
-        if (d <= 0 || d >= today) continue;
-        SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)];
+    std::size_t taken = 0;
+    for (std::size_t n : pastRunIndexes(sei, fieldNumber(dateField), kPastRuns)) {
+        SeRecord& past = raw.pastSe[static_cast<std::size_t>(m)][taken];
         sei.read(n, past.bytes.data());
         // The past race copy names its race even when the race record is not found later.
-        raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(taken)].setField(
-            Common::RaceKey, past.field(Common::RaceKey));
+        raw.pastRa[static_cast<std::size_t>(m)][taken].setField(Common::RaceKey, past.field(Common::RaceKey));
         ++taken;
     }
 }
@@ -89,7 +81,7 @@ public:
         Request r{&raw.pastRa[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)],
                   fieldNumber(past.field(Common::RaceNumber)), 0};
         int track = fieldNumber(past.field(Common::Track));
-        if (track >= 1 && track <= 10) r.track = track;  // central: the day file holds every track
+        if (isCentralTrack(track)) r.track = track;  // the day file holds every track
         // Date and track name the file: many runners share one.
         std::string fileKey(past.field(Common::Date));
         fileKey += past.field(Common::Track);
@@ -285,7 +277,6 @@ void setAutomaticTimes(RaceTable& table, const Settings& ini) {
         race.oddsRecheckTime = at(-before + interval);
         race.voteTime = at(-before + 2 * interval);
     }
-
 }
 
 // The race records, each race's Compi line and its runner records; true per slot whose runners
@@ -323,10 +314,8 @@ std::array<bool, kMaxRaces> readRaces(RaceTable& table, const std::string& daySt
     return runnersRead;
 }
 
-DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
-    DayLoadResult result;
-
-    // 1. Reset.
+// Back to an empty day: no list, no race shown, every record and value cleared.
+void resetTable(RaceTable& table, const std::string& dayStamp) {
     table.showRemainingTime = dayStamp == todayStamp();
     table.raceList.clear();
     table.raceListSlots.clear();
@@ -334,28 +323,29 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     table.dayLoaded = false;
     table.slotsRead = 0;
     table.reset();
+}
 
-    // 2-3. The day's files; no race file, no day.
-    // An ill-formed stamp (it may hold "../") never reaches the file system.
+// The day's files; false (after the beep and the message) when the race file is not there. An
+// ill-formed stamp (it may hold "../") never reaches the file system.
+bool findDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
     table.paths = isDayStamp(dayStamp) ? dayPaths(dayStamp) : DayPaths{};
     table.paths.stamp = dayStamp;
     std::error_code ec;
-    if (!isDayStamp(dayStamp) || !fs::is_regular_file(table.paths.ra, ec)) {
-        if (options.reporter) {
-            options.reporter->beep();
-            if (!options.batch) options.reporter->information(noRaceFileMessage());
-        }
-        return result;
+    if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.ra, ec)) return true;
+    if (options.reporter) {
+        options.reporter->beep();
+        if (!options.batch) options.reporter->information(noRaceFileMessage());
     }
+    return false;
+}
 
-    // 4-5.
+// Races, their Compi lines, runners and past runs, with the progress bar stepping once per race
+// whose runners were read.
+void readRaceRecords(RaceTable& table, const std::string& dayStamp, const Settings& ini, DamagedFiles& damaged,
+                     const DayLoadOptions& options, DayLoadResult& result) {
     if (options.progress) options.progress->show(sj("レースデータを読み込んでいます。"), dayStamp, 95);
-    for (auto& raw : table.raw) raw.clearAllButOdds();  // odds copies: step 8
-
-    // 6. Races, their Compi lines, runners and past runs.
+    for (auto& raw : table.raw) raw.clearAllButOdds();  // the odds copies are read with the odds
     table.latestPostTime = "1800";
-    Settings ini;
-    DamagedFiles damaged;
     std::array<bool, kMaxRaces> runnersRead = readRaces(table, dayStamp, ini, damaged, result);
     takeAllPastRuns(table, runnersRead, damaged);
     if (options.progress)
@@ -363,59 +353,62 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
             if (read) options.progress->step();
     table.dayLoaded = true;
     if (result.racesIgnored > 0 || result.runnerOverflows > 0) tell(options, overflowMessage(result));
-
     // The payout and odds files are read by their own readers; their sizes tell the same.
     for (DayFile kind : {DayFile::HR, DayFile::O1, DayFile::O2, DayFile::O3, DayFile::O4, DayFile::O5, DayFile::O6,
                          DayFile::OA})
         damaged.note(table.paths[kind], dayFileRecordLength(kind));
+}
 
-    // 7. Payouts (the race and runner records are the ones just read).
-    readPayouts(table, true);
+// Odds of every slot, each odds file read once. Parsing thousands of combinations per race is the
+// biggest part of the load; the slots are independent, so the cores share them.
+void readOddsOfEveryRace(RaceTable& table, DayLoadResult& result) {
+    OddsFiles odds(table.paths, true);
+    std::atomic<int> malformed{0};
+    forEachOnCores(kMaxRaces, 0, [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
+    table.oddsTargetSlot = kMaxRaces - 1;
+    result.malformedOdds += malformed;
+}
 
-    // 8. Odds of every slot, each odds file read once. Parsing thousands of combinations per race
-    // is the biggest part of the load; the slots are independent, so the cores share them.
-    {
-        OddsFiles odds(table.paths, true);
-        std::atomic<int> malformed{0};
-        forEachOnCores(kMaxRaces, 0, [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
-        table.oddsTargetSlot = kMaxRaces - 1;
-        result.malformedOdds += malformed;
-    }
-
-    // 9-10. Past race records and the past-run summaries.
-    readPastRaces(table, damaged);
-    summariseAllPastRuns(table);
-
-    // 11. Race list.
+// The race list, zone patterns, automatic times, default amounts and the first race to show (the
+// caller selects and draws it).
+void completeDay(RaceTable& table, const Settings& ini, const DayLoadOptions& options) {
     if (options.progress) options.progress->reset();
     buildRaceList(table);
     if (options.progress) options.progress->hide();
-
-    // 12. Zone pattern and flags.
     applyZoneRule(table);
-
-    // 13. Automatic times and the track list.
     setAutomaticTimes(table, ini);
-
-    // 14-15.
     table.defaultAmounts.fill(read(ini, settings::kDefaultAmount));
     table.resultRefreshMinutes = read(ini, settings::kAutoResultMinutes);
     table.resultRefreshEnabled = table.showRemainingTime;
-
-    // 16. The first race (the caller selects and draws it).
     if (!table.raceListSlots.empty()) table.currentSlot = table.raceListSlots.front();
+}
 
-    // Told once, after the overflow notice and before the statistics: blanks would otherwise pass
-    // for races without data.
+// Damaged files are told once, after the overflow notice and before the statistics: blanks would
+// otherwise pass for races without data.
+void reportDamage(const DamagedFiles& damaged, const DayLoadOptions& options, DayLoadResult& result) {
     result.damage = damaged.message();
-    if (!result.damage.empty()) {
-        if (options.reporter && !options.batch) options.reporter->beep();
-        tell(options, result.damage);
-    }
+    if (result.damage.empty()) return;
+    if (options.reporter && !options.batch) options.reporter->beep();
+    tell(options, result.damage);
+}
 
-    // 17. Appearance file.
-    if (isDayStamp(dayStamp) && fs::is_regular_file(table.paths.hr, ec)) writeAppearance(table, options, result);
+DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options) {
+    DayLoadResult result;
+    resetTable(table, dayStamp);
+    if (!findDayFiles(table, dayStamp, options)) return result;
 
+    Settings ini;
+    DamagedFiles damaged;
+    readRaceRecords(table, dayStamp, ini, damaged, options, result);
+    readPayouts(table, true);  // against the race and runner records just read
+    readOddsOfEveryRace(table, result);
+    readPastRaces(table, damaged);
+    summariseAllPastRuns(table);
+    completeDay(table, ini, options);
+    reportDamage(damaged, options, result);
+
+    std::error_code ec;
+    if (fs::is_regular_file(table.paths.hr, ec)) writeAppearance(table, options, result);
     result.loaded = true;
     return result;
 }

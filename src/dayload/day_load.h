@@ -59,7 +59,7 @@ std::string noRaceFileMessage();  // "データ作成が未完了のようです
 std::string unreadableFileMessage();
 std::string appearanceFailedMessage();  // "統計ファイルを書き込めませんでした。"
 
-// Loads the day `dayStamp` into `table` (steps 1 to 17). The first listed race is made current;
+// Loads the day `dayStamp` into `table`. The first listed race is made current;
 // selecting and drawing it is the caller's.
 DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLoadOptions& options);
 

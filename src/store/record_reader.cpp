@@ -255,7 +255,7 @@ std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long curren
         } catch (const RecordFileError&) {
             continue;
         }
-        long long d = strictNumber(std::string_view(date, sizeof date)).value_or(0);
+        long long d = fieldNumber(std::string_view(date, sizeof date));
         if (d > 0 && d < currentDate) taken.push_back(n);
     }
     return taken;
@@ -275,9 +275,7 @@ std::vector<std::string> pastRuns(const fs::path& seiFile, long long currentDate
     return runs;
 }
 
-namespace {
 bool isCentralTrack(int track) { return track >= 1 && track <= 10; }
-}  // namespace
 
 std::optional<fs::path> pastRaceFileOf(RecordView pastRun) {
     std::string_view date = pastRun.text(Common::Date);

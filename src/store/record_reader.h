@@ -156,6 +156,9 @@ std::vector<std::size_t> pastRunIndexes(const RecordFile& file, long long curren
 // The past runs themselves (records with CR LF), most recent first.
 std::vector<std::string> pastRuns(const std::filesystem::path& seiFile, long long currentDate, int limit = 3);
 
+// Central tracks (01-10): their day files hold every track's races.
+bool isCentralTrack(int track);
+
 // The race record of a past run (an SE record): for central tracks 01-10 the first record of
 // Data/<day stamp>.nvRA with the same track and race number; otherwise the first record of
 // SEIR/<year>/<date + track>.nvSERA with the same race number. nullopt when not found.
