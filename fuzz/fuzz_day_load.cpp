@@ -1,5 +1,7 @@
 // libFuzzer target: the day load on a small store whose files are cut, grown with stray bytes and
-// edited byte by byte.
+// overwritten record by record with the input's bytes (format: tests/store/test_day_load_damage.h).
+// The day is written once per process, in memory-backed /dev/shm where there is one; each input
+// rewrites only the files it damages.
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,15 +11,33 @@
 
 #include "../tests/store/test_day_load_damage.h"
 
+namespace {
+
+std::filesystem::path home;
+
+void removeHome() {
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
+                                     ? std::filesystem::path("/dev/shm")
+                                     : std::filesystem::temp_directory_path();
+    home = base / ("vexmora-fuzz-day-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    setenv("VEXMORA_HOME", home.c_str(), 1);
+    vex::createAppFolders();
+    std::atexit(removeHome);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::filesystem::path home = [] {
-        auto p = std::filesystem::temp_directory_path() / ("vexmora-fuzz-day-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        setenv("VEXMORA_HOME", p.c_str(), 1);
-        vex::createAppFolders();
-        return p;
-    }();
-    std::string problem = vex::test::damagedDayProblem(data, size);
+    static vex::test::DayDamager day;
+    std::string problem = day.problem(data, size);
     if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         std::abort();

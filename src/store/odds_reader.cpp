@@ -46,20 +46,35 @@ double oddsValue(std::string_view field, bool* malformed) {
 namespace {
 
 // Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
+// True when the copy was cleared (all spaces).
 template <int N>
-void loadRaw(const RecordFile& file, bool lookUp, std::string_view key4, RawRecord<N>& raw, bool clearMissing) {
+bool loadRaw(const RecordFile& file, bool lookUp, std::string_view key4, RawRecord<N>& raw, bool clearMissing) {
     std::optional<std::size_t> n;
     if (lookUp && file.exists()) n = file.findTrackRace(key4);
-    if (n)
+    if (n) {
         file.read(*n, raw.bytes.data());
-    else if (clearMissing)
-        raw.clear();
+        return false;
+    }
+    if (clearMissing) raw.clear();
+    return clearMissing;
 }
 
 // Odds and popularity of a combination kind from its raw copy.
+// A cleared copy holds only blank fields: no data, no popularity. The day load clears most slots
+// (days have far fewer than 96 races), so this skips parsing thousands of blanks per slot.
 template <int N, std::size_t M>
-void parseCombinations(const RawRecord<N>& raw, const OddsBlock& block, std::array<double, M>& odds,
+void parseCombinations(const RawRecord<N>& raw, bool cleared, const OddsBlock& block, std::array<double, M>& odds,
                        std::array<int, M>& popularity, int& malformed) {
+    if (cleared) {
+        static const std::array<double, M> noData = [] {
+            std::array<double, M> a;
+            a.fill(NoData);
+            return a;
+        }();
+        std::copy(noData.begin() + 1, noData.end(), odds.begin() + 1);  // one memmove
+        std::fill(popularity.begin() + 1, popularity.end(), 0);         // one memset
+        return;
+    }
     std::string_view record = raw.view();
     for (int k = 1; k < static_cast<int>(M); ++k) {
         bool bad = false;
@@ -130,8 +145,8 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
     key4 += raw.ra.field(Common::Track);
     key4 += raw.ra.field(Common::RaceNumber);
     bool lookUp = raceNumber(raw.ra) > 0 && key4 != "    ";
-    loadRaw(files.o1, lookUp, key4, raw.o1, clearMissing);
-    loadRaw(files.o2, lookUp, key4, raw.o2, clearMissing);
+    bool clearedO1 = loadRaw(files.o1, lookUp, key4, raw.o1, clearMissing);
+    bool clearedO2 = loadRaw(files.o2, lookUp, key4, raw.o2, clearMissing);
 
     std::vector<std::string> winKeys, lowerKeys, upperKeys;
     std::string_view o1 = raw.o1.view();
@@ -154,25 +169,25 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
         if (lower > 0) lowerKeys.push_back(sortKey(lower, upper, h));
         if (upper > 0) upperKeys.push_back(sortKey(upper, lower, h));
     }
-    parseCombinations(raw.o1, Odds::BracketQuinella, race.bracketQuinellaOdds, race.bracketQuinellaPopularity,
-                      malformed);
-    parseCombinations(raw.o2, Odds::Quinella, race.quinellaOdds, race.quinellaPopularity, malformed);
+    parseCombinations(raw.o1, clearedO1, Odds::BracketQuinella, race.bracketQuinellaOdds,
+                      race.bracketQuinellaPopularity, malformed);
+    parseCombinations(raw.o2, clearedO2, Odds::Quinella, race.quinellaOdds, race.quinellaPopularity, malformed);
     rankKeys(winKeys, race.winPopularity);
     rankKeys(lowerKeys, race.placeLowerPopularity);
     rankKeys(upperKeys, race.placeUpperPopularity);
     race.oddsAnnounceTime.assign(fieldOf(o1, Odds::AnnounceHour));
     race.oddsAnnounceTime.append(fieldOf(o1, Odds::AnnounceMinute));
 
-    loadRaw(files.o3, lookUp, key4, raw.o3, clearMissing);
-    loadRaw(files.o4, lookUp, key4, raw.o4, clearMissing);
-    loadRaw(files.o5, lookUp, key4, raw.o5, clearMissing);
-    loadRaw(files.o6, lookUp, key4, raw.o6, clearMissing);
-    loadRaw(files.oa, lookUp, key4, raw.oa, clearMissing);
-    parseCombinations(raw.o3, Odds::Wide, race.wideOdds, race.widePopularity, malformed);
-    parseCombinations(raw.o4, Odds::Exacta, race.exactaOdds, race.exactaPopularity, malformed);
-    parseCombinations(raw.o5, Odds::Trio, race.trioOdds, race.trioPopularity, malformed);
-    parseCombinations(raw.o6, Odds::Trifecta, race.trifectaOdds, race.trifectaPopularity, malformed);
-    parseCombinations(raw.oa, Odds::BracketExacta, race.bracketExactaOdds, race.bracketExactaPopularity, malformed);
+    bool clearedO3 = loadRaw(files.o3, lookUp, key4, raw.o3, clearMissing);
+    bool clearedO4 = loadRaw(files.o4, lookUp, key4, raw.o4, clearMissing);
+    bool clearedO5 = loadRaw(files.o5, lookUp, key4, raw.o5, clearMissing);
+    bool clearedO6 = loadRaw(files.o6, lookUp, key4, raw.o6, clearMissing);
+    bool clearedOA = loadRaw(files.oa, lookUp, key4, raw.oa, clearMissing);
+    parseCombinations(raw.o3, clearedO3, Odds::Wide, race.wideOdds, race.widePopularity, malformed);
+    parseCombinations(raw.o4, clearedO4, Odds::Exacta, race.exactaOdds, race.exactaPopularity, malformed);
+    parseCombinations(raw.o5, clearedO5, Odds::Trio, race.trioOdds, race.trioPopularity, malformed);
+    parseCombinations(raw.o6, clearedO6, Odds::Trifecta, race.trifectaOdds, race.trifectaPopularity, malformed);
+    parseCombinations(raw.oa, clearedOA, Odds::BracketExacta, race.bracketExactaOdds, race.bracketExactaPopularity, malformed);
     return malformed;
 }
 

@@ -1,12 +1,19 @@
 #pragma once
 // A small day written into the store and then damaged from an input of bytes: the shared core of
-// the day-load fuzz target and of the bounded random test standing in for it. Input: for each of
-// the store's files one byte choosing a length change (cut, grow with stray bytes, or keep), then
-// 4-byte edits (file, offset low, offset high, value) applied to the files before they are written.
+// the day-load fuzz target and of the bounded random test standing in for it.
+//
+// Input: for each of the store's files one byte choosing a length change (cut, grow with stray
+// bytes, or keep); then edits, each [file][record][offset low][offset high][count] followed by up
+// to count & 0x7F bytes of the input, laid over the record from the offset on (count & 0x80:
+// inserted there instead, shifting the rest of the file). Offsets count within one record, so
+// the input's bytes land in the fields the load reads (race, runner, payout, odds, past-run and
+// Compi records) rather than in the blanks that make up most of the files.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,45 +75,101 @@ inline std::vector<std::pair<std::filesystem::path, std::string>> smallDay() {
     return files;
 }
 
-// Writes the damaged day and loads it; returns what went wrong, empty when all held.
-inline std::string damagedDayProblem(const std::uint8_t* data, std::size_t size) {
-    auto files = smallDay();
-    std::size_t at = 0;
-    for (auto& [path, bytes] : files) {
-        if (at >= size) break;
-        std::uint8_t choice = data[at++];
-        if (choice < 64)
-            bytes.resize(bytes.size() * choice / 64);  // cut
-        else if (choice < 96)
-            bytes.append(static_cast<std::size_t>(choice) * 7, static_cast<char>(choice));  // stray tail
+// Record length of each file of smallDay(), in order; 0: line-based (the whole file is one record).
+inline constexpr int kSmallDayRecordLengths[] = {RecordLength::RA, RecordLength::SE, RecordLength::HR,
+                                                 RecordLength::O1, RecordLength::O6, 0,
+                                                 RecordLength::SE, RecordLength::RA, RecordLength::RA};
+
+// Keeps the small day on disk across inputs: the day is built and written once, and each input
+// rewrites only the files it damages, plus those the input before damaged (back to whole). A
+// fuzzer runs thousands of inputs a second this way; the bounded random test runs the same path.
+class DayDamager {
+public:
+    // Writes the whole day into the current application folder.
+    DayDamager() : whole_(smallDay()), dirty_(whole_.size(), false), table_(std::make_unique<RaceTable>()) {
+        for (const auto& [path, bytes] : whole_) {
+            std::filesystem::create_directories(path.parent_path());
+            write(path, bytes);
+        }
     }
-    for (; at + 4 <= size; at += 4) {
-        auto& bytes = files[data[at] % files.size()].second;
-        if (bytes.empty()) continue;
-        std::size_t offset = (data[at + 1] | (static_cast<std::size_t>(data[at + 2]) << 8) |
-                              (static_cast<std::size_t>(data[at + 3] & 0xF0) << 12)) % bytes.size();
-        if ((data[at + 3] & 0x0F) == 0x0F)
-            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(offset), static_cast<char>(data[at + 1]));
-        else
-            bytes[offset] = static_cast<char>(data[at + 2]);
+
+    // Damages the day as the input says, loads it and returns what went wrong, empty when all held.
+    std::string problem(const std::uint8_t* data, std::size_t size) {
+        std::vector<std::optional<std::string>> damaged(whole_.size());
+        auto bytesOf = [&](std::size_t f) -> std::string& {
+            if (!damaged[f]) damaged[f] = whole_[f].second;
+            return *damaged[f];
+        };
+        std::size_t at = 0;
+        for (std::size_t f = 0; f < whole_.size() && at < size; ++f) {
+            std::uint8_t choice = data[at++];
+            if (choice < 64) {
+                std::string& bytes = bytesOf(f);
+                bytes.resize(bytes.size() * choice / 64);  // cut
+            } else if (choice < 96) {
+                bytesOf(f).append(static_cast<std::size_t>(choice) * 7, static_cast<char>(choice));  // stray tail
+            }
+        }
+        while (at + 5 <= size) {
+            std::size_t f = data[at] % whole_.size();
+            std::string& bytes = bytesOf(f);
+            std::size_t length = kSmallDayRecordLengths[f] > 0 ? static_cast<std::size_t>(kSmallDayRecordLengths[f])
+                                                                : std::max<std::size_t>(bytes.size(), 1);
+            std::size_t records = (bytes.size() + length - 1) / length;
+            std::size_t offset = data[at + 2] | static_cast<std::size_t>(data[at + 3]) << 8;
+            offset = offset * ((length + 0xFFFF) / 0x10000) % length;  // every byte of a long record in reach
+            if (records > 0) offset += data[at + 1] % records * length;
+            std::uint8_t count = data[at + 4];
+            at += 5;
+            std::size_t n = std::min<std::size_t>(count & 0x7F, size - at);
+            const char* from = reinterpret_cast<const char*>(data + at);
+            at += n;
+            offset = std::min(offset, bytes.size());
+            if (count & 0x80)
+                bytes.insert(offset, from, n);
+            else
+                bytes.replace(offset, std::min(n, bytes.size() - offset), from, std::min(n, bytes.size() - offset));
+        }
+        for (std::size_t f = 0; f < whole_.size(); ++f) {
+            if (damaged[f])
+                write(whole_[f].first, *damaged[f]);
+            else if (dirty_[f])
+                write(whole_[f].first, whole_[f].second);
+            dirty_[f] = damaged[f].has_value();
+        }
+        return loadAndCheck();
     }
-    for (auto& [path, bytes] : files) {
-        std::filesystem::create_directories(path.parent_path());
+
+    const RaceTable& table() const { return *table_; }
+
+private:
+    static void write(const std::filesystem::path& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;  // no fsync: thousands of runs
     }
-    static auto table = std::make_unique<RaceTable>();
-    DayLoadResult r = loadDay(*table, sj("2024年05月12日"), {});
-    if (!r.loaded) return "the day did not load";
-    if (table->raceList.size() > 96 || table->raceList.size() != table->raceListSlots.size())
-        return "race list out of bounds";
-    std::filesystem::path stats = appFolder() / "TOKEI";
-    std::error_code ec;
-    for (auto& entry : std::filesystem::directory_iterator(stats, ec)) {
-        std::string bytes = readFileBytes(entry.path());
-        if (bytes.size() % 3698 != 0) return "appearance file of a wrong size";
-        std::filesystem::remove(entry.path());
+
+    std::string loadAndCheck() {
+        DayLoadResult r = loadDay(*table_, sj("2024年05月12日"), {});
+        if (!r.loaded) return "the day did not load";
+        if (table_->raceList.size() > 96 || table_->raceList.size() != table_->raceListSlots.size())
+            return "race list out of bounds";
+        std::filesystem::path stats = appFolder() / "TOKEI";
+        std::error_code ec;
+        for (auto& entry : std::filesystem::directory_iterator(stats, ec)) {
+            std::string bytes = readFileBytes(entry.path());
+            if (bytes.size() % 3698 != 0) return "appearance file of a wrong size";
+            std::filesystem::remove(entry.path());
+        }
+        return {};
     }
-    return {};
+
+    std::vector<std::pair<std::filesystem::path, std::string>> whole_;
+    std::vector<bool> dirty_;  // on disk as the last input left it, not whole
+    std::unique_ptr<RaceTable> table_;
+};
+
+// Writes the damaged day and loads it; returns what went wrong, empty when all held.
+inline std::string damagedDayProblem(const std::uint8_t* data, std::size_t size) {
+    return DayDamager().problem(data, size);
 }
 
 }  // namespace vex::test

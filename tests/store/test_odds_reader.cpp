@@ -111,5 +111,38 @@ TEST(OddsReader, PreviousCopyStaysWhenTheFileLosesTheRace) {
     EXPECT_EQ(day.read(), 0);
 }
 
+TEST(OddsReader, DayLoadClearsARaceWhoseRecordsAreGone) {
+    TempHome home;
+    OddsDay day(3);
+    setField(day.o1, Odds::BracketQuinella.odds(1), "00123");
+    setField(day.o1, Odds::BracketQuinella.popularity(1), " 4");
+    std::string o6 = blankRecord("O6", RecordLength::O6, key16("20240512", "44", 1));
+    setField(o6, Odds::Trifecta.odds(4896), "0012345");
+    setField(o6, Odds::Trifecta.popularity(4896), "   7");
+    day.write();
+    writeRecords(day.paths.o6, {o6});
+    const RaceRecord& r = day.table->races[0];
+    {
+        OddsFiles files(day.paths, true);
+        EXPECT_EQ(readOdds(*day.table, 0, files, true), 0);
+    }
+    EXPECT_DOUBLE_EQ(r.bracketQuinellaOdds[1], 12.3);
+    EXPECT_EQ(r.trifectaPopularity[4896], 7);
+    EXPECT_DOUBLE_EQ(r.trifectaOdds[1], NoData);  // blank field
+
+    // The files lose the race: the day load's read leaves no value of the earlier one behind.
+    std::filesystem::remove(day.paths.o1);
+    std::filesystem::remove(day.paths.o6);
+    {
+        OddsFiles files(day.paths, true);
+        EXPECT_EQ(readOdds(*day.table, 0, files, true), 0);
+    }
+    for (double v : {r.bracketQuinellaOdds[1], r.trifectaOdds[4896], r.trifectaOdds[1], r.quinellaOdds[153]})
+        EXPECT_DOUBLE_EQ(v, NoData);
+    EXPECT_EQ(r.bracketQuinellaPopularity[1], 0);
+    EXPECT_EQ(r.trifectaPopularity[4896], 0);
+    EXPECT_EQ(day.table->raw[0].o6.view(), std::string(RecordLength::O6, ' '));
+}
+
 }  // namespace
 }  // namespace vex
