@@ -1,7 +1,6 @@
 // Bulk download speed. A 90-day feed exported from the simulated service is downloaded into an
 // empty store; the figure is the download's time over the time of writing the same final store
 // files once with plain writes, in the same run (goal: at most 3), with the records per second.
-// Both are timed in the programs' own set-up (see app/huge_page_heap.h).
 // The same ratio for storing record by record (rewriting the whole target file per record) on a
 // 10-day feed shows what holding the files in memory gains.
 //
@@ -16,7 +15,6 @@
 #include "../tests/datalink/download_support.h"
 #include "app/app_folder.h"
 #include "app/clock.h"
-#include "app/huge_page_heap.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
 
@@ -218,11 +216,4 @@ void BM_RecordByRecord(benchmark::State& state) {
 BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_FeedReadOnly)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_RecordByRecord)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-// The programs' own start-up, so the heap is the one they run with.
-int main(int argc, char** argv) {
-    vex::restartWithHugePageHeap(argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -37,7 +37,6 @@
 #include <vector>
 
 #include "app/app_folder.h"
-#include "app/huge_page_heap.h"
 #include "built_day.h"
 #include "control/control_factory.h"
 #include "store/day_list.h"
@@ -186,8 +185,6 @@ int raceCount(const std::string& stamp) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The desktop program's own start-up, so the heap is the one it runs with.
-    restartWithHugePageHeap(argv);
     const auto programStart = Steady::now();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     unsetenv("QT_QPA_PLATFORMTHEME");

@@ -5,7 +5,6 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "app/clock.h"
-#include "app/huge_page_heap.h"
 #include "cli/command.h"
 #include "vocabulary/cp932.h"
 
@@ -42,7 +41,6 @@ static void printHelp() {
 }  // namespace vex::cli
 
 int main(int argc, char** argv) {
-    vex::restartWithHugePageHeap(argv);
     using namespace vex::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {

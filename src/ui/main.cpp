@@ -7,7 +7,6 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "app/clock.h"
-#include "app/huge_page_heap.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "ui/control_dialogs.h"
@@ -18,7 +17,6 @@
 #include "vocabulary/cp932.h"
 
 int main(int argc, char** argv) {
-    vex::restartWithHugePageHeap(argv);
     vex::ui::VexmoraApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
 

@@ -116,7 +116,7 @@ TEST(OddsReader, DayLoadClearsARaceWhoseRecordsAreGone) {
     OddsDay day(3);
     setField(day.o1, Odds::BracketQuinella.odds(1), "00123");
     setField(day.o1, Odds::BracketQuinella.popularity(1), " 4");
-    std::string o6 = blankRecord("O6", RecordLength::O6, key16("20240512", "44", 1));
+    std::string o6 = Record::of("O6", key16("20240512", "44", 1));
     setField(o6, Odds::Trifecta.odds(4896), "0012345");
     setField(o6, Odds::Trifecta.popularity(4896), "   7");
     day.write();
