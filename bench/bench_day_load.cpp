@@ -18,8 +18,8 @@
 
 #include "app/app_folder.h"
 #include "built_day.h"
-#include "stats/appearance.h"
 #include "dayload/day_load.h"
+#include "stats/appearance.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
 #include "vocabulary/codes.h"

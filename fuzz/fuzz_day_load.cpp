@@ -1,5 +1,5 @@
 // libFuzzer target: the day load on a small store whose files are cut, grown with stray bytes and
-// overwritten record by record with the input's bytes (format: tests/store/test_day_load_damage.h).
+// overwritten record by record with the input's bytes (format: tests/dayload/test_day_load_damage.h).
 // The day is written once per process, in memory-backed /dev/shm where there is one; each input
 // rewrites only the files it damages.
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "../tests/store/test_day_load_damage.h"
+#include "../tests/dayload/test_day_load_damage.h"
 
 namespace {
 

@@ -12,14 +12,14 @@
 #include <QVBoxLayout>
 
 #include "betting/grid_sort.h"
-#include "ui/dialogs.h"
 #include "ui/default_amount_dialog.h"
+#include "ui/dialogs.h"
 #include "ui/qt_text.h"
-#include "ui/worker.h"
 #include "ui/widgets/grid_view.h"
 #include "ui/widgets/label3d.h"
 #include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/worker.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
 

@@ -9,8 +9,8 @@
 
 #include "app/settings.h"
 #include "betting/bet_page.h"
-#include "voting/vote.h"
 #include "ui/widgets/grid_view.h"
+#include "voting/vote.h"
 
 class QCheckBox;
 class QLayout;

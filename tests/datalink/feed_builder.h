@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "support/records.h"
 #include "store/record_layout.h"
+#include "support/records.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::test {

@@ -3,9 +3,9 @@
 #include "app/atomic_file.h"
 #include "app/settings.h"
 #include "datalink/bulk_download.h"
-#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
+#include "support/records.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 

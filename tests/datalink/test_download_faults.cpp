@@ -16,9 +16,9 @@
 #include "datalink/bulk_download.h"
 #include "datalink/fake_control.h"
 #include "datalink/feed_builder.h"
-#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
+#include "support/records.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/atomic_file.h"
-#include "support/records.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
+#include "support/records.h"
 #include "support/test_support.h"
 
 namespace vex {

@@ -24,10 +24,10 @@
 #include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/worker.h"
+#include "vocabulary/codes.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
 #include "voting/voting_log.h"
-#include "vocabulary/codes.h"
 
 using namespace vex;
 using namespace vex::ui;

@@ -10,16 +10,16 @@
 #include <QtTest>
 #include <atomic>
 
+#include "app/settings.h"
 #include "control/control_factory.h"
 #include "control/control_settings.h"
 #include "ui/control_dialogs.h"
-#include "app/settings.h"
 #include "ui/dialogs.h"
-#include "ui/worker.h"
 #include "ui/download_window.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
 #include "ui/support/ui_support.h"
+#include "ui/worker.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;

@@ -13,10 +13,10 @@
 
 #include "app/atomic_file.h"
 #include "app/settings.h"
-#include "ui/support/fake_control.h"
-#include "ui/support/ui_support.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
+#include "ui/support/fake_control.h"
+#include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;

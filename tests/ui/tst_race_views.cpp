@@ -14,16 +14,16 @@
 #include <QtTest>
 #include <cstdlib>
 
-#include "app/clock.h"
 #include "app/atomic_file.h"
+#include "app/clock.h"
 #include "app/settings.h"
 #include "betting/race_card_grid.h"
 #include "store/race_table.h"
 #include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
-#include "ui/qt_text.h"
 #include "ui/download_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 #include "ui/race_card_view.h"
 #include "ui/support/fake_control.h"
 #include "ui/support/race_records.h"

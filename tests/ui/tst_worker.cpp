@@ -8,8 +8,8 @@
 #include "datalink/bulk_download.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
-#include "ui/worker.h"
 #include "ui/support/ui_support.h"
+#include "ui/worker.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "../betting/race_fixture.h"
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/bet_list.h"
 #include "support/test_support.h"
-#include "../betting/race_fixture.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
 

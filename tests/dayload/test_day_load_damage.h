@@ -19,9 +19,9 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
-#include "stats/appearance.h"
 #include "dayload/day_load.h"
-#include "test_day_load_store.h"
+#include "stats/appearance.h"
+#include "store/test_day_load_store.h"
 
 namespace vex::test {
 

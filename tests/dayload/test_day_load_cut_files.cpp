@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/atomic_file.h"
+#include "dayload/test_day_load_damage.h"
 #include "store/day_list.h"
-#include "store/test_day_load_damage.h"
 #include "support/test_support.h"
 
 namespace vex {

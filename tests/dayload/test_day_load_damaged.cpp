@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "store/test_day_load_damage.h"
+#include "dayload/test_day_load_damage.h"
 #include "support/test_support.h"
 
 namespace vex {

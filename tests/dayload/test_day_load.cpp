@@ -10,8 +10,8 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
-#include "stats/appearance.h"
 #include "dayload/day_load.h"
+#include "stats/appearance.h"
 #include "store/test_day_load_store.h"
 #include "support/test_support.h"
 
