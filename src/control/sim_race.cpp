@@ -154,157 +154,183 @@ int OddsTable::popularityOf(int k) const {
     return rank;
 }
 
-OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& frames, double poolScale, bool rankAll) {
-    const int n = static_cast<int>(frames.size());
-    OddsSet o;
-    int starters = 0;
-    for (double s : shares)
-        if (s > 0) ++starters;
-    auto running = [&](int h) { return h >= 1 && h <= n && shares[static_cast<std::size_t>(h - 1)] > 0; };
-    auto p = [&](int h) { return shares[static_cast<std::size_t>(h - 1)]; };
-    o.places = starters >= 8 ? 3 : starters >= 5 ? 2 : 0;
+namespace {
 
-    // Ordered finishing probabilities of the public (each pick in proportion to the win shares).
-    auto first2 = [&](int a, int b) { return p(a) * p(b) / std::max(1e-12, 1.0 - p(a)); };
-    auto first3 = [&](int a, int b, int c) {
-        return first2(a, b) * p(c) / std::max(1e-12, 1.0 - p(a) - p(b));
-    };
-    std::vector<double> top2(static_cast<std::size_t>(n + 1), 0.0), top3(static_cast<std::size_t>(n + 1), 0.0);
-    std::vector<std::vector<double>> pair3(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
-    std::vector<double> tri(static_cast<std::size_t>(CombinationCount(BetKind::Trifecta)), 0.0);
+// The public's picks: each place in proportion to the win shares of the horses left.
+struct PublicPicks {
+    const std::vector<double>& shares;
+    int n;
+    bool running(int h) const { return h >= 1 && h <= n && shares[static_cast<std::size_t>(h - 1)] > 0; }
+    double p(int h) const { return shares[static_cast<std::size_t>(h - 1)]; }
+    // Ordered finishing probabilities.
+    double first2(int a, int b) const { return p(a) * p(b) / std::max(1e-12, 1.0 - p(a)); }
+    double first3(int a, int b, int c) const { return first2(a, b) * p(c) / std::max(1e-12, 1.0 - p(a) - p(b)); }
+};
+
+struct FinishChances {
+    std::vector<double> top2, top3;          // of a horse finishing in the first two / three
+    std::vector<std::vector<double>> pair3;  // of both horses of a pair (lower first) in the first three
+    std::vector<double> tri;                 // of each trifecta, by index - 1
+};
+
+FinishChances finishChances(const PublicPicks& pk) {
+    const int n = pk.n;
+    FinishChances f;
+    f.top2.assign(static_cast<std::size_t>(n + 1), 0.0);
+    f.top3.assign(static_cast<std::size_t>(n + 1), 0.0);
+    f.pair3.assign(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
+    f.tri.assign(static_cast<std::size_t>(CombinationCount(BetKind::Trifecta)), 0.0);
     for (int a = 1; a <= n; ++a) {
-        if (!running(a)) continue;
+        if (!pk.running(a)) continue;
         for (int b = 1; b <= n; ++b) {
-            if (b == a || !running(b)) continue;
-            double e = first2(a, b);
-            top2[static_cast<std::size_t>(a)] += e;
-            top2[static_cast<std::size_t>(b)] += e;
+            if (b == a || !pk.running(b)) continue;
+            double e = pk.first2(a, b);
+            f.top2[static_cast<std::size_t>(a)] += e;
+            f.top2[static_cast<std::size_t>(b)] += e;
             for (int c = 1; c <= n; ++c) {
-                if (c == a || c == b || !running(c)) continue;
-                double t = first3(a, b, c);
-                tri[static_cast<std::size_t>(trifectaIndex(a, b, c) - 1)] = t;
-                top3[static_cast<std::size_t>(a)] += t;
-                top3[static_cast<std::size_t>(b)] += t;
-                top3[static_cast<std::size_t>(c)] += t;
-                pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t;
-                pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t;
-                pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t;
+                if (c == a || c == b || !pk.running(c)) continue;
+                double t = pk.first3(a, b, c);
+                f.tri[static_cast<std::size_t>(trifectaIndex(a, b, c) - 1)] = t;
+                f.top3[static_cast<std::size_t>(a)] += t;
+                f.top3[static_cast<std::size_t>(b)] += t;
+                f.top3[static_cast<std::size_t>(c)] += t;
+                f.pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t;
+                f.pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t;
+                f.pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t;
             }
         }
     }
+    return f;
+}
 
-    auto tableFor = [](BetKind kind) {
-        OddsTable t;
-        t.odds.assign(static_cast<std::size_t>(CombinationCount(kind)), kBlank);
-        return t;
-    };
+OddsTable tableFor(BetKind kind) {
+    OddsTable t;
+    t.odds.assign(static_cast<std::size_t>(CombinationCount(kind)), kBlank);
+    return t;
+}
 
-    // Win and place.
+// Place odds run from the most to the least the other placed horses may take of the pool.
+void setPlaceOdds(OddsSet& o, const PublicPicks& pk, const std::vector<double>& q, int h) {
+    std::size_t k = static_cast<std::size_t>(h - 1);
+    std::vector<double> others;
+    for (int j = 1; j <= pk.n; ++j)
+        if (j != h && pk.running(j)) others.push_back(q[static_cast<std::size_t>(j)]);
+    std::sort(others.begin(), others.end(), std::greater<>());
+    double big = 0, small = 0;
+    for (int m = 0; m < o.places - 1; ++m) {
+        big += others[static_cast<std::size_t>(m)];
+        small += others[others.size() - 1 - static_cast<std::size_t>(m)];
+    }
+    double qi = q[static_cast<std::size_t>(h)];
+    o.place.odds[k] = std::max(10, splitPayout(kReturnPlace, qi + big, o.places, qi) / 10);
+    o.place.upper[k] = std::min(maxTenths(4), std::max(o.place.odds[k], splitPayout(kReturnPlace, qi + small, o.places, qi) / 10));
+}
+
+void setWinPlaceOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
+    const int n = pk.n;
     o.win = tableFor(BetKind::Win);
     o.place = tableFor(BetKind::Place);
     o.place.upper.assign(o.place.odds.size(), kBlank);
     std::vector<double> q(static_cast<std::size_t>(n + 1), 0.0);
     for (int h = 1; h <= n; ++h)
-        if (running(h)) q[static_cast<std::size_t>(h)] = (o.places == 3 ? top3 : top2)[static_cast<std::size_t>(h)] / std::max(1, o.places);
+        if (pk.running(h)) q[static_cast<std::size_t>(h)] = (o.places == 3 ? f.top3 : f.top2)[static_cast<std::size_t>(h)] / std::max(1, o.places);
     for (int h = 1; h <= n; ++h) {
         std::size_t k = static_cast<std::size_t>(h - 1);
-        if (!running(h)) {
+        if (!pk.running(h)) {
             o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kCancelled;
             continue;
         }
-        o.win.odds[k] = oddsTenths(kReturnWin, p(h), 4);
+        o.win.odds[k] = oddsTenths(kReturnWin, pk.p(h), 4);
         if (o.places == 0) {
             o.place.odds[k] = o.place.upper[k] = kNotSold;
             continue;
         }
-        std::vector<double> others;
-        for (int j = 1; j <= n; ++j)
-            if (j != h && running(j)) others.push_back(q[static_cast<std::size_t>(j)]);
-        std::sort(others.begin(), others.end(), std::greater<>());
-        double big = 0, small = 0;
-        for (int m = 0; m < o.places - 1; ++m) {
-            big += others[static_cast<std::size_t>(m)];
-            small += others[others.size() - 1 - static_cast<std::size_t>(m)];
-        }
-        double qi = q[static_cast<std::size_t>(h)];
-        o.place.odds[k] = std::max(10, splitPayout(kReturnPlace, qi + big, o.places, qi) / 10);
-        o.place.upper[k] = std::min(maxTenths(4), std::max(o.place.odds[k], splitPayout(kReturnPlace, qi + small, o.places, qi) / 10));
+        setPlaceOdds(o, pk, q, h);
     }
     o.place.sold = o.places > 0;
     rank(o.place);
     rank(o.win, &o.place.odds);
+}
 
-    // Frames: bracket kinds are sold for fields of nine or more.
+struct FrameCounts {
     int maxFrame = 0;
-    std::vector<int> frameRegistered(9, 0), frameRunning(9, 0);
-    for (int h = 1; h <= n; ++h) {
+    std::vector<int> registered = std::vector<int>(9, 0), running = std::vector<int>(9, 0);
+    bool sold = false;  // bracket kinds are sold for fields of nine or more
+};
+
+FrameCounts countFrames(const PublicPicks& pk, const std::vector<int>& frames) {
+    FrameCounts fc;
+    for (int h = 1; h <= pk.n; ++h) {
         int f = frames[static_cast<std::size_t>(h - 1)];
-        maxFrame = std::max(maxFrame, f);
-        ++frameRegistered[static_cast<std::size_t>(f)];
-        if (running(h)) ++frameRunning[static_cast<std::size_t>(f)];
+        fc.maxFrame = std::max(fc.maxFrame, f);
+        ++fc.registered[static_cast<std::size_t>(f)];
+        if (pk.running(h)) ++fc.running[static_cast<std::size_t>(f)];
     }
-    bool bracketSold = n >= 9;
+    fc.sold = pk.n >= 9;
+    return fc;
+}
 
-    o.quinella = tableFor(BetKind::Quinella);
-    o.wide = tableFor(BetKind::QuinellaPlace);
-    o.wide.upper.assign(o.wide.odds.size(), kBlank);
-    o.exacta = tableFor(BetKind::Exacta);
-    o.trio = tableFor(BetKind::Trio);
-    o.trifecta = tableFor(BetKind::Trifecta);
-    o.bracketQuinella = tableFor(BetKind::BracketQuinella);
-    o.bracketExacta = tableFor(BetKind::BracketExacta);
-    std::vector<double> bq(36, 0.0), be(64, 0.0);
+// Wide: the pool is split between the three pairs of the first three; the range runs over the
+// possible third horses.
+void setWideOdds(OddsTable& wide, std::size_t i, const Combination& c, const PublicPicks& pk, const FinishChances& f) {
+    double w = f.pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
+    double lo = 1e9, hi = -1;
+    for (int x = 1; x <= pk.n; ++x) {
+        if (x == c.a || x == c.b || !pk.running(x)) continue;
+        double v = (f.pair3[static_cast<std::size_t>(std::min(c.a, x))][static_cast<std::size_t>(std::max(c.a, x))] +
+                    f.pair3[static_cast<std::size_t>(std::min(c.b, x))][static_cast<std::size_t>(std::max(c.b, x))]) / 3.0;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    if (hi < 0) {
+        wide.odds[i] = wide.upper[i] = kNotSold;
+    } else {
+        wide.odds[i] = std::min(maxTenths(5), splitPayout(kReturnWide, w + hi, 3, w) / 10);
+        wide.upper[i] = std::min(maxTenths(5), std::max(wide.odds[i], splitPayout(kReturnWide, w + lo, 3, w) / 10));
+    }
+}
 
+// Quinella and wide odds; the pairs' chances add up to the bracket chances `bq` and `be`.
+void setPairOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f, const std::vector<int>& frames,
+                 std::vector<double>& bq, std::vector<double>& be) {
     for (int k = 1; k <= CombinationCount(BetKind::Quinella); ++k) {
         const Combination& c = combo(BetKind::Quinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (c.b > n) continue;
-        if (!running(c.a) || !running(c.b)) {
+        if (c.b > pk.n) continue;
+        if (!pk.running(c.a) || !pk.running(c.b)) {
             o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kCancelled;
             continue;
         }
-        double sq = first2(c.a, c.b) + first2(c.b, c.a);
+        double sq = pk.first2(c.a, c.b) + pk.first2(c.b, c.a);
         o.quinella.odds[i] = oddsTenths(kReturnQuinella, sq, 6);
         int fa = frames[static_cast<std::size_t>(c.a - 1)], fb = frames[static_cast<std::size_t>(c.b - 1)];
         bq[static_cast<std::size_t>(CombinationIndex(BetKind::BracketQuinella, fa, fb) - 1)] += sq;
-        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fa, fb) - 1)] += first2(c.a, c.b);
-        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fb, fa) - 1)] += first2(c.b, c.a);
-        // Wide: the pool is split between the three pairs of the first three; the range runs over
-        // the possible third horses.
-        double w = pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
-        double lo = 1e9, hi = -1;
-        for (int x = 1; x <= n; ++x) {
-            if (x == c.a || x == c.b || !running(x)) continue;
-            double v = (pair3[static_cast<std::size_t>(std::min(c.a, x))][static_cast<std::size_t>(std::max(c.a, x))] +
-                        pair3[static_cast<std::size_t>(std::min(c.b, x))][static_cast<std::size_t>(std::max(c.b, x))]) / 3.0;
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-        if (hi < 0) {
-            o.wide.odds[i] = o.wide.upper[i] = kNotSold;
-        } else {
-            o.wide.odds[i] = std::min(maxTenths(5), splitPayout(kReturnWide, w + hi, 3, w) / 10);
-            o.wide.upper[i] = std::min(maxTenths(5), std::max(o.wide.odds[i], splitPayout(kReturnWide, w + lo, 3, w) / 10));
-        }
+        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fa, fb) - 1)] += pk.first2(c.a, c.b);
+        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fb, fa) - 1)] += pk.first2(c.b, c.a);
+        setWideOdds(o.wide, i, c, pk, f);
     }
+}
+
+void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
+    const int n = pk.n;
     for (int k = 1; k <= CombinationCount(BetKind::Exacta); ++k) {
         const Combination& c = combo(BetKind::Exacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > n) continue;
-        o.exacta.odds[i] = running(c.a) && running(c.b) ? oddsTenths(kReturnExacta, first2(c.a, c.b), 6) : kCancelled;
+        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kCancelled;
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trio); ++k) {
         const Combination& c = combo(BetKind::Trio, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.c > n) continue;
-        if (!running(c.a) || !running(c.b) || !running(c.c)) {
+        if (!pk.running(c.a) || !pk.running(c.b) || !pk.running(c.c)) {
             o.trio.odds[i] = kCancelled;
             continue;
         }
         double s = 0;
         int v[3] = {c.a, c.b, c.c};
         std::sort(v, v + 3);
-        do s += tri[static_cast<std::size_t>(trifectaIndex(v[0], v[1], v[2]) - 1)];
+        do s += f.tri[static_cast<std::size_t>(trifectaIndex(v[0], v[1], v[2]) - 1)];
         while (std::next_permutation(v, v + 3));
         o.trio.odds[i] = oddsTenths(kReturnTrio, s, 6);
     }
@@ -312,38 +338,37 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
         const Combination& c = combo(BetKind::Trifecta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max({c.a, c.b, c.c}) > n) continue;
-        o.trifecta.odds[i] = running(c.a) && running(c.b) && running(c.c) ? oddsTenths(kReturnTrifecta, tri[i], 7) : kCancelled;
+        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kCancelled;
     }
+}
+
+// Odds of one bracket combination: not sold for small fields or a pair of a one-horse frame.
+int bracketOdds(const Combination& c, const FrameCounts& fc, double ret, double share, int width) {
+    if (!fc.sold || (c.a == c.b && fc.registered[static_cast<std::size_t>(c.a)] < 2)) return kNotSold;
+    if (fc.running[static_cast<std::size_t>(c.a)] == 0 || fc.running[static_cast<std::size_t>(c.b)] == 0 ||
+        (c.a == c.b && fc.running[static_cast<std::size_t>(c.a)] < 2))
+        return kCancelled;
+    return oddsTenths(ret, share, width);
+}
+
+void setBracketOdds(OddsSet& o, const FrameCounts& fc, const std::vector<double>& bq, const std::vector<double>& be) {
     for (int k = 1; k <= 36; ++k) {
         const Combination& c = combo(BetKind::BracketQuinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (c.b > maxFrame) continue;
-        if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketQuinella.odds[i] = kNotSold;
-        } else if (frameRunning[static_cast<std::size_t>(c.a)] == 0 || frameRunning[static_cast<std::size_t>(c.b)] == 0 ||
-                   (c.a == c.b && frameRunning[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketQuinella.odds[i] = kCancelled;
-        } else {
-            o.bracketQuinella.odds[i] = oddsTenths(kReturnBracketQuinella, bq[i], 5);
-        }
+        if (c.b > fc.maxFrame) continue;
+        o.bracketQuinella.odds[i] = bracketOdds(c, fc, kReturnBracketQuinella, bq[i], 5);
     }
     for (int k = 1; k <= 64; ++k) {
         const Combination& c = combo(BetKind::BracketExacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (std::max(c.a, c.b) > maxFrame) continue;
-        if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketExacta.odds[i] = kNotSold;
-        } else if (frameRunning[static_cast<std::size_t>(c.a)] == 0 || frameRunning[static_cast<std::size_t>(c.b)] == 0 ||
-                   (c.a == c.b && frameRunning[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketExacta.odds[i] = kCancelled;
-        } else {
-            o.bracketExacta.odds[i] = oddsTenths(kReturnBracketExacta, be[i], 6);
-        }
+        if (std::max(c.a, c.b) > fc.maxFrame) continue;
+        o.bracketExacta.odds[i] = bracketOdds(c, fc, kReturnBracketExacta, be[i], 6);
     }
-    o.bracketQuinella.sold = o.bracketExacta.sold = bracketSold;
-    if (rankAll)
-        for (OddsTable* t : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
-            rank(*t);
+    o.bracketQuinella.sold = o.bracketExacta.sold = fc.sold;
+}
+
+// Vote totals: each pool in a fixed ratio to the win pool.
+void setTotals(OddsSet& o, double poolScale, bool bracketSold) {
     auto total = [&](double ratio) { return static_cast<long long>(poolScale * ratio); };
     o.win.total = total(1.0);
     o.place.total = o.places ? total(0.7) : 0;
@@ -354,6 +379,38 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
     o.trio.total = total(2.2);
     o.trifecta.total = total(6.0);
     o.bracketExacta.total = bracketSold ? total(0.4) : 0;
+}
+
+}  // namespace
+
+OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& frames, double poolScale, bool rankAll) {
+    const PublicPicks pk{shares, static_cast<int>(frames.size())};
+    OddsSet o;
+    int starters = 0;
+    for (double s : shares)
+        if (s > 0) ++starters;
+    o.places = starters >= 8 ? 3 : starters >= 5 ? 2 : 0;
+
+    const FinishChances f = finishChances(pk);
+    setWinPlaceOdds(o, pk, f);
+    const FrameCounts fc = countFrames(pk, frames);
+
+    o.quinella = tableFor(BetKind::Quinella);
+    o.wide = tableFor(BetKind::QuinellaPlace);
+    o.wide.upper.assign(o.wide.odds.size(), kBlank);
+    o.exacta = tableFor(BetKind::Exacta);
+    o.trio = tableFor(BetKind::Trio);
+    o.trifecta = tableFor(BetKind::Trifecta);
+    o.bracketQuinella = tableFor(BetKind::BracketQuinella);
+    o.bracketExacta = tableFor(BetKind::BracketExacta);
+    std::vector<double> bq(36, 0.0), be(64, 0.0);
+    setPairOdds(o, pk, f, frames, bq, be);
+    setOrderOdds(o, pk, f);
+    setBracketOdds(o, fc, bq, be);
+    if (rankAll)
+        for (OddsTable* t : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
+            rank(*t);
+    setTotals(o, poolScale, fc.sold);
     return o;
 }
 
