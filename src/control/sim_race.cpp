@@ -435,10 +435,20 @@ Minute SimRace::postTime() const {
 Minute SimRace::resultTime() const { return postTime() + 4; }
 
 void SimRace::run() {
-    const TrackSpec* trackInfo = trackSpec(td_->track);
+    Rng r(key_);
+    std::vector<double> rating = drawRunners(r);
+    drawScratches(r);
+    drawShares(rating, r);
+    std::vector<int> order = drawFinishingOrder(r);
+    int tie = drawPositions(order, r);
+    drawTimes(order, tie, r);
+    drawCorners(order, r);
+    showFinalOdds();
+}
+
+std::vector<double> SimRace::drawRunners(Rng& r) {
     const int n = static_cast<int>(card_->field.size());
     CivilDate ymd = civilDate(td_->day);
-    Rng r(key_);
     runners_.resize(static_cast<std::size_t>(n));
     std::vector<double> rating(static_cast<std::size_t>(n));
     std::vector<bool> jockeyTaken(24, false);
@@ -462,22 +472,31 @@ void SimRace::run() {
         if (card_->weightRule == '1')
             carried = std::clamp(540 + static_cast<int>(std::lround(rating[static_cast<std::size_t>(i)] * 2)) * 5, 500, 590);
         x.weightCarried = carried - 10 * x.apprentice;
-        auto weightOn = [&](int day) {
-            Rng wr(hashOf(world_->seed(), 0x4257ull, x.horse.id, day));
-            double phase = unit(hashOf(world_->seed(), 0x5048ull, x.horse.id)) * 6.28;
-            return x.horse.baseWeight + static_cast<int>(std::lround(7 * std::sin(phase + day / 45.0) + 2 * wr.normal()));
-        };
-        x.bodyWeight = weightOn(td_->day);
-        int previous = -1;
-        for (const RunRef& run : world_->runsOf(x.horse.id)) {
-            if (run.day >= td_->day) break;
-            previous = run.day;
-        }
-        x.debut = previous < 0 && td_->day - x.horse.debutDay < 14;
-        x.weightChange = x.bodyWeight - weightOn(previous >= 0 ? previous : td_->day - 30);
+        setBodyWeight(x);
     }
+    return rating;
+}
 
-    // Scratches, announced on the morning of the race.
+// Body weight on the day and the change since the previous run (a month ago for a first run).
+void SimRace::setBodyWeight(Runner& x) const {
+    auto weightOn = [&](int day) {
+        Rng wr(hashOf(world_->seed(), 0x4257ull, x.horse.id, day));
+        double phase = unit(hashOf(world_->seed(), 0x5048ull, x.horse.id)) * 6.28;
+        return x.horse.baseWeight + static_cast<int>(std::lround(7 * std::sin(phase + day / 45.0) + 2 * wr.normal()));
+    };
+    x.bodyWeight = weightOn(td_->day);
+    int previous = -1;
+    for (const RunRef& run : world_->runsOf(x.horse.id)) {
+        if (run.day >= td_->day) break;
+        previous = run.day;
+    }
+    x.debut = previous < 0 && td_->day - x.horse.debutDay < 14;
+    x.weightChange = x.bodyWeight - weightOn(previous >= 0 ? previous : td_->day - 30);
+}
+
+// Scratches, announced on the morning of the race.
+void SimRace::drawScratches(Rng& r) {
+    const int n = registered();
     double su = r.uniform();
     int scratches = su < 0.07 ? 1 : su < 0.085 ? 2 : 0;
     while (scratches > 0 && n - scratches < 5) --scratches;
@@ -486,8 +505,11 @@ void SimRace::run() {
         while (runners_[static_cast<std::size_t>(i)].scratched) i = (i + 1) % n;
         runners_[static_cast<std::size_t>(i)].scratched = true;
     }
+}
 
-    // The public's win shares, and the true strengths behind the result.
+// The public's win shares: the ratings seen through some noise, with a floor for every starter.
+void SimRace::drawShares(const std::vector<double>& rating, Rng& r) {
+    const int n = registered();
     finalShares_.assign(static_cast<std::size_t>(n), 0.0);
     double top = -1e9;
     for (int i = 0; i < n; ++i) top = std::max(top, rating[static_cast<std::size_t>(i)]);
@@ -505,7 +527,11 @@ void SimRace::run() {
         sum = s2;
     }
     for (double& s : finalShares_) s /= sum;
+}
 
+// The true strengths behind the result: finishers are picked one by one in proportion to them.
+std::vector<int> SimRace::drawFinishingOrder(Rng& r) {
+    const int n = registered();
     std::vector<int> order;
     std::vector<double> strength(static_cast<std::size_t>(n), 0.0);
     for (int i = 0; i < n; ++i) {
@@ -536,8 +562,12 @@ void SimRace::run() {
         strength[static_cast<std::size_t>(pick)] = 0;
     }
     finishers_ = static_cast<int>(order.size());
+    return order;
+}
 
-    // Positions, with the rare dead heat in the first three.
+// Positions, with the rare dead heat in the first three; returns the index in `order` of the first
+// horse of the dead heat, or -1.
+int SimRace::drawPositions(const std::vector<int>& order, Rng& r) {
     int tie = -1;
     for (int k = 0; k + 1 < std::min(4, finishers_); ++k)
         if (r.uniform() < 0.004) {
@@ -550,8 +580,11 @@ void SimRace::run() {
         x.arrival = x.position;
         x.deadHeat = tie >= 0 && (k == tie || k == tie + 1);
     }
+    return tie;
+}
 
-    // Times: laps of the winner, then the margins behind.
+// The winner's time split into laps of 200 m; returns the winner's time.
+int SimRace::drawLaps(Rng& r) {
     double dist = card_->distance;
     double secs = dist * (0.0595 + 0.0000025 * dist) + (3.5 - card_->classRank) * 0.25;
     if (card_->course < 23) secs *= 0.97;
@@ -573,6 +606,13 @@ void SimRace::run() {
         laps_.push_back(v);
         acc += v;
     }
+    return winner;
+}
+
+// Times: laps of the winner, then the margins behind.
+void SimRace::drawTimes(const std::vector<int>& order, int tie, Rng& r) {
+    int winner = drawLaps(r);
+    const int laps = static_cast<int>(laps_.size());
     int lastThree = 0;
     for (int l = std::max(0, laps - 3); l < laps; ++l) lastThree += laps_[static_cast<std::size_t>(l)];
 
@@ -605,8 +645,11 @@ void SimRace::run() {
         Runner& w = runners_[static_cast<std::size_t>(order[0])];
         w.timeDiff = -(runners_[static_cast<std::size_t>(order[1])].time - w.time);
     }
+}
 
-    // Corners: early positions follow the running style and move towards the finishing order.
+// Corners: early positions follow the running style and move towards the finishing order.
+void SimRace::drawCorners(const std::vector<int>& order, Rng& r) {
+    const int n = registered();
     std::vector<double> early(static_cast<std::size_t>(n), 0.0);
     std::vector<double> finishRank(static_cast<std::size_t>(n), 0.0);
     for (int i = 0; i < n; ++i) early[static_cast<std::size_t>(i)] = runners_[static_cast<std::size_t>(i)].horse.style + 0.8 * r.normal();
@@ -628,16 +671,17 @@ void SimRace::run() {
         for (std::size_t k = 0; k < score.size(); ++k)
             runners_[static_cast<std::size_t>(score[k].second)].corners[static_cast<std::size_t>(c)] = static_cast<int>(k + 1);
     }
+}
 
-    // Final odds and popularity shown in the runner records.
+// Final odds and popularity shown in the runner records.
+void SimRace::showFinalOdds() {
     const OddsSet& fin = finalOdds();
-    for (int i = 0; i < n; ++i) {
-        Runner& x = runners_[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < runners_.size(); ++i) {
+        Runner& x = runners_[i];
         if (x.scratched) continue;
-        x.winOdds = fin.win.odds[static_cast<std::size_t>(i)];
-        x.popularity = fin.win.popularity[static_cast<std::size_t>(i)];
+        x.winOdds = fin.win.odds[i];
+        x.popularity = fin.win.popularity[i];
     }
-    (void)trackInfo;
 }
 
 std::vector<double> SimRace::sharesAt(Minute t) const {
