@@ -740,22 +740,20 @@ const OddsSet& SimRace::finalOdds() const {
     return *final_;
 }
 
-const Payouts& SimRace::payouts() const {
-    if (payouts_) return *payouts_;
-    payouts_ = std::make_unique<Payouts>();
-    Payouts& pay = *payouts_;
-    const OddsSet& o = finalOdds();
-    const int n = registered();
+namespace {
 
-    // Every finishing order the result allows (a dead heat lets either horse be first).
+using Order = std::array<int, 3>;  // horse numbers of the first three, 0 for none
+
+// Every finishing order of the first three the result allows (a dead heat lets either horse be first).
+std::vector<Order> finishingOrders(const std::vector<Runner>& runners) {
     std::vector<const Runner*> fin;
-    for (const Runner& x : runners_)
+    for (const Runner& x : runners)
         if (x.position > 0) fin.push_back(&x);
     std::sort(fin.begin(), fin.end(), [](const Runner* a, const Runner* b) {
         return a->position != b->position ? a->position < b->position : a->number < b->number;
     });
-    std::vector<std::array<int, 3>> orders;
-    std::array<int, 3> cur{};
+    std::vector<Order> orders;
+    Order cur{};
     std::vector<bool> used(fin.size(), false);
     auto extend = [&](auto&& self, int depth) -> void {
         if (depth == 3 || depth == static_cast<int>(fin.size())) {
@@ -775,133 +773,177 @@ const Payouts& SimRace::payouts() const {
         }
     };
     extend(extend, 0);
+    return orders;
+}
 
-    auto frameOf = [&](int h) { return runners_[static_cast<std::size_t>(h - 1)].frame; };
-    auto shareOfOdds = [](double ret, int tenths) { return ret / (tenths / 10.0); };
+// The winning combinations of each kind, over all the allowed finishing orders.
+struct Winners {
+    std::vector<Order> win, quin, ex, wide, trio, trif, bqc, bec;
+};
 
-    // Builds the entries of one kind from its winning combinations.
-    auto settle = [&](BetKind kind, const OddsTable& table, double ret, std::vector<std::array<int, 3>> combos,
-                      std::vector<PayoutEntry>& out, std::size_t limit) {
-        std::vector<int> ks;
-        for (auto& c : combos) {
-            int k = CombinationIndex(kind, c[0], c[1], c[2]);
-            if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
-        }
-        std::sort(ks.begin(), ks.end());
-        double sum = 0;
-        for (int k : ks) {
-            int v = table.odds[static_cast<std::size_t>(k - 1)];
-            if (v <= 0) return;  // not sold or cancelled: nothing paid
-            sum += shareOfOdds(ret, v);
-        }
-        for (int k : ks) {
-            if (out.size() >= limit) break;
-            Combination c = CombinationAt(kind, k);
-            PayoutEntry e{c.a, c.b, c.c, 0, table.popularityOf(k)};
-            int v = table.odds[static_cast<std::size_t>(k - 1)];
-            e.payout = ks.size() == 1 ? v * 10 : splitPayout(ret, sum, static_cast<int>(ks.size()), shareOfOdds(ret, v));
-            out.push_back(e);
-        }
-    };
-
-    std::vector<std::array<int, 3>> win, quin, ex, wide, trio, trif, bqc, bec;
+Winners winnersOf(const std::vector<Order>& orders, const std::vector<Runner>& runners) {
+    auto frameOf = [&](int h) { return runners[static_cast<std::size_t>(h - 1)].frame; };
+    Winners w;
     for (auto& ord : orders) {
-        win.push_back({ord[0], 0, 0});
+        w.win.push_back({ord[0], 0, 0});
         if (ord[1]) {
-            quin.push_back({ord[0], ord[1], 0});
-            ex.push_back({ord[0], ord[1], 0});
-            bqc.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
-            bec.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
+            w.quin.push_back({ord[0], ord[1], 0});
+            w.ex.push_back({ord[0], ord[1], 0});
+            w.bqc.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
+            w.bec.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
         }
         if (ord[2]) {
-            trio.push_back({ord[0], ord[1], ord[2]});
-            trif.push_back(ord);
-            wide.push_back({ord[0], ord[1], 0});
-            wide.push_back({ord[0], ord[2], 0});
-            wide.push_back({ord[1], ord[2], 0});
+            w.trio.push_back({ord[0], ord[1], ord[2]});
+            w.trif.push_back(ord);
+            w.wide.push_back({ord[0], ord[1], 0});
+            w.wide.push_back({ord[0], ord[2], 0});
+            w.wide.push_back({ord[1], ord[2], 0});
         }
     }
-    settle(BetKind::Win, o.win, kReturnWin, win, pay.win, 3);
-    settle(BetKind::Quinella, o.quinella, kReturnQuinella, quin, pay.quinella, 3);
-    settle(BetKind::Exacta, o.exacta, kReturnExacta, ex, pay.exacta, 6);
-    settle(BetKind::Trio, o.trio, kReturnTrio, trio, pay.trio, 3);
-    settle(BetKind::Trifecta, o.trifecta, kReturnTrifecta, trif, pay.trifecta, 6);
-    settle(BetKind::BracketQuinella, o.bracketQuinella, kReturnBracketQuinella, bqc, pay.bracketQuinella, 3);
-    settle(BetKind::BracketExacta, o.bracketExacta, kReturnBracketExacta, bec, pay.bracketExacta, 3);
-    // Shares of the place and wide pools, by the same model as the odds.
-    std::vector<double> q(static_cast<std::size_t>(n + 1), 0.0);
-    std::vector<std::vector<double>> pair3(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
-    {
-        auto p = [&](int h) { return finalShares_[static_cast<std::size_t>(h - 1)]; };
-        for (int a = 1; a <= n; ++a) {
-            if (p(a) <= 0) continue;
-            for (int b = 1; b <= n; ++b) {
-                if (b == a || p(b) <= 0) continue;
-                double e = p(a) * p(b) / std::max(1e-12, 1 - p(a));
-                if (o.places == 2) {
-                    q[static_cast<std::size_t>(a)] += e;
-                    q[static_cast<std::size_t>(b)] += e;
+    return w;
+}
+
+double shareOfOdds(double ret, int tenths) { return ret / (tenths / 10.0); }
+
+// The distinct combination indexes of `kind` among the winning orders, ascending.
+std::vector<int> winningIndexes(BetKind kind, const std::vector<Order>& combos) {
+    std::vector<int> ks;
+    for (auto& c : combos) {
+        int k = CombinationIndex(kind, c[0], c[1], c[2]);
+        if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
+    }
+    std::sort(ks.begin(), ks.end());
+    return ks;
+}
+
+// Builds the entries of one kind from its winning combinations; the stakes behind each come from
+// its final odds.
+void settle(BetKind kind, const OddsTable& table, double ret, const std::vector<Order>& combos,
+            std::vector<PayoutEntry>& out, std::size_t limit) {
+    std::vector<int> ks = winningIndexes(kind, combos);
+    double sum = 0;
+    for (int k : ks) {
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        if (v <= 0) return;  // not sold or cancelled: nothing paid
+        sum += shareOfOdds(ret, v);
+    }
+    for (int k : ks) {
+        if (out.size() >= limit) break;
+        Combination c = CombinationAt(kind, k);
+        PayoutEntry e{c.a, c.b, c.c, 0, table.popularityOf(k)};
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        e.payout = ks.size() == 1 ? v * 10 : splitPayout(ret, sum, static_cast<int>(ks.size()), shareOfOdds(ret, v));
+        out.push_back(e);
+    }
+}
+
+// Shares of the place and wide pools, by the same model as the odds.
+struct PlaceShares {
+    std::vector<double> q;                   // of each horse in the place pool
+    std::vector<std::vector<double>> pair3;  // of both horses of a pair (lower first) in the first three
+};
+
+PlaceShares placeShares(const std::vector<double>& shares, int n, int places) {
+    PlaceShares ps;
+    ps.q.assign(static_cast<std::size_t>(n + 1), 0.0);
+    ps.pair3.assign(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
+    std::vector<double>& q = ps.q;
+    std::vector<std::vector<double>>& pair3 = ps.pair3;
+    auto p = [&](int h) { return shares[static_cast<std::size_t>(h - 1)]; };
+    for (int a = 1; a <= n; ++a) {
+        if (p(a) <= 0) continue;
+        for (int b = 1; b <= n; ++b) {
+            if (b == a || p(b) <= 0) continue;
+            double e = p(a) * p(b) / std::max(1e-12, 1 - p(a));
+            if (places == 2) {
+                q[static_cast<std::size_t>(a)] += e;
+                q[static_cast<std::size_t>(b)] += e;
+            }
+            for (int c = 1; c <= n; ++c) {
+                if (c == a || c == b || p(c) <= 0) continue;
+                double t3 = e * p(c) / std::max(1e-12, 1 - p(a) - p(b));
+                if (places == 3) {
+                    q[static_cast<std::size_t>(a)] += t3;
+                    q[static_cast<std::size_t>(b)] += t3;
+                    q[static_cast<std::size_t>(c)] += t3;
                 }
-                for (int c = 1; c <= n; ++c) {
-                    if (c == a || c == b || p(c) <= 0) continue;
-                    double t3 = e * p(c) / std::max(1e-12, 1 - p(a) - p(b));
-                    if (o.places == 3) {
-                        q[static_cast<std::size_t>(a)] += t3;
-                        q[static_cast<std::size_t>(b)] += t3;
-                        q[static_cast<std::size_t>(c)] += t3;
-                    }
-                    pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t3;
-                    pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t3;
-                    pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t3;
-                }
+                pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t3;
+                pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t3;
+                pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t3;
             }
         }
-        if (o.places > 0)
-            for (double& v : q) v /= o.places;
     }
-    {
-        // Wide: the pairs among the first three share the pool.
-        std::vector<int> ks;
-        for (auto& c : wide) {
-            int k = CombinationIndex(BetKind::QuinellaPlace, c[0], c[1]);
-            if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
-        }
-        std::sort(ks.begin(), ks.end());
-        auto w = [&](int k) {
-            Combination c = CombinationAt(BetKind::QuinellaPlace, k);
-            return pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
-        };
-        double sum = 0;
-        bool ok = !ks.empty();
-        for (int k : ks) {
-            sum += w(k);
-            ok = ok && o.wide.odds[static_cast<std::size_t>(k - 1)] > 0;
-        }
-        for (std::size_t j = 0; ok && j < ks.size() && j < 7; ++j) {
-            Combination c = CombinationAt(BetKind::QuinellaPlace, ks[j]);
-            pay.wide.push_back({c.a, c.b, 0, splitPayout(kReturnWide, sum, static_cast<int>(ks.size()), w(ks[j])),
-                                o.wide.popularityOf(ks[j])});
-        }
+    if (places > 0)
+        for (double& v : q) v /= places;
+    return ps;
+}
+
+// Wide: the pairs among the first three share the pool.
+void settleWide(const OddsTable& table, const std::vector<Order>& wide,
+                const std::vector<std::vector<double>>& pair3, std::vector<PayoutEntry>& out) {
+    std::vector<int> ks;
+    for (auto& c : wide) {
+        int k = CombinationIndex(BetKind::QuinellaPlace, c[0], c[1]);
+        if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
     }
-    if (o.places > 0) {
-        // Place: the pool is split between the placed horses (one more after a dead heat).
-        std::vector<int> placed;
-        double sum = 0;
-        for (const Runner& x : runners_)
-            if (x.position > 0 && x.position <= o.places) placed.push_back(x.number);
-        std::sort(placed.begin(), placed.end(), [&](int a, int b) {
-            const Runner& ra = runners_[static_cast<std::size_t>(a - 1)];
-            const Runner& rb = runners_[static_cast<std::size_t>(b - 1)];
-            return ra.position != rb.position ? ra.position < rb.position : a < b;
-        });
-        for (int h : placed) sum += q[static_cast<std::size_t>(h)];
-        for (int h : placed) {
-            if (pay.place.size() >= 5) break;
-            PayoutEntry e{h, 0, 0, 0, o.place.popularity[static_cast<std::size_t>(h - 1)]};
-            e.payout = splitPayout(kReturnPlace, sum, static_cast<int>(placed.size()), q[static_cast<std::size_t>(h)]);
-            pay.place.push_back(e);
-        }
+    std::sort(ks.begin(), ks.end());
+    auto w = [&](int k) {
+        Combination c = CombinationAt(BetKind::QuinellaPlace, k);
+        return pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
+    };
+    double sum = 0;
+    bool ok = !ks.empty();
+    for (int k : ks) {
+        sum += w(k);
+        ok = ok && table.odds[static_cast<std::size_t>(k - 1)] > 0;
     }
+    for (std::size_t j = 0; ok && j < ks.size() && j < 7; ++j) {
+        Combination c = CombinationAt(BetKind::QuinellaPlace, ks[j]);
+        out.push_back({c.a, c.b, 0, splitPayout(kReturnWide, sum, static_cast<int>(ks.size()), w(ks[j])),
+                       table.popularityOf(ks[j])});
+    }
+}
+
+// Place: the pool is split between the placed horses (one more after a dead heat).
+void settlePlace(const OddsSet& o, const std::vector<Runner>& runners, const std::vector<double>& q,
+                 std::vector<PayoutEntry>& out) {
+    std::vector<int> placed;
+    double sum = 0;
+    for (const Runner& x : runners)
+        if (x.position > 0 && x.position <= o.places) placed.push_back(x.number);
+    std::sort(placed.begin(), placed.end(), [&](int a, int b) {
+        const Runner& ra = runners[static_cast<std::size_t>(a - 1)];
+        const Runner& rb = runners[static_cast<std::size_t>(b - 1)];
+        return ra.position != rb.position ? ra.position < rb.position : a < b;
+    });
+    for (int h : placed) sum += q[static_cast<std::size_t>(h)];
+    for (int h : placed) {
+        if (out.size() >= 5) break;
+        PayoutEntry e{h, 0, 0, 0, o.place.popularity[static_cast<std::size_t>(h - 1)]};
+        e.payout = splitPayout(kReturnPlace, sum, static_cast<int>(placed.size()), q[static_cast<std::size_t>(h)]);
+        out.push_back(e);
+    }
+}
+
+}  // namespace
+
+const Payouts& SimRace::payouts() const {
+    if (payouts_) return *payouts_;
+    payouts_ = std::make_unique<Payouts>();
+    Payouts& pay = *payouts_;
+    const OddsSet& o = finalOdds();
+
+    const Winners w = winnersOf(finishingOrders(runners_), runners_);
+    settle(BetKind::Win, o.win, kReturnWin, w.win, pay.win, 3);
+    settle(BetKind::Quinella, o.quinella, kReturnQuinella, w.quin, pay.quinella, 3);
+    settle(BetKind::Exacta, o.exacta, kReturnExacta, w.ex, pay.exacta, 6);
+    settle(BetKind::Trio, o.trio, kReturnTrio, w.trio, pay.trio, 3);
+    settle(BetKind::Trifecta, o.trifecta, kReturnTrifecta, w.trif, pay.trifecta, 6);
+    settle(BetKind::BracketQuinella, o.bracketQuinella, kReturnBracketQuinella, w.bqc, pay.bracketQuinella, 3);
+    settle(BetKind::BracketExacta, o.bracketExacta, kReturnBracketExacta, w.bec, pay.bracketExacta, 3);
+    const PlaceShares ps = placeShares(finalShares_, registered(), o.places);
+    settleWide(o.wide, w.wide, ps.pair3, pay.wide);
+    if (o.places > 0) settlePlace(o, runners_, ps.q, pay.place);
     return pay;
 }
 
