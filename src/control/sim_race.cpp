@@ -1163,6 +1163,52 @@ std::string SimRace::hrRecord(int made) const {
     return rec;
 }
 
+namespace {
+
+// Writes the combinations, odds (and upper odds) and popularity of one table into an odds record.
+void putOddsTable(std::string& rec, BetKind kind, const OddsTable& table, const OddsBlock& block, Field comboField,
+                  int stride, bool frames, const OddsBlock* upper) {
+    for (int k = 1; k <= static_cast<int>(table.odds.size()); ++k) {
+        const Combination& c = combo(kind, k);
+        Field cf = comboField.at(k, stride);
+        int digitsEach = frames ? 1 : 2, at = 0;
+        for (int v : {c.a, c.b, c.c})
+            if (v > 0) {
+                putNum(rec, {cf.pos + at, digitsEach}, v);
+                at += digitsEach;
+            }
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        putOdds(rec, block.odds(k), v);
+        if (upper) putOdds(rec, upper->odds(k), table.upper[static_cast<std::size_t>(k - 1)]);
+        if (block.popularityLength && v > 0) putNum(rec, block.popularity(k), table.popularity[static_cast<std::size_t>(k - 1)]);
+    }
+}
+
+// The O1 body: win, place and bracket quinella.
+void putWinPlaceBracket(std::string& o1, const OddsSet& o, int n) {
+    setField(o1, Odds::SaleFlag.at(1, 1), "7");
+    setField(o1, Odds::SaleFlag.at(2, 1), o.place.sold ? "7" : "0");
+    setField(o1, Odds::SaleFlag.at(3, 1), o.bracketQuinella.sold ? "7" : "0");
+    setField(o1, Odds::PlacePayKey, std::to_string(o.places));
+    for (int h = 1; h <= n; ++h) {
+        std::size_t i = static_cast<std::size_t>(h - 1);
+        setField(o1, Odds::WinHorse.at(h, 8), num(h, 2));
+        setField(o1, Odds::Win.odds(h), oddsText(o.win.odds[i], 4));
+        setField(o1, Odds::WinRank.at(h, 8), o.win.odds[i] > 0 ? num(o.win.popularity[i], 2) : "  ");
+        setField(o1, Odds::PlaceHorse.at(h, 12), num(h, 2));
+        setField(o1, Odds::PlaceLower.odds(h), oddsText(o.place.odds[i], 4));
+        setField(o1, Odds::PlaceUpper.odds(h), oddsText(o.place.upper[i], 4));
+        setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
+    }
+    putOddsTable(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9,
+                 true, nullptr);
+    setField(o1, Odds::TotalWin, num(o.win.total, 11));
+    setField(o1, Odds::TotalPlace, num(o.place.total, 11));
+    setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
+}
+
+}  // namespace
+
 std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     std::vector<std::string> out;
     if (t < saleOpen()) return out;
@@ -1186,43 +1232,9 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
         setField(rec, Odds::Starters, num(starters, 2));
         return rec;
     };
-    auto fill = [&](std::string& rec, BetKind kind, const OddsTable& t2, const OddsBlock& block, Field comboField,
-                    int stride, bool frames, const OddsBlock* upper) {
-        for (int k = 1; k <= static_cast<int>(t2.odds.size()); ++k) {
-            const Combination& c = combo(kind, k);
-            Field cf = comboField.at(k, stride);
-            int digitsEach = frames ? 1 : 2, at = 0;
-            for (int v : {c.a, c.b, c.c})
-                if (v > 0) {
-                    putNum(rec, {cf.pos + at, digitsEach}, v);
-                    at += digitsEach;
-                }
-            int v = t2.odds[static_cast<std::size_t>(k - 1)];
-            putOdds(rec, block.odds(k), v);
-            if (upper) putOdds(rec, upper->odds(k), t2.upper[static_cast<std::size_t>(k - 1)]);
-            if (block.popularityLength && v > 0) putNum(rec, block.popularity(k), t2.popularity[static_cast<std::size_t>(k - 1)]);
-        }
-    };
 
     std::string o1 = start("O1", RecordLength::O1);
-    setField(o1, Odds::SaleFlag.at(1, 1), "7");
-    setField(o1, Odds::SaleFlag.at(2, 1), o.place.sold ? "7" : "0");
-    setField(o1, Odds::SaleFlag.at(3, 1), o.bracketQuinella.sold ? "7" : "0");
-    setField(o1, Odds::PlacePayKey, std::to_string(o.places));
-    for (int h = 1; h <= n; ++h) {
-        std::size_t i = static_cast<std::size_t>(h - 1);
-        setField(o1, Odds::WinHorse.at(h, 8), num(h, 2));
-        setField(o1, Odds::Win.odds(h), oddsText(o.win.odds[i], 4));
-        setField(o1, Odds::WinRank.at(h, 8), o.win.odds[i] > 0 ? num(o.win.popularity[i], 2) : "  ");
-        setField(o1, Odds::PlaceHorse.at(h, 12), num(h, 2));
-        setField(o1, Odds::PlaceLower.odds(h), oddsText(o.place.odds[i], 4));
-        setField(o1, Odds::PlaceUpper.odds(h), oddsText(o.place.upper[i], 4));
-        setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
-    }
-    fill(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9, true, nullptr);
-    setField(o1, Odds::TotalWin, num(o.win.total, 11));
-    setField(o1, Odds::TotalPlace, num(o.place.total, 11));
-    setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
+    putWinPlaceBracket(o1, o, n);
     out.push_back(std::move(o1));
 
     struct OddsRecordPlan {
@@ -1248,7 +1260,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     for (const OddsRecordPlan& s : pools) {
         std::string rec = start(s.kind, s.length);
         setField(rec, Odds::SaleFlag, s.table->sold ? "7" : "0");
-        fill(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
+        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
         setField(rec, Odds::totalOf(s.length), num(s.table->total, 11));
         out.push_back(std::move(rec));
     }
