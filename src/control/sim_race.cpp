@@ -154,157 +154,183 @@ int OddsTable::popularityOf(int k) const {
     return rank;
 }
 
-OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& frames, double poolScale, bool rankAll) {
-    const int n = static_cast<int>(frames.size());
-    OddsSet o;
-    int starters = 0;
-    for (double s : shares)
-        if (s > 0) ++starters;
-    auto running = [&](int h) { return h >= 1 && h <= n && shares[static_cast<std::size_t>(h - 1)] > 0; };
-    auto p = [&](int h) { return shares[static_cast<std::size_t>(h - 1)]; };
-    o.places = starters >= 8 ? 3 : starters >= 5 ? 2 : 0;
+namespace {
 
-    // Ordered finishing probabilities of the public (each pick in proportion to the win shares).
-    auto first2 = [&](int a, int b) { return p(a) * p(b) / std::max(1e-12, 1.0 - p(a)); };
-    auto first3 = [&](int a, int b, int c) {
-        return first2(a, b) * p(c) / std::max(1e-12, 1.0 - p(a) - p(b));
-    };
-    std::vector<double> top2(static_cast<std::size_t>(n + 1), 0.0), top3(static_cast<std::size_t>(n + 1), 0.0);
-    std::vector<std::vector<double>> pair3(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
-    std::vector<double> tri(static_cast<std::size_t>(CombinationCount(BetKind::Trifecta)), 0.0);
+// The public's picks: each place in proportion to the win shares of the horses left.
+struct PublicPicks {
+    const std::vector<double>& shares;
+    int n;
+    bool running(int h) const { return h >= 1 && h <= n && shares[static_cast<std::size_t>(h - 1)] > 0; }
+    double p(int h) const { return shares[static_cast<std::size_t>(h - 1)]; }
+    // Ordered finishing probabilities.
+    double first2(int a, int b) const { return p(a) * p(b) / std::max(1e-12, 1.0 - p(a)); }
+    double first3(int a, int b, int c) const { return first2(a, b) * p(c) / std::max(1e-12, 1.0 - p(a) - p(b)); }
+};
+
+struct FinishChances {
+    std::vector<double> top2, top3;          // of a horse finishing in the first two / three
+    std::vector<std::vector<double>> pair3;  // of both horses of a pair (lower first) in the first three
+    std::vector<double> tri;                 // of each trifecta, by index - 1
+};
+
+FinishChances finishChances(const PublicPicks& pk) {
+    const int n = pk.n;
+    FinishChances f;
+    f.top2.assign(static_cast<std::size_t>(n + 1), 0.0);
+    f.top3.assign(static_cast<std::size_t>(n + 1), 0.0);
+    f.pair3.assign(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
+    f.tri.assign(static_cast<std::size_t>(CombinationCount(BetKind::Trifecta)), 0.0);
     for (int a = 1; a <= n; ++a) {
-        if (!running(a)) continue;
+        if (!pk.running(a)) continue;
         for (int b = 1; b <= n; ++b) {
-            if (b == a || !running(b)) continue;
-            double e = first2(a, b);
-            top2[static_cast<std::size_t>(a)] += e;
-            top2[static_cast<std::size_t>(b)] += e;
+            if (b == a || !pk.running(b)) continue;
+            double e = pk.first2(a, b);
+            f.top2[static_cast<std::size_t>(a)] += e;
+            f.top2[static_cast<std::size_t>(b)] += e;
             for (int c = 1; c <= n; ++c) {
-                if (c == a || c == b || !running(c)) continue;
-                double t = first3(a, b, c);
-                tri[static_cast<std::size_t>(trifectaIndex(a, b, c) - 1)] = t;
-                top3[static_cast<std::size_t>(a)] += t;
-                top3[static_cast<std::size_t>(b)] += t;
-                top3[static_cast<std::size_t>(c)] += t;
-                pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t;
-                pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t;
-                pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t;
+                if (c == a || c == b || !pk.running(c)) continue;
+                double t = pk.first3(a, b, c);
+                f.tri[static_cast<std::size_t>(trifectaIndex(a, b, c) - 1)] = t;
+                f.top3[static_cast<std::size_t>(a)] += t;
+                f.top3[static_cast<std::size_t>(b)] += t;
+                f.top3[static_cast<std::size_t>(c)] += t;
+                f.pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t;
+                f.pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t;
+                f.pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t;
             }
         }
     }
+    return f;
+}
 
-    auto tableFor = [](BetKind kind) {
-        OddsTable t;
-        t.odds.assign(static_cast<std::size_t>(CombinationCount(kind)), kBlank);
-        return t;
-    };
+OddsTable tableFor(BetKind kind) {
+    OddsTable t;
+    t.odds.assign(static_cast<std::size_t>(CombinationCount(kind)), kBlank);
+    return t;
+}
 
-    // Win and place.
+// Place odds run from the most to the least the other placed horses may take of the pool.
+void setPlaceOdds(OddsSet& o, const PublicPicks& pk, const std::vector<double>& q, int h) {
+    std::size_t k = static_cast<std::size_t>(h - 1);
+    std::vector<double> others;
+    for (int j = 1; j <= pk.n; ++j)
+        if (j != h && pk.running(j)) others.push_back(q[static_cast<std::size_t>(j)]);
+    std::sort(others.begin(), others.end(), std::greater<>());
+    double big = 0, small = 0;
+    for (int m = 0; m < o.places - 1; ++m) {
+        big += others[static_cast<std::size_t>(m)];
+        small += others[others.size() - 1 - static_cast<std::size_t>(m)];
+    }
+    double qi = q[static_cast<std::size_t>(h)];
+    o.place.odds[k] = std::max(10, splitPayout(kReturnPlace, qi + big, o.places, qi) / 10);
+    o.place.upper[k] = std::min(maxTenths(4), std::max(o.place.odds[k], splitPayout(kReturnPlace, qi + small, o.places, qi) / 10));
+}
+
+void setWinPlaceOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
+    const int n = pk.n;
     o.win = tableFor(BetKind::Win);
     o.place = tableFor(BetKind::Place);
     o.place.upper.assign(o.place.odds.size(), kBlank);
     std::vector<double> q(static_cast<std::size_t>(n + 1), 0.0);
     for (int h = 1; h <= n; ++h)
-        if (running(h)) q[static_cast<std::size_t>(h)] = (o.places == 3 ? top3 : top2)[static_cast<std::size_t>(h)] / std::max(1, o.places);
+        if (pk.running(h)) q[static_cast<std::size_t>(h)] = (o.places == 3 ? f.top3 : f.top2)[static_cast<std::size_t>(h)] / std::max(1, o.places);
     for (int h = 1; h <= n; ++h) {
         std::size_t k = static_cast<std::size_t>(h - 1);
-        if (!running(h)) {
+        if (!pk.running(h)) {
             o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kCancelled;
             continue;
         }
-        o.win.odds[k] = oddsTenths(kReturnWin, p(h), 4);
+        o.win.odds[k] = oddsTenths(kReturnWin, pk.p(h), 4);
         if (o.places == 0) {
             o.place.odds[k] = o.place.upper[k] = kNotSold;
             continue;
         }
-        std::vector<double> others;
-        for (int j = 1; j <= n; ++j)
-            if (j != h && running(j)) others.push_back(q[static_cast<std::size_t>(j)]);
-        std::sort(others.begin(), others.end(), std::greater<>());
-        double big = 0, small = 0;
-        for (int m = 0; m < o.places - 1; ++m) {
-            big += others[static_cast<std::size_t>(m)];
-            small += others[others.size() - 1 - static_cast<std::size_t>(m)];
-        }
-        double qi = q[static_cast<std::size_t>(h)];
-        o.place.odds[k] = std::max(10, splitPayout(kReturnPlace, qi + big, o.places, qi) / 10);
-        o.place.upper[k] = std::min(maxTenths(4), std::max(o.place.odds[k], splitPayout(kReturnPlace, qi + small, o.places, qi) / 10));
+        setPlaceOdds(o, pk, q, h);
     }
     o.place.sold = o.places > 0;
     rank(o.place);
     rank(o.win, &o.place.odds);
+}
 
-    // Frames: bracket kinds are sold for fields of nine or more.
+struct FrameCounts {
     int maxFrame = 0;
-    std::vector<int> frameRegistered(9, 0), frameRunning(9, 0);
-    for (int h = 1; h <= n; ++h) {
+    std::vector<int> registered = std::vector<int>(9, 0), running = std::vector<int>(9, 0);
+    bool sold = false;  // bracket kinds are sold for fields of nine or more
+};
+
+FrameCounts countFrames(const PublicPicks& pk, const std::vector<int>& frames) {
+    FrameCounts fc;
+    for (int h = 1; h <= pk.n; ++h) {
         int f = frames[static_cast<std::size_t>(h - 1)];
-        maxFrame = std::max(maxFrame, f);
-        ++frameRegistered[static_cast<std::size_t>(f)];
-        if (running(h)) ++frameRunning[static_cast<std::size_t>(f)];
+        fc.maxFrame = std::max(fc.maxFrame, f);
+        ++fc.registered[static_cast<std::size_t>(f)];
+        if (pk.running(h)) ++fc.running[static_cast<std::size_t>(f)];
     }
-    bool bracketSold = n >= 9;
+    fc.sold = pk.n >= 9;
+    return fc;
+}
 
-    o.quinella = tableFor(BetKind::Quinella);
-    o.wide = tableFor(BetKind::QuinellaPlace);
-    o.wide.upper.assign(o.wide.odds.size(), kBlank);
-    o.exacta = tableFor(BetKind::Exacta);
-    o.trio = tableFor(BetKind::Trio);
-    o.trifecta = tableFor(BetKind::Trifecta);
-    o.bracketQuinella = tableFor(BetKind::BracketQuinella);
-    o.bracketExacta = tableFor(BetKind::BracketExacta);
-    std::vector<double> bq(36, 0.0), be(64, 0.0);
+// Wide: the pool is split between the three pairs of the first three; the range runs over the
+// possible third horses.
+void setWideOdds(OddsTable& wide, std::size_t i, const Combination& c, const PublicPicks& pk, const FinishChances& f) {
+    double w = f.pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
+    double lo = 1e9, hi = -1;
+    for (int x = 1; x <= pk.n; ++x) {
+        if (x == c.a || x == c.b || !pk.running(x)) continue;
+        double v = (f.pair3[static_cast<std::size_t>(std::min(c.a, x))][static_cast<std::size_t>(std::max(c.a, x))] +
+                    f.pair3[static_cast<std::size_t>(std::min(c.b, x))][static_cast<std::size_t>(std::max(c.b, x))]) / 3.0;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    if (hi < 0) {
+        wide.odds[i] = wide.upper[i] = kNotSold;
+    } else {
+        wide.odds[i] = std::min(maxTenths(5), splitPayout(kReturnWide, w + hi, 3, w) / 10);
+        wide.upper[i] = std::min(maxTenths(5), std::max(wide.odds[i], splitPayout(kReturnWide, w + lo, 3, w) / 10));
+    }
+}
 
+// Quinella and wide odds; the pairs' chances add up to the bracket chances `bq` and `be`.
+void setPairOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f, const std::vector<int>& frames,
+                 std::vector<double>& bq, std::vector<double>& be) {
     for (int k = 1; k <= CombinationCount(BetKind::Quinella); ++k) {
         const Combination& c = combo(BetKind::Quinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (c.b > n) continue;
-        if (!running(c.a) || !running(c.b)) {
+        if (c.b > pk.n) continue;
+        if (!pk.running(c.a) || !pk.running(c.b)) {
             o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kCancelled;
             continue;
         }
-        double sq = first2(c.a, c.b) + first2(c.b, c.a);
+        double sq = pk.first2(c.a, c.b) + pk.first2(c.b, c.a);
         o.quinella.odds[i] = oddsTenths(kReturnQuinella, sq, 6);
         int fa = frames[static_cast<std::size_t>(c.a - 1)], fb = frames[static_cast<std::size_t>(c.b - 1)];
         bq[static_cast<std::size_t>(CombinationIndex(BetKind::BracketQuinella, fa, fb) - 1)] += sq;
-        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fa, fb) - 1)] += first2(c.a, c.b);
-        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fb, fa) - 1)] += first2(c.b, c.a);
-        // Wide: the pool is split between the three pairs of the first three; the range runs over
-        // the possible third horses.
-        double w = pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
-        double lo = 1e9, hi = -1;
-        for (int x = 1; x <= n; ++x) {
-            if (x == c.a || x == c.b || !running(x)) continue;
-            double v = (pair3[static_cast<std::size_t>(std::min(c.a, x))][static_cast<std::size_t>(std::max(c.a, x))] +
-                        pair3[static_cast<std::size_t>(std::min(c.b, x))][static_cast<std::size_t>(std::max(c.b, x))]) / 3.0;
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-        if (hi < 0) {
-            o.wide.odds[i] = o.wide.upper[i] = kNotSold;
-        } else {
-            o.wide.odds[i] = std::min(maxTenths(5), splitPayout(kReturnWide, w + hi, 3, w) / 10);
-            o.wide.upper[i] = std::min(maxTenths(5), std::max(o.wide.odds[i], splitPayout(kReturnWide, w + lo, 3, w) / 10));
-        }
+        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fa, fb) - 1)] += pk.first2(c.a, c.b);
+        be[static_cast<std::size_t>(CombinationIndex(BetKind::BracketExacta, fb, fa) - 1)] += pk.first2(c.b, c.a);
+        setWideOdds(o.wide, i, c, pk, f);
     }
+}
+
+void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
+    const int n = pk.n;
     for (int k = 1; k <= CombinationCount(BetKind::Exacta); ++k) {
         const Combination& c = combo(BetKind::Exacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > n) continue;
-        o.exacta.odds[i] = running(c.a) && running(c.b) ? oddsTenths(kReturnExacta, first2(c.a, c.b), 6) : kCancelled;
+        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kCancelled;
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trio); ++k) {
         const Combination& c = combo(BetKind::Trio, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.c > n) continue;
-        if (!running(c.a) || !running(c.b) || !running(c.c)) {
+        if (!pk.running(c.a) || !pk.running(c.b) || !pk.running(c.c)) {
             o.trio.odds[i] = kCancelled;
             continue;
         }
         double s = 0;
         int v[3] = {c.a, c.b, c.c};
         std::sort(v, v + 3);
-        do s += tri[static_cast<std::size_t>(trifectaIndex(v[0], v[1], v[2]) - 1)];
+        do s += f.tri[static_cast<std::size_t>(trifectaIndex(v[0], v[1], v[2]) - 1)];
         while (std::next_permutation(v, v + 3));
         o.trio.odds[i] = oddsTenths(kReturnTrio, s, 6);
     }
@@ -312,38 +338,37 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
         const Combination& c = combo(BetKind::Trifecta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max({c.a, c.b, c.c}) > n) continue;
-        o.trifecta.odds[i] = running(c.a) && running(c.b) && running(c.c) ? oddsTenths(kReturnTrifecta, tri[i], 7) : kCancelled;
+        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kCancelled;
     }
+}
+
+// Odds of one bracket combination: not sold for small fields or a pair of a one-horse frame.
+int bracketOdds(const Combination& c, const FrameCounts& fc, double ret, double share, int width) {
+    if (!fc.sold || (c.a == c.b && fc.registered[static_cast<std::size_t>(c.a)] < 2)) return kNotSold;
+    if (fc.running[static_cast<std::size_t>(c.a)] == 0 || fc.running[static_cast<std::size_t>(c.b)] == 0 ||
+        (c.a == c.b && fc.running[static_cast<std::size_t>(c.a)] < 2))
+        return kCancelled;
+    return oddsTenths(ret, share, width);
+}
+
+void setBracketOdds(OddsSet& o, const FrameCounts& fc, const std::vector<double>& bq, const std::vector<double>& be) {
     for (int k = 1; k <= 36; ++k) {
         const Combination& c = combo(BetKind::BracketQuinella, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (c.b > maxFrame) continue;
-        if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketQuinella.odds[i] = kNotSold;
-        } else if (frameRunning[static_cast<std::size_t>(c.a)] == 0 || frameRunning[static_cast<std::size_t>(c.b)] == 0 ||
-                   (c.a == c.b && frameRunning[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketQuinella.odds[i] = kCancelled;
-        } else {
-            o.bracketQuinella.odds[i] = oddsTenths(kReturnBracketQuinella, bq[i], 5);
-        }
+        if (c.b > fc.maxFrame) continue;
+        o.bracketQuinella.odds[i] = bracketOdds(c, fc, kReturnBracketQuinella, bq[i], 5);
     }
     for (int k = 1; k <= 64; ++k) {
         const Combination& c = combo(BetKind::BracketExacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
-        if (std::max(c.a, c.b) > maxFrame) continue;
-        if (!bracketSold || (c.a == c.b && frameRegistered[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketExacta.odds[i] = kNotSold;
-        } else if (frameRunning[static_cast<std::size_t>(c.a)] == 0 || frameRunning[static_cast<std::size_t>(c.b)] == 0 ||
-                   (c.a == c.b && frameRunning[static_cast<std::size_t>(c.a)] < 2)) {
-            o.bracketExacta.odds[i] = kCancelled;
-        } else {
-            o.bracketExacta.odds[i] = oddsTenths(kReturnBracketExacta, be[i], 6);
-        }
+        if (std::max(c.a, c.b) > fc.maxFrame) continue;
+        o.bracketExacta.odds[i] = bracketOdds(c, fc, kReturnBracketExacta, be[i], 6);
     }
-    o.bracketQuinella.sold = o.bracketExacta.sold = bracketSold;
-    if (rankAll)
-        for (OddsTable* t : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
-            rank(*t);
+    o.bracketQuinella.sold = o.bracketExacta.sold = fc.sold;
+}
+
+// Vote totals: each pool in a fixed ratio to the win pool.
+void setTotals(OddsSet& o, double poolScale, bool bracketSold) {
     auto total = [&](double ratio) { return static_cast<long long>(poolScale * ratio); };
     o.win.total = total(1.0);
     o.place.total = o.places ? total(0.7) : 0;
@@ -354,6 +379,38 @@ OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& f
     o.trio.total = total(2.2);
     o.trifecta.total = total(6.0);
     o.bracketExacta.total = bracketSold ? total(0.4) : 0;
+}
+
+}  // namespace
+
+OddsSet computeOdds(const std::vector<double>& shares, const std::vector<int>& frames, double poolScale, bool rankAll) {
+    const PublicPicks pk{shares, static_cast<int>(frames.size())};
+    OddsSet o;
+    int starters = 0;
+    for (double s : shares)
+        if (s > 0) ++starters;
+    o.places = starters >= 8 ? 3 : starters >= 5 ? 2 : 0;
+
+    const FinishChances f = finishChances(pk);
+    setWinPlaceOdds(o, pk, f);
+    const FrameCounts fc = countFrames(pk, frames);
+
+    o.quinella = tableFor(BetKind::Quinella);
+    o.wide = tableFor(BetKind::QuinellaPlace);
+    o.wide.upper.assign(o.wide.odds.size(), kBlank);
+    o.exacta = tableFor(BetKind::Exacta);
+    o.trio = tableFor(BetKind::Trio);
+    o.trifecta = tableFor(BetKind::Trifecta);
+    o.bracketQuinella = tableFor(BetKind::BracketQuinella);
+    o.bracketExacta = tableFor(BetKind::BracketExacta);
+    std::vector<double> bq(36, 0.0), be(64, 0.0);
+    setPairOdds(o, pk, f, frames, bq, be);
+    setOrderOdds(o, pk, f);
+    setBracketOdds(o, fc, bq, be);
+    if (rankAll)
+        for (OddsTable* t : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
+            rank(*t);
+    setTotals(o, poolScale, fc.sold);
     return o;
 }
 
@@ -378,10 +435,20 @@ Minute SimRace::postTime() const {
 Minute SimRace::resultTime() const { return postTime() + 4; }
 
 void SimRace::run() {
-    const TrackSpec* trackInfo = trackSpec(td_->track);
+    Rng r(key_);
+    std::vector<double> rating = drawRunners(r);
+    drawScratches(r);
+    drawShares(rating, r);
+    std::vector<int> order = drawFinishingOrder(r);
+    int tie = drawPositions(order, r);
+    drawTimes(order, tie, r);
+    drawCorners(order, r);
+    showFinalOdds();
+}
+
+std::vector<double> SimRace::drawRunners(Rng& r) {
     const int n = static_cast<int>(card_->field.size());
     CivilDate ymd = civilDate(td_->day);
-    Rng r(key_);
     runners_.resize(static_cast<std::size_t>(n));
     std::vector<double> rating(static_cast<std::size_t>(n));
     std::vector<bool> jockeyTaken(24, false);
@@ -405,22 +472,31 @@ void SimRace::run() {
         if (card_->weightRule == '1')
             carried = std::clamp(540 + static_cast<int>(std::lround(rating[static_cast<std::size_t>(i)] * 2)) * 5, 500, 590);
         x.weightCarried = carried - 10 * x.apprentice;
-        auto weightOn = [&](int day) {
-            Rng wr(hashOf(world_->seed(), 0x4257ull, x.horse.id, day));
-            double phase = unit(hashOf(world_->seed(), 0x5048ull, x.horse.id)) * 6.28;
-            return x.horse.baseWeight + static_cast<int>(std::lround(7 * std::sin(phase + day / 45.0) + 2 * wr.normal()));
-        };
-        x.bodyWeight = weightOn(td_->day);
-        int previous = -1;
-        for (const RunRef& run : world_->runsOf(x.horse.id)) {
-            if (run.day >= td_->day) break;
-            previous = run.day;
-        }
-        x.debut = previous < 0 && td_->day - x.horse.debutDay < 14;
-        x.weightChange = x.bodyWeight - weightOn(previous >= 0 ? previous : td_->day - 30);
+        setBodyWeight(x);
     }
+    return rating;
+}
 
-    // Scratches, announced on the morning of the race.
+// Body weight on the day and the change since the previous run (a month ago for a first run).
+void SimRace::setBodyWeight(Runner& x) const {
+    auto weightOn = [&](int day) {
+        Rng wr(hashOf(world_->seed(), 0x4257ull, x.horse.id, day));
+        double phase = unit(hashOf(world_->seed(), 0x5048ull, x.horse.id)) * 6.28;
+        return x.horse.baseWeight + static_cast<int>(std::lround(7 * std::sin(phase + day / 45.0) + 2 * wr.normal()));
+    };
+    x.bodyWeight = weightOn(td_->day);
+    int previous = -1;
+    for (const RunRef& run : world_->runsOf(x.horse.id)) {
+        if (run.day >= td_->day) break;
+        previous = run.day;
+    }
+    x.debut = previous < 0 && td_->day - x.horse.debutDay < 14;
+    x.weightChange = x.bodyWeight - weightOn(previous >= 0 ? previous : td_->day - 30);
+}
+
+// Scratches, announced on the morning of the race.
+void SimRace::drawScratches(Rng& r) {
+    const int n = registered();
     double su = r.uniform();
     int scratches = su < 0.07 ? 1 : su < 0.085 ? 2 : 0;
     while (scratches > 0 && n - scratches < 5) --scratches;
@@ -429,8 +505,11 @@ void SimRace::run() {
         while (runners_[static_cast<std::size_t>(i)].scratched) i = (i + 1) % n;
         runners_[static_cast<std::size_t>(i)].scratched = true;
     }
+}
 
-    // The public's win shares, and the true strengths behind the result.
+// The public's win shares: the ratings seen through some noise, with a floor for every starter.
+void SimRace::drawShares(const std::vector<double>& rating, Rng& r) {
+    const int n = registered();
     finalShares_.assign(static_cast<std::size_t>(n), 0.0);
     double top = -1e9;
     for (int i = 0; i < n; ++i) top = std::max(top, rating[static_cast<std::size_t>(i)]);
@@ -448,7 +527,11 @@ void SimRace::run() {
         sum = s2;
     }
     for (double& s : finalShares_) s /= sum;
+}
 
+// The true strengths behind the result: finishers are picked one by one in proportion to them.
+std::vector<int> SimRace::drawFinishingOrder(Rng& r) {
+    const int n = registered();
     std::vector<int> order;
     std::vector<double> strength(static_cast<std::size_t>(n), 0.0);
     for (int i = 0; i < n; ++i) {
@@ -479,8 +562,12 @@ void SimRace::run() {
         strength[static_cast<std::size_t>(pick)] = 0;
     }
     finishers_ = static_cast<int>(order.size());
+    return order;
+}
 
-    // Positions, with the rare dead heat in the first three.
+// Positions, with the rare dead heat in the first three; returns the index in `order` of the first
+// horse of the dead heat, or -1.
+int SimRace::drawPositions(const std::vector<int>& order, Rng& r) {
     int tie = -1;
     for (int k = 0; k + 1 < std::min(4, finishers_); ++k)
         if (r.uniform() < 0.004) {
@@ -493,8 +580,11 @@ void SimRace::run() {
         x.arrival = x.position;
         x.deadHeat = tie >= 0 && (k == tie || k == tie + 1);
     }
+    return tie;
+}
 
-    // Times: laps of the winner, then the margins behind.
+// The winner's time split into laps of 200 m; returns the winner's time.
+int SimRace::drawLaps(Rng& r) {
     double dist = card_->distance;
     double secs = dist * (0.0595 + 0.0000025 * dist) + (3.5 - card_->classRank) * 0.25;
     if (card_->course < 23) secs *= 0.97;
@@ -516,6 +606,13 @@ void SimRace::run() {
         laps_.push_back(v);
         acc += v;
     }
+    return winner;
+}
+
+// Times: laps of the winner, then the margins behind.
+void SimRace::drawTimes(const std::vector<int>& order, int tie, Rng& r) {
+    int winner = drawLaps(r);
+    const int laps = static_cast<int>(laps_.size());
     int lastThree = 0;
     for (int l = std::max(0, laps - 3); l < laps; ++l) lastThree += laps_[static_cast<std::size_t>(l)];
 
@@ -548,8 +645,11 @@ void SimRace::run() {
         Runner& w = runners_[static_cast<std::size_t>(order[0])];
         w.timeDiff = -(runners_[static_cast<std::size_t>(order[1])].time - w.time);
     }
+}
 
-    // Corners: early positions follow the running style and move towards the finishing order.
+// Corners: early positions follow the running style and move towards the finishing order.
+void SimRace::drawCorners(const std::vector<int>& order, Rng& r) {
+    const int n = registered();
     std::vector<double> early(static_cast<std::size_t>(n), 0.0);
     std::vector<double> finishRank(static_cast<std::size_t>(n), 0.0);
     for (int i = 0; i < n; ++i) early[static_cast<std::size_t>(i)] = runners_[static_cast<std::size_t>(i)].horse.style + 0.8 * r.normal();
@@ -571,16 +671,17 @@ void SimRace::run() {
         for (std::size_t k = 0; k < score.size(); ++k)
             runners_[static_cast<std::size_t>(score[k].second)].corners[static_cast<std::size_t>(c)] = static_cast<int>(k + 1);
     }
+}
 
-    // Final odds and popularity shown in the runner records.
+// Final odds and popularity shown in the runner records.
+void SimRace::showFinalOdds() {
     const OddsSet& fin = finalOdds();
-    for (int i = 0; i < n; ++i) {
-        Runner& x = runners_[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < runners_.size(); ++i) {
+        Runner& x = runners_[i];
         if (x.scratched) continue;
-        x.winOdds = fin.win.odds[static_cast<std::size_t>(i)];
-        x.popularity = fin.win.popularity[static_cast<std::size_t>(i)];
+        x.winOdds = fin.win.odds[i];
+        x.popularity = fin.win.popularity[i];
     }
-    (void)trackInfo;
 }
 
 std::vector<double> SimRace::sharesAt(Minute t) const {
@@ -639,22 +740,20 @@ const OddsSet& SimRace::finalOdds() const {
     return *final_;
 }
 
-const Payouts& SimRace::payouts() const {
-    if (payouts_) return *payouts_;
-    payouts_ = std::make_unique<Payouts>();
-    Payouts& pay = *payouts_;
-    const OddsSet& o = finalOdds();
-    const int n = registered();
+namespace {
 
-    // Every finishing order the result allows (a dead heat lets either horse be first).
+using Order = std::array<int, 3>;  // horse numbers of the first three, 0 for none
+
+// Every finishing order of the first three the result allows (a dead heat lets either horse be first).
+std::vector<Order> finishingOrders(const std::vector<Runner>& runners) {
     std::vector<const Runner*> fin;
-    for (const Runner& x : runners_)
+    for (const Runner& x : runners)
         if (x.position > 0) fin.push_back(&x);
     std::sort(fin.begin(), fin.end(), [](const Runner* a, const Runner* b) {
         return a->position != b->position ? a->position < b->position : a->number < b->number;
     });
-    std::vector<std::array<int, 3>> orders;
-    std::array<int, 3> cur{};
+    std::vector<Order> orders;
+    Order cur{};
     std::vector<bool> used(fin.size(), false);
     auto extend = [&](auto&& self, int depth) -> void {
         if (depth == 3 || depth == static_cast<int>(fin.size())) {
@@ -674,133 +773,177 @@ const Payouts& SimRace::payouts() const {
         }
     };
     extend(extend, 0);
+    return orders;
+}
 
-    auto frameOf = [&](int h) { return runners_[static_cast<std::size_t>(h - 1)].frame; };
-    auto shareOfOdds = [](double ret, int tenths) { return ret / (tenths / 10.0); };
+// The winning combinations of each kind, over all the allowed finishing orders.
+struct Winners {
+    std::vector<Order> win, quin, ex, wide, trio, trif, bqc, bec;
+};
 
-    // Builds the entries of one kind from its winning combinations.
-    auto settle = [&](BetKind kind, const OddsTable& table, double ret, std::vector<std::array<int, 3>> combos,
-                      std::vector<PayoutEntry>& out, std::size_t limit) {
-        std::vector<int> ks;
-        for (auto& c : combos) {
-            int k = CombinationIndex(kind, c[0], c[1], c[2]);
-            if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
-        }
-        std::sort(ks.begin(), ks.end());
-        double sum = 0;
-        for (int k : ks) {
-            int v = table.odds[static_cast<std::size_t>(k - 1)];
-            if (v <= 0) return;  // not sold or cancelled: nothing paid
-            sum += shareOfOdds(ret, v);
-        }
-        for (int k : ks) {
-            if (out.size() >= limit) break;
-            Combination c = CombinationAt(kind, k);
-            PayoutEntry e{c.a, c.b, c.c, 0, table.popularityOf(k)};
-            int v = table.odds[static_cast<std::size_t>(k - 1)];
-            e.payout = ks.size() == 1 ? v * 10 : splitPayout(ret, sum, static_cast<int>(ks.size()), shareOfOdds(ret, v));
-            out.push_back(e);
-        }
-    };
-
-    std::vector<std::array<int, 3>> win, quin, ex, wide, trio, trif, bqc, bec;
+Winners winnersOf(const std::vector<Order>& orders, const std::vector<Runner>& runners) {
+    auto frameOf = [&](int h) { return runners[static_cast<std::size_t>(h - 1)].frame; };
+    Winners w;
     for (auto& ord : orders) {
-        win.push_back({ord[0], 0, 0});
+        w.win.push_back({ord[0], 0, 0});
         if (ord[1]) {
-            quin.push_back({ord[0], ord[1], 0});
-            ex.push_back({ord[0], ord[1], 0});
-            bqc.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
-            bec.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
+            w.quin.push_back({ord[0], ord[1], 0});
+            w.ex.push_back({ord[0], ord[1], 0});
+            w.bqc.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
+            w.bec.push_back({frameOf(ord[0]), frameOf(ord[1]), 0});
         }
         if (ord[2]) {
-            trio.push_back({ord[0], ord[1], ord[2]});
-            trif.push_back(ord);
-            wide.push_back({ord[0], ord[1], 0});
-            wide.push_back({ord[0], ord[2], 0});
-            wide.push_back({ord[1], ord[2], 0});
+            w.trio.push_back({ord[0], ord[1], ord[2]});
+            w.trif.push_back(ord);
+            w.wide.push_back({ord[0], ord[1], 0});
+            w.wide.push_back({ord[0], ord[2], 0});
+            w.wide.push_back({ord[1], ord[2], 0});
         }
     }
-    settle(BetKind::Win, o.win, kReturnWin, win, pay.win, 3);
-    settle(BetKind::Quinella, o.quinella, kReturnQuinella, quin, pay.quinella, 3);
-    settle(BetKind::Exacta, o.exacta, kReturnExacta, ex, pay.exacta, 6);
-    settle(BetKind::Trio, o.trio, kReturnTrio, trio, pay.trio, 3);
-    settle(BetKind::Trifecta, o.trifecta, kReturnTrifecta, trif, pay.trifecta, 6);
-    settle(BetKind::BracketQuinella, o.bracketQuinella, kReturnBracketQuinella, bqc, pay.bracketQuinella, 3);
-    settle(BetKind::BracketExacta, o.bracketExacta, kReturnBracketExacta, bec, pay.bracketExacta, 3);
-    // Shares of the place and wide pools, by the same model as the odds.
-    std::vector<double> q(static_cast<std::size_t>(n + 1), 0.0);
-    std::vector<std::vector<double>> pair3(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
-    {
-        auto p = [&](int h) { return finalShares_[static_cast<std::size_t>(h - 1)]; };
-        for (int a = 1; a <= n; ++a) {
-            if (p(a) <= 0) continue;
-            for (int b = 1; b <= n; ++b) {
-                if (b == a || p(b) <= 0) continue;
-                double e = p(a) * p(b) / std::max(1e-12, 1 - p(a));
-                if (o.places == 2) {
-                    q[static_cast<std::size_t>(a)] += e;
-                    q[static_cast<std::size_t>(b)] += e;
+    return w;
+}
+
+double shareOfOdds(double ret, int tenths) { return ret / (tenths / 10.0); }
+
+// The distinct combination indexes of `kind` among the winning orders, ascending.
+std::vector<int> winningIndexes(BetKind kind, const std::vector<Order>& combos) {
+    std::vector<int> ks;
+    for (auto& c : combos) {
+        int k = CombinationIndex(kind, c[0], c[1], c[2]);
+        if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
+    }
+    std::sort(ks.begin(), ks.end());
+    return ks;
+}
+
+// Builds the entries of one kind from its winning combinations; the stakes behind each come from
+// its final odds.
+void settle(BetKind kind, const OddsTable& table, double ret, const std::vector<Order>& combos,
+            std::vector<PayoutEntry>& out, std::size_t limit) {
+    std::vector<int> ks = winningIndexes(kind, combos);
+    double sum = 0;
+    for (int k : ks) {
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        if (v <= 0) return;  // not sold or cancelled: nothing paid
+        sum += shareOfOdds(ret, v);
+    }
+    for (int k : ks) {
+        if (out.size() >= limit) break;
+        Combination c = CombinationAt(kind, k);
+        PayoutEntry e{c.a, c.b, c.c, 0, table.popularityOf(k)};
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        e.payout = ks.size() == 1 ? v * 10 : splitPayout(ret, sum, static_cast<int>(ks.size()), shareOfOdds(ret, v));
+        out.push_back(e);
+    }
+}
+
+// Shares of the place and wide pools, by the same model as the odds.
+struct PlaceShares {
+    std::vector<double> q;                   // of each horse in the place pool
+    std::vector<std::vector<double>> pair3;  // of both horses of a pair (lower first) in the first three
+};
+
+PlaceShares placeShares(const std::vector<double>& shares, int n, int places) {
+    PlaceShares ps;
+    ps.q.assign(static_cast<std::size_t>(n + 1), 0.0);
+    ps.pair3.assign(static_cast<std::size_t>(n + 1), std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
+    std::vector<double>& q = ps.q;
+    std::vector<std::vector<double>>& pair3 = ps.pair3;
+    auto p = [&](int h) { return shares[static_cast<std::size_t>(h - 1)]; };
+    for (int a = 1; a <= n; ++a) {
+        if (p(a) <= 0) continue;
+        for (int b = 1; b <= n; ++b) {
+            if (b == a || p(b) <= 0) continue;
+            double e = p(a) * p(b) / std::max(1e-12, 1 - p(a));
+            if (places == 2) {
+                q[static_cast<std::size_t>(a)] += e;
+                q[static_cast<std::size_t>(b)] += e;
+            }
+            for (int c = 1; c <= n; ++c) {
+                if (c == a || c == b || p(c) <= 0) continue;
+                double t3 = e * p(c) / std::max(1e-12, 1 - p(a) - p(b));
+                if (places == 3) {
+                    q[static_cast<std::size_t>(a)] += t3;
+                    q[static_cast<std::size_t>(b)] += t3;
+                    q[static_cast<std::size_t>(c)] += t3;
                 }
-                for (int c = 1; c <= n; ++c) {
-                    if (c == a || c == b || p(c) <= 0) continue;
-                    double t3 = e * p(c) / std::max(1e-12, 1 - p(a) - p(b));
-                    if (o.places == 3) {
-                        q[static_cast<std::size_t>(a)] += t3;
-                        q[static_cast<std::size_t>(b)] += t3;
-                        q[static_cast<std::size_t>(c)] += t3;
-                    }
-                    pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t3;
-                    pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t3;
-                    pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t3;
-                }
+                pair3[static_cast<std::size_t>(std::min(a, b))][static_cast<std::size_t>(std::max(a, b))] += t3;
+                pair3[static_cast<std::size_t>(std::min(a, c))][static_cast<std::size_t>(std::max(a, c))] += t3;
+                pair3[static_cast<std::size_t>(std::min(b, c))][static_cast<std::size_t>(std::max(b, c))] += t3;
             }
         }
-        if (o.places > 0)
-            for (double& v : q) v /= o.places;
     }
-    {
-        // Wide: the pairs among the first three share the pool.
-        std::vector<int> ks;
-        for (auto& c : wide) {
-            int k = CombinationIndex(BetKind::QuinellaPlace, c[0], c[1]);
-            if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
-        }
-        std::sort(ks.begin(), ks.end());
-        auto w = [&](int k) {
-            Combination c = CombinationAt(BetKind::QuinellaPlace, k);
-            return pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
-        };
-        double sum = 0;
-        bool ok = !ks.empty();
-        for (int k : ks) {
-            sum += w(k);
-            ok = ok && o.wide.odds[static_cast<std::size_t>(k - 1)] > 0;
-        }
-        for (std::size_t j = 0; ok && j < ks.size() && j < 7; ++j) {
-            Combination c = CombinationAt(BetKind::QuinellaPlace, ks[j]);
-            pay.wide.push_back({c.a, c.b, 0, splitPayout(kReturnWide, sum, static_cast<int>(ks.size()), w(ks[j])),
-                                o.wide.popularityOf(ks[j])});
-        }
+    if (places > 0)
+        for (double& v : q) v /= places;
+    return ps;
+}
+
+// Wide: the pairs among the first three share the pool.
+void settleWide(const OddsTable& table, const std::vector<Order>& wide,
+                const std::vector<std::vector<double>>& pair3, std::vector<PayoutEntry>& out) {
+    std::vector<int> ks;
+    for (auto& c : wide) {
+        int k = CombinationIndex(BetKind::QuinellaPlace, c[0], c[1]);
+        if (k > 0 && std::find(ks.begin(), ks.end(), k) == ks.end()) ks.push_back(k);
     }
-    if (o.places > 0) {
-        // Place: the pool is split between the placed horses (one more after a dead heat).
-        std::vector<int> placed;
-        double sum = 0;
-        for (const Runner& x : runners_)
-            if (x.position > 0 && x.position <= o.places) placed.push_back(x.number);
-        std::sort(placed.begin(), placed.end(), [&](int a, int b) {
-            const Runner& ra = runners_[static_cast<std::size_t>(a - 1)];
-            const Runner& rb = runners_[static_cast<std::size_t>(b - 1)];
-            return ra.position != rb.position ? ra.position < rb.position : a < b;
-        });
-        for (int h : placed) sum += q[static_cast<std::size_t>(h)];
-        for (int h : placed) {
-            if (pay.place.size() >= 5) break;
-            PayoutEntry e{h, 0, 0, 0, o.place.popularity[static_cast<std::size_t>(h - 1)]};
-            e.payout = splitPayout(kReturnPlace, sum, static_cast<int>(placed.size()), q[static_cast<std::size_t>(h)]);
-            pay.place.push_back(e);
-        }
+    std::sort(ks.begin(), ks.end());
+    auto w = [&](int k) {
+        Combination c = CombinationAt(BetKind::QuinellaPlace, k);
+        return pair3[static_cast<std::size_t>(c.a)][static_cast<std::size_t>(c.b)] / 3.0;
+    };
+    double sum = 0;
+    bool ok = !ks.empty();
+    for (int k : ks) {
+        sum += w(k);
+        ok = ok && table.odds[static_cast<std::size_t>(k - 1)] > 0;
     }
+    for (std::size_t j = 0; ok && j < ks.size() && j < 7; ++j) {
+        Combination c = CombinationAt(BetKind::QuinellaPlace, ks[j]);
+        out.push_back({c.a, c.b, 0, splitPayout(kReturnWide, sum, static_cast<int>(ks.size()), w(ks[j])),
+                       table.popularityOf(ks[j])});
+    }
+}
+
+// Place: the pool is split between the placed horses (one more after a dead heat).
+void settlePlace(const OddsSet& o, const std::vector<Runner>& runners, const std::vector<double>& q,
+                 std::vector<PayoutEntry>& out) {
+    std::vector<int> placed;
+    double sum = 0;
+    for (const Runner& x : runners)
+        if (x.position > 0 && x.position <= o.places) placed.push_back(x.number);
+    std::sort(placed.begin(), placed.end(), [&](int a, int b) {
+        const Runner& ra = runners[static_cast<std::size_t>(a - 1)];
+        const Runner& rb = runners[static_cast<std::size_t>(b - 1)];
+        return ra.position != rb.position ? ra.position < rb.position : a < b;
+    });
+    for (int h : placed) sum += q[static_cast<std::size_t>(h)];
+    for (int h : placed) {
+        if (out.size() >= 5) break;
+        PayoutEntry e{h, 0, 0, 0, o.place.popularity[static_cast<std::size_t>(h - 1)]};
+        e.payout = splitPayout(kReturnPlace, sum, static_cast<int>(placed.size()), q[static_cast<std::size_t>(h)]);
+        out.push_back(e);
+    }
+}
+
+}  // namespace
+
+const Payouts& SimRace::payouts() const {
+    if (payouts_) return *payouts_;
+    payouts_ = std::make_unique<Payouts>();
+    Payouts& pay = *payouts_;
+    const OddsSet& o = finalOdds();
+
+    const Winners w = winnersOf(finishingOrders(runners_), runners_);
+    settle(BetKind::Win, o.win, kReturnWin, w.win, pay.win, 3);
+    settle(BetKind::Quinella, o.quinella, kReturnQuinella, w.quin, pay.quinella, 3);
+    settle(BetKind::Exacta, o.exacta, kReturnExacta, w.ex, pay.exacta, 6);
+    settle(BetKind::Trio, o.trio, kReturnTrio, w.trio, pay.trio, 3);
+    settle(BetKind::Trifecta, o.trifecta, kReturnTrifecta, w.trif, pay.trifecta, 6);
+    settle(BetKind::BracketQuinella, o.bracketQuinella, kReturnBracketQuinella, w.bqc, pay.bracketQuinella, 3);
+    settle(BetKind::BracketExacta, o.bracketExacta, kReturnBracketExacta, w.bec, pay.bracketExacta, 3);
+    const PlaceShares ps = placeShares(finalShares_, registered(), o.places);
+    settleWide(o.wide, w.wide, ps.pair3, pay.wide);
+    if (o.places > 0) settlePlace(o, runners_, ps.q, pay.place);
     return pay;
 }
 
@@ -1020,6 +1163,52 @@ std::string SimRace::hrRecord(int made) const {
     return rec;
 }
 
+namespace {
+
+// Writes the combinations, odds (and upper odds) and popularity of one table into an odds record.
+void putOddsTable(std::string& rec, BetKind kind, const OddsTable& table, const OddsBlock& block, Field comboField,
+                  int stride, bool frames, const OddsBlock* upper) {
+    for (int k = 1; k <= static_cast<int>(table.odds.size()); ++k) {
+        const Combination& c = combo(kind, k);
+        Field cf = comboField.at(k, stride);
+        int digitsEach = frames ? 1 : 2, at = 0;
+        for (int v : {c.a, c.b, c.c})
+            if (v > 0) {
+                putNum(rec, {cf.pos + at, digitsEach}, v);
+                at += digitsEach;
+            }
+        int v = table.odds[static_cast<std::size_t>(k - 1)];
+        putOdds(rec, block.odds(k), v);
+        if (upper) putOdds(rec, upper->odds(k), table.upper[static_cast<std::size_t>(k - 1)]);
+        if (block.popularityLength && v > 0) putNum(rec, block.popularity(k), table.popularity[static_cast<std::size_t>(k - 1)]);
+    }
+}
+
+// The O1 body: win, place and bracket quinella.
+void putWinPlaceBracket(std::string& o1, const OddsSet& o, int n) {
+    setField(o1, Odds::SaleFlag.at(1, 1), "7");
+    setField(o1, Odds::SaleFlag.at(2, 1), o.place.sold ? "7" : "0");
+    setField(o1, Odds::SaleFlag.at(3, 1), o.bracketQuinella.sold ? "7" : "0");
+    setField(o1, Odds::PlacePayKey, std::to_string(o.places));
+    for (int h = 1; h <= n; ++h) {
+        std::size_t i = static_cast<std::size_t>(h - 1);
+        setField(o1, Odds::WinHorse.at(h, 8), num(h, 2));
+        setField(o1, Odds::Win.odds(h), oddsText(o.win.odds[i], 4));
+        setField(o1, Odds::WinRank.at(h, 8), o.win.odds[i] > 0 ? num(o.win.popularity[i], 2) : "  ");
+        setField(o1, Odds::PlaceHorse.at(h, 12), num(h, 2));
+        setField(o1, Odds::PlaceLower.odds(h), oddsText(o.place.odds[i], 4));
+        setField(o1, Odds::PlaceUpper.odds(h), oddsText(o.place.upper[i], 4));
+        setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
+    }
+    putOddsTable(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9,
+                 true, nullptr);
+    setField(o1, Odds::TotalWin, num(o.win.total, 11));
+    setField(o1, Odds::TotalPlace, num(o.place.total, 11));
+    setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
+}
+
+}  // namespace
+
 std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     std::vector<std::string> out;
     if (t < saleOpen()) return out;
@@ -1043,43 +1232,9 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
         setField(rec, Odds::Starters, num(starters, 2));
         return rec;
     };
-    auto fill = [&](std::string& rec, BetKind kind, const OddsTable& t2, const OddsBlock& block, Field comboField,
-                    int stride, bool frames, const OddsBlock* upper) {
-        for (int k = 1; k <= static_cast<int>(t2.odds.size()); ++k) {
-            const Combination& c = combo(kind, k);
-            Field cf = comboField.at(k, stride);
-            int digitsEach = frames ? 1 : 2, at = 0;
-            for (int v : {c.a, c.b, c.c})
-                if (v > 0) {
-                    putNum(rec, {cf.pos + at, digitsEach}, v);
-                    at += digitsEach;
-                }
-            int v = t2.odds[static_cast<std::size_t>(k - 1)];
-            putOdds(rec, block.odds(k), v);
-            if (upper) putOdds(rec, upper->odds(k), t2.upper[static_cast<std::size_t>(k - 1)]);
-            if (block.popularityLength && v > 0) putNum(rec, block.popularity(k), t2.popularity[static_cast<std::size_t>(k - 1)]);
-        }
-    };
 
     std::string o1 = start("O1", RecordLength::O1);
-    setField(o1, Odds::SaleFlag.at(1, 1), "7");
-    setField(o1, Odds::SaleFlag.at(2, 1), o.place.sold ? "7" : "0");
-    setField(o1, Odds::SaleFlag.at(3, 1), o.bracketQuinella.sold ? "7" : "0");
-    setField(o1, Odds::PlacePayKey, std::to_string(o.places));
-    for (int h = 1; h <= n; ++h) {
-        std::size_t i = static_cast<std::size_t>(h - 1);
-        setField(o1, Odds::WinHorse.at(h, 8), num(h, 2));
-        setField(o1, Odds::Win.odds(h), oddsText(o.win.odds[i], 4));
-        setField(o1, Odds::WinRank.at(h, 8), o.win.odds[i] > 0 ? num(o.win.popularity[i], 2) : "  ");
-        setField(o1, Odds::PlaceHorse.at(h, 12), num(h, 2));
-        setField(o1, Odds::PlaceLower.odds(h), oddsText(o.place.odds[i], 4));
-        setField(o1, Odds::PlaceUpper.odds(h), oddsText(o.place.upper[i], 4));
-        setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
-    }
-    fill(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9, true, nullptr);
-    setField(o1, Odds::TotalWin, num(o.win.total, 11));
-    setField(o1, Odds::TotalPlace, num(o.place.total, 11));
-    setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
+    putWinPlaceBracket(o1, o, n);
     out.push_back(std::move(o1));
 
     struct OddsRecordPlan {
@@ -1105,7 +1260,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     for (const OddsRecordPlan& s : pools) {
         std::string rec = start(s.kind, s.length);
         setField(rec, Odds::SaleFlag, s.table->sold ? "7" : "0");
-        fill(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
+        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
         setField(rec, Odds::totalOf(s.length), num(s.table->total, 11));
         out.push_back(std::move(rec));
     }

@@ -93,7 +93,18 @@ public:
     std::vector<std::string> oddsRecords(Minute t, int made) const;
 
 private:
+    // Runs the race: every draw comes from one stream seeded by the race, in this order.
     void run();
+    std::vector<double> drawRunners(Rng& r);  // returns the runners' ratings
+    void setBodyWeight(Runner& x) const;
+    void drawScratches(Rng& r);
+    void drawShares(const std::vector<double>& rating, Rng& r);
+    std::vector<int> drawFinishingOrder(Rng& r);
+    int drawPositions(const std::vector<int>& order, Rng& r);
+    int drawLaps(Rng& r);
+    void drawTimes(const std::vector<int>& order, int tie, Rng& r);
+    void drawCorners(const std::vector<int>& order, Rng& r);
+    void showFinalOdds();
     std::string header(const char* kind, char category, int made, int length) const;
 
     const World* world_;

@@ -298,51 +298,240 @@ const std::vector<RunRef>& World::runsOf(HorseId id) const {
     return it == runs_.end() ? none : it->second;
 }
 
+namespace {
+
+using Proposals = std::map<std::pair<int, int>, std::vector<HorseId>>;  // (day, track) -> horses
+using HorseTable = std::unordered_map<HorseId, Horse>;
+
+// Meeting days of a track in a week, worked out once each: every horse of the track asks for them.
+class MeetingDays {
+public:
+    explicit MeetingDays(std::uint64_t seed) : seed_(seed) {}
+    const std::vector<int>& of(int track, int week) {
+        auto key = std::make_pair(track, week);
+        auto it = days_.find(key);
+        if (it == days_.end()) it = days_.emplace(key, meetingDaysInWeek(seed_, track, week)).first;
+        return it->second;
+    }
+
+private:
+    std::uint64_t seed_;
+    std::map<std::pair<int, int>, std::vector<int>> days_;
+};
+
+// The days one horse proposes to race on; the rhythm depends on its home track.
+void proposeRunDays(std::uint64_t seed, HorseId id, const Horse& h, int firstDay, int lastDay, MeetingDays& meetingDays,
+                    Proposals& proposals) {
+    Rng r(hashOf(seed, 0x5259ull, id));
+    int k = 0, phase = r.below(60), rhythm = r.below(6);
+    int from = weekOf(std::max(firstDay, h.debutDay)), to = weekOf(std::min(lastDay, h.retireDay));
+    for (int w = from; w <= to; ++w) {
+        int home = h.homeOn(mondayOfWeek(w));
+        const TrackSpec* trackInfo = trackSpec(home);
+        int bi = blockIndex(seed, home, w);
+        if (bi < 0) continue;
+        const auto& days = meetingDays.of(home, w);
+        if (days.empty()) continue;
+        double u = unit(hashOf(seed, 0x5755ull, id, w));
+        bool run;
+        if (trackInfo->southKanto) {
+            k = (home == 44 || home == 45) ? 2 : 1;
+            run = ((bi + phase) % k == 0 && u > 0.15) || u < 0.08;
+        } else {
+            bool alternate = home == 35 || home == 36 || home == 47 || home == 48;
+            k = alternate ? 2 + rhythm % 2 : 3 + rhythm % 3;
+            run = ((bi + phase) % k == 0 && u > 0.1) || u < 0.02;
+        }
+        if (!run) continue;
+        int day = days[hashOf(seed, 0x4459ull, id, w) % days.size()];
+        if (day < firstDay || day > lastDay || day < h.debutDay || day > h.retireDay) continue;
+        proposals[{day, home}].push_back(id);
+    }
+}
+
+void drawWeather(TrackDay& td, const CivilDate& ymd, int track, Rng& r) {
+    double wu = r.uniform();
+    bool snowy = (ymd.month == 12 || ymd.month <= 2) && (track == 30 || track == 35 || track == 36 || track == 46);
+    td.weather = snowy && wu < 0.12 ? 5 : wu < 0.55 ? 1 : wu < 0.85 ? 2 : wu < 0.92 ? 4 : 3;
+    double gu = r.uniform();
+    if (td.weather == 1) td.going = gu < 0.7 ? 1 : gu < 0.95 ? 2 : 3;
+    else if (td.weather == 2) td.going = gu < 0.5 ? 1 : gu < 0.85 ? 2 : 3;
+    else td.going = gu < 0.2 ? 2 : gu < 0.65 ? 3 : 4;
+}
+
+// Age group and rating of the entrants on the race day.
+struct EntrantView {
+    const HorseTable& horses;
+    CivilDate ymd;
+    auto ratingOf(HorseId id) const {
+        const Horse& h = horses.at(id);
+        return h.ability + ageEffect(ymd.year - h.birthYear, ymd.month);
+    }
+    int groupOf(HorseId id) const { return ageGroup(ymd.year - horses.at(id).birthYear, ymd.month); }
+};
+
+// Fields of similar horses: by age group, then rating, cut into `races` chunks, weakest first.
+std::vector<std::vector<HorseId>> fieldsByStrength(std::vector<HorseId>& entrants, int races, const EntrantView& view) {
+    std::stable_sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
+        int ga = view.groupOf(a), gb = view.groupOf(b);
+        if (ga != gb) return ga < gb;
+        return view.ratingOf(a) < view.ratingOf(b);
+    });
+    std::vector<std::vector<HorseId>> chunks;
+    std::size_t pos = 0;
+    for (int i = 0; i < races; ++i) {
+        std::size_t size = entrants.size() / races + (static_cast<std::size_t>(i) >= races - entrants.size() % races ? 1 : 0);
+        chunks.emplace_back(entrants.begin() + static_cast<long>(pos), entrants.begin() + static_cast<long>(pos + size));
+        pos += size;
+    }
+    return chunks;
+}
+
+// Night tracks fix the last post, day tracks the first.
+int drawFirstPost(const TrackSpec& trackInfo, int races, Rng& r) {
+    if (trackInfo.night) {
+        int last = 2040 + 5 * r.below(3);
+        int lastMin = last / 100 * 60 + last % 100 - (races - 1) * trackInfo.interval;
+        return lastMin / 60 * 100 + lastMin % 60;
+    }
+    int m = trackInfo.firstPost / 100 * 60 + trackInfo.firstPost % 100 + 5 * r.below(4);
+    return m / 60 * 100 + m % 60;
+}
+
+void drawCourse(RaceCard& rc, const TrackSpec& trackInfo, Rng& dr) {
+    bool turf = trackInfo.turfCourse != 0 && dr.uniform() < (trackInfo.central ? 0.55 : 0.25);
+    const auto& dists = turf ? trackInfo.turfDistances : trackInfo.distances;
+    rc.distance = dists[static_cast<std::size_t>(dr.below(static_cast<int>(dists.size())))];
+    rc.course = turf ? trackInfo.turfCourse : trackInfo.course;
+    if (trackInfo.code == 44 && rc.distance == 1650) rc.course = 24;
+}
+
+// Name, short name, condition text, weight rule and class code of a race.
+void nameRace(RaceCard& rc, const TrackSpec& trackInfo, int group, Rng& dr) {
+    std::string cls = group == 0 ? "２歳" : group == 1 ? "３歳" : kClassNames[rc.classRank];
+    if (trackInfo.central) {
+        // Central classes: maidens and the lowest winners' class.
+        bool maiden = group < 2 || dr.uniform() < 0.4;
+        cls = maiden ? "未勝利" : "１勝クラス";
+        rc.classCode = maiden ? "703" : "005";
+    }
+    std::string condition = group == 0 ? "サラ系２歳" : group == 1 ? "サラ系３歳" : "サラ系３歳以上";
+    std::string name, shortName;
+    if (rc.graded) {
+        rc.edition = 5 + dr.below(60);
+        std::string word = kGradedWords[dr.below(7)];
+        name = word + (dr.uniform() < 0.5 ? "カップ" : "記念");
+        condition += "　オープン";
+        rc.weightRule = '2';
+    } else if (rc.special) {
+        std::string word = kSpecialWords[dr.below(30)];
+        name = word + (dr.uniform() < 0.6 ? "特別" : "賞");
+        condition += "　" + cls + "以上";
+        rc.weightRule = dr.uniform() < 0.3 ? '1' : '2';
+    } else if (trackInfo.central) {
+        name = (group == 0 ? "２歳" : group == 1 ? "３歳" : "３歳以上") + cls;
+        condition += "　" + cls;
+        rc.weightRule = group < 2 ? '3' : '4';
+    } else {
+        name = cls + "（" + kNumerals[dr.below(6)] + "）";
+        condition += "　" + cls;
+        rc.weightRule = group < 2 ? '3' : '2';
+    }
+    rc.name = sj(name);
+    rc.condition = sj(condition);
+    std::string shortSrc = rc.special || rc.graded ? name : trackInfo.central ? cls : cls + "　";
+    rc.shortName = std::string(cutToWidth(sj(shortSrc), 6));
+}
+
+int firstPrize(const RaceCard& rc, const TrackSpec& trackInfo, int group) {
+    int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * trackInfo.prizeScale);
+    if (group < 2) base = static_cast<int>(9000 * trackInfo.prizeScale);
+    if (rc.special) base = base * 13 / 10;
+    if (rc.graded) base *= 4;
+    if (trackInfo.central) base = rc.classCode == "703" ? 55000 : 80000;
+    return base / 10 * 10;
+}
+
+// Race `rn` of the day, run by chunk `chunk` of `races` (the higher, the stronger).
+RaceCard makeCard(std::uint64_t seed, int day, const TrackSpec& trackInfo, int rn, int races, int chunk,
+                  const std::vector<HorseId>& field, int firstPost, const EntrantView& view, int& specialsLeft) {
+    RaceCard rc;
+    rc.number = rn;
+    int pm = firstPost / 100 * 60 + firstPost % 100 + (rn - 1) * trackInfo.interval;
+    rc.post = pm / 60 * 100 + pm % 60;
+    rc.field = field;
+    // The draw: horse numbers in random order.
+    Rng dr(hashOf(seed, 0x4452ull, day, trackInfo.code, rn));
+    for (std::size_t i = rc.field.size(); i > 1; --i)
+        std::swap(rc.field[i - 1], rc.field[static_cast<std::size_t>(dr.below(static_cast<int>(i)))]);
+    int group = 2;
+    for (HorseId id : rc.field) group = std::min(group, view.groupOf(id));
+    rc.category = group == 0 ? 11 : group == 1 ? 12 : 13;
+    rc.classRank = std::min(7, chunk * 8 / races);
+    bool isMain = chunk == races - 1;
+    drawCourse(rc, trackInfo, dr);
+    rc.graded = isMain && group == 2 && !trackInfo.central && dr.uniform() < (trackInfo.southKanto ? 0.07 : 0.04);
+    rc.special = !rc.graded && group == 2 &&
+                 ((isMain && dr.uniform() < (trackInfo.southKanto ? 0.8 : 0.5)) ||
+                  (rc.classRank >= 4 && specialsLeft > 0 && dr.uniform() < 0.3));
+    if (rc.special && !isMain) --specialsLeft;
+    nameRace(rc, trackInfo, group, dr);
+    rc.prize1 = firstPrize(rc, trackInfo, group);
+    return rc;
+}
+
+// The day's weather and races at one track from the horses that proposed it.
+TrackDay buildTrackDay(std::uint64_t seed, int day, const TrackSpec& trackInfo, std::vector<HorseId> entrants,
+                       const HorseTable& horses) {
+    Rng r(hashOf(seed, 0x5444ull, day, trackInfo.code));
+    TrackDay td;
+    td.day = day;
+    td.track = trackInfo.code;
+    meetingNumberOf(seed, trackInfo.code, day, td.meeting, td.dayOfMeeting);
+    CivilDate ymd = civilDate(day);
+    drawWeather(td, ymd, trackInfo.code, r);
+
+    int races = std::clamp(static_cast<int>((entrants.size() + trackInfo.fieldTarget / 2) / trackInfo.fieldTarget), 10, 12);
+    // Too many entrants: the ones drawn last stand down.
+    std::sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
+        return hashOf(seed, 0x5052ull, day, a) < hashOf(seed, 0x5052ull, day, b);
+    });
+    if (static_cast<int>(entrants.size()) > races * 16) entrants.resize(static_cast<std::size_t>(races * 16));
+    if (static_cast<int>(entrants.size()) < races * 6) races = static_cast<int>(entrants.size()) / 6;
+    const EntrantView view{horses, ymd};
+    std::vector<std::vector<HorseId>> chunks = fieldsByStrength(entrants, races, view);
+    // The strongest field runs as the main race (second to last).
+    std::vector<int> order(static_cast<std::size_t>(races));
+    for (int i = 0; i < races; ++i) order[static_cast<std::size_t>(i)] = i;
+    if (races >= 3) std::swap(order[static_cast<std::size_t>(races - 1)], order[static_cast<std::size_t>(races - 2)]);
+
+    int firstPost = drawFirstPost(trackInfo, races, r);
+    int specialsLeft = 1 + r.below(2);
+    for (int rn = 1; rn <= races; ++rn) {
+        int chunk = order[static_cast<std::size_t>(rn - 1)];
+        td.races.push_back(makeCard(seed, day, trackInfo, rn, races, chunk, chunks[static_cast<std::size_t>(chunk)],
+                                    firstPost, view, specialsLeft));
+    }
+    return td;
+}
+
+}  // namespace
+
 void World::buildCards() {
     const auto& specs = trackSpecs();
     int firstYear = civilDate(firstDay_).year, lastYear = civilDate(lastDay_).year;
-    std::map<std::pair<int, int>, std::vector<int>> weekDays;  // (track, week) -> meeting days
-    auto daysOf = [&](int track, int week) -> const std::vector<int>& {
-        auto key = std::make_pair(track, week);
-        auto it = weekDays.find(key);
-        if (it == weekDays.end()) it = weekDays.emplace(key, meetingDaysInWeek(seed_, track, week)).first;
-        return it->second;
-    };
+    MeetingDays meetingDays(seed_);
 
-    // Every horse proposes the days it races on; the rhythm depends on its home track.
-    std::map<std::pair<int, int>, std::vector<HorseId>> proposals;  // (day, track)
-    std::unordered_map<HorseId, Horse> horses;
+    // Every horse proposes the days it races on.
+    Proposals proposals;
+    HorseTable horses;
     for (std::size_t pool = 0; pool < specs.size(); ++pool) {
         for (int by = firstYear - 10; by <= lastYear - 2; ++by) {
             for (int serial = 0; serial < specs[pool].poolPerYear; ++serial) {
                 HorseId id = makeId(static_cast<int>(pool), by, serial);
                 Horse h = horse(id);
                 if (h.retireDay < firstDay_ || h.debutDay > lastDay_) continue;
-                Rng r(hashOf(seed_, 0x5259ull, id));
-                int k = 0, phase = r.below(60), rhythm = r.below(6);
-                int from = weekOf(std::max(firstDay_, h.debutDay)), to = weekOf(std::min(lastDay_, h.retireDay));
-                for (int w = from; w <= to; ++w) {
-                    int home = h.homeOn(mondayOfWeek(w));
-                    const TrackSpec* trackInfo = trackSpec(home);
-                    int bi = blockIndex(seed_, home, w);
-                    if (bi < 0) continue;
-                    const auto& days = daysOf(home, w);
-                    if (days.empty()) continue;
-                    double u = unit(hashOf(seed_, 0x5755ull, id, w));
-                    bool run;
-                    if (trackInfo->southKanto) {
-                        k = (home == 44 || home == 45) ? 2 : 1;
-                        run = ((bi + phase) % k == 0 && u > 0.15) || u < 0.08;
-                    } else {
-                        bool alternate = home == 35 || home == 36 || home == 47 || home == 48;
-                        k = alternate ? 2 + rhythm % 2 : 3 + rhythm % 3;
-                        run = ((bi + phase) % k == 0 && u > 0.1) || u < 0.02;
-                    }
-                    if (!run) continue;
-                    int day = days[hashOf(seed_, 0x4459ull, id, w) % days.size()];
-                    if (day < firstDay_ || day > lastDay_ || day < h.debutDay || day > h.retireDay) continue;
-                    proposals[{day, home}].push_back(id);
-                }
+                proposeRunDays(seed_, id, h, firstDay_, lastDay_, meetingDays, proposals);
                 horses.emplace(id, std::move(h));
             }
         }
@@ -350,132 +539,11 @@ void World::buildCards() {
 
     for (int day = firstDay_; day <= lastDay_; ++day) {
         for (const auto& trackInfo : specs) {
-            const auto& days = daysOf(trackInfo.code, weekOf(day));
+            const auto& days = meetingDays.of(trackInfo.code, weekOf(day));
             if (std::find(days.begin(), days.end(), day) == days.end()) continue;
             auto pit = proposals.find({day, trackInfo.code});
             if (pit == proposals.end() || pit->second.size() < 36) continue;
-            std::vector<HorseId> entrants = pit->second;
-            Rng r(hashOf(seed_, 0x5444ull, day, trackInfo.code));
-            TrackDay td;
-            td.day = day;
-            td.track = trackInfo.code;
-            meetingNumberOf(seed_, trackInfo.code, day, td.meeting, td.dayOfMeeting);
-            CivilDate ymd = civilDate(day);
-            double wu = r.uniform();
-            bool snowy = (ymd.month == 12 || ymd.month <= 2) && (trackInfo.code == 30 || trackInfo.code == 35 || trackInfo.code == 36 ||
-                                                         trackInfo.code == 46);
-            td.weather = snowy && wu < 0.12 ? 5 : wu < 0.55 ? 1 : wu < 0.85 ? 2 : wu < 0.92 ? 4 : 3;
-            double gu = r.uniform();
-            if (td.weather == 1) td.going = gu < 0.7 ? 1 : gu < 0.95 ? 2 : 3;
-            else if (td.weather == 2) td.going = gu < 0.5 ? 1 : gu < 0.85 ? 2 : 3;
-            else td.going = gu < 0.2 ? 2 : gu < 0.65 ? 3 : 4;
-
-            int races = std::clamp(static_cast<int>((entrants.size() + trackInfo.fieldTarget / 2) / trackInfo.fieldTarget), 10, 12);
-            // Too many entrants: the ones drawn last stand down.
-            std::sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
-                return hashOf(seed_, 0x5052ull, day, a) < hashOf(seed_, 0x5052ull, day, b);
-            });
-            if (static_cast<int>(entrants.size()) > races * 16) entrants.resize(static_cast<std::size_t>(races * 16));
-            if (static_cast<int>(entrants.size()) < races * 6) races = static_cast<int>(entrants.size()) / 6;
-            auto ratingOf = [&](HorseId id) {
-                const Horse& h = horses.at(id);
-                return h.ability + ageEffect(ymd.year - h.birthYear, ymd.month);
-            };
-            auto groupOf = [&](HorseId id) { return ageGroup(ymd.year - horses.at(id).birthYear, ymd.month); };
-            std::stable_sort(entrants.begin(), entrants.end(), [&](HorseId a, HorseId b) {
-                int ga = groupOf(a), gb = groupOf(b);
-                if (ga != gb) return ga < gb;
-                return ratingOf(a) < ratingOf(b);
-            });
-            // Chunks, weakest first; the strongest field runs as the main race (second to last).
-            std::vector<std::vector<HorseId>> chunks;
-            std::size_t pos = 0;
-            for (int i = 0; i < races; ++i) {
-                std::size_t size = entrants.size() / races + (static_cast<std::size_t>(i) >= races - entrants.size() % races ? 1 : 0);
-                chunks.emplace_back(entrants.begin() + static_cast<long>(pos), entrants.begin() + static_cast<long>(pos + size));
-                pos += size;
-            }
-            std::vector<int> order(static_cast<std::size_t>(races));
-            for (int i = 0; i < races; ++i) order[static_cast<std::size_t>(i)] = i;
-            if (races >= 3) std::swap(order[static_cast<std::size_t>(races - 1)], order[static_cast<std::size_t>(races - 2)]);
-
-            int firstPost;
-            if (trackInfo.night) {
-                int last = 2040 + 5 * r.below(3);
-                int lastMin = last / 100 * 60 + last % 100 - (races - 1) * trackInfo.interval;
-                firstPost = lastMin / 60 * 100 + lastMin % 60;
-            } else {
-                int m = trackInfo.firstPost / 100 * 60 + trackInfo.firstPost % 100 + 5 * r.below(4);
-                firstPost = m / 60 * 100 + m % 60;
-            }
-            int specialsLeft = 1 + r.below(2);
-            for (int rn = 1; rn <= races; ++rn) {
-                int chunk = order[static_cast<std::size_t>(rn - 1)];
-                RaceCard rc;
-                rc.number = rn;
-                int pm = firstPost / 100 * 60 + firstPost % 100 + (rn - 1) * trackInfo.interval;
-                rc.post = pm / 60 * 100 + pm % 60;
-                rc.field = chunks[static_cast<std::size_t>(chunk)];
-                // The draw: horse numbers in random order.
-                Rng dr(hashOf(seed_, 0x4452ull, day, trackInfo.code, rn));
-                for (std::size_t i = rc.field.size(); i > 1; --i)
-                    std::swap(rc.field[i - 1], rc.field[static_cast<std::size_t>(dr.below(static_cast<int>(i)))]);
-                int group = 2;
-                for (HorseId id : rc.field) group = std::min(group, groupOf(id));
-                rc.category = group == 0 ? 11 : group == 1 ? 12 : 13;
-                rc.classRank = std::min(7, chunk * 8 / races);
-                bool isMain = chunk == races - 1;
-                bool turf = trackInfo.turfCourse != 0 && dr.uniform() < (trackInfo.central ? 0.55 : 0.25);
-                const auto& dists = turf ? trackInfo.turfDistances : trackInfo.distances;
-                rc.distance = dists[static_cast<std::size_t>(dr.below(static_cast<int>(dists.size())))];
-                rc.course = turf ? trackInfo.turfCourse : trackInfo.course;
-                if (trackInfo.code == 44 && rc.distance == 1650) rc.course = 24;
-                rc.graded = isMain && group == 2 && !trackInfo.central && dr.uniform() < (trackInfo.southKanto ? 0.07 : 0.04);
-                rc.special = !rc.graded && group == 2 &&
-                             ((isMain && dr.uniform() < (trackInfo.southKanto ? 0.8 : 0.5)) ||
-                              (rc.classRank >= 4 && specialsLeft > 0 && dr.uniform() < 0.3));
-                if (rc.special && !isMain) --specialsLeft;
-                std::string cls = group == 0 ? "２歳" : group == 1 ? "３歳" : kClassNames[rc.classRank];
-                if (trackInfo.central) {
-                    // Central classes: maidens and the lowest winners' class.
-                    bool maiden = group < 2 || dr.uniform() < 0.4;
-                    cls = maiden ? "未勝利" : "１勝クラス";
-                    rc.classCode = maiden ? "703" : "005";
-                }
-                std::string condition = group == 0 ? "サラ系２歳" : group == 1 ? "サラ系３歳" : "サラ系３歳以上";
-                std::string name, shortName;
-                if (rc.graded) {
-                    rc.edition = 5 + dr.below(60);
-                    std::string word = kGradedWords[dr.below(7)];
-                    name = word + (dr.uniform() < 0.5 ? "カップ" : "記念");
-                    condition += "　オープン";
-                    rc.weightRule = '2';
-                } else if (rc.special) {
-                    std::string word = kSpecialWords[dr.below(30)];
-                    name = word + (dr.uniform() < 0.6 ? "特別" : "賞");
-                    condition += "　" + cls + "以上";
-                    rc.weightRule = dr.uniform() < 0.3 ? '1' : '2';
-                } else if (trackInfo.central) {
-                    name = (group == 0 ? "２歳" : group == 1 ? "３歳" : "３歳以上") + cls;
-                    condition += "　" + cls;
-                    rc.weightRule = group < 2 ? '3' : '4';
-                } else {
-                    name = cls + "（" + kNumerals[dr.below(6)] + "）";
-                    condition += "　" + cls;
-                    rc.weightRule = group < 2 ? '3' : '2';
-                }
-                rc.name = sj(name);
-                rc.condition = sj(condition);
-                std::string shortSrc = rc.special || rc.graded ? name : trackInfo.central ? cls : cls + "　";
-                rc.shortName = std::string(cutToWidth(sj(shortSrc), 6));
-                int base = static_cast<int>(8000 * (1.0 + 0.35 * rc.classRank) * trackInfo.prizeScale);
-                if (group < 2) base = static_cast<int>(9000 * trackInfo.prizeScale);
-                if (rc.special) base = base * 13 / 10;
-                if (rc.graded) base *= 4;
-                if (trackInfo.central) base = rc.classCode == "703" ? 55000 : 80000;
-                rc.prize1 = base / 10 * 10;
-                td.races.push_back(std::move(rc));
-            }
+            TrackDay td = buildTrackDay(seed_, day, trackInfo, pit->second, horses);
             trackDayIndex_[static_cast<std::uint64_t>(day) * 100 + static_cast<std::uint64_t>(trackInfo.code)] =
                 static_cast<int>(trackDays_.size());
             int tdIndex = static_cast<int>(trackDays_.size());
