@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "../tests/dayload/test_day_load_damage.h"
+#include "dayload/test_day_load_damage.h"
 
 namespace {
 
