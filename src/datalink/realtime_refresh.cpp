@@ -6,6 +6,7 @@
 #include "app/app_folder.h"
 #include "app/error_log.h"
 #include "datalink/bulk_download.h"
+#include "datalink/odds_history.h"
 #include "datalink/result_messages.h"
 #include "store/odds_reader.h"
 #include "store/payout_reader.h"
@@ -258,6 +259,7 @@ void RealtimeRefresh::storeOdds(const std::vector<std::string>& records, HeldSto
             if (auto route = oddsRoute(line)) {
                 store.store(*route, line);
                 ++result.recordsStored;
+                if (route->target.day == DayFile::O1) oddsHistory_.push_back(line);
             }
     } catch (const std::exception& e) {
         // A day file that cannot be read is never replaced: it was not taken into the store.
@@ -281,7 +283,11 @@ void RealtimeRefresh::storeResults(const std::vector<std::string>& records, Held
 }
 
 void RealtimeRefresh::writeHeld(HeldStore& store, RefreshResult& result) {
-    for (const WriteFailure& failure : store.flush()) {
+    std::vector<WriteFailure> failures = store.flush();
+    std::vector<WriteFailure> history = appendOddsHistory(oddsHistory_);
+    oddsHistory_.clear();
+    failures.insert(failures.end(), history.begin(), history.end());
+    for (const WriteFailure& failure : failures) {
         tellError(sj("データファイルを書き込めませんでした。") + toCp932(failure.reason) + sj("：") +
                       toCp932(failure.file.string()),
                   false);

@@ -111,6 +111,7 @@ private:
     std::string dayStamp_;
     std::filesystem::path errorLogFile_;
     bool quiet_ = false;
+    std::vector<std::string> oddsHistory_;  // O1 records stored by the command, for the odds history
 };
 
 // The reload after a command, on the table the window shows: the odds reader for each slot of the

@@ -13,6 +13,7 @@
 #include "control/sim_service.h"
 #include "datalink/bulk_download.h"
 #include "datalink/download_support.h"
+#include "datalink/odds_history.h"
 #include "datalink/realtime_refresh.h"
 #include "datalink/result_messages.h"
 #include "dayload/day_load.h"
@@ -129,6 +130,15 @@ TEST_F(RealtimeRules, ALaterFetchReplacesTheRaceLineAndKeepsTheOthers) {
     ASSERT_EQ(o1.size(), 2u);
     EXPECT_EQ(fieldOf(o1[0], Common::RaceKey), raceKey(kDate, "44", 1));
     EXPECT_EQ(fieldOf(o1[0], Odds::AnnounceTime), "15101510");
+
+    // The odds history keeps both snapshots of race 1, as received, and race 2's one.
+    auto history = readLines(oddsHistoryFile(raceKey(kDate, "44", 1)));
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(fieldOf(history[0], Common::CategoryAndDate), "1" + kDate);
+    EXPECT_EQ(history[1], recordLine(newer));
+    EXPECT_EQ(oddsHistoryFile(raceKey(kDate, "44", 1)), home.path() / "OddsHistory" / kDate / "44010101.nvO1");
+    EXPECT_EQ(readLines(oddsHistoryFile(raceKey(kDate, "44", 2))).size(), 1u);
+    EXPECT_TRUE(oddsHistoryFile(std::string(16, ' ')).empty());
 }
 
 TEST_F(RealtimeRules, ResultsGoOnlyIntoDayFilesTheDownloadMadeAndPayoutsKeepTheirHeader) {
@@ -183,6 +193,7 @@ TEST_F(RealtimeRules, AReadErrorLogsAndLeavesTheStoreAsItWas) {
     RefreshResult result = refresh().oddsOfRace(race(1));
     EXPECT_TRUE(result.serviceError);
     EXPECT_EQ(readFileBytes(dayFilePath(stamp, DayFile::O1)), before);
+    EXPECT_EQ(readLines(oddsHistoryFile(raceKey(kDate, "44", 1))).size(), 1u);
     const std::string text = toUtf8(ResultMessage("NVRead", -502));
     EXPECT_NE(std::find(reporter.statuses.begin(), reporter.statuses.end(), text), reporter.statuses.end());
     EXPECT_EQ(reporter.beeps, 1);
@@ -306,6 +317,14 @@ TEST_F(RealtimeOnSim, OddsMoveBetweenTwoRefreshesTenMinutesApart) {
     EXPECT_GT(table->races[s].winOdds[1], 0.0);
     EXPECT_TRUE(fetched.isSet(first.slot));
     EXPECT_EQ(table->oddsTargetSlot, first.slot);
+    // Both snapshots are in the race's history, ten minutes apart.
+    auto history = readWinOddsHistory(first.raceKey);
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_GT(history[1].minuteOfDay, history[0].minuteOfDay);
+    for (int h = 1; h <= registeredRunners(table->raw[s].ra); ++h) {
+        EXPECT_EQ(history[0].winOdds[h], firstOdds[h]) << h;
+        EXPECT_EQ(history[1].winOdds[h], table->races[s].winOdds[h]) << h;
+    }
 
     // A reload made for another day leaves the table alone.
     later.dayStamp = dayStamp("20240509");
