@@ -3,10 +3,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "ui/fetch_times_dialog.h"
 #include "ui/main_window.h"
+#include "store/record_layout.h"
 #include "ui/race_day_refresh.h"
+#include "ui/win_odds_chart.h"
 
 namespace vex::ui {
 
@@ -26,6 +29,16 @@ void MainWindow::connectRaceDayRefresh() {
     connect(resultsButton_, &QToolButton::clicked, raceDayRefresh_, [this] { raceDayRefresh_->fetchResults(false); });
     connect(allOddsItem_, &QAction::triggered, raceDayRefresh_, [this] { raceDayRefresh_->fetchAllOdds(); });
     connect(fetchTimesItem_, &QAction::triggered, this, [this] { showFetchTimesDialog(this); });
+
+    // The win odds of the race shown, through the day, above the detailed race card (which scrolls,
+    // so the strip costs the bet page nothing); redrawn with the race.
+    auto* chart = new WinOddsChart(detailTab_);
+    chart->setFixedHeight(130);
+    if (auto* column = qobject_cast<QVBoxLayout*>(detailTab_->layout())) column->insertWidget(1, chart);
+    connect(this, &MainWindow::raceSelected, chart, [this, chart](int slot) {
+        const RawRecords& raw = table_->raw[static_cast<std::size_t>(slot)];
+        chart->showRace(std::string(raw.ra.field(Common::RaceKey)), registeredRunners(raw.ra));
+    });
 }
 
 }  // namespace vex::ui

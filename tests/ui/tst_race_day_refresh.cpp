@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/race_day_refresh.h"
+#include "ui/win_odds_chart.h"
 #include "ui/worker.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
@@ -116,6 +118,15 @@ private slots:
         QVERIFY(table().races[s].winOdds != first);
         QCOMPARE(byName<QLabel>(window.get(), "DLlabel")->text(), QString());
         QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().join('|')));
+        // The chart beside the odds has both snapshots.
+        auto* chart = byName<ui::WinOddsChart>(window.get(), "WinOddsChart");
+        QCOMPARE(chart->points().size(), std::size_t{2});
+        QCOMPARE(chart->points()[1].winOdds[1], table().races[s].winOdds[1]);
+        window->resize(1180, 760);
+        auto* pages = byName<QTabWidget>(window.get(), "PageControl1");
+        pages->setCurrentWidget(byName<QWidget>(window.get(), "TabSheet4"));
+        QVERIFY(chart->isVisible());
+        saveShot(window.get(), "race-card-odds-chart");
     }
 
     void resultsButtonBringsThePayoutsToTheResultsTab() {
