@@ -40,8 +40,8 @@ public:
     std::vector<int> bufferSizes;
     int closes = 0;
 
-    int NVRTOpen(const std::string& spec, const std::string& key) override {
-        opened.push_back(spec + ":" + key);
+    int NVRTOpen(const std::string& dataSpec, const std::string& key) override {
+        opened.push_back(dataSpec + ":" + key);
         next_ = 0;
         return openResult;
     }

@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/app_folder.h"
 #include "app/clock.h"
@@ -173,6 +176,26 @@ private slots:
         window->raceDayRefresh()->resultsTick();
         QVERIFY(!window->worker()->busy());
         for (int s = 0; s < kMaxRaces; ++s) QVERIFY(!window->raceDayRefresh()->oddsFetched().isSet(s));
+    }
+
+    void aRefreshDuringAnotherJobIsRefusedInTheStatusLabel() {
+        openWindow();
+        std::atomic<bool> release{false};
+        QVERIFY(window->worker()->start("データ取込", [&release] {
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }));
+        setClock(fromPost(post(), -30));
+        click("SokuhoOddsBtn");
+        QCOMPARE(byName<QLabel>(window.get(), "DLlabel")->text(), ui::ControlWorker::busyMessage("データ取込"));
+        // The odds timer leaves a due race due while the worker is busy, and fetches it afterwards.
+        setClock(fromPost(post(), -5));  // past the first race's odds time, before its post
+        window->raceDayRefresh()->oddsTick();
+        QVERIFY(!window->raceDayRefresh()->oddsFetched().isSet(slot()));
+        release = true;
+        waitForWorker();
+        window->raceDayRefresh()->oddsTick();
+        waitForWorker();
+        QVERIFY(window->raceDayRefresh()->oddsFetched().isSet(slot()));
     }
 
     void allOddsWithoutADayAsksForOne() {
