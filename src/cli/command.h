@@ -35,6 +35,8 @@ int runDays(const std::vector<std::string>& args);
 int runDownload(const std::vector<std::string>& args);
 int runFeedExport(const std::vector<std::string>& args);
 int runLoad(const std::vector<std::string>& args);
+int runRefreshOdds(const std::vector<std::string>& args);
+int runRefreshResults(const std::vector<std::string>& args);
 int runVote(const std::vector<std::string>& args);
 
 // Prints CP932 text as a UTF-8 line on stdout / stderr.

@@ -22,6 +22,8 @@ const std::vector<Command>& commands() {
         {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
         {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport},
         {"load", "load DAY", runLoad},
+        {"refresh-odds", "refresh-odds DAY N", runRefreshOdds},
+        {"refresh-results", "refresh-results DAY", runRefreshResults},
         {"vote", "vote DAY N <bets options>", runVote},
     };
     return list;

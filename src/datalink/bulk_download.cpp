@@ -298,10 +298,11 @@ void HeldStore::store(const Route& route, std::string_view line) {
         heldBytes_ += line.size();
         return;
     }
+    const bool zeroes = route.rule != StoreRule::UpsertAsSent;
     if (!held.sorted) {
         // The first record on a file as read from disk: the plain rules, in file order.
         std::string zeroed(line);
-        zeroCategoryAndDate(zeroed);
+        if (zeroes) zeroCategoryAndDate(zeroed);
         for (const auto& l : lines) heldBytes_ -= l.size() + 2;
         upsertLine(lines, zeroed);
         sortStoreLines(lines);
@@ -321,7 +322,7 @@ void HeldStore::store(const Route& route, std::string_view line) {
         // an allocation the size of the record (odds records run to 83 KB).
         heldBytes_ -= same->size() + 2;
         same->assign(line);
-        zeroCategoryAndDate(*same);
+        if (zeroes) zeroCategoryAndDate(*same);
         heldBytes_ += same->size() + 2;
         bool inOrder = (same == lines.begin() || !less(*same, *std::prev(same))) &&
                        (std::next(same) == lines.end() || !less(*std::next(same), *same));
@@ -332,7 +333,7 @@ void HeldStore::store(const Route& route, std::string_view line) {
         }
     } else {
         std::string zeroed(line);
-        zeroCategoryAndDate(zeroed);
+        if (zeroes) zeroCategoryAndDate(zeroed);
         heldBytes_ += zeroed.size() + 2;
         auto at = std::lower_bound(lines.begin(), lines.end(), zeroed, less);
         lines.insert(at, std::move(zeroed));

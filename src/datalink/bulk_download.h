@@ -59,6 +59,7 @@ enum class StoreRule {
     Upsert,          // zero, upsert, sort
     UpsertTrimmed,   // zero, upsert, sort and trim
     Slot,            // slot write, not zeroed
+    UpsertAsSent,    // upsert, sort; not zeroed (payouts of the real-time refresh)
 };
 
 // A store file named by the record pieces its path is made of (CP932). Cheap to make for every

@@ -476,6 +476,7 @@ MainWindow::MainWindow(DataControl* control, QWidget* parent)
                                [this](std::unique_ptr<RaceTable> table, const DayLoadResult& result,
                                       const QString& failure) { showLoadedDay(std::move(table), result, failure); },
                                this);
+    connectRaceDayRefresh();
     startUp();
 }
 

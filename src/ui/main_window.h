@@ -48,6 +48,7 @@ class DetailCardDelegate;
 class DetailCardModel;
 class ProgressWindow;
 class BetFileViewer;
+class RaceDayRefresh;
 class RaceCardDelegate;
 class TextGridModel;
 
@@ -78,6 +79,8 @@ public:
     // The one thread that talks to the data control, and the queue its jobs' messages go to.
     ControlWorker* worker() const { return worker_; }
     MessageQueue* messages() const { return messages_; }
+    // The odds and results refreshes and their timers.
+    RaceDayRefresh* raceDayRefresh() const { return raceDayRefresh_; }
     bool loadingDay() const;
 
     // Slot shown by the race views (-1 when none).
@@ -141,6 +144,7 @@ private:
     void restoreBounds();
     void openLogs();
     void connectBetPage();
+    void connectRaceDayRefresh();  // main_window_refresh.cpp
     void firstShown();
     void saveBounds();
 
@@ -166,6 +170,7 @@ private:
     ControlWorker* worker_ = nullptr;
     MessageQueue* messages_ = nullptr;
     DayLoader* dayLoader_ = nullptr;
+    RaceDayRefresh* raceDayRefresh_ = nullptr;
     bool closeAfterJob_ = false;  // the user chose to quit during a job: close once it has ended
     std::filesystem::path appDir_;
     bool developer_ = false;

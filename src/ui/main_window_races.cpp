@@ -26,6 +26,7 @@
 #include "ui/progress_window.h"
 #include "ui/qt_text.h"
 #include "ui/race_card_view.h"
+#include "ui/race_day_refresh.h"
 #include "ui/text_grid_model.h"
 #include "vocabulary/cp932.h"
 
@@ -148,6 +149,7 @@ void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRe
     clearViews();
     table_ = std::move(table);
     dayShown_ = true;
+    raceDayRefresh_->dayLoaded(*table_);
     voted_.fill(false);
     fillRaceList();
     showDayInSelector();

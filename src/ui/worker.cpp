@@ -138,6 +138,15 @@ bool ControlWorker::start(const QString& name, Job job, std::function<void()> do
     if (busy_) return false;
     // Cleared here, not on the worker: a cancel pressed before the job gets going is kept.
     setCancelFlag(false);
+    return hand(name, std::move(job), std::move(done));
+}
+
+bool ControlWorker::startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done) {
+    if (busy_) return false;
+    return hand(name, std::move(job), std::move(done));
+}
+
+bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done) {
     busy_ = true;
     jobName_ = name;
     emit busyChanged(true);

@@ -76,6 +76,9 @@ public:
     // runs on the window thread once the job has ended. An exception escaping the job is reported
     // through `failed` and `done` still runs.
     bool start(const QString& name, Job job, std::function<void()> done = {});
+    // The same, leaving the cancel flag as it is: the real-time refreshes read nothing after a
+    // cancelled download until the next download starts.
+    bool startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done = {});
     bool busy() const { return busy_; }
     const QString& jobName() const { return jobName_; }
     // Asks the running job to stop (the shared cancel flag); it ends at its next turn.
@@ -93,6 +96,7 @@ signals:
 
 private:
     void runJobs();  // the worker thread
+    bool hand(const QString& name, Job job, std::function<void()> done);
 
     QPointer<ControlWorker> self_;  // made here on the window thread, checked there
     bool busy_ = false;             // window thread: from start() to the job's `done`

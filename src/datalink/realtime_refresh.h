@@ -1,0 +1,122 @@
+#pragma once
+// The real-time refresh: on a race day, fetches the odds of races and the day's results through
+// the data service's real-time requests and merges them into the same day files the bulk download
+// fills. Errors never open a dialog: they go to the status label (the Reporter's status) and to
+// ErrorLog.txt.
+//
+// A command runs on the worker and touches no race table: it is given what it needs of the loaded
+// day (RefreshRace), stores the records, and says what to reload. The window applies the reload
+// (applyRefresh) to the table it shows, on its own thread, once the command has ended.
+//
+// Every file a command touches is held in memory and written once, atomically, when the command
+// ends. The records of a read loop that fails are dropped, so a service error leaves the store as
+// it was.
+#include <array>
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/reporter.h"
+#include "datalink/data_control.h"
+#include "store/race_table.h"
+
+namespace vex {
+
+class HeldStore;
+
+// One flag per race slot: the race's odds were fetched in this run (by hand or by the odds timer).
+// Never cleared during a run, not even by loading another day; read by automatic voting. Set on
+// the worker and on the window thread alike.
+class OddsFetchedFlags {
+public:
+    bool isSet(int slot) const;
+    void set(int slot);
+
+private:
+    std::array<std::atomic<bool>, kMaxRaces> flags_{};
+};
+
+// What a refresh command needs of one race of the loaded day.
+struct RefreshRace {
+    int slot = -1;
+    std::string raceKey;     // 16 characters: year, month-day, track, meeting, day, race
+    std::string trackName;   // track short name (CP932)
+    std::string raceNumber;  // DigitsText of the race number: " 7"
+};
+// The race in `slot` of `table`; nullopt when the slot holds no race.
+std::optional<RefreshRace> refreshRaceOf(const RaceTable& table, int slot);
+// The races of the race list, in its order.
+std::vector<RefreshRace> refreshRacesOfList(const RaceTable& table);
+// The day key: the 8 characters year and month-day of race slot 0.
+std::string dayKeyOf(const RaceTable& table);
+
+// A line of the odds work list: the race key followed by the slot right-aligned in 2 characters.
+std::string workListLine(std::string_view raceKey, int slot);
+// The race a work-list line stands for (track name and race number from its key); nullopt for a
+// line that is no work-list line.
+std::optional<RefreshRace> raceOfWorkListLine(std::string_view line);
+
+// What a command did, and what the window reloads afterwards.
+struct RefreshResult {
+    std::string dayStamp;        // the loaded day the command was made for (CP932)
+    bool serviceError = false;   // a data-service operation failed
+    bool storeError = false;     // a store file could not be read or written (nothing of it replaced)
+    long long recordsStored = 0;
+    std::vector<int> oddsSlots;  // the odds reader runs for these slots, in order
+    bool payouts = false;        // the payout reader runs
+    bool redraw = false;         // the selected race is drawn again (unless NotRefreshDisp is on)
+};
+
+class RealtimeRefresh {
+public:
+    // `dayStamp`: the loaded day (carried to the result, for the reload).
+    RealtimeRefresh(DataControl& control, Reporter& reporter, OddsFetchedFlags& oddsFetched, std::string dayStamp);
+
+    // Set while the results timer runs the results command: no beeps.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // ErrorLog.txt of the application folder unless set.
+    void setErrorLogFile(std::filesystem::path file) { errorLogFile_ = std::move(file); }
+
+    // "速報ｵｯｽﾞ": the odds of one race (the selected one); sets its odds-fetched flag.
+    RefreshResult oddsOfRace(const RefreshRace& race);
+    // "1日分の全オッズを一括取得": the selected-race command for every race of the list, in order.
+    RefreshResult oddsOfDay(const std::vector<RefreshRace>& races);
+    // The odds timer's command: every line of the odds work list, in order.
+    RefreshResult oddsOfWorkList(const std::vector<std::string>& workList);
+    // "結果情報": results and payouts of the day `dayKey` (yyyymmdd); `selected` names the race in
+    // the error text.
+    RefreshResult resultsOfDay(const RefreshRace& selected, const std::string& dayKey);
+
+private:
+    enum class LoopEnd { End, Cancelled, Failed };
+    void fetchRaceOdds(const RefreshRace& race, HeldStore& store, RefreshResult& result);
+    void fetchWorkListLine(const std::string& line, HeldStore& store, RefreshResult& result);
+    LoopEnd readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records);
+    void storeOdds(const std::vector<std::string>& records, HeldStore& store, RefreshResult& result);
+    void storeResults(const std::vector<std::string>& records, HeldStore& store, RefreshResult& result);
+    void writeHeld(HeldStore& store, RefreshResult& result);
+    void closeOdds(RefreshResult& result);
+    void closeResults(RefreshResult& result);
+    // The status text, the error line and (when `beep`) a beep.
+    void tellError(const std::string& text, bool beep);
+    void errorLine(const std::string& text);
+    RefreshResult freshResult() const;
+
+    DataControl& control_;
+    Reporter& reporter_;
+    OddsFetchedFlags& oddsFetched_;
+    std::string dayStamp_;
+    std::filesystem::path errorLogFile_;
+    bool quiet_ = false;
+    std::vector<std::string> oddsHistory_;  // O1 records stored by the command, for the odds history
+};
+
+// The reload after a command, on the table the window shows: the odds reader for each slot of the
+// result (the last one stays the odds reader's race), then the payout reader. Nothing happens when
+// the table now shows another day than the command was made for. True when anything was reloaded.
+bool applyRefresh(RaceTable& table, const RefreshResult& result);
+
+}  // namespace vex
