@@ -19,6 +19,7 @@ const std::vector<Command>& commands() {
          "[--mode S] [--amount A] [--lower X] [--upper Y]",
          runBets},
         {"card", "card DAY N", runCard},
+        {"compi-import", "compi-import FILE", runCompiImport},
         {"days", "days", runDays},
         {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
         {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport},
