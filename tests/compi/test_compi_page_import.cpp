@@ -3,6 +3,7 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "compi/compi_page_import.h"
+#include "compi/compi_page_source.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 
@@ -193,6 +194,29 @@ TEST(CompiPageImport, AnUnreadableCompiFileIsNeverReplaced) {
     ASSERT_EQ(reporter.informations.size(), 1u);
     EXPECT_NE(reporter.informations[0].find("2024年05月12日大井.Comp"), std::string::npos);
     EXPECT_EQ(readFileBytes(file), "old\r\n");
+}
+
+TEST(CompiPageSource, BothLayoutsReadBackAsWritten) {
+    test::TempHome home;
+    std::vector<CompiPageRaceValues> races = {{1, {62, 90, 0, 55}, 2}, {12, {}, 0}};
+    for (int h = 1; h <= 16; ++h) races[1].values.push_back(40 + 3 * h);
+    races[1].recommendedHorse = 1;
+    std::string key = "20240703" + sj("船橋");
+    for (CompiPageLayout layout : {CompiPageLayout::AllTracks2022, CompiPageLayout::SouthKanto2024}) {
+        test::RecordingReporter reporter;
+        auto result = importCompiPage(compiPageSource(layout, 2024, 7, 3, "船橋", races), reporter, false);
+        ASSERT_EQ(result.outcome, CompiImportResult::Written);
+        auto lines = readLines(result.file);
+        ASSERT_EQ(lines.size(), 12u);
+        // Horse 3 has no value (scratched): four runners still, frames equal horses.
+        EXPECT_EQ(lines[0], expectedLine(key, 1, " 290 162 455", 2, " 290 162 455", 2));
+        // 16 runners: frame 8 holds 15 and 16, frame 1 horse 1 alone.
+        EXPECT_EQ(lines[11].substr(14, 8), "16881585");
+        EXPECT_EQ(lines[11].substr(86, 2), " 1");
+        EXPECT_EQ(lines[11].substr(88, 4), " 888");
+        EXPECT_EQ(lines[11].substr(120, 2), " 1");
+        EXPECT_EQ(lines[1], expectedLine(key, 2, "", 0, "", 0));
+    }
 }
 
 }  // namespace
