@@ -26,6 +26,7 @@
 
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page_widget.h"
+#include "ui/compi_window.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -477,6 +478,7 @@ MainWindow::MainWindow(DataControl* control, QWidget* parent)
                                       const QString& failure) { showLoadedDay(std::move(table), result, failure); },
                                this);
     startUp();
+    attachCompiWindow(*this);
 }
 
 MainWindow::~MainWindow() {
