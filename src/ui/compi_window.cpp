@@ -67,7 +67,8 @@ QWidget* CompiWindow::buildPasteTab() {
     providerLink_->setObjectName("LinkLabel1");
     // The provider's member page is not known to this build: the link names the source and opens nothing.
     providerLink_->setTextInteractionFlags(Qt::NoTextInteraction);
-    providerLink_->setToolTip("リンク先は設定されていません");
+    providerLink_->setEnabled(false);
+    providerLink_->setToolTip("リンク先のページは未設定のため開けません");
     importButton_ = new QPushButton("ｸﾘｯﾌﾟﾎﾞｰﾄﾞよりｺﾝﾋﾟ指数をｺﾋﾟｰ", tab);
     importButton_->setObjectName("CompiBtnNew");
     importButton_->setToolTip("コンピ指数の入力をします");
