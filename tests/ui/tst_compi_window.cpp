@@ -191,7 +191,12 @@ private slots:
         QTest::mouseClick(byName<QPushButton>(compi(), "CompiBtnNew"), Qt::LeftButton);
         QCOMPARE(Dialogs::shown(), (QStringList{"[2024年05月12日大井]のコンピ指数を取り込みますか？",
                                                 "[2024年05月12日大井]のコンピ指数を取り込みました。"}));
-        QVERIFY(byName<QPlainTextEdit>(compi(), "Memo2")->toPlainText().contains("地方競馬全場コンピ"));
+        auto* memo = byName<QPlainTextEdit>(compi(), "Memo2");
+        QVERIFY(memo->toPlainText().contains("地方競馬全場コンピ"));
+        // A click into the memo selects the whole text.
+        byName<QTabWidget>(compi(), "PageControl1")->setCurrentIndex(0);
+        QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(memo->textCursor().selectedText().size(), memo->toPlainText().size());
         QCOMPARE(compiLines()[0].mid(84, 2), QString(" 3"));  // recommended horse 3
 
         QTest::mouseClick(byName<QPushButton>(compi(), "ReadCompBtn"), Qt::LeftButton);
