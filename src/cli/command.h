@@ -31,6 +31,8 @@ const std::vector<Command>& commands();
 int runBetLines(const std::vector<std::string>& args);
 int runBets(const std::vector<std::string>& args);
 int runCard(const std::vector<std::string>& args);
+int runCompiImport(const std::vector<std::string>& args);
+int runCompiPages(const std::vector<std::string>& args);
 int runDays(const std::vector<std::string>& args);
 int runDownload(const std::vector<std::string>& args);
 int runFeedExport(const std::vector<std::string>& args);

@@ -18,6 +18,8 @@ const std::vector<Command>& commands() {
          "[--mode S] [--amount A] [--lower X] [--upper Y]",
          runBets},
         {"card", "card DAY N", runCard},
+        {"compi-import", "compi-import FILE", runCompiImport},
+        {"compi-pages", "compi-pages DIR [--from yyyymmdd] [--to yyyymmdd]", runCompiPages},
         {"days", "days", runDays},
         {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
         {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport},

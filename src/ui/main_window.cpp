@@ -26,6 +26,7 @@
 
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page_widget.h"
+#include "ui/compi_window.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -478,6 +479,7 @@ MainWindow::MainWindow(DataControl* control, QWidget* parent)
                                this);
     connectRaceDayRefresh();
     startUp();
+    attachCompiWindow(*this);
 }
 
 MainWindow::~MainWindow() {

@@ -76,6 +76,8 @@ public:
     // The loaded day's race table (an empty one before the first load; kept, unseen, after
     // clearRaces).
     const RaceTable& table() const { return *table_; }
+    // For the Compi window's immediate update of the race shown (the reload recomputes the rest).
+    RaceTable& tableForEdit() { return *table_; }
     // The one thread that talks to the data control, and the queue its jobs' messages go to.
     ControlWorker* worker() const { return worker_; }
     MessageQueue* messages() const { return messages_; }
