@@ -49,29 +49,11 @@ std::string pageTrackName(int track) {
     return name;
 }
 
-int dayArgument(const std::string& text, const char* option) {
-    int day = dayNumberOfYmd(text).value_or(-1);
-    if (day < 0) throw UsageError(std::string(option) + " wants yyyymmdd: " + text);
-    return day;
-}
-
 }  // namespace
 
 int runCompiPages(const std::vector<std::string>& args) {
-    std::string dirText;
     int today = static_cast<int>(sim::minuteOf(now()) / 1440);
-    int first = today, last = today + control::SimService::kFutureDays;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--from" || args[i] == "--to") && i + 1 < args.size()) {
-            (args[i] == "--from" ? first : last) = dayArgument(args[i + 1], args[i].c_str());
-            ++i;
-        } else if (dirText.empty() && args[i].rfind("--", 0) != 0) {
-            dirText = args[i];
-        } else {
-            throw UsageError("unexpected argument: " + args[i]);
-        }
-    }
-    if (dirText.empty()) throw UsageError("the target folder is missing");
+    const auto [dirText, first, last] = parseFolderAndDays(args, today, today + control::SimService::kFutureDays);
     fs::create_directories(dirText);
     control::SimService service(control::simSeed(), today);
     int pages = 0;

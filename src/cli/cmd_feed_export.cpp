@@ -29,28 +29,9 @@ std::string joined(const std::vector<std::string>& records) {
 }  // namespace
 
 int runFeedExport(const std::vector<std::string>& args) {
-    std::string dirText, fromText, toText;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--from" || args[i] == "--to") && i + 1 < args.size()) {
-            (args[i] == "--from" ? fromText : toText) = args[i + 1];
-            ++i;
-        } else if (dirText.empty() && args[i].rfind("--", 0) != 0) {
-            dirText = args[i];
-        } else {
-            throw UsageError("unexpected argument: " + args[i]);
-        }
-    }
-    if (dirText.empty()) throw UsageError("the target folder is missing");
     int today = static_cast<int>(sim::minuteOf(now()) / 1440);
-    int first = today - control::SimService::kPastDays, last = today + control::SimService::kFutureDays;
-    if (!fromText.empty()) {
-        first = dayNumberOfYmd(fromText).value_or(-1);
-        if (first < 0) throw UsageError("--from wants yyyymmdd: " + fromText);
-    }
-    if (!toText.empty()) {
-        last = dayNumberOfYmd(toText).value_or(-1);
-        if (last < 0) throw UsageError("--to wants yyyymmdd: " + toText);
-    }
+    const auto [dirText, first, last] =
+        parseFolderAndDays(args, today - control::SimService::kPastDays, today + control::SimService::kFutureDays);
 
     fs::path dir = dirText;
     std::error_code ec;

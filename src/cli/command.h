@@ -41,6 +41,14 @@ int runRefreshOdds(const std::vector<std::string>& args);
 int runRefreshResults(const std::vector<std::string>& args);
 int runVote(const std::vector<std::string>& args);
 
+// The arguments of the commands that export the simulated service's days: a folder, then
+// --from / --to yyyymmdd (day numbers; the defaults when not given). Usage errors for the rest.
+struct FolderAndDays {
+    std::string folder;
+    int first = 0, last = 0;
+};
+FolderAndDays parseFolderAndDays(const std::vector<std::string>& args, int defaultFirst, int defaultLast);
+
 // Prints CP932 text as a UTF-8 line on stdout / stderr.
 void printLine(const std::string& cp932);
 void printError(const std::string& cp932);

@@ -6,6 +6,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "cli/command.h"
+#include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
@@ -29,6 +30,30 @@ const std::vector<Command>& commands() {
         {"vote", "vote DAY N <bets options>", runVote},
     };
     return list;
+}
+
+FolderAndDays parseFolderAndDays(const std::vector<std::string>& args, int defaultFirst, int defaultLast) {
+    FolderAndDays parsed{{}, defaultFirst, defaultLast};
+    std::string fromText, toText;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "--from" || args[i] == "--to") && i + 1 < args.size()) {
+            (args[i] == "--from" ? fromText : toText) = args[i + 1];
+            ++i;
+        } else if (parsed.folder.empty() && args[i].rfind("--", 0) != 0) {
+            parsed.folder = args[i];
+        } else {
+            throw UsageError("unexpected argument: " + args[i]);
+        }
+    }
+    if (parsed.folder.empty()) throw UsageError("the target folder is missing");
+    auto take = [](const std::string& text, const char* option, int& day) {
+        if (text.empty()) return;
+        day = dayNumberOfYmd(text).value_or(-1);
+        if (day < 0) throw UsageError(std::string(option) + " wants yyyymmdd: " + text);
+    };
+    take(fromText, "--from", parsed.first);
+    take(toText, "--to", parsed.last);
+    return parsed;
 }
 
 void printLine(const std::string& cp932) { std::cout << toUtf8(cp932) << '\n'; }

@@ -162,17 +162,12 @@ RefreshResult RealtimeRefresh::oddsOfDay(const std::vector<RefreshRace>& races) 
 void RealtimeRefresh::fetchRaceOdds(const RefreshRace& race, HeldStore& store, RefreshResult& result) {
     try {
         reporter_.status(race.trackName + race.raceNumber + sj("オッズ取得中"));
-        if (int rc = control_.NVRTOpen("0B30", race.raceKey); rc != 0) {
-            tellError(race.trackName + race.raceNumber + sj("R:ｵｯｽﾞ取得エラー：") + ResultMessage("NVRTOpen", rc), true);
-            result.serviceError = true;
-            closeOdds(result);
-        } else {
+        if (openRequest("0B30", race.raceKey, race.trackName + race.raceNumber + sj("R:ｵｯｽﾞ取得エラー："), true, result)) {
             std::vector<std::string> records;
-            if (readLoop(kOddsBufferSize, true, records) != LoopEnd::Failed) storeOdds(records, store, result);
-            else result.serviceError = true;
+            if (readRequest(kOddsBufferSize, true, records, result)) storeOdds(records, store, result);
             oddsFetched_.set(race.slot);
-            closeOdds(result);
         }
+        closeOdds(result);
     } catch (...) {
         reporter_.status("");
         closeOdds(result);
@@ -195,16 +190,11 @@ void RealtimeRefresh::fetchWorkListLine(const std::string& line, HeldStore& stor
     auto race = raceOfWorkListLine(line);
     if (!race || !usableKey(race->raceKey)) return;
     reporter_.status(race->trackName + race->raceNumber + sj("R ｵｯｽﾞ取得中"));
-    if (int rc = control_.NVRTOpen("0B30", race->raceKey); rc != 0) {
-        tellError(race->trackName + race->raceNumber + "R:" + ResultMessage("NVRTOpen", rc), true);
-        result.serviceError = true;
-        closeOdds(result);
-    } else {
+    if (openRequest("0B30", race->raceKey, race->trackName + race->raceNumber + "R:", true, result)) {
         std::vector<std::string> records;
-        if (readLoop(kOddsBufferSize, true, records) != LoopEnd::Failed) storeOdds(records, store, result);
-        else result.serviceError = true;
-        closeOdds(result);
+        if (readRequest(kOddsBufferSize, true, records, result)) storeOdds(records, store, result);
     }
+    closeOdds(result);
     reporter_.status("");
     closeOdds(result);
     result.oddsSlots.push_back(race->slot);
@@ -215,18 +205,12 @@ RefreshResult RealtimeRefresh::resultsOfDay(const RefreshRace& selected, const s
     if (dayKey.size() != 8 || leadingNumber(dayKey).value_or(0) <= 0) return result;
     HeldStore store;
     reporter_.status(sj("ﾚｰｽ情報データ取得中"));
-    if (int rc = control_.NVRTOpen("0B12", dayKey); rc != 0) {
-        tellError(selected.trackName + selected.raceNumber + sj("R:ﾚｰｽ情報データ取得エラー：") +
-                      ResultMessage("NVRTOpen", rc),
-                  !quiet_);
-        result.serviceError = true;
-        closeResults(result);
-    } else {
+    if (openRequest("0B12", dayKey, selected.trackName + selected.raceNumber + sj("R:ﾚｰｽ情報データ取得エラー："),
+                    !quiet_, result)) {
         std::vector<std::string> records;
-        if (readLoop(kResultsBufferSize, false, records) != LoopEnd::Failed) storeResults(records, store, result);
-        else result.serviceError = true;
-        closeResults(result);
+        if (readRequest(kResultsBufferSize, false, records, result)) storeResults(records, store, result);
     }
+    closeResults(result);
     reporter_.status("");
     closeResults(result);
     writeHeld(store, result);
@@ -235,6 +219,22 @@ RefreshResult RealtimeRefresh::resultsOfDay(const RefreshRace& selected, const s
 }
 
 // ---- the steps
+
+bool RealtimeRefresh::openRequest(const char* spec, const std::string& key, const std::string& errorText, bool beep,
+                                  RefreshResult& result) {
+    const int rc = control_.NVRTOpen(spec, key);
+    if (rc == 0) return true;
+    tellError(errorText + ResultMessage("NVRTOpen", rc), beep);
+    result.serviceError = true;
+    return false;
+}
+
+bool RealtimeRefresh::readRequest(int bufferSize, bool beepOnError, std::vector<std::string>& records,
+                                  RefreshResult& result) {
+    if (readLoop(bufferSize, beepOnError, records) != LoopEnd::Failed) return true;
+    result.serviceError = true;
+    return false;
+}
 
 RealtimeRefresh::LoopEnd RealtimeRefresh::readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records) {
     std::string record, fileName;

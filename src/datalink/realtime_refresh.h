@@ -95,6 +95,12 @@ private:
     void fetchRaceOdds(const RefreshRace& race, HeldStore& store, RefreshResult& result);
     void fetchWorkListLine(const std::string& line, HeldStore& store, RefreshResult& result);
     LoopEnd readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records);
+    // NVRTOpen of one request; a refusal is told (`errorText` + the result message) and marks the
+    // result as a service error.
+    bool openRequest(const char* spec, const std::string& key, const std::string& errorText, bool beep,
+                     RefreshResult& result);
+    // The request's records; false (a service error) when the read loop failed.
+    bool readRequest(int bufferSize, bool beepOnError, std::vector<std::string>& records, RefreshResult& result);
     void storeOdds(const std::vector<std::string>& records, HeldStore& store, RefreshResult& result);
     void storeResults(const std::vector<std::string>& records, HeldStore& store, RefreshResult& result);
     void writeHeld(HeldStore& store, RefreshResult& result);
