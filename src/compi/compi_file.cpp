@@ -65,38 +65,43 @@ std::optional<fs::path> CompiFileChooser::choose(std::string_view dayStamp, std:
     return own_.find(name);
 }
 
-int takeCompiLine(std::string_view line, int runners, RaceRecord& race) {
+namespace {
+
+// The ranked (number, value) pairs of one half of a Compi line, 4 bytes a pair from `column`:
+// pairs without a number or a value are passed over, those naming a number above `limit` are
+// skipped and counted.
+template <typename Take>
+int takeRankedPairs(std::string_view line, int pairs, int column, int limit, Take take) {
     int skipped = 0;
-    if (runners > kMaxRunners) runners = kMaxRunners;
-    for (int m = 1; m <= runners; ++m) {
-        int horse = number(line, 4 * m + 11);
-        if (horse <= 0) continue;
-        int value = number(line, 4 * m + 13);
-        if (value <= 0) continue;
-        if (horse > kMaxRunners) {
+    for (int m = 1; m <= pairs; ++m) {
+        const int which = number(line, 4 * m + column);
+        const int value = which > 0 ? number(line, 4 * m + column + 2) : 0;
+        if (which <= 0 || value <= 0) continue;
+        if (which > limit) {
             ++skipped;
             continue;
         }
+        take(m, which, value);
+    }
+    return skipped;
+}
+
+}  // namespace
+
+int takeCompiLine(std::string_view line, int runners, RaceRecord& race) {
+    int skipped = takeRankedPairs(line, std::min(runners, kMaxRunners), 11, kMaxRunners, [&](int m, int horse, int value) {
         race.compiValue[horse] = value;
         race.compiRank[horse] = m;
         if (m == 1) race.topValue = value;
         if (m == 2) race.secondValue = value;
-    }
+    });
     race.recommendedHorse = number(line, 87);
     if (race.recommendedHorse > 0 && race.recommendedHorse <= kMaxRunners)
         race.recommendedHorseRank = race.compiRank[race.recommendedHorse];
-    for (int m = 1; m <= kMaxFrames; ++m) {
-        int frame = number(line, 4 * m + 85);
-        if (frame <= 0) continue;
-        int value = number(line, 4 * m + 87);
-        if (value <= 0) continue;
-        if (frame > kMaxFrames) {
-            ++skipped;
-            continue;
-        }
+    skipped += takeRankedPairs(line, kMaxFrames, 85, kMaxFrames, [&](int m, int frame, int value) {
         race.frameCompiValue[frame] = value;
         race.frameCompiRank[frame] = m;
-    }
+    });
     race.recommendedFrame = number(line, 121);
     if (race.recommendedFrame > 0 && race.recommendedFrame <= kMaxFrames)
         race.recommendedFrameRank = race.frameCompiRank[race.recommendedFrame];
