@@ -112,10 +112,17 @@ const char* kSpecialWords[] = {"スプリング", "サマー",   "オータム",
                                "あじさい",   "すずらん", "はまなす",   "しらさぎ",   "かもめ",     "つばめ"};
 const char* kGradedWords[] = {"ゴールド", "シルバー", "クラウン", "ロイヤル", "グランド", "ダイヤモンド", "プラチナ"};
 
-// Katakana name parts, already in CP932.
+// Name parts written as UTF-8 in the source, kept as CP932 like every text of the records.
+std::vector<std::string> cp932Texts(std::initializer_list<const char*> utf8) {
+    std::vector<std::string> out;
+    for (const char* text : utf8) out.push_back(sj(text));
+    return out;
+}
+
+// Katakana name parts.
 const std::vector<std::string>& nameParts() {
-    static const std::vector<std::string> parts = [] {
-        const char* utf8[] = {"スター", "ゴールド", "シルバー", "ブルー", "レッド", "サクラ", "ミラクル", "ドリーム",
+    static const std::vector<std::string> parts = cp932Texts({
+                              "スター", "ゴールド", "シルバー", "ブルー", "レッド", "サクラ", "ミラクル", "ドリーム",
                               "ファイン", "ウイン", "キング", "クイーン", "ライト", "ソング", "ハート", "ロード",
                               "マイ", "プリンス", "ダンス", "フラワー", "ムーン", "サン", "スカイ", "ストーム",
                               "ラッキー", "グランド", "ビッグ", "リトル", "ホープ", "ジャスト", "エース", "カフェ",
@@ -124,34 +131,22 @@ const std::vector<std::string>& nameParts() {
                               "コマチ", "リュウ", "タイガ", "ミツバ", "ノゾミ", "ハルカ", "アオイ", "ルナ", "レオ",
                               "マリン", "シャイン", "ブライト", "ファースト", "ワン", "ゼロ", "セブン", "ロック",
                               "ジェット", "ウェーブ", "フレア", "ノヴァ", "オーラ", "アイ", "モモ", "キララ", "テン",
-                              "ヤマト", "カイ", "ジン", "ライジン", "サムライ"};
-        std::vector<std::string> out;
-        for (const char* p : utf8) out.push_back(sj(p));
-        return out;
-    }();
+                              "ヤマト", "カイ", "ジン", "ライジン", "サムライ"});
     return parts;
 }
 
 const std::vector<std::string>& familyNames() {
-    static const std::vector<std::string> names = [] {
-        const char* utf8[] = {"佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺", "山本", "中村", "小林", "加藤",
+    static const std::vector<std::string> names = cp932Texts({
+                              "佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺", "山本", "中村", "小林", "加藤",
                               "吉田", "山田", "山口", "松本", "井上", "木村", "斎藤", "清水", "山崎", "池田",
                               "橋本", "阿部", "石川", "山下", "中島", "石井", "小川", "前田", "岡田", "藤田",
-                              "後藤", "近藤", "村上", "遠藤", "青木", "坂本", "森田", "今野", "本橋", "矢野"};
-        std::vector<std::string> out;
-        for (const char* p : utf8) out.push_back(sj(p));
-        return out;
-    }();
+                              "後藤", "近藤", "村上", "遠藤", "青木", "坂本", "森田", "今野", "本橋", "矢野"});
     return names;
 }
 const std::vector<std::string>& givenInitials() {
-    static const std::vector<std::string> names = [] {
-        const char* utf8[] = {"一", "二", "三", "健", "誠", "和", "正", "博", "隆", "修",
-                              "亮", "大", "翔", "拓", "達", "秀", "勇", "信", "英", "真"};
-        std::vector<std::string> out;
-        for (const char* p : utf8) out.push_back(sj(p));
-        return out;
-    }();
+    static const std::vector<std::string> names = cp932Texts({
+                              "一", "二", "三", "健", "誠", "和", "正", "博", "隆", "修",
+                              "亮", "大", "翔", "拓", "達", "秀", "勇", "信", "英", "真"});
     return names;
 }
 
