@@ -12,6 +12,13 @@
 namespace vex::sim {
 namespace {
 
+// Data kinds (position 3): the stage of the race a record reports, on a scale of its own per record
+// kind. Race and runner records go from the card to the final results, a payout record is only
+// sent once the payouts are confirmed, and odds are interim until the post and final from then on.
+constexpr char kCardKind = '2', kResultKind = '7';
+constexpr char kPayoutKind = '2';
+constexpr char kInterimOddsKind = '1', kFinalOddsKind = '5';
+
 // What each pool pays back of the money staked in it.
 constexpr double kReturnWin = 0.80, kReturnPlace = 0.80, kReturnBracketQuinella = 0.775, kReturnQuinella = 0.775,
                  kReturnWide = 0.775, kReturnBracketExacta = 0.75, kReturnExacta = 0.75, kReturnTrio = 0.75,
@@ -959,7 +966,7 @@ std::string SimRace::header(const char* kind, char category, int made, int lengt
 }
 
 std::string SimRace::raRecord(bool results, bool scratchesKnown, int made) const {
-    std::string rec = header("RA", results ? '7' : '2', made, RecordLength::RA);
+    std::string rec = header("RA", results ? kResultKind : kCardKind, made, RecordLength::RA);
     static const char kWeekday[7] = {'2', '4', '5', '6', '7', '8', '1'};  // Sunday first
     rec[static_cast<std::size_t>(RA::Weekday.pos - 1)] = kWeekday[weekdayOf(td_->day)];
     setField(rec, RA::SpecialNumber, "0000");
@@ -1037,7 +1044,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
     CivilDate ymd = civilDate(td_->day);
     static const int kPrizeShare[5] = {100, 40, 25, 15, 10};
     for (const Runner& x : runners_) {
-        std::string rec = header("SE", results ? '7' : '2', made, RecordLength::SE);
+        std::string rec = header("SE", results ? kResultKind : kCardKind, made, RecordLength::SE);
         setField(rec, SE::Frame, std::to_string(x.frame));
         setField(rec, SE::Horse, num(x.number, 2));
         setField(rec, SE::RegistrationNumber, x.horse.regNo);
@@ -1110,7 +1117,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
 }
 
 std::string SimRace::hrRecord(int made) const {
-    std::string rec = header("HR", '7', made, RecordLength::HR);
+    std::string rec = header("HR", kPayoutKind, made, RecordLength::HR);
     const Payouts& pay = payouts();
     const int n = registered();
     int scratched = 0;
@@ -1216,7 +1223,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     OddsSet o = oddsAt(t);
     for (OddsTable* tb : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
         if (tb->popularity.empty()) rank(*tb);
-    char cat = final ? '7' : '1';
+    char cat = final ? kFinalOddsKind : kInterimOddsKind;
     Minute at = final ? postTime() : t;
     int mod = static_cast<int>(((at % 1440) + 1440) % 1440);
     CivilDate ymd = civilDate(static_cast<int>((at - mod) / 1440));
