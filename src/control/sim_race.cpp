@@ -244,7 +244,7 @@ void setWinPlaceOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) 
     for (int h = 1; h <= n; ++h) {
         std::size_t k = static_cast<std::size_t>(h - 1);
         if (!pk.running(h)) {
-            o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kCancelled;
+            o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kBlank;
             continue;
         }
         o.win.odds[k] = oddsTenths(kReturnWin, pk.p(h), 4);
@@ -305,7 +305,7 @@ void setPairOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f, cons
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.b > pk.n) continue;
         if (!pk.running(c.a) || !pk.running(c.b)) {
-            o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kCancelled;
+            o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kBlank;
             continue;
         }
         double sq = pk.first2(c.a, c.b) + pk.first2(c.b, c.a);
@@ -324,14 +324,14 @@ void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
         const Combination& c = combo(BetKind::Exacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > n) continue;
-        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kCancelled;
+        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kBlank;
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trio); ++k) {
         const Combination& c = combo(BetKind::Trio, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.c > n) continue;
         if (!pk.running(c.a) || !pk.running(c.b) || !pk.running(c.c)) {
-            o.trio.odds[i] = kCancelled;
+            o.trio.odds[i] = kBlank;
             continue;
         }
         double s = 0;
@@ -345,7 +345,7 @@ void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
         const Combination& c = combo(BetKind::Trifecta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max({c.a, c.b, c.c}) > n) continue;
-        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kCancelled;
+        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kBlank;
     }
 }
 

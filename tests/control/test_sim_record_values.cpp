@@ -8,6 +8,7 @@
 #include "control/sim_service.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
+#include "vocabulary/bet_kinds.h"
 #include "vocabulary/civil_date.h"
 
 namespace vex::control {
@@ -21,6 +22,8 @@ SimService& service() {
     static SimService s(7, kToday);
     return s;
 }
+
+bool blank(std::string_view field) { return !field.empty() && field.find_first_not_of(' ') == std::string_view::npos; }
 
 bool southKanto(const TrackDay& td) { return td.track >= 42 && td.track <= 45; }
 
@@ -67,6 +70,52 @@ TEST(SimRecordValues, DataKindsOfEveryRecordAtEveryStage) {
     ASSERT_TRUE(facts);
     ASSERT_FALSE(facts->payoutRecord.empty());
     EXPECT_EQ(facts->payoutRecord[2], '2');
+}
+
+TEST(SimRecordValues, EntriesWithAScratchedRunnerAreBlankOddsAndPopularityAlike) {
+    auto race = findRace([](const SimRace& r) {
+        int scratched = 0;
+        for (const Runner& x : r.runners()) scratched += x.scratched ? 1 : 0;
+        return scratched > 0 && r.registered() >= 9;
+    }, true);
+    ASSERT_TRUE(race);
+    std::vector<bool> out(19, false);
+    for (const Runner& x : race->runners()) out[static_cast<std::size_t>(x.number)] = x.scratched;
+    const auto records = race->oddsRecords(race->postTime(), kToday);
+    ASSERT_EQ(records.size(), 7u);
+    const std::string& o1 = records[0];
+
+    int blanks = 0, priced = 0;
+    for (int h = 1; h <= race->registered(); ++h) {
+        for (Field f : {Odds::Win.odds(h), Odds::WinRank.at(h, 8), Odds::PlaceLower.odds(h), Odds::PlaceUpper.odds(h),
+                        Odds::PlaceRank.at(h, 12)})
+            EXPECT_EQ(blank(fieldOf(o1, f)), out[static_cast<std::size_t>(h)]) << "horse " << h << " at " << f.pos;
+    }
+    struct Pool {
+        const std::string& record;
+        BetKind kind;
+        OddsBlock block;
+    };
+    const Pool pools[] = {{records[1], BetKind::Quinella, Odds::Quinella}, {records[2], BetKind::QuinellaPlace, Odds::Wide},
+                          {records[2], BetKind::QuinellaPlace, Odds::WideUpper}, {records[3], BetKind::Exacta, Odds::Exacta},
+                          {records[4], BetKind::Trio, Odds::Trio}, {records[5], BetKind::Trifecta, Odds::Trifecta}};
+    for (const Pool& p : pools)
+        for (int k = 1; k <= CombinationCount(p.kind); ++k) {
+            Combination c = CombinationAt(p.kind, k);
+            if (std::max({c.a, c.b, c.c}) > race->registered()) continue;
+            bool withScratched = out[static_cast<std::size_t>(c.a)] || out[static_cast<std::size_t>(c.b)] ||
+                                 (c.c > 0 && out[static_cast<std::size_t>(c.c)]);
+            std::string_view odds = fieldOf(p.record, p.block.odds(k)), popularity = fieldOf(p.record, p.block.popularity(k));
+            if (withScratched) {
+                ++blanks;
+                EXPECT_TRUE(blank(odds) && blank(popularity)) << p.record.substr(0, 2) << " " << k << ": " << odds << popularity;
+            } else {
+                ++priced;
+                EXPECT_EQ(odds.find_first_not_of("0123456789"), std::string_view::npos) << p.record.substr(0, 2) << " " << k;
+            }
+        }
+    EXPECT_GT(blanks, 0);
+    EXPECT_GT(priced, blanks);
 }
 
 }  // namespace

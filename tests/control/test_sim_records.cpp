@@ -111,7 +111,7 @@ TEST(SimRecords, FinalResultsAgreeWithFinalOdds) {
             int h = number(fieldOf(se, SE::Horse));
             if (fieldOf(se, SE::Abnormality) == "1") {
                 ++scratched;
-                EXPECT_EQ(fieldOf(o1, Odds::Win.odds(h)), "----");
+                EXPECT_EQ(fieldOf(o1, Odds::Win.odds(h)), "    ");
                 continue;
             }
             ranks.push_back(number(fieldOf(se, SE::WinPopularity)));
