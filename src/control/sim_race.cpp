@@ -369,6 +369,8 @@ void setBracketOdds(OddsSet& o, const FrameCounts& fc, const std::vector<double>
         const Combination& c = combo(BetKind::BracketExacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > fc.maxFrame) continue;
+        // A frame of one horse cannot come first and second: the pair does not exist and stays blank.
+        if (c.a == c.b && fc.registered[static_cast<std::size_t>(c.a)] < 2) continue;
         o.bracketExacta.odds[i] = bracketOdds(c, fc, kReturnBracketExacta, be[i], 6);
     }
     o.bracketQuinella.sold = o.bracketExacta.sold = fc.sold;

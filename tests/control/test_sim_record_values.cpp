@@ -118,5 +118,29 @@ TEST(SimRecordValues, EntriesWithAScratchedRunnerAreBlankOddsAndPopularityAlike)
     EXPECT_GT(priced, blanks);
 }
 
+TEST(SimRecordValues, BracketExactaOfAOneHorseFrameWithItselfIsBlank) {
+    // A sold field (nine or more) has frames of one horse and frames of two.
+    auto race = findRace([](const SimRace& r) { return r.registered() >= 9 && r.registered() <= 15; }, true);
+    ASSERT_TRUE(race);
+    std::vector<int> inFrame(9, 0);
+    for (const Runner& x : race->runners()) ++inFrame[static_cast<std::size_t>(x.frame)];
+    const std::string oa = race->oddsRecords(race->postTime(), kToday).back();
+    ASSERT_EQ(oa.substr(0, 2), "OA");
+    int single = 0, shared = 0;
+    for (int f = 1; f <= 8; ++f) {
+        int k = CombinationIndex(BetKind::BracketExacta, f, f);
+        std::string_view odds = fieldOf(oa, Odds::BracketExacta.odds(k));
+        if (inFrame[static_cast<std::size_t>(f)] == 1) {
+            ++single;
+            EXPECT_TRUE(blank(odds) && blank(fieldOf(oa, Odds::BracketExacta.popularity(k)))) << f << "-" << f << ": " << odds;
+        } else if (inFrame[static_cast<std::size_t>(f)] == 2) {
+            ++shared;
+            EXPECT_FALSE(blank(odds)) << f << "-" << f;
+        }
+    }
+    EXPECT_GT(single, 0);
+    EXPECT_GT(shared, 0);
+}
+
 }  // namespace
 }  // namespace vex::control
