@@ -1077,6 +1077,8 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
                 setField(rec, SE::BodyWeightSign, x.weightChange > 0 ? "+" : x.weightChange < 0 ? "-" : " ");
                 setField(rec, SE::BodyWeightChange, num(std::abs(x.weightChange), 3));
             }
+        } else if (scratched) {
+            setField(rec, SE::BodyWeight, "000");  // a scratched runner is never weighed
         }
         setField(rec, SE::Abnormality, scratched ? "1" : (results && x.stopped) ? "4" : "0");
         setField(rec, SE::ArrivalOrder, num(results ? x.arrival : 0, 2));
@@ -1108,7 +1110,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
             }
             setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
         } else {
-            setField(rec, SE::TimeDifference, "+000");
+            setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
         }
         setField(rec, {536, 17}, "00000000000000000");
         setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");

@@ -142,5 +142,35 @@ TEST(SimRecordValues, BracketExactaOfAOneHorseFrameWithItselfIsBlank) {
     EXPECT_GT(shared, 0);
 }
 
+TEST(SimRecordValues, AScratchedRunnerHasNoTimeDifferenceAndNoBodyWeight) {
+    auto race = findRace([](const SimRace& r) {
+        for (const Runner& x : r.runners())
+            if (x.scratched) return true;
+        return false;
+    });
+    ASSERT_TRUE(race);
+    // From the morning's changes on, and in the results.
+    for (bool results : {false, true}) {
+        SCOPED_TRACE(results ? "results" : "morning");
+        const auto records = race->seRecords(results, true, kToday);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const Runner& x = race->runners()[i];
+            if (x.scratched) {
+                EXPECT_EQ(fieldOf(records[i], SE::Abnormality), "1");
+                EXPECT_EQ(fieldOf(records[i], SE::TimeDifference), "9999");
+                EXPECT_EQ(fieldOf(records[i], SE::BodyWeight), "000");
+            } else if (results && x.position > 0) {
+                EXPECT_NE(fieldOf(records[i], SE::TimeDifference), "9999");
+                EXPECT_GT(std::stoi(std::string(fieldOf(records[i], SE::BodyWeight))), 300);
+            }
+        }
+    }
+    // Before the scratch is known the runner is like any other.
+    for (const std::string& r : race->seRecords(false, false, kToday)) {
+        EXPECT_EQ(fieldOf(r, SE::TimeDifference), "+000");
+        EXPECT_TRUE(blank(fieldOf(r, SE::BodyWeight)));
+    }
+}
+
 }  // namespace
 }  // namespace vex::control
