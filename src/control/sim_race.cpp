@@ -1084,7 +1084,10 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
         setField(rec, SE::ArrivalOrder, num(results ? x.arrival : 0, 2));
         setField(rec, SE::FinishPosition, num(results ? x.position : 0, 2));
         setField(rec, SE::DeadHeat, results && x.deadHeat ? "1" : "0");
-        setField(rec, SE::DeadHeatCount, results && x.deadHeat ? "2" : "0");
+        int tiedWith = 0;  // the other horses of the dead heat
+        if (results && x.deadHeat)
+            for (const Runner& y : runners_) tiedWith += &y != &x && y.deadHeat && y.position == x.position ? 1 : 0;
+        setField(rec, SE::DeadHeatCount, std::to_string(tiedWith));
         setField(rec, SE::Time, results && x.position > 0 ? timeText(x.time) : "0000");
         setField(rec, SE::Margin, results && x.position > 1 ? x.margin : "   ");
         setField(rec, {346, 6}, "      ");

@@ -172,5 +172,33 @@ TEST(SimRecordValues, AScratchedRunnerHasNoTimeDifferenceAndNoBodyWeight) {
     }
 }
 
+bool hasDeadHeat(const SimRace& r, int position) {
+    int at = 0;
+    for (const Runner& x : r.runners()) at += x.position == position;
+    return at > 1;
+}
+
+TEST(SimRecordValues, ADeadHeatCountsTheOtherHorsesTied) {
+    int races = 0;
+    for (int position = 1; position <= 3; ++position) {
+        auto race = findRace([&](const SimRace& r) { return hasDeadHeat(r, position); });
+        if (!race) continue;
+        ++races;
+        SCOPED_TRACE(race->raceKey());
+        int tied = 0;
+        const auto records = race->seRecords(true, true, kToday);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            bool inTie = race->runners()[i].position == position;
+            tied += inTie;
+            EXPECT_EQ(fieldOf(records[i], SE::DeadHeat), inTie ? "1" : "0");
+            EXPECT_EQ(fieldOf(records[i], SE::DeadHeatCount), inTie ? "1" : "0") << "two horses tie: one other each";
+        }
+        EXPECT_EQ(tied, 2);
+        // The card knows nothing of it yet.
+        for (const std::string& r : race->seRecords(false, true, kToday)) EXPECT_EQ(fieldOf(r, SE::DeadHeatCount), "0");
+    }
+    EXPECT_GE(races, 2) << "dead heats are rare but the calendar has a few";
+}
+
 }  // namespace
 }  // namespace vex::control
