@@ -1089,7 +1089,8 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
             for (const Runner& y : runners_) tiedWith += &y != &x && y.deadHeat && y.position == x.position ? 1 : 0;
         setField(rec, SE::DeadHeatCount, std::to_string(tiedWith));
         setField(rec, SE::Time, results && x.position > 0 ? timeText(x.time) : "0000");
-        setField(rec, SE::Margin, results && x.position > 1 ? x.margin : "   ");
+        // A winner has no horse ahead and no margin, except the second of a dead heat for the win.
+        setField(rec, SE::Margin, results && x.position > 0 ? x.margin : "   ");
         setField(rec, {346, 6}, "      ");
         for (int c = 1; c <= 4; ++c)
             setField(rec, SE::Corner.at(c, 2), num(results ? x.corners[static_cast<std::size_t>(c - 1)] : 0, 2));

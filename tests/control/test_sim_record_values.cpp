@@ -2,6 +2,7 @@
 // entries of scratched runners, dead heats and registration numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,34 @@ TEST(SimRecordValues, ADeadHeatCountsTheOtherHorsesTied) {
         for (const std::string& r : race->seRecords(false, true, kToday)) EXPECT_EQ(fieldOf(r, SE::DeadHeatCount), "0");
     }
     EXPECT_GE(races, 2) << "dead heats are rare but the calendar has a few";
+}
+
+TEST(SimRecordValues, TheSecondHorseOfADeadHeatCarriesTheDeadHeatMarginEvenForTheWin) {
+    for (int position = 1; position <= 3; ++position) {
+        auto race = findRace([&](const SimRace& r) { return hasDeadHeat(r, position); });
+        if (position == 1) ASSERT_TRUE(race) << "no dead heat for the win in the calendar";
+        if (!race) continue;
+        SCOPED_TRACE(race->raceKey());
+        std::vector<std::string> margins;  // of the tied horses
+        const auto records = race->seRecords(true, true, kToday);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (race->runners()[i].position == position) margins.emplace_back(fieldOf(records[i], SE::Margin));
+        ASSERT_EQ(margins.size(), 2u);
+        ASSERT_EQ(std::count(margins.begin(), margins.end(), "D  "), 1);
+        // The other: no margin when it won, else its margin to the horse ahead.
+        const std::string& first = margins[0] == "D  " ? margins[1] : margins[0];
+        if (position == 1) {
+            EXPECT_EQ(first, "   ");
+        } else {
+            EXPECT_NE(first.find_first_not_of(' '), std::string::npos);
+        }
+    }
+    // A sole winner has no margin.
+    auto plain = findRace([](const SimRace& r) { return !hasDeadHeat(r, 1); });
+    ASSERT_TRUE(plain);
+    const auto records = plain->seRecords(true, true, kToday);
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (plain->runners()[i].position == 1) EXPECT_EQ(fieldOf(records[i], SE::Margin), "   ");
 }
 
 }  // namespace
