@@ -1053,7 +1053,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
         setField(rec, SE::HorseName, padFull(x.horse.name, SE::HorseName.len));
         setField(rec, SE::HorseSymbol, x.horse.homeBefore != x.horse.homeAfter && td_->day >= x.horse.transferDay ? "05" : "00");
         setField(rec, SE::Sex, std::to_string(x.horse.sex));
-        setField(rec, SE::Breed, "1");
+        setField(rec, SE::Breed, std::string(1, x.horse.breed));
         setField(rec, SE::Coat, num(x.horse.coat, 2));
         setField(rec, SE::Age, num(ymd.year - x.horse.birthYear, 2));
         setField(rec, {85, 1}, "0");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,23 @@ TEST(SimRecordValues, TheSecondHorseOfADeadHeatCarriesTheDeadHeatMarginEvenForTh
     const auto records = plain->seRecords(true, true, kToday);
     for (std::size_t i = 0; i < records.size(); ++i)
         if (plain->runners()[i].position == 1) EXPECT_EQ(fieldOf(records[i], SE::Margin), "   ");
+}
+
+TEST(SimRecordValues, ARegistrationNumbersFifthDigitIsTheBreedCode) {
+    std::map<std::string, std::string> nameOf;  // registration number -> horse name
+    const auto& tds = service().world().trackDays();
+    for (std::size_t t = 0; t < tds.size(); t += 7)
+        for (const std::string& r : service().race(static_cast<int>(t), 0)->seRecords(true, true, kToday)) {
+            std::string regNo(fieldOf(r, SE::RegistrationNumber));
+            ASSERT_EQ(regNo.find_first_not_of("0123456789"), std::string::npos) << regNo;
+            EXPECT_EQ(regNo.substr(0, 4), std::to_string(std::stoi(r.substr(11, 4)) - std::stoi(std::string(fieldOf(r, SE::Age)))))
+                << "birth year first";
+            EXPECT_EQ(regNo[4], fieldOf(r, SE::Breed)[0]) << regNo;
+            std::string name(fieldOf(r, SE::HorseName));
+            auto [it, added] = nameOf.emplace(regNo, name);
+            EXPECT_EQ(it->second, name) << "one number, one horse: " << regNo;
+        }
+    EXPECT_GT(nameOf.size(), 500u);
 }
 
 }  // namespace
