@@ -12,6 +12,13 @@
 namespace vex::sim {
 namespace {
 
+// Data kinds (position 3): the stage of the race a record reports, on a scale of its own per record
+// kind. Race and runner records go from the card to the final results, a payout record is only
+// sent once the payouts are confirmed, and odds are interim until the post and final from then on.
+constexpr char kCardKind = '2', kResultKind = '7';
+constexpr char kPayoutKind = '2';
+constexpr char kInterimOddsKind = '1', kFinalOddsKind = '5';
+
 // What each pool pays back of the money staked in it.
 constexpr double kReturnWin = 0.80, kReturnPlace = 0.80, kReturnBracketQuinella = 0.775, kReturnQuinella = 0.775,
                  kReturnWide = 0.775, kReturnBracketExacta = 0.75, kReturnExacta = 0.75, kReturnTrio = 0.75,
@@ -237,7 +244,7 @@ void setWinPlaceOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) 
     for (int h = 1; h <= n; ++h) {
         std::size_t k = static_cast<std::size_t>(h - 1);
         if (!pk.running(h)) {
-            o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kCancelled;
+            o.win.odds[k] = o.place.odds[k] = o.place.upper[k] = kBlank;
             continue;
         }
         o.win.odds[k] = oddsTenths(kReturnWin, pk.p(h), 4);
@@ -298,7 +305,7 @@ void setPairOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f, cons
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.b > pk.n) continue;
         if (!pk.running(c.a) || !pk.running(c.b)) {
-            o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kCancelled;
+            o.quinella.odds[i] = o.wide.odds[i] = o.wide.upper[i] = kBlank;
             continue;
         }
         double sq = pk.first2(c.a, c.b) + pk.first2(c.b, c.a);
@@ -317,14 +324,14 @@ void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
         const Combination& c = combo(BetKind::Exacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > n) continue;
-        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kCancelled;
+        o.exacta.odds[i] = pk.running(c.a) && pk.running(c.b) ? oddsTenths(kReturnExacta, pk.first2(c.a, c.b), 6) : kBlank;
     }
     for (int k = 1; k <= CombinationCount(BetKind::Trio); ++k) {
         const Combination& c = combo(BetKind::Trio, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (c.c > n) continue;
         if (!pk.running(c.a) || !pk.running(c.b) || !pk.running(c.c)) {
-            o.trio.odds[i] = kCancelled;
+            o.trio.odds[i] = kBlank;
             continue;
         }
         double s = 0;
@@ -338,7 +345,7 @@ void setOrderOdds(OddsSet& o, const PublicPicks& pk, const FinishChances& f) {
         const Combination& c = combo(BetKind::Trifecta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max({c.a, c.b, c.c}) > n) continue;
-        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kCancelled;
+        o.trifecta.odds[i] = pk.running(c.a) && pk.running(c.b) && pk.running(c.c) ? oddsTenths(kReturnTrifecta, f.tri[i], 7) : kBlank;
     }
 }
 
@@ -362,6 +369,8 @@ void setBracketOdds(OddsSet& o, const FrameCounts& fc, const std::vector<double>
         const Combination& c = combo(BetKind::BracketExacta, k);
         std::size_t i = static_cast<std::size_t>(k - 1);
         if (std::max(c.a, c.b) > fc.maxFrame) continue;
+        // A frame of one horse cannot come first and second: the pair does not exist and stays blank.
+        if (c.a == c.b && fc.registered[static_cast<std::size_t>(c.a)] < 2) continue;
         o.bracketExacta.odds[i] = bracketOdds(c, fc, kReturnBracketExacta, be[i], 6);
     }
     o.bracketQuinella.sold = o.bracketExacta.sold = fc.sold;
@@ -959,7 +968,7 @@ std::string SimRace::header(const char* kind, char category, int made, int lengt
 }
 
 std::string SimRace::raRecord(bool results, bool scratchesKnown, int made) const {
-    std::string rec = header("RA", results ? '7' : '2', made, RecordLength::RA);
+    std::string rec = header("RA", results ? kResultKind : kCardKind, made, RecordLength::RA);
     static const char kWeekday[7] = {'2', '4', '5', '6', '7', '8', '1'};  // Sunday first
     rec[static_cast<std::size_t>(RA::Weekday.pos - 1)] = kWeekday[weekdayOf(td_->day)];
     setField(rec, RA::SpecialNumber, "0000");
@@ -1037,14 +1046,14 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
     CivilDate ymd = civilDate(td_->day);
     static const int kPrizeShare[5] = {100, 40, 25, 15, 10};
     for (const Runner& x : runners_) {
-        std::string rec = header("SE", results ? '7' : '2', made, RecordLength::SE);
+        std::string rec = header("SE", results ? kResultKind : kCardKind, made, RecordLength::SE);
         setField(rec, SE::Frame, std::to_string(x.frame));
         setField(rec, SE::Horse, num(x.number, 2));
         setField(rec, SE::RegistrationNumber, x.horse.regNo);
         setField(rec, SE::HorseName, padFull(x.horse.name, SE::HorseName.len));
         setField(rec, SE::HorseSymbol, x.horse.homeBefore != x.horse.homeAfter && td_->day >= x.horse.transferDay ? "05" : "00");
         setField(rec, SE::Sex, std::to_string(x.horse.sex));
-        setField(rec, SE::Breed, "1");
+        setField(rec, SE::Breed, std::string(1, x.horse.breed));
         setField(rec, SE::Coat, num(x.horse.coat, 2));
         setField(rec, SE::Age, num(ymd.year - x.horse.birthYear, 2));
         setField(rec, {85, 1}, "0");
@@ -1068,14 +1077,20 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
                 setField(rec, SE::BodyWeightSign, x.weightChange > 0 ? "+" : x.weightChange < 0 ? "-" : " ");
                 setField(rec, SE::BodyWeightChange, num(std::abs(x.weightChange), 3));
             }
+        } else if (scratched) {
+            setField(rec, SE::BodyWeight, "000");  // a scratched runner is never weighed
         }
         setField(rec, SE::Abnormality, scratched ? "1" : (results && x.stopped) ? "4" : "0");
         setField(rec, SE::ArrivalOrder, num(results ? x.arrival : 0, 2));
         setField(rec, SE::FinishPosition, num(results ? x.position : 0, 2));
         setField(rec, SE::DeadHeat, results && x.deadHeat ? "1" : "0");
-        setField(rec, SE::DeadHeatCount, results && x.deadHeat ? "2" : "0");
+        int tiedWith = 0;  // the other horses of the dead heat
+        if (results && x.deadHeat)
+            for (const Runner& y : runners_) tiedWith += &y != &x && y.deadHeat && y.position == x.position ? 1 : 0;
+        setField(rec, SE::DeadHeatCount, std::to_string(tiedWith));
         setField(rec, SE::Time, results && x.position > 0 ? timeText(x.time) : "0000");
-        setField(rec, SE::Margin, results && x.position > 1 ? x.margin : "   ");
+        // A winner has no horse ahead and no margin, except the second of a dead heat for the win.
+        setField(rec, SE::Margin, results && x.position > 0 ? x.margin : "   ");
         setField(rec, {346, 6}, "      ");
         for (int c = 1; c <= 4; ++c)
             setField(rec, SE::Corner.at(c, 2), num(results ? x.corners[static_cast<std::size_t>(c - 1)] : 0, 2));
@@ -1099,7 +1114,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
             }
             setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
         } else {
-            setField(rec, SE::TimeDifference, "+000");
+            setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
         }
         setField(rec, {536, 17}, "00000000000000000");
         setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");
@@ -1110,7 +1125,7 @@ std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, i
 }
 
 std::string SimRace::hrRecord(int made) const {
-    std::string rec = header("HR", '7', made, RecordLength::HR);
+    std::string rec = header("HR", kPayoutKind, made, RecordLength::HR);
     const Payouts& pay = payouts();
     const int n = registered();
     int scratched = 0;
@@ -1216,7 +1231,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     OddsSet o = oddsAt(t);
     for (OddsTable* tb : {&o.quinella, &o.wide, &o.exacta, &o.trio, &o.trifecta, &o.bracketQuinella, &o.bracketExacta})
         if (tb->popularity.empty()) rank(*tb);
-    char cat = final ? '7' : '1';
+    char cat = final ? kFinalOddsKind : kInterimOddsKind;
     Minute at = final ? postTime() : t;
     int mod = static_cast<int>(((at % 1440) + 1440) % 1440);
     CivilDate ymd = civilDate(static_cast<int>((at - mod) / 1440));

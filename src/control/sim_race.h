@@ -13,9 +13,10 @@
 namespace vex::sim {
 
 // Odds values in tenths; the special values below are written as hyphens, asterisks or blanks.
-inline constexpr int kCancelled = -1;  // a scratched runner or frame: "----"
+inline constexpr int kCancelled = -1;  // a bracket pair its frames' scratches rule out: "----"
 inline constexpr int kNotSold = -3;    // never on sale for this field: "****"
-inline constexpr int kBlank = 0;       // no such runner: spaces
+// No such runner, or a combination with a scratched one: spaces, popularity included.
+inline constexpr int kBlank = 0;
 
 struct OddsTable {
     std::vector<int> odds;        // index k - 1

@@ -230,7 +230,8 @@ Horse World::horse(HorseId id) const {
     const auto& specs = trackSpecs();
     const TrackSpec& home = specs[static_cast<std::size_t>(pool)];
     Rng r(hashOf(seed_, 0x4852ull, id));
-    h.regNo = digits(h.birthYear, 4) + digits(home.code + 10, 2) + digits(serial, 4);
+    // A track's foals per year stay below a thousand, so three digits of serial keep numbers unique.
+    h.regNo = digits(h.birthYear, 4) + h.breed + digits(home.code, 2) + digits(serial, 3);
     // Names of two or three parts, at most nine katakana.
     const auto& parts = nameParts();
     std::string name = parts[static_cast<std::size_t>(r.below(static_cast<int>(parts.size())))];

@@ -37,7 +37,8 @@ using HorseId = std::uint32_t;
 
 struct Horse {
     HorseId id = 0;
-    std::string regNo;  // 10 digits
+    std::string regNo;  // 10 digits: birth year, breed code, home track code, serial (3)
+    char breed = '1';   // breed code: the simulated horses are all thoroughbreds
     std::string name;   // CP932 katakana
     int sex = 1;        // 1 colt, 2 filly, 3 gelding
     int coat = 3;

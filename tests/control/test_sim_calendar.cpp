@@ -97,7 +97,8 @@ TEST(SimCalendar, CardsMorningChangesAndResultsAppearInTurn) {
     auto all = kindsAt(day - 3 * 1440, day + 1439);
     EXPECT_FALSE(all.count("00_ODDS.txt")) << "opening odds withdrawn once the day is settled";
     ASSERT_TRUE(all.count("01_RESULT.txt"));
-    EXPECT_EQ(all["01_RESULT.txt"].find_first_not_of('7'), std::string::npos) << "final results are 7";
+    // The race and its runners as final results, the confirmed payouts, then the seven final odds.
+    EXPECT_EQ(all["01_RESULT.txt"], std::string(1 + race->runners().size(), '7') + "2" + std::string(7, '5'));
     EXPECT_TRUE(all.count("00_CHANGE.txt"));
     // No results before the post, then four minutes after it.
     auto early = kindsAt(day, race->postTime() + 3);

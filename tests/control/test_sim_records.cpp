@@ -71,12 +71,14 @@ std::map<std::string, RaceRecords> finalRaces() {
     std::map<std::string, RaceRecords> races;
     for (const auto& file : filesOf(kToday - 20, kToday - 1))
         for (const auto& r : file) {
-            if (r[2] != '7') continue;
+            std::string kind = r.substr(0, 2);
+            // Final stage of each record kind: results, confirmed payouts, final odds.
+            char final = kind == "HR" ? '2' : kind == "RA" || kind == "SE" ? '7' : '5';
+            if (r[2] != final) continue;
             std::string key(fieldOf(r, Common::RaceKey));
             int track = number(fieldOf(r, Common::Track));
             if (track < 42 || track > 45) continue;
             RaceRecords& rr = races[key];
-            std::string kind = r.substr(0, 2);
             if (kind == "RA") rr.ra = r;
             else if (kind == "HR") rr.hr = r;
             else if (kind == "SE") rr.se.push_back(r);
@@ -109,7 +111,7 @@ TEST(SimRecords, FinalResultsAgreeWithFinalOdds) {
             int h = number(fieldOf(se, SE::Horse));
             if (fieldOf(se, SE::Abnormality) == "1") {
                 ++scratched;
-                EXPECT_EQ(fieldOf(o1, Odds::Win.odds(h)), "----");
+                EXPECT_EQ(fieldOf(o1, Odds::Win.odds(h)), "    ");
                 continue;
             }
             ranks.push_back(number(fieldOf(se, SE::WinPopularity)));
@@ -226,7 +228,7 @@ TEST(SimRecords, SameSeedSameBytesAndOddsMoveDuringTheDay) {
     EXPECT_NE(fieldOf(morning[0], {44, 8 * 16}), fieldOf(close[0], {44, 8 * 16}));
     EXPECT_EQ(post, later);
     EXPECT_EQ(morning[0][2], '1');
-    EXPECT_EQ(post[0][2], '7');
+    EXPECT_EQ(post[0][2], '5');
     EXPECT_TRUE(race->oddsRecords(race->saleOpen() - 1, kToday).empty()) << "no odds before the sale opens";
 }
 
