@@ -2,6 +2,7 @@
 // layout (diff/, 0B30/, 0B12/), so that a calendar can be frozen and replayed with
 // VEXMORA_SERVICE=feed:DIR. The same seed and clock give the same bytes. 0B30 holds the odds of
 // the races not yet settled; the final odds of the others are in their result files.
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -11,6 +12,7 @@
 #include "control/control_factory.h"
 #include "control/sim_service.h"
 #include "control/sim_util.h"
+#include "store/record_reader.h"
 #include "vocabulary/civil_date.h"
 
 namespace vex::cli {
@@ -26,12 +28,44 @@ std::string joined(const std::vector<std::string>& records) {
     return out;
 }
 
+// The win odds of every south-Kanto race of the range as the race-day refresh keeps them: a snapshot
+// every ten minutes from the sale's opening to the post (or now), in the odds history layout.
+int writeOddsHistory(control::SimService& service, const fs::path& dir, int first, int last) {
+    constexpr sim::Minute kEvery = 10;
+    const sim::Minute nowMinute = sim::minuteOf(now());
+    const auto& tds = service.world().trackDays();
+    int files = 0;
+    for (std::size_t i = 0; i < tds.size(); ++i) {
+        if (tds[i].day < first || tds[i].day > last || !sim::trackSpec(tds[i].track)->southKanto) continue;
+        for (std::size_t r = 0; r < tds[i].races.size(); ++r) {
+            auto race = service.race(static_cast<int>(i), static_cast<int>(r));
+            std::vector<std::string> lines;
+            for (sim::Minute t = race->saleOpen(); t <= std::min(race->postTime(), nowMinute); t += kEvery)
+                for (const std::string& record : race->oddsRecords(t, static_cast<int>(t / 1440)))
+                    if (fieldOf(record, Common::Kind) == "O1") lines.emplace_back(recordLine(record));
+            if (lines.empty()) continue;
+            const std::string key = race->raceKey();
+            const fs::path file = dir / "OddsHistory" / key.substr(0, 8) / (key.substr(8, 8) + ".nvO1");
+            fs::create_directories(file.parent_path());
+            writeLinesAtomic(file, lines);
+            ++files;
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
 int runFeedExport(const std::vector<std::string>& args) {
+    std::vector<std::string> rest;
+    bool oddsHistory = false;
+    for (const std::string& a : args) {
+        if (a == "--odds-history") oddsHistory = true;
+        else rest.push_back(a);
+    }
     int today = static_cast<int>(sim::minuteOf(now()) / 1440);
     const auto [dirText, first, last] =
-        parseFolderAndDays(args, today - control::SimService::kPastDays, today + control::SimService::kFutureDays);
+        parseFolderAndDays(rest, today - control::SimService::kPastDays, today + control::SimService::kFutureDays);
 
     fs::path dir = dirText;
     std::error_code ec;
@@ -79,6 +113,7 @@ int runFeedExport(const std::vector<std::string>& args) {
     printLine("0B30: " + std::to_string(oddsCount) + " files");
     printLine("0B12: " + std::to_string(resultDays) + " files");
     printLine("bytes: " + std::to_string(bytes));
+    if (oddsHistory) printLine("OddsHistory: " + std::to_string(writeOddsHistory(service, dir, first, last)) + " files");
     return kOk;
 }
 

@@ -23,7 +23,7 @@ const std::vector<Command>& commands() {
         {"compi-pages", "compi-pages DIR [--from yyyymmdd] [--to yyyymmdd]", runCompiPages},
         {"days", "days", runDays},
         {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
-        {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd]", runFeedExport},
+        {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd] [--odds-history]", runFeedExport},
         {"load", "load DAY", runLoad},
         {"refresh-odds", "refresh-odds DAY N", runRefreshOdds},
         {"refresh-results", "refresh-results DAY", runRefreshResults},
