@@ -220,9 +220,9 @@ RefreshResult RealtimeRefresh::resultsOfDay(const RefreshRace& selected, const s
 
 // ---- the steps
 
-bool RealtimeRefresh::openRequest(const char* spec, const std::string& key, const std::string& errorText, bool beep,
+bool RealtimeRefresh::openRequest(const char* dataSpec, const std::string& key, const std::string& errorText, bool beep,
                                   RefreshResult& result) {
-    const int rc = control_.NVRTOpen(spec, key);
+    const int rc = control_.NVRTOpen(dataSpec, key);
     if (rc == 0) return true;
     tellError(errorText + ResultMessage("NVRTOpen", rc), beep);
     result.serviceError = true;

@@ -97,7 +97,7 @@ private:
     LoopEnd readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records);
     // NVRTOpen of one request; a refusal is told (`errorText` + the result message) and marks the
     // result as a service error.
-    bool openRequest(const char* spec, const std::string& key, const std::string& errorText, bool beep,
+    bool openRequest(const char* dataSpec, const std::string& key, const std::string& errorText, bool beep,
                      RefreshResult& result);
     // The request's records; false (a service error) when the read loop failed.
     bool readRequest(int bufferSize, bool beepOnError, std::vector<std::string>& records, RefreshResult& result);
