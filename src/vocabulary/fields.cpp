@@ -31,10 +31,14 @@ std::optional<std::int64_t> leadingNumber(std::string_view field) {
     return value;
 }
 
+// One pass: the day load reads hundreds of thousands of these fields.
 std::optional<std::int64_t> rightAlignedNumber(std::string_view field) {
     const auto first = field.find_first_not_of(' ');
-    if (first == std::string_view::npos || !isDigits(field.substr(first))) return std::nullopt;
-    return strictNumber(field);
+    if (first == std::string_view::npos || !isDigit(field[first])) return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(field.data() + first, field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+    return value;
 }
 
 int fieldNumber(std::string_view field) {
