@@ -1042,86 +1042,99 @@ std::string SimRace::raRecord(bool results, bool scratchesKnown, int made) const
 
 std::vector<std::string> SimRace::seRecords(bool results, bool scratchesKnown, int made) const {
     std::vector<std::string> out;
-    const int n = registered();
-    CivilDate ymd = civilDate(td_->day);
-    static const int kPrizeShare[5] = {100, 40, 25, 15, 10};
     for (const Runner& x : runners_) {
         std::string rec = header("SE", results ? kResultKind : kCardKind, made, RecordLength::SE);
-        setField(rec, SE::Frame, std::to_string(x.frame));
-        setField(rec, SE::Horse, num(x.number, 2));
-        setField(rec, SE::RegistrationNumber, x.horse.regNo);
-        setField(rec, SE::HorseName, padFull(x.horse.name, SE::HorseName.len));
-        setField(rec, SE::HorseSymbol, x.horse.homeBefore != x.horse.homeAfter && td_->day >= x.horse.transferDay ? "05" : "00");
-        setField(rec, SE::Sex, std::to_string(x.horse.sex));
-        setField(rec, SE::Breed, std::string(1, x.horse.breed));
-        setField(rec, SE::Coat, num(x.horse.coat, 2));
-        setField(rec, SE::Age, num(ymd.year - x.horse.birthYear, 2));
-        setField(rec, {85, 1}, "0");
-        setField(rec, SE::TrainerCode, num(td_->track * 1000 + x.trainer, 5));
-        setField(rec, SE::Trainer, padFull(trainerName(x.horse.homeOn(td_->day), x.trainer), SE::Trainer.len));
-        setField(rec, SE::WeightCarried, num(x.weightCarried, 3));
-        setField(rec, {292, 3}, "000");
-        setField(rec, {295, 1}, "0");
-        setField(rec, SE::JockeyCode, num(td_->track * 1000 + x.jockey, 5));
-        setField(rec, {302, 5}, "00000");
-        setField(rec, SE::Jockey, padFull(jockeyName(td_->track, x.jockey), SE::Jockey.len));
-        setField(rec, SE::Apprentice, std::to_string(x.apprentice));
-        setField(rec, {324, 1}, "0");
-        bool scratched = x.scratched && scratchesKnown;
-        if (results && !x.scratched) {
-            setField(rec, SE::BodyWeight, num(x.bodyWeight, 3));
-            if (x.debut) {
-                setField(rec, SE::BodyWeightSign, " ");
-                setField(rec, SE::BodyWeightChange, "   ");
-            } else {
-                setField(rec, SE::BodyWeightSign, x.weightChange > 0 ? "+" : x.weightChange < 0 ? "-" : " ");
-                setField(rec, SE::BodyWeightChange, num(std::abs(x.weightChange), 3));
-            }
-        } else if (scratched) {
-            setField(rec, SE::BodyWeight, "000");  // a scratched runner is never weighed
-        }
-        setField(rec, SE::Abnormality, scratched ? "1" : (results && x.stopped) ? "4" : "0");
-        setField(rec, SE::ArrivalOrder, num(results ? x.arrival : 0, 2));
-        setField(rec, SE::FinishPosition, num(results ? x.position : 0, 2));
-        setField(rec, SE::DeadHeat, results && x.deadHeat ? "1" : "0");
-        int tiedWith = 0;  // the other horses of the dead heat
-        if (results && x.deadHeat)
-            for (const Runner& y : runners_) tiedWith += &y != &x && y.deadHeat && y.position == x.position ? 1 : 0;
-        setField(rec, SE::DeadHeatCount, std::to_string(tiedWith));
-        setField(rec, SE::Time, results && x.position > 0 ? timeText(x.time) : "0000");
-        // A winner has no horse ahead and no margin, except the second of a dead heat for the win.
-        setField(rec, SE::Margin, results && x.position > 0 ? x.margin : "   ");
-        setField(rec, {346, 6}, "      ");
-        for (int c = 1; c <= 4; ++c)
-            setField(rec, SE::Corner.at(c, 2), num(results ? x.corners[static_cast<std::size_t>(c - 1)] : 0, 2));
-        setField(rec, SE::WinOdds, num(results && !x.scratched ? x.winOdds : 0, 4));
-        setField(rec, SE::WinPopularity, num(results && !x.scratched ? x.popularity : 0, 2));
-        int prize = results && x.position >= 1 && x.position <= 5 ? card_->prize1 * kPrizeShare[x.position - 1] / 100 : 0;
-        setField(rec, SE::Prize, num(prize, 8));
-        setField(rec, SE::AddedPrize, num(0, 8));
-        setField(rec, {382, 6}, "000000");
-        setField(rec, SE::Last4F, results && x.position > 0 ? num(x.last4f, 3) : "999");
-        setField(rec, SE::Last3F, results && x.position > 0 ? num(x.last3f, 3) : "999");
-        if (results && x.position > 0) {
-            // The placed-horse list: the winner, or the second when this horse won.
-            int entry = 1;
-            for (const Runner& y : runners_) {
-                if (&y == &x || entry > 3) continue;
-                bool listed = x.position == 1 ? y.position == 2 || (y.position == 1) : y.position == 1;
-                if (!listed) continue;
-                setField(rec, SE::PlacedHorse.at(entry, 46), y.horse.regNo + padFull(y.horse.name, 36));
-                ++entry;
-            }
-            setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
-        } else {
-            setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
-        }
-        setField(rec, {536, 17}, "00000000000000000");
-        setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");
-        (void)n;
+        putEntry(rec, x);
+        const bool scratched = x.scratched && scratchesKnown;
+        putBodyWeight(rec, x, results, scratched);
+        putResult(rec, x, results, scratched);
         out.push_back(std::move(rec));
     }
     return out;
+}
+
+// The card part of a runner record: horse, trainer, weight carried and jockey.
+void SimRace::putEntry(std::string& rec, const Runner& x) const {
+    const CivilDate ymd = civilDate(td_->day);
+    setField(rec, SE::Frame, std::to_string(x.frame));
+    setField(rec, SE::Horse, num(x.number, 2));
+    setField(rec, SE::RegistrationNumber, x.horse.regNo);
+    setField(rec, SE::HorseName, padFull(x.horse.name, SE::HorseName.len));
+    setField(rec, SE::HorseSymbol, x.horse.homeBefore != x.horse.homeAfter && td_->day >= x.horse.transferDay ? "05" : "00");
+    setField(rec, SE::Sex, std::to_string(x.horse.sex));
+    setField(rec, SE::Breed, std::string(1, x.horse.breed));
+    setField(rec, SE::Coat, num(x.horse.coat, 2));
+    setField(rec, SE::Age, num(ymd.year - x.horse.birthYear, 2));
+    setField(rec, {85, 1}, "0");
+    setField(rec, SE::TrainerCode, num(td_->track * 1000 + x.trainer, 5));
+    setField(rec, SE::Trainer, padFull(trainerName(x.horse.homeOn(td_->day), x.trainer), SE::Trainer.len));
+    setField(rec, SE::WeightCarried, num(x.weightCarried, 3));
+    setField(rec, {292, 3}, "000");
+    setField(rec, {295, 1}, "0");
+    setField(rec, SE::JockeyCode, num(td_->track * 1000 + x.jockey, 5));
+    setField(rec, {302, 5}, "00000");
+    setField(rec, SE::Jockey, padFull(jockeyName(td_->track, x.jockey), SE::Jockey.len));
+    setField(rec, SE::Apprentice, std::to_string(x.apprentice));
+    setField(rec, {324, 1}, "0");
+}
+
+// Body weight and its change: weighed runners in the results; a scratched runner is never weighed.
+void SimRace::putBodyWeight(std::string& rec, const Runner& x, bool results, bool scratched) const {
+    if (results && !x.scratched) {
+        setField(rec, SE::BodyWeight, num(x.bodyWeight, 3));
+        if (x.debut) {
+            setField(rec, SE::BodyWeightSign, " ");
+            setField(rec, SE::BodyWeightChange, "   ");
+        } else {
+            setField(rec, SE::BodyWeightSign, x.weightChange > 0 ? "+" : x.weightChange < 0 ? "-" : " ");
+            setField(rec, SE::BodyWeightChange, num(std::abs(x.weightChange), 3));
+        }
+    } else if (scratched) {
+        setField(rec, SE::BodyWeight, "000");
+    }
+}
+
+// Finish, time, corners, odds, prize and the placed-horse list (blank or zero before the results).
+void SimRace::putResult(std::string& rec, const Runner& x, bool results, bool scratched) const {
+    static const int kPrizeShare[5] = {100, 40, 25, 15, 10};
+    setField(rec, SE::Abnormality, scratched ? "1" : (results && x.stopped) ? "4" : "0");
+    setField(rec, SE::ArrivalOrder, num(results ? x.arrival : 0, 2));
+    setField(rec, SE::FinishPosition, num(results ? x.position : 0, 2));
+    setField(rec, SE::DeadHeat, results && x.deadHeat ? "1" : "0");
+    int tiedWith = 0;  // the other horses of the dead heat
+    if (results && x.deadHeat)
+        for (const Runner& y : runners_) tiedWith += &y != &x && y.deadHeat && y.position == x.position ? 1 : 0;
+    setField(rec, SE::DeadHeatCount, std::to_string(tiedWith));
+    setField(rec, SE::Time, results && x.position > 0 ? timeText(x.time) : "0000");
+    // A winner has no horse ahead and no margin, except the second of a dead heat for the win.
+    setField(rec, SE::Margin, results && x.position > 0 ? x.margin : "   ");
+    setField(rec, {346, 6}, "      ");
+    for (int c = 1; c <= 4; ++c)
+        setField(rec, SE::Corner.at(c, 2), num(results ? x.corners[static_cast<std::size_t>(c - 1)] : 0, 2));
+    setField(rec, SE::WinOdds, num(results && !x.scratched ? x.winOdds : 0, 4));
+    setField(rec, SE::WinPopularity, num(results && !x.scratched ? x.popularity : 0, 2));
+    int prize = results && x.position >= 1 && x.position <= 5 ? card_->prize1 * kPrizeShare[x.position - 1] / 100 : 0;
+    setField(rec, SE::Prize, num(prize, 8));
+    setField(rec, SE::AddedPrize, num(0, 8));
+    setField(rec, {382, 6}, "000000");
+    setField(rec, SE::Last4F, results && x.position > 0 ? num(x.last4f, 3) : "999");
+    setField(rec, SE::Last3F, results && x.position > 0 ? num(x.last3f, 3) : "999");
+    if (results && x.position > 0) {
+        // The placed-horse list: the winner, or the second when this horse won.
+        int entry = 1;
+        for (const Runner& y : runners_) {
+            if (&y == &x || entry > 3) continue;
+            bool listed = x.position == 1 ? y.position == 2 || (y.position == 1) : y.position == 1;
+            if (!listed) continue;
+            setField(rec, SE::PlacedHorse.at(entry, 46), y.horse.regNo + padFull(y.horse.name, 36));
+            ++entry;
+        }
+        setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
+    } else {
+        setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
+    }
+    setField(rec, {536, 17}, "00000000000000000");
+    setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");
 }
 
 std::string SimRace::hrRecord(int made) const {

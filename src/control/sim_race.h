@@ -94,6 +94,9 @@ public:
     std::vector<std::string> oddsRecords(Minute t, int made) const;
 
 private:
+    void putEntry(std::string& rec, const Runner& x) const;
+    void putBodyWeight(std::string& rec, const Runner& x, bool results, bool scratched) const;
+    void putResult(std::string& rec, const Runner& x, bool results, bool scratched) const;
     // Runs the race: every draw comes from one stream seeded by the race, in this order.
     void run();
     std::vector<double> drawRunners(Rng& r);  // returns the runners' ratings
