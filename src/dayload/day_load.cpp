@@ -344,9 +344,11 @@ bool findDayFiles(RaceTable& table, const std::string& dayStamp, const DayLoadOp
 void readRaceRecords(RaceTable& table, const std::string& dayStamp, const Settings& ini, DamagedFiles& damaged,
                      const DayLoadOptions& options, DayLoadResult& result) {
     if (options.progress) options.progress->show(sj("レースデータを読み込んでいます。"), dayStamp, 95);
-    for (auto& raw : table.raw) raw.clearAllButOdds();  // the odds copies are read with the odds
+    for (int s = 0; s < table.slotsToLoad; ++s)  // the odds copies are read with the odds
+        table.raw[static_cast<std::size_t>(s)].clearAllButOdds();
     table.latestPostTime = "1800";
     std::array<bool, kMaxRaces> runnersRead = readRaces(table, dayStamp, ini, damaged, result);
+    if (table.slotsRead > 0) table.takeSlot(table.slotsRead - 1);
     takeAllPastRuns(table, runnersRead, damaged);
     if (options.progress)
         for (bool read : runnersRead)
@@ -364,7 +366,8 @@ void readRaceRecords(RaceTable& table, const std::string& dayStamp, const Settin
 void readOddsOfEveryRace(RaceTable& table, DayLoadResult& result) {
     OddsFiles odds(table.paths, true);
     std::atomic<int> malformed{0};
-    forEachOnCores(kMaxRaces, 0, [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
+    forEachOnCores(static_cast<std::size_t>(table.slotsToLoad), 0,
+                   [&](std::size_t s) { malformed += readOdds(table, static_cast<int>(s), odds, true); });
     table.oddsTargetSlot = kMaxRaces - 1;
     result.malformedOdds += malformed;
 }
@@ -407,6 +410,9 @@ DayLoadResult loadDayFiles(RaceTable& table, const std::string& dayStamp, const 
     completeDay(table, ini, options);
     reportDamage(damaged, options, result);
 
+    // Every slot past the day's races has now been through this load empty.
+    table.slotsToLoad = table.slotsRead;
+
     std::error_code ec;
     if (fs::is_regular_file(table.paths.hr, ec)) writeAppearance(table, options, result);
     result.loaded = true;
@@ -422,6 +428,7 @@ DayLoadResult loadDay(RaceTable& table, const std::string& dayStamp, const DayLo
         // A store file that exists but cannot be read: no half-loaded day, the file named, and
         // the program goes on (another day, or this one once the file is mended).
         if (options.progress) options.progress->hide();
+        table.slotsToLoad = kMaxRaces;  // left half-loaded: the next load goes through every slot
         table.reset();
         table.raceList.clear();
         table.raceListSlots.clear();

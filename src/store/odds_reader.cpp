@@ -192,6 +192,7 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
 }
 
 int readOdds(RaceTable& table) {
+    table.takeSlot(table.oddsTargetSlot);
     OddsFiles files(table.paths);
     return readOdds(table, table.oddsTargetSlot, files);
 }

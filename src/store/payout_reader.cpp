@@ -100,6 +100,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
                 RunnerFiles runnerFiles(paths.stamp);
                 int slot = 0;
                 for (std::size_t n = 0; n < raFile.count() && slot < kMaxRaces; ++n) {
+                    table.takeSlot(slot);
                     RawRecords& raw = table.raw[static_cast<std::size_t>(slot)];
                     raFile.read(n, raw.ra.bytes.data());
                     if (isEmptyYear(raw.ra.field(Common::Year))) continue;  // the next record takes this slot
@@ -107,7 +108,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
                     ++slot;
                 }
             }
-            for (int s = 0; s < kMaxRaces; ++s) {
+            for (int s = 0; s < table.slotsToLoad; ++s) {
                 RaceRecord& race = table.races[static_cast<std::size_t>(s)];
                 const RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
                 for (int h = 1; h <= kMaxRunners; ++h) {
@@ -121,13 +122,13 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
     }
     RecordFile hrFile(paths.hr, RecordLength::HR, RecordFile::Whole);
     if (hrFile.exists()) {
-        for (auto& raw : table.raw) raw.hr.clear();
+        for (int s = 0; s < table.slotsToLoad; ++s) table.raw[static_cast<std::size_t>(s)].hr.clear();
         char key[16];
         for (std::size_t n = 0; n < hrFile.count() && n < static_cast<std::size_t>(kMaxRaces); ++n) {
             hrFile.read(n, Common::RaceKey.pos - 1, Common::RaceKey.len, key);
             std::string_view hrKey(key, sizeof key);
             if (isEmptyYear(hrKey.substr(0, 4))) continue;  // would match every empty slot
-            for (int s = 0; s < kMaxRaces; ++s) {
+            for (int s = 0; s < table.slotsToLoad; ++s) {
                 RawRecords& raw = table.raw[static_cast<std::size_t>(s)];
                 if (raw.ra.field(Common::RaceKey) == hrKey) {
                     hrFile.read(n, raw.hr.bytes.data());
@@ -135,7 +136,7 @@ void readPayouts(RaceTable& table, bool runnersFresh) {
                 }
             }
         }
-        for (int s = 0; s < kMaxRaces; ++s) decodePayouts(table, s);
+        for (int s = 0; s < table.slotsToLoad; ++s) decodePayouts(table, s);
     }
     prepareResultsView(table);
 }
@@ -149,7 +150,7 @@ void prepareResultsView(RaceTable& table) {
         {1, &HR::Win},      {2, &HR::Place},  {3, &HR::BracketQuinella}, {5, &HR::Quinella},
         {7, &HR::Wide},     {6, &HR::Exacta}, {8, &HR::Trio},            {9, &HR::Trifecta},
     };
-    for (int s = 0; s < kMaxRaces; ++s) {
+    for (int s = 0; s < table.slotsToLoad; ++s) {
         ResultsView& view = table.results[static_cast<std::size_t>(s)];
         view.clear();
         std::string_view hr = table.raw[static_cast<std::size_t>(s)].hr.view();

@@ -112,7 +112,14 @@ bool RaceTable::slotUsed(int slot) const {
 }
 
 void RaceTable::reset() {
-    for (auto& r : races) r.reset();
+    for (std::size_t s = 0; s < static_cast<std::size_t>(slotsToLoad); ++s) {
+        races[s].reset();
+        // Beside the payout block, so cleared beside it: a day without payouts yet must not
+        // show the previous day's.
+        bracketExactaLabels[s] = {};
+        bracketExactaPopularity[s].fill(0);
+        bracketExactaPayout[s].fill(0);
+    }
 }
 
 int registeredRunners(const RaRecord& ra) {

@@ -66,6 +66,7 @@ struct RawRecord {
         for (int i = 0; i < f.len; ++i)
             bytes[f.pos - 1 + i] = i < static_cast<int>(value.size()) ? value[i] : ' ';
     }
+    bool operator==(const RawRecord&) const = default;
 };
 
 using RaRecord = RawRecord<RecordLength::RA>;
@@ -90,6 +91,7 @@ struct RawRecords {
     void clear();  // every copy back to spaces
     // Every copy but the odds copies, which the day load's odds read fills or clears itself.
     void clearAllButOdds();
+    bool operator==(const RawRecords&) const = default;
 };
 
 // Positions of the kinds inside the 36 popularity and payout values of a payout block.
@@ -112,6 +114,7 @@ struct RacePayouts {
     std::array<int, PayoutAt::Count> payout{};      // yen per 100 yen
 
     void clear();
+    bool operator==(const RacePayouts&) const = default;
 };
 
 // One entry of the results view: label (or "%2d" horse number for win and place), popularity, payout.
@@ -120,6 +123,7 @@ struct ResultEntry {
     std::string label;
     int popularity = 0;
     int payout = 0;
+    bool operator==(const ResultEntry&) const = default;
 };
 
 // What the results view shows of a race, derived from the slot's HR copy alone (CalcBtn).
@@ -128,6 +132,7 @@ struct ResultEntry {
 struct ResultsView {
     std::array<std::vector<ResultEntry>, 10> byKind;
     void clear();
+    bool operator==(const ResultsView&) const = default;
 };
 
 struct RaceRecord {
@@ -189,6 +194,7 @@ struct RaceRecord {
     void reset();
     // Odds and popularity of every kind back to 0 (first step of each odds read).
     void resetOdds();
+    bool operator==(const RaceRecord&) const = default;
 };
 
 struct RaceTable {
@@ -209,6 +215,10 @@ struct RaceTable {
     DayPaths paths;          // the loaded day's files (paths.stamp: its day stamp)
     bool dayLoaded = false;  // a day's .nvRA was read
     int slotsRead = 0;       // records taken from the .nvRA (used slots are 0 .. slotsRead - 1)
+    // Slots from this one on hold exactly what a day load leaves in a slot without a race, so the
+    // next load need not clear and re-read them: a day has far fewer races than slots. A table
+    // that has not been through a load yet counts every slot. Whatever fills a slot raises it.
+    int slotsToLoad = kMaxRaces;
 
     // One line per race with data ("大井 1R"), and the slot each line stands for.
     std::vector<std::string> raceList;
@@ -227,8 +237,12 @@ struct RaceTable {
     int slotOfListItem(int item) const;
     // True when the slot's race record has a year (not blank, not "0000").
     bool slotUsed(int slot) const;
-    // The table reset (every RaceRecord), before every day load.
+    // The table reset (every RaceRecord that may hold a race), before every day load.
     void reset();
+    // Slot `slot` is about to receive records.
+    void takeSlot(int slot) {
+        if (slot >= slotsToLoad) slotsToLoad = slot + 1 < kMaxRaces ? slot + 1 : kMaxRaces;
+    }
 };
 
 // Race record helpers.

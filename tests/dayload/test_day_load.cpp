@@ -446,6 +446,41 @@ TEST(DayLoad, ResultsArriveLater) {
     EXPECT_TRUE(fs::exists(appFolder() / "TOKEI" / "em20240512.dat"));
 }
 
+// Every slot of two tables alike, field by field and byte by byte.
+void expectSameSlots(const RaceTable& loadedBefore, const RaceTable& fresh) {
+    for (std::size_t s = 0; s < kMaxRaces; ++s) {
+        SCOPED_TRACE("slot " + std::to_string(s));
+        EXPECT_TRUE(loadedBefore.races[s] == fresh.races[s]);
+        EXPECT_TRUE(loadedBefore.raw[s] == fresh.raw[s]);
+        EXPECT_TRUE(loadedBefore.results[s] == fresh.results[s]);
+        EXPECT_EQ(loadedBefore.bracketExactaLabels[s], fresh.bracketExactaLabels[s]);
+        EXPECT_EQ(loadedBefore.bracketExactaPayout[s], fresh.bracketExactaPayout[s]);
+    }
+    EXPECT_EQ(loadedBefore.raceList, fresh.raceList);
+}
+
+// A load skips the slots an earlier load left empty: whatever the table held before, every slot
+// ends as a load into a new table leaves it, the previous day's payouts included.
+TEST(DayLoad, ATableLoadedBeforeEndsLikeANewOne) {
+    TempHome home;
+    buildStore(home.path());
+    const std::string smallDay = sj("2024年05月13日");
+    writeRecords(dataFile(smallDay + ".nvRA"), {ra("20240513", "44", 1, 6, "1510", 4)});
+
+    auto table = std::make_unique<RaceTable>(), fresh = std::make_unique<RaceTable>();
+    ASSERT_TRUE(loadDay(*table, stamp(), {}).loaded);
+    ASSERT_TRUE(loadDay(*table, smallDay, {}).loaded);  // no payouts stored for this day
+    ASSERT_TRUE(loadDay(*fresh, smallDay, {}).loaded);
+    expectSameSlots(*table, *fresh);
+
+    // And back to the larger day: the slots it needs beyond the small one are read again.
+    fresh = std::make_unique<RaceTable>();
+    ASSERT_TRUE(loadDay(*table, stamp(), {}).loaded);
+    ASSERT_TRUE(loadDay(*fresh, stamp(), {}).loaded);
+    expectSameSlots(*table, *fresh);
+    EXPECT_EQ(table->bracketExactaLabels[0][0], " 1- 2");
+}
+
 TEST(DayLoad, MissingRaceFileBeepsAndInformsUnlessBatch) {
     TempHome home;
     auto table = std::make_unique<RaceTable>();
