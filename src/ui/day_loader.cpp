@@ -48,8 +48,8 @@ void DayLoader::load(const std::string& dayStamp) {
 void DayLoader::begin(const std::string& dayStamp) {
     running_ = true;
     if (thread_.joinable()) thread_.join();  // the last load has posted its result: it is ending
-    thread_ = std::thread([this, self = self_, dayStamp] {
-        auto table = std::make_unique<RaceTable>();
+    std::unique_ptr<RaceTable> table = spare_ ? std::move(spare_) : std::make_unique<RaceTable>();
+    thread_ = std::thread([this, self = self_, dayStamp, table = std::move(table)]() mutable {
         DayLoadOptions options;
         options.reporter = &reporter_;
         options.progress = &progress_;
@@ -74,6 +74,7 @@ void DayLoader::finish(std::unique_ptr<RaceTable> table, const DayLoadResult& re
     if (!pending_.empty()) {  // overtaken: the newer day is loaded instead
         std::string next = std::move(pending_);
         pending_.clear();
+        if (table) recycle(std::move(table));
         begin(next);
         return;
     }

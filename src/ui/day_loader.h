@@ -1,8 +1,9 @@
 #pragma once
-// Loads a race day into a fresh race table on a thread of its own (a day load reads files only:
-// it never talks to the data control). The window keeps showing its table until the load has
-// finished and then swaps the new one in. The newest request wins: a request made while a load
-// runs waits for it, and the table of the overtaken load is dropped unseen.
+// Loads a race day into a race table of its own on a thread of its own (a day load reads files
+// only: it never talks to the data control). The window keeps showing its table until the load has
+// finished and then swaps the new one in, handing the old one back for the next load: a table
+// that has held a day is cleared far faster than a new one is built. The newest request wins: a
+// request made while a load runs waits for it, and the table of the overtaken load is reused unseen.
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -30,6 +31,8 @@ public:
 
     void load(const std::string& dayStamp);
     bool loading() const { return running_; }
+    // A table no longer shown, to load the next day into.
+    void recycle(std::unique_ptr<RaceTable> table) { spare_ = std::move(table); }
 
 private:
     void begin(const std::string& dayStamp);
@@ -55,6 +58,7 @@ private:
     std::thread thread_;
     bool running_ = false;
     std::string pending_;  // the day asked for while a load ran
+    std::unique_ptr<RaceTable> spare_;
 };
 
 }  // namespace vex::ui

@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 #include "app/atomic_file.h"
 #include "app/clock.h"
@@ -142,12 +143,13 @@ void MainWindow::loadSelectedDay() {
 void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
     if (!failure.isEmpty()) reportJobFailure("データ読込", failure);
     if (!table || !result.loaded) {
+        if (table) dayLoader_->recycle(std::move(table));
         showDayInSelector();
         return;
     }
     postCountdown_->setVisible(false);
     clearViews();
-    table_ = std::move(table);
+    dayLoader_->recycle(std::exchange(table_, std::move(table)));
     dayShown_ = true;
     raceDayRefresh_->dayLoaded(*table_);
     voted_.fill(false);
