@@ -440,8 +440,9 @@ private slots:
 
     // Last: the control is made again with the fault.
     void aForcedLoginFailureGivesExactlyTheLoginMessage() {
-        control::setFaultPlan(control::parseFaultPlan("RakutenLogin=-5"));
+        qputenv("VEXMORA_FAULTS", "RakutenLogin=-5");
         control = createDataControl(nullptr);
+        qunsetenv("VEXMORA_FAULTS");
         control->NVInit(kSoftwareId);
         openWindow();
         window->findChild<QAction*>("ZandakaItem")->trigger();
