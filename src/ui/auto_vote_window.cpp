@@ -99,6 +99,7 @@ AutoVoteWindow::AutoVoteWindow(MainWindow& main) : QWidget(&main, Qt::Window), m
     for (QSpinBox* box : {dayLimit_, raceLimit_}) connect(box, &QSpinBox::editingFinished, this, &AutoVoteWindow::saveLimits);
     endButton_->setEnabled(false);
     colourLamp(lamp_, false);
+    resize(960, 640);
 }
 
 QListWidget* AutoVoteWindow::criteriaList(const char* name, const QStringList& items, bool multi) {
@@ -177,6 +178,7 @@ void AutoVoteWindow::buildLayout() {
     for (int p = 1; p <= kMaxRunners; ++p) ranks << QString::asprintf("%2d人気", p);
     popularityList_ = criteriaList("NinkiList", ranks, true);
     popularityList_->setMaximumHeight(16777215);
+    popularityList_->setMinimumHeight(200);
     auto* popularity = new QVBoxLayout;
     popularity->addWidget(new QLabel("単勝人気順位", this));
     popularity->addWidget(popularityList_, 1);

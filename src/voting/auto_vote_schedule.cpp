@@ -9,6 +9,7 @@ void AutoVoteSchedule::arm(std::string dayStamp, std::vector<AutoVoteTarget> tar
     dayStamp_ = std::move(dayStamp);
     targets_ = std::move(targets);
     states_.assign(targets_.size(), State::Waiting);
+    seenBeforePost_.assign(targets_.size(), false);
 }
 
 void AutoVoteSchedule::clear() { arm({}, {}); }
@@ -29,9 +30,12 @@ TickDecision AutoVoteSchedule::tick(const DateTime& now, const TickView& view) {
         const bool ready = view.oddsReady && view.oddsReady(target.raceKey);
         if (target.postTime.size() != 4 || nowText >= target.postTime + "00") {
             states_[i] = State::GivenUp;
-            decision.givenUp.emplace_back(i, ready ? GiveUpReason::PostPassed : GiveUpReason::OddsNeverFetched);
+            decision.givenUp.emplace_back(i, !seenBeforePost_[i] ? GiveUpReason::PostedBeforeStart
+                                             : ready             ? GiveUpReason::PostPassed
+                                                                 : GiveUpReason::OddsNeverFetched);
             continue;
         }
+        seenBeforePost_[i] = true;
         if (decision.vote || view.workerBusy || !ready) continue;
         if (!target.voteTime.empty() && nowText >= target.voteTime) {
             states_[i] = State::Voting;
@@ -63,6 +67,7 @@ void AutoVoteSchedule::voteNotStarted(std::size_t index) {
 std::string givenUpLogLine(const AutoVoteTarget& target, GiveUpReason reason, const std::string& time) {
     const char* why = "";
     switch (reason) {
+        case GiveUpReason::PostedBeforeStart: why = "自動投票が動く前に発走時刻を過ぎていました。"; break;
         case GiveUpReason::OddsNeverFetched: why = "オッズが取得されないまま発走時刻になりました。"; break;
         case GiveUpReason::PostPassed: why = "投票時刻から発走時刻までに投票できませんでした。"; break;
         case GiveUpReason::NothingAccepted: why = "受け付けられた買い目がありません。"; break;

@@ -20,6 +20,7 @@
 namespace vex {
 
 enum class GiveUpReason {
+    PostedBeforeStart, // its post had passed before any acting tick saw it (started late, day not shown)
     OddsNeverFetched,  // the post came and the race's odds had not been fetched
     PostPassed,        // the odds were there, but no tick could vote before the post
     NothingAccepted,   // the site refused every batch
@@ -66,6 +67,7 @@ private:
     std::string dayStamp_;
     std::vector<AutoVoteTarget> targets_;
     std::vector<State> states_;
+    std::vector<bool> seenBeforePost_;  // an acting tick saw the race before its post
 };
 
 // The tick acts: the shown day is today and the time is 09:00 to the latest post (hhnn, inclusive).

@@ -30,7 +30,7 @@ struct VoteContext {
     bool loggedIn = false;            // mirrors the site session during a vote
     // Asked once logged in, before any batch goes out; false withholds the vote (it logs why).
     // Automatic voting checks its day limit here, against the account's purchases of the day.
-    std::function<bool(VoteContext&)> beforeBets;
+    std::function<bool(VoteContext&)> beforeBets = nullptr;
 };
 
 enum class VoteOutcome {

@@ -213,6 +213,15 @@ TEST_F(AutoVoteDay, AnotherDayShownStopsTheTick) {
     EXPECT_TRUE(voted.empty());
 }
 
+TEST_F(AutoVoteDay, ARaceAlreadyPostedWhenVotingStartsIsSaidSo) {
+    oddsMissing = {"01", "02"};
+    runDay({2024, 5, 10, 10, 15, 0}, {2024, 5, 10, 10, 30, 0});
+    EXPECT_EQ(givenUp[0].first, GiveUpReason::PostedBeforeStart);
+    EXPECT_EQ(givenUp[1].first, GiveUpReason::OddsNeverFetched);
+    EXPECT_EQ(toUtf8(givenUpLogLine(schedule.targets()[0], givenUp[0].first, "10:15:00")),
+              "[エラー]10:15:00  自動投票見送り：大井 1R 自動投票が動く前に発走時刻を過ぎていました。");
+}
+
 TEST_F(AutoVoteDay, AFailedVoteIsGivenUpNotRepeated) {
     runDay({2024, 5, 10, 9, 49, 0}, {2024, 5, 10, 9, 59, 0}, VoteOutcome::AllBatchesFailed);
     ASSERT_EQ(voted.size(), 1u);
@@ -247,7 +256,9 @@ TEST(AutoVoteMarks, TheTargetPopularitiesAreMarkedBesideTheUsersMarks) {
     for (int row = 1; row <= page.card().dataRows(); ++row) {
         const int horse = page.card().horseOfRow(row);
         if (page.card().hasMark(kCardMark1, row)) marked.insert(horse);
-        if (horse == 8) EXPECT_EQ(toUtf8(page.card().grid().cell(kCardMark1, row)), "●");
+        if (horse == 8) {
+            EXPECT_EQ(toUtf8(page.card().grid().cell(kCardMark1, row)), "●");
+        }
     }
     EXPECT_EQ(marked, (std::set<int>{page.card().horseOfRow(1), 7, 8}));
     // The win list holds the marked horses.
@@ -297,7 +308,8 @@ protected:
     }
     void TearDown() override { setClock(std::nullopt); }
     VotePlan planOf(long long stakeYen) {
-        BetList list{BetKind::Win};
+        BetList list;
+        list.kind = BetKind::Win;
         BetLine line;
         line.number = 1;
         line.numbers = {3, 0, 0};
