@@ -20,6 +20,7 @@
 #include "store/record_layout.h"
 #include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/race_day_refresh.h"
@@ -358,7 +359,14 @@ void AutoVoteWindow::tick() {
     if (!running_ || voting_) return;
     const TickDecision decision = schedule_.tick(now(), tickView());
     for (const auto& [index, reason] : decision.givenUp) giveUp(index, reason);
-    if (decision.vote) voteTarget(*decision.vote);
+    if (!decision.vote) return;
+    try {
+        voteTarget(*decision.vote);
+    } catch (const std::exception& e) {
+        // The race is not left half-chosen: it is given up like any vote that did not go through.
+        if (auto reason = schedule_.voteEnded(*decision.vote, VoteOutcome::Refused)) giveUp(*decision.vote, *reason);
+        reportError("自動投票でエラーが発生しました。\n" + errorText(e.what()));
+    }
 }
 
 void AutoVoteWindow::giveUp(std::size_t index, GiveUpReason reason) {
