@@ -145,6 +145,12 @@ void BetPage::markPair(int pair, bool set) {
     regenerate();
 }
 
+void BetPage::markHorses(int col, const std::vector<int>& horses, const std::string& text) {
+    for (int row = 1; row <= card_.dataRows(); ++row)
+        if (std::find(horses.begin(), horses.end(), card_.horseOfRow(row)) != horses.end()) card_.setMark(col, row, text);
+    regenerate();
+}
+
 void BetPage::betListClick(int col, int row) {
     // Any data row of the grid answers, the empty row of a list without lines too.
     if (col != kListErase || row < 1 || row >= grid_.rowCount()) return;

@@ -74,6 +74,8 @@ public:
     void cardCellClick(int col, int row);
     // "全" (set) or "CL" (clear) of mark pair 1, 2 or 3.
     void markPair(int pair, bool set);
+    // Writes `text` into mark column `col` on the rows of the given horses, then regenerates.
+    void markHorses(int col, const std::vector<int>& horses, const std::string& text);
     // The column a pair acts on now, -1 when it does nothing.
     int markPairColumn(int pair) const;
 

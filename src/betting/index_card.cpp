@@ -163,6 +163,11 @@ void IndexCard::setColumn(int col, bool marked) {
     for (int r = 1; r < grid_.rowCount(); ++r) grid_.setCell(col, r, marked ? markText() : std::string());
 }
 
+void IndexCard::setMark(int col, int row, const std::string& text) {
+    if (col < kCardMark1 || col > kCardPartner || row < 1 || row >= grid_.rowCount()) return;
+    grid_.setCell(col, row, text);
+}
+
 bool IndexCard::hasMark(int col, int row) const { return !grid_.cell(col, row).empty(); }
 
 int IndexCard::horseOfRow(int row) const { return cellInt(grid_.cell(kCardHorse, row)); }

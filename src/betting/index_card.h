@@ -56,6 +56,8 @@ public:
     bool cellClick(int col, int row);
     // Marks (set) or clears every data row of a mark column.
     void setColumn(int col, bool marked);
+    // Writes `text` into one mark cell (automatic voting writes its own mark there).
+    void setMark(int col, int row, const std::string& text);
 
     bool hasMark(int col, int row) const;
     // Horse number of a data row (column 1).

@@ -1,5 +1,8 @@
 #include "ui/control_dialogs.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -142,6 +145,14 @@ bool QtControlUi::editSettings(control::ControlSettings& settings, const std::st
 }
 
 int QtControlUi::chooseAccount(const std::vector<std::string>& accountNames, int current) {
+    // The account switch logs in on the worker: its selection is shown on the window thread.
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        int chosen = -1;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&] { chosen = chooseAccount(accountNames, current); },
+            Qt::BlockingQueuedConnection);
+        return chosen;
+    }
     QStringList names;
     for (const std::string& n : accountNames) names << fromCp932(n);
     AccountDialog form(names, current, parent_);

@@ -24,6 +24,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/auto_vote_window.h"
+#include "ui/balance_window.h"
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page_widget.h"
 #include "ui/compi_window.h"
@@ -480,6 +482,8 @@ MainWindow::MainWindow(DataControl* control, QWidget* parent)
     connectRaceDayRefresh();
     startUp();
     attachCompiWindow(*this);
+    attachAccountMenu(*this);
+    attachAutoVoteWindow(*this);
 }
 
 MainWindow::~MainWindow() {

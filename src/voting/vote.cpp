@@ -173,6 +173,7 @@ void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, i
                                     std::to_string(code) + ")" + why});
     } else {
         ++result.accepted;
+        result.bought += amount;
         if (!ctx.automatic)
             ctx.reporter.information(sj("投票しました。") + "\r\n" + sj("購入金額　:") + formatText("%8d", amount) + "\r\n" +
                                      sj("残投票件数:") + formatText("%8d", remaining) + "\r\n" + sj("購入限度額:") + formatText("%8d", limit) +
@@ -231,6 +232,15 @@ bool logIn(VoteContext& ctx) {
     return true;
 }
 
+// The caller's last word before the batches; a withheld vote still logs out.
+bool withheldAfterLogin(VoteContext& ctx, VoteResult& result) {
+    if (!ctx.beforeBets || ctx.beforeBets(ctx)) return false;
+    logOut(ctx, result);
+    ctx.loggedIn = false;
+    result.outcome = VoteOutcome::Withheld;
+    return true;
+}
+
 // The outcome once every batch has had its answer; a log that could not be written is shown after it.
 void concludeVote(VoteContext& ctx, VoteResult& result) {
     if (result.accepted == 0) {
@@ -266,6 +276,7 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
         result.outcome = VoteOutcome::LoginFailed;
         return result;
     }
+    if (withheldAfterLogin(ctx, result)) return result;
     const std::string title = raceTitle(plan.race, plan.kind);
     result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
     for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(plan.lines, b), b, title);

@@ -7,6 +7,7 @@
 // (checks, lines, the question) on the window's thread, the submission on the worker, which
 // reads only the plan and never asks.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct VoteContext {
     std::filesystem::path betFolder;  // where the day's bet file goes (betFileFolder)
     bool automatic = false;
     bool loggedIn = false;            // mirrors the site session during a vote
+    // Asked once logged in, before any batch goes out; false withholds the vote (it logs why).
+    // Automatic voting checks its day limit here, against the account's purchases of the day.
+    std::function<bool(VoteContext&)> beforeBets = nullptr;
 };
 
 enum class VoteOutcome {
@@ -36,6 +40,7 @@ enum class VoteOutcome {
     FileFailed,        // the bet file could not be written; nothing was sent
     LoginFailed,
     AllBatchesFailed,  // nothing was accepted
+    Withheld,          // a spending limit of automatic voting stopped it; nothing was sent
     PartlyVoted,       // some batches accepted, some failed
     Voted,
 };
@@ -43,6 +48,7 @@ enum class VoteOutcome {
 struct VoteResult {
     VoteOutcome outcome = VoteOutcome::Refused;
     int lines = 0, batches = 0, accepted = 0, failed = 0;
+    long long bought = 0;  // the purchase amounts the site reported for the accepted batches
     std::filesystem::path betFile;
     // Set when the voting log could not be written after the login (CP932): the outcome above
     // still stands. Shown after the vote's result in manual mode; automatic callers report it.
