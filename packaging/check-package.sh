@@ -27,6 +27,14 @@ dpkg -x "$deb" "$scratch/root"
 bin="$scratch/root/usr/bin"
 "$bin/vexmora-cli" --version | grep -q "vexmora-cli" || fail "the installed vexmora-cli does not start"
 
+# The manual: a PDF of several pages whose text is set in an embedded Japanese font (without one
+# installed at build time, the kana and kanji would be missing).
+manual="$scratch/root/usr/share/vexmora/Vexmora.pdf"
+head -c 5 "$manual" | grep -q '%PDF-' || fail "the installed manual is no PDF"
+pages=$(grep -a -c '/Type /Page$' "$manual" || true)
+[ "$pages" -ge 5 ] || fail "the installed manual has $pages pages"
+grep -a -q -E '/BaseFont /[A-Z+]*(IPA|Noto)' "$manual" || fail "the installed manual embeds no Japanese font"
+
 # The installed desktop program with its own folder: it starts, writes its start lines and keeps
 # running until stopped.
 unset QT_QPA_PLATFORMTHEME
