@@ -26,6 +26,8 @@ constexpr std::string_view kBetOptions =
     "  --amount A     the amount in yen (default: DefaultAmount)\n"
     "  --lower X, --upper Y   the odds filter (default: the settings)\n";
 
+// One entry per command of commands(); the table of the command-line contract may name one before
+// it is built (stats).
 constexpr Explanation kExplanations[] = {
     {"betlines", "The 90-character bet lines a vote of that bet list would send, one per line.\n",
      "betlines today 1 --kind 5 --method 1 --mark 8:3 --mark 9:5,7"},
@@ -63,6 +65,10 @@ constexpr Explanation kExplanations[] = {
      "refresh-odds today 5"},
     {"refresh-results", "Fetches the results and payouts of DAY from the data service now.\n",
      "refresh-results today"},
+    {"stats",
+     "The analysis tables over the appearance-statistics files in TOKEI, TAB-separated (CSV with\n"
+     "--csv), header first; --by chooses what the rows are grouped by.\n",
+     "stats --from 2026-11-01 --to today --by zone"},
     {"vote",
      "Votes the bet list on the betting site without asking; the outcome goes to VovoVaro.log and\n"
      "its new lines are printed. Refused when a check fails or the login fails (exit 1).\n",
