@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test (core and windows).
+# Installs what is missing, builds and runs every test (core and windows), then checks the Debian
+# package.
 # Set VEXMORA_SANITIZE=1 to build and test with AddressSanitizer and UndefinedBehaviorSanitizer,
 # VEXMORA_TSAN=1 for ThreadSanitizer.
 set -euo pipefail
@@ -21,4 +22,8 @@ cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 unset QT_QPA_PLATFORMTHEME
 export QT_QPA_PLATFORM=offscreen
-cd "$build" && ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+# The package of a plain build: the desktop entry, the .deb's listing and its programs started.
+if [ "$build" = build-test ]; then
+  packaging/check-package.sh "$build"
+fi

@@ -3,7 +3,7 @@
 # Usage: tools/install-deps.sh [extra packages...]
 set -euo pipefail
 packages=(g++ cmake make qt6-base-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-          fonts-ipafont-gothic xvfb xauth "$@")
+          fonts-ipafont-gothic xvfb xauth desktop-file-utils dpkg-dev file "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,6 +5,7 @@
 #include "app/app_folder.h"
 #include "betting/race_adapter.h"
 #include "cli/command.h"
+#include "cli/day_argument.h"
 #include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
@@ -39,7 +40,7 @@ std::vector<int> horseList(const std::string& text) {
 BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetOptions) {
     if (args.size() < 2) throw UsageError("a day and a race-list entry are needed");
     BetsOptions o;
-    o.day = toCp932(args[0]);
+    o.day = dayStampOfArgument(args[0]);
     o.entry = number(args[1], "race-list entry", 1, kMaxRaces);
     if (!withBetOptions && args.size() != 2) throw UsageError("unexpected argument: " + args[2]);
     for (std::size_t i = 2; i < args.size(); ++i) {

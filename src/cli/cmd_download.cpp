@@ -1,10 +1,14 @@
 // vexmora-cli download: the bulk download without dialogs.
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 
 #include "app/app_folder.h"
 #include "cli/command.h"
+#include "cli/progress_line.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
 #include "datalink/data_control.h"
@@ -19,14 +23,33 @@ namespace {
 extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
 
 // Prints like PrintingReporter and keeps the last message of the download itself for stderr when
-// the command fails.
+// the command fails. On a terminal the texts that count files share one line (ProgressLine);
+// piped, every text is a line, as a script reading it expects.
 class DownloadReporter : public PrintingReporter {
 public:
     void information(const std::string& text) override {
+        if (progress_) progress_->end();
         PrintingReporter::information(text);
         last = text;
     }
+    void status(const std::string& text) override {
+        if (progress_)
+            progress_->status(toUtf8(text));
+        else
+            PrintingReporter::status(text);
+    }
+    // Called once the download exists: its record count goes on the progress line.
+    void showProgressOnTerminal(const BulkDownload& download) {
+        if (!isatty(STDOUT_FILENO)) return;
+        progress_ = std::make_unique<ProgressLine>(std::cout, [&download] { return download.stats().records; });
+    }
+    void endProgress() {
+        if (progress_) progress_->end();
+    }
     std::string last;
+
+private:
+    std::unique_ptr<ProgressLine> progress_;
 };
 
 // Why a download that did not complete failed, for stderr.
@@ -60,6 +83,7 @@ int runDownload(const std::vector<std::string>& args) {
     DownloadReporter reporter;
     BulkDownload download(*control, reporter);
     if (from) download.setFromTime(*from);
+    reporter.showProgressOnTerminal(download);
 
     // The flag is cleared here, before the handlers: a signal from now on is not lost to start().
     setCancelFlag(false);
@@ -70,6 +94,7 @@ int runDownload(const std::vector<std::string>& args) {
     printLine(download.startMessage());
     std::cout.flush();  // shown at once: whoever watches knows the download, and its cancel, are live
     DownloadOutcome outcome = download.run();
+    reporter.endProgress();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/day_argument.h"
 #include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
@@ -35,7 +36,7 @@ int runLoad(const std::vector<std::string>& args) {
     options.batch = true;
     options.reporter = &messages;
     auto table = std::make_unique<RaceTable>();  // about 30 MB: never on the stack
-    DayLoadResult result = loadDay(*table, toCp932(args[0]), options);
+    DayLoadResult result = loadDay(*table, dayStampOfArgument(args[0]), options);
     if (!result.loaded) {
         if (messages.texts.empty()) messages.texts.push_back(noRaceFileMessage());
         messages.printAll();

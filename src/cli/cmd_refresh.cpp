@@ -5,6 +5,7 @@
 #include "app/app_folder.h"
 #include "cli/bets_options.h"
 #include "cli/command.h"
+#include "cli/day_argument.h"
 #include "control/control_factory.h"
 #include "datalink/realtime_refresh.h"
 #include "dayload/day_load.h"
@@ -70,7 +71,7 @@ int runRefreshOdds(const std::vector<std::string>& args) {
 
 int runRefreshResults(const std::vector<std::string>& args) {
     if (args.size() != 1) throw UsageError("refresh-results needs one day, e.g. 2024年05月12日");
-    auto day = prepare(toCp932(args[0]));
+    auto day = prepare(dayStampOfArgument(args[0]));
     if (!day) return kFailed;
     // The day load selects the first race; its name goes into the error text.
     auto selected = refreshRaceOf(*day->table, day->table->currentSlot);

@@ -6,6 +6,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "cli/command.h"
+#include "cli/command_help.h"
 #include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
 
@@ -62,7 +63,7 @@ void printError(const std::string& cp932) { std::cerr << toUtf8(cp932) << '\n'; 
 static void printHelp() {
     std::cout << "vexmora-cli " VEXMORA_VERSION " - the headless companion of Vexmora\n\n"
                  "Usage: vexmora-cli <command> [arguments]\n\nCommands:\n"
-                 "  help\n  --version\n";
+                 "  help [COMMAND]   explains one command, with an example\n  --version\n";
     for (const auto& c : commands()) std::cout << "  " << c.usage << '\n';
     std::cout << "\nEnvironment: VEXMORA_HOME, VEXMORA_SERVICE (sim | feed:DIR), VEXMORA_NOW.\n";
 }
@@ -81,11 +82,17 @@ int main(int argc, char** argv) {
         return kOk;
     }
     if (args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
-        printHelp();
-        return kOk;
+        if (args.size() == 1) {
+            printHelp();
+            return kOk;
+        }
+        if (printCommandHelp(args[1])) return kOk;
+        std::cerr << "unknown command: " << args[1] << "\n";
+        return kUsage;
     }
     for (const auto& c : commands()) {
         if (c.name != args[0]) continue;
+        if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) return printCommandHelp(c.name) ? kOk : kUsage;
         if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {
             std::cerr << clock << '\n';
             return kFailed;

@@ -19,6 +19,8 @@
 int main(int argc, char** argv) {
     vex::ui::VexmoraApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
+    // The desktop matches the windows to vexmora.desktop (its icon, its name in the task bar).
+    QGuiApplication::setDesktopFileName("vexmora");
 
     // A clock the user asked for but did not get would date every download and vote wrongly.
     if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {

@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/manual_file.h"
 #include "ui/auto_vote_window.h"
 #include "ui/balance_window.h"
 #include "ui/bet_file_viewer.h"
@@ -439,13 +440,17 @@ void MainWindow::buildCentralArea() {
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }
 
 void MainWindow::openManual() {
-    fs::path manual = appDir_ / "Vexmora.pdf";
-    if (!fs::exists(manual)) {
+    const auto folders = manualFolders();
+    const auto manual = findManual(folders);
+    if (!manual) {
         Dialogs::beep();
-        Dialogs::information(this, "使用解説書[Vexmora.pdf]が見つかりません。");
+        Dialogs::information(this, fromCp932(manualMissingMessage(folders)));
         return;
     }
-    if (!Dialogs::recording()) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string())));
+    if (Dialogs::recording()) return;
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string()))))
+        Dialogs::information(this, "使用解説書を開くアプリケーションがありません。PDFを開くアプリケーションを設定してください："
+                                   "\n" + QString::fromStdString(manual->string()));
 }
 
 }  // namespace vex::ui

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/atomic_file.h"
+#include "app/manual_file.h"
 #include "app/settings.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -179,9 +180,21 @@ private slots:
         TempHome home;
         MainWindow window;
         window.show();
+        // The built manual lies beside this test program: look in two folders of the test instead.
+        const std::filesystem::path installed = home.str() + "/share";
+        vex::setManualFolders(std::vector<std::filesystem::path>{home.str(), installed});
         byName<QAction>(&window, "HelpContentsItem")->trigger();
-        QCOMPARE(Dialogs::shown(), QStringList{"使用解説書[Vexmora.pdf]が見つかりません。"});
+        // The given text first, then every file looked for.
+        QCOMPARE(Dialogs::shown(), QStringList{"使用解説書[Vexmora.pdf]が見つかりません。\n" + home.file("Vexmora.pdf") +
+                                               "\n" + home.path() + "/share/Vexmora.pdf"});
         QCOMPARE(Dialogs::beeps(), 1);
+        // Found in the second folder: opened (not while recording), with no notice.
+        std::filesystem::create_directories(installed);
+        vex::writeFileAtomic(installed / "Vexmora.pdf", "%PDF-1.4\n");
+        byName<QAction>(&window, "HelpContentsItem")->trigger();
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QCOMPARE(Dialogs::beeps(), 1);
+        vex::setManualFolders(std::nullopt);
 
         byName<QAction>(&window, "HelpAboutItem")->trigger();
         auto* about = window.findChild<QDialog*>("AboutBox");
