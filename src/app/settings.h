@@ -120,6 +120,10 @@ inline constexpr IntSetting kBalanceLeft{"ZandakaFormlocate", "left", 700};
 inline constexpr IntSetting kCompiTop{"locateCompiForm", "top", 50};
 inline constexpr IntSetting kCompiLeft{"locateCompiForm", "left", 100};
 inline constexpr BoolSetting kNoRedrawAfterFetch{"Disp", "NotRefresh", false};
+// The day stamp of the day shown last, selected again at the next start; empty: the newest day.
+inline constexpr StringSetting kLastShownDay{"Disp", "LastDay", ""};
+// A vote whose total is above this many yen is confirmed a second time.
+inline constexpr IntSetting kSecondConfirmAbove{"KaimeSet", "SecondConfirmAbove", 10000};
 }  // namespace settings
 
 // The file format itself, on file contents in memory (the fuzz targets drive these directly).

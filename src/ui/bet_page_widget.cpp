@@ -514,7 +514,9 @@ void BetPageWidget::vote() {
         lastVote_ = std::make_unique<VoteResult>(plan.refused);
         return;
     }
-    if (!Dialogs::askYesNo(this, fromCp932(plan.question))) {
+    const std::string second = secondVoteQuestion(plan, read(settings_, settings::kSecondConfirmAbove));
+    if (!Dialogs::askYesNo(this, fromCp932(plan.question)) ||
+        (!second.empty() && !Dialogs::askYesNo(this, fromCp932(second)))) {
         lastVote_ = std::make_unique<VoteResult>();
         lastVote_->outcome = VoteOutcome::Declined;
         return;

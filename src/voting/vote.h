@@ -27,6 +27,8 @@ struct VoteContext {
     std::filesystem::path betFolder;  // where the day's bet file goes (betFileFolder)
     bool automatic = false;
     bool loggedIn = false;            // mirrors the site session during a vote
+    // Manual mode: a total above this many yen is confirmed a second time; negative: never.
+    long long secondConfirmAbove = -1;
 };
 
 enum class VoteOutcome {
@@ -64,8 +66,17 @@ struct VotePlan {
     BetKind kind = BetKind::Win;
     BetRace race;               // a copy: the submission never reads the window's state
     std::vector<std::string> lines;
-    std::string question;       // "[大井11R:３連単]に投票します。実行してよろしいですか？" (CP932)
+    // "[大井11R:３連単]に投票します。実行してよろしいですか？", then the day, race, kind, line count
+    // and total on lines of their own (CP932).
+    std::string question;
 };
+
+// The yen a plan buys: the sum of its lines' stakes.
+long long planTotal(const VotePlan& plan);
+// The second question of a vote whose total is above `threshold` yen; empty when none is due.
+std::string secondVoteQuestion(const VotePlan& plan, long long threshold);
+// "1,234,500円" (CP932).
+std::string yenText(long long yen);
 
 // The vote button's checks, then planVoteRace. A refusal is reported here.
 VotePlan planVote(const VoteRequest& request, VoteContext& context);
