@@ -12,6 +12,7 @@
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
+#include "ui/japanese_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "vocabulary/cp932.h"
@@ -19,6 +20,7 @@
 int main(int argc, char** argv) {
     vex::ui::VexmoraApplication app(argc, argv);
     QApplication::setApplicationName("Vexmora");
+    vex::ui::installJapaneseDialogs(app);  // はい/いいえ, not Yes/No, in every message box
 
     // A clock the user asked for but did not get would date every download and vote wrongly.
     if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {
