@@ -429,9 +429,44 @@ void MainWindow::buildCentralArea() {
     auto* pageLayout = new QVBoxLayout(pageArea);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     pageLayout->addWidget(pages_);
+    pageLayout->addWidget(buildStartHint(pageArea));
     body->addWidget(pageArea, 1);
     col->addLayout(body, 1);
     setCentralWidget(central);
+}
+
+QWidget* MainWindow::buildStartHint(QWidget* parent) {
+    startHint_ = new QFrame(parent);
+    startHint_->setObjectName("StartHint");
+    auto* col = new QVBoxLayout(startHint_);
+    col->setContentsMargins(24, 24, 24, 24);
+    col->setSpacing(12);
+    startHintText_ = new QLabel(startHint_);
+    startHintText_->setObjectName("StartHintLabel");
+    startHintText_->setWordWrap(true);
+    QFont f = startHintText_->font();
+    f.setPixelSize(16);
+    startHintText_->setFont(f);
+    startHintDownload_ = new QPushButton("データ取得", startHint_);
+    startHintDownload_->setObjectName("StartHintDownloadBtn");
+    startHintDownload_->setToolTip("データの取得を行います");
+    startHintDownload_->setStatusTip("データの取得を行います");
+    startHintDownload_->setMinimumSize(140, 40);
+    col->addWidget(startHintText_);
+    col->addWidget(startHintDownload_, 0, Qt::AlignLeft);
+    col->addStretch();
+    connect(startHintDownload_, &QPushButton::clicked, this, [this] { onDownloadClicked(); });
+    return startHint_;
+}
+
+void MainWindow::updateStartHint() {
+    const bool noDays = daySelector_->count() == 0;
+    startHintText_->setText(noDays ? "保存されている開催日がありません。\n"
+                                     "「データ取得」でレースデータを取り込んでください。"
+                                   : "ツールバーの日付欄から開催日を選んでください。");
+    startHintDownload_->setVisible(noDays);
+    // Hidden while a day is loading: the race views are about to take its place.
+    startHint_->setVisible(!pages_->isVisibleTo(this) && !dayShown_ && !loadingDay());
 }
 
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }

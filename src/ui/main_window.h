@@ -93,6 +93,7 @@ public:
 
     // ---- commands (public so the other windows and tests can run them)
     void fillDaySelector();     // rebuild the day selector from the store
+    void selectNewestDay();     // select and load the newest stored day (after a download)
     void loadSelectedDay();     // load the chosen day (on its own thread; see loadingDay())
     void showSelectedRace();    // show the race highlighted in the race list
     void selectNextRace();      // "直前ﾚｰｽ": the race of today that posts next
@@ -123,6 +124,9 @@ private:
     QWidget* buildCommandButtons(QWidget* parent);
     QWidget* buildRaceHeader(QWidget* parent);
     void buildRaceList(QWidget* host);
+    // Where the race views stand while none is shown: what to do first (download, pick a day).
+    QWidget* buildStartHint(QWidget* parent);
+    void updateStartHint();
     void buildPages();
     void buildBetTab();       // 買い目
     void buildRaceCardTab();  // 出馬表 (developer)
@@ -149,6 +153,10 @@ private:
     void connectRaceDayRefresh();  // main_window_refresh.cpp
     void firstShown();
     void saveBounds();
+    // The day shown at the last run when it is still stored, else the newest day: selected and loaded.
+    void selectStartDay();
+    void selectAndLoadDay(int index);
+    void rememberShownDay();
 
     // ---- the day and the race shown
     void drawHeader(int slot);
@@ -210,6 +218,9 @@ private:
     QListWidget* raceList_ = nullptr;
     QLabel* raceListNote_ = nullptr;
     QTabWidget* pages_ = nullptr;
+    QWidget* startHint_ = nullptr;
+    QLabel* startHintText_ = nullptr;
+    QPushButton* startHintDownload_ = nullptr;
     QWidget* betTab_ = nullptr;
     QWidget* raceCardTab_ = nullptr;
     QWidget* resultsTab_ = nullptr;

@@ -127,9 +127,12 @@ void MainWindow::connectBetPage() {
 
 void MainWindow::firstShown() {
     version_ = kProgramVersion;
-    if (!control_) return;
-    int rc = control_->NVInit(kSoftwareId);
-    if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
+    if (control_) {
+        int rc = control_->NVInit(kSoftwareId);
+        if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
+    }
+    // Loaded once the window stands, so the day load's progress window opens over it.
+    selectStartDay();
 }
 
 void MainWindow::saveBounds() {
