@@ -435,6 +435,7 @@ void BetPageWidget::sync() {
 void BetPageWidget::syncGrids() {
     indexCard_->gridModel()->refresh();
     betList_->gridModel()->refresh();
+    betList_->fitColumnsToText();
     zoneLabel_->setText(fromCp932(model_->card().zoneLabel()));
     syncLabels();
 }

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -147,8 +148,10 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     raceConditionsLine_ = headerLabel(raceHeader_, "Label4", 11);
     prizeLine_ = headerLabel(raceHeader_, "Label6", 11);
     addedPrizeLine_ = headerLabel(raceHeader_, "Label7", 11);
-    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_})
+    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_}) {
+        l->setMinimumWidth(1);  // a long line is cut at the window's edge; it never widens the window
         lines->addWidget(l);
+    }
     lines->addStretch();
     header->addLayout(lines, 1);
     return raceHeader_;
@@ -256,12 +259,25 @@ QWidget* hostPage(QWidget* parent, const char* name) {
 void MainWindow::buildResultsTab() {
     resultsTab_ = new QWidget;
     resultsTab_->setObjectName("TabSheet2");
-    auto* resultsGrid = new QGridLayout(resultsTab_);
+    // Scrolls as a whole in a small window: the tab widget would otherwise ask the window for room
+    // for all nine boxes and grow it.
+    auto* content = new QWidget;
+    content->setObjectName("ResultsContent");
+    auto* scroll = new QScrollArea(resultsTab_);
+    scroll->setObjectName("ResultsScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* tabLayout = new QVBoxLayout(resultsTab_);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(scroll);
+    auto* resultsGrid = new QGridLayout(content);
     resultsGrid->setContentsMargins(6, 6, 6, 6);
     resultLabels_.assign(10, {});
     int boxIndex = 0;
     for (const ResultKindRow& k : kResultKinds) {
-        resultsGrid->addWidget(buildResultBox(k.kind, k.caption, k.entries), boxIndex / 3, boxIndex % 3, Qt::AlignTop);
+        resultsGrid->addWidget(buildResultBox(content, k.kind, k.caption, k.entries), boxIndex / 3, boxIndex % 3,
+                               Qt::AlignTop);
         ++boxIndex;
     }
     resultsGrid->setRowStretch(3, 1);
@@ -269,8 +285,8 @@ void MainWindow::buildResultsTab() {
 }
 
 // One kind's box of the results tab: per entry the labels 結果, 人気 and 配当.
-QWidget* MainWindow::buildResultBox(int kind, const char* caption, int entries) {
-    auto* box = new QGroupBox(caption, resultsTab_);
+QWidget* MainWindow::buildResultBox(QWidget* parent, int kind, const char* caption, int entries) {
+    auto* box = new QGroupBox(caption, parent);
     box->setObjectName(QString("ResultBox%1").arg(kind));
     auto* g = new QGridLayout(box);
     g->setHorizontalSpacing(10);
@@ -349,6 +365,10 @@ void MainWindow::buildDetailTab() {
     QFont hf = help->font();
     hf.setPixelSize(10);
     help->setFont(hf);
+    // In a narrow window the help is cut at the edge (the whole of it in the tooltip) instead of
+    // widening the window when the tab is first shown.
+    help->setMinimumWidth(1);
+    help->setToolTip(help->text());
     top->addWidget(help, 1);
     detail->addLayout(top);
     detailCard_ = new QTableView(detailTab_);

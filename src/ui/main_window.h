@@ -39,6 +39,9 @@ namespace vex::ui {
 // Where to put a window saved at `saved`: unchanged while its title strip lies on one of the
 // screens, else moved (and shrunk if needed) onto the first screen so it can be reached.
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
+// A window larger than the screen its top-left corner is on, shrunk to that screen and moved onto it
+// (a window whose bottom lies off the screen hides the vote button); any other window unchanged.
+QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens);
 
 class BetPageWidget;
 class ControlWorker;
@@ -131,7 +134,7 @@ private:
     void buildBetTab();       // 買い目
     void buildRaceCardTab();  // 出馬表 (developer)
     void buildResultsTab();   // 結果
-    QWidget* buildResultBox(int kind, const char* caption, int entries);
+    QWidget* buildResultBox(QWidget* parent, int kind, const char* caption, int entries);
     void buildTestTab();      // テスト (developer)
     void buildDetailTab();    // 出馬表詳細
     // A group of three filter buttons of the detailed card: at most one down, all may be up.

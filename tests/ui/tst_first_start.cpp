@@ -99,9 +99,11 @@ private slots:
             MainWindow window;
             auto* days = byName<QComboBox>(&window, "DateCombo");
             QVERIFY2(days->count() >= 3, qPrintable(items(days).join(',')));
+            window.resize(800, 560);  // smaller than the bet page: it scrolls, the window keeps its size
             window.show();
             QTRY_VERIFY(!window.loadingDay() && days->currentIndex() == 0);
             QTRY_VERIFY(byName<QListWidget>(&window, "DatList")->count() > 0);
+            QCOMPARE(window.size(), QSize(800, 560));
             QVERIFY(!byName<QWidget>(&window, "StartHint")->isVisible());
             days->setCurrentIndex(2);
             window.loadSelectedDay();

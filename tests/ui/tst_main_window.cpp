@@ -158,6 +158,11 @@ private slots:
         QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
         QCOMPARE(ui::keepReachable(QRect(2000, 100, 800, 600), two), QRect(2000, 100, 800, 600));
         QCOMPARE(ui::keepReachable(QRect(-700, 100, 800, 600), two).topLeft(), QPoint(560, 240));
+
+        // Larger than its screen: shrunk onto it; a window that fits is left where it is.
+        QCOMPARE(ui::fitOnScreen(QRect(10, 10, 1280, 700), {QRect(0, 0, 1024, 700)}), QRect(0, 0, 1024, 700));
+        QCOMPARE(ui::fitOnScreen(QRect(2000, 100, 1280, 1100), two), QRect(1920, 0, 1280, 1024));
+        QCOMPARE(ui::fitOnScreen(QRect(10, 10, 1280, 700), two), QRect(10, 10, 1280, 700));
     }
 
     void failingInitShowsItsCodeOnceAndTheWindowStays() {
