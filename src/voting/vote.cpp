@@ -7,6 +7,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/grid_sort.h"
+#include "datalink/result_messages.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
@@ -210,7 +211,7 @@ void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, i
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
-                                     std::to_string(code) + ")" + why);
+                                     codeWithMeaning("RakutenBet", code) + ")" + why);
         logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
                                     std::to_string(code) + ")" + why});
     } else {
@@ -232,7 +233,7 @@ void logOut(VoteContext& ctx, VoteResult& result) {
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
-                                     std::to_string(code) + ")");
+                                     codeWithMeaning("RakutenLogout", code) + ")");
         logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(code) + ")"});
     }
 }
@@ -265,7 +266,8 @@ bool logIn(VoteContext& ctx) {
     if (login != 0) {
         ctx.reporter.beep();
         if (!ctx.automatic)
-            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") + std::to_string(login) + ")");
+            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") +
+                                     codeWithMeaning("RakutenLogin", login) + ")");
         ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
         return false;
     }

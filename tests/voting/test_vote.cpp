@@ -172,6 +172,23 @@ TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
     EXPECT_EQ(lines.at(2), "[投票　] ■買い目:1投票成功 09:30:00");
 }
 
+// The message names what the site's code means; the log keeps the code alone, as it always has.
+TEST_F(Vote, ErrorMessagesGiveTheMeaningOfTheSitesCode) {
+    control.betCodes = {-803};
+    auto ctx = context(false);
+    EXPECT_EQ(voteRace(trifectaList(2), race, ctx).outcome, VoteOutcome::AllBatchesFailed);
+    EXPECT_EQ(reporter.informations.at(0), "買い目:0投票時にエラーが発生しました。(エラーコード:-803 購入限度額オーバー)");
+    EXPECT_EQ(utf8Log().at(1), "[エラー]09:30:00  買い目:0投票失敗：(エラー:-803)");
+    control.loginCode = -5;
+    voteRace(trifectaList(2), race, ctx);
+    EXPECT_EQ(reporter.informations.back(), "楽天競馬にログインできませんでした。(エラーコード:-5 ログインまたはログアウトに失敗)");
+    control.loginCode = 0;
+    control.logoutCode = 1;  // above 0: no table lists it
+    control.betCodes.clear();
+    voteRace(trifectaList(2), race, ctx);
+    EXPECT_EQ(reporter.informations.back(), "楽天競馬ログアウト時にエラーが発生しました。(エラーコード:1)");
+}
+
 TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
     control.betCodes = {-1, -2};
     auto ctx = context(true);
