@@ -536,7 +536,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
     voting_ = true;
     lastVote_.reset();
     voteButton_->setEnabled(false);
-    voteEnv_.worker->start(
+    voteEnv_.worker->startToTheEnd(
         "投票",
         [=] {
             VoteContext job{*control, *jobReporter, *log, folder, false, false};

@@ -557,11 +557,14 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (worker_->busy()) {
-        // The job talks to the data service or the betting site: it is stopped, not cut off.
-        if (!closeAfterJob_ &&
-            Dialogs::askYesNo(this, "「" + worker_->jobName() + "」を実行中です。中止して終了しますか？")) {
+        // The job talks to the data service or the betting site: it is stopped, not cut off. A
+        // vote cannot be stopped, so the question does not offer to.
+        const bool stops = worker_->jobStopsOnCancel();
+        const QString question = "「" + worker_->jobName() + "」を実行中です。" +
+                                 (stops ? "中止して終了しますか？" : "終わってから終了しますか？");
+        if (!closeAfterJob_ && Dialogs::askYesNo(this, question)) {
             closeAfterJob_ = true;
-            worker_->cancel();
+            if (stops) worker_->cancel();
         }
         event->ignore();
         return;

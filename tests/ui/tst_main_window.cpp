@@ -13,6 +13,11 @@
 
 #include "app/atomic_file.h"
 #include "app/settings.h"
+#include "datalink/bulk_download.h"
+#include "ui/worker.h"
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
@@ -178,6 +183,26 @@ private slots:
         QCOMPARE(Dialogs::shown(), QStringList{"NVInitエラー：-101"});
         QVERIFY(window.isVisible());
         QCOMPARE(window.version(), QString("Version.1.05"));
+    }
+
+    // A vote is never stopped halfway: closing during one offers to close after it, and sets no
+    // cancel flag that would be left standing.
+    void closingDuringAVoteWaitsForItWithoutCancelling() {
+        TempHome home;
+        MainWindow window;
+        window.show();
+        std::atomic<bool> release{false};
+        QVERIFY(window.worker()->startToTheEnd("投票", [&] {
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }));
+        QVERIFY(!window.worker()->jobStopsOnCancel());
+        window.close();
+        QCOMPARE(Dialogs::shown(), QStringList{"「投票」を実行中です。終わってから終了しますか？"});
+        QVERIFY(window.isVisible());
+        QVERIFY(!vex::cancelFlag());
+        release = true;
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(window.worker()->jobStopsOnCancel());
     }
 
     void manualAndVersionWindow() {
