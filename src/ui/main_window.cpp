@@ -487,6 +487,15 @@ void MainWindow::updateStartHint() {
     startHintDownload_->setVisible(noDays);
     // Hidden while a day is loading: the race views are about to take its place.
     startHint_->setVisible(!pages_->isVisibleTo(this) && !dayShown_ && !loadingDay());
+    enableDayCommands();
+}
+
+// The commands that act on the day shown are off while none is: a click would do nothing.
+void MainWindow::enableDayCommands() {
+    for (QToolButton* b : {resultsButton_, quickOddsButton_, nextRaceButton_}) {
+        b->setEnabled(dayShown_);
+        b->setToolTip(dayShown_ ? b->statusTip() : b->statusTip() + "（開催日を読み込むと使えます）");
+    }
 }
 
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }

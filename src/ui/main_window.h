@@ -130,6 +130,7 @@ private:
     // Where the race views stand while none is shown: what to do first (download, pick a day).
     QWidget* buildStartHint(QWidget* parent);
     void updateStartHint();
+    void enableDayCommands();
     void buildPages();
     void buildBetTab();       // 買い目
     void buildRaceCardTab();  // 出馬表 (developer)

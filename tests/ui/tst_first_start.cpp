@@ -75,6 +75,12 @@ private slots:
         QVERIFY(hint->isVisible());
         QVERIFY(byName<QLabel>(&window, "StartHintLabel")->text().startsWith("保存されている開催日がありません。"));
         QVERIFY(!byName<QWidget>(&window, "PageControl1")->isVisible());
+        // Nothing to fetch results or odds for, and no race to jump to: those commands are off.
+        for (const char* name : {"KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn"}) {
+            QVERIFY2(!byName<QWidget>(&window, name)->isEnabled(), name);
+            QVERIFY(byName<QWidget>(&window, name)->toolTip().endsWith("（開催日を読み込むと使えます）"));
+        }
+        QVERIFY(byName<QWidget>(&window, "JVBtn")->isEnabled());
         saveShot(&window, "first-start");
         auto* button = byName<QPushButton>(&window, "StartHintDownloadBtn");
         QCOMPARE(button->text(), QString("データ取得"));
@@ -105,6 +111,8 @@ private slots:
             QTRY_VERIFY(byName<QListWidget>(&window, "DatList")->count() > 0);
             QCOMPARE(window.size(), QSize(800, 560));
             QVERIFY(!byName<QWidget>(&window, "StartHint")->isVisible());
+            QVERIFY(byName<QWidget>(&window, "SokuhoOddsBtn")->isEnabled());
+            QCOMPARE(byName<QWidget>(&window, "SokuhoOddsBtn")->toolTip(), QString("速報オッズを取得します"));
             days->setCurrentIndex(2);
             window.loadSelectedDay();
             QTRY_VERIFY(!window.loadingDay());
