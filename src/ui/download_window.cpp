@@ -194,6 +194,9 @@ void DownloadWindow::jobEnded() {
     showLatestProgress();  // the last texts of the job
     startButton_->setEnabled(true);
     if (download_->outcome() == DownloadOutcome::Completed) completed_ = true;
+    // A cancel the download ended without seeing (it had finished first) cancelled nothing: left
+    // set, it would make the next refresh read nothing.
+    if (download_->outcome() != DownloadOutcome::Cancelled) setCancelFlag(false);
     fromTimeEdit_->setDateTime(toQt(download_->fromTime()));
     unsetCursor();
     if (closePending_) close();
