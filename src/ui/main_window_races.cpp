@@ -214,6 +214,7 @@ void MainWindow::clearHeader() {
                       trackName_, raceNumber_})
         l->clear();
     if (zoneLabel_) zoneLabel_->clear();
+    raceHeader_->setPalette(QPalette());  // no race, no race colour
 }
 
 void MainWindow::drawHeader(int slot) {
