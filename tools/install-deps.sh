@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(g++ cmake make qt6-base-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
           fonts-ipafont-gothic xvfb xauth desktop-file-utils dpkg-dev file "$@")
+packages+=(qt6-translations-l10n)  # Qt's Japanese standard buttons (はい/いいえ/キャンセル)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

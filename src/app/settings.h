@@ -96,8 +96,9 @@ inline void write(const Settings& ini, const StringSetting& s, std::string_view 
 namespace settings {
 inline constexpr IntSetting kMainTop{"locate", "top", 10};
 inline constexpr IntSetting kMainLeft{"locate", "left", 10};
-inline constexpr IntSetting kMainWidth{"locate", "width", 800};
-inline constexpr IntSetting kMainHeight{"locate", "height", 600};
+// Large enough for the whole bet page; a screen smaller than this gets a window as large as it.
+inline constexpr IntSetting kMainWidth{"locate", "width", 1280};
+inline constexpr IntSetting kMainHeight{"locate", "height", 700};
 inline constexpr const char* kDirSection = "Dir";
 inline constexpr const char* kCompanionFolderKey = "quillet";    // default: application folder
 inline constexpr const char* kTimeSeriesFolderKey = "jikeiretu"; // default: application folder
@@ -120,6 +121,10 @@ inline constexpr IntSetting kBalanceLeft{"ZandakaFormlocate", "left", 700};
 inline constexpr IntSetting kCompiTop{"locateCompiForm", "top", 50};
 inline constexpr IntSetting kCompiLeft{"locateCompiForm", "left", 100};
 inline constexpr BoolSetting kNoRedrawAfterFetch{"Disp", "NotRefresh", false};
+// The day stamp of the day shown last, selected again at the next start; empty: the newest day.
+inline constexpr StringSetting kLastShownDay{"Disp", "LastDay", ""};
+// A vote whose total is above this many yen is confirmed a second time.
+inline constexpr IntSetting kSecondConfirmAbove{"KaimeSet", "SecondConfirmAbove", 10000};
 }  // namespace settings
 
 // The file format itself, on file contents in memory (the fuzz targets drive these directly).

@@ -148,4 +148,11 @@ std::string ResultMessage(std::string_view operation, int code) {
     return messageOf(operation, code) + "(" + std::to_string(code) + ")";
 }
 
+std::string codeMeaning(std::string_view operation, int code) { return messageOf(operation, code); }
+
+std::string codeWithMeaning(std::string_view operation, int code) {
+    const std::string meaning = messageOf(operation, code);
+    return meaning.empty() ? std::to_string(code) : std::to_string(code) + " " + meaning;
+}
+
 }  // namespace vex

@@ -10,4 +10,11 @@ namespace vex {
 // does not list, or an operation without a table, gives just "(<code>)". CP932.
 std::string ResultMessage(std::string_view operation, int code);
 
+// The meaning alone (the message of ResultMessage without the bracketed code); empty when the
+// operation's table does not list the code. CP932.
+std::string codeMeaning(std::string_view operation, int code);
+// The code with its meaning beside it, "-803 購入限度額オーバー", or the code alone when the table
+// does not list it: what a message shows where it names a code. CP932.
+std::string codeWithMeaning(std::string_view operation, int code);
+
 }  // namespace vex

@@ -435,6 +435,7 @@ void BetPageWidget::sync() {
 void BetPageWidget::syncGrids() {
     indexCard_->gridModel()->refresh();
     betList_->gridModel()->refresh();
+    betList_->fitColumnsToText();
     zoneLabel_->setText(fromCp932(model_->card().zoneLabel()));
     syncLabels();
 }
@@ -514,7 +515,9 @@ void BetPageWidget::vote() {
         lastVote_ = std::make_unique<VoteResult>(plan.refused);
         return;
     }
-    if (!Dialogs::askYesNo(this, fromCp932(plan.question))) {
+    const std::string second = secondVoteQuestion(plan, read(settings_, settings::kSecondConfirmAbove));
+    if (!Dialogs::askYesNo(this, fromCp932(plan.question)) ||
+        (!second.empty() && !Dialogs::askYesNo(this, fromCp932(second)))) {
         lastVote_ = std::make_unique<VoteResult>();
         lastVote_->outcome = VoteOutcome::Declined;
         return;
@@ -533,7 +536,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
     voting_ = true;
     lastVote_.reset();
     voteButton_->setEnabled(false);
-    voteEnv_.worker->start(
+    voteEnv_.worker->startToTheEnd(
         "投票",
         [=] {
             VoteContext job{*control, *jobReporter, *log, folder, false, false};

@@ -193,6 +193,10 @@ void DownloadWindow::jobEnded() {
     progressTimer_->stop();
     showLatestProgress();  // the last texts of the job
     startButton_->setEnabled(true);
+    if (download_->outcome() == DownloadOutcome::Completed) completed_ = true;
+    // A cancel the download ended without seeing (it had finished first) cancelled nothing: left
+    // set, it would make the next refresh read nothing.
+    if (download_->outcome() != DownloadOutcome::Cancelled) setCancelFlag(false);
     fromTimeEdit_->setDateTime(toQt(download_->fromTime()));
     unsetCursor();
     if (closePending_) close();
@@ -204,6 +208,12 @@ void DownloadWindow::cancelDownload() {
         return;
     }
     if (!Dialogs::askYesNo(this, fromCp932(BulkDownload::cancelQuestion()))) return;
+    if (!running_) {
+        // It ended while the question was open: there is nothing to cancel, and a flag left set
+        // would silently stop the next refresh.
+        statusLabel_->setText(fromCp932(BulkDownload::notRunningMessage()));
+        return;
+    }
     main_->worker()->cancel();  // the job reports the cancel and ends at its next turn
 }
 
@@ -234,6 +244,7 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
     if (main_) {
         main_->clearRaces();
         main_->fillDaySelector();
+        if (completed_) main_->selectNewestDay();
     }
     event->accept();
 }

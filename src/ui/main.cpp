@@ -12,6 +12,7 @@
 #include "ui/control_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
+#include "ui/japanese_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "vocabulary/cp932.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vexmora");
     // The desktop matches the windows to vexmora.desktop (its icon, its name in the task bar).
     QGuiApplication::setDesktopFileName("vexmora");
+    vex::ui::installJapaneseDialogs(app);  // はい/いいえ, not Yes/No, in every message box
 
     // A clock the user asked for but did not get would date every download and vote wrongly.
     if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {

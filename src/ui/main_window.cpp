@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -150,8 +151,10 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     raceConditionsLine_ = headerLabel(raceHeader_, "Label4", 11);
     prizeLine_ = headerLabel(raceHeader_, "Label6", 11);
     addedPrizeLine_ = headerLabel(raceHeader_, "Label7", 11);
-    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_})
+    for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_}) {
+        l->setMinimumWidth(1);  // a long line is cut at the window's edge; it never widens the window
         lines->addWidget(l);
+    }
     lines->addStretch();
     header->addLayout(lines, 1);
     return raceHeader_;
@@ -259,12 +262,25 @@ QWidget* hostPage(QWidget* parent, const char* name) {
 void MainWindow::buildResultsTab() {
     resultsTab_ = new QWidget;
     resultsTab_->setObjectName("TabSheet2");
-    auto* resultsGrid = new QGridLayout(resultsTab_);
+    // Scrolls as a whole in a small window: the tab widget would otherwise ask the window for room
+    // for all nine boxes and grow it.
+    auto* content = new QWidget;
+    content->setObjectName("ResultsContent");
+    auto* scroll = new QScrollArea(resultsTab_);
+    scroll->setObjectName("ResultsScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* tabLayout = new QVBoxLayout(resultsTab_);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(scroll);
+    auto* resultsGrid = new QGridLayout(content);
     resultsGrid->setContentsMargins(6, 6, 6, 6);
     resultLabels_.assign(10, {});
     int boxIndex = 0;
     for (const ResultKindRow& k : kResultKinds) {
-        resultsGrid->addWidget(buildResultBox(k.kind, k.caption, k.entries), boxIndex / 3, boxIndex % 3, Qt::AlignTop);
+        resultsGrid->addWidget(buildResultBox(content, k.kind, k.caption, k.entries), boxIndex / 3, boxIndex % 3,
+                               Qt::AlignTop);
         ++boxIndex;
     }
     resultsGrid->setRowStretch(3, 1);
@@ -272,8 +288,8 @@ void MainWindow::buildResultsTab() {
 }
 
 // One kind's box of the results tab: per entry the labels 結果, 人気 and 配当.
-QWidget* MainWindow::buildResultBox(int kind, const char* caption, int entries) {
-    auto* box = new QGroupBox(caption, resultsTab_);
+QWidget* MainWindow::buildResultBox(QWidget* parent, int kind, const char* caption, int entries) {
+    auto* box = new QGroupBox(caption, parent);
     box->setObjectName(QString("ResultBox%1").arg(kind));
     auto* g = new QGridLayout(box);
     g->setHorizontalSpacing(10);
@@ -352,6 +368,10 @@ void MainWindow::buildDetailTab() {
     QFont hf = help->font();
     hf.setPixelSize(10);
     help->setFont(hf);
+    // In a narrow window the help is cut at the edge (the whole of it in the tooltip) instead of
+    // widening the window when the tab is first shown.
+    help->setMinimumWidth(1);
+    help->setToolTip(help->text());
     top->addWidget(help, 1);
     detail->addLayout(top);
     detailCard_ = new QTableView(detailTab_);
@@ -432,9 +452,53 @@ void MainWindow::buildCentralArea() {
     auto* pageLayout = new QVBoxLayout(pageArea);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     pageLayout->addWidget(pages_);
+    pageLayout->addWidget(buildStartHint(pageArea));
     body->addWidget(pageArea, 1);
     col->addLayout(body, 1);
     setCentralWidget(central);
+}
+
+QWidget* MainWindow::buildStartHint(QWidget* parent) {
+    startHint_ = new QFrame(parent);
+    startHint_->setObjectName("StartHint");
+    auto* col = new QVBoxLayout(startHint_);
+    col->setContentsMargins(24, 24, 24, 24);
+    col->setSpacing(12);
+    startHintText_ = new QLabel(startHint_);
+    startHintText_->setObjectName("StartHintLabel");
+    startHintText_->setWordWrap(true);
+    QFont f = startHintText_->font();
+    f.setPixelSize(16);
+    startHintText_->setFont(f);
+    startHintDownload_ = new QPushButton("データ取得", startHint_);
+    startHintDownload_->setObjectName("StartHintDownloadBtn");
+    startHintDownload_->setToolTip("データの取得を行います");
+    startHintDownload_->setStatusTip("データの取得を行います");
+    startHintDownload_->setMinimumSize(140, 40);
+    col->addWidget(startHintText_);
+    col->addWidget(startHintDownload_, 0, Qt::AlignLeft);
+    col->addStretch();
+    connect(startHintDownload_, &QPushButton::clicked, this, [this] { onDownloadClicked(); });
+    return startHint_;
+}
+
+void MainWindow::updateStartHint() {
+    const bool noDays = daySelector_->count() == 0;
+    startHintText_->setText(noDays ? "保存されている開催日がありません。\n"
+                                     "「データ取得」でレースデータを取り込んでください。"
+                                   : "ツールバーの日付欄から開催日を選んでください。");
+    startHintDownload_->setVisible(noDays);
+    // Hidden while a day is loading: the race views are about to take its place.
+    startHint_->setVisible(!pages_->isVisibleTo(this) && !dayShown_ && !loadingDay());
+    enableDayCommands();
+}
+
+// The commands that act on the day shown are off while none is: a click would do nothing.
+void MainWindow::enableDayCommands() {
+    for (QToolButton* b : {resultsButton_, quickOddsButton_, nextRaceButton_}) {
+        b->setEnabled(dayShown_);
+        b->setToolTip(dayShown_ ? b->statusTip() : b->statusTip() + "（開催日を読み込むと使えます）");
+    }
 }
 
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }
@@ -511,11 +575,14 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (worker_->busy()) {
-        // The job talks to the data service or the betting site: it is stopped, not cut off.
-        if (!closeAfterJob_ &&
-            Dialogs::askYesNo(this, "「" + worker_->jobName() + "」を実行中です。中止して終了しますか？")) {
+        // The job talks to the data service or the betting site: it is stopped, not cut off. A
+        // vote cannot be stopped, so the question does not offer to.
+        const bool stops = worker_->jobStopsOnCancel();
+        const QString question = "「" + worker_->jobName() + "」を実行中です。" +
+                                 (stops ? "中止して終了しますか？" : "終わってから終了しますか？");
+        if (!closeAfterJob_ && Dialogs::askYesNo(this, question)) {
             closeAfterJob_ = true;
-            worker_->cancel();
+            if (stops) worker_->cancel();
         }
         event->ignore();
         return;

@@ -39,6 +39,9 @@ namespace vex::ui {
 // Where to put a window saved at `saved`: unchanged while its title strip lies on one of the
 // screens, else moved (and shrunk if needed) onto the first screen so it can be reached.
 QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
+// A window larger than the screen its top-left corner is on, shrunk to that screen and moved onto it
+// (a window whose bottom lies off the screen hides the vote button); any other window unchanged.
+QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens);
 
 class BetPageWidget;
 class ControlWorker;
@@ -93,6 +96,7 @@ public:
 
     // ---- commands (public so the other windows and tests can run them)
     void fillDaySelector();     // rebuild the day selector from the store
+    void selectNewestDay();     // select and load the newest stored day (after a download)
     void loadSelectedDay();     // load the chosen day (on its own thread; see loadingDay())
     void showSelectedRace();    // show the race highlighted in the race list
     void selectNextRace();      // "直前ﾚｰｽ": the race of today that posts next
@@ -123,11 +127,15 @@ private:
     QWidget* buildCommandButtons(QWidget* parent);
     QWidget* buildRaceHeader(QWidget* parent);
     void buildRaceList(QWidget* host);
+    // Where the race views stand while none is shown: what to do first (download, pick a day).
+    QWidget* buildStartHint(QWidget* parent);
+    void updateStartHint();
+    void enableDayCommands();
     void buildPages();
     void buildBetTab();       // 買い目
     void buildRaceCardTab();  // 出馬表 (developer)
     void buildResultsTab();   // 結果
-    QWidget* buildResultBox(int kind, const char* caption, int entries);
+    QWidget* buildResultBox(QWidget* parent, int kind, const char* caption, int entries);
     void buildTestTab();      // テスト (developer)
     void buildDetailTab();    // 出馬表詳細
     // A group of three filter buttons of the detailed card: at most one down, all may be up.
@@ -149,6 +157,10 @@ private:
     void connectRaceDayRefresh();  // main_window_refresh.cpp
     void firstShown();
     void saveBounds();
+    // The day shown at the last run when it is still stored, else the newest day: selected and loaded.
+    void selectStartDay();
+    void selectAndLoadDay(int index);
+    void rememberShownDay();
 
     // ---- the day and the race shown
     void drawHeader(int slot);
@@ -210,6 +222,9 @@ private:
     QListWidget* raceList_ = nullptr;
     QLabel* raceListNote_ = nullptr;
     QTabWidget* pages_ = nullptr;
+    QWidget* startHint_ = nullptr;
+    QLabel* startHintText_ = nullptr;
+    QPushButton* startHintDownload_ = nullptr;
     QWidget* betTab_ = nullptr;
     QWidget* raceCardTab_ = nullptr;
     QWidget* resultsTab_ = nullptr;

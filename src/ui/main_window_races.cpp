@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/atomic_file.h"
+#include "app/settings.h"
 #include "app/clock.h"
 #include "betting/race_adapter.h"
 #include "betting/race_card_grid.h"
@@ -111,11 +112,42 @@ void MainWindow::fillDaySelector() {
     daySelector_->clear();
     for (const std::string& stamp : buildDayList()) daySelector_->addItem(fromCp932(stamp));
     daySelector_->setCurrentIndex(-1);
+    updateStartHint();
+}
+
+void MainWindow::selectNewestDay() { selectAndLoadDay(0); }  // the list is newest first
+
+void MainWindow::selectStartDay() {
+    const QString last = fromCp932(read(Settings(), settings::kLastShownDay));
+    const int remembered = last.isEmpty() ? -1 : daySelector_->findText(last);
+    selectAndLoadDay(remembered >= 0 ? remembered : 0);
+}
+
+void MainWindow::selectAndLoadDay(int index) {
+    if (index < 0 || index >= daySelector_->count()) return;
+    {
+        QSignalBlocker quiet(daySelector_);
+        daySelector_->setCurrentIndex(index);
+    }
+    loadSelectedDay();
+}
+
+// Written when it changes only: every load would otherwise rewrite the settings file.
+void MainWindow::rememberShownDay() {
+    Settings ini;
+    const std::string& stamp = table_->paths.stamp;
+    if (read(ini, settings::kLastShownDay) == stamp) return;
+    try {
+        write(ini, settings::kLastShownDay, stamp);
+    } catch (const SettingsWriteError&) {
+        // Only the next start's first day is lost; the day shown is not worth a message box.
+    }
 }
 
 void MainWindow::clearRaces() {
     clearViews();
     dayShown_ = false;  // the table stays in memory, unseen: a fresh one would stall the window
+    updateStartHint();
 }
 
 void MainWindow::clearViews() {
@@ -127,6 +159,7 @@ void MainWindow::clearViews() {
     clearHeader();
     currentRace_ = previousRace_ = -1;
     betPage_->dayLoaded();
+    updateStartHint();
 }
 
 void MainWindow::fillRaceList() {
@@ -138,6 +171,7 @@ void MainWindow::fillRaceList() {
 void MainWindow::loadSelectedDay() {
     if (daySelector_->currentIndex() < 0) return;
     dayLoader_->load(toCp932(daySelector_->currentText()));
+    updateStartHint();
 }
 
 void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure) {
@@ -145,6 +179,7 @@ void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRe
     if (!table || !result.loaded) {
         if (table) dayLoader_->recycle(std::move(table));
         showDayInSelector();
+        updateStartHint();
         return;
     }
     postCountdown_->setVisible(false);
@@ -155,8 +190,10 @@ void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRe
     voted_.fill(false);
     fillRaceList();
     showDayInSelector();
+    rememberShownDay();
     if (raceList_->count() > 0) selectListRow(0);
     postCountdown_->setVisible(table_->showRemainingTime);
+    updateStartHint();
 }
 
 void MainWindow::showDayInSelector() {
@@ -179,6 +216,7 @@ void MainWindow::clearHeader() {
                       trackName_, raceNumber_})
         l->clear();
     if (zoneLabel_) zoneLabel_->clear();
+    raceHeader_->setPalette(QPalette());  // no race, no race colour
 }
 
 void MainWindow::drawHeader(int slot) {
@@ -259,6 +297,7 @@ void MainWindow::drawRace(int slot) {
     emit raceSelected(slot);
 
     pages_->setVisible(true);
+    updateStartHint();
     detailCard_->clearSelection();
     raceCardGrid_->clearSelection();
 }

@@ -46,6 +46,18 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens) {
     return r;
 }
 
+QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens) {
+    for (const QRect& s : screens) {
+        if (!s.contains(placed.topLeft())) continue;
+        if (placed.width() <= s.width() && placed.height() <= s.height()) return placed;
+        QRect r(placed.topLeft(), placed.size().boundedTo(s.size()));
+        r.moveLeft(std::min(r.left(), s.right() + 1 - r.width()));
+        r.moveTop(std::min(r.top(), s.bottom() + 1 - r.height()));
+        return r;
+    }
+    return placed;
+}
+
 void MainWindow::startUp() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
@@ -86,7 +98,7 @@ void MainWindow::restoreBounds() {
     if (saved.height() < 150) saved.setHeight(150);
     QList<QRect> screens;
     for (QScreen* s : QGuiApplication::screens()) screens << s->availableGeometry();
-    QRect placed = keepReachable(saved, screens);
+    QRect placed = fitOnScreen(keepReachable(saved, screens), screens);
     resize(placed.size());
     move(placed.topLeft());
 }
@@ -127,9 +139,12 @@ void MainWindow::connectBetPage() {
 
 void MainWindow::firstShown() {
     version_ = kProgramVersion;
-    if (!control_) return;
-    int rc = control_->NVInit(kSoftwareId);
-    if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
+    if (control_) {
+        int rc = control_->NVInit(kSoftwareId);
+        if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
+    }
+    // Loaded once the window stands, so the day load's progress window opens over it.
+    selectStartDay();
 }
 
 void MainWindow::saveBounds() {

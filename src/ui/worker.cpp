@@ -146,8 +146,15 @@ bool ControlWorker::startKeepingCancelFlag(const QString& name, Job job, std::fu
     return hand(name, std::move(job), std::move(done));
 }
 
+bool ControlWorker::startToTheEnd(const QString& name, Job job, std::function<void()> done) {
+    if (!start(name, std::move(job), std::move(done))) return false;
+    stopsOnCancel_ = false;
+    return true;
+}
+
 bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done) {
     busy_ = true;
+    stopsOnCancel_ = true;
     jobName_ = name;
     emit busyChanged(true);
     auto run = [self = self_, name, job = std::move(job), done = std::move(done)]() mutable {
@@ -162,6 +169,7 @@ bool ControlWorker::hand(const QString& name, Job job, std::function<void()> don
         postToWindow([self, name, failure, done = std::move(done)] {
             if (!self) return;
             self->busy_ = false;
+            self->stopsOnCancel_ = true;
             self->jobName_.clear();
             if (!failure.isEmpty()) emit self->failed(name, failure);
             if (done) done();

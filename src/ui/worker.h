@@ -79,8 +79,13 @@ public:
     // The same, leaving the cancel flag as it is: the real-time refreshes read nothing after a
     // cancelled download until the next download starts.
     bool startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done = {});
+    // The same for a job that does not read the cancel flag and always runs to its end (a vote:
+    // stopped halfway, some of its lines would be bought and some not).
+    bool startToTheEnd(const QString& name, Job job, std::function<void()> done = {});
     bool busy() const { return busy_; }
     const QString& jobName() const { return jobName_; }
+    // False while a job started by startToTheEnd runs: a cancel would not stop it.
+    bool jobStopsOnCancel() const { return stopsOnCancel_; }
     // Asks the running job to stop (the shared cancel flag); it ends at its next turn.
     void cancel();
     // Blocks until the running job has ended (its `done` runs later, on the event loop).
@@ -101,6 +106,7 @@ private:
     QPointer<ControlWorker> self_;  // made here on the window thread, checked there
     bool busy_ = false;             // window thread: from start() to the job's `done`
     QString jobName_;
+    bool stopsOnCancel_ = true;     // window thread
     std::mutex lock_;
     std::condition_variable changed_;
     std::function<void()> next_;  // under lock_: the job handed over, not yet begun

@@ -38,7 +38,7 @@ std::optional<std::string> voteLine(const BetRace& race, BetKind kind, const Com
     putNumber(line, 59, numbers.c);
     char stake[8];
     std::snprintf(stake, sizeof stake, "%05lld", units);
-    line.replace(83, 5, stake);
+    line.replace(kStakeField, kStakeDigits, stake);
     return line;
 }
 

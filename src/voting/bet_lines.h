@@ -14,8 +14,10 @@ namespace vex {
 class Settings;
 
 inline constexpr int kBetLineWidth = 90;
-// The stake field holds 5 digits of 100-yen units.
+// The stake field holds 5 digits of 100-yen units, from offset 83 (positions 84-88).
 inline constexpr long long kMaxStakeUnits = 99999;
+inline constexpr std::size_t kStakeField = 83;
+inline constexpr std::size_t kStakeDigits = 5;
 
 // The line of one combination (horses or frames, in the order bet) and stake in yen. Nullopt when
 // the stake does not fit the 5-digit field (10,000,000 yen or more).

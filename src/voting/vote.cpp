@@ -7,8 +7,10 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/grid_sort.h"
+#include "datalink/result_messages.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 #include "voting/bet_lines.h"
 
 namespace vex {
@@ -48,9 +50,15 @@ void logAfterLogin(VoteContext& ctx, VoteResult& result, const std::vector<std::
     }
 }
 
+bool confirmLargeVote(const VotePlan& plan, VoteContext& ctx) {
+    if (ctx.secondConfirmAbove < 0) return true;
+    const std::string second = secondVoteQuestion(plan, ctx.secondConfirmAbove);
+    return second.empty() || ctx.reporter.askYesNo(second);
+}
+
 VoteResult askThenSubmit(const VotePlan& plan, VoteContext& ctx) {
     if (!plan.ready) return plan.refused;
-    if (!ctx.automatic && !ctx.reporter.askYesNo(plan.question)) {
+    if (!ctx.automatic && (!ctx.reporter.askYesNo(plan.question) || !confirmLargeVote(plan, ctx))) {
         VoteResult declined = resultOf(plan, ctx);
         declined.outcome = VoteOutcome::Declined;
         return declined;
@@ -79,6 +87,16 @@ struct Refusal {
     const char* message;  // shown in manual mode (UTF-8)
     const char* logText;  // logged in automatic mode
 };
+
+// What the question names after its first line: the day, the race, the kind, the lines and the total.
+std::string voteDetails(const VotePlan& plan) {
+    const BetRace& race = plan.race;
+    const std::string day = race.year + sj("年") + race.monthDay.substr(0, 2) + sj("月") + race.monthDay.substr(2) +
+                            sj("日");
+    return "\n\n" + sj("開催日：") + day + "\n" + sj("レース：") + race.listEntry + "\n" + sj("馬券種：") +
+           BetKindName(plan.kind) + "\n" + sj("買い点数：") + std::to_string(plan.lines.size()) + sj("点") + "\n" +
+           sj("合計金額：") + yenText(planTotal(plan));
+}
 
 bool isTodayOrTomorrow(const std::string& dayStamp) {
     const DateTime today = now();
@@ -133,8 +151,33 @@ VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& ctx
     plan.kind = list.kind;
     plan.race = race;
     plan.lines = std::move(built.lines);
-    plan.question = "[" + race.listEntry + ":" + BetKindName(list.kind) + sj("]に投票します。実行してよろしいですか？");
+    plan.question = "[" + race.listEntry + ":" + BetKindName(list.kind) + sj("]に投票します。実行してよろしいですか？") +
+                    voteDetails(plan);
     return plan;
+}
+
+long long planTotal(const VotePlan& plan) {
+    long long units = 0;
+    for (const std::string& line : plan.lines)
+        units += strictNumber(std::string_view(line).substr(kStakeField, kStakeDigits)).value_or(0);
+    return units * 100;
+}
+
+std::string secondVoteQuestion(const VotePlan& plan, long long threshold) {
+    const long long total = planTotal(plan);
+    if (total <= threshold) return {};
+    return sj("投票金額の合計は") + yenText(total) + sj("です（確認する金額：") + yenText(threshold) +
+           sj("を超えています）。\nこの金額で投票してよろしいですか？");
+}
+
+std::string yenText(long long yen) {
+    std::string digits = std::to_string(yen < 0 ? -yen : yen);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return (yen < 0 ? "-" : "") + grouped + sj("円");
 }
 
 namespace {
@@ -168,7 +211,7 @@ void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, i
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("買い目:") + number + sj("投票時にエラーが発生しました。(エラーコード:") +
-                                     std::to_string(code) + ")" + why);
+                                     codeWithMeaning("RakutenBet", code) + ")" + why);
         logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  買い目:") + number + sj("投票失敗：(エラー:") +
                                     std::to_string(code) + ")" + why});
     } else {
@@ -191,7 +234,7 @@ void logOut(VoteContext& ctx, VoteResult& result) {
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
-                                     std::to_string(code) + ")");
+                                     codeWithMeaning("RakutenLogout", code) + ")");
         logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(code) + ")"});
     }
 }
@@ -224,7 +267,8 @@ bool logIn(VoteContext& ctx) {
     if (login != 0) {
         ctx.reporter.beep();
         if (!ctx.automatic)
-            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") + std::to_string(login) + ")");
+            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") +
+                                     codeWithMeaning("RakutenLogin", login) + ")");
         ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
         return false;
     }

@@ -31,6 +31,8 @@ struct VoteContext {
     // Asked once logged in, before any batch goes out; false withholds the vote (it logs why).
     // Automatic voting checks its day limit here, against the account's purchases of the day.
     std::function<bool(VoteContext&)> beforeBets = nullptr;
+    // Manual mode: a total above this many yen is confirmed a second time; negative: never.
+    long long secondConfirmAbove = -1;
 };
 
 enum class VoteOutcome {
@@ -70,8 +72,17 @@ struct VotePlan {
     BetKind kind = BetKind::Win;
     BetRace race;               // a copy: the submission never reads the window's state
     std::vector<std::string> lines;
-    std::string question;       // "[大井11R:３連単]に投票します。実行してよろしいですか？" (CP932)
+    // "[大井11R:３連単]に投票します。実行してよろしいですか？", then the day, race, kind, line count
+    // and total on lines of their own (CP932).
+    std::string question;
 };
+
+// The yen a plan buys: the sum of its lines' stakes.
+long long planTotal(const VotePlan& plan);
+// The second question of a vote whose total is above `threshold` yen; empty when none is due.
+std::string secondVoteQuestion(const VotePlan& plan, long long threshold);
+// "1,234,500円" (CP932).
+std::string yenText(long long yen);
 
 // The vote button's checks, then planVoteRace. A refusal is reported here.
 VotePlan planVote(const VoteRequest& request, VoteContext& context);

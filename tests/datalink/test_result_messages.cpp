@@ -53,6 +53,17 @@ TEST(ResultMessage, BettingOperationsShareOneTable) {
     EXPECT_EQ(ResultMessage("RakutenBet", -805), "(-805)");
 }
 
+// Where a message names a code, its meaning stands beside it; a code no table lists stays alone.
+TEST(ResultMessage, CodeWithMeaningForMessagesThatNameTheCode) {
+    EXPECT_EQ(toUtf8(codeWithMeaning("RakutenBet", -803)), "-803 購入限度額オーバー");
+    EXPECT_EQ(toUtf8(codeWithMeaning("RakutenLogin", -5)), "-5 ログインまたはログアウトに失敗");
+    EXPECT_EQ(toUtf8(codeMeaning("NVOpen", -1)), " 取得済みデータより最新のデータがありません。");
+    EXPECT_EQ(codeWithMeaning("RakutenBet", -805), "-805");
+    EXPECT_EQ(codeWithMeaning("RakutenLogin", 5), "5");
+    EXPECT_EQ(codeWithMeaning("NVInit", -101), "-101");
+    EXPECT_EQ(codeMeaning("NVClose", -201), "");
+}
+
 // A character the converter cannot hold would show as '?': every listed text must survive.
 TEST(ResultMessage, EveryMessageConvertsCleanly) {
     int listed = 0;

@@ -116,6 +116,24 @@ private slots:
         QCOMPARE(list->gridModel()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QString("オッズ"));
     }
 
+    // A stake wider than its column widens the column (cut at both ends, 99999999 read as
+    // 9999999); once the figures fit again the column has its own width back.
+    void aStakeIsNeverShownCut() {
+        page().selectRace(fixture::race());
+        pick(page(), "BakenRadio", "単勝");
+        pick(page(), "RadioGroup1", "均一2");
+        clickCell(grid(page(), "StringGrid26"), 8, 1);
+        GridView* list = grid(page(), "StringGrid34");
+        auto* amount = page().findChild<NumberEdit*>("AmountEdit");
+        amount->setText("99999999");
+        const QString stake = list->gridModel()->text(kListStake, 1).trimmed();
+        QCOMPARE(stake, QString("99999999"));
+        QVERIFY(list->cellWidthFor(stake) > 60);
+        QVERIFY(list->columnWidth(kListStake) >= list->cellWidthFor(stake));
+        amount->setText("3000");
+        QCOMPARE(list->columnWidth(kListStake), 60);
+    }
+
     void marksByCellClickAndHeaderRegenerateTheList() {
         page().selectRace(fixture::race());
         GridView* card = grid(page(), "StringGrid26");

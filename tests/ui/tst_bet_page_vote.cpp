@@ -9,6 +9,7 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "app/settings.h"
 #include "betting/bet_list.h"
 #include "betting/race_adapter.h"
 #include "control/control_factory.h"
@@ -199,10 +200,13 @@ private slots:
         QCOMPARE(counting_->logins.load(), 1);
         QVERIFY(vote->isEnabled());
 
-        QTRY_COMPARE(Dialogs::shown().size(), 3);
+        // 24,000 yen is above the 10,000 of the second question: two questions, then two results.
+        QTRY_COMPARE(Dialogs::shown().size(), 4);
         const QStringList shown = Dialogs::shown();
-        QVERIFY2(shown[0].endsWith(":３連単]に投票します。実行してよろしいですか？"), qPrintable(shown[0]));
-        for (int b = 1; b <= 2; ++b) {
+        QVERIFY2(shown[0].contains(":３連単]に投票します。実行してよろしいですか？\n"), qPrintable(shown[0]));
+        QVERIFY2(shown[0].endsWith("\n買い点数：240点\n合計金額：24,000円"), qPrintable(shown[0]));
+        QVERIFY2(shown[1].startsWith("投票金額の合計は24,000円です"), qPrintable(shown[1]));
+        for (int b = 2; b <= 3; ++b) {
             const QStringList parts = shown[b].split("\r\n");
             QCOMPARE(parts.size(), 5);
             QCOMPARE(parts[0], QString("投票しました。"));
@@ -234,6 +238,38 @@ private slots:
         std::string written;
         for (const std::string& line : bet) written += line;
         QVERIFY(sent == written);  // the batches are the bet file's lines, in order
+    }
+
+    // The question names the day, the race and the total; above the threshold of the settings a
+    // second No sends nothing, and a total at the threshold is asked once.
+    void aLargeTotalIsAskedTwice() {
+        auto* card = page_->findChild<GridView*>("StringGrid26");
+        pick(*page_, "BakenRadio", "単勝");
+        pick(*page_, "RadioGroup1", "均一2");
+        clickCell(card, 8, 1);
+        Settings().writeInteger("KaimeSet", "SecondConfirmAbove", 15000);
+        page_->findChild<NumberEdit*>("AmountEdit")->setText("20000");
+        Dialogs::seedAnswers({true, false});
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 2);
+        const BetRace& race = *page_->model().race();
+        const QString day = QString::fromStdString(race.year + "年" + race.monthDay.substr(0, 2) + "月" +
+                                                   race.monthDay.substr(2) + "日");
+        QVERIFY2(shown[0].contains("\n開催日：" + day + "\nレース：" + fromCp932(race.listEntry) + "\n馬券種：単勝\n"),
+                 qPrintable(shown[0]));
+        QVERIFY2(shown[0].endsWith("\n買い点数：1点\n合計金額：20,000円"), qPrintable(shown[0]));
+        QVERIFY2(shown[1].contains("15,000円を超えています"), qPrintable(shown[1]));
+        QCOMPARE(page_->lastVote()->outcome, VoteOutcome::Declined);
+        QCOMPARE(counting_->logins.load(), 0);
+
+        Dialogs::clearShown();
+        page_->findChild<NumberEdit*>("AmountEdit")->setText("15000");
+        Dialogs::seedAnswers({false});
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QVERIFY(Dialogs::shown()[0].endsWith("合計金額：15,000円"));
+        Settings().writeInteger("KaimeSet", "SecondConfirmAbove", 10000);
     }
 
     void everyRowErasedLeavesNothingToVote() {

@@ -14,6 +14,11 @@
 #include "app/atomic_file.h"
 #include "app/manual_file.h"
 #include "app/settings.h"
+#include "datalink/bulk_download.h"
+#include "ui/worker.h"
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/support/fake_control.h"
@@ -159,6 +164,11 @@ private slots:
         QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
         QCOMPARE(ui::keepReachable(QRect(2000, 100, 800, 600), two), QRect(2000, 100, 800, 600));
         QCOMPARE(ui::keepReachable(QRect(-700, 100, 800, 600), two).topLeft(), QPoint(560, 240));
+
+        // Larger than its screen: shrunk onto it; a window that fits is left where it is.
+        QCOMPARE(ui::fitOnScreen(QRect(10, 10, 1280, 700), {QRect(0, 0, 1024, 700)}), QRect(0, 0, 1024, 700));
+        QCOMPARE(ui::fitOnScreen(QRect(2000, 100, 1280, 1100), two), QRect(1920, 0, 1280, 1024));
+        QCOMPARE(ui::fitOnScreen(QRect(10, 10, 1280, 700), two), QRect(10, 10, 1280, 700));
     }
 
     void failingInitShowsItsCodeOnceAndTheWindowStays() {
@@ -174,6 +184,26 @@ private slots:
         QCOMPARE(Dialogs::shown(), QStringList{"NVInitエラー：-101"});
         QVERIFY(window.isVisible());
         QCOMPARE(window.version(), QString("Version.1.05"));
+    }
+
+    // A vote is never stopped halfway: closing during one offers to close after it, and sets no
+    // cancel flag that would be left standing.
+    void closingDuringAVoteWaitsForItWithoutCancelling() {
+        TempHome home;
+        MainWindow window;
+        window.show();
+        std::atomic<bool> release{false};
+        QVERIFY(window.worker()->startToTheEnd("投票", [&] {
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }));
+        QVERIFY(!window.worker()->jobStopsOnCancel());
+        window.close();
+        QCOMPARE(Dialogs::shown(), QStringList{"「投票」を実行中です。終わってから終了しますか？"});
+        QVERIFY(window.isVisible());
+        QVERIFY(!vex::cancelFlag());
+        release = true;
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(window.worker()->jobStopsOnCancel());
     }
 
     void manualAndVersionWindow() {

@@ -122,7 +122,11 @@ private slots:
         auto* days = w<QComboBox>("DateCombo");
         QCOMPARE(days->count(), 1);  // past runs go to the per-horse files, not the day list
         QCOMPARE(days->itemText(0), QString("2024年05月12日"));
-        QVERIFY(!w<QTabWidget>("PageControl1")->isVisible());
+        // After a download the newest day is selected and loaded.
+        QCOMPARE(days->currentIndex(), 0);
+        QTRY_VERIFY(!window_->loadingDay());
+        QCOMPARE(w<QListWidget>("DatList")->count(), 4);
+        QVERIFY(w<QTabWidget>("PageControl1")->isVisible());
         QVERIFY(QFile::exists(home_->file("SEI/2019/2019000201.nvSEI")));
     }
 

@@ -138,7 +138,9 @@ TEST_F(Vote, ManualVoteLogsTheExactBlockAndCountsTheAcceptedBatch) {
     EXPECT_EQ(r.outcome, VoteOutcome::Voted);
     EXPECT_EQ(r.accepted, 1);
     ASSERT_EQ(reporter.questions.size(), 1u);
-    EXPECT_EQ(reporter.questions[0], "[大井11R:３連単]に投票します。実行してよろしいですか？");
+    EXPECT_EQ(reporter.questions[0],
+              "[大井11R:３連単]に投票します。実行してよろしいですか？\n\n開催日：2024年01月15日\nレース：大井11R\n"
+              "馬券種：３連単\n買い点数：2点\n合計金額：200円");
     ASSERT_EQ(reporter.informations.size(), 1u);
     EXPECT_EQ(reporter.informations[0],
               "投票しました。\r\n購入金額　:     200\r\n残投票件数:     500\r\n購入限度額:  100000\r\n"
@@ -168,6 +170,23 @@ TEST_F(Vote, FailedBatchIsLoggedAndTheNextStillSent) {
     const auto lines = utf8Log();
     EXPECT_EQ(lines.at(1), "[エラー]09:30:00  買い目:0投票失敗：(エラー:-203)");
     EXPECT_EQ(lines.at(2), "[投票　] ■買い目:1投票成功 09:30:00");
+}
+
+// The message names what the site's code means; the log keeps the code alone, as it always has.
+TEST_F(Vote, ErrorMessagesGiveTheMeaningOfTheSitesCode) {
+    control.betCodes = {-803};
+    auto ctx = context(false);
+    EXPECT_EQ(voteRace(trifectaList(2), race, ctx).outcome, VoteOutcome::AllBatchesFailed);
+    EXPECT_EQ(reporter.informations.at(0), "買い目:0投票時にエラーが発生しました。(エラーコード:-803 購入限度額オーバー)");
+    EXPECT_EQ(utf8Log().at(1), "[エラー]09:30:00  買い目:0投票失敗：(エラー:-803)");
+    control.loginCode = -5;
+    voteRace(trifectaList(2), race, ctx);
+    EXPECT_EQ(reporter.informations.back(), "楽天競馬にログインできませんでした。(エラーコード:-5 ログインまたはログアウトに失敗)");
+    control.loginCode = 0;
+    control.logoutCode = 1;  // above 0: no table lists it
+    control.betCodes.clear();
+    voteRace(trifectaList(2), race, ctx);
+    EXPECT_EQ(reporter.informations.back(), "楽天競馬ログアウト時にエラーが発生しました。(エラーコード:1)");
 }
 
 TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
@@ -293,7 +312,7 @@ TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
     BetList list = trifectaList(2);
     const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, &list, 200}, ctx);
     ASSERT_TRUE(plan.ready);
-    EXPECT_EQ(toUtf8(plan.question), "[大井11R:３連単]に投票します。実行してよろしいですか？");
+    EXPECT_TRUE(toUtf8(plan.question).starts_with("[大井11R:３連単]に投票します。実行してよろしいですか？\n"));
     EXPECT_EQ(plan.lines.size(), 2u);
     // The window moves on to another race and list: the plan is unaffected.
     shown.monthDay = "0116";
@@ -304,6 +323,49 @@ TEST_F(Vote, PlanOnTheWindowThreadThenSubmitAsksNothing) {
     EXPECT_EQ(r.betFile.filename(), "240115.nbet");
     EXPECT_EQ(control.batches, std::vector<std::string>{plan.lines[0] + plan.lines[1]});
     EXPECT_TRUE(reporter.questions.empty());
+}
+
+// The question names what the vote buys, from the lines it sends: erased and unstaked lines are
+// not counted, and the total is grouped by thousands.
+TEST_F(Vote, QuestionNamesTheLinesAndTheTotalThatWillBeSent) {
+    auto ctx = context(false);
+    BetList list = trifectaList(4);
+    list.lines[0].stake = 1234500;
+    list.lines[1].erased = true;
+    list.lines[2].stake = 0;
+    const VotePlan plan = planVoteRace(list, race, ctx);
+    ASSERT_TRUE(plan.ready);
+    EXPECT_EQ(planTotal(plan), 1234600);
+    const std::string q = toUtf8(plan.question);
+    EXPECT_NE(q.find("\n買い点数：2点\n"), std::string::npos) << q;
+    EXPECT_TRUE(q.ends_with("\n合計金額：1,234,600円")) << q;
+    EXPECT_EQ(toUtf8(yenText(100)), "100円");
+    EXPECT_EQ(toUtf8(yenText(100000000)), "100,000,000円");
+}
+
+TEST_F(Vote, TotalAboveTheThresholdIsAskedTwiceAndTheSecondNoSendsNothing) {
+    auto ctx = context(false);
+    ctx.secondConfirmAbove = 10000;
+    BetList list = trifectaList(2);
+    list.lines[0].stake = 10000;  // 10,100 in all
+    reporter.answers = {true, false};
+    EXPECT_EQ(voteRace(list, race, ctx).outcome, VoteOutcome::Declined);
+    ASSERT_EQ(reporter.questions.size(), 2u);
+    EXPECT_EQ(reporter.questions[1], "投票金額の合計は10,100円です（確認する金額：10,000円を超えています）。\n"
+                                     "この金額で投票してよろしいですか？");
+    EXPECT_TRUE(control.calls.empty());
+
+    // At the threshold itself one question is enough; a first No never reaches the second.
+    reporter.questions.clear();
+    list.lines[0].stake = 9900;
+    reporter.answers = {true};
+    EXPECT_EQ(voteRace(list, race, ctx).outcome, VoteOutcome::Voted);
+    EXPECT_EQ(reporter.questions.size(), 1u);
+    reporter.questions.clear();
+    list.lines[0].stake = 50000;
+    reporter.answers = {false};
+    EXPECT_EQ(voteRace(list, race, ctx).outcome, VoteOutcome::Declined);
+    EXPECT_EQ(reporter.questions.size(), 1u);
 }
 
 TEST_F(Vote, AmountBelowOneHundredIsRefusedBeforeTheList) {

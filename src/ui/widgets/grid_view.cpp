@@ -1,5 +1,7 @@
 #include "ui/widgets/grid_view.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -121,9 +123,27 @@ GridView::GridView(QWidget* parent) : QTableView(parent), model_(new GridModel(t
 }
 
 void GridView::setColumnWidths(const std::vector<int>& widths) {
+    setWidths_ = widths;
     for (int c = 0; c < static_cast<int>(widths.size()); ++c) {
         setColumnHidden(c, widths[c] == 0);
         if (widths[c] > 0) setColumnWidth(c, widths[c]);
+    }
+}
+
+int GridView::cellWidthFor(const QString& text) const { return fontMetrics().horizontalAdvance(text) + 8; }
+
+void GridView::fitColumnsToText() {
+    const TextGrid* grid = model_->grid();
+    if (!grid) return;
+    const int columns = std::min(grid->colCount(), static_cast<int>(setWidths_.size()));
+    for (int c = 0; c < columns; ++c) {
+        if (setWidths_[c] <= 0) continue;
+        // Cells of one column share a font and mostly digits: the longest text is the widest one.
+        int longest = 0;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            if (grid->cell(c, r).size() > grid->cell(c, longest).size()) longest = r;
+        const int needed = std::max(setWidths_[c], cellWidthFor(model_->text(c, longest)));
+        if (columnWidth(c) != needed) setColumnWidth(c, needed);
     }
 }
 

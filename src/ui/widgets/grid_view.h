@@ -62,6 +62,11 @@ public:
     GridModel* gridModel() const { return model_; }
     // Widths in pixels per column; 0 hides the column.
     void setColumnWidths(const std::vector<int>& widths);
+    // Widens a shown column whose longest cell does not fit its width, and gives a widened one its
+    // set width back once it fits again: a figure cut at both ends reads as another figure.
+    void fitColumnsToText();
+    // The width a text needs in a cell (its advance and the cell's margins).
+    int cellWidthFor(const QString& text) const;
     void setHeaderColour(const QColor& colour);
     // Where the hand cursor shows (grid row 0 = header).
     std::function<bool(int col, int gridRow)> handCursor;
@@ -81,6 +86,7 @@ protected:
 
 private:
     GridModel* model_;
+    std::vector<int> setWidths_;
 };
 
 }  // namespace vex::ui

@@ -1,0 +1,154 @@
+// How a person meets the program: the first start on an empty folder, the day selected at every
+// later start, and Qt's own dialogs in Japanese.
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/app_folder.h"
+#include "app/clock.h"
+#include "app/settings.h"
+#include "control/control_factory.h"
+#include "datalink/bulk_download.h"
+#include "ui/dialogs.h"
+#include "ui/download_window.h"
+#include "ui/japanese_dialogs.h"
+#include "ui/main_window.h"
+#include "ui/support/ui_support.h"
+#include "vocabulary/cp932.h"
+
+using namespace vex;
+using namespace vex::uitest;
+using vex::ui::Dialogs;
+using vex::ui::MainWindow;
+
+namespace {
+
+class Quiet : public Reporter {
+public:
+    void information(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return true; }
+    void beep() override {}
+    void status(const std::string&) override {}
+};
+
+// A week of the simulated service's days in the store of the current application folder.
+void downloadAWeek() {
+    createAppFolders();
+    std::unique_ptr<DataControl> control = createDataControl(nullptr);
+    QVERIFY(control);
+    QCOMPARE(control->NVInit("SA503917/SD418260/Vexmora/Version.1.05"), 0);
+    Quiet quiet;
+    BulkDownload download(*control, quiet);
+    download.setFromTime(fromEpoch(nowEpoch() - 7 * 86400));
+    QCOMPARE(download.run([] {}), DownloadOutcome::Completed);
+}
+
+QStringList items(QComboBox* box) {
+    QStringList all;
+    for (int i = 0; i < box->count(); ++i) all << box->itemText(i);
+    return all;
+}
+
+}  // namespace
+
+class FirstStartTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        qputenv("VEXMORA_SERVICE", "sim");
+        setClock(DateTime{2026, 6, 10, 20, 0, 0});
+    }
+    void cleanupTestCase() { setClock(std::nullopt); }
+    void init() { Dialogs::startRecording(); }
+    void cleanup() { Dialogs::stopRecording(); }
+
+    void anEmptyStoreSaysSoAndItsButtonOpensTheDownloadWindow() {
+        TempHome home;
+        MainWindow window;
+        window.resize(1280, 720);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* hint = byName<QWidget>(&window, "StartHint");
+        QVERIFY(hint->isVisible());
+        QVERIFY(byName<QLabel>(&window, "StartHintLabel")->text().startsWith("保存されている開催日がありません。"));
+        QVERIFY(!byName<QWidget>(&window, "PageControl1")->isVisible());
+        // Nothing to fetch results or odds for, and no race to jump to: those commands are off.
+        for (const char* name : {"KekkaGetBtn", "SokuhoOddsBtn", "NextRaceBtn"}) {
+            QVERIFY2(!byName<QWidget>(&window, name)->isEnabled(), name);
+            QVERIFY(byName<QWidget>(&window, name)->toolTip().endsWith("（開催日を読み込むと使えます）"));
+        }
+        QVERIFY(byName<QWidget>(&window, "JVBtn")->isEnabled());
+        saveShot(&window, "first-start");
+        auto* button = byName<QPushButton>(&window, "StartHintDownloadBtn");
+        QCOMPARE(button->text(), QString("データ取得"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        auto* download = window.findChild<ui::DownloadWindow*>("GetDataForm");
+        QVERIFY(download && download->isVisible());
+        download->close();
+        QTRY_VERIFY(!window.findChild<ui::DownloadWindow*>("GetDataForm"));
+        // Nothing was downloaded: still nothing to show, and the hint still says what to do.
+        QCOMPARE(byName<QComboBox>(&window, "DateCombo")->currentIndex(), -1);
+        QVERIFY(hint->isVisible() && button->isVisible());
+        QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // The newest day at the first start; the day shown last at every later one, as long as it is
+    // still stored.
+    void theDayShownLastIsSelectedAgainAtTheNextStart() {
+        TempHome home;
+        downloadAWeek();
+        QString chosen;
+        {
+            MainWindow window;
+            auto* days = byName<QComboBox>(&window, "DateCombo");
+            QVERIFY2(days->count() >= 3, qPrintable(items(days).join(',')));
+            window.resize(800, 560);  // smaller than the bet page: it scrolls, the window keeps its size
+            window.show();
+            QTRY_VERIFY(!window.loadingDay() && days->currentIndex() == 0);
+            QTRY_VERIFY(byName<QListWidget>(&window, "DatList")->count() > 0);
+            QCOMPARE(window.size(), QSize(800, 560));
+            QVERIFY(!byName<QWidget>(&window, "StartHint")->isVisible());
+            QVERIFY(byName<QWidget>(&window, "SokuhoOddsBtn")->isEnabled());
+            QCOMPARE(byName<QWidget>(&window, "SokuhoOddsBtn")->toolTip(), QString("速報オッズを取得します"));
+            days->setCurrentIndex(2);
+            window.loadSelectedDay();
+            QTRY_VERIFY(!window.loadingDay());
+            chosen = days->currentText();
+            window.close();
+        }
+        QCOMPARE(QString::fromStdString(toUtf8(Settings().readString("Disp", "LastDay", ""))), chosen);
+        {
+            MainWindow window;
+            auto* days = byName<QComboBox>(&window, "DateCombo");
+            window.show();
+            QTRY_COMPARE(days->currentText(), chosen);
+            QTRY_VERIFY(!window.loadingDay() && byName<QListWidget>(&window, "DatList")->count() > 0);
+            QCOMPARE(QString::fromStdString(toUtf8(window.table().paths.stamp)), chosen);
+        }
+        // A remembered day that is gone from the store: the newest day instead.
+        Settings().writeString("Disp", "LastDay", sj("2001年01月01日"));
+        MainWindow window;
+        auto* days = byName<QComboBox>(&window, "DateCombo");
+        window.show();
+        QTRY_VERIFY(!window.loadingDay() && byName<QListWidget>(&window, "DatList")->count() > 0);
+        QCOMPARE(days->currentIndex(), 0);
+        QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    void standardButtonsAreJapanese() {
+        QVERIFY2(ui::installJapaneseDialogs(*qApp), "qtbase_ja.qm (qt6-translations-l10n) is not installed");
+        QVERIFY(ui::installJapaneseDialogs(*qApp));  // a second call changes nothing
+        QMessageBox box(QMessageBox::Question, "Vexmora", "?",
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().startsWith("はい"), qPrintable(box.button(QMessageBox::Yes)->text()));
+        QVERIFY(box.button(QMessageBox::No)->text().startsWith("いいえ"));
+        QVERIFY(box.button(QMessageBox::Cancel)->text().startsWith("キャンセル"));
+        QVERIFY(box.button(QMessageBox::Ok)->text().startsWith("OK"));
+    }
+};
+
+QTEST_MAIN(FirstStartTest)
+#include "tst_first_start.moc"
