@@ -1,0 +1,173 @@
+#include "stats/appearance_reader.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "app/app_folder.h"
+#include "app/file_read.h"
+#include "stats/appearance.h"
+#include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
+
+namespace vex {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRunnerBlocksAt = 118, kRunnerBlockWidth = 173;
+constexpr int kPlacePayoutsAt = 3372 + 3 * 9;
+
+// Reads the fields of one line; the first field that is no number is remembered by its name.
+class LineFields {
+public:
+    explicit LineFields(std::string_view line) : line_(line) {}
+    // A number the writer always puts there: digits, right-aligned behind spaces.
+    int required(int at, int width, const char* name) {
+        auto value = rightAlignedNumber(line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width)));
+        if (!value && bad_.empty()) bad_ = name;
+        return value ? static_cast<int>(*value) : 0;
+    }
+    // A code copied from the records as delivered: anything but digits counts as 0.
+    int lenient(int at, int width) {
+        return fieldNumber(line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width)));
+    }
+    std::string_view bytes(int at, int width) const {
+        return line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width));
+    }
+    const std::string& bad() const { return bad_; }
+
+private:
+    std::string_view line_;
+    std::string bad_;
+};
+
+void readHeader(LineFields& f, AppearanceRace& race) {
+    race.date = f.required(0, 8, "date");
+    race.postTime = f.lenient(8, 4);
+    race.track = f.required(12, 2, "track");
+    race.raceNumber = f.required(18, 2, "race number");
+    race.registered = f.required(26, 2, "runners");
+    race.grade = f.bytes(28, 1)[0];
+    race.raceType = f.lenient(29, 2);
+    race.weightRule = f.lenient(31, 1);
+    race.condition = f.lenient(32, 3);
+    race.distance = f.required(95, 4, "distance");
+    race.surface = f.lenient(99, 2);
+    race.recommendedRank = f.required(115, 2, "recommended rank");
+    race.placeSold = f.lenient(kPlacePayoutsAt, 9) > 0;
+}
+
+void readRunner(LineFields& f, int at, AppearanceRunner& runner) {
+    runner.horse = f.required(at + 1, 2, "horse number");
+    runner.compiValue = f.required(at + 66, 3, "Compi value");
+    runner.compiRank = f.required(at + 69, 2, "Compi rank");
+    runner.finish = f.required(at + 76, 2, "finishing position");
+    runner.popularity = f.required(at + 78, 2, "popularity");
+    runner.winPaid = f.required(at + 149, 9, "win payout");
+    runner.placePaid = f.required(at + 158, 9, "place payout");
+    runner.pastBodyWeight = f.lenient(at + 168, 3);
+    runner.pastRunStyle = std::string(f.bytes(at + 171, 2));
+    // Scratched (1), excluded at the gate (2) or before the start (3): the stake was returned.
+    char abnormality = f.bytes(at + 167, 1)[0];
+    runner.refunded = abnormality >= '1' && abnormality <= '3';
+}
+
+}  // namespace
+
+int AppearanceRace::compiValueOfRank(int rank) const {
+    const AppearanceRunner* runner = runnerOfCompiRank(rank);
+    return runner ? runner->compiValue : 0;
+}
+
+const AppearanceRunner* AppearanceRace::runnerOfCompiRank(int rank) const {
+    if (rank <= 0) return nullptr;
+    for (int m = 0; m < runnerCount; ++m)
+        if (runners[static_cast<std::size_t>(m)].compiRank == rank) return &runners[static_cast<std::size_t>(m)];
+    return nullptr;
+}
+
+std::optional<AppearanceRace> parseAppearanceLine(std::string_view line, std::string* problem) {
+    if (line.size() != static_cast<std::size_t>(kAppearanceLineWidth)) {
+        if (problem) *problem = sj("長さが ") + std::to_string(line.size()) + sj(" バイトです");
+        return std::nullopt;
+    }
+    AppearanceRace race;
+    LineFields fields(line);
+    readHeader(fields, race);
+    race.runnerCount = std::clamp(race.registered, 0, 18);
+    for (int m = 0; m < race.runnerCount; ++m)
+        readRunner(fields, kRunnerBlocksAt + kRunnerBlockWidth * m, race.runners[static_cast<std::size_t>(m)]);
+    if (!fields.bad().empty()) {
+        if (problem) *problem = sj("数字でない項目: ") + fields.bad();
+        return std::nullopt;
+    }
+    return race;
+}
+
+AppearanceFileRead parseAppearanceFile(std::string_view bytes) {
+    AppearanceFileRead result;
+    int lineNumber = 0;
+    while (!bytes.empty()) {
+        ++lineNumber;
+        std::size_t end = bytes.find('\n');
+        std::string_view line = bytes.substr(0, end);
+        bytes = end == std::string_view::npos ? std::string_view{} : bytes.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string problem;
+        std::optional<AppearanceRace> race = parseAppearanceLine(line, &problem);
+        if (!race) {
+            result.races.clear();
+            result.problem = std::to_string(lineNumber) + sj(" 行目: ") + problem;
+            return result;
+        }
+        result.races.push_back(*race);
+    }
+    return result;
+}
+
+std::optional<int> appearanceFileDate(std::string_view name) {
+    if (name.size() != 14 || name.substr(0, 2) != "em" || name.substr(10) != ".dat") return std::nullopt;
+    std::string_view digits = name.substr(2, 8);
+    if (!isDigits(digits)) return std::nullopt;
+    return static_cast<int>(*strictNumber(digits));
+}
+
+fs::path appearanceFolder() { return appFolder() / "TOKEI"; }
+
+namespace {
+
+void readOneFile(const fs::path& file, AppearanceSet& set) {
+    std::string name = toCp932(file.filename().string());
+    FileRead read = readFile(file);
+    if (read.state != FileRead::Read) {
+        set.warnings.push_back(name + sj(" を読み飛ばしました（") + toCp932(read.reason) + sj("）"));
+        return;
+    }
+    AppearanceFileRead parsed = parseAppearanceFile(read.bytes);
+    if (!parsed.problem.empty()) {
+        set.warnings.push_back(name + sj(" を読み飛ばしました（") + parsed.problem + sj("）"));
+        return;
+    }
+    ++set.files;
+    set.races.insert(set.races.end(), parsed.races.begin(), parsed.races.end());
+}
+
+}  // namespace
+
+AppearanceSet readAppearanceFolder(const fs::path& folder, int fromDate, int toDate) {
+    AppearanceSet set;
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::optional<int> date = appearanceFileDate(it->path().filename().string());
+        if (date && *date >= fromDate && *date <= toDate) files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) readOneFile(file, set);
+    auto order = [](const AppearanceRace& r) { return std::tuple(r.date, r.postTime, r.track, r.raceNumber); };
+    std::stable_sort(set.races.begin(), set.races.end(),
+                     [&](const AppearanceRace& a, const AppearanceRace& b) { return order(a) < order(b); });
+    return set;
+}
+
+}  // namespace vex
