@@ -51,18 +51,19 @@ void readHeader(LineFields& f, AppearanceRace& race) {
     race.raceType = f.lenient(29, 2);
     race.weightRule = f.lenient(31, 1);
     race.condition = f.lenient(32, 3);
-    race.distance = f.required(95, 4, "distance");
+    race.distance = f.lenient(95, 4);
     race.surface = f.lenient(99, 2);
     race.recommendedRank = f.required(115, 2, "recommended rank");
     race.placeSold = f.lenient(kPlacePayoutsAt, 9) > 0;
 }
 
+// The fields the writer formats itself must be numbers; those copied from the runner record as
+// delivered (position, popularity) may be blank before the results and read as 0.
 void readRunner(LineFields& f, int at, AppearanceRunner& runner) {
-    runner.horse = f.required(at + 1, 2, "horse number");
     runner.compiValue = f.required(at + 66, 3, "Compi value");
     runner.compiRank = f.required(at + 69, 2, "Compi rank");
-    runner.finish = f.required(at + 76, 2, "finishing position");
-    runner.popularity = f.required(at + 78, 2, "popularity");
+    runner.finish = f.lenient(at + 76, 2);
+    runner.popularity = f.lenient(at + 78, 2);
     runner.winPaid = f.required(at + 149, 9, "win payout");
     runner.placePaid = f.required(at + 158, 9, "place payout");
     runner.pastBodyWeight = f.lenient(at + 168, 3);
@@ -95,8 +96,11 @@ std::optional<AppearanceRace> parseAppearanceLine(std::string_view line, std::st
     LineFields fields(line);
     readHeader(fields, race);
     race.runnerCount = std::clamp(race.registered, 0, 18);
-    for (int m = 0; m < race.runnerCount; ++m)
-        readRunner(fields, kRunnerBlocksAt + kRunnerBlockWidth * m, race.runners[static_cast<std::size_t>(m)]);
+    for (int m = 0; m < race.runnerCount; ++m) {
+        AppearanceRunner& runner = race.runners[static_cast<std::size_t>(m)];
+        readRunner(fields, kRunnerBlocksAt + kRunnerBlockWidth * m, runner);
+        runner.horse = m + 1;  // block k holds horse number k + 1
+    }
     if (!fields.bad().empty()) {
         if (problem) *problem = sj("数字でない項目: ") + fields.bad();
         return std::nullopt;
