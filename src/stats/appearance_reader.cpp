@@ -1,6 +1,8 @@
 #include "stats/appearance_reader.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <tuple>
 
 #include "app/app_folder.h"
@@ -17,28 +19,42 @@ namespace {
 constexpr int kRunnerBlocksAt = 118, kRunnerBlockWidth = 173;
 constexpr int kPlacePayoutsAt = 3372 + 3 * 9;
 
+constexpr int kNoNumber = -1;
+
+// Digits right-aligned behind spaces (the fields are at most 9 wide); kNoNumber for anything else.
+// The analysis reads hundreds of thousands of them, so the spaces are skipped by hand.
+inline int rightAligned(const char* p, int width) {
+    const char* end = p + width;
+    while (end - p >= 8 && std::memcmp(p, "        ", 8) == 0) p += 8;  // a payout of 0 is 8 spaces and "0"
+    while (p < end && *p == ' ') ++p;
+    if (p == end || !isDigit(*p)) return kNoNumber;
+    if (end - p == 1) return *p - '0';
+    if (end - p == 2 && isDigit(p[1])) return (p[0] - '0') * 10 + (p[1] - '0');
+    int value = 0;
+    auto [stop, ec] = std::from_chars(p, end, value);
+    return ec == std::errc{} && stop == end ? value : kNoNumber;
+}
+
 // Reads the fields of one line; the first field that is no number is remembered by its name.
 class LineFields {
 public:
     explicit LineFields(std::string_view line) : line_(line) {}
     // A number the writer always puts there: digits, right-aligned behind spaces.
     int required(int at, int width, const char* name) {
-        auto value = rightAlignedNumber(line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width)));
-        if (!value && bad_.empty()) bad_ = name;
-        return value ? static_cast<int>(*value) : 0;
+        int value = rightAligned(line_.data() + at, width);
+        if (value == kNoNumber && !bad_) bad_ = name;
+        return std::max(value, 0);
     }
     // A code copied from the records as delivered: anything but digits counts as 0.
-    int lenient(int at, int width) {
-        return fieldNumber(line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width)));
-    }
+    int lenient(int at, int width) { return std::max(rightAligned(line_.data() + at, width), 0); }
     std::string_view bytes(int at, int width) const {
         return line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width));
     }
-    const std::string& bad() const { return bad_; }
+    const char* bad() const { return bad_; }
 
 private:
     std::string_view line_;
-    std::string bad_;
+    const char* bad_ = nullptr;
 };
 
 void readHeader(LineFields& f, AppearanceRace& race) {
@@ -60,14 +76,12 @@ void readHeader(LineFields& f, AppearanceRace& race) {
 // The fields the writer formats itself must be numbers; those copied from the runner record as
 // delivered (position, popularity) may be blank before the results and read as 0.
 void readRunner(LineFields& f, int at, AppearanceRunner& runner) {
-    runner.compiValue = f.required(at + 66, 3, "Compi value");
-    runner.compiRank = f.required(at + 69, 2, "Compi rank");
-    runner.finish = f.lenient(at + 76, 2);
-    runner.popularity = f.lenient(at + 78, 2);
+    runner.compiValue = static_cast<std::uint8_t>(std::min(f.required(at + 66, 3, "Compi value"), 255));
+    runner.compiRank = static_cast<std::uint8_t>(std::min(f.required(at + 69, 2, "Compi rank"), 99));
+    runner.finish = static_cast<std::uint8_t>(f.lenient(at + 76, 2));
+    runner.popularity = static_cast<std::uint8_t>(f.lenient(at + 78, 2));
     runner.winPaid = f.required(at + 149, 9, "win payout");
     runner.placePaid = f.required(at + 158, 9, "place payout");
-    runner.pastBodyWeight = f.lenient(at + 168, 3);
-    runner.pastRunStyle = std::string(f.bytes(at + 171, 2));
     // Scratched (1), excluded at the gate (2) or before the start (3): the stake was returned.
     char abnormality = f.bytes(at + 167, 1)[0];
     runner.refunded = abnormality >= '1' && abnormality <= '3';
@@ -87,29 +101,32 @@ const AppearanceRunner* AppearanceRace::runnerOfCompiRank(int rank) const {
     return nullptr;
 }
 
-std::optional<AppearanceRace> parseAppearanceLine(std::string_view line, std::string* problem) {
+bool parseAppearanceLine(std::string_view line, AppearanceRace& race, std::string* problem) {
     if (line.size() != static_cast<std::size_t>(kAppearanceLineWidth)) {
         if (problem) *problem = sj("長さが ") + std::to_string(line.size()) + sj(" バイトです");
-        return std::nullopt;
+        return false;
     }
-    AppearanceRace race;
     LineFields fields(line);
     readHeader(fields, race);
     race.runnerCount = std::clamp(race.registered, 0, 18);
     for (int m = 0; m < race.runnerCount; ++m) {
         AppearanceRunner& runner = race.runners[static_cast<std::size_t>(m)];
         readRunner(fields, kRunnerBlocksAt + kRunnerBlockWidth * m, runner);
-        runner.horse = m + 1;  // block k holds horse number k + 1
+        runner.horse = static_cast<std::uint8_t>(m + 1);  // block k holds horse number k + 1
     }
-    if (!fields.bad().empty()) {
-        if (problem) *problem = sj("数字でない項目: ") + fields.bad();
-        return std::nullopt;
-    }
+    if (!fields.bad()) return true;
+    if (problem) *problem = sj("数字でない項目: ") + fields.bad();
+    return false;
+}
+
+std::optional<AppearanceRace> parseAppearanceLine(std::string_view line, std::string* problem) {
+    AppearanceRace race;
+    if (!parseAppearanceLine(line, race, problem)) return std::nullopt;
     return race;
 }
 
-AppearanceFileRead parseAppearanceFile(std::string_view bytes) {
-    AppearanceFileRead result;
+std::string parseAppearanceFile(std::string_view bytes, std::vector<AppearanceRace>& races) {
+    const std::size_t before = races.size();
     int lineNumber = 0;
     while (!bytes.empty()) {
         ++lineNumber;
@@ -118,15 +135,13 @@ AppearanceFileRead parseAppearanceFile(std::string_view bytes) {
         bytes = end == std::string_view::npos ? std::string_view{} : bytes.substr(end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         std::string problem;
-        std::optional<AppearanceRace> race = parseAppearanceLine(line, &problem);
-        if (!race) {
-            result.races.clear();
-            result.problem = std::to_string(lineNumber) + sj(" 行目: ") + problem;
-            return result;
+        // Parsed in place: a day's races are thousands of bytes each.
+        if (!parseAppearanceLine(line, races.emplace_back(), &problem)) {
+            races.resize(before);
+            return std::to_string(lineNumber) + sj(" 行目: ") + problem;
         }
-        result.races.push_back(*race);
     }
-    return result;
+    return {};
 }
 
 std::optional<int> appearanceFileDate(std::string_view name) {
@@ -140,6 +155,7 @@ fs::path appearanceFolder() { return appFolder() / "TOKEI"; }
 
 namespace {
 
+// Parsed straight into the set: a race is hundreds of bytes, copying them again would show.
 void readOneFile(const fs::path& file, AppearanceSet& set) {
     std::string name = toCp932(file.filename().string());
     FileRead read = readFile(file);
@@ -147,13 +163,12 @@ void readOneFile(const fs::path& file, AppearanceSet& set) {
         set.warnings.push_back(name + sj(" を読み飛ばしました（") + toCp932(read.reason) + sj("）"));
         return;
     }
-    AppearanceFileRead parsed = parseAppearanceFile(read.bytes);
-    if (!parsed.problem.empty()) {
-        set.warnings.push_back(name + sj(" を読み飛ばしました（") + parsed.problem + sj("）"));
+    std::string problem = parseAppearanceFile(read.bytes, set.races);
+    if (!problem.empty()) {
+        set.warnings.push_back(name + sj(" を読み飛ばしました（") + problem + sj("）"));
         return;
     }
     ++set.files;
-    set.races.insert(set.races.end(), parsed.races.begin(), parsed.races.end());
 }
 
 }  // namespace
@@ -167,10 +182,13 @@ AppearanceSet readAppearanceFolder(const fs::path& folder, int fromDate, int toD
         if (date && *date >= fromDate && *date <= toDate) files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
+    set.races.reserve(files.size() * 24);  // a day of the four tracks holds about that many races
     for (const fs::path& file : files) readOneFile(file, set);
+    // Files by date and lines by post time come in order already; the sort is for the odd one out.
     auto order = [](const AppearanceRace& r) { return std::tuple(r.date, r.postTime, r.track, r.raceNumber); };
-    std::stable_sort(set.races.begin(), set.races.end(),
-                     [&](const AppearanceRace& a, const AppearanceRace& b) { return order(a) < order(b); });
+    auto earlier = [&](const AppearanceRace& a, const AppearanceRace& b) { return order(a) < order(b); };
+    if (!std::is_sorted(set.races.begin(), set.races.end(), earlier))
+        std::stable_sort(set.races.begin(), set.races.end(), earlier);
     return set;
 }
 

@@ -15,15 +15,14 @@ namespace vex {
 
 inline constexpr int kAppearanceRecordLength = 3698;  // 3,696 bytes and CR LF
 
+// Small on purpose: 150 days hold tens of thousands of runners.
 struct AppearanceRunner {
-    int horse = 0;
-    int compiValue = 0, compiRank = 0;  // 0: no Compi data
-    int finish = 0;                     // confirmed position, 0 for none
-    int popularity = 0;                 // win popularity, 0 for none
-    int winPaid = 0, placePaid = 0;     // per 100 yen
-    int pastBodyWeight = 0;             // 0 when blank
-    std::string pastRunStyle;           // 2 bytes (CP932 label or spaces)
-    bool refunded = false;              // scratched or excluded before the start: no bet stood
+    std::uint8_t horse = 0;
+    std::uint8_t compiValue = 0, compiRank = 0;  // 0: no Compi data
+    std::uint8_t finish = 0;                     // confirmed position, 0 for none
+    std::uint8_t popularity = 0;                 // win popularity, 0 for none
+    bool refunded = false;                       // scratched or excluded before the start: no bet stood
+    int winPaid = 0, placePaid = 0;              // per 100 yen
 };
 
 struct AppearanceRace {
@@ -41,15 +40,13 @@ struct AppearanceRace {
     const AppearanceRunner* runnerOfCompiRank(int rank) const;
 };
 
-// One line without its line end; nullopt and `problem` (CP932) when it is damaged.
+// One line without its line end into `race`; false and `problem` (CP932) when it is damaged.
+bool parseAppearanceLine(std::string_view line, AppearanceRace& race, std::string* problem = nullptr);
 std::optional<AppearanceRace> parseAppearanceLine(std::string_view line, std::string* problem = nullptr);
 
-struct AppearanceFileRead {
-    std::vector<AppearanceRace> races;
-    std::string problem;  // CP932; empty when the file was read whole
-};
-// The races of one file's bytes.
-AppearanceFileRead parseAppearanceFile(std::string_view bytes);
+// Appends the races of one file's bytes to `races`; a damaged file appends nothing and gives its
+// problem (CP932: the line and what is wrong), else "".
+std::string parseAppearanceFile(std::string_view bytes, std::vector<AppearanceRace>& races);
 
 struct AppearanceSet {
     std::vector<AppearanceRace> races;  // in time order: date, post time, track, race number

@@ -12,9 +12,9 @@ namespace fs = std::filesystem;
 std::vector<AppearanceRace> handRaces() {
     std::string bytes;
     for (const std::string& line : test::handDayLines()) bytes += line + "\r\n";
-    AppearanceFileRead read = parseAppearanceFile(bytes);
-    EXPECT_EQ(read.problem, "");
-    return read.races;
+    std::vector<AppearanceRace> races;
+    EXPECT_EQ(parseAppearanceFile(bytes, races), "");
+    return races;
 }
 
 std::vector<std::string> row(const TextGrid& grid, int r) { return grid.row(r); }
