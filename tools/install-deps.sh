@@ -2,7 +2,7 @@
 # Installs the Debian packages Vexmora needs, only those that are missing.
 # Usage: tools/install-deps.sh [extra packages...]
 set -euo pipefail
-packages=(g++ cmake make qt6-base-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake make qt6-base-dev qt6-charts-dev libqt6opengl6-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
           fonts-ipafont-gothic xvfb xauth "$@")
 missing=()
 for p in "${packages[@]}"; do

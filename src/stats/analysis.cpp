@@ -16,6 +16,7 @@ bool surfaceMatches(Surface surface, int courseCode) {
 }
 
 bool RaceFilter::keeps(const AppearanceRace& race) const {
+    if (!dates.contains(race.date)) return false;
     if (!tracks.empty() && std::find(tracks.begin(), tracks.end(), race.track) == tracks.end()) return false;
     return surfaceMatches(surface, race.surface) && distance.contains(race.distance) &&
            runners.contains(race.registered) && raceNumber.contains(race.raceNumber);

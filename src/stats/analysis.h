@@ -21,6 +21,7 @@ enum class Surface { Any, Turf, Dirt };
 bool surfaceMatches(Surface surface, int courseCode);
 
 struct RaceFilter {
+    NumberRange dates{0, 99999999};  // yyyymmdd
     std::vector<int> tracks;  // track codes; empty: every track
     Surface surface = Surface::Any;
     NumberRange distance{0, 9999};
