@@ -53,6 +53,7 @@ void showReturns(QWidget* widget, const std::array<BetRecord, 19>& records) {
     x->append(ranks);
     auto* y = new QValueAxis;
     y->setRange(0, top * 1.05);
+    y->applyNiceNumbers();
     y->setLabelFormat("%d%%");
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -82,6 +83,7 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     auto* y = new QValueAxis;
     double margin = std::max(100.0, static_cast<double>(high - low) * 0.05);
     y->setRange(static_cast<double>(low) - margin, static_cast<double>(high) + margin);
+    y->applyNiceNumbers();
     y->setLabelFormat("%d");
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);

@@ -163,6 +163,7 @@ QWidget* StatsWindow::buildTablePage(Tab tab, const char* tableName, QWidget* ch
     splitter->addWidget(view);
     if (chart) splitter->addWidget(chart);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({560, 700});  // the whole table, the chart takes the rest
     return splitter;
 }
 
@@ -183,17 +184,18 @@ QWidget* StatsWindow::buildStrategyPage() {
     cl->addRow("重量", weightRules_);
     cl->addRow("単勝人気順位", popularity_);
     l->addWidget(criteria);
-    auto* right = new QSplitter(Qt::Vertical, page);
+    auto* right = new QWidget(page);
+    auto* rl = new QVBoxLayout(right);
+    rl->setContentsMargins(0, 0, 0, 0);
     auto* view = new QTableView(right);
     view->setObjectName("StrategyTable");
     models_[StrategyTab] = new TextGridModel(view);
     view->setModel(models_[StrategyTab]);
     view->verticalHeader()->setVisible(false);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    view->setMaximumHeight(60);
-    right->addWidget(view);
-    right->addWidget(charts_->balance());
-    right->setStretchFactor(1, 1);
+    view->setFixedHeight(56);
+    rl->addWidget(view);
+    rl->addWidget(charts_->balance(), 1);
     l->addWidget(right, 1);
     return page;
 }
