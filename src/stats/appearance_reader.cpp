@@ -156,16 +156,19 @@ fs::path appearanceFolder() { return appFolder() / "TOKEI"; }
 namespace {
 
 // Parsed straight into the set: a race is hundreds of bytes, copying them again would show.
+std::string skippedWarning(const fs::path& file, const std::string& why) {
+    return toCp932(file.filename().string()) + sj(" を読み飛ばしました（") + why + sj("）");
+}
+
 void readOneFile(const fs::path& file, AppearanceSet& set) {
-    std::string name = toCp932(file.filename().string());
     FileRead read = readFile(file);
     if (read.state != FileRead::Read) {
-        set.warnings.push_back(name + sj(" を読み飛ばしました（") + toCp932(read.reason) + sj("）"));
+        set.warnings.push_back(skippedWarning(file, toCp932(read.reason)));
         return;
     }
     std::string problem = parseAppearanceFile(read.bytes, set.races);
     if (!problem.empty()) {
-        set.warnings.push_back(name + sj(" を読み飛ばしました（") + problem + sj("）"));
+        set.warnings.push_back(skippedWarning(file, problem));
         return;
     }
     ++set.files;
@@ -175,15 +178,15 @@ void readOneFile(const fs::path& file, AppearanceSet& set) {
 
 AppearanceSet readAppearanceFolder(const fs::path& folder, int fromDate, int toDate) {
     AppearanceSet set;
-    std::vector<fs::path> files;
+    std::vector<std::pair<int, fs::path>> files;  // by date: cheaper to sort than paths
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::optional<int> date = appearanceFileDate(it->path().filename().string());
-        if (date && *date >= fromDate && *date <= toDate) files.push_back(it->path());
+        std::optional<int> date = appearanceFileDate(it->path().filename().native());
+        if (date && *date >= fromDate && *date <= toDate) files.emplace_back(*date, it->path());
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     set.races.reserve(files.size() * 24);  // a day of the four tracks holds about that many races
-    for (const fs::path& file : files) readOneFile(file, set);
+    for (const auto& [date, file] : files) readOneFile(file, set);
     // Files by date and lines by post time come in order already; the sort is for the odd one out.
     auto order = [](const AppearanceRace& r) { return std::tuple(r.date, r.postTime, r.track, r.raceNumber); };
     auto earlier = [&](const AppearanceRace& a, const AppearanceRace& b) { return order(a) < order(b); };
