@@ -152,6 +152,20 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         QTRY_COMPARE(Dialogs::shown(), QStringList{"0日分を読み込み、0日分の出現ファイルを書き込みました。"});
     }
+
+    void directReadWritesTheStoredDaysAndTheWindowFollows() {
+        QString goldenData = QFINDTESTDATA("../data/golden/two-tracks/home/Data");
+        QVERIFY(!goldenData.isEmpty());
+        std::filesystem::copy(goldenData.toStdString(), appFolder() / "Data", std::filesystem::copy_options::recursive);
+        QString before = s<QLabel>("StatsCoverage")->text();
+        Dialogs::clearShown();
+        QTest::mouseClick(byName<QPushButton>(window_.get(), "DirectReadBtn"), Qt::LeftButton);
+        QTRY_COMPARE(Dialogs::shown(), QStringList{"1日分を読み込み、1日分の出現ファイルを書き込みました。"});
+        QVERIFY(std::filesystem::exists(appFolder() / "TOKEI" / "em20260315.dat"));
+        QVERIFY(!window_->findChild<QWidget*>("DirectReadProgress"));
+        QCOMPARE(before, QString("2日 4レース"));
+        QCOMPARE(s<QLabel>("StatsCoverage")->text(), QString("3日 6レース"));  // reloaded at the end
+    }
 };
 
 QTEST_MAIN(StatsWindowTest)
