@@ -14,6 +14,8 @@
 #include "app/app_folder.h"
 #include "app/file_read.h"
 #include "app/settings.h"
+#include "store/record_layout.h"
+#include "store/store_paths.h"
 #include "support/appearance_days.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -165,6 +167,28 @@ private slots:
         QVERIFY(!window_->findChild<QWidget*>("DirectReadProgress"));
         QCOMPARE(before, QString("2日 4レース"));
         QCOMPARE(s<QLabel>("StatsCoverage")->text(), QString("3日 6レース"));  // reloaded at the end
+    }
+
+    void timeSeriesImportWritesTheDayOddsAndReloads() {
+        window_->fillDaySelector();
+        byName<QComboBox>(window_.get(), "DateCombo")->setCurrentIndex(0);
+        window_->loadSelectedDay();
+        QTRY_VERIFY(!window_->loadingDay());
+        QVERIFY(window_->table().dayLoaded);
+        int slot = window_->table().raceListSlots.front();
+        std::string key(window_->table().raw[static_cast<std::size_t>(slot)].ra.field(Common::RaceKey));
+        // One snapshot of the first race, announced on its day at 10:00, in the folder N12 chose.
+        std::string snapshot(static_cast<std::size_t>(dayFileRecordLength(DayFile::O1) - 2), ' ');
+        snapshot.replace(0, 2, "O1").replace(11, 16, key).replace(27, 4, key.substr(4, 4)).replace(31, 4, "1000");
+        std::filesystem::path series = home_->str() + "/OddsHistory/" + key.substr(0, 8);
+        std::filesystem::create_directories(series);
+        writeLinesAtomic(series / (key.substr(8, 8) + ".nvO1"), {snapshot}, false);
+        Dialogs::clearShown();
+        byName<QAction>(window_.get(), "T1")->trigger();
+        QCOMPARE(Dialogs::shown(), QStringList{"1ﾚｰｽ分の単複枠ｵｯｽﾞ、0ﾚｰｽ分の3連単ｵｯｽﾞ\r\nを取りこみました。"});
+        QTRY_VERIFY(!window_->loadingDay());
+        std::vector<std::string> dayOdds = readLines(dayFilePath(window_->table().paths.stamp, DayFile::O1));
+        QVERIFY(std::find(dayOdds.begin(), dayOdds.end(), snapshot) != dayOdds.end());
     }
 };
 
