@@ -34,11 +34,13 @@ int runCard(const std::vector<std::string>& args);
 int runCompiImport(const std::vector<std::string>& args);
 int runCompiPages(const std::vector<std::string>& args);
 int runDays(const std::vector<std::string>& args);
+int runDirectRead(const std::vector<std::string>& args);
 int runDownload(const std::vector<std::string>& args);
 int runFeedExport(const std::vector<std::string>& args);
 int runLoad(const std::vector<std::string>& args);
 int runRefreshOdds(const std::vector<std::string>& args);
 int runRefreshResults(const std::vector<std::string>& args);
+int runStats(const std::vector<std::string>& args);
 int runVote(const std::vector<std::string>& args);
 
 // The arguments of the commands that export the simulated service's days: a folder, then

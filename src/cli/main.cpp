@@ -23,11 +23,17 @@ const std::vector<Command>& commands() {
         {"compi-import", "compi-import FILE", runCompiImport},
         {"compi-pages", "compi-pages DIR [--from yyyymmdd] [--to yyyymmdd]", runCompiPages},
         {"days", "days", runDays},
+        {"direct-read", "direct-read", runDirectRead},
         {"download", "download [--from \"yyyy/mm/dd hh:nn:ss\"]", runDownload},
         {"feed-export", "feed-export DIR [--from yyyymmdd] [--to yyyymmdd] [--odds-history]", runFeedExport},
         {"load", "load DAY", runLoad},
         {"refresh-odds", "refresh-odds DAY N", runRefreshOdds},
         {"refresh-results", "refresh-results DAY", runRefreshResults},
+        {"stats",
+         "stats [--from DAY] [--to DAY] [--track T,..] [--surface turf|dirt] [--distance A-B] [--runners A-B] "
+         "[--race A-B] [--popularity P,..] [--type I,..] [--class I,..] [--weight I,..] "
+         "[--by compi|popularity|zone|strategy] [--csv]",
+         runStats},
         {"vote", "vote DAY N <bets options>", runVote},
     };
     return list;

@@ -61,6 +61,11 @@ QString Dialogs::chooseFolder(QWidget* parent, const QString& caption, const QSt
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }
 
+QString Dialogs::saveFile(QWidget* parent, const QString& caption, const QString& path, const QString& filter) {
+    if (auto p = seededPath()) return *p;
+    return QFileDialog::getSaveFileName(parent, caption, path, filter);
+}
+
 void Dialogs::beep() {
     ++state().beeps;
     if (!state().recording) QApplication::beep();

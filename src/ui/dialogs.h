@@ -22,6 +22,7 @@ public:
     // File / folder pickers; empty when cancelled.
     static QString openFile(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
     static QString chooseFolder(QWidget* parent, const QString& caption, const QString& dir);
+    static QString saveFile(QWidget* parent, const QString& caption, const QString& path, const QString& filter);
     static void beep();
 
     // ---- for tests: while seeded, no dialog opens.

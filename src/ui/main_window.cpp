@@ -31,6 +31,7 @@
 #include "ui/bet_file_viewer.h"
 #include "ui/bet_page_widget.h"
 #include "ui/compi_window.h"
+#include "ui/stats_tools.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -204,6 +205,7 @@ void MainWindow::buildFileAndOptionMenus(QMenuBar* bar) {
     fileMenu_->setObjectName("FileMenu");
     allOddsItem_ = menuItem(fileMenu_, "N110", "1日分の全オッズを一括取得");
     timeSeriesOddsItem_ = menuItem(fileMenu_, "T1", "時系列オッズより取得(&T)");
+    menuItem(fileMenu_, "StatsItem", "成績分析");  // connected by attachStatistics
     fileMenu_->addSeparator();
     exitItem_ = menuItem(fileMenu_, "FileExitItem", "終了(&X)");
 
@@ -553,6 +555,7 @@ MainWindow::MainWindow(DataControl* control, QWidget* parent)
     attachCompiWindow(*this);
     attachAccountMenu(*this);
     attachAutoVoteWindow(*this);
+    attachStatistics(*this);
 }
 
 MainWindow::~MainWindow() {
