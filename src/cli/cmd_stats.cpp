@@ -5,10 +5,9 @@
 #include <iostream>
 #include <optional>
 
-#include "app/clock.h"
 #include "cli/command.h"
+#include "cli/day_argument.h"
 #include "stats/stats_tables.h"
-#include "vocabulary/civil_date.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
@@ -31,22 +30,12 @@ std::optional<int> number(std::string_view text) {
     return value;
 }
 
-// yyyymmdd of DAY: 2026-12-09, 20261209, today, tomorrow or 2026年12月09日.
-int parseDay(const std::string& text, const char* option) {
+// yyyymmdd of DAY, in any of the forms every command takes.
+int parseDay(const std::string& text) {
     std::string digits;
-    if (text == "today" || text == "tomorrow") {
-        DateTime t = now();
-        return std::stoi(ymdText(dayNumber(t.year, t.month, t.day) + (text == "tomorrow" ? 1 : 0)));
-    }
-    for (char c : text)
+    for (char c : dayStampOfArgument(text))  // the stamp's kanji hold no ASCII digit
         if (isDigit(c)) digits += c;
-    bool wellFormed = digits.size() == 8 &&
-                      (text == digits ||
-                       text == digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6) ||
-                       text == digits.substr(0, 4) + "年" + digits.substr(4, 2) + "月" + digits.substr(6) + "日");
-    if (!wellFormed || !dayNumberOfYmd(digits))
-        throw UsageError(std::string(option) + " wants a day (2026-12-09, 20261209, today): " + text);
-    return std::stoi(digits);
+    return number(digits).value_or(0);
 }
 
 NumberRange parseRange(const std::string& text, const char* option) {
@@ -97,8 +86,8 @@ Surface parseSurface(const std::string& text) {
 }
 
 void applyOption(StatsOptions& o, const std::string& name, const std::string& value) {
-    if (name == "--from") o.fromDate = parseDay(value, "--from");
-    else if (name == "--to") o.toDate = parseDay(value, "--to");
+    if (name == "--from") o.fromDate = parseDay(value);
+    else if (name == "--to") o.toDate = parseDay(value);
     else if (name == "--track") o.filter.tracks = parseTracks(value);
     else if (name == "--surface") o.filter.surface = parseSurface(value);
     else if (name == "--distance") o.filter.distance = parseRange(value, "--distance");

@@ -26,8 +26,7 @@ constexpr std::string_view kBetOptions =
     "  --amount A     the amount in yen (default: DefaultAmount)\n"
     "  --lower X, --upper Y   the odds filter (default: the settings)\n";
 
-// One entry per command of commands(); the table of the command-line contract may name one before
-// it is built (stats).
+// One entry per command of commands().
 constexpr Explanation kExplanations[] = {
     {"betlines", "The 90-character bet lines a vote of that bet list would send, one per line.\n",
      "betlines today 1 --kind 5 --method 1 --mark 8:3 --mark 9:5,7"},
@@ -48,6 +47,10 @@ constexpr Explanation kExplanations[] = {
      "day, ready for compi-import.\n",
      "compi-pages pages --from 20261209 --to 20261210"},
     {"days", "The stored race days, newest first, one day stamp per line.\n", "days"},
+    {"direct-read",
+     "Loads every stored day in batch mode, oldest first, as the desktop program's 一気読み does,\n"
+     "writing each day's appearance-statistics file for stats; one line per day.\n",
+     "direct-read"},
     {"download",
      "Downloads every record since the last download (or since --from, or 90 days back) into the\n"
      "store. On a terminal the progress stays on one line (percent, records, rate); piped, every\n"
