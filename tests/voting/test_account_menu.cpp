@@ -2,6 +2,7 @@
 // calls, the messages and the beeps.
 #include <gtest/gtest.h>
 
+#include "support/site_control.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 #include "voting/account_menu.h"
@@ -9,15 +10,7 @@
 namespace vex {
 namespace {
 
-struct AccountControl : DataControl {
-    int NVInit(const std::string&) override { return 0; }
-    int NVSetUIProperties() override { return 0; }
-    int NVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-    int NVStatus() override { return 0; }
-    int NVRead(std::string&, int&, std::string&) override { return 0; }
-    int NVRTOpen(const std::string&, const std::string&) override { return 0; }
-    int NVCancel() override { return 0; }
-    int NVClose() override { return 0; }
+struct AccountControl : test::SiteOnlyControl {
     int RakutenLogin(const std::string& user, const std::string& password) override {
         calls.push_back("login[" + user + "|" + password + "]");
         return loginCode;

@@ -10,6 +10,7 @@
 #include "app/clock.h"
 #include "betting/bet_page.h"
 #include "support/records.h"
+#include "support/site_control.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 #include "datalink/timed_refresh.h"
@@ -267,15 +268,7 @@ TEST(AutoVoteMarks, TheTargetPopularitiesAreMarkedBesideTheUsersMarks) {
 
 // ---------------------------------------------------------------- spending guard
 
-struct LedgerControl : DataControl {
-    int NVInit(const std::string&) override { return 0; }
-    int NVSetUIProperties() override { return 0; }
-    int NVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-    int NVStatus() override { return 0; }
-    int NVRead(std::string&, int&, std::string&) override { return 0; }
-    int NVRTOpen(const std::string&, const std::string&) override { return 0; }
-    int NVCancel() override { return 0; }
-    int NVClose() override { return 0; }
+struct LedgerControl : test::SiteOnlyControl {
     int RakutenLogin(const std::string&, const std::string&) override { return calls.push_back("login"), 0; }
     int RakutenLogout() override { return calls.push_back("logout"), 0; }
     int RakutenBet(const std::string&, const std::string& lines, int, int& amount, int& remaining, int& limit,

@@ -8,6 +8,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/bet_list.h"
+#include "support/site_control.h"
 #include "support/test_support.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
@@ -15,15 +16,7 @@
 namespace vex {
 namespace {
 
-struct RecordingControl : DataControl {
-    int NVInit(const std::string&) override { return 0; }
-    int NVSetUIProperties() override { return 0; }
-    int NVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-    int NVStatus() override { return 0; }
-    int NVRead(std::string&, int&, std::string&) override { return 0; }
-    int NVRTOpen(const std::string&, const std::string&) override { return 0; }
-    int NVCancel() override { return 0; }
-    int NVClose() override { return 0; }
+struct RecordingControl : test::SiteOnlyControl {
     int RakutenLogin(const std::string& user, const std::string& password) override {
         calls.push_back("login[" + user + "|" + password + "]");
         return loginCode;
