@@ -116,33 +116,43 @@ int openForReading(const fs::path& file) {
     return fd;
 }
 
-FileRead readFile(const fs::path& file) {
-    FileRead result;
-    int fd = openFile(file, result.reason);
-    if (fd == -2) result.state = FileRead::Unreadable;
-    if (fd < 0) return result;
+void readFile(const fs::path& file, FileRead& into) {
+    into.state = FileRead::Missing;
+    into.reason.clear();
+    std::string& bytes = into.bytes;
+    int fd = openFile(file, into.reason);
+    if (fd == -2) into.state = FileRead::Unreadable;
+    if (fd < 0) {
+        bytes.clear();
+        return;
+    }
     // One read of the known size instead of a character stream: the store's files are large.
     struct stat st {};
-    std::string& bytes = result.bytes;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t have = 0;  // what lies beyond is an earlier file's and is read over, not cleared first
     for (;;) {
-        if (bytes.capacity() == bytes.size()) bytes.reserve(bytes.size() * 2 + (1 << 16));
-        std::size_t old = bytes.size();
+        if (bytes.capacity() == have) bytes.reserve(have * 2 + (1 << 16));
         bytes.resize(bytes.capacity());
-        ssize_t n = ::read(fd, bytes.data() + old, bytes.size() - old);
-        bytes.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n > 0) have += static_cast<std::size_t>(n);
         if (n == 0) break;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {  // a folder of that name ends here too (EISDIR)
-            result.state = FileRead::Unreadable;
-            result.reason = std::strerror(errno);
-            result.bytes.clear();
+            into.state = FileRead::Unreadable;
+            into.reason = std::strerror(errno);
+            bytes.clear();
             ::close(fd);
-            return result;
+            return;
         }
     }
     ::close(fd);
-    result.state = FileRead::Read;
+    bytes.resize(have);
+    into.state = FileRead::Read;
+}
+
+FileRead readFile(const fs::path& file) {
+    FileRead result;
+    readFile(file, result);
     return result;
 }
 

@@ -20,6 +20,8 @@ struct FileRead {
 };
 
 FileRead readFile(const std::filesystem::path& file);
+// The same into `into`, whose buffer is reused: for many files read one after another.
+void readFile(const std::filesystem::path& file, FileRead& into);
 
 // A file that exists but cannot be read. what() is UTF-8, like the file name: "<file> を読めません（reason）".
 class FileReadError : public std::runtime_error {

@@ -160,8 +160,8 @@ std::string skippedWarning(const fs::path& file, const std::string& why) {
     return toCp932(file.filename().string()) + sj(" を読み飛ばしました（") + why + sj("）");
 }
 
-void readOneFile(const fs::path& file, AppearanceSet& set) {
-    FileRead read = readFile(file);
+void readOneFile(const fs::path& file, FileRead& read, AppearanceSet& set) {
+    readFile(file, read);
     if (read.state != FileRead::Read) {
         set.warnings.push_back(skippedWarning(file, toCp932(read.reason)));
         return;
@@ -186,7 +186,8 @@ AppearanceSet readAppearanceFolder(const fs::path& folder, int fromDate, int toD
     }
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     set.races.reserve(files.size() * 24);  // a day of the four tracks holds about that many races
-    for (const auto& [date, file] : files) readOneFile(file, set);
+    FileRead read;  // one buffer for every file, warm in the cache
+    for (const auto& [date, file] : files) readOneFile(file, read, set);
     // Files by date and lines by post time come in order already; the sort is for the odd one out.
     auto order = [](const AppearanceRace& r) { return std::tuple(r.date, r.postTime, r.track, r.raceNumber); };
     auto earlier = [&](const AppearanceRace& a, const AppearanceRace& b) { return order(a) < order(b); };

@@ -56,6 +56,30 @@ TEST_F(FileReadTest, EveryReadSaysMissingReadOrWhyNot) {
     EXPECT_EQ(readFile(file("a.txt")).state, FileRead::Unreadable) << "a malformed text changes nothing";
 }
 
+// One buffer through many files: each read holds its own file's bytes alone, never the tail of a
+// longer file read before it, and a file that is not there leaves nothing behind.
+TEST_F(FileReadTest, AReusedBufferHoldsOnlyTheFileJustRead) {
+    const std::string longer(200000, 'x'), shorter = "short\r\n";
+    writeFileAtomic(file("long.dat"), longer);
+    writeFileAtomic(file("short.dat"), shorter);
+    fs::create_directories(file("folder.dat"));
+    FileRead read;
+    readFile(file("long.dat"), read);
+    EXPECT_EQ(read.state, FileRead::Read);
+    EXPECT_EQ(read.bytes, longer);
+    readFile(file("short.dat"), read);
+    EXPECT_EQ(read.state, FileRead::Read);
+    EXPECT_EQ(read.bytes, shorter);
+    readFile(file("folder.dat"), read);
+    EXPECT_EQ(read.state, FileRead::Unreadable);
+    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_FALSE(read.reason.empty());
+    readFile(file("none.dat"), read);
+    EXPECT_EQ(read.state, FileRead::Missing);
+    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_TRUE(read.reason.empty());
+}
+
 TEST_F(FileReadTest, ReadModifyWritesRefuseAFileTheyCannotRead) {
     const std::string settings = "[s]\r\nk=1\r\nother=2\r\n";
     writeFileAtomic(file("Vexmora.ini"), settings);
