@@ -33,7 +33,10 @@ double percent(long long paid, long long stake) {
 void showReturns(QWidget* widget, const std::array<BetRecord, 19>& records) {
     QChart* chart = static_cast<QChartView*>(widget)->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;  // a removed axis is ours again
+    }
     auto* win = new QBarSet("単回収率");
     auto* place = new QBarSet("複回収率");
     QStringList ranks;
@@ -64,7 +67,10 @@ void showReturns(QWidget* widget, const std::array<BetRecord, 19>& records) {
 void showBalance(QWidget* widget, const StrategyResult& strategy) {
     QChart* chart = static_cast<QChartView*>(widget)->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;  // a removed axis is ours again
+    }
     auto* line = new QLineSeries;
     line->setName("収支（円）");
     line->append(0, 0);

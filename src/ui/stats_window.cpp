@@ -84,7 +84,7 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("StatsForm");
     setWindowTitle("成績分析");
     resize(1100, 720);
-    charts_ = new StatsCharts(this);
+    charts_ = std::make_unique<StatsCharts>(this);
     auto* layout = new QVBoxLayout(this);
     auto* filters = new QWidget(this);
     buildFilters(filters);

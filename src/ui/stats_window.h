@@ -6,6 +6,7 @@
 // millisecond), so the window thread never waits on the disk for long.
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "stats/stats_tables.h"
@@ -59,7 +60,7 @@ private:
     AppearanceSet files_;
     std::array<TextGrid, TabCount> tables_;
     std::array<TextGridModel*, TabCount> models_{};
-    StatsCharts* charts_ = nullptr;
+    std::unique_ptr<StatsCharts> charts_;  // the chart views themselves are children of the window
 
     QDateEdit* fromDate_ = nullptr;
     QDateEdit* toDate_ = nullptr;
