@@ -1,8 +1,11 @@
 #include "cli/progress_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
+
+#include "vocabulary/codes.h"
 
 namespace vex::cli {
 namespace {
@@ -30,16 +33,8 @@ std::optional<Count> countAtEnd(const std::string& text) {
     return c;
 }
 
-// 1234567 -> "1,234,567".
-std::string grouped(long long n) {
-    const std::string digits = std::to_string(n < 0 ? 0 : n);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text;
-}
+// 1234567 -> "1,234,567"; the counts never go below 0.
+std::string grouped(long long n) { return GroupedDigits(std::max(n, 0LL)); }
 
 }  // namespace
 

@@ -86,6 +86,8 @@ int FrameOfHorse(int runners, int horse);
 // printf-style text: the fixed-width numbers of grids, labels and files ("%2d", "%5.1f", ...).
 // The compiler checks the arguments against the format.
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// 1234567 -> "1,234,567"; a minus stays in front.
+std::string GroupedDigits(long long n);
 
 // A digit field that must convert and does not. what() is CP932 text naming the field, for a message.
 class ConversionError : public std::runtime_error {

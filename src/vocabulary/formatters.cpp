@@ -12,6 +12,13 @@
 
 namespace vex {
 
+std::string GroupedDigits(long long n) {
+    std::string digits = std::to_string(n);
+    const std::size_t first = n < 0 ? 1 : 0;  // after the minus
+    for (std::size_t at = digits.size(); at > first + 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
 std::string formatText(const char* format, ...) {
     va_list args, again;
     va_start(args, format);

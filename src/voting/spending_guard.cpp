@@ -9,13 +9,6 @@ namespace vex {
 
 namespace {
 
-// "12,300円" (CP932).
-std::string yen(long long amount) {
-    std::string digits = std::to_string(amount < 0 ? -amount : amount);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-    return (amount < 0 ? "-" : "") + digits + sj("円");
-}
-
 // Asks the account for the day's purchases, inside the vote's session. False (logged) when the
 // account does not answer: the limit cannot be checked, so nothing is sent.
 bool dayLimitAllows(VoteContext& ctx, const SpendingLimits& limits, long long voteYen) {
@@ -53,13 +46,13 @@ long long voteTotalYen(const std::vector<std::string>& lines) {
 
 std::string raceLimitRefusal(const SpendingLimits& limits, long long voteYen) {
     if (limits.perRace <= 0 || voteYen <= limits.perRace) return {};
-    return sj("  投票見送り：1レースの上限額を超えます。(今回:") + yen(voteYen) + sj(" > 上限:") + yen(limits.perRace) + ")";
+    return sj("  投票見送り：1レースの上限額を超えます。(今回:") + yenText(voteYen) + sj(" > 上限:") + yenText(limits.perRace) + ")";
 }
 
 std::string dayLimitRefusal(const SpendingLimits& limits, long long voteYen, long long boughtToday) {
     if (limits.perDay <= 0 || boughtToday + voteYen <= limits.perDay) return {};
-    return sj("  投票見送り：1日の上限額を超えます。(本日購入済:") + yen(boughtToday) + sj(" + 今回:") + yen(voteYen) +
-           sj(" > 上限:") + yen(limits.perDay) + ")";
+    return sj("  投票見送り：1日の上限額を超えます。(本日購入済:") + yenText(boughtToday) + sj(" + 今回:") + yenText(voteYen) +
+           sj(" > 上限:") + yenText(limits.perDay) + ")";
 }
 
 VoteResult submitGuardedVote(const VotePlan& plan, VoteContext& ctx, const SpendingLimits& limits) {

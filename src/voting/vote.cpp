@@ -170,15 +170,7 @@ std::string secondVoteQuestion(const VotePlan& plan, long long threshold) {
            sj("を超えています）。\nこの金額で投票してよろしいですか？");
 }
 
-std::string yenText(long long yen) {
-    std::string digits = std::to_string(yen < 0 ? -yen : yen);
-    std::string grouped;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-        grouped += digits[i];
-    }
-    return (yen < 0 ? "-" : "") + grouped + sj("円");
-}
+std::string yenText(long long yen) { return GroupedDigits(yen) + sj("円"); }
 
 namespace {
 

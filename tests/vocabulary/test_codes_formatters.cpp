@@ -21,6 +21,15 @@ TEST(Formatters, DigitsAndTenthsKeepTheFieldWidth) {
     EXPECT_EQ(TenthsText("5"), "0.5");  // wider than its field, but never cut
 }
 
+TEST(Formatters, DigitsGroupedByThousands) {
+    EXPECT_EQ(GroupedDigits(0), "0");
+    EXPECT_EQ(GroupedDigits(999), "999");
+    EXPECT_EQ(GroupedDigits(1000), "1,000");
+    EXPECT_EQ(GroupedDigits(100000000), "100,000,000");
+    EXPECT_EQ(GroupedDigits(-123), "-123");
+    EXPECT_EQ(GroupedDigits(-1234567), "-1,234,567");
+}
+
 TEST(Formatters, RaceTime) {
     EXPECT_EQ(RaceTimeText("1234"), "123.4");
     EXPECT_EQ(RaceTimeText("1057"), "1 5.7");
