@@ -1,8 +1,6 @@
 #include "stats/appearance_reader.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <tuple>
 
 #include "app/app_folder.h"
@@ -21,38 +19,29 @@ constexpr int kPlacePayoutsAt = 3372 + 3 * 9;
 
 constexpr int kNoNumber = -1;
 
-// Digits right-aligned behind spaces (the fields are at most 9 wide); kNoNumber for anything else.
-// The analysis reads hundreds of thousands of them, so the spaces are skipped by hand.
-inline int rightAligned(const char* p, int width) {
-    const char* end = p + width;
-    while (end - p >= 8 && std::memcmp(p, "        ", 8) == 0) p += 8;  // a payout of 0 is 8 spaces and "0"
-    while (p < end && *p == ' ') ++p;
-    if (p == end || !isDigit(*p)) return kNoNumber;
-    if (end - p == 1) return *p - '0';
-    if (end - p == 2 && isDigit(p[1])) return (p[0] - '0') * 10 + (p[1] - '0');
-    int value = 0;
-    auto [stop, ec] = std::from_chars(p, end, value);
-    return ec == std::errc{} && stop == end ? value : kNoNumber;
-}
-
 // Reads the fields of one line; the first field that is no number is remembered by its name.
 class LineFields {
 public:
     explicit LineFields(std::string_view line) : line_(line) {}
     // A number the writer always puts there: digits, right-aligned behind spaces.
     int required(int at, int width, const char* name) {
-        int value = rightAligned(line_.data() + at, width);
+        int value = number(at, width);
         if (value == kNoNumber && !bad_) bad_ = name;
         return std::max(value, 0);
     }
     // A code copied from the records as delivered: anything but digits counts as 0.
-    int lenient(int at, int width) { return std::max(rightAligned(line_.data() + at, width), 0); }
+    int lenient(int at, int width) { return std::max(number(at, width), 0); }
     std::string_view bytes(int at, int width) const {
         return line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width));
     }
     const char* bad() const { return bad_; }
 
 private:
+    // The fields are at most 9 wide: every number fits an int.
+    int number(int at, int width) const {
+        return static_cast<int>(rightAlignedNumber({line_.data() + at, static_cast<std::size_t>(width)}).value_or(kNoNumber));
+    }
+
     std::string_view line_;
     const char* bad_ = nullptr;
 };

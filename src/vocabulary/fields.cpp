@@ -32,12 +32,10 @@ std::optional<std::int64_t> leadingNumber(std::string_view field) {
 }
 
 // One pass: the day load reads hundreds of thousands of these fields.
-std::optional<std::int64_t> rightAlignedNumber(std::string_view field) {
-    const auto first = field.find_first_not_of(' ');
-    if (first == std::string_view::npos || !isDigit(field[first])) return std::nullopt;
+std::optional<std::int64_t> digitsToTheEnd(const char* first, const char* end) {
     std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(field.data() + first, field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+    const auto [stop, error] = std::from_chars(first, end, value);
+    if (error != std::errc() || stop != end) return std::nullopt;
     return value;
 }
 

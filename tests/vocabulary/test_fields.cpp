@@ -23,6 +23,15 @@ TEST(Fields, StrictRightAlignedAndLeadingReadings) {
     EXPECT_EQ(rightAlignedNumber(" 12"), 12);
     EXPECT_FALSE(rightAlignedNumber("12 "));
     EXPECT_FALSE(rightAlignedNumber("-12"));
+    // Every length, the short ones and long blank runs included, reads alike.
+    EXPECT_EQ(rightAlignedNumber("7"), 7);
+    EXPECT_EQ(rightAlignedNumber("        0"), 0);
+    EXPECT_EQ(rightAlignedNumber("         12"), 12);
+    EXPECT_EQ(rightAlignedNumber("        123"), 123);
+    EXPECT_FALSE(rightAlignedNumber("1x"));
+    EXPECT_FALSE(rightAlignedNumber("        x"));
+    EXPECT_FALSE(rightAlignedNumber("         "));
+    EXPECT_FALSE(rightAlignedNumber(""));
 
     EXPECT_EQ(leadingNumber(" 07x9"), 7);
     EXPECT_FALSE(leadingNumber("x1"));
