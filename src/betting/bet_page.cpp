@@ -72,6 +72,7 @@ void BetPage::applyKind(BetKind kind, bool store) {
 void BetPage::clearList() {
     bets_ = BetList{choice_.kind};
     summary_ = {};
+    refusal_ = SplitRefusal::None;
 }
 
 void BetPage::clearListAndRegenerate() {
@@ -81,7 +82,7 @@ void BetPage::clearListAndRegenerate() {
 
 void BetPage::show() {
     grid_ = betListGrid(bets_);
-    labels_ = splitLabels(summary_);
+    labels_ = splitLabels(summary_, amount_, refusal_);
 }
 
 void BetPage::setKind(BetKind kind) {
@@ -124,7 +125,7 @@ void BetPage::setStakeMode(StakeMode mode) {
 
 void BetPage::setAmount(long long amount) {
     amount_ = amount;
-    splitStakes(mode_, amount_, bets_, summary_);
+    refusal_ = splitStakes(mode_, amount_, bets_, summary_);
     show();
 }
 
@@ -178,7 +179,7 @@ void BetPage::regenerate() {
         const OddsFilter filter{filterValue(lowerText_), filterValue(upperText_), ignoresOdds(mode_)};
         bets_.lines = acceptLines(candidates(card_, race_->runners, choice_), *race_, choice_.kind, filter);
         markErased(bets_, erased);
-        splitStakes(mode_, amount_, bets_, summary_);
+        refusal_ = splitStakes(mode_, amount_, bets_, summary_);
     }
     show();
 }

@@ -133,7 +133,15 @@ VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
         refuse(ctx, sj(refusal->message), sj(refusal->logText));
         return VotePlan{};
     }
-    return planVoteRace(*request.list, *request.race, ctx);
+    VotePlan plan = planVoteRace(*request.list, *request.race, ctx);
+    if (plan.ready) plan.question += totalAboveAmountNote(planTotal(plan), request.amount);
+    return plan;
+}
+
+std::string totalAboveAmountNote(long long total, long long amount) {
+    if (amount < 100 || total <= amount) return {};
+    return "\n\n" + sj("※合計金額が入力投票金額（") + yenText(amount) + sj("）を") + yenText(total - amount) +
+           sj("上回っています。");
 }
 
 VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {

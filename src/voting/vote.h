@@ -83,6 +83,10 @@ long long planTotal(const VotePlan& plan);
 std::string secondVoteQuestion(const VotePlan& plan, long long threshold);
 // "1,234,500円" (CP932).
 std::string yenText(long long yen);
+// The line the vote question ends with when the stakes add up to more than the typed amount (the
+// split rounds every stake up to 100 yen, and 均一 puts the whole amount on every line); empty
+// otherwise, and when no amount was typed.
+std::string totalAboveAmountNote(long long total, long long amount);
 
 // The vote button's checks, then planVoteRace. A refusal is reported here.
 VotePlan planVote(const VoteRequest& request, VoteContext& context);

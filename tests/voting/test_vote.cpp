@@ -336,6 +336,24 @@ TEST_F(Vote, QuestionNamesTheLinesAndTheTotalThatWillBeSent) {
     EXPECT_EQ(toUtf8(yenText(100000000)), "100,000,000円");
 }
 
+// The split may buy more than was typed; the question says so before anything is bought.
+TEST_F(Vote, QuestionSaysWhenTheTotalIsAboveTheTypedAmount) {
+    auto ctx = context(false);
+    BetRace shown = race;
+    shown.postTime = "1630";
+    BetList list = trifectaList(3);
+    for (BetLine& line : list.lines) line.stake = 3000;
+    const VotePlan above = planVote({dayStampOf(2024, 1, 15), &shown, &list, 3000}, ctx);
+    ASSERT_TRUE(above.ready);
+    EXPECT_TRUE(toUtf8(above.question).ends_with("\n合計金額：9,000円\n\n※合計金額が入力投票金額（3,000円）を6,000円上回っています。"))
+        << toUtf8(above.question);
+    // At the amount, or without one (automatic voting), the question ends with the total.
+    for (long long amount : {9000LL, -1LL}) {
+        const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, &list, amount}, ctx);
+        EXPECT_TRUE(toUtf8(plan.question).ends_with("\n合計金額：9,000円")) << amount;
+    }
+}
+
 TEST_F(Vote, TotalAboveTheThresholdIsAskedTwiceAndTheSecondNoSendsNothing) {
     auto ctx = context(false);
     ctx.secondConfirmAbove = 10000;
