@@ -194,6 +194,8 @@ void DownloadWindow::jobEnded() {
     showLatestProgress();  // the last texts of the job
     startButton_->setEnabled(true);
     if (download_->outcome() == DownloadOutcome::Completed) completed_ = true;
+    // A cancelled or failed download keeps the files it wrote too.
+    if (download_->stats().filesWritten > 0) storedNew_ = true;
     // A cancel the download ended without seeing (it had finished first) cancelled nothing: left
     // set, it would make the next refresh read nothing.
     if (download_->outcome() != DownloadOutcome::Cancelled) setCancelFlag(false);
@@ -241,11 +243,7 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     progressTimer_->stop();
-    if (main_) {
-        main_->clearRaces();
-        main_->fillDaySelector();
-        if (completed_) main_->selectNewestDay();
-    }
+    if (main_) main_->downloadWindowClosed(storedNew_, completed_);
     event->accept();
 }
 
