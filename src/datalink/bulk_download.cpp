@@ -15,6 +15,7 @@
 #include "store/store_paths.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 namespace fs = std::filesystem;
@@ -45,11 +46,17 @@ bool storeLineLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
+bool olderOdds(std::string_view stored, std::string_view incoming) {
+    if (incoming.empty() || incoming[0] != 'O' || stored.substr(0, 2) != incoming.substr(0, 2)) return false;
+    const std::string_view was = fieldOf(stored, Odds::AnnounceTime), now = fieldOf(incoming, Odds::AnnounceTime);
+    return was.size() == 8 && now.size() == 8 && isDigits(was) && isDigits(now) && now < was;
+}
+
 void upsertLine(std::vector<std::string>& lines, std::string_view line) {
     std::string_view key = fieldOf(line, Common::RaceKey);
     for (auto& l : lines) {
         if (fieldOf(l, Common::RaceKey) == key) {
-            l.assign(line);
+            if (!olderOdds(l, line)) l.assign(line);
             return;
         }
     }
@@ -317,6 +324,7 @@ void HeldStore::store(const Route& route, std::string_view line) {
     std::string_view key = fieldOf(line, Common::RaceKey);
     auto same = std::find_if(lines.begin(), lines.end(),
                              [&](const std::string& l) { return fieldOf(l, Common::RaceKey) == key; });
+    if (same != lines.end() && olderOdds(*same, line)) return;
     if (same != lines.end()) {
         // The new line nearly always sorts where the old one stood: overwriting it there spares
         // an allocation the size of the record (odds records run to 83 KB).

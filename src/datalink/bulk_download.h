@@ -40,7 +40,12 @@ void zeroCategoryAndDate(std::string& line);
 // The order of the stored lines: text order ignoring ASCII case; lines equal that way are ordered
 // by their bytes, so the order is total and a sort always gives the same file.
 bool storeLineLess(std::string_view a, std::string_view b);
-// Replaces the first line with the same race key (positions 12-27) as `line`, else appends it.
+// Whether `incoming` is odds of the same kind announced before the `stored` ones (MMDDhhmm at
+// positions 28-35). A download reads the day-before odds of a race whose odds of the day a
+// refresh stored already: they must not take their place.
+bool olderOdds(std::string_view stored, std::string_view incoming);
+// Replaces the first line with the same race key (positions 12-27) as `line`, else appends it;
+// odds announced earlier than the line they would replace are dropped.
 void upsertLine(std::vector<std::string>& lines, std::string_view line);
 void sortStoreLines(std::vector<std::string>& lines);
 // After a sort: drops the first line when it is blank after trimming (bytes <= ' ' only).
