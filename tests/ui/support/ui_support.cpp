@@ -4,6 +4,23 @@
 
 namespace vex::uitest {
 
+namespace {
+class Silent : public Reporter {
+public:
+    void information(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+    void beep() override {}
+    void status(const std::string&) override {}
+};
+}  // namespace
+
+DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from) {
+    Silent silent;
+    BulkDownload download(control, silent);
+    download.setFromTime(from);
+    return download.run([] {});
+}
+
 TempHome::TempHome() : hadPrevious_(qEnvironmentVariableIsSet("VEXMORA_HOME")) {
     previous_ = qgetenv("VEXMORA_HOME");
     qputenv("VEXMORA_HOME", dir_.path().toUtf8());
