@@ -207,23 +207,28 @@ TEST_F(CliVote, AnAcceptedVoteWhoseLogCannotBeWrittenStillSucceeds) {
     EXPECT_EQ(boughtToday(), 48000);
 }
 
-TEST_F(CliVote, AnAccountFileThatCannotBeReadOrIsHeldStopsTheVote) {
+TEST_F(CliVote, AnAccountFileThatCannotBeReadOrIsHeldStopsTheVoteAndClosesItsLogBlock) {
     int code = -1;
     ASSERT_EQ((test::runCli(args240, code, env), code), 0);
     const std::filesystem::path account = home.path() / "ServiceControl.dat";
     const std::string before = readFileBytes(account);
-    std::string errors =
-        test::runCli(args240 + " 2>&1 >/dev/null", code, env + " VEXMORA_FILE_FAULTS='read:ServiceControl.dat'");
+    // The block the vote opened ends with its outcome, which names the file.
+    const auto lastLogLine = [&] { return toUtf8(readLines(home.path() / "VovoVaro.log").back()); };
+    std::string out =
+        test::runCli(args240 + " 2>&1", code, env + " VEXMORA_FILE_FAULTS='read:ServiceControl.dat'");
     EXPECT_EQ(code, 1);
-    EXPECT_NE(errors.find(account.string() + " を読めません"), std::string::npos) << errors;
+    EXPECT_NE(out.find(account.string() + " を読めません"), std::string::npos) << out;
+    EXPECT_NE(lastLogLine().find("ログイン失敗：(エラー:-1) " + account.string() + " を読めません"), std::string::npos)
+        << lastLogLine();
     EXPECT_EQ(readFileBytes(account), before);
 
     // Another run holds the account longer than a vote waits: the folder is busy.
     FileUpdate held(account);
-    errors = test::runCli(args240 + " 2>&1 >/dev/null", code, env);
+    out = test::runCli(args240 + " 2>&1", code, env);
     EXPECT_EQ(code, 1);
-    EXPECT_NE(errors.find("フォルダ " + home.path().string() + " は他のプログラムが使用中です"), std::string::npos)
-        << errors;
+    EXPECT_NE(out.find("フォルダ " + home.path().string() + " は他のプログラムが使用中です"), std::string::npos) << out;
+    EXPECT_NE(lastLogLine().find("ログイン失敗"), std::string::npos) << lastLogLine();
+    EXPECT_NE(lastLogLine().find("は他のプログラムが使用中です"), std::string::npos) << lastLogLine();
     EXPECT_EQ(readFileBytes(account), before);
 }
 
