@@ -23,6 +23,7 @@ int runVote(const std::vector<std::string>& args) {
         printError(dataControlProblem());
         return kFailed;
     }
+    if (stopSignal() != 0) return 128 + stopSignal();  // stopped before anything was started
     const BetPage& page = *prepared->page;
     PrintingReporter reporter;
     VotingLog log;
