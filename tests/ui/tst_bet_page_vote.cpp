@@ -57,6 +57,14 @@ void clickCell(GridView* g, int col, int row) {
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
 }
 
+// 単勝 on the first horse at 100 yen.
+void oneWinLineOf100Yen(QWidget& page) {
+    pick(page, "BakenRadio", "単勝");
+    pick(page, "RadioGroup1", "均一2");
+    clickCell(page.findChild<GridView*>("StringGrid26"), 8, 1);
+    page.findChild<NumberEdit*>("AmountEdit")->setText("100");
+}
+
 // Passes every call on to the simulated control, counting logins and bets.
 class CountingControl : public DataControl {
 public:
@@ -323,11 +331,7 @@ private slots:
     // While the settings cannot be read the page's stakes may be defaults: the vote is refused,
     // naming the file, before anything is asked or sent.
     void unreadableSettingsRefuseTheVote() {
-        auto* card = page_->findChild<GridView*>("StringGrid26");
-        pick(*page_, "BakenRadio", "単勝");
-        pick(*page_, "RadioGroup1", "均一2");
-        clickCell(card, 8, 1);
-        page_->findChild<NumberEdit*>("AmountEdit")->setText("100");
+        oneWinLineOf100Yen(*page_);
         Settings().writeInteger("KaimeSet", "HaibunSet", 3);  // the file exists and holds a choice
         QVERIFY(setFileFaults("read:Vexmora.ini"));
         page_->findChild<QPushButton*>("TohyoBtn")->click();
@@ -344,11 +348,7 @@ private slots:
     // The day limit holds for a vote from the page too; the refusal names the limit, what was
     // bought today and what was asked, and the log's block ends with it.
     void theDayLimitHoldsForTheBetPage() {
-        auto* card = page_->findChild<GridView*>("StringGrid26");
-        pick(*page_, "BakenRadio", "単勝");
-        pick(*page_, "RadioGroup1", "均一2");
-        clickCell(card, 8, 1);
-        page_->findChild<NumberEdit*>("AmountEdit")->setText("100");
+        oneWinLineOf100Yen(*page_);
         int limit = 0, bought = 0, paid = 0, remaining = 0;
         QCOMPARE(control_->RakutenLogin("", ""), 0);
         QCOMPARE(control_->RakutenZandaka(limit, bought, paid, remaining, ""), 0);
