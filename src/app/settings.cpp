@@ -262,6 +262,13 @@ fs::path Settings::path() const {
     return name;
 }
 
+std::string Settings::readProblem() const {
+    const fs::path file = path();
+    const FileRead read = readFile(file);
+    if (read.state != FileRead::Unreadable) return {};
+    return toCp932(FileReadError(file, read.reason).what());
+}
+
 namespace {
 
 std::optional<std::string> readValue(const Settings& ini, std::string_view section, std::string_view key) {

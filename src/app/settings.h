@@ -47,6 +47,10 @@ public:
     // The file every call goes to, resolved anew on each call.
     std::filesystem::path path() const;
 
+    // Empty while the file can be read or does not exist; else why it cannot be read, naming it
+    // (CP932). Reads then give the defaults, which nothing that spends money may rely on.
+    std::string readProblem() const;
+
     // A missing file or key gives the default. Integers: blanks and a sign allowed, "0x" for
     // hexadecimal, digits read up to the first other character; no digits at all gives the
     // default. Any non-zero integer is true.

@@ -27,11 +27,16 @@ BetPage::BetPage(Settings* settings, bool persist) : settings_(settings), persis
     applyKind(betKindOfSelectorItem(kind).value_or(BetKind::Win), false);
 }
 
+// A file that cannot be read was reported at start and refuses every write: a message on each
+// click would only repeat it, and a throw would leave the page half changed. The choice holds for
+// this run.
+bool BetPage::persisting() const { return settings_ && persist_ && settings_->readProblem().empty(); }
+
 void BetPage::storeInt(const IntSetting& setting, int value) {
-    if (settings_ && persist_) write(*settings_, setting, value);
+    if (persisting()) write(*settings_, setting, value);
 }
 void BetPage::storeString(const StringSetting& setting, const std::string& value) {
-    if (settings_ && persist_) write(*settings_, setting, value);
+    if (persisting()) write(*settings_, setting, value);
 }
 
 int BetPage::defaultAmount() const { return settings_ ? readDefaultAmount(*settings_) : 3000; }

@@ -101,6 +101,7 @@ private:
     void clearList();
     // Formats the grid and the labels from the list and the split's summary.
     void show();
+    bool persisting() const;
     void storeInt(const IntSetting& setting, int value);
     void storeString(const StringSetting& setting, const std::string& value);
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/file_read.h"
 #include "app/settings.h"
 #include "betting/bet_page.h"
 #include "betting/race_adapter.h"
@@ -259,6 +260,22 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
     BetPage quiet(&ini, false);
     quiet.setKind(BetKind::QuinellaPlace);
     EXPECT_EQ(read(ini, settings::kBetKindItem), 3);
+}
+
+TEST(BetPage, AnUnreadableSettingsFileIsNeitherReplacedNorInTheWayOfAChoice) {
+    test::TempHome home;
+    Settings ini;
+    write(ini, settings::kStakeSplit, 4);
+    const std::string saved = readFileBytes(ini.path());
+    ASSERT_TRUE(setFileFaults("read:Vexmora.ini"));
+    BetPage page(&ini);
+    page.selectRace(test::fixtureRace(8));
+    EXPECT_NO_THROW(page.setStakeMode(StakeMode::Flat));
+    EXPECT_NO_THROW(page.setKind(BetKind::Quinella));
+    setFileFaults("");
+    EXPECT_EQ(page.stakeMode(), StakeMode::Flat);
+    EXPECT_EQ(page.kind(), BetKind::Quinella);
+    EXPECT_EQ(readFileBytes(ini.path()), saved);
 }
 
 TEST(BetPage, RaceFromTheRaceTable) {

@@ -9,6 +9,7 @@
 
 #include "app/app_folder.h"
 #include "app/clock.h"
+#include "app/file_read.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
@@ -93,6 +94,28 @@ private slots:
         QCOMPARE(byName<QComboBox>(&window, "DateCombo")->currentIndex(), -1);
         QVERIFY(hint->isVisible() && button->isVisible());
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // Settings that cannot be read are said once at start, and closing never writes defaults over them.
+    void unreadableSettingsAreSaidOnceAndNeverReplaced() {
+        TempHome home;
+        createAppFolders();
+        Settings().writeInteger("KaimeSet", "HaibunSet", 3);
+        const std::string saved = readFileBytes(Settings().path());
+        QVERIFY(setFileFaults("read:Vexmora.ini"));
+        {
+            MainWindow window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.close();
+        }
+        setFileFaults("");
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QString::fromStdString(Settings().path().string()) + " を読めません"),
+                 qPrintable(shown[0]));
+        QVERIFY2(shown[0].contains("投票はできません"), qPrintable(shown[0]));
+        QCOMPARE(readFileBytes(Settings().path()), saved);
     }
 
     // The newest day at the first start; the day shown last at every later one, as long as it is

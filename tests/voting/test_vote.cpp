@@ -452,6 +452,39 @@ TEST_F(Vote, AnAcceptedVoteIsNeverReportedFailedWhenItsLogCannotBeWritten) {
     }
 }
 
+TEST_F(Vote, EveryBlockTheLogOpensEndsWithItsOutcome) {
+    const auto lastLine = [&] { return toUtf8(readLines(home.path() / "VovoVaro.log").back()); };
+    // Manual mode too: the user saw a message box, the log still says how the vote ended.
+    std::filesystem::remove_all(home.path() / "kaime");
+    auto manual = context(false);
+    EXPECT_EQ(voteRace(trifectaList(2), race, manual).outcome, VoteOutcome::FileFailed);
+    EXPECT_NE(lastLine().find("投票不可能：買い目ファイルを書き込めませんでした。"), std::string::npos) << lastLine();
+    std::filesystem::create_directories(home.path() / "kaime");
+
+    // Another vote holds the account past the wait: nothing is sent, and the block says why.
+    {
+        FileLock otherVote(home.path() / "BettingAccount");
+        auto ctx = context(true);
+        EXPECT_EQ(voteRace(trifectaList(2), race, ctx).outcome, VoteOutcome::Busy);
+    }
+    EXPECT_NE(lastLine().find("投票不可能：他の投票が終わりません。"), std::string::npos) << lastLine();
+    EXPECT_TRUE(control.calls.empty());
+
+    // A stop asked for during the first batch: that batch is logged, the second is not sent,
+    // and the session is closed.
+    auto ctx = context(true);
+    ctx.stopRequested = [this] { return !control.batches.empty(); };
+    const VoteResult r = voteRace(trifectaList(240), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Stopped);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(control.batches.size(), 1u);
+    EXPECT_EQ(control.calls.back(), "logout");
+    const auto lines = utf8Log();
+    EXPECT_EQ(lines.end()[-2], "-BetEnd----------------");
+    EXPECT_NE(lines.back().find("投票中断：買い目:1から後は送っていません。(受付済み 1/2)"), std::string::npos)
+        << lines.back();
+}
+
 TEST_F(Vote, AVotingLogThatCannotBeReadIsNeverReplaced) {
     writeLinesAtomic(home.path() / "VovoVaro.log", {"earlier vote"});
     ASSERT_TRUE(setFileFaults("read:VovoVaro.log"));

@@ -534,6 +534,7 @@ void BetPageWidget::vote() {
     }
     // Checks and the question on this thread, against the race and amount shown now.
     VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false};
+    context.settings = &settings_;
     VoteRequest request;
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
@@ -560,6 +561,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
     DataControl* control = voteEnv_.control;
     VotingLog* log = voteEnv_.log;
     std::filesystem::path folder = betFileFolder(&settings_);
+    const Settings settings = settings_;
     auto sharedPlan = std::make_shared<VotePlan>(std::move(plan));
     QPointer<BetPageWidget> self = this;
     voting_ = true;
@@ -569,6 +571,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
         "投票",
         [=] {
             VoteContext job{*control, *jobReporter, *log, folder, false, false};
+            job.settings = &settings;  // read again on the worker: the spending limits, and readable still
             *result = submitVote(*sharedPlan, job);
         },
         [self, result, dayStamp, slot] {

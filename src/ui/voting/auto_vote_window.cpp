@@ -161,8 +161,8 @@ QWidget* AutoVoteWindow::buildRangesAndLimits() {
     grid->addWidget(new QLabel("～", host), 1, 2);
     grid->addWidget(distanceTo_, 1, 3);
     const SpendingLimits limits = readSpendingLimits(Settings());
-    dayLimit_ = yenBox(host, "DayLimitEdit", limits.perDay, "1日に自動投票で使う金額の上限(手動の投票も含めて数えます)");
-    raceLimit_ = yenBox(host, "RaceLimitEdit", limits.perRace, "1レースあたりの自動投票の上限");
+    dayLimit_ = yenBox(host, "DayLimitEdit", limits.perDay, "1日の投票金額の上限(手動・vexmora-cli・自動のすべての投票に効きます)");
+    raceLimit_ = yenBox(host, "RaceLimitEdit", limits.perRace, "1回の投票(1レース)の金額の上限(すべての投票に効きます)");
     grid->addWidget(new QLabel("1日の上限", host), 0, 4);
     grid->addWidget(dayLimit_, 0, 5);
     grid->addWidget(new QLabel("1レースの上限", host), 1, 4);
@@ -400,6 +400,7 @@ bool AutoVoteWindow::prepareVote(int slot, VotePlan& plan) {
     UiReporter reporter(this);
     Settings ini;
     VoteContext context{*main_.control(), reporter, main_.votingLog(), betFileFolder(&ini), true, false};
+    context.settings = &ini;
     plan = planVote({main_.table().paths.stamp, page.race(), &page.bets(), page.amount()}, context);
     return plan.ready;
 }
@@ -410,9 +411,8 @@ void AutoVoteWindow::submit(std::size_t index, VotePlan plan) {
     DataControl* control = main_.control();
     VotingLog* log = &main_.votingLog();
     const std::size_t logged = log->added().size();
-    Settings ini;
+    const Settings ini;
     const std::filesystem::path folder = betFileFolder(&ini);
-    const SpendingLimits limits{dayLimit_->value(), raceLimit_->value()};
     auto shared = std::make_shared<VotePlan>(std::move(plan));
     QPointer<AutoVoteWindow> self(this);
     voting_ = true;
@@ -420,7 +420,8 @@ void AutoVoteWindow::submit(std::size_t index, VotePlan plan) {
         "自動投票",
         [=] {
             VoteContext job{*control, *reporter, *log, folder, true, false};
-            *result = submitGuardedVote(*shared, job, limits);
+            job.settings = &ini;  // the limits as saved from this window's boxes
+            *result = submitVote(*shared, job);
         },
         [self, result, index, log, logged] {
             if (!self) return;

@@ -71,8 +71,9 @@ void BalanceWindow::changeEvent(QEvent* event) {
 }
 
 void BalanceWindow::savePosition() {
+    Settings ini;
+    if (!ini.readProblem().empty()) return;  // said at start, not at every change of focus
     try {
-        Settings ini;
         write(ini, settings::kBalanceTop, y());
         write(ini, settings::kBalanceLeft, x());
     } catch (const SettingsWriteError& e) {
