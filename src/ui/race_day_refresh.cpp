@@ -18,7 +18,9 @@ namespace {
 constexpr int kTickMs = 1000;
 const QString kOddsTimerJob = "オッズ自動取得";
 const QString kResultsTimerJob = "結果情報（自動）";
-}
+
+QString clockText(const DateTime& t) { return QString::fromStdString(formatDateTime(t).substr(11)); }
+}  // namespace
 
 RaceDayRefresh::RaceDayRefresh(DataControl* control, ControlWorker* worker, MessageQueue* messages, Window window,
                                QObject* parent)
@@ -41,8 +43,7 @@ void RaceDayRefresh::showStatus(const QString& text) {
 }
 
 void RaceDayRefresh::refuseAsBusy(const QString& name) {
-    showStatus(QString::fromStdString(formatDateTime(now()).substr(11)) + " " + name + "：" +
-               ControlWorker::busyMessage(worker_->jobName()));
+    showStatus(clockText(now()) + " " + name + "：" + ControlWorker::busyMessage(worker_->jobName()));
 }
 
 bool RaceDayRefresh::run(const QString& name, bool quiet, Command command, std::function<void()> after) {
@@ -78,7 +79,7 @@ bool RaceDayRefresh::run(const QString& name, bool quiet, Command command, std::
         if (shown && applyRefresh(*shown, *result, &self->fetched_) && !self->window_.noRedrawAfterFetch())
             self->window_.redrawSelectedRace();
     };
-    showStatus(QString::fromStdString(formatDateTime(started).substr(11)) + " " + name + "開始");
+    showStatus(clockText(started) + " " + name + "開始");
     return worker_->start(name, std::move(job), std::move(done), cancel);
 }
 
@@ -106,7 +107,8 @@ void RaceDayRefresh::fetchResults(bool quiet) {
     if (!table || window_.shownDay().isEmpty()) return;
     auto selected = refreshRaceOf(*table, table->currentSlot);
     if (!selected) return;
-    run(quiet ? kResultsTimerJob : QString("結果情報"), quiet, [race = *selected, day = dayKeyOf(*table)](RealtimeRefresh& refresh) {
+    const QString name = quiet ? kResultsTimerJob : QString("結果情報");
+    run(name, quiet, [race = *selected, day = dayKeyOf(*table)](RealtimeRefresh& refresh) {
         return refresh.resultsOfDay(race, day);
     });
 }
@@ -126,9 +128,14 @@ void RaceDayRefresh::oddsTick() {
     if (!oddsTimerActs(toCp932(window_.shownDay()), table->latestPostTime, time)) return;
     // While the worker is busy nothing is taken: the due races stay due and go at a later tick.
     if (worker_->busy()) {
-        if (!oddsDueSlots(*table, fetched_, time).empty()) refuseAsBusy(kOddsTimerJob);
+        // Said once while the same job runs, not over its own texts every second.
+        if (!oddsToldBusy_ && !oddsDueSlots(*table, fetched_, time).empty()) {
+            refuseAsBusy(kOddsTimerJob);
+            oddsToldBusy_ = true;
+        }
         return;
     }
+    oddsToldBusy_ = false;
     std::vector<std::string> workList = takeOddsWorkList(*table, fetched_, time);
     if (workList.empty()) return;
     oddsTimerBusy_ = true;

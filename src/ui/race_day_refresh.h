@@ -70,6 +70,7 @@ private:
     QTimer* oddsTimer_ = nullptr;     // Timer1
     QTimer* resultsTimer_ = nullptr;  // Timer4
     bool oddsTimerBusy_ = false;
+    bool oddsToldBusy_ = false;       // the odds timer said the worker was busy
     bool resultsPending_ = false;     // a results tick found the worker busy: retried each second
 };
 

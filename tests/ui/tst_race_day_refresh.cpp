@@ -24,6 +24,7 @@
 #include "control/control_factory.h"
 #include "control/fault_injection.h"
 #include "datalink/bulk_download.h"
+#include "datalink/odds_history.h"
 #include "store/record_layout.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
@@ -214,12 +215,13 @@ private slots:
         window->worker()->cancel();
         waitForWorker();
         const auto s = static_cast<std::size_t>(slot());
-        const auto before = table().races[s].winOdds;
+        const std::string key(table().raw[s].ra.field(Common::RaceKey));
+        const std::size_t snapshots = readWinOddsHistory(key).size();  // every fetch read adds one
         setClock(fromPost(post(), -5));  // past the first race's odds time, before its post
         window->raceDayRefresh()->oddsTick();
         waitForWorker();
         QVERIFY(window->raceDayRefresh()->oddsFetched().isSet(slot()));
-        QVERIFY(table().races[s].winOdds != before);
+        QCOMPARE(readWinOddsHistory(key).size(), snapshots + 1);
         QVERIFY(table().races[s].winOdds[1] > 0);
     }
 
