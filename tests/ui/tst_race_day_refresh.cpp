@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <atomic>
@@ -244,16 +245,18 @@ private slots:
 
     // A hand-edited 0 reads as the shortest the timing window allows.
     void zerosInTheSettingsFileGiveTheShortestTimes() {
+        const auto keys = {settings::kAutoOddsMinutes, settings::kAutoResultMinutes, settings::kAutoVoteInterval};
         Settings ini;
-        for (const char* key : {"AutoOzGet", "AutoRdataGet", "AutoTohyoInterval"}) ini.writeInteger("Time", key, 0);
+        for (const auto& key : keys) write(ini, key, 0);
+        // The defaults come back even when a check below fails: the later tests run on them.
+        auto restore = qScopeGuard([&] {
+            for (const auto& key : keys) write(ini, key, key.def);
+        });
         openWindow();
         QCOMPARE(window->findChild<QTimer*>("Timer4")->interval(), 5 * 60000);
         const RaceRecord& race = table().races[slot()];
         QCOMPARE(race.oddsFetchTime, AddSeconds(post() + "00", -60));
         QCOMPARE(race.voteTime, AddSeconds(post() + "00", -60 + 2 * 2));
-        write(ini, settings::kAutoOddsMinutes, settings::kAutoOddsMinutes.def);
-        write(ini, settings::kAutoResultMinutes, settings::kAutoResultMinutes.def);
-        write(ini, settings::kAutoVoteInterval, settings::kAutoVoteInterval.def);
     }
 
     void allOddsWithoutADayAsksForOne() {
