@@ -351,7 +351,8 @@ private slots:
         const long long limit = account(ledger()).limit;
         window->findChild<QAction*>("NyukinItem")->trigger();
         waitForWorker();
-        const control::Account& a = account(ledger());
+        const control::AccountBook book = ledger();
+        const control::Account& a = account(book);
         QCOMPARE(a.limit, limit + control::BettingAccount::kDepositAmount);
         QVERIFY(Dialogs::shown().isEmpty());
         QCOMPARE(window->statusBar()->currentMessage(),
