@@ -20,15 +20,6 @@
 namespace vex {
 namespace fs = std::filesystem;
 
-// ---- cancel flag
-
-namespace {
-std::atomic<bool> gCancel{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-}  // namespace
-
-bool cancelFlag() noexcept { return gCancel.load(); }
-void setCancelFlag(bool on) noexcept { gCancel.store(on); }
 
 // ---- store rules
 
@@ -467,7 +458,6 @@ void BulkDownload::start() {
     std::snprintf(bound, sizeof bound, "%04d", (now().year - 15) % 10000);
     routing_.yearBound = bound;
     progress_.polling = false;
-    if (startClearsCancelFlag_) setCancelFlag(false);
     progress_.downloadPosition = 0;
     progress_.readPosition = 0;
     std::string fromText = formatStamp14(from_);
@@ -532,7 +522,7 @@ void BulkDownload::cancelNow() {
     bool wasDownloading = progress_.polling;
     progress_.polling = false;
     control_.NVCancel();
-    setCancelFlag(true);
+    cancel_.cancel();
     reporter_.beep();
     std::string text = sj("NVCancel:キャンセルされました");
     reporter_.information(text);
@@ -610,7 +600,7 @@ void BulkDownload::readLoop() {
     bool completed = false, failed = false;
     std::string record, fileName, lastFileName;
     for (;;) {
-        if (cancelFlag()) {
+        if (cancel_.cancelled()) {
             cancelNow();
             break;
         }
@@ -723,8 +713,8 @@ DownloadOutcome BulkDownload::run(const std::function<void()>& wait) {
             wait();
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // The flag set from outside (the window, a signal): cancel here, on the download's thread.
-        if (cancelFlag()) {
+        // Pressed from outside (the window, a signal): cancel here, on the download's thread.
+        if (cancel_.cancelled()) {
             cancelNow();
             break;
         }

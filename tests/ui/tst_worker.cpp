@@ -5,7 +5,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "datalink/bulk_download.h"
+#include "app/cancel_token.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/support/ui_support.h"
@@ -44,21 +44,29 @@ private slots:
         QVERIFY(secondRan);
     }
 
-    void cancelReachesTheJobThroughTheSharedFlag() {
+    void cancelReachesTheJobThroughItsOwnTokenAndNoLaterJob() {
         ControlWorker worker;
-        setCancelFlag(false);
         std::atomic<int> turns{0};
-        QVERIFY(worker.start("データ取込", [&] {
-            while (!cancelFlag()) {
-                ++turns;
-                QThread::msleep(1);
-            }
-        }));
+        CancelToken first;
+        QVERIFY(worker.start(
+            "データ取込",
+            [&turns, first] {
+                while (!first.cancelled()) {
+                    ++turns;
+                    QThread::msleep(1);
+                }
+            },
+            {}, first));
         QTRY_VERIFY(turns > 0);
         worker.cancel();
         worker.waitForJob();
         QTRY_VERIFY(!worker.busy());
-        setCancelFlag(false);
+        // The next job starts with a token nobody pressed.
+        CancelToken second;
+        std::atomic<bool> sawCancel{true};
+        QVERIFY(worker.start("一気読み", [&sawCancel, second] { sawCancel = second.cancelled(); }, {}, second));
+        QTRY_VERIFY(!worker.busy());
+        QVERIFY(!sawCancel);
     }
 
     void messagesOfAJobAreShownInOrderOnTheWindowThread() {

@@ -15,6 +15,7 @@
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
 #include "datalink/timed_refresh.h"
+#include "store/store_paths.h"
 #include "voting/auto_vote_schedule.h"
 #include "voting/auto_vote_targets.h"
 #include "voting/spending_guard.h"
@@ -100,6 +101,30 @@ TEST(AutoVoteTargets, ClassesAreThoseLocalRacesCarry) {
     EXPECT_EQ(classes({3}), (std::vector<int>{3, 5}));  // オープン: condition 999
     EXPECT_EQ(classes({4}), (std::vector<int>{3}));     // 重賞
     EXPECT_EQ(classes({0, 7}), (std::vector<int>{4, 5}));
+}
+
+// Downloaded odds, odds fetched on another day, or another race's odds in the slot: none is voted on.
+TEST(AutoVoteOdds, OnlyOddsFetchedTodayForThatRaceAreVotedOn) {
+    auto table = tableOf({{.race = 1}, {.race = 2}});
+    const DateTime now{2024, 5, 10, 14, 0, 0};
+    table->paths = dayPaths(dayStampOf(now));
+    const std::string first = test::raceKey("20240510", "44", 1), second = test::raceKey("20240510", "44", 2);
+    table->raw[0].o1.assign(test::Record::of("O1", first).str());
+    table->raw[1].o1.assign(test::Record::of("O1", first).str());  // not its own race's odds
+    OddsFetchedFlags fetched;
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));  // in the store, never fetched today
+    fetched.set(0, dayStampOf({2024, 5, 9, 0, 0, 0}));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.set(0, dayStampOf(now));
+    EXPECT_TRUE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.set(1, dayStampOf(now));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, second, now));
+    // The table holds another day: its slot 0 is not today's race.
+    table->paths = dayPaths(dayStampOf({2024, 5, 9, 0, 0, 0}));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.clear();
+    table->paths = dayPaths(dayStampOf(now));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
 }
 
 TEST(AutoVoteTargets, LinesNameTracksOfTheDayOnce) {

@@ -10,8 +10,8 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "app/cancel_token.h"
 #include "app/settings.h"
-#include "datalink/bulk_download.h"
 #include "dayload/direct_read.h"
 #include "stats/time_series_import.h"
 #include "store/day_list.h"
@@ -126,7 +126,8 @@ bool startDirectRead(MainWindow& main) {
             if (shown) shown->showDay(index, count, text);
         });
     };
-    callbacks.stopRequested = [] { return cancelFlag(); };
+    CancelToken cancel;
+    callbacks.stopRequested = [cancel] { return cancel.cancelled(); };
     std::vector<std::string> days = buildDayList();
     auto job = [result, days, callbacks] { *result = directRead(days, callbacks); };
     auto done = [&main, shown, result] {
@@ -139,7 +140,7 @@ bool startDirectRead(MainWindow& main) {
         Dialogs::information(&main, text);
         if (StatsWindow* stats = statsWindowOf(main); stats && stats->isVisible()) stats->reload();
     };
-    return worker->start("一気読み", job, done);
+    return worker->start("一気読み", job, done, cancel);
 }
 
 void attachStatistics(MainWindow& main) {

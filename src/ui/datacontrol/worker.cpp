@@ -4,7 +4,6 @@
 #include <QWidget>
 #include <exception>
 
-#include "datalink/bulk_download.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/shared/qt_text.h"
@@ -134,16 +133,9 @@ QString ControlWorker::busyMessage(const QString& runningJob) {
     return "「" + runningJob + "」を実行中です。終わってからもう一度実行してください。";
 }
 
-bool ControlWorker::start(const QString& name, Job job, std::function<void()> done) {
+bool ControlWorker::start(const QString& name, Job job, std::function<void()> done, CancelToken cancel) {
     if (busy_) return false;
-    // Cleared here, not on the worker: a cancel pressed before the job gets going is kept.
-    setCancelFlag(false);
-    return hand(name, std::move(job), std::move(done));
-}
-
-bool ControlWorker::startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done) {
-    if (busy_) return false;
-    return hand(name, std::move(job), std::move(done));
+    return hand(name, std::move(job), std::move(done), std::move(cancel));
 }
 
 bool ControlWorker::startToTheEnd(const QString& name, Job job, std::function<void()> done) {
@@ -152,8 +144,9 @@ bool ControlWorker::startToTheEnd(const QString& name, Job job, std::function<vo
     return true;
 }
 
-bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done) {
+bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done, CancelToken cancel) {
     busy_ = true;
+    cancel_ = std::move(cancel);
     stopsOnCancel_ = true;
     jobName_ = name;
     emit busyChanged(true);
@@ -185,7 +178,7 @@ bool ControlWorker::hand(const QString& name, Job job, std::function<void()> don
     return true;
 }
 
-void ControlWorker::cancel() { setCancelFlag(true); }
+void ControlWorker::cancel() { cancel_.cancel(); }
 
 void ControlWorker::waitForJob() {
     std::unique_lock lock(lock_);

@@ -148,10 +148,10 @@ QWidget* AutoVoteWindow::buildRangesAndLimits() {
     auto* host = new QWidget(this);
     auto* grid = new QGridLayout(host);
     grid->setContentsMargins(0, 0, 0, 0);
-    runnersFrom_ = spinBox(host, "TosuSpin1", 5, 18, 1, 5);
-    runnersTo_ = spinBox(host, "TosuSpin2", 5, 18, 1, 18);
-    distanceFrom_ = spinBox(host, "KyoriSpin1", 0, 9900, 100, 1000);
-    distanceTo_ = spinBox(host, "KyoriSpin2", 0, 9900, 100, 5000);
+    runnersFrom_ = spinBox(host, "TosuSpin1", kRunnersLow, kRunnersHigh, 1, kRunnersLow);
+    runnersTo_ = spinBox(host, "TosuSpin2", kRunnersLow, kRunnersHigh, 1, kRunnersHigh);
+    distanceFrom_ = spinBox(host, "KyoriSpin1", kDistanceLow, kDistanceHigh, kDistanceStep, kDistanceFrom);
+    distanceTo_ = spinBox(host, "KyoriSpin2", kDistanceLow, kDistanceHigh, kDistanceStep, kDistanceTo);
     grid->addWidget(new QLabel("頭数", host), 0, 0);
     grid->addWidget(runnersFrom_, 0, 1);
     grid->addWidget(new QLabel("～", host), 0, 2);
@@ -347,9 +347,7 @@ TickView AutoVoteWindow::tickView() const {
     view.workerBusy = main_.worker()->busy();
     const OddsFetchedFlags* fetched = main_.raceDayRefresh() ? &main_.raceDayRefresh()->oddsFetched() : nullptr;
     view.oddsReady = [&table, fetched](const std::string& raceKey) {
-        const int slot = slotOfRaceKey(table, raceKey);
-        return slot >= 0 && fetched && fetched->isSet(slot) &&
-               fieldNumber(table.raw[static_cast<std::size_t>(slot)].o1.field(Common::RaceNumber)) > 0;
+        return fetched && oddsReadyToVote(table, *fetched, raceKey, now());
     };
     return view;
 }
