@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/web_page.h"
@@ -76,7 +77,7 @@ void BalanceWindow::savePosition() {
         write(ini, settings::kBalanceTop, y());
         write(ini, settings::kBalanceLeft, x());
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

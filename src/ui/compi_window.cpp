@@ -24,6 +24,7 @@
 #include "compi/compi_page_import.h"
 #include "store/record_layout.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/number_edit.h"
@@ -239,7 +240,7 @@ void CompiWindow::loadSelectedRace() {
     try {
         lines = readLines(*file);
     } catch (const FileReadError& e) {
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
         return;
     }
     if (race > static_cast<int>(lines.size())) return;
@@ -338,7 +339,7 @@ void CompiWindow::saveGrid() {
         saveCompiEntryLine(file, race, compiEntryLine(year + monthDay, TrackName(track, 2), race, grid));
     } catch (const std::exception& e) {
         // The file is left as it was; the user learns which one and why.
-        Dialogs::information(this, QString::fromStdString(e.what()));  // UTF-8, naming the file
+        Dialogs::information(this, errorText(e));  // names the file
         return;
     }
     applyCompiEntry(grid, runners_, main_.tableForEdit().races[static_cast<std::size_t>(slot)]);
@@ -403,7 +404,7 @@ void chooseCompanionFolder(QWidget* parent) {
     try {
         ini.writeString(settings::kDirSection, settings::kCompanionFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(parent, fromCp932(e.what()));
+        Dialogs::information(parent, errorText(e));
     }
 }
 

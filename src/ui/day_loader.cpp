@@ -30,8 +30,13 @@ void DayLoader::ForwardedProgress::hide() {
     });
 }
 
-DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
-    : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)), self_(this) {}
+DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent, Load load)
+    : QObject(parent),
+      progress_(progress),
+      reporter_(messages),
+      onLoaded_(std::move(onLoaded)),
+      load_(std::move(load)),
+      self_(this) {}
 
 DayLoader::~DayLoader() {
     if (thread_.joinable()) thread_.join();
@@ -55,12 +60,13 @@ void DayLoader::begin(const std::string& dayStamp) {
         options.progress = &progress_;
         DayLoadResult result;
         QString failure;
+        // Whatever escapes the load ends here: on this thread it would end the program.
         try {
-            result = loadDay(*table, dayStamp, options);
-        } catch (const std::exception& e) {
-            table.reset();
-            failure = errorText(e.what());
+            result = load_(*table, dayStamp, options);
+        } catch (...) {
+            failure = caughtErrorText();
         }
+        if (!failure.isEmpty()) table.reset();
         // A queued call is copyable: the table travels in a shared box and is taken out once.
         auto loaded = std::make_shared<std::unique_ptr<RaceTable>>(std::move(table));
         postToWindow([self, loaded, result, failure] {

@@ -24,6 +24,7 @@
 #include "ui/bet_page_widget.h"
 #include "ui/day_loader.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/qt_text.h"
@@ -356,7 +357,7 @@ void MainWindow::registerTrackedHorse(int horse) {
         update.replaceLines(lines);
     } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
         Dialogs::beep();
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
         return;
     }
     table.races[currentRace_].trackedHorse[horse] = 1;

@@ -21,6 +21,7 @@
 
 #include "app/atomic_file.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/qt_text.h"
 #include "ui/stats_charts.h"
 #include "ui/text_grid_model.h"
@@ -305,7 +306,7 @@ void StatsWindow::exportShownTable() {
     try {
         writeFileAtomic(path.toStdString(), toUtf8(tableAsCsv(tables_[static_cast<std::size_t>(tab)])));
     } catch (const FileWriteError& e) {
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "ui/worker.h"
+
 namespace vex::uitest {
 
 TempHome::TempHome() : hadPrevious_(qEnvironmentVariableIsSet("VEXMORA_HOME")) {
@@ -19,6 +21,12 @@ TempHome::~TempHome() {
 void TempHome::touch(const QString& name) const {
     QFile f(file(name));
     f.open(QIODevice::WriteOnly);
+}
+
+void drainWindowMailbox() {
+    bool reached = false;
+    ui::postToWindow([&reached] { reached = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(reached, 20000);
 }
 
 void saveShot(QWidget* w, const QString& name) {

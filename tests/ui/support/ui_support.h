@@ -32,6 +32,10 @@ T* byName(QObject* root, const char* name) {
     return w;
 }
 
+// Runs the event loop until every call posted to the window thread so far (by jobs, the day
+// loader, ...) has run: a check that nothing more comes needs no fixed wait after it.
+void drainWindowMailbox();
+
 // When VEXMORA_SCREENSHOTS names a folder, saves a grab of `w` there as `name`.png.
 void saveShot(QWidget* w, const QString& name);
 
