@@ -53,8 +53,10 @@ void DayLoader::load(const std::string& dayStamp) {
 void DayLoader::begin(const std::string& dayStamp) {
     running_ = true;
     if (thread_.joinable()) thread_.join();  // the last load has posted its result: it is ending
-    std::unique_ptr<RaceTable> table = spare_ ? std::move(spare_) : std::make_unique<RaceTable>();
-    thread_ = std::thread([this, self = self_, dayStamp, table = std::move(table)]() mutable {
+    thread_ = std::thread([this, self = self_, dayStamp, table = std::move(spare_)]() mutable {
+        // A new table is made here, not on the window thread: filling its records with blanks
+        // takes tens of milliseconds.
+        if (!table) table = std::make_unique<RaceTable>();
         DayLoadOptions options;
         options.reporter = &reporter_;
         options.progress = &progress_;
