@@ -244,7 +244,7 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
     if (main_) {
         main_->clearRaces();
         main_->fillDaySelector();
-        if (completed_) main_->selectNewestDay();
+        if (completed_) main_->selectDayAfterDownload();
     }
     event->accept();
 }

@@ -63,7 +63,7 @@ private:
     std::shared_ptr<SharedProgress> progress_;
     std::shared_ptr<BulkDownload> download_;  // touched by the job only while running_
     bool running_ = false;
-    bool completed_ = false;  // a download of this window read to the end: the newest day is shown
+    bool completed_ = false;  // a download of this window read to the end: a day is shown on closing
     bool closePending_ = false;
 
     QPushButton* startButton_ = nullptr;

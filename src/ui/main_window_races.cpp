@@ -116,7 +116,11 @@ void MainWindow::fillDaySelector() {
     updateStartHint();
 }
 
-void MainWindow::selectNewestDay() { selectAndLoadDay(0); }  // the list is newest first
+// Today's races when there are any; the newest day stored may be a later day, without odds yet.
+void MainWindow::selectDayAfterDownload() {
+    const int today = daySelector_->findText(fromCp932(dayStampOf(now())));
+    selectAndLoadDay(today >= 0 ? today : 0);  // the list is newest first
+}
 
 void MainWindow::selectStartDay() {
     const QString last = fromCp932(read(Settings(), settings::kLastShownDay));
