@@ -350,7 +350,9 @@ void CompiWindow::saveGrid() {
 void CompiWindow::importFromClipboard() {
     pageMemo_->setPlainText(QApplication::clipboard()->text());
     UiReporter reporter(this);
-    importCompiPage(pageMemo_->toPlainText().toStdString(), reporter);
+    CompiImportResult imported = importCompiPage(pageMemo_->toPlainText().toStdString(), reporter);
+    // The entry tab shows the file as it now is.
+    if (imported.outcome == CompiImportResult::Written) loadSelectedRace();
 }
 
 // ---------------------------------------------------------------- closing and position
