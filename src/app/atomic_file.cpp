@@ -8,9 +8,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>

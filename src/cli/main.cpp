@@ -1,6 +1,7 @@
+#include <langinfo.h>
+
 #include <clocale>
 #include <cstdio>
-#include <langinfo.h>
 #include <exception>
 #include <iostream>
 

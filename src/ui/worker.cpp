@@ -224,10 +224,6 @@ void ControlWorker::waitForJob() {
     changed_.wait(lock, [this] { return !next_ && !running_; });
 }
 
-}  // namespace vex::ui
-
-namespace vex::ui {
-
 int askFromJob(std::function<int()> question, int unanswered) {
     if (jobsWorker) return jobsWorker->askWindow(std::move(question), unanswered);
     std::promise<int> answer;  // another thread of ours: it waits for the answer
