@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "ui/worker.h"
+#include "ui/datacontrol/worker.h"
 
 namespace vex::uitest {
 
