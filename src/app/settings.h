@@ -15,8 +15,9 @@
 
 namespace vex {
 
-// A write the system refused. what() is the CP932 text "<file> に書き込めません", followed by
-// why when it is not the write itself (the file could not be read, another run holds it).
+// A write the system refused. what() is "<file> に書き込めません" (UTF-8, as every exception text of
+// ours), followed by why when it is not the write itself (the file could not be read, another
+// run holds it).
 class SettingsWriteError : public std::runtime_error {
 public:
     explicit SettingsWriteError(const std::filesystem::path& file, const std::string& why = {});

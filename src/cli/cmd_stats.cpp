@@ -135,7 +135,7 @@ int runStats(const std::vector<std::string>& args) {
         if (!o.by.empty() && o.by != name) continue;
         if (!first) std::cout << '\n';
         first = false;
-        std::cout << toUtf8(o.csv ? tableAsCsv(table) : tableAsTsv(table));
+        std::cout << forTerminal(toUtf8(o.csv ? tableAsCsv(table) : tableAsTsv(table)));
     }
     std::cout.flush();
     printError(coverageText(analysis));

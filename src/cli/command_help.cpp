@@ -98,10 +98,10 @@ bool printCommandHelp(const std::string& name) {
         if (command.name != name) continue;
         std::cout << "Usage: vexmora-cli " << command.usage << "\n";
         const Explanation* e = explanationOf(name);
-        if (e) std::cout << '\n' << e->text;
-        if (takesDay(command.usage)) std::cout << "\nDAY: " << kDayForms << "\n";
+        if (e) std::cout << '\n' << forTerminal(e->text);
+        if (takesDay(command.usage)) std::cout << "\nDAY: " << forTerminal(kDayForms) << "\n";
         if (takesBetOptions(command.usage)) std::cout << "\nOptions:\n" << kBetOptions;
-        if (e) std::cout << "\nExample:\n  vexmora-cli " << e->example << '\n';
+        if (e) std::cout << "\nExample:\n  vexmora-cli " << forTerminal(e->example) << '\n';
         return true;
     }
     return false;

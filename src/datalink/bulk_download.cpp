@@ -693,7 +693,7 @@ void BulkDownload::keepLastTime() {
         from_ = *time;
     } catch (const SettingsWriteError& e) {
         reporter_.beep();
-        reporter_.information(e.what());
+        reporter_.information(toCp932(e.what()));
         outcome_ = DownloadOutcome::WriteError;
     }
 }

@@ -487,7 +487,7 @@ private slots:
         waitForWorker();
         QTRY_COMPARE(Dialogs::shown(), QStringList{"楽天競馬にログインできませんでした。(エラーコード:-5)"});
         QVERIFY(!window->findChild<ui::BalanceWindow*>("ZandakaForm")->isVisible());
-        QTest::qWait(50);
+        uitest::drainWindowMailbox();  // all the job said has been shown: nothing else
         QCOMPARE(Dialogs::shown().size(), 1);
     }
 };

@@ -20,6 +20,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/analysis/stats_window.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::ui {
@@ -82,7 +83,7 @@ void chooseTimeSeriesFolder(QWidget* parent) {
     try {
         Settings().writeString(settings::kDirSection, kTimeSeriesFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(parent, fromCp932(e.what()));
+        Dialogs::information(parent, errorText(e));
     }
 }
 
@@ -102,7 +103,7 @@ void importTimeSeriesOdds(MainWindow& main) {
         int races = vex::importTimeSeriesOdds(main.table(), folder);
         Dialogs::information(&main, fromCp932(timeSeriesImportMessage(races)));
     } catch (const std::exception& e) {  // a file that cannot be read or written: named, nothing lost
-        Dialogs::information(&main, QString::fromStdString(e.what()));
+        Dialogs::information(&main, errorText(e));
         return;
     }
     main.loadSelectedDay();

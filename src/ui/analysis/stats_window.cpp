@@ -24,6 +24,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/analysis/stats_charts.h"
 #include "ui/shared/text_grid_model.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -306,7 +307,7 @@ void StatsWindow::exportShownTable() {
     try {
         writeFileAtomic(path.toStdString(), toUtf8(tableAsCsv(tables_[static_cast<std::size_t>(tab)])));
     } catch (const FileWriteError& e) {
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

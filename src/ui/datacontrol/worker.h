@@ -65,6 +65,12 @@ private:
 void postToWindow(std::function<void()> call);
 QObject* windowMailbox();
 
+// For a question the data control itself must ask during a job (the account selection): on a
+// job's thread, runs `question` on the window thread and waits for its answer, or returns
+// `unanswered` once the worker is being destroyed (closing must never wait on a question that
+// can no longer be shown). On another thread, it waits for the answer. Never on the window thread.
+int askFromJob(std::function<int()> question, int unanswered);
+
 class ControlWorker : public QObject {
     Q_OBJECT
 public:
@@ -99,6 +105,8 @@ signals:
     void failed(const QString& job, const QString& what);
 
 private:
+    friend int askFromJob(std::function<int()> question, int unanswered);
+    int askWindow(std::function<int()> question, int unanswered);  // the worker thread
     void runJobs();  // the worker thread
     bool hand(const QString& name, Job job, std::function<void()> done, CancelToken cancel);
 
@@ -110,7 +118,7 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     std::function<void()> next_;  // under lock_: the job handed over, not yet begun
-    bool running_ = false;        // under lock_: a job is on the thread
+    bool running_ = false;        // under lock_: a job taken by the thread has not ended
     bool stopping_ = false;       // under lock_
     std::thread thread_;
 };

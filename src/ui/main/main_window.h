@@ -95,7 +95,7 @@ public:
 
     // ---- commands (public so the other windows and tests can run them)
     void fillDaySelector();     // rebuild the day selector from the store
-    void selectNewestDay();     // select and load the newest stored day (after a download)
+    void selectDayAfterDownload();  // select and load today, else the newest stored day
     void loadSelectedDay();     // load the chosen day (on its own thread; see loadingDay())
     void showSelectedRace();    // show the race highlighted in the race list
     void selectNextRace();      // "直前ﾚｰｽ": the race of today that posts next

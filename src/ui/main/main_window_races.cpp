@@ -30,6 +30,7 @@
 #include "ui/main/race_card_view.h"
 #include "ui/download/race_day_refresh.h"
 #include "ui/shared/text_grid_model.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::ui {
@@ -115,7 +116,11 @@ void MainWindow::fillDaySelector() {
     updateStartHint();
 }
 
-void MainWindow::selectNewestDay() { selectAndLoadDay(0); }  // the list is newest first
+// Today's races when there are any; the newest day stored may be a later day, without odds yet.
+void MainWindow::selectDayAfterDownload() {
+    const int today = daySelector_->findText(fromCp932(dayStampOf(now())));
+    selectAndLoadDay(today >= 0 ? today : 0);  // the list is newest first
+}
 
 void MainWindow::selectStartDay() {
     const QString last = fromCp932(read(Settings(), settings::kLastShownDay));
@@ -211,7 +216,7 @@ void MainWindow::downloadWindowClosed(bool storedNew, bool completed) {
     if (again >= 0)
         selectAndLoadDay(again);
     else if (completed)
-        selectNewestDay();
+        selectDayAfterDownload();
 }
 
 void MainWindow::showDayInSelector() {
@@ -381,7 +386,7 @@ void MainWindow::registerTrackedHorse(int horse) {
         update.replaceLines(lines);
     } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
         Dialogs::beep();
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
         return;
     }
     table.races[currentRace_].trackedHorse[horse] = 1;

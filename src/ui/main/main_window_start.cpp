@@ -73,7 +73,7 @@ void MainWindow::startUp() {
         try {
             discoverCompanionFolder(Settings());
         } catch (const std::exception& e) {
-            reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
+            reportError("設定ファイルを書き込めませんでした。\n" + errorText(e));
         }
     }
     applyDeveloperMarker();
@@ -115,13 +115,13 @@ void MainWindow::openLogs() {
     try {
         votingLog_.load();
     } catch (const FileReadError& e) {
-        reportError(errorText(e.what()));  // a vote refuses to replace it later and says so again
+        reportError(errorText(e));  // a vote refuses to replace it later and says so again
     }
     errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
     try {
         errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
     } catch (const std::exception& e) {
-        reportError("エラーログを書き込めませんでした。\n" + errorText(e.what()));
+        reportError("エラーログを書き込めませんでした。\n" + errorText(e));
     }
 }
 
@@ -163,7 +163,7 @@ void MainWindow::saveBounds() {
         write(ini, settings::kMainHeight, height());
     } catch (const SettingsWriteError& e) {
         // Closing goes on; the user learns the position was not kept.
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

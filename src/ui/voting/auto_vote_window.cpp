@@ -284,7 +284,7 @@ void AutoVoteWindow::saveLimits() {
     try {
         writeSpendingLimits(Settings(), {dayLimit_->value(), raceLimit_->value()});
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 
@@ -363,7 +363,7 @@ void AutoVoteWindow::tick() {
     } catch (const std::exception& e) {
         // The race is not left half-chosen: it is given up like any vote that did not go through.
         if (auto reason = schedule_.voteEnded(*decision.vote, VoteOutcome::Refused)) giveUp(*decision.vote, *reason);
-        reportError("自動投票でエラーが発生しました。\n" + errorText(e.what()));
+        reportError("自動投票でエラーが発生しました。\n" + errorText(e));
     }
 }
 

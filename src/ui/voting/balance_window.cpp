@@ -14,6 +14,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/shared/web_page.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/shared/error_report.h"
 
 namespace vex::ui {
 
@@ -78,7 +79,7 @@ void BalanceWindow::savePosition() {
         write(ini, settings::kBalanceTop, y());
         write(ini, settings::kBalanceLeft, x());
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "ui/datacontrol/worker.h"
+
 namespace vex::uitest {
 
 namespace {
@@ -36,6 +38,12 @@ TempHome::~TempHome() {
 void TempHome::touch(const QString& name) const {
     QFile f(file(name));
     f.open(QIODevice::WriteOnly);
+}
+
+void drainWindowMailbox() {
+    bool reached = false;
+    ui::postToWindow([&reached] { reached = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(reached, 20000);
 }
 
 void saveShot(QWidget* w, const QString& name) {

@@ -37,6 +37,10 @@ T* byName(QObject* root, const char* name) {
 // A bulk download from `from` with every message dropped: fills the store a window test opens.
 DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from);
 
+// Runs the event loop until every call posted to the window thread so far (by jobs, the day
+// loader, ...) has run: a check that nothing more comes needs no fixed wait after it.
+void drainWindowMailbox();
+
 // When VEXMORA_SCREENSHOTS names a folder, saves a grab of `w` there as `name`.png.
 void saveShot(QWidget* w, const QString& name);
 
