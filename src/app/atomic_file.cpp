@@ -277,6 +277,33 @@ std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
     return failures;
 }
 
+std::vector<FileWriteError> AtomicFileBatch::commitEach(const Replace& replace) {
+    std::vector<FileWriteError> failures;
+    if (pending_.empty()) return failures;
+    int fd = ::open(pending_.front().temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    int syncError = 0;
+    if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
+    if (fd >= 0) ::close(fd);
+    for (Pending& p : pending_) {
+        bool renamed = false;
+        auto renameTemporary = [&] {
+            if (syncError != 0) throw FileWriteError(p.file, std::strerror(syncError));
+            if (::rename(p.temporary.c_str(), p.file.c_str()) != 0) throw FileWriteError(p.file, std::strerror(errno));
+            renamed = true;
+        };
+        try {
+            replace(p.file, renameTemporary);
+        } catch (const FileWriteError& e) {
+            failures.emplace_back(p.file, e.reason());
+        } catch (const std::exception& e) {
+            failures.emplace_back(p.file, e.what());
+        }
+        if (!renamed) ::unlink(p.temporary.c_str());
+    }
+    pending_.clear();
+    return failures;
+}
+
 void writeLinesAtomic(const fs::path& file, const std::vector<std::string>& lines, bool flush) {
     std::string bytes;
     std::size_t total = 0;

@@ -3,6 +3,7 @@
 // same folder, is flushed to disk, and is then renamed over the target. A crash or a killed process
 // leaves either the old or the new file, never a cut one.
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,6 +59,13 @@ public:
     // Syncs and renames (on up to `threads` threads); returns the files that could not be replaced
     // (their old content stays).
     std::vector<FileWriteError> commit(unsigned threads = 1);
+
+    // For files shared with other runs: syncs once (no lock held), then for each file in turn
+    // calls `replace(file, renameTemporary)`, which takes the file's lock and either calls
+    // renameTemporary() or writes the file another way (the temporary is then dropped). What
+    // `replace` throws is returned as the file's failure (a FileWriteError's reason, else what()).
+    using Replace = std::function<void(const std::filesystem::path& file, const std::function<void()>& renameTemporary)>;
+    std::vector<FileWriteError> commitEach(const Replace& replace);
 
 private:
     struct Pending {

@@ -40,6 +40,17 @@ std::vector<std::string> readLines(const std::filesystem::path& file);
 // Lines of text held in memory, split the same way (views into `text`).
 std::vector<std::string_view> splitLines(std::string_view text);
 
+// What identifies a file's content on disk without reading it: a replacement (a rename over it)
+// or a write changes it. Taken before a read, compared before the replace, it tells whether
+// another run wrote the file in between.
+struct FileStamp {
+    bool exists = false;
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStampOf(const std::filesystem::path& file);
+
 // For positioned reads (the store's record files): a descriptor of the opened file, -1 when there
 // is none. Throws FileReadError when it exists but cannot be opened.
 int openForReading(const std::filesystem::path& file);
@@ -52,10 +63,23 @@ public:
 
 inline constexpr std::chrono::milliseconds kLockWait{5000};
 
-// One read-modify-write of a file shared with other runs. The lock (flock) is taken on
-// "<folder>/.<name>.lock", not on the file itself: the file is replaced by a rename, which would
-// leave a lock on the old file behind. Held from the read to the rename, released on destruction.
-// Throws FolderBusyError after waiting `wait`, FileReadError for a file that cannot be read.
+// The lock of a file shared with other runs, without reading it: flock on "<folder>/.<name>.lock",
+// not on the file itself, since the file is replaced by a rename, which would leave a lock on the
+// old file behind. Released on destruction. Throws FolderBusyError after waiting `wait`.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& file, std::chrono::milliseconds wait = kLockWait);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// One read-modify-write of a file shared with other runs: its FileLock held from the read to the
+// rename, released on destruction. Throws FolderBusyError after waiting `wait`, FileReadError for
+// a file that cannot be read.
 class FileUpdate {
 public:
     explicit FileUpdate(std::filesystem::path file, std::chrono::milliseconds wait = kLockWait);
@@ -75,7 +99,7 @@ public:
 private:
     void refuseFaultyWrite() const;
     std::filesystem::path file_;
-    int lockFd_ = -1;
+    FileLock lock_;
     bool existed_ = false;
     std::string bytes_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <thread>
 
@@ -252,8 +253,14 @@ HeldStore::Held& HeldStore::hold(const StoreTarget& target, StoreRule rule) {
     Held& held = it->second;
     if (added) {
         held.file = file;
+        held.rule = rule;
+        held.recordLength = target.recordLength();
+        held.shared = target.kind == StoreTarget::Kind::Day || target.kind == StoreTarget::Kind::Runner;
         try {
-            if (onDisk(file)) held.lines = readLines(file);
+            if (onDisk(file)) {
+                held.readAs = fileStampOf(file);  // before the read: a change after it shows
+                held.lines = readLines(file);
+            }
         } catch (const std::exception& e) {
             files_.erase(it);
             throw std::runtime_error(file.string() + ": " + e.what());
@@ -290,6 +297,12 @@ void HeldStore::ensureFolder(const StoreTarget& target) {
 
 void HeldStore::store(const Route& route, std::string_view line) {
     Held& held = hold(route.target, route.rule);
+    if (held.shared) {
+        if (route.rule == StoreRule::Slot)
+            held.storedSlots.insert(route.slot);
+        else
+            held.storedKeys.emplace(fieldOf(line, Common::RaceKey));
+    }
     auto& lines = held.lines;
     if (route.rule == StoreRule::Slot) {
         if (route.slot >= lines.size()) return;
@@ -346,10 +359,27 @@ void HeldStore::store(const Route& route, std::string_view line) {
     }
 }
 
-std::vector<WriteFailure> HeldStore::flush() {
-    std::vector<const Held*> held;
+void HeldStore::mergeWithDisk(Held& held) {
+    std::vector<std::string> disk = readLines(held.file);
+    const bool slots = held.rule == StoreRule::Slot;
+    keepWholeRecords(disk, held.recordLength, slots);
+    if (slots) {
+        padSlotLines(disk);
+        for (std::size_t slot : held.storedSlots)
+            if (slot < disk.size() && slot < held.lines.size()) disk[slot] = held.lines[slot];
+    } else {
+        for (const std::string& line : held.lines)
+            if (held.storedKeys.count(std::string(fieldOf(line, Common::RaceKey)))) upsertLine(disk, line);
+        sortStoreLines(disk);
+        if (held.rule == StoreRule::UpsertTrimmed) trimFirstBlankLine(disk);
+    }
+    held.lines = std::move(disk);
+}
+
+std::vector<WriteFailure> HeldStore::flush(const BeforeReplace& beforeReplace) {
+    std::vector<Held*> held;
     held.reserve(files_.size());
-    for (const auto& [name, h] : files_) held.push_back(&h);
+    for (auto& [name, h] : files_) held.push_back(&h);
     std::sort(held.begin(), held.end(), [](const Held* a, const Held* b) { return a->file.native() < b->file.native(); });
     // The temporaries of a batch first, then one sync and the renames: a sync per file would cost
     // more than the writing itself. Batches, not all at once: a batch's renames free the old
@@ -357,15 +387,35 @@ std::vector<WriteFailure> HeldStore::flush() {
     std::vector<WriteFailure> failures;
     std::unordered_set<std::string> failed;
     for (std::size_t first = 0; first < held.size();) {
-        std::vector<AtomicFileBatch::LinesFile> files;
-        for (std::size_t bytes = 0; first < held.size() && (files.empty() || bytes < commitBatch_); ++first) {
-            files.push_back({&held[first]->file, &held[first]->lines});
-            for (const auto& l : held[first]->lines) bytes += l.size() + 2;
+        std::vector<AtomicFileBatch::LinesFile> own, shared;
+        std::unordered_map<std::string, Held*> sharedByPath;
+        for (std::size_t bytes = 0; first < held.size() && (bytes == 0 || bytes < commitBatch_); ++first) {
+            Held& h = *held[first];
+            (h.shared ? shared : own).push_back({&h.file, &h.lines});
+            if (h.shared) sharedByPath[h.file.native()] = &h;
+            for (const auto& l : h.lines) bytes += l.size() + 2;
         }
-        AtomicFileBatch batch;
-        std::vector<FileWriteError> errors = batch.addLinesEach(files);
-        std::vector<FileWriteError> late = batch.commit(0);
-        errors.insert(errors.end(), late.begin(), late.end());
+        AtomicFileBatch ownBatch, sharedBatch;
+        std::vector<FileWriteError> errors = ownBatch.addLinesEach(own);
+        std::vector<FileWriteError> more = sharedBatch.addLinesEach(shared);
+        errors.insert(errors.end(), more.begin(), more.end());
+        more = ownBatch.commit(0);
+        errors.insert(errors.end(), more.begin(), more.end());
+        // Shared files: written and synced without a lock; each one's lock is held only from the
+        // check that nobody replaced it since it was read to its rename. When somebody did, its
+        // records and ours are merged and written under the lock.
+        more = sharedBatch.commitEach([&](const fs::path& file, const std::function<void()>& renameTemporary) {
+            Held& h = *sharedByPath.at(file.native());
+            FileLock lock(file);
+            const bool changed = fileStampOf(file) != h.readAs;
+            if (changed) mergeWithDisk(h);
+            if (beforeReplace) beforeReplace(file);
+            if (changed)
+                writeLinesAtomic(file, h.lines);
+            else
+                renameTemporary();
+        });
+        errors.insert(errors.end(), more.begin(), more.end());
         for (const auto& e : errors) {
             failures.push_back({e.file(), e.reason()});
             failed.insert(e.file().native());
@@ -595,6 +645,17 @@ void BulkDownload::readLoop() {
     progress_.readMax = readCount_;
     setStatus(sj("データ読込み中．．．(0/") + number(readCount_) + ")");
 
+    // One download at a time: the past-run files (SEI, SEIR) are written by downloads alone, so
+    // this lock is theirs; the day files have their own, shared with the refreshes.
+    std::optional<FileLock> downloading;
+    try {
+        downloading.emplace(appFolder() / "download");
+    } catch (const FolderBusyError& e) {
+        reporter_.beep();
+        reporter_.information(sj("他の取込が実行中です。") + "\n" + toCp932(e.what()));
+        outcome_ = DownloadOutcome::WriteError;
+        return;
+    }
     // Temporaries of an earlier download that was killed while writing; nobody else removes them.
     removeStaleTemporariesBelow(appFolder());
     badlyNamedFiles_.clear();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "app/file_read.h"
 #include "app/reporter.h"
 #include "datalink/data_control.h"
 #include "store/store_paths.h"
@@ -138,7 +139,14 @@ public:
 
     // Writes every held file atomically and lets it go; a file that cannot be written keeps its
     // old content on disk and is reported. Every other file is still written.
-    std::vector<WriteFailure> flush();
+    //
+    // The day files (Data/) are shared with other runs: refreshes, the time-series import, another
+    // program's download. Each is replaced under its FileLock, and when another run replaced it
+    // since it was read, the records stored here are put into what is on disk now, so no run's
+    // records are lost whatever the order. `beforeReplace` runs under a shared file's lock just
+    // before it is replaced (the odds history is written in that step).
+    using BeforeReplace = std::function<void(const std::filesystem::path&)>;
+    std::vector<WriteFailure> flush(const BeforeReplace& beforeReplace = {});
 
     // Files read from disk with lines that were no whole records (see keepWholeRecords).
     const std::vector<std::filesystem::path>& mended() const { return mended_; }
@@ -152,8 +160,17 @@ private:
         std::filesystem::path file;
         std::vector<std::string> lines;
         bool sorted = false;  // kept sorted once the first record has been stored
+        StoreRule rule = StoreRule::Upsert;
+        int recordLength = 0;
+        bool shared = false;  // a day file: replaced under its lock, merged when changed meanwhile
+        FileStamp readAs;     // the file on disk when it was read
+        std::unordered_set<std::string> storedKeys;  // race keys stored here (shared upsert files)
+        std::unordered_set<std::size_t> storedSlots;  // slots stored here (shared slot files)
     };
     Held& hold(const StoreTarget& target, StoreRule rule);
+    // Under the file's lock, when another run replaced the file since it was read: the records
+    // stored here go into what is on disk now. Throws FileReadError for a file that cannot be read.
+    static void mergeWithDisk(Held& held);
     // Whether `file` is on disk, from one listing of its folder (most targets of a download into
     // a young store do not exist yet, and a failed open per file costs more than the listing).
     bool onDisk(const std::filesystem::path& file);
