@@ -23,6 +23,12 @@ FileRead readFile(const std::filesystem::path& file);
 // The same into `into`, whose buffer is reused: for many files read one after another.
 void readFile(const std::filesystem::path& file, FileRead& into);
 
+// For files a user or a feed names, which may be anything: only a regular file is read (a FIFO or
+// a device is Unreadable, "通常のファイルではありません", and never waited for), and only up to
+// `maxBytes` (beyond: Unreadable, "大きすぎます…"). Reasons are UTF-8.
+FileRead readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
+void readRegularFile(const std::filesystem::path& file, FileRead& into, std::size_t maxBytes);
+
 // A file that exists but cannot be read. what() is UTF-8, like the file name: "<file> を読めません（reason）".
 class FileReadError : public std::runtime_error {
 public:

@@ -1,7 +1,11 @@
 // Writers of the store at once, as real vexmora-cli processes: a download started first and
 // odds refreshes of ten races while it runs, six of them of one race. Every record of every
 // writer must be in the day's odds file and in the odds history afterwards, whatever the order.
+// And a refresh killed the moment the day's odds file is replaced has its history line written.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -91,6 +95,38 @@ TEST_F(WritersAtOnce, EveryRecordOfEveryWriterIsKept) {
     }
     EXPECT_EQ(lostOdds, 0) << "races' odds lost over " << kTrials << " trials";
     EXPECT_EQ(lostHistoryLines, 0) << "odds-history lines lost over " << kTrials << " trials";
+}
+
+// Starts vexmora-cli refresh-odds of race 1 with its output thrown away.
+pid_t startRefresh(const std::string& feedFolder) {
+    pid_t child = fork();
+    if (child != 0) return child;
+    setenv("VEXMORA_SERVICE", ("feed:" + feedFolder).c_str(), 1);
+    setenv("VEXMORA_NOW", "2024/05/10 12:00:00", 1);
+    freopen("/dev/null", "w", stdout);
+    std::string program = test::cliPath();
+    std::string day = kDate;
+    char* argv[] = {program.data(), const_cast<char*>("refresh-odds"), day.data(), const_cast<char*>("1"), nullptr};
+    ::execv(program.c_str(), argv);
+    _exit(127);
+}
+
+TEST_F(WritersAtOnce, ARefreshKilledAsItReplacesTheDayFileHasWrittenItsHistory) {
+    const fs::path dayFile = dayFilePath(dayStamp(kDate), DayFile::O1);
+    constexpr int kTrials = 5;
+    int missing = 0;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        fs::remove_all(home.path() / "OddsHistory");
+        fs::remove(dayFile);
+        pid_t refresh = startRefresh(feed.string());
+        while (!fileStampOf(dayFile).exists && ::waitpid(refresh, nullptr, WNOHANG) == 0) {
+        }
+        ::kill(refresh, SIGKILL);
+        ::waitpid(refresh, nullptr, 0);
+        ASSERT_TRUE(fs::exists(dayFile));
+        if (readLines(oddsHistoryFile(keyOf(1))).size() != 1) ++missing;
+    }
+    EXPECT_EQ(missing, 0) << "of " << kTrials << " refreshes killed as the day file came";
 }
 
 }  // namespace
