@@ -477,10 +477,22 @@ BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, ProgressCal
       onProgress_(std::move(onProgress)),
       from_(initialFromTime()) {}
 
+namespace {
+bool beyondTomorrow(const DateTime& t) { return toEpoch(t) > nowEpoch() + 24 * 60 * 60; }
+}  // namespace
+
 DateTime BulkDownload::initialFromTime() {
     std::string saved = read(Settings(), settings::kLastDownload);
-    if (auto parsed = parseDateTime(saved)) return *parsed;
+    if (auto parsed = parseDateTime(saved); parsed && !beyondTomorrow(*parsed)) return *parsed;
     return fromEpoch(nowEpoch() - 90 * 24 * 60 * 60);
+}
+
+std::string BulkDownload::ignoredLastTime() {
+    std::string saved = read(Settings(), settings::kLastDownload);
+    auto parsed = parseDateTime(saved);
+    if (!parsed || !beyondTomorrow(*parsed)) return {};
+    // A time that far ahead would answer every download with "no new data", for good.
+    return sj("前回取込日時（[JvDataGet] LastTime=") + saved + sj("）は現在より1日以上先のため使いません。");
 }
 
 void BulkDownload::notify() {
@@ -502,6 +514,16 @@ std::string BulkDownload::cancelQuestion() { return sj("データ取込を中止
 std::string BulkDownload::notRunningMessage() { return sj("データ取込は実行されていません。"); }
 
 void BulkDownload::start() {
+    if (beyondTomorrow(from_)) {
+        reporter_.beep();
+        reporter_.information(sj("取得開始日付 ") + formatDateTime(from_) + sj(" は現在より1日以上先です。取込を行いません。"));
+        outcome_ = DownloadOutcome::Refused;
+        return;
+    }
+    if (std::string ignored = ignoredLastTime(); !ignored.empty() && !ignoredLastTimeTold_) {
+        reporter_.information(ignored);
+        ignoredLastTimeTold_ = true;
+    }
     outcome_ = DownloadOutcome::None;
     stats_ = {};
     filesRead_ = 0;
@@ -687,7 +709,9 @@ void BulkDownload::readLoop() {
         }
         if (result < -3) {
             reporter_.beep();
-            reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result));
+            // The file it failed on, so that a rerun stopping at the same place can be mended.
+            std::string failedOn = fileName.empty() ? "" : "\n" + sj("ファイル：") + fileName;
+            reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result) + failedOn);
             outcome_ = DownloadOutcome::ServiceError;
             break;
         }
@@ -751,6 +775,12 @@ void BulkDownload::keepLastTime() {
         return;
     }
     std::string text = formatDateTime(*time);
+    if (beyondTomorrow(*time)) {
+        reporter_.beep();
+        reporter_.information(sj("最終ファイルの日時 ") + text + sj(" は現在より1日以上先のため、前回取込日時にしません。") +
+                              "\n" + sj("次回の取込は同じ日時から行います。"));
+        return;
+    }
     try {
         write(Settings(), settings::kLastDownload, text);
         from_ = *time;

@@ -203,6 +203,7 @@ enum class DownloadOutcome {
     Completed,    // read to the end and every file written
     NoNewData,    // "最新のデータがありません。"
     Cancelled,
+    Refused,       // a from-time more than a day ahead: nothing asked for
     ServiceError,  // a data-service operation failed
     WriteError,    // a store file could not be written (or LastTime could not be kept)
 };
@@ -222,8 +223,12 @@ public:
 
     BulkDownload(DataControl& control, Reporter& reporter, ProgressCallback onProgress = {});
 
-    // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days.
+    // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days. A LastTime
+    // more than a day ahead of now is not used (nor is a from-time that far ahead downloaded from,
+    // nor such a last-file time kept): start() says so.
     static DateTime initialFromTime();
+    // The notice for a stored LastTime that initialFromTime() passed over; empty when it was used.
+    static std::string ignoredLastTime();
 
     const DateTime& fromTime() const { return from_; }
     void setFromTime(const DateTime& from) { from_ = from; }
@@ -277,6 +282,7 @@ private:
     std::size_t memoryBound_ = HeldStore::kDefaultBound;
     std::size_t commitBatch_ = HeldStore::kDefaultCommitBatch;
     bool startClearsCancelFlag_ = true;
+    bool ignoredLastTimeTold_ = false;
 
     RoutingContext routing_;
     int readCount_ = 0, downloadCount_ = 0;
