@@ -80,6 +80,8 @@ bool faulty(std::map<std::string, FaultCount> Faults::*which, const fs::path& fi
 
 }  // namespace
 
+bool isFileFaultPlan(const std::string& text) { return parseFaults(text).has_value(); }
+
 bool setFileFaults(const std::string& text) {
     std::optional<Faults> parsed = parseFaults(text);
     if (!parsed) return false;

@@ -116,5 +116,7 @@ private:
 // same text for other processes; setFileFaults replaces it in this one ("" clears). False, and
 // nothing changed, when the text is malformed.
 bool setFileFaults(const std::string& text);
+// Whether `text` is such a plan (what setFileFaults would take).
+bool isFileFaultPlan(const std::string& text);
 
 }  // namespace vex

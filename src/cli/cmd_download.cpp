@@ -34,6 +34,7 @@ public:
         last = text;
     }
     void status(const std::string& text) override {
+        if (!last.empty() && text == last) return;  // the message just printed (the cancel's) is not doubled
         if (progress_)
             progress_->status(toUtf8(text));
         else

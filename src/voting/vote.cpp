@@ -241,8 +241,8 @@ bool writeBetFile(VoteContext& ctx, const std::filesystem::path& file, const std
     try {
         writeLinesAtomic(file, lines);
         return true;
-    } catch (const FileWriteError&) {
-        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(file.string()),
+    } catch (const FileWriteError& e) {
+        refuse(ctx, sj("買い目ファイルを書き込めませんでした（") + toCp932(e.reason()) + sj("）：") + toCp932(file.string()),
                sj("  投票不可能：買い目ファイルを書き込めませんでした。"));
         return false;
     }
