@@ -255,14 +255,19 @@ std::vector<FileWriteError> AtomicFileBatch::addLinesEach(const std::vector<Line
     return failures;
 }
 
-std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
-    std::vector<FileWriteError> failures;
-    if (pending_.empty()) return failures;
+int AtomicFileBatch::syncPending() const {
     // One sync of the file system holding the temporaries makes them all durable.
     int fd = ::open(pending_.front().temporary.c_str(), O_RDONLY | O_CLOEXEC);
     int syncError = 0;
     if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
     if (fd >= 0) ::close(fd);
+    return syncError;
+}
+
+std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
+    std::vector<FileWriteError> failures;
+    if (pending_.empty()) return failures;
+    const int syncError = syncPending();
     std::vector<int> errors(pending_.size(), 0);
     auto folderOf = [&](std::size_t i) { return pending_[i].file.parent_path(); };
     forEachFileByFolder(pending_.size(), syncError != 0 ? 1 : threads, folderOf, [&](std::size_t i) {
@@ -280,10 +285,7 @@ std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
 std::vector<FileWriteError> AtomicFileBatch::commitEach(const Replace& replace) {
     std::vector<FileWriteError> failures;
     if (pending_.empty()) return failures;
-    int fd = ::open(pending_.front().temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    int syncError = 0;
-    if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
-    if (fd >= 0) ::close(fd);
+    const int syncError = syncPending();
     for (Pending& p : pending_) {
         bool renamed = false;
         auto renameTemporary = [&] {

@@ -72,6 +72,7 @@ private:
         std::filesystem::path file;
         std::string temporary;
     };
+    int syncPending() const;  // 0, or the errno of the one sync (pending_ not empty)
     std::vector<Pending> pending_;
 };
 

@@ -359,6 +359,25 @@ void HeldStore::store(const Route& route, std::string_view line) {
     }
 }
 
+std::vector<FileWriteError> HeldStore::replaceShared(AtomicFileBatch& batch,
+                                                     const std::unordered_map<std::string, Held*>& byPath,
+                                                     const BeforeReplace& beforeReplace) {
+    // Written and synced without a lock; each file's lock is held only from the check that nobody
+    // replaced it since it was read to its rename. When somebody did, their records and ours are
+    // merged and written under the lock.
+    return batch.commitEach([&](const fs::path& file, const std::function<void()>& renameTemporary) {
+        Held& h = *byPath.at(file.native());
+        FileLock lock(file);
+        const bool changed = fileStampOf(file) != h.readAs;
+        if (changed) mergeWithDisk(h);
+        if (beforeReplace) beforeReplace(file);
+        if (changed)
+            writeLinesAtomic(file, h.lines);
+        else
+            renameTemporary();
+    });
+}
+
 void HeldStore::mergeWithDisk(Held& held) {
     std::vector<std::string> disk = readLines(held.file);
     const bool slots = held.rule == StoreRule::Slot;
@@ -401,20 +420,7 @@ std::vector<WriteFailure> HeldStore::flush(const BeforeReplace& beforeReplace) {
         errors.insert(errors.end(), more.begin(), more.end());
         more = ownBatch.commit(0);
         errors.insert(errors.end(), more.begin(), more.end());
-        // Shared files: written and synced without a lock; each one's lock is held only from the
-        // check that nobody replaced it since it was read to its rename. When somebody did, its
-        // records and ours are merged and written under the lock.
-        more = sharedBatch.commitEach([&](const fs::path& file, const std::function<void()>& renameTemporary) {
-            Held& h = *sharedByPath.at(file.native());
-            FileLock lock(file);
-            const bool changed = fileStampOf(file) != h.readAs;
-            if (changed) mergeWithDisk(h);
-            if (beforeReplace) beforeReplace(file);
-            if (changed)
-                writeLinesAtomic(file, h.lines);
-            else
-                renameTemporary();
-        });
+        more = replaceShared(sharedBatch, sharedByPath, beforeReplace);
         errors.insert(errors.end(), more.begin(), more.end());
         for (const auto& e : errors) {
             failures.push_back({e.file(), e.reason()});

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/atomic_file.h"
 #include "app/clock.h"
 #include "app/file_read.h"
 #include "app/reporter.h"
@@ -171,6 +172,9 @@ private:
     // Under the file's lock, when another run replaced the file since it was read: the records
     // stored here go into what is on disk now. Throws FileReadError for a file that cannot be read.
     static void mergeWithDisk(Held& held);
+    static std::vector<FileWriteError> replaceShared(AtomicFileBatch& batch,
+                                                     const std::unordered_map<std::string, Held*>& byPath,
+                                                     const BeforeReplace& beforeReplace);
     // Whether `file` is on disk, from one listing of its folder (most targets of a download into
     // a young store do not exist yet, and a failed open per file costs more than the listing).
     bool onDisk(const std::filesystem::path& file);

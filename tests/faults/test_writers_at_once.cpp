@@ -3,6 +3,7 @@
 // writer must be in the day's odds file and in the odds history afterwards, whatever the order.
 // And a refresh killed the moment the day's odds file is replaced has its history line written.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,7 +104,7 @@ pid_t startRefresh(const std::string& feedFolder) {
     if (child != 0) return child;
     setenv("VEXMORA_SERVICE", ("feed:" + feedFolder).c_str(), 1);
     setenv("VEXMORA_NOW", "2024/05/10 12:00:00", 1);
-    freopen("/dev/null", "w", stdout);
+    ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
     std::string program = test::cliPath();
     std::string day = kDate;
     char* argv[] = {program.data(), const_cast<char*>("refresh-odds"), day.data(), const_cast<char*>("1"), nullptr};
