@@ -66,7 +66,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
     BetsOptions o;
     o.day = dayStampOfArgument(args[0]);
     o.entry = number(args[1], "race-list entry", 1, kMaxRaces);
-    if (!withBetOptions && args.size() != 2) throw UsageError("unexpected argument: " + args[2]);
+    if (!withBetOptions && args.size() != 2) throw UsageError("余分な引数です (unexpected argument): " + args[2]);
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& opt = args[i];
         if (!takesValue(opt)) throw UsageError("不明なオプションです (unknown option): " + opt);

@@ -79,7 +79,7 @@ TEST_F(Usage, OddsFiltersAndOptionsThatAreNoneAreNamed) {
         EXPECT_TRUE(contains(out, bad.substr(8))) << out;
         EXPECT_TRUE(contains(out, "使い方 (Usage): vexmora-cli bets")) << out;
     }
-    std::string out = cli("card 2024-05-10 1 --frobnicate");
+    std::string out = cli("bets 2024-05-10 1 --frobnicate");
     EXPECT_EQ(code, 2);
     EXPECT_TRUE(contains(out, "不明なオプションです (unknown option): --frobnicate")) << out;
 }
