@@ -30,7 +30,7 @@ struct Hostile : ::testing::Test {
     // The command's stdout and stderr together, under a time bound.
     std::string cli(const std::string& args, const std::string& env = "") {
         std::string out = test::runShell("VEXMORA_HOME='" + home.path().string() + "' VEXMORA_NOW='2024/05/10 12:00:00' " +
-                                         env + " timeout -k 5 20 " + test::cliPath() + " " + args + " 2>&1; echo \"rc=$?\"");
+                                         env + " timeout -k 5 60 " + test::cliPath() + " " + args + " 2>&1; echo \"rc=$?\"");
         std::size_t rc = out.rfind("rc=");
         code = std::stoi(out.substr(rc + 3));
         return out.substr(0, rc);
