@@ -1,11 +1,13 @@
 #pragma once
 #include <filesystem>
+#include <string>
 
 namespace vex {
 
 // The application folder: VEXMORA_HOME when set; else the executable's folder when it is writable
-// and the program is not installed; else $XDG_DATA_HOME/vexmora (~/.local/share/vexmora). Read anew
-// on each call so tests can move it.
+// and the program is not installed; else $XDG_DATA_HOME/vexmora (~/.local/share/vexmora), by the
+// XDG rules (a relative value is ignored); empty when none of these gives one (appFolderProblem).
+// VEXMORA_HOME is read anew on each call so tests can move it.
 std::filesystem::path appFolder();
 
 // The folder of the running executable.
@@ -15,6 +17,10 @@ std::filesystem::path executableFolder();
 // presence marks an installed program, which never keeps its users' files beside itself, even
 // where it could write there (root, a prefix in the home folder).
 std::filesystem::path installedDataFolder();
+
+// Why there is no usable application folder (UTF-8): VEXMORA_HOME names something that is no
+// folder, or neither XDG_DATA_HOME nor HOME gives one; empty when there is one.
+std::string appFolderProblem();
 
 // Sub-folders of the application folder, one spelling each.
 inline constexpr const char* kStoreFolders[] = {"Data", "kaime", "Log", "SEI", "SEIR", "UMA", "ZelH", "TOKEI"};

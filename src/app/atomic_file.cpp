@@ -273,14 +273,19 @@ std::vector<FileWriteError> AtomicFileBatch::addLinesEach(const std::vector<Line
     return failures;
 }
 
-std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
-    std::vector<FileWriteError> failures;
-    if (pending_.empty()) return failures;
+int AtomicFileBatch::syncPending() const {
     // One sync of the file system holding the temporaries makes them all durable.
     int fd = ::open(pending_.front().temporary.c_str(), O_RDONLY | O_CLOEXEC);
     int syncError = 0;
     if (fd < 0 || ::syncfs(fd) != 0) syncError = errno;
     if (fd >= 0) ::close(fd);
+    return syncError;
+}
+
+std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
+    std::vector<FileWriteError> failures;
+    if (pending_.empty()) return failures;
+    const int syncError = syncPending();
     std::vector<int> errors(pending_.size(), 0);
     auto folderOf = [&](std::size_t i) { return pending_[i].file.parent_path(); };
     forEachFileByFolder(pending_.size(), syncError != 0 ? 1 : threads, folderOf, [&](std::size_t i) {
@@ -291,6 +296,30 @@ std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
     });
     for (std::size_t i = 0; i < pending_.size(); ++i)
         if (errors[i] != 0) failures.emplace_back(pending_[i].file, std::strerror(errors[i]));
+    pending_.clear();
+    return failures;
+}
+
+std::vector<FileWriteError> AtomicFileBatch::commitEach(const Replace& replace) {
+    std::vector<FileWriteError> failures;
+    if (pending_.empty()) return failures;
+    const int syncError = syncPending();
+    for (Pending& p : pending_) {
+        bool renamed = false;
+        auto renameTemporary = [&] {
+            if (syncError != 0) throw FileWriteError(p.file, std::strerror(syncError));
+            if (::rename(p.temporary.c_str(), p.file.c_str()) != 0) throw FileWriteError(p.file, std::strerror(errno));
+            renamed = true;
+        };
+        try {
+            replace(p.file, renameTemporary);
+        } catch (const FileWriteError& e) {
+            failures.emplace_back(p.file, e.reason());
+        } catch (const std::exception& e) {
+            failures.emplace_back(p.file, e.what());
+        }
+        if (!renamed) ::unlink(p.temporary.c_str());
+    }
     pending_.clear();
     return failures;
 }

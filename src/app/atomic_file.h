@@ -4,6 +4,7 @@
 // leaves either the old or the new file, never a cut one. For tests of that, the environment
 // variable VEXMORA_DIE_AT_REPLACEMENT=N ends the process just before its Nth replacement.
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -60,11 +61,19 @@ public:
     // (their old content stays).
     std::vector<FileWriteError> commit(unsigned threads = 1);
 
+    // For files shared with other runs: syncs once (no lock held), then for each file in turn
+    // calls `replace(file, renameTemporary)`, which takes the file's lock and either calls
+    // renameTemporary() or writes the file another way (the temporary is then dropped). What
+    // `replace` throws is returned as the file's failure (a FileWriteError's reason, else what()).
+    using Replace = std::function<void(const std::filesystem::path& file, const std::function<void()>& renameTemporary)>;
+    std::vector<FileWriteError> commitEach(const Replace& replace);
+
 private:
     struct Pending {
         std::filesystem::path file;
         std::string temporary;
     };
+    int syncPending() const;  // 0, or the errno of the one sync (pending_ not empty)
     std::vector<Pending> pending_;
 };
 

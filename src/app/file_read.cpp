@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -79,6 +80,8 @@ bool faulty(std::map<std::string, FaultCount> Faults::*which, const fs::path& fi
 
 }  // namespace
 
+bool isFileFaultPlan(const std::string& text) { return parseFaults(text).has_value(); }
+
 bool setFileFaults(const std::string& text) {
     std::optional<Faults> parsed = parseFaults(text);
     if (!parsed) return false;
@@ -95,12 +98,12 @@ FileReadError::FileReadError(const fs::path& file, const std::string& reason)
 namespace {
 
 // A descriptor, -1 when there is no file, -2 (with `reason`) when it cannot be opened.
-int openFile(const fs::path& file, std::string& reason) {
+int openFile(const fs::path& file, std::string& reason, int extraFlags) {
     if (faulty(&Faults::reads, file)) {
         reason = std::strerror(EIO);
         return -2;
     }
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | extraFlags);
     if (fd >= 0) return fd;
     if (errno == ENOENT || errno == ENOTDIR) return -1;
     reason = std::strerror(errno);
@@ -109,38 +112,52 @@ int openFile(const fs::path& file, std::string& reason) {
 
 }  // namespace
 
+FileStamp fileStampOf(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return {};
+    auto ns = [](const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; };
+    return {true, st.st_dev, st.st_ino, static_cast<unsigned long long>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 int openForReading(const fs::path& file) {
     std::string reason;
-    int fd = openFile(file, reason);
+    int fd = openFile(file, reason, 0);
     if (fd == -2) throw FileReadError(file, reason);
     return fd;
 }
 
-void readFile(const fs::path& file, FileRead& into) {
-    into.state = FileRead::Missing;
-    into.reason.clear();
+namespace {
+
+void fail(FileRead& into, std::string reason) {
+    into.state = FileRead::Unreadable;
+    into.reason = std::move(reason);
+    into.bytes.clear();
+}
+
+std::string tooLarge(std::size_t limit) { return "大きすぎます（上限 " + std::to_string(limit) + " バイト）"; }
+
+// Reads the opened `fd` to its end (at most `limit` bytes) and closes it.
+void readOpened(int fd, FileRead& into, std::size_t limit) {
     std::string& bytes = into.bytes;
-    int fd = openFile(file, into.reason);
-    if (fd == -2) into.state = FileRead::Unreadable;
-    if (fd < 0) {
-        bytes.clear();
-        return;
-    }
     // One read of the known size instead of a character stream: the store's files are large.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= limit)
+        bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t have = 0;  // what lies beyond is an earlier file's and is read over, not cleared first
     for (;;) {
-        if (bytes.capacity() == have) bytes.reserve(have * 2 + (1 << 16));
+        if (bytes.capacity() == have) bytes.reserve(std::min(have * 2 + (1 << 16), limit + 1));
         bytes.resize(bytes.capacity());
         ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (n > 0) have += static_cast<std::size_t>(n);
         if (n == 0) break;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {  // a folder of that name ends here too (EISDIR)
-            into.state = FileRead::Unreadable;
-            into.reason = std::strerror(errno);
-            bytes.clear();
+            fail(into, std::strerror(errno));
+            ::close(fd);
+            return;
+        }
+        if (have > limit) {
+            fail(into, tooLarge(limit));
             ::close(fd);
             return;
         }
@@ -148,6 +165,48 @@ void readFile(const fs::path& file, FileRead& into) {
     ::close(fd);
     bytes.resize(have);
     into.state = FileRead::Read;
+}
+
+}  // namespace
+
+void readFile(const fs::path& file, FileRead& into) {
+    into.state = FileRead::Missing;
+    into.reason.clear();
+    int fd = openFile(file, into.reason, 0);
+    if (fd == -2) into.state = FileRead::Unreadable;
+    if (fd < 0) {
+        into.bytes.clear();
+        return;
+    }
+    readOpened(fd, into, into.bytes.max_size() - 1);
+}
+
+void readRegularFile(const fs::path& file, FileRead& into, std::size_t maxBytes) {
+    into.state = FileRead::Missing;
+    into.reason.clear();
+    // Opened without waiting: a FIFO would otherwise block the open until a writer comes.
+    int fd = openFile(file, into.reason, O_NONBLOCK);
+    if (fd == -2) into.state = FileRead::Unreadable;
+    if (fd < 0) {
+        into.bytes.clear();
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(into, "通常のファイルではありません");
+    }
+    if (static_cast<std::size_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return fail(into, tooLarge(maxBytes));
+    }
+    readOpened(fd, into, maxBytes);
+}
+
+FileRead readRegularFile(const fs::path& file, std::size_t maxBytes) {
+    FileRead result;
+    readRegularFile(file, result, maxBytes);
+    return result;
 }
 
 FileRead readFile(const fs::path& file) {

@@ -23,6 +23,12 @@ FileRead readFile(const std::filesystem::path& file);
 // The same into `into`, whose buffer is reused: for many files read one after another.
 void readFile(const std::filesystem::path& file, FileRead& into);
 
+// For files a user or a feed names, which may be anything: only a regular file is read (a FIFO or
+// a device is Unreadable, "通常のファイルではありません", and never waited for), and only up to
+// `maxBytes` (beyond: Unreadable, "大きすぎます…"). Reasons are UTF-8.
+FileRead readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
+void readRegularFile(const std::filesystem::path& file, FileRead& into, std::size_t maxBytes);
+
 // A file that exists but cannot be read. what() is UTF-8, like the file name: "<file> を読めません（reason）".
 class FileReadError : public std::runtime_error {
 public:
@@ -39,6 +45,17 @@ std::string readFileBytes(const std::filesystem::path& file);
 std::vector<std::string> readLines(const std::filesystem::path& file);
 // Lines of text held in memory, split the same way (views into `text`).
 std::vector<std::string_view> splitLines(std::string_view text);
+
+// What identifies a file's content on disk without reading it: a replacement (a rename over it)
+// or a write changes it. Taken before a read, compared before the replace, it tells whether
+// another run wrote the file in between.
+struct FileStamp {
+    bool exists = false;
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStampOf(const std::filesystem::path& file);
 
 // For positioned reads (the store's record files): a descriptor of the opened file, -1 when there
 // is none. Throws FileReadError when it exists but cannot be opened.
@@ -100,5 +117,7 @@ private:
 // same text for other processes; setFileFaults replaces it in this one ("" clears). False, and
 // nothing changed, when the text is malformed.
 bool setFileFaults(const std::string& text);
+// Whether `text` is such a plan (what setFileFaults would take).
+bool isFileFaultPlan(const std::string& text);
 
 }  // namespace vex

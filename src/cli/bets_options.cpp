@@ -1,11 +1,13 @@
 #include "cli/bets_options.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "app/app_folder.h"
 #include "betting/race_adapter.h"
 #include "cli/command.h"
 #include "cli/day_argument.h"
+#include "cli/day_loading.h"
 #include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
@@ -20,6 +22,28 @@ int number(const std::string& text, const char* what, long long low, long long h
     if (ec != std::errc() || p != end || v < low || v > high)
         throw UsageError(std::string("bad ") + what + ": " + text);
     return static_cast<int>(v);
+}
+
+// An odds bound as the filter's box takes it: up to 7 digits, a point and one decimal (the
+// defaults are 1.0 and 9999999.9), never a sign or an exponent; empty, as an emptied box.
+std::string oddsBound(const std::string& text, const char* option) {
+    if (text.empty()) return text;
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string decimals = point == std::string::npos ? "" : text.substr(point + 1);
+    auto digits = [](const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() || whole.size() > 7 || !digits(whole) || !digits(decimals) || decimals.size() > 1 ||
+        (point != std::string::npos && decimals.empty()))
+        throw UsageError(std::string(option) + " はオッズ（0.0～9999999.9）で指定してください (odds from 0.0 to 9999999.9): " + text);
+    return toCp932(text);
+}
+
+bool takesValue(const std::string& option) {
+    for (const char* known : {"--kind", "--method", "--mark", "--multi", "--mode", "--amount", "--lower", "--upper"})
+        if (option == known) return true;
+    return false;
 }
 
 std::vector<int> horseList(const std::string& text) {
@@ -42,10 +66,11 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
     BetsOptions o;
     o.day = dayStampOfArgument(args[0]);
     o.entry = number(args[1], "race-list entry", 1, kMaxRaces);
-    if (!withBetOptions && args.size() != 2) throw UsageError("unexpected argument: " + args[2]);
+    if (!withBetOptions && args.size() != 2) throw UsageError("余分な引数です (unexpected argument): " + args[2]);
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& opt = args[i];
-        if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
+        if (!takesValue(opt)) throw UsageError("不明なオプションです (unknown option): " + opt);
+        if (i + 1 >= args.size()) throw UsageError(opt + " の値がありません (needs a value)");
         const std::string& value = args[++i];
         if (opt == "--kind") {
             o.kind = number(value, "kind", 0, kBetKindCount - 1);
@@ -68,11 +93,9 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
         } else if (opt == "--amount") {
             o.amount = number(value, "amount", 100, 99999999);  // below 100 yen the page would keep its default stakes
         } else if (opt == "--lower") {
-            o.lower = toCp932(value);
-        } else if (opt == "--upper") {
-            o.upper = toCp932(value);
+            o.lower = oddsBound(value, "--lower");
         } else {
-            throw UsageError("unknown option: " + opt);
+            o.upper = oddsBound(value, "--upper");
         }
     }
     if (withBetOptions && !o.kind) throw UsageError("--kind is needed");
@@ -89,12 +112,8 @@ std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOp
     }
     prepared.table = std::make_unique<RaceTable>();
     RaceTable& table = *prepared.table;
-    DayLoadOptions load;
-    load.batch = true;
-    if (!loadDay(table, o.day, load).loaded) {
-        printError(noRaceFileMessage());
-        return std::nullopt;
-    }
+    HeldMessages messages;
+    if (!loadDayOrSayWhy(table, o.day, messages).loaded) return std::nullopt;
     prepared.slot = table.slotOfListItem(o.entry - 1);
     if (prepared.slot < 0) {
         printError("no race-list entry " + std::to_string(o.entry) + " on that day");

@@ -10,6 +10,7 @@
 #include "cli/command.h"
 #include "cli/progress_line.h"
 #include "control/control_factory.h"
+#include "control/control_ui.h"
 #include "datalink/bulk_download.h"
 #include "datalink/data_control.h"
 #include "vocabulary/cp932.h"
@@ -39,6 +40,7 @@ public:
         last = text;
     }
     void status(const std::string& text) override {
+        if (!last.empty() && text == last) return;  // the message just printed (the cancel's) is not doubled
         if (progress_)
             progress_->status(toUtf8(text));
         else
@@ -58,6 +60,18 @@ private:
     std::unique_ptr<ProgressLine> progress_;
 };
 
+// The control's notices (feed entries passed over) among the download's own texts.
+class NoticePrinter : public control::ControlUi {
+public:
+    explicit NoticePrinter(Reporter& reporter) : reporter_(reporter) {}
+    bool editSettings(control::ControlSettings&, const std::string&) override { return false; }
+    int chooseAccount(const std::vector<std::string>&, int) override { return -1; }
+    void notice(const std::string& text) override { reporter_.information(text); }
+
+private:
+    Reporter& reporter_;
+};
+
 // Why a download that did not complete failed, for stderr.
 std::string failureLine(DownloadOutcome outcome, const DownloadReporter& reporter) {
     if (outcome == DownloadOutcome::Cancelled) return sj("NVCancel:キャンセルされました");
@@ -71,13 +85,17 @@ int runDownload(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size()) {
             from = parseDateTime(args[++i]);
-            if (!from) throw UsageError("--from wants \"yyyy/mm/dd hh:nn:ss\"");
+            if (!from) throw UsageError("--from は \"yyyy/mm/dd hh:nn:ss\" で指定してください (--from wants \"yyyy/mm/dd hh:nn:ss\"): " + args[i]);
+            if (toEpoch(*from) > nowEpoch() + 24 * 60 * 60)
+                throw UsageError("--from " + args[i] + " は現在より1日以上先です (later than now plus one day)");
         } else {
             throw UsageError("unknown argument: " + args[i]);
         }
     }
     createAppFolders();
-    std::unique_ptr<DataControl> control = createDataControl(nullptr);
+    DownloadReporter reporter;
+    NoticePrinter notices(reporter);
+    std::unique_ptr<DataControl> control = createDataControl(&notices);
     if (!control) {
         printError(dataControlProblem());
         return kFailed;
@@ -86,7 +104,6 @@ int runDownload(const std::vector<std::string>& args) {
     // the command line does the same before the download. A failure is reported and the download
     // goes on, as there.
     if (int rc = control->NVInit(kSoftwareId); rc != 0) printLine(sj("NVInitエラー：") + std::to_string(rc));
-    DownloadReporter reporter;
     BulkDownload download(*control, reporter);
     if (from) download.setFromTime(*from);
     reporter.showProgressOnTerminal(download);

@@ -5,43 +5,20 @@
 
 #include "cli/command.h"
 #include "cli/day_argument.h"
+#include "cli/day_loading.h"
 #include "dayload/day_load.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::cli {
-namespace {
-
-// Holds the load's messages until the race list is out: stdout carries the list alone and what
-// went wrong follows on stderr.
-class HeldMessages : public Reporter {
-public:
-    void information(const std::string& text) override { texts.push_back(text); }
-    bool askYesNo(const std::string&) override { return false; }
-    void beep() override {}
-    void status(const std::string& text) override { texts.push_back(text); }
-    void printAll() const {
-        for (const std::string& text : texts) printError(text);
-    }
-    std::vector<std::string> texts;
-};
-
-}  // namespace
 
 int runLoad(const std::vector<std::string>& args) {
     if (args.size() != 1) throw UsageError("load needs one day, e.g. 2024年05月12日");
     // No folders made: the load only reads (the appearance write makes its own), so a read-only
     // application folder still loads its stored days.
     HeldMessages messages;
-    DayLoadOptions options;
-    options.batch = true;
-    options.reporter = &messages;
     auto table = std::make_unique<RaceTable>();  // about 30 MB: never on the stack
-    DayLoadResult result = loadDay(*table, dayStampOfArgument(args[0]), options);
-    if (!result.loaded) {
-        if (messages.texts.empty()) messages.texts.push_back(noRaceFileMessage());
-        messages.printAll();
-        return kFailed;
-    }
+    DayLoadResult result = loadDayOrSayWhy(*table, dayStampOfArgument(args[0]), messages);
+    if (!result.loaded) return kFailed;
     for (const std::string& line : table->raceList) printLine(line);
     messages.printAll();
     // The day is there, but a statistics file that could not be written is no success.

@@ -6,6 +6,7 @@
 #include "cli/bets_options.h"
 #include "cli/command.h"
 #include "cli/day_argument.h"
+#include "cli/day_loading.h"
 #include "control/control_factory.h"
 #include "datalink/realtime_refresh.h"
 #include "dayload/day_load.h"
@@ -31,12 +32,8 @@ struct LoadedDay {
 std::optional<LoadedDay> prepare(const std::string& dayStampCp932) {
     createAppFolders();
     LoadedDay day;
-    DayLoadOptions options;
-    options.batch = true;
-    if (!loadDay(*day.table, dayStampCp932, options).loaded) {
-        printError(noRaceFileMessage());
-        return std::nullopt;
-    }
+    HeldMessages messages;
+    if (!loadDayOrSayWhy(*day.table, dayStampCp932, messages).loaded) return std::nullopt;
     day.control = createDataControl(nullptr);
     if (!day.control) {
         printError(dataControlProblem());

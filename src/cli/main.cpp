@@ -10,6 +10,7 @@
 #include "app/clock.h"
 #include "cli/command.h"
 #include "cli/command_help.h"
+#include "cli/environment.h"
 #include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
 
@@ -125,11 +126,15 @@ int main(int argc, char** argv) {
             std::cerr << forTerminal(clock) << '\n';
             return kFailed;
         }
+        if (std::string environment = environmentProblem(); !environment.empty()) {
+            std::cerr << forTerminal(environment) << '\n';
+            return kUsage;
+        }
         try {
             vex::removeStaleTemporariesBelow(vex::appFolder());
             return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
         } catch (const UsageError& e) {
-            std::cerr << forTerminal(e.what()) << "\nUsage: vexmora-cli " << c.usage << '\n';
+            std::cerr << forTerminal(e.what()) << "\n使い方 (Usage): vexmora-cli " << c.usage << '\n';
             return kUsage;
         } catch (const std::exception& e) {
             std::cerr << forTerminal(e.what()) << '\n';

@@ -91,15 +91,26 @@ int twoByteNumber(std::string_view line, std::size_t position) {
 
 struct HorseLine {
     int horse = 0, value = 0;
+    std::string valueText;  // the value's two bytes as the line holds them (CP932)
 };
+
+// A value field that says "no value" (a scratched horse): "--", blanks, or the cell's end.
+bool noValue(std::string_view text) {
+    return text.empty() || text == "--" || text.front() == '<' ||
+           std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
+}
 
 // Horse in bytes 1-2 and value in bytes 7-8; a one-digit horse is byte 1, its value bytes 6-7.
 HorseLine readHorseLine(std::string_view utf8Line) {
     std::string line = leadingCp932(utf8Line, 8);
-    HorseLine read{twoByteNumber(line, 1), twoByteNumber(line, 7)};
+    auto bytesAt = [&](std::size_t position) {
+        return line.size() >= position ? line.substr(position - 1, 2) : std::string();
+    };
+    HorseLine read{twoByteNumber(line, 1), twoByteNumber(line, 7), bytesAt(7)};
     if (read.horse > 0) return read;
     read.horse = !line.empty() && isDigit(line[0]) ? line[0] - '0' : 0;
     read.value = twoByteNumber(line, 6);
+    read.valueText = bytesAt(6);
     return read;
 }
 
@@ -145,6 +156,8 @@ bool findCompiPageDate(const std::vector<std::string_view>& lines, CompiPageLayo
     std::string_view marker = layout == CompiPageLayout::AllTracks2022 ? kTitleLine2022 : kTitleLine2024;
     for (std::string_view line : lines) {
         if (!holds(line, marker)) continue;
+        std::string_view after = line.substr(line.find(marker) + marker.size());
+        page.titleText = std::string(trimmed(after.substr(0, after.find('<'))));
         page.track = titleTrack(line, layout);
         if (readTitleDate(line, page)) return true;
     }
@@ -157,12 +170,14 @@ namespace {
 // Takes one horse line of a race block into the race.
 void takeHorse(const HorseLine& read, bool recommended, CompiPageRace& race, std::vector<bool>& seen) {
     char reason[96];
-    if (read.value == 0 && read.horse <= kCompiPageHorses) {  // no value: a scratched horse
+    if (read.value == 0 && read.horse <= kCompiPageHorses && noValue(read.valueText)) {  // scratched
         if (recommended) race.recommendedHorse = read.horse;   // still the page's mark
         return;
     }
     if (read.horse > kCompiPageHorses) {
         std::snprintf(reason, sizeof reason, "%d番は16頭を超える馬番です", read.horse);
+    } else if (read.value == 0) {
+        std::snprintf(reason, sizeof reason, "%d番の指数が読めません", read.horse);
     } else if (read.value < kLowestValue || read.value > kHighestValue) {
         std::snprintf(reason, sizeof reason, "%d番の指数%dは40～90の外です", read.horse, read.value);
     } else if (seen[static_cast<std::size_t>(read.horse)] && race.value[static_cast<std::size_t>(read.horse)] != read.value) {
@@ -289,12 +304,39 @@ bool reachesTheEnd(const std::vector<std::string_view>& lines) {
     return false;
 }
 
-// Replaces the file, unless the one there cannot be read. True when written.
-bool replaceCompiFile(const fs::path& file, const std::vector<std::string>& lines, Reporter& reporter) {
+bool holdsValues(const CompiPageRace& race) {
+    return race.refusal.empty() && std::any_of(race.value.begin(), race.value.end(), [](int v) { return v > 0; });
+}
+
+// Races the page holds no values for (and names no fault in) keep the line the file had, when
+// that one holds values: a page cut short of a race must not blank it. Returns the races kept.
+std::vector<int> keepEarlierValues(const std::vector<std::string>& earlier, const CompiPage& page,
+                                   std::vector<std::string>& lines) {
+    constexpr std::size_t kLineLength = 122, kRaceAt = 12, kHorsesAt = 14, kHorsesLength = 72;
+    std::vector<int> kept;
+    for (int race = 1; race <= kCompiPageRaces; ++race) {
+        const CompiPageRace& onPage = page.races[static_cast<std::size_t>(race)];
+        if (holdsValues(onPage) || !onPage.refusal.empty()) continue;
+        for (const std::string& line : earlier) {
+            if (line.size() != kLineLength || wholeNumber(line.substr(kRaceAt, 2)) != race) continue;
+            if (isSpaces(line.substr(kHorsesAt, kHorsesLength))) break;
+            lines[static_cast<std::size_t>(race - 1)] = line;
+            kept.push_back(race);
+            break;
+        }
+    }
+    return kept;
+}
+
+// Replaces the file, unless the one there cannot be read. True when written; `kept` gets the
+// races whose earlier values stayed.
+bool replaceCompiFile(const fs::path& file, const CompiPage& page, std::vector<int>& kept, Reporter& reporter) {
     try {
         std::error_code ec;
         fs::create_directories(file.parent_path(), ec);
         FileUpdate update(file);  // refuses a file that exists but cannot be read
+        std::vector<std::string> lines = compiPageLines(page);
+        kept = keepEarlierValues(update.lines(), page, lines);
         update.replaceLines(lines);
         return true;
     } catch (const FileWriteError& e) {
@@ -303,6 +345,28 @@ bool replaceCompiFile(const fs::path& file, const std::vector<std::string>& line
         reporter.information(sj(e.what()));
     }
     return false;
+}
+
+void tellRefusals(const std::string& label, const CompiPage& page, Reporter& reporter) {
+    for (int race = 1; race <= kCompiPageRaces; ++race) {
+        const std::string& refusal = page.races[static_cast<std::size_t>(race)].refusal;
+        if (!refusal.empty())
+            reporter.information("[" + label + "]" + std::to_string(race) + sj("Rは取り込みませんでした（") + refusal + sj("）。"));
+    }
+}
+
+// What the page says about its races once written.
+void tellRaces(const std::string& label, const CompiPage& page, const std::vector<int>& kept, Reporter& reporter) {
+    reporter.information("[" + label + "]" + sj("のコンピ指数を取り込みました。"));
+    tellRefusals(label, page, reporter);
+    for (int race : kept)
+        reporter.information("[" + label + "]" + std::to_string(race) + sj("Rはページに指数がないため、前の指数のままにしました。"));
+}
+
+CompiImportResult refused(CompiImportResult result, Reporter& reporter, const std::string& text) {
+    reporter.information(text);
+    result.outcome = CompiImportResult::Refused;
+    return result;
 }
 
 }  // namespace
@@ -314,35 +378,36 @@ CompiImportResult importCompiPage(std::string_view utf8Page, Reporter& reporter,
     if (layout == CompiPageLayout::None) return result;
     CompiPage page;
     bool dated = findCompiPageDate(lines, layout, page);
-    if (layout == CompiPageLayout::AllTracks2022 && (!dated || page.track.empty())) {
-        reporter.information(sj("データが正しくないか、存在しません。"));
-        result.outcome = CompiImportResult::Refused;
+    if (layout == CompiPageLayout::AllTracks2022 && (!dated || page.track.empty()))
+        return refused(result, reporter, sj("データが正しくないか、存在しません。"));
+    if (!dated) {
+        result.outcome = CompiImportResult::Undated;
+        result.titleText = page.titleText;
         return result;
     }
-    if (!dated) return result;
-    std::string label = compiPageLabel(page);
+    const std::string label = compiPageLabel(page);
+    const std::string nothing = sj("何も書き込みませんでした。");
+    if (page.track.empty())
+        return refused(result, reporter, "[" + label + "]" + sj("のページの競馬場が分かりません（") + toCp932(page.titleText) + sj("）。") + nothing);
     result.file = appFolder() / "Data" / toUtf8(compiPageFileName(page));
-    if (!reachesTheEnd(lines)) {
-        reporter.information("[" + label + "]" + sj("のページは途中で切れています。何も書き込みませんでした。"));
-        result.outcome = CompiImportResult::Refused;
-        return result;
-    }
+    if (!reachesTheEnd(lines)) return refused(result, reporter, "[" + label + "]" + sj("のページは途中で切れています。") + nothing);
     if (ask && !reporter.askYesNo("[" + label + "]" + sj("のコンピ指数を取り込みますか？"))) {
         result.outcome = CompiImportResult::Declined;
         return result;
     }
     collectCompiPageRaces(nonBlankLines(lines), page);
-    if (!replaceCompiFile(result.file, compiPageLines(page), reporter)) {
+    if (std::none_of(page.races.begin(), page.races.end(), holdsValues)) {
+        result = refused(result, reporter, "[" + label + "]" + sj("のページにはコンピ指数のあるレースがありません。") + nothing);
+        tellRefusals(label, page, reporter);
+        return result;
+    }
+    std::vector<int> kept;
+    if (!replaceCompiFile(result.file, page, kept, reporter)) {
         result.outcome = CompiImportResult::WriteFailed;
         return result;
     }
     result.outcome = CompiImportResult::Written;
-    reporter.information("[" + label + "]" + sj("のコンピ指数を取り込みました。"));
-    for (int race = 1; race <= kCompiPageRaces; ++race) {
-        const std::string& refusal = page.races[static_cast<std::size_t>(race)].refusal;
-        if (!refusal.empty())
-            reporter.information("[" + label + "]" + std::to_string(race) + sj("Rは取り込みませんでした（") + refusal + sj("）。"));
-    }
+    tellRaces(label, page, kept, reporter);
     return result;
 }
 

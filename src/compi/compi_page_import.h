@@ -38,6 +38,7 @@ struct CompiPageRace {
 struct CompiPage {
     int year = 0, month = 0, day = 0;
     std::string track;  // CP932, 4 bytes; empty when the title line names no known track
+    std::string titleText;  // UTF-8: what the title line says after its marker (for messages)
     std::array<CompiPageRace, kCompiPageRaces + 1> races{};  // race numbers 1..12
 };
 
@@ -54,7 +55,8 @@ std::vector<std::string> compiPageLines(const CompiPage& page);
 
 struct CompiImportResult {
     enum Outcome {
-        NotAPage,     // neither layout, or a 2024 page without a usable title line: nothing said
+        NotAPage,     // neither layout: nothing said
+        Undated,      // a 2024 page without a title line holding a real date: nothing said
         Refused,      // told the user why nothing was written
         Declined,     // "No" at the question
         Written,
@@ -62,11 +64,14 @@ struct CompiImportResult {
     };
     Outcome outcome = NotAPage;
     std::filesystem::path file;  // the Compi file (when a name was found)
+    std::string titleText;       // Undated: what the title line says (UTF-8), empty without one
 };
 
 // The whole import: layout, date and track, the question (when `ask`), the races, the file in the
 // application's Data folder, the messages. A Compi file that exists but cannot be read is never
-// replaced.
+// replaced. The import writes only what it can stand behind: nothing for a page without a known
+// track or without any race holding values, and a race the page holds no values for keeps the
+// values the file had (said by race).
 CompiImportResult importCompiPage(std::string_view utf8Page, Reporter& reporter, bool ask = true);
 
 }  // namespace vex

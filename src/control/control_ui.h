@@ -18,6 +18,9 @@ public:
     // The account selection shown for the account-switch login: the index of the chosen account in
     // `accountNames`, or -1 when cancelled.
     virtual int chooseAccount(const std::vector<std::string>& accountNames, int current) = 0;
+    // A notice of the control's own (an entry of a replayed feed passed over or unreadable), shown
+    // without waiting for the user. May be called from the worker.
+    virtual void notice(const std::string&) {}
 };
 
 }  // namespace vex::control

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/atomic_file.h"
+#include "app/file_read.h"
+#include "vocabulary/cp932.h"
 #include "control/sim_util.h"
 #include "store/record_layout.h"
 #include "vocabulary/civil_date.h"
@@ -17,30 +19,55 @@ std::vector<std::string> splitFeedRecords(const std::string& bytes) {
     return out;
 }
 
+namespace {
+
+// The records of a feed file; throws FileReadError for one that is no regular file, larger than
+// any feed file, or unreadable.
+std::vector<std::string> feedRecords(const fs::path& file) {
+    FileRead read = readRegularFile(file, kLargestFeedFile);
+    if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
+    return splitFeedRecords(read.bytes);
+}
+
+// Why a listed entry is not served, or empty: only regular files (a FIFO would stop the replay
+// until a writer comes, a device never ends) of a feed file's size are read.
+std::string passedOver(const fs::directory_entry& entry) {
+    std::error_code ec;
+    fs::file_status status = entry.status(ec);  // through a symbolic link
+    std::string name = entry.path().filename().string();
+    if (ec || !fs::is_regular_file(status))
+        return toCp932(name + ": 通常のファイルではないため読み飛ばしました。");
+    if (auto size = entry.file_size(ec); !ec && size > kLargestFeedFile)
+        return toCp932(name + ": 大きすぎるため読み飛ばしました（" + std::to_string(size) + " バイト）。");
+    return {};
+}
+
+}  // namespace
+
 FeedService::FeedService(fs::path dir) : dir_(std::move(dir)) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir_ / "diff", ec)) {
         std::string name = entry.path().filename().string();
         if (name.size() < 18 || name.substr(name.size() - 4) != ".txt") continue;
         if (!std::all_of(name.begin(), name.begin() + 14, [](char c) { return c >= '0' && c <= '9'; })) continue;
-        diff_.push_back({name, entry.path()});
+        diff_.push_back({name, entry.path(), passedOver(entry)});
     }
-    std::sort(diff_.begin(), diff_.end());
+    std::sort(diff_.begin(), diff_.end(), [](const DiffEntry& a, const DiffEntry& b) { return a.name < b.name; });
 }
 
 std::vector<DataFile> FeedService::diffFiles(const std::string& fromStamp, const std::string&) {
     std::vector<DataFile> out;
-    for (const auto& [name, path] : diff_) {
-        std::string stamp = name.substr(0, 14);
+    for (const DiffEntry& entry : diff_) {
+        std::string stamp = entry.name.substr(0, 14);
         if (stamp <= fromStamp) continue;
-        fs::path p = path;
-        out.push_back({stamp, name, [p] { return splitFeedRecords(readFileBytes(p)); }});
+        fs::path p = entry.path;
+        out.push_back({stamp, entry.name, [p] { return feedRecords(p); }, entry.passedOver});
     }
     return out;
 }
 
 std::vector<std::string> FeedService::realtime(const std::string& dataSpec, const std::string& key, const std::string&) {
-    return splitFeedRecords(readFileBytes(dir_ / dataSpec / (key + ".txt")));
+    return feedRecords(dir_ / dataSpec / (key + ".txt"));
 }
 
 void FeedService::index() {
@@ -61,11 +88,17 @@ void FeedService::index() {
             if (horse > 0) r.se[horse] = record;
         }
     };
-    for (const auto& [name, path] : diff_)
-        for (const auto& rec : splitFeedRecords(readFileBytes(path))) take(rec);
+    // Race facts for the betting account: entries that cannot be read tell nothing.
+    auto takeAll = [&](const fs::path& file) {
+        try {
+            for (const auto& rec : feedRecords(file)) take(rec);
+        } catch (const FileReadError&) {
+        }
+    };
+    for (const DiffEntry& entry : diff_)
+        if (entry.passedOver.empty()) takeAll(entry.path);
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir_ / "0B12", ec))
-        for (const auto& rec : splitFeedRecords(readFileBytes(entry.path()))) take(rec);
+    for (const auto& entry : fs::directory_iterator(dir_ / "0B12", ec)) takeAll(entry.path());
 }
 
 std::optional<RaceFacts> FeedService::raceFacts(const std::string& yyyymmdd, int track, int race, std::int64_t now) {

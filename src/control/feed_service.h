@@ -4,7 +4,8 @@
 //                                    from-time, in name order
 //   DIR/0B30/<16-character race key>.txt   the race's odds for NVRTOpen("0B30", key)
 //   DIR/0B12/<yyyymmdd>.txt                the day's results for NVRTOpen("0B12", date)
-// Records are CP932 lines ended by CR LF (a bare LF is accepted). Nothing is downloaded.
+// Records are CP932 lines ended by CR LF (a bare LF is accepted). Nothing is downloaded. Only
+// regular files up to kLargestFeedFile are read; other entries are passed over with a notice.
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -14,6 +15,9 @@
 #include "control/service_control.h"
 
 namespace vex::control {
+
+// A day of every track's records is some tens of megabytes.
+inline constexpr std::size_t kLargestFeedFile = std::size_t{256} << 20;
 
 // The records of a feed file: one per non-empty line, each given back with CR LF.
 std::vector<std::string> splitFeedRecords(const std::string& bytes);
@@ -36,8 +40,13 @@ private:
     };
     void index();
 
+    struct DiffEntry {
+        std::string name;
+        std::filesystem::path path;
+        std::string passedOver;  // why it is not served (CP932), empty when it is
+    };
     std::filesystem::path dir_;
-    std::vector<std::pair<std::string, std::filesystem::path>> diff_;  // (name, path), sorted
+    std::vector<DiffEntry> diff_;  // sorted by name
     bool indexed_ = false;
     std::map<std::string, RaceIndex> races_;  // by date + track + race number (12 characters)
 };

@@ -6,6 +6,7 @@
 #include "app/clock.h"
 #include "control/control_ui.h"
 #include "vocabulary/civil_date.h"
+#include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
 
 namespace vex::control {
@@ -101,18 +102,25 @@ int ServiceControl::NVRead(std::string& record, int& bufferSize, std::string& fi
     for (;;) {
         if (fileIndex_ >= files_.size()) return 0;
         const DataFile& file = files_[fileIndex_];
+        fileName = file.name;  // a file that fails is named by the caller
+        if (!file.passedOver.empty()) {
+            if (ui_) ui_->notice(file.passedOver);
+            ++fileIndex_;
+            if (mode_ == Mode::Download) return -1;
+            continue;
+        }
         if (!fileLoaded_) {
             // A file that cannot be read (a folder of that name, no permission) is a read error of
             // the service, not an exception through the caller's read loop.
             try {
                 current_ = file.records ? file.records() : std::vector<std::string>{};
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
+                if (ui_) ui_->notice(toCp932(e.what()));  // why; the caller names the file
                 return kReadFailed;
             }
             recordIndex_ = 0;
             fileLoaded_ = true;
         }
-        fileName = file.name;
         if (recordIndex_ < current_.size()) {
             std::string& r = current_[recordIndex_++];
             if (bufferSize > 0 && static_cast<int>(r.size()) > bufferSize) r.resize(static_cast<std::size_t>(bufferSize));

@@ -21,6 +21,7 @@ struct DataFile {
     std::string stamp;
     std::string name;
     std::function<std::vector<std::string>()> records;
+    std::string passedOver;  // why the source does not serve this entry (CP932); empty when it does
 };
 
 class DataSource : public RaceFactsSource {

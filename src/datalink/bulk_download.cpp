@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <thread>
 
@@ -250,8 +251,14 @@ HeldStore::Held& HeldStore::hold(const StoreTarget& target, StoreRule rule) {
     Held& held = it->second;
     if (added) {
         held.file = file;
+        held.rule = rule;
+        held.recordLength = target.recordLength();
+        held.shared = target.kind == StoreTarget::Kind::Day || target.kind == StoreTarget::Kind::Runner;
         try {
-            if (onDisk(file)) held.lines = readLines(file);
+            if (onDisk(file)) {
+                held.readAs = fileStampOf(file);  // before the read: a change after it shows
+                held.lines = readLines(file);
+            }
         } catch (const std::exception& e) {
             files_.erase(it);
             throw std::runtime_error(file.string() + ": " + e.what());
@@ -288,6 +295,12 @@ void HeldStore::ensureFolder(const StoreTarget& target) {
 
 void HeldStore::store(const Route& route, std::string_view line) {
     Held& held = hold(route.target, route.rule);
+    if (held.shared) {
+        if (route.rule == StoreRule::Slot)
+            held.storedSlots.insert(route.slot);
+        else
+            held.storedKeys.emplace(fieldOf(line, Common::RaceKey));
+    }
     auto& lines = held.lines;
     if (route.rule == StoreRule::Slot) {
         if (route.slot >= lines.size()) return;
@@ -345,10 +358,46 @@ void HeldStore::store(const Route& route, std::string_view line) {
     }
 }
 
-std::vector<WriteFailure> HeldStore::flush() {
-    std::vector<const Held*> held;
+std::vector<FileWriteError> HeldStore::replaceShared(AtomicFileBatch& batch,
+                                                     const std::unordered_map<std::string, Held*>& byPath,
+                                                     const BeforeReplace& beforeReplace) {
+    // Written and synced without a lock; each file's lock is held only from the check that nobody
+    // replaced it since it was read to its rename. When somebody did, their records and ours are
+    // merged and written under the lock.
+    return batch.commitEach([&](const fs::path& file, const std::function<void()>& renameTemporary) {
+        Held& h = *byPath.at(file.native());
+        FileLock lock(file);
+        const bool changed = fileStampOf(file) != h.readAs;
+        if (changed) mergeWithDisk(h);
+        if (beforeReplace) beforeReplace(file);
+        if (changed)
+            writeLinesAtomic(file, h.lines);
+        else
+            renameTemporary();
+    });
+}
+
+void HeldStore::mergeWithDisk(Held& held) {
+    std::vector<std::string> disk = readLines(held.file);
+    const bool slots = held.rule == StoreRule::Slot;
+    keepWholeRecords(disk, held.recordLength, slots);
+    if (slots) {
+        padSlotLines(disk);
+        for (std::size_t slot : held.storedSlots)
+            if (slot < disk.size() && slot < held.lines.size()) disk[slot] = held.lines[slot];
+    } else {
+        for (const std::string& line : held.lines)
+            if (held.storedKeys.count(std::string(fieldOf(line, Common::RaceKey)))) upsertLine(disk, line);
+        sortStoreLines(disk);
+        if (held.rule == StoreRule::UpsertTrimmed) trimFirstBlankLine(disk);
+    }
+    held.lines = std::move(disk);
+}
+
+std::vector<WriteFailure> HeldStore::flush(const BeforeReplace& beforeReplace) {
+    std::vector<Held*> held;
     held.reserve(files_.size());
-    for (const auto& [name, h] : files_) held.push_back(&h);
+    for (auto& [name, h] : files_) held.push_back(&h);
     std::sort(held.begin(), held.end(), [](const Held* a, const Held* b) { return a->file.native() < b->file.native(); });
     // The temporaries of a batch first, then one sync and the renames: a sync per file would cost
     // more than the writing itself. Batches, not all at once: a batch's renames free the old
@@ -356,15 +405,22 @@ std::vector<WriteFailure> HeldStore::flush() {
     std::vector<WriteFailure> failures;
     std::unordered_set<std::string> failed;
     for (std::size_t first = 0; first < held.size();) {
-        std::vector<AtomicFileBatch::LinesFile> files;
-        for (std::size_t bytes = 0; first < held.size() && (files.empty() || bytes < commitBatch_); ++first) {
-            files.push_back({&held[first]->file, &held[first]->lines});
-            for (const auto& l : held[first]->lines) bytes += l.size() + 2;
+        std::vector<AtomicFileBatch::LinesFile> own, shared;
+        std::unordered_map<std::string, Held*> sharedByPath;
+        for (std::size_t bytes = 0; first < held.size() && (bytes == 0 || bytes < commitBatch_); ++first) {
+            Held& h = *held[first];
+            (h.shared ? shared : own).push_back({&h.file, &h.lines});
+            if (h.shared) sharedByPath[h.file.native()] = &h;
+            for (const auto& l : h.lines) bytes += l.size() + 2;
         }
-        AtomicFileBatch batch;
-        std::vector<FileWriteError> errors = batch.addLinesEach(files);
-        std::vector<FileWriteError> late = batch.commit(0);
-        errors.insert(errors.end(), late.begin(), late.end());
+        AtomicFileBatch ownBatch, sharedBatch;
+        std::vector<FileWriteError> errors = ownBatch.addLinesEach(own);
+        std::vector<FileWriteError> more = sharedBatch.addLinesEach(shared);
+        errors.insert(errors.end(), more.begin(), more.end());
+        more = ownBatch.commit(0);
+        errors.insert(errors.end(), more.begin(), more.end());
+        more = replaceShared(sharedBatch, sharedByPath, beforeReplace);
+        errors.insert(errors.end(), more.begin(), more.end());
         for (const auto& e : errors) {
             failures.push_back({e.file(), e.reason()});
             failed.insert(e.file().native());
@@ -426,10 +482,22 @@ BulkDownload::BulkDownload(DataControl& control, Reporter& reporter, ProgressCal
       onProgress_(std::move(onProgress)),
       from_(initialFromTime()) {}
 
+namespace {
+bool beyondTomorrow(const DateTime& t) { return toEpoch(t) > nowEpoch() + 24 * 60 * 60; }
+}  // namespace
+
 DateTime BulkDownload::initialFromTime() {
     std::string saved = read(Settings(), settings::kLastDownload);
-    if (auto parsed = parseDateTime(saved)) return *parsed;
+    if (auto parsed = parseDateTime(saved); parsed && !beyondTomorrow(*parsed)) return *parsed;
     return fromEpoch(nowEpoch() - 90 * 24 * 60 * 60);
+}
+
+std::string BulkDownload::ignoredLastTime() {
+    std::string saved = read(Settings(), settings::kLastDownload);
+    auto parsed = parseDateTime(saved);
+    if (!parsed || !beyondTomorrow(*parsed)) return {};
+    // A time that far ahead would answer every download with "no new data", for good.
+    return sj("前回取込日時（[JvDataGet] LastTime=") + saved + sj("）は現在より1日以上先のため使いません。");
 }
 
 void BulkDownload::notify() {
@@ -451,6 +519,16 @@ std::string BulkDownload::cancelQuestion() { return sj("データ取込を中止
 std::string BulkDownload::notRunningMessage() { return sj("データ取込は実行されていません。"); }
 
 void BulkDownload::start() {
+    if (beyondTomorrow(from_)) {
+        reporter_.beep();
+        reporter_.information(sj("取得開始日付 ") + formatDateTime(from_) + sj(" は現在より1日以上先です。取込を行いません。"));
+        outcome_ = DownloadOutcome::Refused;
+        return;
+    }
+    if (std::string ignored = ignoredLastTime(); !ignored.empty() && !ignoredLastTimeTold_) {
+        reporter_.information(ignored);
+        ignoredLastTimeTold_ = true;
+    }
     outcome_ = DownloadOutcome::None;
     stats_ = {};
     filesRead_ = 0;
@@ -593,6 +671,17 @@ void BulkDownload::readLoop() {
     progress_.readMax = readCount_;
     setStatus(sj("データ読込み中．．．(0/") + number(readCount_) + ")");
 
+    // One download at a time: the past-run files (SEI, SEIR) are written by downloads alone, so
+    // this lock is theirs; the day files have their own, shared with the refreshes.
+    std::optional<FileLock> downloading;
+    try {
+        downloading.emplace(appFolder() / "download");
+    } catch (const FolderBusyError& e) {
+        reporter_.beep();
+        reporter_.information(sj("他の取込が実行中です。") + "\n" + toCp932(e.what()));
+        outcome_ = DownloadOutcome::WriteError;
+        return;
+    }
     // Temporaries of an earlier download that was killed while writing; nobody else removes them.
     removeStaleTemporariesBelow(appFolder());
     badlyNamedFiles_.clear();
@@ -624,7 +713,9 @@ void BulkDownload::readLoop() {
         }
         if (result < -3) {
             reporter_.beep();
-            reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result));
+            // The file it failed on, so that a rerun stopping at the same place can be mended.
+            std::string failedOn = fileName.empty() ? "" : "\n" + sj("ファイル：") + fileName;
+            reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result) + failedOn);
             outcome_ = DownloadOutcome::ServiceError;
             break;
         }
@@ -688,6 +779,12 @@ void BulkDownload::keepLastTime() {
         return;
     }
     std::string text = formatDateTime(*time);
+    if (beyondTomorrow(*time)) {
+        reporter_.beep();
+        reporter_.information(sj("最終ファイルの日時 ") + text + sj(" は現在より1日以上先のため、前回取込日時にしません。") +
+                              "\n" + sj("次回の取込は同じ日時から行います。"));
+        return;
+    }
     try {
         write(Settings(), settings::kLastDownload, text);
         from_ = *time;

@@ -18,8 +18,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/atomic_file.h"
 #include "app/cancel_token.h"
 #include "app/clock.h"
+#include "app/file_read.h"
 #include "app/reporter.h"
 #include "datalink/data_control.h"
 #include "store/store_paths.h"
@@ -136,7 +138,14 @@ public:
 
     // Writes every held file atomically and lets it go; a file that cannot be written keeps its
     // old content on disk and is reported. Every other file is still written.
-    std::vector<WriteFailure> flush();
+    //
+    // The day files (Data/) are shared with other runs: refreshes, the time-series import, another
+    // program's download. Each is replaced under its FileLock, and when another run replaced it
+    // since it was read, the records stored here are put into what is on disk now, so no run's
+    // records are lost whatever the order. `beforeReplace` runs under a shared file's lock just
+    // before it is replaced (the odds history is written in that step).
+    using BeforeReplace = std::function<void(const std::filesystem::path&)>;
+    std::vector<WriteFailure> flush(const BeforeReplace& beforeReplace = {});
 
     // Files read from disk with lines that were no whole records (see keepWholeRecords).
     const std::vector<std::filesystem::path>& mended() const { return mended_; }
@@ -150,8 +159,20 @@ private:
         std::filesystem::path file;
         std::vector<std::string> lines;
         bool sorted = false;  // kept sorted once the first record has been stored
+        StoreRule rule = StoreRule::Upsert;
+        int recordLength = 0;
+        bool shared = false;  // a day file: replaced under its lock, merged when changed meanwhile
+        FileStamp readAs;     // the file on disk when it was read
+        std::unordered_set<std::string> storedKeys;  // race keys stored here (shared upsert files)
+        std::unordered_set<std::size_t> storedSlots;  // slots stored here (shared slot files)
     };
     Held& hold(const StoreTarget& target, StoreRule rule);
+    // Under the file's lock, when another run replaced the file since it was read: the records
+    // stored here go into what is on disk now. Throws FileReadError for a file that cannot be read.
+    static void mergeWithDisk(Held& held);
+    static std::vector<FileWriteError> replaceShared(AtomicFileBatch& batch,
+                                                     const std::unordered_map<std::string, Held*>& byPath,
+                                                     const BeforeReplace& beforeReplace);
     // Whether `file` is on disk, from one listing of its folder (most targets of a download into
     // a young store do not exist yet, and a failed open per file costs more than the listing).
     bool onDisk(const std::filesystem::path& file);
@@ -184,6 +205,7 @@ enum class DownloadOutcome {
     Completed,    // read to the end and every file written
     NoNewData,    // "最新のデータがありません。"
     Cancelled,
+    Refused,       // a from-time more than a day ahead: nothing asked for
     ServiceError,  // a data-service operation failed
     WriteError,    // a store file could not be written (or LastTime could not be kept)
 };
@@ -203,8 +225,12 @@ public:
 
     BulkDownload(DataControl& control, Reporter& reporter, ProgressCallback onProgress = {});
 
-    // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days.
+    // The from-time the window opens with: LastTime under JvDataGet, else now - 90 days. A LastTime
+    // more than a day ahead of now is not used (nor is a from-time that far ahead downloaded from,
+    // nor such a last-file time kept): start() says so.
     static DateTime initialFromTime();
+    // The notice for a stored LastTime that initialFromTime() passed over; empty when it was used.
+    static std::string ignoredLastTime();
 
     const DateTime& fromTime() const { return from_; }
     void setFromTime(const DateTime& from) { from_ = from; }
@@ -259,6 +285,7 @@ private:
     std::size_t memoryBound_ = HeldStore::kDefaultBound;
     std::size_t commitBatch_ = HeldStore::kDefaultCommitBatch;
     CancelToken cancel_;
+    bool ignoredLastTimeTold_ = false;
 
     RoutingContext routing_;
     int readCount_ = 0, downloadCount_ = 0;

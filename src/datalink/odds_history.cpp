@@ -29,11 +29,13 @@ std::vector<WriteFailure> appendOddsHistory(const std::vector<std::string>& o1Li
     std::vector<WriteFailure> failures;
     for (auto& [file, lines] : added) {
         try {
-            // Throws for a file that exists but cannot be read: it is then not replaced.
-            std::vector<std::string> all = readLines(file);
-            all.insert(all.end(), lines.begin(), lines.end());
             fs::create_directories(file.parent_path());
-            writeLinesAtomic(file, all);
+            // Locked from the read to the rename, so refreshes at once each keep their lines;
+            // throws for a file that exists but cannot be read: it is then not replaced.
+            FileUpdate update(file);
+            std::vector<std::string> all = update.lines();
+            all.insert(all.end(), lines.begin(), lines.end());
+            update.replaceLines(all);
         } catch (const std::exception& e) {
             failures.push_back({file, e.what()});
         }

@@ -323,9 +323,19 @@ void RealtimeRefresh::storeResults(const std::vector<std::string>& records, Held
 }
 
 void RealtimeRefresh::writeHeld(HeldStore& store, RefreshResult& result) {
-    std::vector<WriteFailure> failures = store.flush();
-    std::vector<WriteFailure> history = appendOddsHistory(oddsHistory_);
-    oddsHistory_.clear();
+    // The history lines are written while the day's odds file is locked, just before it is
+    // replaced: a refresh killed in between leaves a snapshot in the history that the day file
+    // lacks (the next refresh brings the odds again), never day odds missing from the history.
+    std::vector<WriteFailure> history;
+    auto writeHistory = [&] {
+        std::vector<WriteFailure> more = appendOddsHistory(oddsHistory_);
+        oddsHistory_.clear();
+        history.insert(history.end(), more.begin(), more.end());
+    };
+    std::vector<WriteFailure> failures = store.flush([&](const fs::path& file) {
+        if (file.extension() == ".nvO1") writeHistory();
+    });
+    if (!oddsHistory_.empty()) writeHistory();
     failures.insert(failures.end(), history.begin(), history.end());
     for (const WriteFailure& failure : failures) {
         tellError(sj("データファイルを書き込めませんでした。") + toCp932(failure.reason) + sj("：") +

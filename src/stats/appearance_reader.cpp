@@ -4,8 +4,10 @@
 #include <tuple>
 
 #include "app/app_folder.h"
+#include "app/clock.h"
 #include "app/file_read.h"
 #include "stats/appearance.h"
+#include "vocabulary/civil_date.h"
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
 
@@ -133,10 +135,17 @@ std::string parseAppearanceFile(std::string_view bytes, std::vector<AppearanceRa
     return {};
 }
 
+bool isAppearanceFileName(std::string_view name) {
+    return name.size() == 14 && name.substr(0, 2) == "em" && name.substr(10) == ".dat";
+}
+
 std::optional<int> appearanceFileDate(std::string_view name) {
-    if (name.size() != 14 || name.substr(0, 2) != "em" || name.substr(10) != ".dat") return std::nullopt;
+    if (!isAppearanceFileName(name)) return std::nullopt;
     std::string_view digits = name.substr(2, 8);
-    if (!isDigits(digits)) return std::nullopt;
+    // A day that is no date, or lies beyond tomorrow, is no day any load wrote.
+    std::optional<int> day = dayNumberOfYmd(digits);
+    const DateTime today = now();
+    if (!day || *day > dayNumber(today.year, today.month, today.day) + 1) return std::nullopt;
     return static_cast<int>(*strictNumber(digits));
 }
 
@@ -149,10 +158,17 @@ std::string skippedWarning(const fs::path& file, const std::string& why) {
     return toCp932(file.filename().string()) + sj(" を読み飛ばしました（") + why + sj("）");
 }
 
+// A day of every track is some hundred kilobytes.
+constexpr std::size_t kLargestAppearanceFile = std::size_t{64} << 20;
+
 void readOneFile(const fs::path& file, FileRead& read, AppearanceSet& set) {
-    readFile(file, read);
+    readRegularFile(file, read, kLargestAppearanceFile);  // a FIFO in TOKEI is never waited for
     if (read.state != FileRead::Read) {
         set.warnings.push_back(skippedWarning(file, toCp932(read.reason)));
+        return;
+    }
+    if (read.bytes.empty()) {
+        set.warnings.push_back(skippedWarning(file, sj("空のファイルです")));
         return;
     }
     std::string problem = parseAppearanceFile(read.bytes, set.races);
@@ -170,8 +186,10 @@ AppearanceSet readAppearanceFolder(const fs::path& folder, int fromDate, int toD
     std::vector<std::pair<int, fs::path>> files;  // by date: cheaper to sort than paths
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::optional<int> date = appearanceFileDate(it->path().filename().native());
+        const std::string name = it->path().filename().native();
+        std::optional<int> date = appearanceFileDate(name);
         if (date && *date >= fromDate && *date <= toDate) files.emplace_back(*date, it->path());
+        if (!date && isAppearanceFileName(name)) set.warnings.push_back(skippedWarning(it->path(), sj("日付が正しくありません")));
     }
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     set.races.reserve(files.size() * 24);  // a day of the four tracks holds about that many races

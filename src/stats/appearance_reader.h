@@ -60,7 +60,8 @@ AppearanceSet readAppearanceFolder(const std::filesystem::path& folder, int from
 // The TOKEI folder of the application folder.
 std::filesystem::path appearanceFolder();
 
-// The date of an appearance file's name "em<yyyymmdd>.dat"; nullopt for other names.
+// The date of an appearance file's name "em<yyyymmdd>.dat"; nullopt for other names and for a
+// date that does not exist or lies beyond tomorrow.
 std::optional<int> appearanceFileDate(std::string_view fileName);
 
 }  // namespace vex

@@ -30,6 +30,11 @@ int main(int argc, char** argv) {
         vex::ui::Dialogs::information(nullptr, QString::fromStdString(clock));
         return 1;
     }
+    if (std::string folder = vex::appFolderProblem(); !folder.empty()) {
+        std::fprintf(stderr, "vexmora: %s\n", folder.c_str());
+        vex::ui::Dialogs::information(nullptr, QString::fromStdString(folder));
+        return 1;
+    }
     vex::removeStaleTemporariesBelow(vex::appFolder());
 
     // Without a working data-service control there is nothing the program can do: say how to get

@@ -282,7 +282,8 @@ bool writeBetFile(VoteContext& ctx, VoteResult& result, const std::vector<std::s
         return true;
     } catch (const FileWriteError& e) {
         endBlock(ctx, result, VoteOutcome::FileFailed,
-                 sj("買い目ファイルを書き込めませんでした。") + toCp932(e.what()),
+                 sj("買い目ファイルを書き込めませんでした（") + toCp932(e.reason()) + sj("）：") +
+                     toCp932(result.betFile.string()),
                  sj("  投票不可能：買い目ファイルを書き込めませんでした。") + toCp932(e.what()));
         return false;
     }

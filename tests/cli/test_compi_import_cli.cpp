@@ -31,13 +31,14 @@ TEST(CliCompiImport, ImportsUtf8AndCp932PagesWithoutAsking) {
     EXPECT_EQ(readFileBytes(written), fromUtf8);
 }
 
-TEST(CliCompiImport, NoLayoutIsSilentAndRefusalsFail) {
+TEST(CliCompiImport, PagesWithoutALayoutAndRefusalsFailSayingWhy) {
     test::TempHome home;
     fs::path page = home.path() / "page.html";
     int code = -1;
     writeFileAtomic(page, std::string("\xff\xfe<html>\x82\xa0\x80</html>"));  // no encoding, no layout
-    EXPECT_EQ(test::runCli("compi-import '" + page.string() + "'", code), "");
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(test::runCli("compi-import '" + page.string() + "' 2>&1", code),
+              page.string() + ": UTF-8 でも CP932 でもありません。何も書き込みませんでした。\n");
+    EXPECT_EQ(code, 1);
     writeFileAtomic(page, "<title>コンピ指数（詳細）- 地方競馬全場コンピ</title>\n");
     EXPECT_EQ(test::runCli("compi-import '" + page.string() + "'", code), "データが正しくないか、存在しません。\n");
     EXPECT_EQ(code, 1);

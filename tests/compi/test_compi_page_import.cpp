@@ -65,7 +65,7 @@ TEST(CompiPageImport, AllTracksLayoutGivesTheExactFile) {
     EXPECT_EQ(readFileBytes(result.file).substr(122, 2), "\r\n");
 }
 
-TEST(CompiPageImport, SouthKantoLayoutTakesItsTracksAndGoesOnWithoutOne) {
+TEST(CompiPageImport, SouthKantoLayoutTakesItsTracksAndRefusesAnUnknownOne) {
     test::TempHome home;
     test::RecordingReporter reporter;
     std::string page = samplePage("page2024_nagoya.html");
@@ -79,14 +79,14 @@ TEST(CompiPageImport, SouthKantoLayoutTakesItsTracksAndGoesOnWithoutOne) {
     EXPECT_EQ(lines[0], expectedLine(key, 1, " 390 671 766 162 258 555 850 447", 3, " 390 671 766 162 258 555 850 447", 3));
     EXPECT_EQ(lines[10], expectedLine(key, 11, " 277 177 340", 0, " 277 177 340", 0));
 
-    // Without a known track the name is two full-width spaces and the import goes on.
+    // Without a known track the file would be named for no track: refused, naming what the page says.
     test::RecordingReporter second;
     result = importCompiPage(replaced(page, "名古屋競馬", "ばんえい"), second);
-    ASSERT_EQ(result.outcome, CompiImportResult::Written);
-    EXPECT_EQ(second.questions.at(0), "[2024年06月03日　　]のコンピ指数を取り込みますか？");
-    lines = readLines(dataFile("2024年06月03日　　.Comp"));
-    ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[10], expectedLine("20240603" + sj("　　"), 11, " 277 177 340", 0, " 277 177 340", 0));
+    EXPECT_EQ(result.outcome, CompiImportResult::Refused);
+    EXPECT_TRUE(second.questions.empty());
+    EXPECT_EQ(second.informations, std::vector<std::string>{"[2024年06月03日　　]のページの競馬場が分かりません（"
+                                                            "2024年6月3日(月) ばんえい）。何も書き込みませんでした。"});
+    EXPECT_FALSE(fs::exists(dataFile("2024年06月03日　　.Comp")));
 
     // The longer title wins even when the page also holds the shorter one.
     std::vector<std::string_view> both = {"<title>コンピ指数（詳細）- 地方競馬</title>",
@@ -119,7 +119,7 @@ TEST(CompiPageImport, NoAtTheQuestionAndUnusablePagesWriteNothing) {
         {replaced(page, "大井</h2>", "金沢</h2>"), CompiImportResult::Refused, {wrong}},  // not a Kanto track
         {replaced(page, "5月12日", "13月12日"), CompiImportResult::Refused, {wrong}},
         {replaced(page, "line line_bottom", "other"), CompiImportResult::Refused, {wrong}},
-        {replaced(samplePage("page2024_nagoya.html"), "2024年", "24年"), CompiImportResult::NotAPage, {}},
+        {replaced(samplePage("page2024_nagoya.html"), "2024年", "24年"), CompiImportResult::Undated, {}},
         {page.substr(0, page.find("10</b>62")), CompiImportResult::Refused,
          {"[2024年05月12日大井]のページは途中で切れています。何も書き込みませんでした。"}},
     };
@@ -136,20 +136,69 @@ TEST(CompiPageImport, RacesWithDataWeCannotStandBehindAreWrittenEmptyAndNamed) {
     test::TempHome home;
     std::string page = samplePage("page2022_oi.html");
     page = replaced(page, "5</b>80", "5</b>95");                    // race １: out of range
-    page = replaced(page, "4</b>70</td>", "4</b>70</td>\n4</b>71</td>");  // race ２: horse 4 twice
     page = replaced(page, "9</b>49</td><td class=\"name\">サンプル9号</td></tr>",
                     "9</b>49</td></tr>\n17</b>50</td></tr>");           // race 10: horse 17
     test::RecordingReporter reporter;
     auto result = importCompiPage(page, reporter, false);
     ASSERT_EQ(result.outcome, CompiImportResult::Written);
-    ASSERT_EQ(reporter.informations.size(), 4u);
+    ASSERT_EQ(reporter.informations.size(), 3u);
     EXPECT_EQ(reporter.informations[1], "[2024年05月12日大井]1Rは取り込みませんでした（5番の指数95は40～90の外です）。");
-    EXPECT_EQ(reporter.informations[2], "[2024年05月12日大井]2Rは取り込みませんでした（4番に二つの指数があります）。");
-    EXPECT_EQ(reporter.informations[3], "[2024年05月12日大井]10Rは取り込みませんでした（17番は16頭を超える馬番です）。");
+    EXPECT_EQ(reporter.informations[2], "[2024年05月12日大井]10Rは取り込みませんでした（17番は16頭を超える馬番です）。");
     auto lines = readLines(result.file);
     ASSERT_EQ(lines.size(), 12u);
     std::string key = "20240512" + sj("大井");
-    for (int race : {1, 2, 10}) EXPECT_EQ(lines[static_cast<std::size_t>(race - 1)], expectedLine(key, race, "", 0, "", 0));
+    for (int race : {1, 10}) EXPECT_EQ(lines[static_cast<std::size_t>(race - 1)], expectedLine(key, race, "", 0, "", 0));
+
+    // With race ２ refused too (horse 4 twice) no race is left to write: nothing is, and it says why.
+    const std::string before = readFileBytes(result.file);
+    page = replaced(page, "4</b>70</td>", "4</b>70</td>\n4</b>71</td>");
+    test::RecordingReporter none;
+    EXPECT_EQ(importCompiPage(page, none, false).outcome, CompiImportResult::Refused);
+    ASSERT_EQ(none.informations.size(), 4u);
+    EXPECT_EQ(none.informations[0], "[2024年05月12日大井]のページにはコンピ指数のあるレースがありません。何も書き込みませんでした。");
+    EXPECT_EQ(none.informations[2], "[2024年05月12日大井]2Rは取り込みませんでした（4番に二つの指数があります）。");
+    EXPECT_EQ(readFileBytes(result.file), before);
+}
+
+// Pages that read as pages but hold no race we can use write nothing over a good file, and a
+// page that lacks a race the file has values for keeps them; a value that does not read names
+// its race instead of dropping the horse.
+TEST(CompiPageImport, NeverBlanksRacesOrDropsHorsesWithoutSayingSo) {
+    test::TempHome home;
+    const std::string page = samplePage("page2024_nagoya.html");
+    test::RecordingReporter first;
+    auto result = importCompiPage(page, first, false);
+    ASSERT_EQ(result.outcome, CompiImportResult::Written);
+    const std::string good = readFileBytes(result.file);
+    const std::string nothing = "[2024年06月03日名古]のページにはコンピ指数のあるレースがありません。何も書き込みませんでした。";
+
+    std::string flat = page;
+    std::replace(flat.begin(), flat.end(), '\n', ' ');
+    const std::string firstRace = "font14\">１</span>", lastRace = "font14\">11</span>";
+    const std::string otherRaces = replaced(replaced(page, firstRace, "font14\">0</span>"), lastRace, "font14\">13</span>");
+    for (const std::string& hostile : {flat, otherRaces}) {
+        test::RecordingReporter reporter;
+        EXPECT_EQ(importCompiPage(hostile, reporter, false).outcome, CompiImportResult::Refused);
+        EXPECT_EQ(reporter.informations, std::vector<std::string>{nothing});
+        EXPECT_EQ(readFileBytes(result.file), good);
+    }
+
+    // Race 1 missing from the page: its earlier values stay, and that is said.
+    test::RecordingReporter withoutRace1;
+    ASSERT_EQ(importCompiPage(replaced(page, firstRace, "font14\">0</span>"), withoutRace1, false).outcome,
+              CompiImportResult::Written);
+    EXPECT_EQ(readFileBytes(result.file), good);
+    EXPECT_EQ(withoutRace1.informations.back(), "[2024年06月03日名古]1Rはページに指数がないため、前の指数のままにしました。");
+
+    // A value behind a NUL byte, or a negative one: the race is written without data and named,
+    // never written short of a horse.
+    for (const std::string& value : {std::string(1, '\0') + "47", std::string("-47")}) {
+        test::RecordingReporter reporter;
+        ASSERT_EQ(importCompiPage(replaced(page, "\n4</a>47", "\n4</a>" + value), reporter, false).outcome,
+                  CompiImportResult::Written);
+        EXPECT_EQ(reporter.informations.at(1), "[2024年06月03日名古]1Rは取り込みませんでした（4番の指数が読めません）。");
+        EXPECT_EQ(readLines(result.file).at(0).substr(14), std::string(72, ' ') + " 0" + std::string(32, ' ') + " 0");
+    }
 }
 
 TEST(CompiPageImport, HorseLinesFollowBothByteRulesAndTheBlockLimits) {

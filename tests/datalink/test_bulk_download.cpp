@@ -245,7 +245,9 @@ TEST_F(DownloadTest, ReadErrorKeepsWhatWasReadButNotLastTime) {
     control.files = {{ra("20240115", "44", 1), ra("20240115", "44", 2), ra("20240115", "44", 3)}};
     control.readErrorAt = 2;
     EXPECT_EQ(download(), DownloadOutcome::ServiceError);
-    EXPECT_EQ(reporter.informations.back(), "JVReadエラー:ダウンロードに失敗しました。(通信エラーやディスクエラー)(-502)");
+    // The file it stopped in is named, so a rerun that stops there again can be mended.
+    EXPECT_EQ(reporter.informations.back(),
+              "JVReadエラー:ダウンロードに失敗しました。(通信エラーやディスクエラー)(-502)\nファイル：F0");
     EXPECT_EQ(linesOf(dayFilePath(dayStamp("20240115"), DayFile::RA)).size(), 2u);
     EXPECT_EQ(lastTime(), "(none)");
     EXPECT_EQ(control.closes, 1);

@@ -42,13 +42,8 @@ bool RecordingReporter::askYesNo(const std::string& text) {
     return answer;
 }
 
-std::string runCli(const std::string& args, int& exitCode, const std::string& env) {
-#ifdef VEXMORA_CLI_PATH
-    std::string command = env + " " VEXMORA_CLI_PATH " " + args;
-#else
-    std::string command = "vexmora-cli " + args;
-    (void)env;
-#endif
+namespace {
+std::string outputOf(const std::string& command, int& exitCode) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot start " + command);
     std::string out;
@@ -58,6 +53,21 @@ std::string runCli(const std::string& args, int& exitCode, const std::string& en
     int status = pclose(pipe);
     exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
+}
+}  // namespace
+
+std::string runCli(const std::string& args, int& exitCode, const std::string& env) {
+#ifdef VEXMORA_CLI_PATH
+    return outputOf(env + " " VEXMORA_CLI_PATH " " + args, exitCode);
+#else
+    (void)env;
+    return outputOf("vexmora-cli " + args, exitCode);
+#endif
+}
+
+std::string runShell(const std::string& script) {
+    int exitCode = -1;
+    return outputOf(script, exitCode);
 }
 
 std::string cliPath() {

@@ -145,6 +145,14 @@ bool QtControlUi::editSettings(control::ControlSettings& settings, const std::st
     return true;
 }
 
+void QtControlUi::notice(const std::string& text) {
+    // Shown on the window thread; the worker does not wait for it.
+    QWidget* parent = parent_;
+    QString shown = fromCp932(text);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [parent, shown] { Dialogs::information(parent, shown); }, Qt::QueuedConnection);
+}
+
 int QtControlUi::chooseAccount(const std::vector<std::string>& accountNames, int current) {
     // The account switch logs in on the worker: its selection is shown on the window thread.
     if (QThread::currentThread() != QCoreApplication::instance()->thread())

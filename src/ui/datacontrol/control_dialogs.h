@@ -60,6 +60,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     bool editSettings(control::ControlSettings& settings, const std::string& environmentOverride) override;
     int chooseAccount(const std::vector<std::string>& accountNames, int current) override;
+    void notice(const std::string& text) override;
 
 private:
     QWidget* parent_;
