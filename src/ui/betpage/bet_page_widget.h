@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/betpage: the bet page (tab 買い目) with its vote button, the default-amount dialog and
+// the bet-file viewer.
+//
 // The tab "買い目": index card, bet kind and method, multi boxes, odds filter, stake split, bet list
 // and the vote button. A thin window over the core's BetPage: every click is handed to it, and the
 // grids show its text grids through models that read them in place.

@@ -1,4 +1,6 @@
 #pragma once
+// Folder ui/compi: the Compi window and the companion folder entry.
+//
 // The Compi window (objectName TCompiForm, "コンピ指数入力"): brings the Compi index of the loaded day
 // in, by pasting a page source (tab "貼り付け入力") or by typing one race's index by hand (tab
 // "コンピ指数手入力"). It stays on top of the main window, follows the main window's race selection,

@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/main: the main window and what draws the race shown (race card, detailed card, odds
+// chart), the day load and its progress window.
+//
 // The main window: toolbar with the race header, race list, page area with the race views, status
 // bar and menus. Every control carries its given name as objectName so tests and the other windows
 // find it.
