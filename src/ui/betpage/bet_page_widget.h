@@ -67,6 +67,10 @@ public:
     void attachCountdownLabel(QLabel* label);
     // Menu "投資金額設定": the default-amount window; OK selects the shown race again.
     void editDefaultAmount();
+    // The zone pattern of the race shown, above the index card (empty: none).
+    void showZone(const QString& zone);
+    // As a click on the bet kind (automatic voting votes 単勝).
+    void chooseKind(BetKind kind);
 
     BetPage& model() { return *model_; }
     // Last outcome of the vote button (for the window's tests and status); null while a vote runs.

@@ -25,8 +25,7 @@ class NumberEdit;
 class CompiWindow : public QWidget {
     Q_OBJECT
 public:
-    // Builds the window for `main`; `mainRaceList` is the main window's race list (DatList).
-    CompiWindow(MainWindow& main, QListWidget* mainRaceList);
+    explicit CompiWindow(MainWindow& main);
     ~CompiWindow() override;
     const MainWindow& mainWindow() const { return main_; }
 
@@ -66,7 +65,6 @@ private:
     void savePosition();
 
     MainWindow& main_;
-    QListWidget* mainRaceList_;
     int runners_ = 0;  // of the race the grid shows
 
     QTabWidget* tabs_ = nullptr;
