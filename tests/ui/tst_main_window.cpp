@@ -21,13 +21,14 @@
 #include <thread>
 #include "ui/shared/dialogs.h"
 #include "ui/main/main_window.h"
-#include "ui/support/fake_control.h"
+#include "support/fake_control.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
+using vex::test::FakeControl;
 using vex::ui::MainWindow;
 
 class MainWindowTest : public QObject {
