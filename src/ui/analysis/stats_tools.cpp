@@ -26,10 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTimeSeriesFolderKey = "jikeiretu";  // section Dir; default the application folder
-
 fs::path timeSeriesFolder() {
-    std::string value = Settings().readString(settings::kDirSection, kTimeSeriesFolderKey, "");
+    std::string value = Settings().readString(settings::kDirSection, settings::kTimeSeriesFolderKey, "");
     return value.empty() ? appFolder() : fs::path(toUtf8(value));
 }
 
@@ -85,7 +83,7 @@ void chooseTimeSeriesFolder(QWidget* parent) {
     QString chosen = Dialogs::chooseFolder(parent, "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定", current);
     if (chosen.isEmpty()) return;
     try {
-        Settings().writeString(settings::kDirSection, kTimeSeriesFolderKey, toCp932(chosen));
+        Settings().writeString(settings::kDirSection, settings::kTimeSeriesFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
         Dialogs::information(parent, fromCp932(e.what()));
     }
