@@ -13,7 +13,7 @@
 #include "app/settings.h"
 #include "datalink/bulk_download.h"
 #include "datalink/download_support.h"
-#include "datalink/fake_control.h"
+#include "support/fake_control.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/records.h"

@@ -11,7 +11,7 @@
 #include "app/settings.h"
 #include "datalink/bulk_download.h"
 #include "datalink/download_support.h"
-#include "datalink/fake_control.h"
+#include "support/fake_control.h"
 #include "datalink/feed_builder.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"

@@ -14,7 +14,7 @@
 #include "control/feed_service.h"
 #include "control/service_control.h"
 #include "datalink/bulk_download.h"
-#include "datalink/fake_control.h"
+#include "support/fake_control.h"
 #include "datalink/feed_builder.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"

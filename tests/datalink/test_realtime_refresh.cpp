@@ -21,6 +21,7 @@
 #include "store/record_layout.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
+#include "support/fake_control.h"
 #include "support/records.h"
 #include "support/test_support.h"
 #include "vocabulary/civil_date.h"
@@ -32,46 +33,6 @@ namespace fs = std::filesystem;
 using test::Record;
 using test::raceKey;
 
-// Serves one list of records to every real-time request and counts the calls.
-class RealtimeFake : public DataControl {
-public:
-    std::vector<std::string> records;
-    int openResult = 0, readErrorAt = -1, closeResult = 0;
-    std::vector<std::string> opened;
-    std::vector<int> bufferSizes;
-    int closes = 0;
-
-    int NVRTOpen(const std::string& dataSpec, const std::string& key) override {
-        opened.push_back(dataSpec + ":" + key);
-        next_ = 0;
-        return openResult;
-    }
-    int NVRead(std::string& record, int& size, std::string&) override {
-        bufferSizes.push_back(size);
-        if (static_cast<int>(next_) == readErrorAt) return -502;
-        if (next_ >= records.size()) return 0;
-        record = records[next_++];
-        return static_cast<int>(record.size());
-    }
-    int NVClose() override {
-        ++closes;
-        return closeResult;
-    }
-    int NVInit(const std::string&) override { return 0; }
-    int NVSetUIProperties() override { return 0; }
-    int NVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-    int NVStatus() override { return 0; }
-    int NVCancel() override { return 0; }
-    int RakutenLogin(const std::string&, const std::string&) override { return 0; }
-    int RakutenLogout() override { return 0; }
-    int RakutenBet(const std::string&, const std::string&, int, int&, int&, int&, std::string&) override { return 0; }
-    int RakutenZandaka(int&, int&, int&, int&, const std::string&) override { return 0; }
-    int RakutenDeposit() override { return 0; }
-
-private:
-    std::size_t next_ = 0;
-};
-
 const std::string kDate = "20240510";
 
 std::string odds(std::string_view kind, std::string_view track, int race, char category = '1') {
@@ -81,7 +42,7 @@ std::string odds(std::string_view kind, std::string_view track, int race, char c
 struct RealtimeRules : ::testing::Test {
     test::TempHome home;
     test::RecordingReporter reporter;
-    RealtimeFake control;
+    test::FakeControl control;
     const std::string stamp = dayStamp(kDate);
     RealtimeRules() {
         setClock(DateTime{2024, 5, 10, 15, 0, 0});
@@ -96,7 +57,7 @@ struct RealtimeRules : ::testing::Test {
 TEST_F(RealtimeRules, OddsStoreTheSouthernKantoRecordsZeroedAndSkipTheRest) {
     std::string wrongLength = odds("O1", "44", 3);
     wrongLength.insert(20, "X");
-    control.records = {odds("O1", "44", 1), odds("O2", "45", 1), odds("O1", "30", 1), odds("O1", "44", 2, '0'),
+    control.realtime = {odds("O1", "44", 1), odds("O2", "45", 1), odds("O1", "30", 1), odds("O1", "44", 2, '0'),
                        odds("O1", "44", 4, '9'), wrongLength, Record::of("O1", std::string(16, ' ')).sent('1'),
                        odds("O1", "44", 0), Record::hr(raceKey(kDate, "44", 1)).sent('2')};
     RefreshResult result = refresh().oddsOfRace(race(1, 5));
@@ -120,10 +81,10 @@ TEST_F(RealtimeRules, OddsStoreTheSouthernKantoRecordsZeroedAndSkipTheRest) {
 }
 
 TEST_F(RealtimeRules, ALaterFetchReplacesTheRaceLineAndKeepsTheOthers) {
-    control.records = {odds("O1", "44", 2), odds("O1", "44", 1)};
+    control.realtime = {odds("O1", "44", 2), odds("O1", "44", 1)};
     refresh().oddsOfRace(race(1));
     std::string newer = Record(odds("O1", "44", 1)).set(Odds::AnnounceTime, "15101510");
-    control.records = {newer};
+    control.realtime = {newer};
     refresh().oddsOfRace(race(1));
     auto o1 = lines(DayFile::O1);
     ASSERT_EQ(o1.size(), 2u);
@@ -142,7 +103,7 @@ TEST_F(RealtimeRules, ALaterFetchReplacesTheRaceLineAndKeepsTheOthers) {
 
 TEST_F(RealtimeRules, ResultsGoOnlyIntoDayFilesTheDownloadMadeAndPayoutsKeepTheirHeader) {
     const std::string key = raceKey(kDate, "44", 3);
-    control.records = {Record::ra(key).sent('7', kDate).runners(10), Record::se(key).sent('7', kDate).horse(2),
+    control.realtime = {Record::ra(key).sent('7', kDate).runners(10), Record::se(key).sent('7', kDate).horse(2),
                        Record::hr(key).sent('2', kDate), Record::hr(raceKey(kDate, "30", 3)).sent('2', kDate)};
     RefreshResult first = refresh().resultsOfDay(race(3), kDate);
     EXPECT_EQ(first.recordsStored, 1);
@@ -183,10 +144,10 @@ TEST_F(RealtimeRules, TheQuietFlagSilencesTheResultsBeepsOnly) {
 }
 
 TEST_F(RealtimeRules, AReadErrorLogsAndLeavesTheStoreAsItWas) {
-    control.records = {odds("O1", "44", 1)};
+    control.realtime = {odds("O1", "44", 1)};
     refresh().oddsOfRace(race(1));
     const std::string before = readFileBytes(dayFilePath(stamp, DayFile::O1));
-    control.records = {odds("O1", "44", 1, '3'), odds("O1", "44", 2)};
+    control.realtime = {odds("O1", "44", 1, '3'), odds("O1", "44", 2)};
     control.readErrorAt = 1;
     reporter.beeps = 0;
     RefreshResult result = refresh().oddsOfRace(race(1));
@@ -205,7 +166,7 @@ TEST_F(RealtimeRules, AReadErrorLogsAndLeavesTheStoreAsItWas) {
 }
 
 TEST_F(RealtimeRules, TheJobsCancelStopsEveryLoopBeforeItsFirstReadAndCountsNothingFetched) {
-    control.records = {odds("O1", "44", 1)};
+    control.realtime = {odds("O1", "44", 1)};
     const std::vector<std::string> workList{workListLine(raceKey(kDate, "44", 1), 0),
                                             workListLine(raceKey(kDate, "44", 2), 1)};
     RealtimeRefresh cancelled = refresh();
@@ -238,7 +199,7 @@ TEST_F(RealtimeRules, OnlyARaceReadToItsEndCountsAsFetchedAndOnlyForTheDayShown)
     control.openResult = -504;
     EXPECT_TRUE(refresh().oddsOfRace(race(1, 3)).fetchedSlots.empty());
     control.openResult = 0;
-    control.records = {odds("O1", "44", 1)};
+    control.realtime = {odds("O1", "44", 1)};
     RefreshResult result = refresh().oddsOfRace(race(1, 3));
     EXPECT_EQ(result.fetchedSlots, std::vector<int>{3});
 

@@ -34,6 +34,7 @@
 #include "datalink/bulk_download.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
+#include "support/test_support.h"
 #include "ui/voting/auto_vote_window.h"
 #include "ui/voting/balance_window.h"
 #include "ui/betpage/bet_page_widget.h"
@@ -52,14 +53,6 @@ using namespace vex::uitest;
 using vex::ui::Dialogs;
 
 namespace {
-
-class Silent : public Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
 
 const DateTime kMorning{2024, 5, 10, 8, 30, 0};
 
@@ -183,8 +176,8 @@ private slots:
         createAppFolders();
         control = createDataControl(nullptr);
         control->NVInit(kSoftwareId);
-        Silent silent;
-        BulkDownload download(*control, silent);
+        test::RecordingReporter reporter;
+        BulkDownload download(*control, reporter);
         download.setFromTime({2024, 5, 9, 0, 0, 0});
         QCOMPARE(download.run([] {}), DownloadOutcome::Completed);
         Dialogs::startRecording();

@@ -18,6 +18,7 @@
 #include "store/race_table.h"
 #include "store/store_paths.h"
 #include "tst_bet_page_fixture.h"
+#include "support/test_support.h"
 #include "ui/betpage/bet_page_widget.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/qt_text.h"
@@ -35,14 +36,6 @@ using namespace vex;
 using namespace vex::ui;
 
 namespace {
-
-class Quiet : public Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return true; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
 
 void pick(QWidget& page, const char* group, const QString& item) {
     auto* box = page.findChild<RadioGroup*>(group);
@@ -123,14 +116,14 @@ private slots:
         home_ = std::make_unique<fixture::Home>();
         qputenv("VEXMORA_SERVICE", "sim");
         createAppFolders();
-        Quiet quiet;
+        test::RecordingReporter reporter;
         for (int d = 0; d < 21 && slot_ < 0; ++d) {
             const DateTime day = fromEpoch(toEpoch(DateTime{2026, 6, 1, 9, 30, 0}) + d * 86400);
             setClock(day);
             control_ = createDataControl(nullptr);
             QVERIFY(control_);
             QCOMPARE(control_->NVInit("SA503917/SD418260/Vexmora/Version.1.05"), 0);
-            BulkDownload download(*control_, quiet);
+            BulkDownload download(*control_, reporter);
             download.setFromTime(fromEpoch(toEpoch(day) - 86400));
             download.run([] {});
             stamp_ = dayStampOf(day);

@@ -22,7 +22,7 @@
 #include "ui/shared/dialogs.h"
 #include "ui/download/download_window.h"
 #include "ui/main/main_window.h"
-#include "ui/support/fake_control.h"
+#include "support/fake_control.h"
 #include "ui/support/race_records.h"
 #include "ui/support/ui_support.h"
 #include "ui/widgets/number_edit.h"
@@ -60,7 +60,7 @@ class CompiWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempHome> home_;
-    std::unique_ptr<RecordControl> control_;
+    std::unique_ptr<test::FakeControl> control_;
     std::unique_ptr<MainWindow> window_;
 
     template <class T>
@@ -80,8 +80,8 @@ private slots:
         home_ = std::make_unique<TempHome>();
         setClock(DateTime{2024, 5, 12, 10, 0, 0});
         Dialogs::startRecording();
-        control_ = std::make_unique<RecordControl>();
-        control_->records = dayRecords();
+        control_ = std::make_unique<test::FakeControl>();
+        control_->files = {dayRecords()};
         window_ = std::make_unique<MainWindow>(control_.get());
         window_->resize(1100, 720);
         window_->show();

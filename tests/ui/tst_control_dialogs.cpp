@@ -17,13 +17,14 @@
 #include "ui/shared/dialogs.h"
 #include "ui/download/download_window.h"
 #include "ui/main/main_window.h"
-#include "ui/support/fake_control.h"
+#include "support/fake_control.h"
 #include "ui/support/ui_support.h"
 #include "ui/datacontrol/worker.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;
 using namespace vex::uitest;
+using vex::test::FakeControl;
 using vex::ui::Dialogs;
 
 namespace {
@@ -39,7 +40,7 @@ void whenOpen(const char* name, std::function<void(QDialog*)> act) {
 
 namespace {
 // A download that stays in its download phase until it is cancelled.
-class EndlessDownload : public uitest::FakeControl {
+class EndlessDownload : public test::FakeControl {
 public:
     std::atomic<int> cancels{0};
     int NVOpen(const std::string&, const std::string&, int, int& readCount, int& downloadCount,

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
+#include "support/test_support.h"
 #include "ui/shared/dialogs.h"
 #include "ui/download/download_window.h"
 #include "ui/shared/japanese_dialogs.h"
@@ -28,22 +29,14 @@ using vex::ui::MainWindow;
 
 namespace {
 
-class Quiet : public Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return true; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
-
 // A week of the simulated service's days in the store of the current application folder.
 void downloadAWeek() {
     createAppFolders();
     std::unique_ptr<DataControl> control = createDataControl(nullptr);
     QVERIFY(control);
     QCOMPARE(control->NVInit("SA503917/SD418260/Vexmora/Version.1.05"), 0);
-    Quiet quiet;
-    BulkDownload download(*control, quiet);
+    test::RecordingReporter reporter;
+    BulkDownload download(*control, reporter);
     download.setFromTime(fromEpoch(nowEpoch() - 7 * 86400));
     QCOMPARE(download.run([] {}), DownloadOutcome::Completed);
 }

@@ -21,13 +21,14 @@
 #include <thread>
 #include "ui/shared/dialogs.h"
 #include "ui/main/main_window.h"
-#include "ui/support/fake_control.h"
+#include "support/fake_control.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;
 using namespace vex::uitest;
 using vex::ui::Dialogs;
+using vex::test::FakeControl;
 using vex::ui::MainWindow;
 
 class MainWindowTest : public QObject {
@@ -202,6 +203,37 @@ private slots:
         release = true;
         QTRY_VERIFY(!window.isVisible());
         QVERIFY(window.worker()->jobStopsOnCancel());
+    }
+
+    // The other windows carry out these commands through the main window's signals: each given
+    // control raises its own signal and no other.
+    void eachCommandControlRaisesItsSignal() {
+        TempHome home;
+        MainWindow window;
+        const std::pair<const char*, void (MainWindow::*)()> commands[] = {
+            {"CompiBtn", &MainWindow::compiRequested},
+            {"K2", &MainWindow::companionFolderRequested},
+            {"StatsItem", &MainWindow::statsRequested},
+            {"T1", &MainWindow::timeSeriesImportRequested},
+            {"N12", &MainWindow::timeSeriesFolderRequested},
+            {"DirectReadBtn", &MainWindow::directReadRequested},
+            {"ZandakaItem", &MainWindow::balanceRequested},
+            {"NyukinItem", &MainWindow::depositRequested},
+            {"KouzaItem", &MainWindow::accountSwitchRequested},
+            {"MyPageItem", &MainWindow::memberPageRequested},
+            {"AutoTohyoItem", &MainWindow::autoVoteRequested},
+        };
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const auto& [name, signal] : commands) {
+            QObject::disconnect(&window, signal, nullptr, nullptr);  // the main window's side alone
+            spies.push_back(std::make_unique<QSignalSpy>(&window, signal));
+        }
+        for (std::size_t i = 0; i < std::size(commands); ++i) {
+            if (auto* item = window.findChild<QAction*>(commands[i].first)) item->trigger();
+            else byName<QAbstractButton>(&window, commands[i].first)->click();
+            for (std::size_t j = 0; j < spies.size(); ++j)
+                QVERIFY2(spies[j]->count() == (j <= i ? 1 : 0), commands[j].first);
+        }
     }
 
     void manualAndVersionWindow() {

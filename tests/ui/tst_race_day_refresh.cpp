@@ -30,6 +30,7 @@
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "ui/analysis/stats_tools.h"
+#include "support/test_support.h"
 #include "ui/datacontrol/worker.h"
 #include "ui/download/race_day_refresh.h"
 #include "ui/main/main_window.h"
@@ -44,14 +45,6 @@ using namespace vex::uitest;
 using vex::ui::Dialogs;
 
 namespace {
-
-class Silent : public Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
 
 const DateTime kNoon{2024, 5, 10, 12, 0, 0};  // the day's cards are out, the first post is later
 
@@ -93,8 +86,8 @@ private slots:
         createAppFolders();
         control = createDataControl(nullptr);
         control->NVInit(kSoftwareId);
-        Silent silent;
-        BulkDownload download(*control, silent);
+        test::RecordingReporter reporter;
+        BulkDownload download(*control, reporter);
         download.setFromTime({2024, 5, 9, 0, 0, 0});
         QCOMPARE(download.run([] {}), DownloadOutcome::Completed);
         Dialogs::startRecording();

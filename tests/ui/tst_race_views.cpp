@@ -25,7 +25,7 @@
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
 #include "ui/main/race_card_view.h"
-#include "ui/support/fake_control.h"
+#include "support/fake_control.h"
 #include "ui/support/race_records.h"
 #include "ui/support/ui_support.h"
 
@@ -71,7 +71,7 @@ class RaceViewsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempHome> home_;
-    std::unique_ptr<RecordControl> control_;
+    std::unique_ptr<test::FakeControl> control_;
     std::unique_ptr<MainWindow> window_;
 
     template <class T>
@@ -103,8 +103,9 @@ private slots:
         home_->touch("OnlyTheDeveloperAvailableFunction.key");  // the race card grid tab is the developer's
         setClock(DateTime{2024, 5, 12, 13, 59, 0});
         Dialogs::startRecording();
-        control_ = std::make_unique<RecordControl>();
-        control_->records = dayRecords();
+        control_ = std::make_unique<test::FakeControl>();
+        control_->files = {dayRecords()};
+        control_->lastFileTimestamp = "20240511000000";
         window_ = std::make_unique<MainWindow>(control_.get());
         window_->resize(1100, 720);
         window_->show();

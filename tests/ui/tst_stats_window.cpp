@@ -63,6 +63,8 @@ private slots:
         QCOMPARE(item->text(), QString("成績分析"));
         item->trigger();
         QVERIFY(stats() && stats()->isVisible());
+        item->trigger();  // again: the same window comes up, not a second one
+        QCOMPARE(window_->findChildren<StatsWindow*>().size(), qsizetype(1));
         QCOMPARE(stats()->windowTitle(), QString("成績分析"));
         auto* compi = s<QTableView>("CompiRankTable");
         QCOMPARE(compi->model()->headerData(6, Qt::Horizontal).toString(), QString("単回収率"));

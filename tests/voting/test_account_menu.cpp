@@ -2,7 +2,7 @@
 // calls, the messages and the beeps.
 #include <gtest/gtest.h>
 
-#include "support/site_control.h"
+#include "support/fake_control.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 #include "voting/account_menu.h"
@@ -10,7 +10,7 @@
 namespace vex {
 namespace {
 
-struct AccountControl : test::SiteOnlyControl {
+struct AccountControl : test::FakeControl {
     int RakutenLogin(const std::string& user, const std::string& password) override {
         calls.push_back("login[" + user + "|" + password + "]");
         return loginCode;

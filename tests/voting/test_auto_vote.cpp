@@ -10,7 +10,7 @@
 #include "app/clock.h"
 #include "betting/bet_page.h"
 #include "support/records.h"
-#include "support/site_control.h"
+#include "support/fake_control.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
@@ -294,7 +294,7 @@ TEST(AutoVoteMarks, TheTargetPopularitiesAreMarkedBesideTheUsersMarks) {
 
 // ---------------------------------------------------------------- spending guard
 
-struct LedgerControl : test::SiteOnlyControl {
+struct LedgerControl : test::FakeControl {
     int RakutenLogin(const std::string&, const std::string&) override { return calls.push_back("login"), 0; }
     int RakutenLogout() override { return calls.push_back("logout"), 0; }
     int RakutenBet(const std::string&, const std::string& lines, int, int& amount, int& remaining, int& limit,

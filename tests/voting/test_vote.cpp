@@ -8,7 +8,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/bet_list.h"
-#include "support/site_control.h"
+#include "support/fake_control.h"
 #include "support/test_support.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
@@ -16,7 +16,7 @@
 namespace vex {
 namespace {
 
-struct RecordingControl : test::SiteOnlyControl {
+struct RecordingControl : test::FakeControl {
     int RakutenLogin(const std::string& user, const std::string& password) override {
         calls.push_back("login[" + user + "|" + password + "]");
         return loginCode;

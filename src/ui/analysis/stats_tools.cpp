@@ -1,6 +1,5 @@
 #include "ui/analysis/stats_tools.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -28,10 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTimeSeriesFolderKey = "jikeiretu";  // section Dir; default the application folder
-
 fs::path timeSeriesFolder() {
-    std::string value = Settings().readString(settings::kDirSection, kTimeSeriesFolderKey, "");
+    std::string value = Settings().readString(settings::kDirSection, settings::kTimeSeriesFolderKey, "");
     return value.empty() ? appFolder() : fs::path(toUtf8(value));
 }
 
@@ -40,8 +37,6 @@ bool timeSeriesFolderSet(const fs::path& folder) {
     std::error_code ec;
     return !fs::equivalent(folder, appFolder(), ec) && folder.lexically_normal() != appFolder().lexically_normal();
 }
-
-StatsWindow* statsWindowOf(MainWindow& main) { return main.findChild<StatsWindow*>("StatsForm"); }
 
 }  // namespace
 
@@ -67,13 +62,21 @@ void DirectReadProgress::showDay(int index, int count, const QString& dayStamp) 
     day_->setText(QString("%1（%2/%3）").arg(dayStamp).arg(index + 1).arg(count));
 }
 
-void openStatsWindow(MainWindow& main) {
-    StatsWindow* window = statsWindowOf(main);
-    if (!window) window = new StatsWindow(&main);
-    window->reload();
-    window->show();
-    window->raise();
-    window->activateWindow();
+StatisticsCommands::StatisticsCommands(MainWindow& main) : QObject(&main), main_(main) {
+    connect(&main, &MainWindow::statsRequested, this, &StatisticsCommands::openStatsWindow);
+    connect(&main, &MainWindow::timeSeriesImportRequested, this, &StatisticsCommands::importTimeSeriesOdds);
+    connect(&main, &MainWindow::timeSeriesFolderRequested, this, [&main] { chooseTimeSeriesFolder(&main); });
+    connect(&main, &MainWindow::directReadRequested, this, &StatisticsCommands::startDirectRead);
+}
+
+void attachStatistics(MainWindow& main) { new StatisticsCommands(main); }
+
+void StatisticsCommands::openStatsWindow() {
+    if (!stats_) stats_ = new StatsWindow(&main_);
+    stats_->reload();
+    stats_->show();
+    stats_->raise();
+    stats_->activateWindow();
 }
 
 void chooseTimeSeriesFolder(QWidget* parent) {
@@ -81,41 +84,41 @@ void chooseTimeSeriesFolder(QWidget* parent) {
     QString chosen = Dialogs::chooseFolder(parent, "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定", current);
     if (chosen.isEmpty()) return;
     try {
-        Settings().writeString(settings::kDirSection, kTimeSeriesFolderKey, toCp932(chosen));
+        Settings().writeString(settings::kDirSection, settings::kTimeSeriesFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
         Dialogs::information(parent, errorText(e));
     }
 }
 
-void importTimeSeriesOdds(MainWindow& main) {
+void StatisticsCommands::importTimeSeriesOdds() {
     fs::path folder = timeSeriesFolder();
     if (!timeSeriesFolderSet(folder)) {
         Dialogs::beep();
-        Dialogs::information(&main, fromCp932(timeSeriesFolderNotSetMessage()));
+        Dialogs::information(&main_, fromCp932(timeSeriesFolderNotSetMessage()));
         return;
     }
-    if (!main.table().dayLoaded || main.loadingDay()) {
+    if (!main_.table().dayLoaded || main_.loadingDay()) {
         Dialogs::beep();
-        Dialogs::information(&main, fromCp932(noDayForImportMessage()));
+        Dialogs::information(&main_, fromCp932(noDayForImportMessage()));
         return;
     }
     try {
-        int races = vex::importTimeSeriesOdds(main.table(), folder);
-        Dialogs::information(&main, fromCp932(timeSeriesImportMessage(races)));
+        int races = vex::importTimeSeriesOdds(main_.table(), folder);
+        Dialogs::information(&main_, fromCp932(timeSeriesImportMessage(races)));
     } catch (const std::exception& e) {  // a file that cannot be read or written: named, nothing lost
-        Dialogs::information(&main, errorText(e));
+        Dialogs::information(&main_, errorText(e));
         return;
     }
-    main.loadSelectedDay();
+    main_.loadSelectedDay();
 }
 
-bool startDirectRead(MainWindow& main) {
-    ControlWorker* worker = main.worker();
+bool StatisticsCommands::startDirectRead() {
+    ControlWorker* worker = main_.worker();
     if (worker->busy()) {
-        Dialogs::information(&main, ControlWorker::busyMessage(worker->jobName()));
+        Dialogs::information(&main_, ControlWorker::busyMessage(worker->jobName()));
         return false;
     }
-    auto* progress = new DirectReadProgress(&main);
+    auto* progress = new DirectReadProgress(&main_);
     QObject::connect(progress, &DirectReadProgress::cancelClicked, worker, [worker] { worker->cancel(); });
     progress->show();
     auto result = std::make_shared<DirectReadResult>();
@@ -131,28 +134,17 @@ bool startDirectRead(MainWindow& main) {
     callbacks.stopRequested = [cancel] { return cancel.cancelled(); };
     std::vector<std::string> days = buildDayList();
     auto job = [result, days, callbacks] { *result = directRead(days, callbacks); };
-    auto done = [&main, shown, result] {
+    auto done = [this, shown, result] {
         delete shown.data();
         QString text = QString("%1日分を読み込み、%2日分の出現ファイルを書き込みました。")
                            .arg(result->daysLoaded)
                            .arg(result->appearanceFiles);
         if (result->cancelled) text = "一気読みを中止しました。\n" + text;
         for (const std::string& failure : result->failed) text += "\n" + fromCp932(failure);
-        Dialogs::information(&main, text);
-        if (StatsWindow* stats = statsWindowOf(main); stats && stats->isVisible()) stats->reload();
+        Dialogs::information(&main_, text);
+        if (stats_ && stats_->isVisible()) stats_->reload();
     };
     return worker->start("一気読み", job, done, cancel);
-}
-
-void attachStatistics(MainWindow& main) {
-    if (auto* item = main.findChild<QAction*>("StatsItem"))
-        QObject::connect(item, &QAction::triggered, &main, [&main] { openStatsWindow(main); });
-    if (auto* item = main.findChild<QAction*>("T1"))
-        QObject::connect(item, &QAction::triggered, &main, [&main] { importTimeSeriesOdds(main); });
-    if (auto* item = main.findChild<QAction*>("N12"))
-        QObject::connect(item, &QAction::triggered, &main, [&main] { chooseTimeSeriesFolder(&main); });
-    if (auto* button = main.findChild<QPushButton*>("DirectReadBtn"))
-        QObject::connect(button, &QPushButton::clicked, &main, [&main] { startDirectRead(main); });
 }
 
 }  // namespace vex::ui

@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/analysis: the analysis window, its charts, and the statistics commands of the main
+// window (time-series odds import, direct read).
+//
 // The analysis window ("成績分析"): the appearance files of TOKEI turned into the tables of the
 // analysis (by Compi rank, by popularity, by zone pattern, a strategy check), with charts of the
 // returns and of the strategy's running balance. The files are read when the window opens and on

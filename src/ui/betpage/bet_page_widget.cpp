@@ -504,6 +504,13 @@ void BetPageWidget::dayLoaded() {
 
 void BetPageWidget::setVoteEnvironment(VoteEnvironment environment) { voteEnv_ = std::move(environment); }
 
+void BetPageWidget::showZone(const QString& zone) { zoneLabel_->setText(zone); }
+
+void BetPageWidget::chooseKind(BetKind kind) {
+    model_->setKind(kind);
+    sync();
+}
+
 void BetPageWidget::attachCountdownLabel(QLabel* label) {
     countdownLabel_ = label;
     if (!countdownTimer_) {

@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/betpage: the bet page (tab 買い目) with its vote button, the default-amount dialog and
+// the bet-file viewer.
+//
 // The tab "買い目": index card, bet kind and method, multi boxes, odds filter, stake split, bet list
 // and the vote button. A thin window over the core's BetPage: every click is handed to it, and the
 // grids show its text grids through models that read them in place.
@@ -64,6 +67,10 @@ public:
     void attachCountdownLabel(QLabel* label);
     // Menu "投資金額設定": the default-amount window; OK selects the shown race again.
     void editDefaultAmount();
+    // The zone pattern of the race shown, above the index card (empty: none).
+    void showZone(const QString& zone);
+    // As a click on the bet kind (automatic voting votes 単勝).
+    void chooseKind(BetKind kind);
 
     BetPage& model() { return *model_; }
     // Last outcome of the vote button (for the window's tests and status); null while a vote runs.

@@ -1,10 +1,8 @@
 #include "ui/compi/compi_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +11,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/app_folder.h"
@@ -42,10 +39,10 @@ QString rankCaption(int rank) { return QString::asprintf("%2d位", rank); }
 
 }  // namespace
 
-CompiWindow::CompiWindow(MainWindow& main, QListWidget* mainRaceList)
+CompiWindow::CompiWindow(MainWindow& main)
     // No Qt parent: its controls carry the same given names as the main window's (DatList,
     // PageControl1, ...), and a child window would shadow them in every search by name.
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), main_(main), mainRaceList_(mainRaceList) {
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), main_(main) {
     setObjectName("TCompiForm");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("コンピ指数入力");
@@ -172,23 +169,22 @@ QWidget* CompiWindow::buildFrameSection(QWidget* parent) {
 void CompiWindow::copyRaceList() {
     QSignalBlocker quiet(raceList_);
     raceList_->clear();
-    for (int i = 0; i < mainRaceList_->count(); ++i) raceList_->addItem(mainRaceList_->item(i)->text());
+    raceList_->addItems(main_.raceListLines());
 }
 
 void CompiWindow::openForSelectedRace() {
-    auto* daySelector = main_.findChild<QComboBox*>("DateCombo");
-    if (!daySelector || daySelector->currentText().trimmed().isEmpty()) {
+    if (main_.chosenDayText().trimmed().isEmpty()) {
         Dialogs::beep();
         Dialogs::information(&main_, "開催日ﾃﾞｰﾀを読み込んでください。");
         return;
     }
-    if (mainRaceList_->count() == 0) {
+    if (main_.raceListLines().isEmpty()) {
         Dialogs::beep();
         Dialogs::information(&main_, "ﾃﾞｰﾀが不十分のようです。");
         return;
     }
     copyRaceList();
-    int row = std::max(0, mainRaceList_->currentRow());
+    int row = std::max(0, main_.raceListRow());
     raceList_->setCurrentRow(row);
     selectRaceHere(row);
     show();
@@ -197,11 +193,11 @@ void CompiWindow::openForSelectedRace() {
 
 // A race chosen here is chosen in the main window, whose selection ends by loading the grid.
 void CompiWindow::selectRaceHere(int row) {
-    if (row < 0 || row >= mainRaceList_->count()) return;
-    if (mainRaceList_->currentRow() == row)
+    if (row < 0 || row >= main_.raceListLines().size()) return;
+    if (main_.raceListRow() == row)
         loadSelectedRace();
     else
-        mainRaceList_->setCurrentRow(row);
+        main_.selectListRow(row);
 }
 
 int CompiWindow::selectedRunners() const {
@@ -211,8 +207,9 @@ int CompiWindow::selectedRunners() const {
 }
 
 void CompiWindow::loadSelectedRace() {
-    if (raceList_->count() != mainRaceList_->count()) copyRaceList();
-    int row = mainRaceList_->currentRow();
+    const QStringList mainLines = main_.raceListLines();
+    if (raceList_->count() != mainLines.size()) copyRaceList();
+    int row = main_.raceListRow();
     {
         QSignalBlocker quiet(raceList_);
         raceList_->setCurrentRow(row);
@@ -229,7 +226,7 @@ void CompiWindow::loadSelectedRace() {
         frameValueCells_[i]->clear();
     }
     if (row < 0) return;
-    std::string entry = toCp932(mainRaceList_->item(row)->text());
+    std::string entry = toCp932(mainLines.at(row));
     if (entry.size() < 6) return;
     // Our own Data folder only: the day load prefers the companion's, the entry edits ours.
     std::string name = main_.table().paths.stamp + entry.substr(0, 4) + ".comp";
@@ -387,14 +384,11 @@ CompiWindow* compiWindowOf(const MainWindow& main) {
 }
 
 CompiWindow* attachCompiWindow(MainWindow& main) {
-    auto* mainRaceList = main.findChild<QListWidget*>("DatList");
-    auto* window = new CompiWindow(main, mainRaceList);
-    if (auto* button = main.findChild<QToolButton*>("CompiBtn"))
-        QObject::connect(button, &QToolButton::clicked, window, [window] { window->openForSelectedRace(); });
+    auto* window = new CompiWindow(main);
+    QObject::connect(&main, &MainWindow::compiRequested, window, [window] { window->openForSelectedRace(); });
     QObject::connect(&main, &MainWindow::raceSelected, window, [window](int) { window->loadSelectedRace(); });
     QObject::connect(&main, &QObject::destroyed, window, [window] { delete window; });
-    if (auto* item = main.findChild<QAction*>("K2"))
-        QObject::connect(item, &QAction::triggered, window, [&main] { chooseCompanionFolder(&main); });
+    QObject::connect(&main, &MainWindow::companionFolderRequested, window, [&main] { chooseCompanionFolder(&main); });
     return window;
 }
 

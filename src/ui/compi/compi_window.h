@@ -1,4 +1,6 @@
 #pragma once
+// Folder ui/compi: the Compi window and the companion folder entry.
+//
 // The Compi window (objectName TCompiForm, "コンピ指数入力"): brings the Compi index of the loaded day
 // in, by pasting a page source (tab "貼り付け入力") or by typing one race's index by hand (tab
 // "コンピ指数手入力"). It stays on top of the main window, follows the main window's race selection,
@@ -23,8 +25,7 @@ class NumberEdit;
 class CompiWindow : public QWidget {
     Q_OBJECT
 public:
-    // Builds the window for `main`; `mainRaceList` is the main window's race list (DatList).
-    CompiWindow(MainWindow& main, QListWidget* mainRaceList);
+    explicit CompiWindow(MainWindow& main);
     ~CompiWindow() override;
     const MainWindow& mainWindow() const { return main_; }
 
@@ -64,7 +65,6 @@ private:
     void savePosition();
 
     MainWindow& main_;
-    QListWidget* mainRaceList_;
     int runners_ = 0;  // of the race the grid shows
 
     QTabWidget* tabs_ = nullptr;

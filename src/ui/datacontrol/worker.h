@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/datacontrol: the one thread that talks to the data control (this file) and the
+// control's own dialogs.
+//
 // Long work off the window thread. The rules, decided once for the whole program:
 //  - One ControlWorker thread alone talks to the data control, one job at a time: a second job
 //    (a download while a vote runs, a second vote, ...) is refused with a clear "busy" answer.

@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/download: the bulk download (this window), the race-day refresh of odds and results
+// with its timers, and the fetch-times dialog.
+//
 // The download window "データ取込": from-time, start and cancel, the service settings button, the
 // two progress bars and the texts of the bulk download it drives. The download runs as a job on
 // the main window's control worker; the window shows its progress every 10 ms and stays

@@ -198,6 +198,24 @@ void MainWindow::buildMenus() {
     connect(defaultAmountItem_, &QAction::triggered, this, [this] { betPage_->editDefaultAmount(); });
     connect(manualItem_, &QAction::triggered, this, [this] { openManual(); });
     connect(aboutItem_, &QAction::triggered, this, [this] { showAbout(); });
+    connectCommandSignals();
+}
+
+void MainWindow::connectCommandSignals() {
+    connect(compiButton_, &QToolButton::clicked, this, &MainWindow::compiRequested);
+    connect(directReadButton_, &QPushButton::clicked, this, &MainWindow::directReadRequested);
+    const std::pair<QAction*, void (MainWindow::*)()> items[] = {
+        {companionFolderItem_, &MainWindow::companionFolderRequested},
+        {statsItem_, &MainWindow::statsRequested},
+        {timeSeriesOddsItem_, &MainWindow::timeSeriesImportRequested},
+        {timeSeriesFolderItem_, &MainWindow::timeSeriesFolderRequested},
+        {balanceItem_, &MainWindow::balanceRequested},
+        {depositItem_, &MainWindow::depositRequested},
+        {accountSwitchItem_, &MainWindow::accountSwitchRequested},
+        {myPageItem_, &MainWindow::memberPageRequested},
+        {autoVoteItem_, &MainWindow::autoVoteRequested},
+    };
+    for (const auto& [item, command] : items) connect(item, &QAction::triggered, this, command);
 }
 
 void MainWindow::buildFileAndOptionMenus(QMenuBar* bar) {
@@ -205,7 +223,7 @@ void MainWindow::buildFileAndOptionMenus(QMenuBar* bar) {
     fileMenu_->setObjectName("FileMenu");
     allOddsItem_ = menuItem(fileMenu_, "N110", "1日分の全オッズを一括取得");
     timeSeriesOddsItem_ = menuItem(fileMenu_, "T1", "時系列オッズより取得(&T)");
-    menuItem(fileMenu_, "StatsItem", "成績分析");  // connected by attachStatistics
+    statsItem_ = menuItem(fileMenu_, "StatsItem", "成績分析");
     fileMenu_->addSeparator();
     exitItem_ = menuItem(fileMenu_, "FileExitItem", "終了(&X)");
 
@@ -391,7 +409,6 @@ void MainWindow::buildBetTab() {
     betLayout->addWidget(betHost_, 1);
     betPage_ = new BetPageWidget(betHost_);
     betHost_->layout()->addWidget(betPage_);
-    zoneLabel_ = betPage_->findChild<QLabel*>("ZoneLabel");
 }
 
 // 出馬表 (developer): the race card grid.

@@ -1,9 +1,13 @@
 #pragma once
+// Folder ui/main: the main window and what draws the race shown (race card, detailed card, odds
+// chart), the day load and its progress window. Other windows reach the main window only through
+// its public members and signals: never by looking up its controls.
+//
 // The main window: toolbar with the race header, race list, page area with the race views, status
-// bar and menus. Every control carries its given name as objectName so tests and the other windows
-// find it.
+// bar and menus. Every control carries its given name as objectName so tests find it.
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 #include <array>
@@ -51,6 +55,7 @@ class DetailCardDelegate;
 class DetailCardModel;
 class ProgressWindow;
 class BetFileViewer;
+class DownloadWindow;
 class RaceDayRefresh;
 class RaceCardDelegate;
 class TextGridModel;
@@ -93,6 +98,16 @@ public:
     // Content of the race card grid (developer tab); race selection builds it beside the index card.
     void setRaceCardGrid(const TextGrid& grid);
 
+    // ---- what the other windows read and drive
+    BetPageWidget* betPage() const { return betPage_; }
+    // The day selector's text; empty while no day is chosen.
+    QString chosenDayText() const;
+    // The race list's lines and its highlighted row (-1: none).
+    QStringList raceListLines() const;
+    int raceListRow() const;
+    // Selects race list line `row` as a click or an arrow key does.
+    void selectListRow(int row);
+
     // ---- commands (public so the other windows and tests can run them)
     void fillDaySelector();     // rebuild the day selector from the store
     void selectDayAfterDownload();  // select and load today, else the newest stored day
@@ -115,6 +130,20 @@ public:
 signals:
     // After every race selection (the other windows follow it).
     void raceSelected(int slot);
+
+    // Commands of the menus and the toolbar whose work belongs to another window, which connects
+    // to the signal of each command it carries out.
+    void compiRequested();             // "コンピ入力" (CompiBtn)
+    void companionFolderRequested();   // K2
+    void statsRequested();             // "成績分析" (StatsItem)
+    void timeSeriesImportRequested();  // T1
+    void timeSeriesFolderRequested();  // N12
+    void directReadRequested();        // "一気読み" (DirectReadBtn)
+    void balanceRequested();           // ZandakaItem
+    void depositRequested();           // NyukinItem
+    void accountSwitchRequested();     // KouzaItem
+    void memberPageRequested();        // MyPageItem
+    void autoVoteRequested();          // AutoTohyoItem
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -146,6 +175,7 @@ private:
     void buildMenus();
     void buildFileAndOptionMenus(QMenuBar* bar);
     void buildFolderAndHelpMenus(QMenuBar* bar);
+    void connectCommandSignals();
     void setupGrids();
     void setupDetailCard();
     void setupRaceCardGrid();
@@ -173,8 +203,6 @@ private:
     void showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadResult& result, const QString& failure);
     // Puts the day selector back on the day shown (a load that failed changes nothing).
     void showDayInSelector();
-    // Selects race list line `row` as a click or an arrow key does.
-    void selectListRow(int row);
     // Puts the race list's highlight back on the race the views show.
     void highlightShownRace();
     // Select: a race chosen (the bet page starts from the default amount); Refresh: new data for
@@ -237,7 +265,6 @@ private:
     QWidget* resultsTab_ = nullptr;
     QWidget* testTab_ = nullptr;
     QWidget* detailTab_ = nullptr;
-    QLabel* zoneLabel_ = nullptr;
     QTableView* detailCard_ = nullptr;
     QTableView* raceCardGrid_ = nullptr;
     std::array<QToolButton*, 3> surfaceFilter_{};   // all, turf, dirt
@@ -254,6 +281,7 @@ private:
     QMenu* helpMenu_ = nullptr;
     QAction* allOddsItem_ = nullptr;
     QAction* timeSeriesOddsItem_ = nullptr;
+    QAction* statsItem_ = nullptr;
     QAction* exitItem_ = nullptr;
     QAction* fetchTimesItem_ = nullptr;
     QAction* defaultAmountItem_ = nullptr;
@@ -272,6 +300,7 @@ private:
     QWidget* betHost_ = nullptr;
     BetPageWidget* betPage_ = nullptr;
     BetFileViewer* betFileViewer_ = nullptr;
+    QPointer<DownloadWindow> downloadWindow_;  // while open (it deletes itself on close)
     QWidget* testHost_ = nullptr;
     DetailCardModel* detailModel_ = nullptr;
     DetailCardDelegate* detailDelegate_ = nullptr;

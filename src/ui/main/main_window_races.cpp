@@ -225,6 +225,16 @@ void MainWindow::showDayInSelector() {
     daySelector_->setCurrentIndex(shown);
 }
 
+QString MainWindow::chosenDayText() const { return daySelector_->currentText(); }
+
+QStringList MainWindow::raceListLines() const {
+    QStringList lines;
+    for (int i = 0; i < raceList_->count(); ++i) lines << raceList_->item(i)->text();
+    return lines;
+}
+
+int MainWindow::raceListRow() const { return raceList_->currentRow(); }
+
 void MainWindow::selectListRow(int row) {
     if (raceList_->currentRow() == row)
         showSelectedRace();
@@ -238,7 +248,7 @@ void MainWindow::clearHeader() {
     for (QLabel* l : {raceDayLine_, raceTitle_, raceFieldLine_, raceConditionsLine_, prizeLine_, addedPrizeLine_,
                       trackName_, raceNumber_})
         l->clear();
-    if (zoneLabel_) zoneLabel_->clear();
+    betPage_->showZone(QString());
     raceHeader_->setPalette(QPalette());  // no race, no race colour
 }
 
@@ -252,7 +262,7 @@ void MainWindow::drawHeader(int slot) {
     addedPrizeLine_->setText(h.addedPrizeLine);
     trackName_->setText(h.trackName);
     raceNumber_->setText(h.race);
-    if (zoneLabel_) zoneLabel_->setText(h.zone);
+    betPage_->showZone(h.zone);
     if (h.panelColour) {
         QPalette pal = raceHeader_->palette();
         pal.setColor(QPalette::Window, *h.panelColour);

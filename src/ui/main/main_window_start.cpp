@@ -169,11 +169,10 @@ void MainWindow::saveBounds() {
 
 void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    auto* window = findChild<DownloadWindow*>("GetDataForm");
-    if (!window) window = new DownloadWindow(this, control_);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    if (!downloadWindow_) downloadWindow_ = new DownloadWindow(this, control_);
+    downloadWindow_->show();
+    downloadWindow_->raise();
+    downloadWindow_->activateWindow();
 }
 
 void MainWindow::showAbout() {

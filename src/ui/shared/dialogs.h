@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/shared: what every window uses: message boxes and pickers (this file), error reports,
+// modal helpers, text conversion, the grid model for text grids, web pages, the about box.
+//
 // Every message box and file or folder picker of the program goes through here, so that window
 // tests can seed the next answers (modal boxes would block on the offscreen platform) and read
 // what was shown. Texts are QStrings; core texts arrive through UiReporter.

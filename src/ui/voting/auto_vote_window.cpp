@@ -1,7 +1,5 @@
 #include "ui/voting/auto_vote_window.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,7 +22,6 @@
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
 #include "ui/download/race_day_refresh.h"
-#include "ui/widgets/radio_group.h"
 #include "ui/datacontrol/worker.h"
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
@@ -220,8 +217,7 @@ void AutoVoteWindow::buildLayout() {
 }
 
 void AutoVoteWindow::openForDay() {
-    auto* days = main_.findChild<QComboBox*>("DateCombo");
-    if (!days || days->currentText().isEmpty() || !main_.table().dayLoaded) {
+    if (main_.chosenDayText().isEmpty() || !main_.table().dayLoaded) {
         Dialogs::information(&main_, "本日の開催日を選択してください。");
         return;
     }
@@ -276,7 +272,7 @@ bool AutoVoteWindow::setTargets() {
     schedule_.arm(table.paths.stamp, std::move(targets));
     setCriteriaEnabled(false);
     // 単勝 through the bet page's own kind change.
-    if (auto* kinds = main_.findChild<RadioGroup*>("BakenRadio")) emit kinds->itemClicked(0);
+    main_.betPage()->chooseKind(BetKind::Win);
     return !schedule_.targets().empty();
 }
 
@@ -292,7 +288,7 @@ void AutoVoteWindow::showRunning(bool running) {
     running_ = running;
     startButton_->setEnabled(!running);
     endButton_->setEnabled(running);
-    if (auto* betPage = main_.findChild<BetPageWidget*>("BetPage")) betPage->setEnabled(!running);
+    main_.betPage()->setEnabled(!running);
     colourLamp(lamp_, running);
     colourLamp(mainLamp_, running);
 }
@@ -339,10 +335,9 @@ void AutoVoteWindow::checkLibrary() {
 
 TickView AutoVoteWindow::tickView() const {
     const RaceTable& table = main_.table();
-    auto* days = main_.findChild<QComboBox*>("DateCombo");
     TickView view;
     // The day box and the table must both be the day: while another loads, the slots are not ours.
-    if (days && table.dayLoaded && toCp932(days->currentText()) == table.paths.stamp) view.shownDayStamp = table.paths.stamp;
+    if (table.dayLoaded && toCp932(main_.chosenDayText()) == table.paths.stamp) view.shownDayStamp = table.paths.stamp;
     view.latestPostTime = table.latestPostTime;
     view.workerBusy = main_.worker()->busy();
     const OddsFetchedFlags* fetched = main_.raceDayRefresh() ? &main_.raceDayRefresh()->oddsFetched() : nullptr;
@@ -382,15 +377,12 @@ void AutoVoteWindow::voteTarget(std::size_t index) {
 }
 
 bool AutoVoteWindow::prepareVote(int slot, VotePlan& plan) {
-    auto* raceList = main_.findChild<QListWidget*>("DatList");
-    auto* betPage = main_.findChild<BetPageWidget*>("BetPage");
+    BetPageWidget* betPage = main_.betPage();
     const auto& listSlots = main_.table().raceListSlots;
     const auto row = std::find(listSlots.begin(), listSlots.end(), slot);
-    if (!raceList || !betPage || row == listSlots.end()) return false;
+    if (row == listSlots.end()) return false;
     // The normal race selection: the marks stay when it is the race shown already.
-    const int rowIndex = static_cast<int>(row - listSlots.begin());
-    if (raceList->currentRow() == rowIndex) main_.showSelectedRace();
-    else raceList->setCurrentRow(rowIndex);
+    main_.selectListRow(static_cast<int>(row - listSlots.begin()));
     BetPage& page = betPage->model();
     if (!page.race() || page.race()->slot != slot) return false;
     markTargetHorses(page, popularity_);
@@ -460,8 +452,7 @@ void AutoVoteWindow::showLog(const std::vector<std::string>& lines) {
 AutoVoteWindow* attachAutoVoteWindow(MainWindow& main) {
     auto* window = new AutoVoteWindow(main);
     window->hide();
-    if (auto* item = main.findChild<QAction*>("AutoTohyoItem"))
-        QObject::connect(item, &QAction::triggered, window, [window] { window->openForDay(); });
+    QObject::connect(&main, &MainWindow::autoVoteRequested, window, [window] { window->openForDay(); });
     // The main window's indicator, beside the hints of its status bar (developer mode only).
     auto* lamp = lampLabel(&main, "AutoTohyoLamp");
     main.statusBar()->addPermanentWidget(lamp);

@@ -1,4 +1,6 @@
 #pragma once
+// Folder ui/voting: automatic voting (this window) and the account entries with the balance window.
+//
 // The automatic-voting window "自動投票" (developer mode): the criteria lists and ranges, the target
 // popularities, the spending limits, the target race list, Start and End, the library check, and
 // the one-second tick. The decisions are the core's (AutoVoteSchedule, the spending guard); this

@@ -1,6 +1,5 @@
 #include "ui/voting/balance_window.h"
 
-#include <QAction>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -126,27 +125,22 @@ void runAccountChange(MainWindow& main, QPointer<BalanceWindow> shown, const QSt
 BalanceWindow* attachAccountMenu(MainWindow& main) {
     auto* window = new BalanceWindow(&main);
     QPointer<BalanceWindow> shown(window);
-    if (auto* item = main.findChild<QAction*>("ZandakaItem"))
-        QObject::connect(item, &QAction::triggered, window, [&main, shown] {
-            auto figures = std::make_shared<std::optional<BalanceFigures>>();
-            runAccountJob(
-                main, "楽天競馬残高情報",
-                [figures](DataControl& control, Reporter& reporter) { *figures = fetchBalance(control, reporter); },
-                [figures, shown] {
-                    if (shown && *figures) shown->showFigures(**figures);
-                });
-        });
-    if (auto* item = main.findChild<QAction*>("NyukinItem"))
-        QObject::connect(item, &QAction::triggered, window, [&main, shown] {
-            runAccountChange(main, shown, "楽天競馬入金", depositToAccount, "入金しました。", "入金できませんでした。");
-        });
-    if (auto* item = main.findChild<QAction*>("KouzaItem"))
-        QObject::connect(item, &QAction::triggered, window, [&main, shown] {
-            runAccountChange(main, shown, "楽天口座切替", switchAccount, "口座を切り替えました。",
-                             "口座を切り替えませんでした。");
-        });
-    if (auto* item = main.findChild<QAction*>("MyPageItem"))
-        QObject::connect(item, &QAction::triggered, window, [&main] { openWebPage(&main, memberPageAddress()); });
+    QObject::connect(&main, &MainWindow::balanceRequested, window, [&main, shown] {
+        auto figures = std::make_shared<std::optional<BalanceFigures>>();
+        runAccountJob(
+            main, "楽天競馬残高情報",
+            [figures](DataControl& control, Reporter& reporter) { *figures = fetchBalance(control, reporter); },
+            [figures, shown] {
+                if (shown && *figures) shown->showFigures(**figures);
+            });
+    });
+    QObject::connect(&main, &MainWindow::depositRequested, window, [&main, shown] {
+        runAccountChange(main, shown, "楽天競馬入金", depositToAccount, "入金しました。", "入金できませんでした。");
+    });
+    QObject::connect(&main, &MainWindow::accountSwitchRequested, window, [&main, shown] {
+        runAccountChange(main, shown, "楽天口座切替", switchAccount, "口座を切り替えました。", "口座を切り替えませんでした。");
+    });
+    QObject::connect(&main, &MainWindow::memberPageRequested, window, [&main] { openWebPage(&main, memberPageAddress()); });
     return window;
 }
 

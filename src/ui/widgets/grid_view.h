@@ -1,4 +1,7 @@
 #pragma once
+// Folder ui/widgets: the small widgets the windows are built from (grid view, number box, radio
+// group, 3D label, image button).
+//
 // The desktop grids (index card, bet list, bet-file viewer): a core TextGrid shown through a
 // model/view table. The model reads the grid in place and decodes only the cells that are painted,
 // so a bet list of 4,896 lines scrolls and re-sorts without building thousands of items. Row 0 of
