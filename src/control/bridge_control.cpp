@@ -65,6 +65,7 @@ BridgeControl::~BridgeControl() = default;
 int BridgeControl::fail(int code, const char* name, const std::string& what) {
     std::string detail = std::string(name) + ": " + what + " [" + toCp932(command_) + "]";
     if (process_) {
+        if (code == link::kEnded) process_->awaitEnd(std::chrono::milliseconds(500));
         const std::string status = process_->endStatus();
         if (!status.empty()) detail += " " + status;
         if (!process_->lastStderrLine().empty()) detail += sj(" 最後の出力: ") + process_->lastStderrLine();
@@ -94,7 +95,8 @@ int BridgeControl::hello(bridge::Hello& answer) {
         if (!process_) return fail(link::kNotStarted, "Hello", why.empty() ? "cannot start" : why);
     }
     std::string reply;
-    if (int code = exchange(bridge::helloRequest(), "Hello", deadlines_.reply, reply); code != 0) return code;
+    // Starting may take a while (Wine, ssh): the hello waits as long as a batched read.
+    if (int code = exchange(bridge::helloRequest(), "Hello", deadlines_.read, reply); code != 0) return code;
     std::optional<bridge::Hello> h = bridge::parseHello(reply);
     if (!h) return fail(link::kMalformed, "Hello", "a broken hello");
     answer = *h;
