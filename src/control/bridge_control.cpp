@@ -274,4 +274,26 @@ int BridgeControl::checkLibrary(const std::string& library, bridge::LibraryCheck
     return 0;
 }
 
+std::string bridgeConnectionTest(const std::string& command, const BridgeDeadlines& deadlines) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    bridge::Hello hello;
+    const int code = bridged.hello(hello);
+    if (code == link::kRefused && !hello.bridgeVersion.empty())
+        return sj("ブリッジ（") + hello.bridgeVersion + sj("）は起動しましたが、サービスのコントロールを作成できませんでした: ") +
+               hello.problem;
+    if (code != 0) return sj("ブリッジと通信できませんでした: ") + ResultMessage("Hello", code);
+    const int init = bridged.NVInit(kSoftwareId);
+    if (link::isLinkFailure(init)) return sj("ブリッジと通信できませんでした: ") + ResultMessage("NVInit", init);
+    if (init != 0)
+        return sj("ブリッジ（") + hello.bridgeVersion + sj("）とコントロールは動いていますが、NVInitが失敗しました(") +
+               std::to_string(init) + ")";
+    return sj("接続できました。ブリッジ（") + hello.bridgeVersion + sj("）がサービスのコントロールを作成し、NVInitが成功しました。");
+}
+
+int serviceSettingsThroughBridge(const std::string& command, const BridgeDeadlines& deadlines) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    const int code = bridged.NVInit(kSoftwareId);
+    return code == 0 ? bridged.serviceSettingsDialog() : code;
+}
+
 }  // namespace vex::control
