@@ -296,4 +296,10 @@ int serviceSettingsThroughBridge(const std::string& command, const BridgeDeadlin
     return code == 0 ? bridged.serviceSettingsDialog() : code;
 }
 
+int checkLibraryThroughBridge(const std::string& command, const BridgeDeadlines& deadlines,
+                              const std::string& library, bridge::LibraryCheckResult& result) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    return bridged.checkLibrary(library, result);
+}
+
 }  // namespace vex::control

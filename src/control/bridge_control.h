@@ -102,5 +102,11 @@ std::string bridgeConnectionTest(const std::string& command, const BridgeDeadlin
 // The service's own settings dialog through a bridge of its own: NVInit, then NVSetUIProperties;
 // the code of the first that fails, else 0.
 int serviceSettingsThroughBridge(const std::string& command, const BridgeDeadlines& deadlines);
+// The voting library's check on the bridge's side, through a bridge of its own: 0 with `result`
+// set, or the link code.
+int checkLibraryThroughBridge(const std::string& command, const BridgeDeadlines& deadlines,
+                              const std::string& library, bridge::LibraryCheckResult& result);
+// The library the check asks the bridge for, in the bridge's own folder.
+inline constexpr const char* kBridgeVoteLibrary = "IPAT_LIB.dll";
 
 }  // namespace vex::control
