@@ -187,6 +187,13 @@ TEST_F(BridgeTest, ABetWhoseAnswerIsLostIsUnknownAndCredentialsStayInTheFrames) 
     EXPECT_EQ(c.lastFailure().find("4321"), std::string::npos);
     EXPECT_NE(ResultMessage("RakutenBet", link::kBetUnknown).find(betResultUnknownText()), std::string::npos);
 
+    // A broken answer to a bet is no answer either.
+    for (const char* fault : {"--garbage-on RakutenBet", "--oversize-on RakutenBet", "--hang-on RakutenBet"}) {
+        BridgeControl broken = bridge(fault, 2000ms);
+        ASSERT_EQ(broken.RakutenLogin("", ""), 0) << fault;
+        EXPECT_EQ(broken.RakutenBet("", line, 1, amount, remaining, limit, answer), link::kBetUnknown) << fault;
+    }
+
     // A bridge that never started sent nothing: a plain failure, not an unknown result.
     BridgeControl missing("/nonexistent/vexmora-bridge.exe", {}, nullptr);
     EXPECT_EQ(missing.RakutenBet("", line, 1, amount, remaining, limit, answer), link::kNotStarted);
