@@ -89,7 +89,7 @@ TEST(BridgeProtocol, TheHelloSaysWhetherTheControlIsThereAndWhyNot) {
 
 TEST(BridgeProtocol, BrokenRequestsAreRefused) {
     ScriptedHost host;
-    for (const std::string& request : {std::string("\x63"), std::string("\x01\x05\x00\x00\x00ab", 7),
+    for (const std::string& request : {std::string("\x63"), std::string("\x01\x05\x00\x00\x00" "ab", 7),
                                        std::string("\x04zz", 3), std::string("\x14\x01", 2)}) {
         const std::string reply = dispatch(host, request);
         Reader in(reply);
