@@ -39,6 +39,7 @@ int runVote(const std::vector<std::string>& args) {
     switch (result.outcome) {
         case VoteOutcome::Voted:
         case VoteOutcome::PartlyVoted: return kOk;
+        case VoteOutcome::ResultUnknown: return kResultUnknown;
         case VoteOutcome::Stopped: return 128 + stopSignal();  // as the shell reports a signal
         default: return kFailed;
     }

@@ -76,7 +76,8 @@ constexpr Explanation kExplanations[] = {
      "Votes the bet list on the betting site without asking; the outcome goes to VovoVaro.log and\n"
      "its new lines are printed. Refused when a check fails, the settings file cannot be read, a\n"
      "spending limit ([AutoTohyo] DayLimit, RaceLimit) would be passed or the login fails (exit 1).\n"
-     "SIGINT or SIGTERM stop it after the batch in flight, which is logged (exit 130 or 143).\n",
+     "SIGINT or SIGTERM stop it after the batch in flight, which is logged (exit 130 or 143). Exit 3:\n"
+     "a batch's answer was lost (the bridge ended): it may stand; check the account, do not retry.\n",
      "vote tomorrow 1 --kind 0 --mark 8:4 --amount 500"},
 };
 
