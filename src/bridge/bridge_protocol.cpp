@@ -1,0 +1,218 @@
+#include "bridge/bridge_protocol.h"
+
+namespace vex::bridge {
+
+namespace {
+
+bool isIn(char kind) { return kind == 't' || kind == 'n' || kind == 'B'; }
+bool isOut(char kind) { return kind == 'T' || kind == 'N' || kind == 'B'; }
+bool isText(char kind) { return kind == 't' || kind == 'T'; }
+
+void appendLe32(std::string& out, std::uint32_t u) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((u >> shift) & 0xFF));
+}
+
+// A reader of a reply payload that must start with `op`.
+bool startsWith(Reader& in, Op op) { return in.op() == op && !in.failed(); }
+
+}  // namespace
+
+const std::vector<Operation>& controlOperations() {
+    static const std::vector<Operation> all = {
+        {Op::NVInit, "NVInit", "t"},
+        {Op::NVSetUIProperties, "NVSetUIProperties", ""},
+        {Op::NVOpen, "NVOpen", "ttnNNT"},
+        {Op::NVStatus, "NVStatus", ""},
+        {Op::NVRead, "NVRead", "TBT"},
+        {Op::NVRTOpen, "NVRTOpen", "tt"},
+        {Op::NVCancel, "NVCancel", ""},
+        {Op::NVClose, "NVClose", ""},
+        {Op::RakutenLogin, "RakutenLogin", "tt"},
+        {Op::RakutenLogout, "RakutenLogout", ""},
+        {Op::RakutenBet, "RakutenBet", "ttnNNNT"},
+        {Op::RakutenZandaka, "RakutenZandaka", "NNNNt"},
+        {Op::RakutenDeposit, "RakutenDeposit", ""},
+    };
+    return all;
+}
+
+const Operation* controlOperation(Op op) {
+    for (const Operation& o : controlOperations())
+        if (o.op == op) return &o;
+    return nullptr;
+}
+
+const Operation* controlOperation(std::string_view name) {
+    for (const Operation& o : controlOperations())
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+Writer& Writer::number(int v) {
+    appendLe32(bytes_, static_cast<std::uint32_t>(v));
+    return *this;
+}
+
+Writer& Writer::text(std::string_view s) {
+    number(static_cast<int>(s.size()));
+    bytes_.append(s);
+    return *this;
+}
+
+bool Reader::take(std::size_t n) {
+    if (failed_ || data_.size() - pos_ < n) {
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+Op Reader::op() {
+    if (!take(1)) return Op::Refused;
+    return static_cast<Op>(static_cast<unsigned char>(data_[pos_++]));
+}
+
+int Reader::number() {
+    if (!take(4)) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    pos_ += 4;
+    return static_cast<int>(frameLength(p));
+}
+
+std::string Reader::text() {
+    const auto size = static_cast<std::uint32_t>(number());
+    if (!take(size)) return {};
+    std::string s(data_.substr(pos_, size));
+    pos_ += size;
+    return s;
+}
+
+std::string framed(std::string_view payload) {
+    std::string frame;
+    frame.reserve(payload.size() + 4);
+    appendLe32(frame, static_cast<std::uint32_t>(payload.size()));
+    frame.append(payload);
+    return frame;
+}
+
+std::uint32_t frameLength(const unsigned char header[4]) {
+    return static_cast<std::uint32_t>(header[0]) | static_cast<std::uint32_t>(header[1]) << 8 |
+           static_cast<std::uint32_t>(header[2]) << 16 | static_cast<std::uint32_t>(header[3]) << 24;
+}
+
+std::string helloRequest() { return Writer(Op::Hello).number(kProtocolVersion).payload(); }
+
+std::string helloReply(const Hello& hello) {
+    return Writer(Op::Hello)
+        .number(hello.protocolVersion)
+        .text(hello.bridgeVersion)
+        .number(hello.controlCreated ? 1 : 0)
+        .text(hello.problem)
+        .payload();
+}
+
+std::optional<Hello> parseHello(std::string_view payload) {
+    Reader in(payload);
+    if (!startsWith(in, Op::Hello)) return std::nullopt;
+    Hello h;
+    h.protocolVersion = in.number();
+    h.bridgeVersion = in.text();
+    h.controlCreated = in.number() != 0;
+    h.problem = in.text();
+    if (!in.complete()) return std::nullopt;
+    return h;
+}
+
+std::string callRequest(const Operation& op, const std::vector<Value>& args) {
+    Writer w(op.op);
+    for (std::size_t i = 0; op.args[i]; ++i) {
+        if (!isIn(op.args[i])) continue;
+        if (isText(op.args[i])) w.text(args[i].text);
+        else w.number(args[i].number);
+    }
+    return w.payload();
+}
+
+bool parseCallRequest(const Operation& op, Reader& in, std::vector<Value>& args) {
+    args.assign(std::string_view(op.args).size(), Value{});
+    for (std::size_t i = 0; op.args[i]; ++i) {
+        if (!isIn(op.args[i])) continue;
+        if (isText(op.args[i])) args[i].text = in.text();
+        else args[i].number = in.number();
+    }
+    return in.complete();
+}
+
+std::string callReply(const Operation& op, int result, const std::vector<Value>& args) {
+    Writer w(op.op);
+    w.number(result);
+    for (std::size_t i = 0; op.args[i]; ++i) {
+        if (!isOut(op.args[i])) continue;
+        if (isText(op.args[i])) w.text(args[i].text);
+        else w.number(args[i].number);
+    }
+    return w.payload();
+}
+
+bool parseCallReply(const Operation& op, std::string_view payload, int& result, std::vector<Value>& args) {
+    Reader in(payload);
+    if (!startsWith(in, op.op)) return false;
+    args.resize(std::string_view(op.args).size());
+    result = in.number();
+    for (std::size_t i = 0; op.args[i]; ++i) {
+        if (!isOut(op.args[i])) continue;
+        if (isText(op.args[i])) args[i].text = in.text();
+        else args[i].number = in.number();
+    }
+    return in.complete();
+}
+
+std::string batchRequest(const BatchRequest& r) {
+    return Writer(Op::ReadBatch).number(r.bufferSize).number(r.maxRecords).number(r.maxBytes).payload();
+}
+
+std::string batchReply(const Batch& batch) {
+    Writer w(Op::ReadBatch);
+    w.number(batch.stop).number(static_cast<int>(batch.records.size()));
+    for (const Record& r : batch.records) w.number(r.code).text(r.bytes);
+    return w.payload();
+}
+
+std::optional<Batch> parseBatchReply(std::string_view payload) {
+    Reader in(payload);
+    if (!startsWith(in, Op::ReadBatch)) return std::nullopt;
+    Batch batch;
+    batch.stop = in.number();
+    const int count = in.number();
+    // Each record takes at least 8 bytes: a count beyond that is a broken frame, not a reserve.
+    if (count < 0 || static_cast<std::size_t>(count) > payload.size() / 8) return std::nullopt;
+    batch.records.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count && !in.failed(); ++i) {
+        Record r;
+        r.code = in.number();
+        r.bytes = in.text();
+        batch.records.push_back(std::move(r));
+    }
+    if (!in.complete()) return std::nullopt;
+    return batch;
+}
+
+std::string libraryCheckRequest(const std::string& library) {
+    return Writer(Op::LibraryCheck).text(library).payload();
+}
+
+std::string libraryCheckReply(LibraryCheckResult result) {
+    return Writer(Op::LibraryCheck).number(static_cast<int>(result)).payload();
+}
+
+std::optional<LibraryCheckResult> parseLibraryCheckReply(std::string_view payload) {
+    Reader in(payload);
+    if (!startsWith(in, Op::LibraryCheck)) return std::nullopt;
+    const int result = in.number();
+    if (!in.complete() || result < 0 || result > 2) return std::nullopt;
+    return static_cast<LibraryCheckResult>(result);
+}
+
+std::string refusedReply(const std::string& why) { return Writer(Op::Refused).text(why).payload(); }
+
+}  // namespace vex::bridge
