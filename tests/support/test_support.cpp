@@ -44,11 +44,14 @@ bool RecordingReporter::askYesNo(const std::string& text) {
 
 std::string runCli(const std::string& args, int& exitCode, const std::string& env) {
 #ifdef VEXMORA_CLI_PATH
-    std::string command = env + " " VEXMORA_CLI_PATH " " + args;
+    return runCommand(env + " " VEXMORA_CLI_PATH " " + args, exitCode);
 #else
-    std::string command = "vexmora-cli " + args;
     (void)env;
+    return runCommand("vexmora-cli " + args, exitCode);
 #endif
+}
+
+std::string runCommand(const std::string& command, int& exitCode) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot start " + command);
     std::string out;

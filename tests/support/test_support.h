@@ -41,6 +41,8 @@ public:
 // Runs vexmora-cli with `args` (shell-quoted by the caller) and the extra environment assignments
 // `env` ("NAME=value ..."); returns stdout, and the exit code through `exitCode`.
 std::string runCli(const std::string& args, int& exitCode, const std::string& env = "");
+// Runs a shell command line; returns stdout, and the exit code through `exitCode`.
+std::string runCommand(const std::string& command, int& exitCode);
 // The vexmora-cli program the tests run.
 std::string cliPath();
 
