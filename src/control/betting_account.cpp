@@ -105,6 +105,7 @@ std::string BettingAccount::serialise(const AccountBook& book) {
     out << "servicekey=" << book.serviceKey << "\r\n";
     out << "source=" << book.source << "\r\n";
     out << "feedfolder=" << book.feedFolder << "\r\n";
+    if (!book.bridgeCommand.empty()) out << "bridgecommand=" << book.bridgeCommand << "\r\n";
     for (const Account& a : book.accounts)
         out << "account=" << a.name << ',' << a.userId << ',' << a.password << ',' << a.pin << ',' << a.limit << ','
             << a.dayStartLimit << ',' << a.bought << ',' << a.paid << ',' << a.deposited << ',' << a.votes << ','
@@ -134,6 +135,7 @@ std::optional<AccountBook> BettingAccount::parse(const std::string& bytes) {
         if (key == "servicekey") book.serviceKey = value;
         else if (key == "source") book.source = value;
         else if (key == "feedfolder") book.feedFolder = value;
+        else if (key == "bridgecommand") book.bridgeCommand = value;
         else if (key == "current" || key == "receipt") {
             std::optional<long long> v = strictNumber(value);
             if (!v) return std::nullopt;

@@ -70,9 +70,11 @@ struct AccountBook {
     int current = 0;
     int nextReceipt = 1;
     std::string serviceKey;
-    // The control's data source (control_settings.h): "sim" or "feed", and the feed folder.
+    // The control's data source (control_settings.h): "sim", "feed" or "bridge", the feed folder
+    // and the bridge's command.
     std::string source = "sim";
     std::string feedFolder;
+    std::string bridgeCommand;
     std::vector<Account> accounts;
     std::vector<std::pair<int, AccountBet>> bets;  // (account index, bet)
 };

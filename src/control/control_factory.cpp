@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "app/clock.h"
+#include "control/bridge_control.h"
+#include "control/bridge_process.h"
 #include "control/control_settings.h"
 #include "control/fault_injection.h"
 #include "control/feed_service.h"
@@ -49,6 +51,8 @@ std::string dataControlProblem() {
         return toCp932(e.what());
     }
     if (chosen.kind == ActiveSource::Unknown) return sj("VEXMORA_SERVICE の値が不明です: ") + chosen.text;
+    if (chosen.kind == ActiveSource::Bridge && splitCommand(chosen.bridgeCommand).empty())
+        return sj("ブリッジを起動するコマンドが正しくありません: ") + toCp932(chosen.bridgeCommand);
     if (chosen.kind == ActiveSource::Feed) {
         std::error_code ec;
         if (chosen.feedFolder.empty() || !std::filesystem::is_directory(chosen.feedFolder, ec)) {
@@ -65,12 +69,19 @@ std::string dataControlProblem() {
 
 std::unique_ptr<DataControl> createDataControl(ControlUi* ui) {
     if (!dataControlProblem().empty()) return nullptr;
-    std::unique_ptr<DataSource> source = makeSource(activeSource());
-    if (!source) return nullptr;
-    auto service = std::make_unique<ServiceControl>(std::move(source), ui);
-    // After the settings dialog saves another source, the control changes over to it.
-    service->setSourceMaker([] { return makeSource(activeSource()); });
-    std::unique_ptr<DataControl> control = std::move(service);
+    const ActiveSource chosen = activeSource();
+    std::unique_ptr<DataControl> control;
+    if (chosen.kind == ActiveSource::Bridge) {
+        control = std::make_unique<BridgeControl>(chosen.bridgeCommand, bridgeDeadlinesFromSettings(), ui);
+    } else {
+        std::unique_ptr<DataSource> source = makeSource(chosen);
+        if (!source) return nullptr;
+        auto service = std::make_unique<ServiceControl>(std::move(source), ui);
+        // After the settings dialog saves another source, the control changes over to it (to or
+        // from the bridge only at the next start: that is another control).
+        service->setSourceMaker([] { return makeSource(activeSource()); });
+        control = std::move(service);
+    }
     if (auto plan = activeFaultPlan()) control = withFaults(std::move(control), *plan);
     return control;
 }

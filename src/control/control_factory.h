@@ -2,6 +2,8 @@
 // Creates the data-service control the program talks to, chosen by VEXMORA_SERVICE:
 //   sim             the simulated service; VEXMORA_SIM_SEED (a number, default 1) picks its world
 //   feed:DIR        replay of the record files under DIR (layout in feed_service.h)
+//   bridge:COMMAND  the service's own control through vexmora-bridge.exe, started by COMMAND
+//                   without a shell (bridge_control.h)
 //   unset or empty  the source saved in the control's settings (control_settings.h), which is the
 //                   simulated service when nothing is saved
 // VEXMORA_FAULTS wraps it in fault injection (fault_injection.h).

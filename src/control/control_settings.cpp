@@ -9,6 +9,8 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "control/betting_account.h"
+#include "control/bridge_process.h"
+#include "control/control_ui.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::control {
@@ -32,8 +34,9 @@ std::filesystem::path controlSettingsFile() { return appFolder() / "ServiceContr
 ControlSettings loadControlSettings(const std::filesystem::path& file) {
     AccountBook book = BettingAccount::readBook(orDefault(file));
     ControlSettings s;
-    s.source = book.source == "feed" ? SourceKind::Feed : SourceKind::Simulated;
+    s.source = book.source == "feed" ? SourceKind::Feed : book.source == "bridge" ? SourceKind::Bridge : SourceKind::Simulated;
     s.feedFolder = book.feedFolder;
+    s.bridgeCommand = book.bridgeCommand;
     s.serviceKey = book.serviceKey;
     return s;
 }
@@ -43,6 +46,9 @@ std::string settingsProblem(const ControlSettings& s) {
     // The file keeps one setting a line: a line break in a name cannot be stored.
     if (s.feedFolder.find_first_of("\r\n") != std::string::npos)
         return sj("改行を含むフォルダ名は使えません。");
+    if (s.bridgeCommand.find_first_of("\r\n") != std::string::npos) return sj("改行を含むコマンドは使えません。");
+    if (s.source == SourceKind::Bridge && splitCommand(s.bridgeCommand).empty())
+        return sj("ブリッジを起動するコマンドを指定してください。");
     if (s.source != SourceKind::Feed) return {};
     if (s.feedFolder.empty()) return sj("フィードのフォルダを指定してください。");
     std::error_code ec;
@@ -56,8 +62,9 @@ std::string saveControlSettings(const ControlSettings& s, const std::filesystem:
     try {
         FileUpdate update(orDefault(file));
         AccountBook book = BettingAccount::bookOf(update.file(), update.existed(), update.bytes());
-        book.source = s.source == SourceKind::Feed ? "feed" : "sim";
+        book.source = s.source == SourceKind::Feed ? "feed" : s.source == SourceKind::Bridge ? "bridge" : "sim";
         book.feedFolder = s.feedFolder;
+        book.bridgeCommand = s.bridgeCommand;
         book.serviceKey = s.serviceKey;
         update.replace(BettingAccount::serialise(book));
     } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
@@ -81,6 +88,9 @@ ActiveSource activeSource() {
         } else if (env.rfind("feed:", 0) == 0) {
             a.kind = ActiveSource::Feed;
             a.feedFolder = env.substr(5);
+        } else if (env.rfind("bridge:", 0) == 0) {
+            a.kind = ActiveSource::Bridge;
+            a.bridgeCommand = env.substr(7);
         } else {
             a.kind = ActiveSource::Unknown;
         }
@@ -90,8 +100,24 @@ ActiveSource activeSource() {
     if (saved.source == SourceKind::Feed) {
         a.kind = ActiveSource::Feed;
         a.feedFolder = saved.feedFolder;
+    } else if (saved.source == SourceKind::Bridge) {
+        a.kind = ActiveSource::Bridge;
+        a.bridgeCommand = saved.bridgeCommand;
     }
     return a;
+}
+
+int editSettingsThroughUi(ControlUi& ui, bool& sourceChanged) {
+    sourceChanged = false;
+    const ControlSettings before = loadControlSettings();
+    ControlSettings settings = before;
+    if (!ui.editSettings(settings, serviceOverride())) return 0;
+    // The dialog refuses what cannot be saved; a UI that does not is answered with -100 here.
+    if (!saveControlSettings(settings).empty()) return -100;
+    sourceChanged = settings.source != before.source ||
+                    (settings.source == SourceKind::Feed && settings.feedFolder != before.feedFolder) ||
+                    (settings.source == SourceKind::Bridge && settings.bridgeCommand != before.bridgeCommand);
+    return 0;
 }
 
 }  // namespace vex::control

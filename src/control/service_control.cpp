@@ -33,16 +33,10 @@ int ServiceControl::NVInit(const std::string& softwareId) {
 
 int ServiceControl::NVSetUIProperties() {
     if (!ui_) return 0;
-    const ControlSettings before = loadControlSettings();
-    ControlSettings settings = before;
-    const std::string override = serviceOverride();
-    if (!ui_->editSettings(settings, override)) return 0;
-    // The dialog refuses what cannot be saved; a UI that does not is answered with -100 here.
-    if (!saveControlSettings(settings).empty()) return -100;
-    const bool sourceChanged = settings.source != before.source ||
-                               (settings.source == SourceKind::Feed && settings.feedFolder != before.feedFolder);
+    bool sourceChanged = false;
+    if (int code = editSettingsThroughUi(*ui_, sourceChanged); code != 0) return code;
     // While VEXMORA_SERVICE decides the source, the saved choice waits for a start without it.
-    if (sourceChanged && override.empty() && sourceMaker_) {
+    if (sourceChanged && serviceOverride().empty() && sourceMaker_) {
         if (std::unique_ptr<DataSource> next = sourceMaker_()) {
             pending_ = std::move(next);
             adoptPendingSource();

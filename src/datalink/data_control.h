@@ -11,6 +11,18 @@ namespace vex {
 inline constexpr const char* kProgramVersion = "Version." VEXMORA_VERSION;
 inline constexpr const char* kSoftwareId = "SA503917/SD418260/Vexmora/Version." VEXMORA_VERSION;
 
+// Codes of a control that runs in another process (the bridge): the call did not reach the
+// service, or its answer did not come back. They lie below every code the service answers itself.
+namespace link {
+inline constexpr int kNotStarted = -9001;  // the bridge could not be started
+inline constexpr int kNoReply = -9002;     // no reply within the deadline
+inline constexpr int kEnded = -9003;       // the bridge ended
+inline constexpr int kMalformed = -9004;   // a malformed or oversized reply, or a refused request
+inline constexpr int kRefused = -9005;     // the control's dispatch interface refused the call
+inline constexpr int kBetUnknown = -9006;  // RakutenBet sent, its answer lost: the bet may stand
+inline bool isLinkFailure(int code) { return code <= kNotStarted && code >= kBetUnknown; }
+}  // namespace link
+
 class DataControl {
 public:
     virtual ~DataControl() = default;

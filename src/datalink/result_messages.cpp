@@ -1,7 +1,9 @@
 #include "datalink/result_messages.h"
 
+#include <mutex>
 #include <span>
 
+#include "datalink/data_control.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
@@ -116,6 +118,19 @@ constexpr Entry kBettingTable[] = {
     {-999, "プログラム例外発生"},
 };
 
+// Any operation, when the link to the control failed.
+constexpr Entry kLinkTable[] = {
+    {link::kNotStarted, "ブリッジを起動できませんでした"},
+    {link::kNoReply, "ブリッジが時間内に応答しませんでした"},
+    {link::kEnded, "ブリッジが終了しました"},
+    {link::kMalformed, "ブリッジの応答が不正です"},
+    {link::kRefused, "ブリッジから操作を呼び出せませんでした"},
+};
+
+// The worker meets the failure, a window may word it: the detail is handed over under a lock.
+std::mutex detailLock;
+std::string linkDetail;
+
 std::string lookUp(std::span<const Entry> table, int code) {
     for (const Entry& e : table)
         if (e.code == code) return sj(e.text);
@@ -124,7 +139,14 @@ std::string lookUp(std::span<const Entry> table, int code) {
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
+std::string linkMessage(int code) {
+    std::string meaning = code == link::kBetUnknown ? betResultUnknownText() : lookUp(kLinkTable, code);
+    std::lock_guard lock(detailLock);
+    return linkDetail.empty() ? meaning : meaning + sj("（") + linkDetail + sj("）");
+}
+
 std::string messageOf(std::string_view op, int code) {
+    if (link::isLinkFailure(code)) return linkMessage(code);
     if (op == "NVOpen" || op == "NVRTOpen") return lookUp(kOpenTable, code);
     if (op == "NVRead" || op == "NVGets") {
         if (code > 0) return sj("バッファにセットしたデータのサイズ") + std::to_string(code);
@@ -143,6 +165,15 @@ std::string messageOf(std::string_view op, int code) {
 }
 
 }  // namespace
+
+void setLinkFailureDetail(std::string detail) {
+    std::lock_guard lock(detailLock);
+    linkDetail = std::move(detail);
+}
+
+std::string betResultUnknownText() {
+    return "result unknown: check the account's balance and history before voting again";
+}
 
 std::string ResultMessage(std::string_view operation, int code) {
     return messageOf(operation, code) + "(" + std::to_string(code) + ")";

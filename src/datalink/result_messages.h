@@ -17,4 +17,12 @@ std::string codeMeaning(std::string_view operation, int code);
 // does not list it: what a message shows where it names a code. CP932.
 std::string codeWithMeaning(std::string_view operation, int code);
 
+// The words of the latest failure of the link to an out-of-process control (naming the
+// operation, the command and the bridge's last stderr line, never a credential), shown after the
+// meaning of the link codes (data_control.h). Set by the control that met it; CP932.
+void setLinkFailureDetail(std::string detail);
+
+// What every message of a bet whose answer was lost says.
+std::string betResultUnknownText();
+
 }  // namespace vex

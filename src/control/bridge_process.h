@@ -1,0 +1,51 @@
+#pragma once
+// The bridge as a child process: started without a shell, fed request frames on its stdin, read
+// for one reply frame on its stdout within a deadline. Its stderr is drained as it goes and its
+// last line kept for error texts.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace vex::control {
+
+// COMMAND split into words at blanks; double quotes keep blanks inside a word. Empty when blank or
+// when a quote is left open.
+std::vector<std::string> splitCommand(const std::string& command);
+
+class BridgeProcess {
+public:
+    // The running child; null with `why` set when it cannot start.
+    static std::unique_ptr<BridgeProcess> start(const std::vector<std::string>& words, std::string& why);
+    // Closes its stdin (its normal end), and kills it when it does not end at once.
+    ~BridgeProcess();
+    BridgeProcess(const BridgeProcess&) = delete;
+    BridgeProcess& operator=(const BridgeProcess&) = delete;
+
+    enum class Outcome { Reply, TimedOut, Ended, Malformed };
+    // Sends one request payload and waits for one reply payload, at most `deadline`. Anything but
+    // Reply leaves the process unusable (the caller ends it).
+    Outcome exchange(std::string_view request, std::chrono::milliseconds deadline, std::string& reply);
+
+    const std::string& lastStderrLine() const { return lastStderrLine_; }
+    // How it ended ("exit code 3", "signal 9"); empty while it runs. Reaps it when it has ended.
+    std::string endStatus();
+
+private:
+    BridgeProcess() = default;
+    bool sendSome(std::string_view frame, std::size_t& sent);
+    // False when stdout ended; sets `malformed` for a length beyond the reply limit.
+    bool receiveSome(std::string& buffer, bool& malformed);
+    void drainStderr();
+    void closeFd(int& fd);
+
+    pid_t pid_ = -1;
+    int toChild_ = -1, fromChild_ = -1, errors_ = -1;
+    std::string stderrTail_, lastStderrLine_;
+    int waitStatus_ = 0;
+    bool reaped_ = false;
+};
+
+}  // namespace vex::control
