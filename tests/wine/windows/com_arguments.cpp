@@ -12,19 +12,21 @@ const VARIANT& target(const VARIANT& arg) {
 
 }  // namespace
 
+// One conversion call each: a CP932 byte gives at most one UTF-16 unit, a unit at most two bytes.
 std::wstring wideOfCp932(const std::string& bytes) {
     if (bytes.empty()) return {};
-    int n = MultiByteToWideChar(kCp932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(kCp932, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+    std::wstring out(bytes.size(), L'\0');
+    int n = MultiByteToWideChar(kCp932, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(),
+                                static_cast<int>(out.size()));
+    out.resize(static_cast<std::size_t>(n));
     return out;
 }
 
 std::string cp932OfWide(const wchar_t* text, int length) {
     if (!text || length <= 0) return {};
-    int n = WideCharToMultiByte(kCp932, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(kCp932, 0, text, length, out.data(), n, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length) * 2, '\0');
+    int n = WideCharToMultiByte(kCp932, 0, text, length, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n));
     return out;
 }
 

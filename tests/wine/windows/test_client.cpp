@@ -56,7 +56,7 @@ int readAll(IDispatch* control, const std::wstring& from) {
     auto opened = call(control, L"NVOpen", {text(SysAllocString(L"RACEDIFF")), text(SysAllocString(from.c_str())),
                                             number(1), byRef(&reads), byRef(&downloads), byRef(&last)});
     if (opened != 0) return std::fprintf(stderr, "NVOpen: %ld\n", opened.value_or(-9999)), 1;
-    _setmode(_fileno(stdout), _O_BINARY);
+    std::string records;  // written once: many small writes to a pipe are slow under Wine
     for (;;) {
         VARIANT record, size, file;
         VariantInit(&record), VariantInit(&file);
@@ -64,9 +64,11 @@ int readAll(IDispatch* control, const std::wstring& from) {
         auto r = call(control, L"NVRead", {byRef(&record), byRef(&size), byRef(&file)});
         if (!r || *r < -3) return std::fprintf(stderr, "NVRead: %ld\n", r.value_or(-9999)), 1;
         if (*r == 0) break;
-        if (*r > 0) std::fputs(textArgument(record).value_or("").c_str(), stdout);
+        if (*r > 0) records += textArgument(record).value_or("");
         VariantClear(&record), VariantClear(&file);
     }
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::fwrite(records.data(), 1, records.size(), stdout);
     return call(control, L"NVClose", {}) == 0 ? 0 : 1;
 }
 
