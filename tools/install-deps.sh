@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake make qt6-base-dev qt6-charts-dev libqt6opengl6-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev fonts-ipafont-gothic xvfb xauth desktop-file-utils dpkg-dev file "$@")
 packages+=(qt6-translations-l10n)  # Qt's Japanese standard buttons (はい/いいえ/キャンセル)
-# The bridge's two Windows builds, and Wine to test the 64-bit one against our test control.
+# The Windows bridge beside the service's own control: cross-compiled, and run under Wine by its tests.
 packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
 missing=()
 for p in "${packages[@]}"; do

@@ -102,6 +102,7 @@ private:
 class Reader {
 public:
     explicit Reader(std::string_view payload) : data_(payload) {}
+    Reader(std::string&&) = delete;  // it keeps a view: the payload must outlive it
     Op op();
     int number();
     std::string text();

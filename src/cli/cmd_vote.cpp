@@ -32,6 +32,7 @@ int runVote(const std::vector<std::string>& args) {
     switch (result.outcome) {
         case VoteOutcome::Voted:
         case VoteOutcome::PartlyVoted: return kOk;
+        case VoteOutcome::ResultUnknown: return kResultUnknown;
         default: return kFailed;
     }
 }

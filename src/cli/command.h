@@ -12,6 +12,8 @@ namespace vex::cli {
 
 // Exit codes of vexmora-cli.
 inline constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+// A vote whose answer was lost: neither failed nor accepted; a script must not simply retry it.
+inline constexpr int kResultUnknown = 3;
 
 // Raised by a command for a usage error (exit 2); what() is printed to stderr.
 struct UsageError : std::runtime_error {

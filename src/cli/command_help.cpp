@@ -74,7 +74,8 @@ constexpr Explanation kExplanations[] = {
      "stats --from 2026-11-01 --to today --by zone"},
     {"vote",
      "Votes the bet list on the betting site without asking; the outcome goes to VovoVaro.log and\n"
-     "its new lines are printed. Refused when a check fails or the login fails (exit 1).\n",
+     "its new lines are printed. Refused when a check fails or the login fails (exit 1). Exit 3:\n"
+     "a batch's answer was lost (the bridge ended): it may stand; check the account, do not retry.\n",
      "vote tomorrow 1 --kind 0 --mark 8:4 --amount 500"},
 };
 

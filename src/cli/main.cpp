@@ -71,7 +71,7 @@ static void printHelp() {
                  "Usage: vexmora-cli <command> [arguments]\n\nCommands:\n"
                  "  help [COMMAND]   explains one command, with an example\n  --version\n";
     for (const auto& c : commands()) std::cout << "  " << c.usage << '\n';
-    std::cout << "\nEnvironment: VEXMORA_HOME, VEXMORA_SERVICE (sim | feed:DIR), VEXMORA_NOW.\n";
+    std::cout << "\nEnvironment: VEXMORA_HOME, VEXMORA_SERVICE (sim | feed:DIR | bridge:COMMAND), VEXMORA_NOW.\n";
 }
 
 }  // namespace vex::cli

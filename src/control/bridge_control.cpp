@@ -65,6 +65,7 @@ BridgeControl::~BridgeControl() = default;
 int BridgeControl::fail(int code, const char* name, const std::string& what) {
     std::string detail = std::string(name) + ": " + what + " [" + toCp932(command_) + "]";
     if (process_) {
+        if (code == link::kEnded) process_->awaitEnd(std::chrono::milliseconds(500));
         const std::string status = process_->endStatus();
         if (!status.empty()) detail += " " + status;
         if (!process_->lastStderrLine().empty()) detail += sj(" 最後の出力: ") + process_->lastStderrLine();
@@ -94,7 +95,8 @@ int BridgeControl::hello(bridge::Hello& answer) {
         if (!process_) return fail(link::kNotStarted, "Hello", why.empty() ? "cannot start" : why);
     }
     std::string reply;
-    if (int code = exchange(bridge::helloRequest(), "Hello", deadlines_.reply, reply); code != 0) return code;
+    // Starting may take a while (Wine, ssh): the hello waits as long as a batched read.
+    if (int code = exchange(bridge::helloRequest(), "Hello", deadlines_.read, reply); code != 0) return code;
     std::optional<bridge::Hello> h = bridge::parseHello(reply);
     if (!h) return fail(link::kMalformed, "Hello", "a broken hello");
     answer = *h;
@@ -270,6 +272,34 @@ int BridgeControl::checkLibrary(const std::string& library, bridge::LibraryCheck
     if (!r) return fail(link::kMalformed, "LibraryCheck", "a broken reply");
     result = *r;
     return 0;
+}
+
+std::string bridgeConnectionTest(const std::string& command, const BridgeDeadlines& deadlines) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    bridge::Hello hello;
+    const int code = bridged.hello(hello);
+    if (code == link::kRefused && !hello.bridgeVersion.empty())
+        return sj("ブリッジ（") + hello.bridgeVersion + sj("）は起動しましたが、サービスのコントロールを作成できませんでした: ") +
+               hello.problem;
+    if (code != 0) return sj("ブリッジと通信できませんでした: ") + ResultMessage("Hello", code);
+    const int init = bridged.NVInit(kSoftwareId);
+    if (link::isLinkFailure(init)) return sj("ブリッジと通信できませんでした: ") + ResultMessage("NVInit", init);
+    if (init != 0)
+        return sj("ブリッジ（") + hello.bridgeVersion + sj("）とコントロールは動いていますが、NVInitが失敗しました(") +
+               std::to_string(init) + ")";
+    return sj("接続できました。ブリッジ（") + hello.bridgeVersion + sj("）がサービスのコントロールを作成し、NVInitが成功しました。");
+}
+
+int serviceSettingsThroughBridge(const std::string& command, const BridgeDeadlines& deadlines) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    const int code = bridged.NVInit(kSoftwareId);
+    return code == 0 ? bridged.serviceSettingsDialog() : code;
+}
+
+int checkLibraryThroughBridge(const std::string& command, const BridgeDeadlines& deadlines,
+                              const std::string& library, bridge::LibraryCheckResult& result) {
+    BridgeControl bridged(command, deadlines, nullptr);
+    return bridged.checkLibrary(library, result);
 }
 
 }  // namespace vex::control

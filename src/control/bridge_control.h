@@ -96,4 +96,17 @@ private:
     bool refused_ = false;  // the last failed exchange was a refusal: the request was not carried out
 };
 
+// The connection test of the settings dialog: starts a bridge with `command`, says hello and calls
+// NVInit, and tells the answer in words (CP932). Runs a bridge of its own, on any thread.
+std::string bridgeConnectionTest(const std::string& command, const BridgeDeadlines& deadlines);
+// The service's own settings dialog through a bridge of its own: NVInit, then NVSetUIProperties;
+// the code of the first that fails, else 0.
+int serviceSettingsThroughBridge(const std::string& command, const BridgeDeadlines& deadlines);
+// The voting library's check on the bridge's side, through a bridge of its own: 0 with `result`
+// set, or the link code.
+int checkLibraryThroughBridge(const std::string& command, const BridgeDeadlines& deadlines,
+                              const std::string& library, bridge::LibraryCheckResult& result);
+// The library the check asks the bridge for, in the bridge's own folder.
+inline constexpr const char* kBridgeVoteLibrary = "IPAT_LIB.dll";
+
 }  // namespace vex::control

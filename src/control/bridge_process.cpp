@@ -118,9 +118,7 @@ std::unique_ptr<BridgeProcess> BridgeProcess::start(const std::vector<std::strin
 BridgeProcess::~BridgeProcess() {
     closeFd(toChild_);  // stdin ended: the bridge's normal end
     if (pid_ > 0) {
-        const auto giveUp = Clock::now() + std::chrono::milliseconds(500);
-        while (endStatus().empty() && Clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (!reaped_) {
+        if (awaitEnd(std::chrono::milliseconds(500)).empty()) {
             kill(pid_, SIGKILL);
             waitpid(pid_, &waitStatus_, 0);
         }
@@ -143,6 +141,14 @@ std::string BridgeProcess::endStatus() {
     if (WIFEXITED(waitStatus_)) return "exit code " + std::to_string(WEXITSTATUS(waitStatus_));
     if (WIFSIGNALED(waitStatus_)) return "signal " + std::to_string(WTERMSIG(waitStatus_));
     return "ended";
+}
+
+std::string BridgeProcess::awaitEnd(std::chrono::milliseconds limit) {
+    const auto giveUp = Clock::now() + limit;
+    std::string status;
+    while ((status = endStatus()).empty() && Clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return status;
 }
 
 bool BridgeProcess::sendSome(std::string_view frame, std::size_t& sent) {

@@ -32,6 +32,8 @@ public:
     const std::string& lastStderrLine() const { return lastStderrLine_; }
     // How it ended ("exit code 3", "signal 9"); empty while it runs. Reaps it when it has ended.
     std::string endStatus();
+    // Waits at most `limit` for it to end; its end status, empty when it still runs.
+    std::string awaitEnd(std::chrono::milliseconds limit);
 
 private:
     BridgeProcess() = default;

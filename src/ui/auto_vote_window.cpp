@@ -15,8 +15,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "app/clock.h"
+#include "control/bridge_control.h"
+#include "control/control_settings.h"
+#include "datalink/result_messages.h"
 #include "store/record_layout.h"
 #include "ui/bet_page_widget.h"
 #include "ui/dialogs.h"
@@ -332,9 +336,32 @@ void AutoVoteWindow::end() {
 }
 
 void AutoVoteWindow::checkLibrary() {
+    const control::ActiveSource source = control::activeSource();
+    if (source.kind == control::ActiveSource::Bridge) return checkLibraryThroughBridge(source.bridgeCommand);
     const std::string setting = read(Settings(), settings::kVoteLibrary);
     const std::string message = libraryCheckMessage(checkVoteLibrary(voteLibraryFile(setting, main_.appDir())));
     if (!message.empty()) Dialogs::information(this, fromCp932(message));
+}
+
+// With the bridge the library sits beside the service's control, on the Windows side. Starting a
+// bridge takes a while: it runs off the window thread, the button waits for its answer.
+void AutoVoteWindow::checkLibraryThroughBridge(const std::string& command) {
+    libraryButton_->setEnabled(false);
+    libraryButton_->setToolTip("ブリッジの応答を待っています");
+    QPointer<AutoVoteWindow> self(this);
+    // Detached: it touches nothing of the window, and ends with its bridge's deadline at the latest.
+    std::thread([self, command, deadlines = control::bridgeDeadlinesFromSettings()] {
+        bridge::LibraryCheckResult result{};
+        const int code = control::checkLibraryThroughBridge(command, deadlines, control::kBridgeVoteLibrary, result);
+        const std::string message = code != 0 ? ResultMessage("LibraryCheck", code)
+                                              : libraryCheckMessage(static_cast<LibraryCheck>(result));
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, message] {
+            if (!self) return;
+            self->libraryButton_->setEnabled(true);
+            self->libraryButton_->setToolTip({});
+            if (!message.empty()) Dialogs::information(self, fromCp932(message));
+        }, Qt::QueuedConnection);
+    }).detach();
 }
 
 TickView AutoVoteWindow::tickView() const {

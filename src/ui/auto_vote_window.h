@@ -33,6 +33,7 @@ public:
     void start();         // "自動投票開始"
     void end();           // "自動投票終了"
     void checkLibrary();  // "投票メニュー"
+    void checkLibraryThroughBridge(const std::string& command);
     // One tick of the timer (tests call it on a set clock).
     void tick();
 

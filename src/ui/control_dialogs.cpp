@@ -13,8 +13,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <future>
+
+#include "control/bridge_control.h"
+#include "datalink/result_messages.h"
 
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
@@ -47,10 +51,45 @@ ServiceSettingsDialog::ServiceSettingsDialog(const control::ControlSettings& set
     col->addWidget(serviceKeyEdit_);
     col->addWidget(okCancel(this));
 
-    (settings.source == control::SourceKind::Feed ? feedRadio_ : simulatedRadio_)->setChecked(true);
+    switch (settings.source) {
+        case control::SourceKind::Feed: feedRadio_->setChecked(true); break;
+        case control::SourceKind::Bridge: bridgeRadio_->setChecked(true); break;
+        case control::SourceKind::Simulated: simulatedRadio_->setChecked(true); break;
+    }
     sourceChanged();
     connect(feedRadio_, &QRadioButton::toggled, this, [this] { sourceChanged(); });
+    connect(bridgeRadio_, &QRadioButton::toggled, this, [this] { sourceChanged(); });
     connect(browseButton_, &QPushButton::clicked, this, [this] { chooseFeedFolder(); });
+    connect(bridgeTestButton_, &QPushButton::clicked, this, [this] { testBridge(); });
+    connect(serviceDialogButton_, &QPushButton::clicked, this, [this] { openServiceDialog(); });
+}
+
+ServiceSettingsDialog::~ServiceSettingsDialog() {
+    if (bridgeRun_.joinable()) bridgeRun_.join();
+}
+
+// The bridge's command, the connection test and the service's own dialog, with the answer below.
+QLayout* ServiceSettingsDialog::buildBridgeRows(const control::ControlSettings& settings, QWidget* box) {
+    auto* rows = new QVBoxLayout;
+    rows->setContentsMargins(20, 0, 0, 0);
+    bridgeCommandEdit_ = new QLineEdit(QString::fromStdString(settings.bridgeCommand), box);
+    bridgeCommandEdit_->setObjectName("BridgeCommandEdit");
+    bridgeCommandEdit_->setPlaceholderText("wine /usr/share/vexmora/bridge/vexmora-bridge32.exe");
+    rows->addWidget(bridgeCommandEdit_);
+    auto* buttons = new QHBoxLayout;
+    bridgeTestButton_ = new QPushButton("接続テスト", box);
+    bridgeTestButton_->setObjectName("BridgeTestButton");
+    serviceDialogButton_ = new QPushButton("サービスの設定画面...", box);
+    serviceDialogButton_->setObjectName("BridgeServiceButton");
+    buttons->addWidget(bridgeTestButton_);
+    buttons->addWidget(serviceDialogButton_);
+    buttons->addStretch(1);
+    rows->addLayout(buttons);
+    bridgeAnswer_ = new QLabel(box);
+    bridgeAnswer_->setObjectName("BridgeAnswerLabel");
+    bridgeAnswer_->setWordWrap(true);
+    rows->addWidget(bridgeAnswer_);
+    return rows;
 }
 
 // The data source: simulated service or feed folder, and the note when the environment overrides it.
@@ -78,7 +117,14 @@ QWidget* ServiceSettingsDialog::buildSourceBox(const control::ControlSettings& s
     folderRow->addWidget(feedFolderEdit_, 1);
     folderRow->addWidget(browseButton_);
     sourceCol->addLayout(folderRow);
-    auto* note = new QLabel("取得元の変更は次のデータ取込から使われます。", sourceBox);
+    bridgeRadio_ = new QRadioButton("ブリッジ経由", sourceBox);
+    bridgeRadio_->setObjectName("BridgeRadio");
+    group->addButton(bridgeRadio_);
+    sourceCol->addWidget(bridgeRadio_);
+    sourceCol->addLayout(buildBridgeRows(settings, sourceBox));
+    auto* note = new QLabel("取得元の変更は次のデータ取込から使われます（ブリッジへの切替とブリッジからの切替は次回の起動から）。",
+                            sourceBox);
+    note->setWordWrap(true);
     note->setObjectName("SourceNoteLabel");
     sourceCol->addWidget(note);
     overrideNote_ = new QLabel(sourceBox);
@@ -96,6 +142,48 @@ QWidget* ServiceSettingsDialog::buildSourceBox(const control::ControlSettings& s
 void ServiceSettingsDialog::sourceChanged() {
     feedFolderEdit_->setEnabled(feedRadio_->isChecked());
     browseButton_->setEnabled(feedRadio_->isChecked());
+    const bool bridge = bridgeRadio_->isChecked();
+    bridgeCommandEdit_->setEnabled(bridge && !bridgeBusy_);
+    bridgeTestButton_->setEnabled(bridge && !bridgeBusy_);
+    serviceDialogButton_->setEnabled(bridge && !bridgeBusy_);
+    const char* why = bridgeBusy_ ? "ブリッジの応答を待っています" : "ブリッジ経由を選ぶと使えます";
+    bridgeTestButton_->setToolTip(bridgeTestButton_->isEnabled() ? "" : why);
+    serviceDialogButton_->setToolTip(serviceDialogButton_->isEnabled() ? "" : why);
+}
+
+void ServiceSettingsDialog::runBridge(std::function<QString(const std::string& command)> work) {
+    if (bridgeBusy_) return;
+    if (bridgeRun_.joinable()) bridgeRun_.join();  // the last one has ended: its answer was shown
+    bridgeBusy_ = true;
+    sourceChanged();
+    bridgeAnswer_->setText("ブリッジの応答を待っています...");
+    const std::string command = bridgeCommandEdit_->text().trimmed().toStdString();
+    QPointer<ServiceSettingsDialog> self(this);
+    bridgeRun_ = std::thread([self, command, work = std::move(work)] {
+        const QString answer = work(command);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [self, answer] { if (self) self->bridgeDone(answer); }, Qt::QueuedConnection);
+    });
+}
+
+void ServiceSettingsDialog::bridgeDone(const QString& answer) {
+    bridgeBusy_ = false;
+    bridgeAnswer_->setText(answer);
+    sourceChanged();
+}
+
+void ServiceSettingsDialog::testBridge() {
+    runBridge([](const std::string& command) {
+        return fromCp932(control::bridgeConnectionTest(command, control::bridgeDeadlinesFromSettings()));
+    });
+}
+
+void ServiceSettingsDialog::openServiceDialog() {
+    runBridge([](const std::string& command) {
+        const int code = control::serviceSettingsThroughBridge(command, control::bridgeDeadlinesFromSettings());
+        if (code == 0) return QString("サービスの設定画面を閉じました。");
+        return "NVSetUIPropertiesエラー：" + fromCp932(ResultMessage("NVSetUIProperties", code));
+    });
 }
 
 void ServiceSettingsDialog::chooseFeedFolder() {
@@ -105,13 +193,17 @@ void ServiceSettingsDialog::chooseFeedFolder() {
 
 control::ControlSettings ServiceSettingsDialog::settings() const {
     control::ControlSettings s;
-    s.source = feedRadio_->isChecked() ? control::SourceKind::Feed : control::SourceKind::Simulated;
+    s.source = feedRadio_->isChecked()     ? control::SourceKind::Feed
+               : bridgeRadio_->isChecked() ? control::SourceKind::Bridge
+                                           : control::SourceKind::Simulated;
     s.feedFolder = QFile::encodeName(feedFolderEdit_->text().trimmed()).toStdString();
+    s.bridgeCommand = bridgeCommandEdit_->text().trimmed().toStdString();
     s.serviceKey = toCp932(serviceKeyEdit_->text().trimmed());
     return s;
 }
 
 void ServiceSettingsDialog::done(int result) {
+    if (bridgeBusy_) return;  // a bridge of this dialog still runs: its answer comes first
     if (result == QDialog::Accepted) {
         std::string problem = control::settingsProblem(settings());
         if (!problem.empty()) {

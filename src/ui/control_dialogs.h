@@ -3,7 +3,9 @@
 // account selection of the account switch. The control is window-free and calls these through
 // ControlUi.
 #include <QDialog>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control/control_ui.h"
@@ -16,9 +18,12 @@ class QRadioButton;
 
 namespace vex::ui {
 
-// Settings dialog: the data source (the simulated service or the replay of a feed folder) and the
-// service key, which the control keeps in its own settings. OK refuses, with the reason, settings
-// that cannot be saved (a feed folder that does not exist, a malformed key) and stays open.
+// Settings dialog: the data source (the simulated service, the replay of a feed folder or the bridge
+// to the service's own control) and the service key, which the control keeps in its own settings.
+// OK refuses, with the reason, settings that cannot be saved (a feed folder that does not exist, a
+// malformed key, no bridge command) and stays open. With the bridge chosen, "接続テスト" and the
+// service's own settings dialog each run a bridge of their own off the window thread; the dialog
+// does not close while one runs.
 class ServiceSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,12 +33,19 @@ public:
     // The settings as edited (the key trimmed).
     control::ControlSettings settings() const;
     void done(int result) override;
+    ~ServiceSettingsDialog() override;
 
 private:
     QWidget* buildSourceBox(const control::ControlSettings& settings, const QString& environmentOverride);
+    QLayout* buildBridgeRows(const control::ControlSettings& settings, QWidget* box);
     void chooseFeedFolder();
-    // The folder is only for the feed.
+    // The folder is only for the feed, the command and its buttons only for the bridge.
     void sourceChanged();
+    void testBridge();
+    void openServiceDialog();
+    // Runs `work` on a thread of its own and shows its answer below the command.
+    void runBridge(std::function<QString(const std::string& command)> work);
+    void bridgeDone(const QString& answer);
 
     QRadioButton* simulatedRadio_ = nullptr;
     QRadioButton* feedRadio_ = nullptr;
@@ -41,6 +53,13 @@ private:
     QPushButton* browseButton_ = nullptr;
     QLabel* overrideNote_ = nullptr;
     QLineEdit* serviceKeyEdit_ = nullptr;
+    QRadioButton* bridgeRadio_ = nullptr;
+    QLineEdit* bridgeCommandEdit_ = nullptr;
+    QPushButton* bridgeTestButton_ = nullptr;
+    QPushButton* serviceDialogButton_ = nullptr;
+    QLabel* bridgeAnswer_ = nullptr;
+    std::thread bridgeRun_;
+    bool bridgeBusy_ = false;
 };
 
 // Account selection: one line per account, the current one selected.

@@ -1,5 +1,6 @@
 #include "voting/auto_vote_schedule.h"
 
+#include "datalink/result_messages.h"
 #include "datalink/timed_refresh.h"
 #include "vocabulary/cp932.h"
 
@@ -54,6 +55,7 @@ std::optional<GiveUpReason> AutoVoteSchedule::voteEnded(std::size_t index, VoteO
         case VoteOutcome::AllBatchesFailed: reason = GiveUpReason::NothingAccepted; break;
         case VoteOutcome::LoginFailed: reason = GiveUpReason::LoginFailed; break;
         case VoteOutcome::Withheld: reason = GiveUpReason::Withheld; break;
+        case VoteOutcome::ResultUnknown: reason = GiveUpReason::ResultUnknown; break;
         default: reason = GiveUpReason::Refused; break;
     }
     states_[index] = reason ? State::GivenUp : State::Voted;
@@ -74,8 +76,10 @@ std::string givenUpLogLine(const AutoVoteTarget& target, GiveUpReason reason, co
         case GiveUpReason::LoginFailed: why = "ログインできませんでした。"; break;
         case GiveUpReason::Refused: why = "投票できませんでした。"; break;
         case GiveUpReason::Withheld: why = "投票上限額を超えるため投票しませんでした。"; break;
+        case GiveUpReason::ResultUnknown: break;
     }
-    return sj("[エラー]") + time + sj("  自動投票見送り：") + target.name + " " + sj(why);
+    const std::string words = reason == GiveUpReason::ResultUnknown ? betResultUnknownText() : sj(why);
+    return sj("[エラー]") + time + sj("  自動投票見送り：") + target.name + " " + words;
 }
 
 }  // namespace vex

@@ -27,6 +27,7 @@ enum class GiveUpReason {
     LoginFailed,
     Refused,           // a check of the vote refused it (its own log line says which)
     Withheld,          // a spending limit stopped it
+    ResultUnknown,     // a batch's answer was lost: it may stand, so the race is never tried again
 };
 
 // What a tick needs to know of the main window.

@@ -7,6 +7,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/grid_sort.h"
+#include "datalink/data_control.h"
 #include "datalink/result_messages.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -185,6 +186,15 @@ std::string batchOf(const std::vector<std::string>& lines, int b) {
     return batch;
 }
 
+// A batch whose answer never came: it may have been bought, so it is neither failed nor accepted.
+void reportUnknownBatch(VoteContext& ctx, VoteResult& result, const std::string& number) {
+    ++result.unknown;
+    ctx.reporter.beep();
+    const std::string text = sj("買い目:") + number + " " + betResultUnknownText();
+    if (!ctx.automatic) ctx.reporter.information(text);
+    logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + "  " + text});
+}
+
 // One batch sent; its outcome, from the site's answer, reported and logged.
 void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, int b, const std::string& title) {
     int amount = 0, remaining = 0, limit = 0;
@@ -198,7 +208,9 @@ void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, i
         why = " " + toCp932(e.what());
     }
     const std::string number = std::to_string(b);
-    if (code != 0) {
+    if (code == link::kBetUnknown) {
+        reportUnknownBatch(ctx, result, number);
+    } else if (code != 0) {
         ++result.failed;
         ctx.reporter.beep();
         if (!ctx.automatic)
@@ -315,7 +327,14 @@ VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
     if (withheldAfterLogin(ctx, result)) return result;
     const std::string title = raceTitle(plan.race, plan.kind);
     result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
-    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
+    for (int b = 0; b < result.batches && result.unknown == 0; ++b)
+        sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
+    if (result.unknown > 0) {
+        // The session went with the answer: no logout, no further batch, no second try.
+        ctx.loggedIn = false;
+        result.outcome = VoteOutcome::ResultUnknown;
+        return result;
+    }
     logOut(ctx, result);
     ctx.loggedIn = false;
     concludeVote(ctx, result);

@@ -45,11 +45,12 @@ enum class VoteOutcome {
     Withheld,          // a spending limit of automatic voting stopped it; nothing was sent
     PartlyVoted,       // some batches accepted, some failed
     Voted,
+    ResultUnknown,     // a batch's answer was lost on its way back: it may stand; nothing followed it
 };
 
 struct VoteResult {
     VoteOutcome outcome = VoteOutcome::Refused;
-    int lines = 0, batches = 0, accepted = 0, failed = 0;
+    int lines = 0, batches = 0, accepted = 0, failed = 0, unknown = 0;
     long long bought = 0;  // the purchase amounts the site reported for the accepted batches
     std::filesystem::path betFile;
     // Set when the voting log could not be written after the login (CP932): the outcome above

@@ -145,6 +145,44 @@ private slots:
         Dialogs::stopRecording();
     }
 
+    // The third source: its command is kept, "接続テスト" answers in words from a bridge of its own
+    // (the window thread goes on meanwhile), and the dialog waits for that answer before closing.
+    void theBridgeSourceKeepsItsCommandAndTestsTheConnection() {
+        TempHome home;
+        ui::QtControlUi ui;
+        control::ControlSettings settings;
+        QString working, noControl;
+        bool waitedForTheAnswer = false;
+        whenOpen("ServiceSetForm", [&](QDialog* d) {
+            auto* test = byName<QPushButton>(d, "BridgeTestButton");
+            auto* answer = byName<QLabel>(d, "BridgeAnswerLabel");
+            QVERIFY(!test->isEnabled());
+            QVERIFY(!test->toolTip().isEmpty());
+            byName<QRadioButton>(d, "BridgeRadio")->click();
+            QVERIFY(test->isEnabled());
+            auto* command = byName<QLineEdit>(d, "BridgeCommandEdit");
+            command->setText(QString(VEXMORA_BRIDGE_SIM) + " --no-control");
+            test->click();
+            d->reject();
+            waitedForTheAnswer = d->isVisible();
+            QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 20000);
+            noControl = answer->text();
+            command->setText(VEXMORA_BRIDGE_SIM);
+            test->click();
+            QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 20000);
+            working = answer->text();
+            d->accept();
+        });
+        QVERIFY(ui.editSettings(settings, ""));
+        QVERIFY(waitedForTheAnswer);
+        QVERIFY2(noControl.contains("コントロールを作成できませんでした: no control in this test"), qPrintable(noControl));
+        QVERIFY2(working.startsWith("接続できました。"), qPrintable(working));
+        QCOMPARE(settings.source, control::SourceKind::Bridge);
+        QCOMPARE(QString::fromStdString(settings.bridgeCommand), QString(VEXMORA_BRIDGE_SIM));
+        QCOMPARE(control::saveControlSettings(settings), std::string());
+        QCOMPARE(control::loadControlSettings(), settings);
+    }
+
     void theDialogSaysWhenTheEnvironmentVariableOverridesIt() {
         ui::QtControlUi ui;
         control::ControlSettings settings;

@@ -162,6 +162,16 @@ TEST_F(AutoVoteDay, EachTargetIsVotedOnceAtItsVoteTime) {
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(schedule.state(i), AutoVoteSchedule::State::Voted);
 }
 
+TEST_F(AutoVoteDay, AVoteWhoseAnswerWasLostIsNeverTriedAgain) {
+    runDay({2024, 5, 10, 9, 40, 0}, {2024, 5, 10, 10, 59, 0}, VoteOutcome::ResultUnknown);
+    using V = std::vector<std::pair<std::size_t, std::string>>;
+    EXPECT_EQ(voted, (V{{0, "095010"}, {1, "102010"}, {2, "105010"}})) << "each once";
+    ASSERT_EQ(givenUp.count(0), 1u);
+    EXPECT_EQ(givenUp[0].first, GiveUpReason::ResultUnknown);
+    EXPECT_NE(givenUpLogLine(schedule.targets()[0], GiveUpReason::ResultUnknown, "09:50:10").find("result unknown"),
+              std::string::npos);
+}
+
 TEST_F(AutoVoteDay, ABusySecondDelaysTheVoteInsteadOfLosingIt) {
     busySeconds = {"095010", "095011", "095012"};
     runDay({2024, 5, 10, 9, 40, 0}, {2024, 5, 10, 9, 59, 59});

@@ -8,6 +8,7 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "betting/bet_list.h"
+#include "datalink/data_control.h"
 #include "support/site_control.h"
 #include "support/test_support.h"
 #include "voting/bet_lines.h"
@@ -193,6 +194,26 @@ TEST_F(Vote, EveryBatchFailingIsNeverReportedAsSuccess) {
     EXPECT_EQ(lines[2], "[エラー]09:30:00  買い目:1投票失敗：(エラー:-2)");
     EXPECT_EQ(lines[3], "[エラー]09:30:00  投票失敗：受け付けられた買い目はありません。");
     EXPECT_EQ(control.calls.back(), "logout");
+}
+
+// The bridge lost the answer of the first batch: it may have been bought. Nothing more is sent
+// (not the next batch, not the same one again), and it is neither a failure nor a success.
+TEST_F(Vote, ABatchWhoseAnswerWasLostEndsTheVoteAsResultUnknown) {
+    control.betCodes = {link::kBetUnknown, 0};
+    auto ctx = context(false);
+    const VoteResult r = voteRace(trifectaList(240), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::ResultUnknown);
+    EXPECT_EQ(control.batches.size(), 1u);
+    EXPECT_EQ(r.accepted, 0);
+    EXPECT_EQ(r.failed, 0);
+    EXPECT_EQ(control.calls.back(), "bet[|1]") << "no logout on a session that went with the bridge";
+    EXPECT_FALSE(ctx.loggedIn);
+    const std::string unknown = "買い目:0 result unknown: check the account's balance and history before voting again";
+    ASSERT_EQ(reporter.informations.size(), 1u);
+    EXPECT_EQ(reporter.informations[0], unknown);
+    const auto lines = utf8Log();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "[エラー]09:30:00  " + unknown);
 }
 
 TEST_F(Vote, LoginFailureLogoutErrorAndDecline) {
