@@ -1,14 +1,9 @@
 // The 64-bit bridge and our test control under Wine, in the prefix the fixture made: what the
 // program stores, refreshes and votes through them equals, byte for byte, what it does with the
 // feed replay of the same feed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -16,13 +11,14 @@
 #include <vector>
 
 #include "app/file_read.h"
-#include "bridge/bridge_protocol.h"
+#include "control/bridge_control.h"
 #include "support/test_support.h"
+#include "vocabulary/cp932.h"
 
 namespace vex::test {
 namespace {
 namespace fs = std::filesystem;
-using namespace vex::bridge;
+using bridge::LibraryCheckResult;
 
 constexpr const char* kNow = "2026/06/10 09:30:00";
 const fs::path kPrograms = VEXMORA_WINE_PROGRAMS;
@@ -85,6 +81,11 @@ protected:
         EXPECT_EQ(code, 0) << args << " on " << service << ":\n" << out;
         return out;
     }
+    // Bridges this test process starts itself find the feed and the ledger in its environment.
+    void serveTheFeedToOwnBridges() const {
+        ::setenv("VEXMORA_TEST_CONTROL_FEED", windowsPath(path("feed")).c_str(), 1);
+        ::setenv("VEXMORA_TEST_CONTROL_HOME", windowsPath(path("control")).c_str(), 1);
+    }
     std::string replay() const { return "feed:" + path("feed").string(); }
     std::string bridge() const { return std::string("bridge:" VEXMORA_WINE64_PATH " " VEXMORA_BRIDGE64_PATH); }
     // The same command once on the feed replay, once through the bridge.
@@ -142,86 +143,41 @@ TEST_F(WineTest, AVoteThroughTheBridgeLandsInTheTestControlsLedgerAsInTheFeedRep
     EXPECT_EQ(logWithoutTimes(path("bridge")), logWithoutTimes(path("replay")));
 }
 
-// vexmora-bridge64.exe under Wine, spoken to in frames over its stdin and stdout.
-class BridgeProcess {
-public:
-    BridgeProcess(const fs::path& exe, const std::vector<std::string>& environment) {
-        int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            for (int fd : {in[0], in[1], out[0], out[1]}) ::close(fd);
-            for (const std::string& e : environment) ::putenv(const_cast<char*>(e.c_str()));
-            ::execl(VEXMORA_WINE64_PATH, VEXMORA_WINE64_PATH, exe.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        to_ = in[1];
-        from_ = out[0];
-    }
-    ~BridgeProcess() {
-        ::close(to_);  // the bridge ends when its input does
-        for (int i = 0; i < 200 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i) ::usleep(50000);
-        if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        ::close(from_);
-    }
-    // The reply payload to `request`; empty when none came within 60 seconds.
-    std::string ask(const std::string& request) {
-        const std::string frame = framed(request);
-        if (::write(to_, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) return {};
-        std::string header = receive(4);
-        if (header.size() != 4) return {};
-        return receive(frameLength(reinterpret_cast<const unsigned char*>(header.data())));
-    }
-
-private:
-    std::string receive(std::size_t n) {
-        std::string bytes;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (bytes.size() < n && std::chrono::steady_clock::now() < deadline) {
-            pollfd p{from_, POLLIN, 0};
-            if (::poll(&p, 1, 1000) <= 0) continue;
-            char buffer[65536];
-            ssize_t got = ::read(from_, buffer, std::min(sizeof buffer, n - bytes.size()));
-            if (got <= 0) break;
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        }
-        return bytes;
-    }
-    pid_t pid_ = -1;
-    int to_ = -1, from_ = -1;
-};
-
-TEST_F(WineTest, TheBridgeSaysWhetherItCreatedTheControlAndChecksTheVotingLibraryWithoutCallingIt) {
-    // The bridge beside a library with the export, as the user places it.
-    const fs::path folder = path("bridge");
+// The bridge copied into its own folder beside `library` (none when empty), as the user places it;
+// its command.
+std::string bridgeBeside(const fs::path& folder, const fs::path& library) {
+    fs::create_directories(folder);
     fs::copy_file(VEXMORA_BRIDGE64_PATH, folder / "vexmora-bridge64.exe");
-    fs::copy_file(kPrograms / "ipat-with-export" / "IPAT_LIB.dll", folder / "IPAT_LIB.dll");
-    const std::vector<std::string> control = {"VEXMORA_TEST_CONTROL_FEED=" + windowsPath(path("feed")),
-                                              "VEXMORA_TEST_CONTROL_HOME=" + windowsPath(path("control"))};
-    {
-        BridgeProcess bridge(folder / "vexmora-bridge64.exe", control);
-        auto hello = parseHello(bridge.ask(helloRequest()));
-        ASSERT_TRUE(hello);
-        EXPECT_EQ(hello->protocolVersion, kProtocolVersion);
-        EXPECT_TRUE(hello->controlCreated) << hello->problem;
-        auto check = [&](const std::string& library) { return parseLibraryCheckReply(bridge.ask(libraryCheckRequest(library))); };
-        EXPECT_EQ(check("IPAT_LIB.dll"), LibraryCheckResult::Present);
-        EXPECT_EQ(check(windowsPath(kPrograms / "ipat-without-export" / "IPAT_LIB.dll")), LibraryCheckResult::NoExport);
-        EXPECT_EQ(check("MISSING_LIB.dll"), LibraryCheckResult::NotLoaded);
-    }
-    // Without its feed the test control refuses to be created: the hello says so, and why.
-    BridgeProcess bridge(folder / "vexmora-bridge64.exe", {});
-    auto hello = parseHello(bridge.ask(helloRequest()));
-    ASSERT_TRUE(hello);
-    EXPECT_FALSE(hello->controlCreated);
-    EXPECT_FALSE(hello->problem.empty());
+    if (!library.empty()) fs::copy_file(library, folder / control::kBridgeVoteLibrary);
+    return VEXMORA_WINE64_PATH " " + (folder / "vexmora-bridge64.exe").string();
+}
+
+TEST_F(WineTest, TheLibraryCheckRunsBesideTheBridgeAndFindsTheExportWithoutCallingIt) {
+    serveTheFeedToOwnBridges();
+    auto check = [&](const char* folder, const fs::path& library) {
+        LibraryCheckResult result{};
+        const int code = control::checkLibraryThroughBridge(bridgeBeside(path(folder), library), {},
+                                                            control::kBridgeVoteLibrary, result);
+        EXPECT_EQ(code, 0) << folder;
+        return result;
+    };
+    EXPECT_EQ(check("with", kPrograms / "ipat-with-export" / "IPAT_LIB.dll"), LibraryCheckResult::Present);
+    EXPECT_EQ(check("without", kPrograms / "ipat-without-export" / "IPAT_LIB.dll"), LibraryCheckResult::NoExport);
+    EXPECT_EQ(check("none", {}), LibraryCheckResult::NotLoaded);
+}
+
+TEST_F(WineTest, TheConnectionTestTellsWhetherTheControlCameUpAndNVInitWorked) {
+    const std::string command = bridge().substr(std::string("bridge:").size());
+    serveTheFeedToOwnBridges();
+    const std::string working = toUtf8(control::bridgeConnectionTest(command, {}));
+    EXPECT_TRUE(working.starts_with("接続できました。")) << working;
+    // Without its feed the test control refuses to be created: the test says so, and why.
+    ::unsetenv("VEXMORA_TEST_CONTROL_FEED");
+    const std::string refused = toUtf8(control::bridgeConnectionTest(command, {}));
+    EXPECT_NE(refused.find("コントロールを作成できませんでした"), std::string::npos) << refused;
+    // A command that starts nothing.
+    const std::string missing = toUtf8(control::bridgeConnectionTest(path("no-such-bridge").string(), {}));
+    EXPECT_TRUE(missing.starts_with("ブリッジと通信できませんでした")) << missing;
 }
 
 }  // namespace
