@@ -65,19 +65,6 @@ std::string readFileBytes(const fs::path& file) {
     return std::move(read.bytes);
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::size_t stop = end > start && text[end - 1] == '\r' ? end - 1 : end;
-        lines.push_back(text.substr(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 void writeFileAtomic(const fs::path& file, std::string_view bytes, bool) {
     fs::path temporary = file.parent_path() / (L"." + file.filename().wstring() + L".tmp");
     FILE* f = _wfopen(temporary.c_str(), L"wb");
