@@ -112,7 +112,7 @@ TEST_F(WineTest, TheTestControlServesEveryFeedRecordWhenCreatedByItsProgId) {
     }
     ASSERT_GT(expected.size(), 100000u);
     if (records != expected) {
-        std::size_t at = std::mismatch(records.begin(), records.end(), expected.begin()).first - records.begin();
+        std::size_t at = std::mismatch(records.begin(), records.end(), expected.begin(), expected.end()).first - records.begin();
         ADD_FAILURE() << "the records differ from byte " << at << ":\n"
                       << records.substr(at - std::min<std::size_t>(at, 40), 120) << "\nexpected\n"
                       << expected.substr(at - std::min<std::size_t>(at, 40), 120);
