@@ -78,9 +78,9 @@ int BridgeControl::fail(int code, const char* name, const std::string& what) {
 }
 
 int BridgeControl::exchange(const std::string& request, const char* name, milliseconds deadline, std::string& reply) {
+    refused_ = false;
     const BridgeProcess::Outcome outcome = process_->exchange(request, deadline, reply);
     if (outcome != BridgeProcess::Outcome::Reply) return fail(linkCode(outcome), name, outcomeText(outcome, deadline));
-    refused_ = false;
     if (std::string why = refusal(reply); !why.empty()) {
         refused_ = true;
         return fail(link::kMalformed, name, why);
@@ -114,9 +114,9 @@ int BridgeControl::ensureStarted(const char* name) {
     if (!softwareId_) return 0;
     // A fresh bridge holds a fresh control: it is initialised as the one it replaces was.
     std::vector<Value> args{text(*softwareId_)};
-    if (int code = call(Op::NVInit, args, deadlines_.reply); code != 0)
-        return fail(code < 0 ? code : link::kRefused, name, "NVInit on the fresh bridge answered " + std::to_string(code));
-    return 0;
+    const int code = call(Op::NVInit, args, deadlines_.reply);
+    if (code == 0 || link::isLinkFailure(code)) return code;  // a link failure has its detail already
+    return fail(code < 0 ? code : link::kRefused, name, "NVInit on the fresh bridge answered " + std::to_string(code));
 }
 
 int BridgeControl::call(Op op, std::vector<Value>& args, milliseconds deadline) {
@@ -136,10 +136,9 @@ void BridgeControl::dropBatch() {
 
 int BridgeControl::NVInit(const std::string& softwareId) {
     std::vector<Value> args{text(softwareId)};
-    const bool fresh = !process_;
     softwareId_.reset();  // ensureStarted must not initialise it a first time on its own
     const int code = call(Op::NVInit, args, deadlines_.reply);
-    if (code == 0 || !fresh) softwareId_ = softwareId;
+    if (code == 0) softwareId_ = softwareId;
     return code;
 }
 

@@ -17,6 +17,7 @@
 #include "app/file_read.h"
 #include "app/settings.h"
 #include "compi/companion_folder.h"
+#include "control/control_settings.h"
 #include "datalink/data_control.h"
 #include "ui/about_dialog.h"
 #include "ui/bet_file_viewer.h"
@@ -27,6 +28,7 @@
 #include "ui/main_window.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
+#include "ui/worker.h"
 
 namespace vex::ui {
 namespace fs = std::filesystem;
@@ -139,7 +141,14 @@ void MainWindow::connectBetPage() {
 
 void MainWindow::firstShown() {
     version_ = kProgramVersion;
-    if (control_) {
+    if (control_ && control::activeSource().kind == control::ActiveSource::Bridge) {
+        // The bridge starts a child (Wine, ssh) that may take seconds: its NVInit is a job.
+        auto rc = std::make_shared<int>(0);
+        QPointer<MainWindow> self(this);
+        worker_->start("NVInit", [control = control_, rc] { *rc = control->NVInit(kSoftwareId); }, [self, rc] {
+            if (self && *rc != 0) Dialogs::information(self, QString("NVInitエラー：%1").arg(*rc));
+        });
+    } else if (control_) {
         int rc = control_->NVInit(kSoftwareId);
         if (rc != 0) Dialogs::information(this, QString("NVInitエラー：%1").arg(rc));
     }

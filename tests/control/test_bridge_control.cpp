@@ -9,6 +9,9 @@
 
 #include "app/clock.h"
 #include "control/bridge_control.h"
+#include "control/bridge_process.h"
+#include "control/control_factory.h"
+#include "control/control_settings.h"
 #include "control/service_control.h"
 #include "control/sim_service.h"
 #include "control/sim_util.h"
@@ -57,6 +60,26 @@ int openDownload(DataControl& c, int& readCount) {
     int downloadCount = 0;
     std::string last;
     return c.NVOpen("RACEDIFF", "20240508000000", 1, readCount, downloadCount, last);
+}
+
+TEST_F(BridgeTest, TheCommandIsSplitIntoWordsWithoutAShell) {
+    using W = std::vector<std::string>;
+    EXPECT_EQ(splitCommand("wine  /usr/share/vexmora/bridge/vexmora-bridge32.exe"),
+              (W{"wine", "/usr/share/vexmora/bridge/vexmora-bridge32.exe"}));
+    EXPECT_EQ(splitCommand("ssh -T me@winpc \"C:\\Program Files\\vexmora-bridge.exe\" --delay-ms 1"),
+              (W{"ssh", "-T", "me@winpc", "C:\\Program Files\\vexmora-bridge.exe", "--delay-ms", "1"}));
+    EXPECT_EQ(splitCommand("a \"\" b; rm -rf x"), (W{"a", "", "b;", "rm", "-rf", "x"})) << "no shell reads it";
+    EXPECT_TRUE(splitCommand("   ").empty());
+    EXPECT_TRUE(splitCommand("wine \"unclosed").empty());
+
+    setenv("VEXMORA_SERVICE", "bridge:wine vexmora-bridge32.exe", 1);
+    EXPECT_EQ(activeSource().kind, ActiveSource::Bridge);
+    EXPECT_EQ(activeSource().bridgeCommand, "wine vexmora-bridge32.exe");
+    EXPECT_EQ(dataControlProblem(), "");
+    setenv("VEXMORA_SERVICE", "bridge: ", 1);
+    EXPECT_NE(dataControlProblem(), "") << "no command to start";
+    EXPECT_FALSE(createDataControl(nullptr));
+    unsetenv("VEXMORA_SERVICE");
 }
 
 TEST_F(BridgeTest, ReadsTheSameAnswersAsTheServiceItself) {
@@ -163,6 +186,13 @@ TEST_F(BridgeTest, ABetWhoseAnswerIsLostIsUnknownAndCredentialsStayInTheFrames) 
     EXPECT_EQ(answer, "");
     EXPECT_EQ(c.lastFailure().find("4321"), std::string::npos);
     EXPECT_NE(ResultMessage("RakutenBet", link::kBetUnknown).find(betResultUnknownText()), std::string::npos);
+
+    // A broken answer to a bet is no answer either.
+    for (const char* fault : {"--garbage-on RakutenBet", "--oversize-on RakutenBet", "--hang-on RakutenBet"}) {
+        BridgeControl broken = bridge(fault, 2000ms);
+        ASSERT_EQ(broken.RakutenLogin("", ""), 0) << fault;
+        EXPECT_EQ(broken.RakutenBet("", line, 1, amount, remaining, limit, answer), link::kBetUnknown) << fault;
+    }
 
     // A bridge that never started sent nothing: a plain failure, not an unknown result.
     BridgeControl missing("/nonexistent/vexmora-bridge.exe", {}, nullptr);

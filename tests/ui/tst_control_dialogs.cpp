@@ -151,7 +151,7 @@ private slots:
         TempHome home;
         ui::QtControlUi ui;
         control::ControlSettings settings;
-        QString working, noControl;
+        QString working, noControl, serviceDialog;
         bool waitedForTheAnswer = false;
         whenOpen("ServiceSetForm", [&](QDialog* d) {
             auto* test = byName<QPushButton>(d, "BridgeTestButton");
@@ -171,12 +171,16 @@ private slots:
             test->click();
             QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 20000);
             working = answer->text();
+            byName<QPushButton>(d, "BridgeServiceButton")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 20000);
+            serviceDialog = answer->text();
             d->accept();
         });
         QVERIFY(ui.editSettings(settings, ""));
         QVERIFY(waitedForTheAnswer);
         QVERIFY2(noControl.contains("コントロールを作成できませんでした: no control in this test"), qPrintable(noControl));
         QVERIFY2(working.startsWith("接続できました。"), qPrintable(working));
+        QCOMPARE(serviceDialog, QString("サービスの設定画面を閉じました。"));
         QCOMPARE(settings.source, control::SourceKind::Bridge);
         QCOMPARE(QString::fromStdString(settings.bridgeCommand), QString(VEXMORA_BRIDGE_SIM));
         QCOMPARE(control::saveControlSettings(settings), std::string());

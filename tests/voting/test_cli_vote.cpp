@@ -111,6 +111,36 @@ TEST_F(CliVote, TwoHundredFortyLinesGoInTwoBatches) {
     EXPECT_EQ(boughtToday(), 24000);
 }
 
+// Through the bridge the account keeps the same ledger as through the feed replay's own; a bridge
+// killed right after carrying out the first batch leaves that batch bought, says so as an unknown
+// result, and sends nothing more.
+TEST_F(CliVote, ThroughTheBridgeTheSameLedgerAndAKilledBridgeLeavesTheResultUnknown) {
+    const std::filesystem::path twin = home.path().string() + "-bridged";
+    std::filesystem::copy(home.path(), twin, std::filesystem::copy_options::recursive);
+    int code = -1;
+    const auto direct = outputLines(test::runCli(args240, code, env));
+    ASSERT_EQ(code, 0);
+    const std::string bridge = "VEXMORA_HOME='" + twin.string() + "' VEXMORA_NOW='2024/01/15 10:00:00' " +
+                               "VEXMORA_SERVICE='bridge:" + VEXMORA_BRIDGE_SIM + " --feed " + (twin / "feed").string();
+    const auto bridged = outputLines(test::runCli(args240, code, bridge + "'"));
+    ASSERT_EQ(code, 0);
+    ASSERT_EQ(bridged.size(), direct.size());
+    for (std::size_t i = 0; i < direct.size(); ++i) EXPECT_EQ(masked(bridged[i]), masked(direct[i])) << i;
+    EXPECT_EQ(readFile(twin / "ServiceControl.dat").bytes, readFile(home.path() / "ServiceControl.dat").bytes);
+
+    const auto out = outputLines(test::runCli(args240, code, bridge + " --die-after RakutenBet'"));
+    const std::string ledger = readFile(twin / "ServiceControl.dat").bytes;
+    std::filesystem::remove_all(twin);
+    std::size_t bets = 0;
+    for (std::size_t at = 0; (at = ledger.find("\nbet=", at)) != std::string::npos; ++at) ++bets;
+    EXPECT_EQ(bets, 240u + 120u) << "the first batch stood; the second was never sent, the first never again";
+    EXPECT_EQ(code, 3);
+    ASSERT_EQ(out.size(), 2u);
+    const std::string unknown =
+        "[エラー]hh:nn:ss  買い目:0 result unknown: check the account's balance and history before voting again";
+    EXPECT_EQ(masked(out[1]), unknown);
+}
+
 TEST_F(CliVote, ForcedBatchFailureIsLoggedAndTheNextBatchStillSent) {
     // 2 x 5 x 6 in six orders = 360 lines, three batches; the control fails every bet after the first.
     const std::string args =

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -55,8 +56,10 @@ public:
             default: return -9005;
         }
     }
+    // A relative name is taken in the bridge's own folder, as on Windows.
     bridge::LibraryCheckResult checkLibrary(const std::string& library) override {
-        return static_cast<bridge::LibraryCheckResult>(checkVoteLibrary(library));
+        const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+        return static_cast<bridge::LibraryCheckResult>(checkVoteLibrary(voteLibraryFile(library, folder)));
     }
 
 private:
