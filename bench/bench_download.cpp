@@ -1,6 +1,9 @@
 // Bulk download speed. A 90-day feed exported from the simulated service is downloaded into an
 // empty store; the figure is the download's time over the time of writing the same final store
-// files once with plain writes, in the same run (goal: at most 3), with the records per second.
+// files once with plain writes, in the same run (goal: at most 1.5), with the records per second.
+// The file system's pace drifts with the kernel's flushing, so the process's CPU time (user and
+// system: building the records and copying them into the page cache) is measured beside the wall
+// time, and both ratios are printed.
 // The same ratio for storing record by record (rewriting the whole target file per record) on a
 // 10-day feed shows what holding the files in memory gains.
 //
@@ -24,6 +27,36 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace vex::bench;
 
+// Process CPU time in seconds: what the run itself spent, whatever the disk was doing meanwhile.
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A span's wall and CPU seconds.
+struct Span {
+    double wall = 1e9, cpu = 1e9;
+    void keepBest(const Span& o) {
+        wall = std::min(wall, o.wall);
+        cpu = std::min(cpu, o.cpu);
+    }
+};
+
+class Stopwatch {
+public:
+    Span elapsed() const {
+        return {std::chrono::duration<double>(Clock::now() - wall0_).count(), cpuSeconds() - cpu0_};
+    }
+
+private:
+    Clock::time_point wall0_ = Clock::now();
+    double cpu0_ = cpuSeconds();
+};
+
+// The 90-day download's best times, for main's ratio lines.
+Span downloadBest, plainBest;
+
 // Every record of a feed folder's diff files, one vector per file, in name order.
 std::vector<std::vector<std::string>> feedRecords(const fs::path& dir) {
     std::vector<fs::path> names;
@@ -38,10 +71,10 @@ std::vector<std::vector<std::string>> feedRecords(const fs::path& dir) {
     return files;
 }
 
-// Seconds to write every store file under `from` again under `to` with plain writes (the reads
+// Time to write every store file under `from` again under `to` with plain writes (the reads
 // and folder creation are not timed), and the bytes written.
-double plainWriteSeconds(const fs::path& from, const fs::path& to, std::size_t& bytes) {
-    double seconds = 0;
+Span plainWrites(const fs::path& from, const fs::path& to, std::size_t& bytes) {
+    Span spent{0, 0};
     bytes = 0;
     for (const char* folder : {"Data", "SEI", "SEIR"}) {
         if (!fs::exists(from / folder)) continue;
@@ -50,17 +83,18 @@ double plainWriteSeconds(const fs::path& from, const fs::path& to, std::size_t& 
             fs::path target = to / fs::relative(e.path(), from);
             fs::create_directories(target.parent_path());
             std::string content = vex::readFileBytes(e.path());
-            auto t0 = Clock::now();
+            Stopwatch watch;
             std::ofstream out(target, std::ios::binary | std::ios::trunc);
             out.write(content.data(), static_cast<std::streamsize>(content.size()));
             out.close();
-            seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+            Span s = watch.elapsed();
+            spent.wall += s.wall;
+            spent.cpu += s.cpu;
             bytes += content.size();
         }
     }
-    return seconds;
+    return spent;
 }
-
 
 // The file system's own pace drifts from second to second (creating files right after many were
 // deleted is several times slower), so the download and the plain writes each run twice, in turns,
@@ -73,7 +107,7 @@ void BM_Download(benchmark::State& state) {
     exportFeed(feed.path, days);
     setenv("VEXMORA_SERVICE", ("feed:" + feed.path.string()).c_str(), 1);
     for (auto _ : state) {
-        double best = 1e9, bestPlain = 1e9;
+        Span best, bestPlain;
         std::size_t bytes = 0;
         vex::DownloadStats stats;
         for (int round = 0; round < kRounds; ++round) {
@@ -90,25 +124,27 @@ void BM_Download(benchmark::State& state) {
             SilentReporter reporter;
             vex::BulkDownload download(*control, reporter);
             download.setFromTime(vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600));
-            auto t0 = Clock::now();
+            Stopwatch watch;
             vex::DownloadOutcome outcome = download.run([] {});
-            double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+            Span spent = watch.elapsed();
             if (outcome != vex::DownloadOutcome::Completed) {
                 state.SkipWithError("download did not complete");
                 return;
             }
-            best = std::min(best, seconds);
-            bestPlain = std::min(bestPlain, plainWriteSeconds(store->path, plain->path, bytes));
+            best.keepBest(spent);
+            bestPlain.keepBest(plainWrites(store->path, plain->path, bytes));
             stats = download.stats();
         }
-        state.SetIterationTime(best);
+        state.SetIterationTime(best.wall);
         state.counters["records"] = static_cast<double>(stats.records);
-        state.counters["records_per_s"] = static_cast<double>(stats.records) / best;
+        state.counters["records_per_s"] = static_cast<double>(stats.records) / best.wall;
         state.counters["files"] = static_cast<double>(stats.filesWritten);
         state.counters["MB"] = static_cast<double>(bytes) / 1e6;
         state.counters["flushes"] = static_cast<double>(stats.flushes);
-        state.counters["plain_s"] = bestPlain;
-        state.counters["ratio_to_plain_writes"] = best / bestPlain;
+        state.counters["plain_s"] = bestPlain.wall;
+        state.counters["ratio_to_plain_writes"] = best.wall / bestPlain.wall;
+        downloadBest = best;
+        plainBest = bestPlain;
     }
     unsetenv("VEXMORA_SERVICE");
 }
@@ -157,12 +193,12 @@ void BM_RecordByRecord(benchmark::State& state) {
         vex::DateTime from = vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days + 1) * 24 * 3600);
         char bound[16];
         std::snprintf(bound, sizeof bound, "%04d", vex::now().year - 15);
-        auto t0 = Clock::now();
+        Stopwatch watch;
         vex::test::referenceStore(files, vex::RoutingContext{std::atoll(ymd(from).c_str()), bound});
-        double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        double seconds = watch.elapsed().wall;
         state.SetIterationTime(seconds);
         std::size_t bytes = 0;
-        double plainSeconds = plainWriteSeconds(store.path, plain.path, bytes);
+        double plainSeconds = plainWrites(store.path, plain.path, bytes).wall;
         state.counters["records"] = static_cast<double>(records);
         state.counters["records_per_s"] = static_cast<double>(records) / seconds;
         state.counters["MB"] = static_cast<double>(bytes) / 1e6;
@@ -176,4 +212,14 @@ void BM_RecordByRecord(benchmark::State& state) {
 BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_FeedReadOnly)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_RecordByRecord)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    if (downloadBest.wall < 1e9 && plainBest.wall > 0) {
+        std::printf("ratio download / plain writes, wall time: %.2f (goal <= 1.5)\n", downloadBest.wall / plainBest.wall);
+        std::printf("ratio download / plain writes, CPU time: %.2f (goal <= 1.5)\n", downloadBest.cpu / plainBest.cpu);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

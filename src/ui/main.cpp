@@ -9,12 +9,12 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
-#include "ui/control_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/error_report.h"
-#include "ui/japanese_dialogs.h"
-#include "ui/main_window.h"
-#include "ui/qt_text.h"
+#include "ui/datacontrol/control_dialogs.h"
+#include "ui/shared/dialogs.h"
+#include "ui/shared/error_report.h"
+#include "ui/shared/japanese_dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/shared/qt_text.h"
 #include "vocabulary/cp932.h"
 
 int main(int argc, char** argv) {

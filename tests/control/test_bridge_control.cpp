@@ -34,8 +34,10 @@ protected:
         setClock(std::nullopt);
         unsetenv("VEXMORA_NOW");
     }
-    static BridgeControl bridge(const std::string& switches = "", std::chrono::milliseconds reply = 5000ms) {
-        return BridgeControl(std::string(VEXMORA_BRIDGE_SIM) + " " + switches, {reply, 10s, 10s}, nullptr);
+    // The longer deadline also covers the bridge's start.
+    static BridgeControl bridge(const std::string& switches = "", std::chrono::milliseconds reply = 5000ms,
+                                std::chrono::milliseconds longer = 10s) {
+        return BridgeControl(std::string(VEXMORA_BRIDGE_SIM) + " " + switches, {reply, longer, longer}, nullptr);
     }
     test::TempHome home;
 };
@@ -189,7 +191,7 @@ TEST_F(BridgeTest, ABetWhoseAnswerIsLostIsUnknownAndCredentialsStayInTheFrames) 
 
     // A broken answer to a bet is no answer either.
     for (const char* fault : {"--garbage-on RakutenBet", "--oversize-on RakutenBet", "--hang-on RakutenBet"}) {
-        BridgeControl broken = bridge(fault, 2000ms);
+        BridgeControl broken = bridge(fault, 5s, 5s);
         ASSERT_EQ(broken.RakutenLogin("", ""), 0) << fault;
         EXPECT_EQ(broken.RakutenBet("", line, 1, amount, remaining, limit, answer), link::kBetUnknown) << fault;
     }

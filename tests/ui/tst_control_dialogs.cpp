@@ -13,13 +13,13 @@
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "control/control_settings.h"
-#include "ui/control_dialogs.h"
-#include "ui/dialogs.h"
-#include "ui/download_window.h"
-#include "ui/main_window.h"
+#include "ui/datacontrol/control_dialogs.h"
+#include "ui/shared/dialogs.h"
+#include "ui/download/download_window.h"
+#include "ui/main/main_window.h"
 #include "ui/support/fake_control.h"
 #include "ui/support/ui_support.h"
-#include "ui/worker.h"
+#include "ui/datacontrol/worker.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;

@@ -15,12 +15,12 @@
 #include "app/manual_file.h"
 #include "app/settings.h"
 #include "datalink/bulk_download.h"
-#include "ui/worker.h"
+#include "ui/datacontrol/worker.h"
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
+#include "ui/shared/dialogs.h"
+#include "ui/main/main_window.h"
 #include "ui/support/fake_control.h"
 #include "ui/support/ui_support.h"
 #include "vocabulary/cp932.h"

@@ -11,9 +11,9 @@
 #include "app/clock.h"
 #include "control/control_factory.h"
 #include "store/race_table.h"
-#include "ui/dialogs.h"
-#include "ui/download_window.h"
-#include "ui/main_window.h"
+#include "ui/shared/dialogs.h"
+#include "ui/download/download_window.h"
+#include "ui/main/main_window.h"
 #include "ui/support/ui_support.h"
 
 using namespace vex;

@@ -17,9 +17,9 @@
 #include "store/record_layout.h"
 #include "store/store_paths.h"
 #include "support/appearance_days.h"
-#include "ui/dialogs.h"
-#include "ui/main_window.h"
-#include "ui/stats_window.h"
+#include "ui/shared/dialogs.h"
+#include "ui/main/main_window.h"
+#include "ui/analysis/stats_window.h"
 #include "ui/support/ui_support.h"
 
 using namespace vex;

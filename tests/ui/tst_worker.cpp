@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "datalink/bulk_download.h"
-#include "ui/dialogs.h"
-#include "ui/error_report.h"
+#include "ui/shared/dialogs.h"
+#include "ui/shared/error_report.h"
 #include "ui/support/ui_support.h"
-#include "ui/worker.h"
+#include "ui/datacontrol/worker.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "ui/qt_text.h"
+#include "ui/shared/qt_text.h"
 
 namespace vex::ui {
 
