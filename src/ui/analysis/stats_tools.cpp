@@ -10,8 +10,8 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "app/cancel_token.h"
 #include "app/settings.h"
-#include "datalink/bulk_download.h"
 #include "dayload/direct_read.h"
 #include "stats/time_series_import.h"
 #include "store/day_list.h"
@@ -20,6 +20,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/analysis/stats_window.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::ui {
@@ -82,7 +83,7 @@ void chooseTimeSeriesFolder(QWidget* parent) {
     try {
         Settings().writeString(settings::kDirSection, kTimeSeriesFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(parent, fromCp932(e.what()));
+        Dialogs::information(parent, errorText(e));
     }
 }
 
@@ -102,7 +103,7 @@ void importTimeSeriesOdds(MainWindow& main) {
         int races = vex::importTimeSeriesOdds(main.table(), folder);
         Dialogs::information(&main, fromCp932(timeSeriesImportMessage(races)));
     } catch (const std::exception& e) {  // a file that cannot be read or written: named, nothing lost
-        Dialogs::information(&main, QString::fromStdString(e.what()));
+        Dialogs::information(&main, errorText(e));
         return;
     }
     main.loadSelectedDay();
@@ -126,7 +127,8 @@ bool startDirectRead(MainWindow& main) {
             if (shown) shown->showDay(index, count, text);
         });
     };
-    callbacks.stopRequested = [] { return cancelFlag(); };
+    CancelToken cancel;
+    callbacks.stopRequested = [cancel] { return cancel.cancelled(); };
     std::vector<std::string> days = buildDayList();
     auto job = [result, days, callbacks] { *result = directRead(days, callbacks); };
     auto done = [&main, shown, result] {
@@ -139,7 +141,7 @@ bool startDirectRead(MainWindow& main) {
         Dialogs::information(&main, text);
         if (StatsWindow* stats = statsWindowOf(main); stats && stats->isVisible()) stats->reload();
     };
-    return worker->start("一気読み", job, done);
+    return worker->start("一気読み", job, done, cancel);
 }
 
 void attachStatistics(MainWindow& main) {

@@ -2,7 +2,26 @@
 
 #include <QFile>
 
+#include "ui/datacontrol/worker.h"
+
 namespace vex::uitest {
+
+namespace {
+class Silent : public Reporter {
+public:
+    void information(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+    void beep() override {}
+    void status(const std::string&) override {}
+};
+}  // namespace
+
+DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from) {
+    Silent silent;
+    BulkDownload download(control, silent);
+    download.setFromTime(from);
+    return download.run([] {});
+}
 
 TempHome::TempHome() : hadPrevious_(qEnvironmentVariableIsSet("VEXMORA_HOME")) {
     previous_ = qgetenv("VEXMORA_HOME");
@@ -19,6 +38,12 @@ TempHome::~TempHome() {
 void TempHome::touch(const QString& name) const {
     QFile f(file(name));
     f.open(QIODevice::WriteOnly);
+}
+
+void drainWindowMailbox() {
+    bool reached = false;
+    ui::postToWindow([&reached] { reached = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(reached, 20000);
 }
 
 void saveShot(QWidget* w, const QString& name) {
