@@ -81,25 +81,26 @@ void writeFileAtomic(const fs::path& file, std::string_view bytes, bool) {
 }
 
 // The lock is the Windows one on the same lock file; the wait is not bounded (one user here).
-FileUpdate::FileUpdate(fs::path file, std::chrono::milliseconds) : file_(std::move(file)) {
-    fs::path lockFile = file_.parent_path() / (L"." + file_.filename().wstring() + L".lock");
-    lockFd_ = _wopen(lockFile.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, 0644);
-    if (lockFd_ >= 0) {
-        OVERLAPPED whole{};
-        LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(lockFd_)), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole);
-    }
+FileLock::FileLock(const fs::path& file, std::chrono::milliseconds) {
+    fs::path lockFile = file.parent_path() / (L"." + file.filename().wstring() + L".lock");
+    fd_ = _wopen(lockFile.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, 0644);
+    if (fd_ < 0) return;
+    OVERLAPPED whole{};
+    LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole);
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) _close(fd_);  // closing releases the lock
+}
+
+FileUpdate::FileUpdate(fs::path file, std::chrono::milliseconds wait) : file_(std::move(file)), lock_(file_, wait) {
     FileRead read = readFile(file_);
-    if (read.state == FileRead::Unreadable) {
-        if (lockFd_ >= 0) _close(lockFd_);
-        throw FileReadError(file_, read.reason);
-    }
+    if (read.state == FileRead::Unreadable) throw FileReadError(file_, read.reason);
     existed_ = read.state == FileRead::Read;
     bytes_ = std::move(read.bytes);
 }
 
-FileUpdate::~FileUpdate() {
-    if (lockFd_ >= 0) _close(lockFd_);  // closing releases the lock
-}
+FileUpdate::~FileUpdate() = default;
 
 void FileUpdate::replace(std::string_view bytes) { writeFileAtomic(file_, bytes); }
 
