@@ -18,17 +18,14 @@
 #include "../tests/datalink/download_support.h"
 #include "app/app_folder.h"
 #include "app/clock.h"
+#include "bench_support.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
 
 namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-int envInt(const char* name, int def) {
-    const char* v = std::getenv(name);
-    return v && std::atoi(v) > 0 ? std::atoi(v) : def;
-}
+using namespace vex::bench;
 
 // Process CPU time in seconds: what the run itself spent, whatever the disk was doing meanwhile.
 double cpuSeconds() {
@@ -59,42 +56,6 @@ private:
 
 // The 90-day download's best times, for main's ratio lines.
 Span downloadBest, plainBest;
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vexmora-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
-class SilentReporter : public vex::Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return true; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
-
-std::string ymd(const vex::DateTime& t) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%04d%02d%02d", t.year, t.month, t.day);
-    return b;
-}
-
-// The simulated service's last `days` days as a feed folder, through vexmora-cli feed-export.
-void exportFeed(const fs::path& dir, int days) {
-    vex::DateTime today = vex::now();
-    vex::DateTime first = vex::fromEpoch(vex::nowEpoch() - static_cast<std::time_t>(days) * 24 * 3600);
-    std::string cmd = (vex::executableFolder() / "vexmora-cli").string() + " feed-export '" + dir.string() +
-                      "' --from " + ymd(first) + " --to " + ymd(today) + " > /dev/null";
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("feed-export failed: " + cmd);
-}
 
 // Every record of a feed folder's diff files, one vector per file, in name order.
 std::vector<std::vector<std::string>> feedRecords(const fs::path& dir) {
@@ -134,8 +95,6 @@ Span plainWrites(const fs::path& from, const fs::path& to, std::size_t& bytes) {
     }
     return spent;
 }
-
-void setHome(const fs::path& p) { setenv("VEXMORA_HOME", p.c_str(), 1); }
 
 // The file system's own pace drifts from second to second (creating files right after many were
 // deleted is several times slower), so the download and the plain writes each run twice, in turns,

@@ -19,6 +19,9 @@ for file in ./usr/bin/vexmora ./usr/bin/vexmora-cli ./usr/share/vexmora/Vexmora.
             ./usr/share/applications/vexmora.desktop ./usr/share/icons/hicolor/scalable/apps/vexmora.svg; do
   echo "$listing" | grep -q " $file\$" || fail "$file is not in the package"
 done
+for file in ./usr/share/vexmora/bridge/vexmora-bridge32.exe ./usr/share/vexmora/bridge/vexmora-bridge64.exe; do
+  echo "$listing" | grep -q " $file\$" || fail "$file is not in the package"
+done
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not name Qt among its dependencies"
 
 scratch=$(mktemp -d)
@@ -26,6 +29,11 @@ trap 'rm -rf "$scratch"' EXIT
 dpkg -x "$deb" "$scratch/root"
 bin="$scratch/root/usr/bin"
 "$bin/vexmora-cli" --version | grep -q "vexmora-cli" || fail "the installed vexmora-cli does not start"
+
+# The bridge: the 32-bit build for the service's 32-bit control, the 64-bit one for the tests.
+bridge="$scratch/root/usr/share/vexmora/bridge"
+file -b "$bridge/vexmora-bridge32.exe" | grep -q '^PE32 executable' || fail "vexmora-bridge32.exe is no PE32 executable"
+file -b "$bridge/vexmora-bridge64.exe" | grep -q '^PE32+ executable' || fail "vexmora-bridge64.exe is no PE32+ executable"
 
 # The manual: a PDF of several pages whose text is set in an embedded Japanese font (without one
 # installed at build time, the kana and kanji would be missing).
@@ -58,4 +66,4 @@ rm -rf "$scratch/xdg"
 XDG_DATA_HOME="$scratch/xdg" VEXMORA_SERVICE="feed:$scratch/feed" "$bin/vexmora-cli" download >/dev/null
 [ -d "$scratch/xdg/vexmora/Data" ] || fail "the installed vexmora-cli did not use \$XDG_DATA_HOME/vexmora"
 [ ! -e "$bin/Data" ] || fail "the installed vexmora-cli wrote beside itself"
-echo "check-package: $(basename "$deb") lists the programs, the manual, the icon and the entry; the installed programs start"
+echo "check-package: $(basename "$deb") lists the programs, both bridges (PE32, PE32+), the manual, the icon and the entry; the installed programs start"

@@ -221,20 +221,6 @@ std::string readFileBytes(const fs::path& file) {
     return std::move(read.bytes);
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::size_t stop = end;
-        if (stop > start && text[stop - 1] == '\r') --stop;
-        lines.push_back(text.substr(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 namespace {
 std::vector<std::string> ownedLines(std::string_view text) {
     std::vector<std::string> lines;

@@ -379,6 +379,7 @@ bool stopRequested(const VoteContext& ctx) { return ctx.stopRequested && ctx.sto
 void sendBatches(const VotePlan& plan, VoteContext& ctx, VoteResult& result) {
     const std::string title = raceTitle(plan.race, plan.kind);
     result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
+    // After a batch whose answer was lost nothing more is sent: the session went with it.
     for (int b = 0; b < result.batches && result.unknown == 0; ++b) {
         if (stopRequested(ctx)) {
             endBlock(ctx, result, VoteOutcome::Stopped, sj("投票を中断しました。"),

@@ -42,8 +42,7 @@ bool RecordingReporter::askYesNo(const std::string& text) {
     return answer;
 }
 
-namespace {
-std::string outputOf(const std::string& command, int& exitCode) {
+std::string runCommand(const std::string& command, int& exitCode) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot start " + command);
     std::string out;
@@ -54,20 +53,19 @@ std::string outputOf(const std::string& command, int& exitCode) {
     exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
 }
-}  // namespace
 
 std::string runCli(const std::string& args, int& exitCode, const std::string& env) {
 #ifdef VEXMORA_CLI_PATH
-    return outputOf(env + " " VEXMORA_CLI_PATH " " + args, exitCode);
+    return runCommand(env + " " VEXMORA_CLI_PATH " " + args, exitCode);
 #else
     (void)env;
-    return outputOf("vexmora-cli " + args, exitCode);
+    return runCommand("vexmora-cli " + args, exitCode);
 #endif
 }
 
 std::string runShell(const std::string& script) {
     int exitCode = -1;
-    return outputOf(script, exitCode);
+    return runCommand(script, exitCode);
 }
 
 std::string cliPath() {

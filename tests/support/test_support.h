@@ -43,6 +43,8 @@ public:
 std::string runCli(const std::string& args, int& exitCode, const std::string& env = "");
 // Runs a shell script (commands of several processes at once) and returns its stdout.
 std::string runShell(const std::string& script);
+// Runs a shell command line; returns stdout, and the exit code through `exitCode`.
+std::string runCommand(const std::string& command, int& exitCode);
 // The vexmora-cli program the tests run.
 std::string cliPath();
 
