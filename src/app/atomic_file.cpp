@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -205,12 +206,29 @@ private:
     std::thread thread_;
 };
 
+// For tests of a killed process: VEXMORA_DIE_AT_REPLACEMENT=N ends this process (SIGKILL) just
+// before its Nth file replacement, so the kill meets a known moment of the writing.
+long dieAtReplacement() {
+    const char* text = std::getenv("VEXMORA_DIE_AT_REPLACEMENT");
+    if (!text) return 0;
+    char* end = nullptr;
+    long n = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && n > 0 ? n : 0;
+}
+
+int replaceFile(const char* temporary, const char* file) {
+    static const long dieAt = dieAtReplacement();
+    static std::atomic<long> replacements{0};
+    if (dieAt > 0 && ++replacements == dieAt) ::kill(::getpid(), SIGKILL);
+    return ::rename(temporary, file);
+}
+
 }  // namespace
 
 void writeFileAtomic(const fs::path& file, std::string_view bytes, bool flush) {
     std::string tmp = writeTemporary(
         file, [&](int fd) { return writeAll(fd, bytes); }, flush);
-    if (::rename(tmp.c_str(), file.c_str()) != 0) {
+    if (replaceFile(tmp.c_str(), file.c_str()) != 0) {
         int err = errno;
         ::unlink(tmp.c_str());
         throw FileWriteError(file, std::strerror(err));
@@ -267,7 +285,7 @@ std::vector<FileWriteError> AtomicFileBatch::commit(unsigned threads) {
     auto folderOf = [&](std::size_t i) { return pending_[i].file.parent_path(); };
     forEachFileByFolder(pending_.size(), syncError != 0 ? 1 : threads, folderOf, [&](std::size_t i) {
         const Pending& p = pending_[i];
-        if (syncError == 0 && ::rename(p.temporary.c_str(), p.file.c_str()) == 0) return;
+        if (syncError == 0 && replaceFile(p.temporary.c_str(), p.file.c_str()) == 0) return;
         errors[i] = syncError != 0 ? syncError : errno;
         ::unlink(p.temporary.c_str());
     });

@@ -1,7 +1,8 @@
 #pragma once
 // Every file the program writes is replaced atomically: the content goes to a temporary file in the
 // same folder, is flushed to disk, and is then renamed over the target. A crash or a killed process
-// leaves either the old or the new file, never a cut one.
+// leaves either the old or the new file, never a cut one. For tests of that, the environment
+// variable VEXMORA_DIE_AT_REPLACEMENT=N ends the process just before its Nth replacement.
 #include <filesystem>
 #include <stdexcept>
 #include <string>

@@ -192,36 +192,35 @@ FolderBusyError::FolderBusyError(const fs::path& file)
     : std::runtime_error("フォルダ " + file.parent_path().string() + " は他のプログラムが使用中です（" +
                          file.filename().string() + "）。しばらくしてからやり直してください。") {}
 
-FileUpdate::FileUpdate(fs::path file, std::chrono::milliseconds wait) : file_(std::move(file)) {
-    fs::path dir = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
-    fs::path lockFile = dir / ("." + file_.filename().string() + ".lock");
-    // A folder we cannot create the lock file in cannot take the new file either: the write
-    // reports that, so the update goes on unlocked.
-    lockFd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lockFd_ >= 0) {
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        while (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
-            if (errno == EINTR) continue;
-            if (errno != EWOULDBLOCK) break;  // no locks on this file system: nothing to wait for
-            if (std::chrono::steady_clock::now() >= deadline) {
-                ::close(lockFd_);
-                throw FolderBusyError(file_);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+FileLock::FileLock(const fs::path& file, std::chrono::milliseconds wait) {
+    fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    fs::path lockFile = dir / ("." + file.filename().string() + ".lock");
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) return;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) break;  // no locks on this file system: nothing to wait for
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd_);
+            throw FolderBusyError(file);
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+FileUpdate::FileUpdate(fs::path file, std::chrono::milliseconds wait) : file_(std::move(file)), lock_(file_, wait) {
     FileRead read = readFile(file_);
-    if (read.state == FileRead::Unreadable) {
-        if (lockFd_ >= 0) ::close(lockFd_);
-        throw FileReadError(file_, read.reason);
-    }
+    if (read.state == FileRead::Unreadable) throw FileReadError(file_, read.reason);
     existed_ = read.state == FileRead::Read;
     bytes_ = std::move(read.bytes);
 }
 
-FileUpdate::~FileUpdate() {
-    if (lockFd_ >= 0) ::close(lockFd_);  // closing releases the lock
-}
+FileUpdate::~FileUpdate() = default;
 
 std::vector<std::string> FileUpdate::lines() const { return ownedLines(bytes_); }
 

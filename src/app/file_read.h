@@ -52,10 +52,24 @@ public:
 
 inline constexpr std::chrono::milliseconds kLockWait{5000};
 
-// One read-modify-write of a file shared with other runs. The lock (flock) is taken on
+// The lock (flock) of a file shared with other runs, held while alive. It is taken on
 // "<folder>/.<name>.lock", not on the file itself: the file is replaced by a rename, which would
-// leave a lock on the old file behind. Held from the read to the rename, released on destruction.
-// Throws FolderBusyError after waiting `wait`, FileReadError for a file that cannot be read.
+// leave a lock on the old file behind. Throws FolderBusyError after waiting `wait`. A folder in
+// which the lock file cannot be made goes unlocked: writing there fails and says so anyway.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& file, std::chrono::milliseconds wait = kLockWait);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// One read-modify-write of a file shared with other runs, under the file's FileLock from the read
+// to the rename. Throws FolderBusyError after waiting `wait`, FileReadError for a file that
+// cannot be read.
 class FileUpdate {
 public:
     explicit FileUpdate(std::filesystem::path file, std::chrono::milliseconds wait = kLockWait);
@@ -75,7 +89,7 @@ public:
 private:
     void refuseFaultyWrite() const;
     std::filesystem::path file_;
-    int lockFd_ = -1;
+    FileLock lock_;
     bool existed_ = false;
     std::string bytes_;
 };

@@ -242,7 +242,7 @@ std::string readString(std::string_view file, std::string_view section, std::str
 }  // namespace profile
 
 SettingsWriteError::SettingsWriteError(const fs::path& file, const std::string& why)
-    : std::runtime_error(toCp932(file.string()) + sj(" に書き込めません") + (why.empty() ? "" : "\n" + toCp932(why))),
+    : std::runtime_error(file.string() + " に書き込めません" + (why.empty() ? "" : "\n" + why)),
       file_(file) {}
 
 fs::path Settings::path() const {
@@ -260,6 +260,13 @@ fs::path Settings::path() const {
         break;
     }
     return name;
+}
+
+std::string Settings::readProblem() const {
+    const fs::path file = path();
+    const FileRead read = readFile(file);
+    if (read.state != FileRead::Unreadable) return {};
+    return toCp932(FileReadError(file, read.reason).what());
 }
 
 namespace {

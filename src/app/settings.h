@@ -6,6 +6,7 @@
 //
 // Sections, keys and values are CP932 texts; section and key names are matched without regard to
 // ASCII case.
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -14,8 +15,9 @@
 
 namespace vex {
 
-// A write the system refused. what() is the CP932 text "<file> に書き込めません", followed by
-// why when it is not the write itself (the file could not be read, another run holds it).
+// A write the system refused. what() is "<file> に書き込めません" (UTF-8, as every exception text of
+// ours), followed by why when it is not the write itself (the file could not be read, another
+// run holds it).
 class SettingsWriteError : public std::runtime_error {
 public:
     explicit SettingsWriteError(const std::filesystem::path& file, const std::string& why = {});
@@ -46,6 +48,10 @@ public:
 
     // The file every call goes to, resolved anew on each call.
     std::filesystem::path path() const;
+
+    // Empty while the file can be read or does not exist; else why it cannot be read, naming it
+    // (CP932). Reads then give the defaults, which nothing that spends money may rely on.
+    std::string readProblem() const;
 
     // A missing file or key gives the default. Integers: blanks and a sign allowed, "0x" for
     // hexadecimal, digits read up to the first other character; no digits at all gives the
@@ -79,6 +85,13 @@ struct BoolSetting {
     const char* key;
     bool def;
 };
+// Integer keys that a window edits within a range: a value outside it (a hand-edited 0) reads as
+// the nearest end, so no caller ever runs on it.
+struct RangedIntSetting {
+    const char* section;
+    const char* key;
+    int def, low, high;
+};
 // String keys whose default is a fixed text; keys defaulting to a folder take it from the caller.
 struct StringSetting {
     const char* section;
@@ -87,9 +100,13 @@ struct StringSetting {
 };
 
 inline int read(const Settings& ini, const IntSetting& s) { return ini.readInteger(s.section, s.key, s.def); }
+inline int read(const Settings& ini, const RangedIntSetting& s) {
+    return std::clamp(ini.readInteger(s.section, s.key, s.def), s.low, s.high);
+}
 inline bool read(const Settings& ini, const BoolSetting& s) { return ini.readBool(s.section, s.key, s.def); }
 inline std::string read(const Settings& ini, const StringSetting& s) { return ini.readString(s.section, s.key, s.def); }
 inline void write(const Settings& ini, const IntSetting& s, int v) { ini.writeInteger(s.section, s.key, v); }
+inline void write(const Settings& ini, const RangedIntSetting& s, int v) { ini.writeInteger(s.section, s.key, v); }
 inline void write(const Settings& ini, const BoolSetting& s, bool v) { ini.writeBool(s.section, s.key, v); }
 inline void write(const Settings& ini, const StringSetting& s, std::string_view v) { ini.writeString(s.section, s.key, v); }
 
@@ -104,11 +121,12 @@ inline constexpr const char* kCompanionFolderKey = "quillet";    // default: app
 inline constexpr const char* kTimeSeriesFolderKey = "jikeiretu"; // default: application folder
 inline constexpr const char* kBetFileFolderKey = "kaime";        // default: application folder
 inline constexpr StringSetting kLastDownload{"JvDataGet", "LastTime", ""};  // empty: now - 90 days
-inline constexpr IntSetting kAutoOddsMinutes{"Time", "AutoOzGet", 10};
-inline constexpr IntSetting kAutoOddsSeconds{"Time", "AutoOzGetSec", 0};
-inline constexpr IntSetting kAutoResultMinutes{"Time", "AutoRdataGet", 10};
-inline constexpr IntSetting kAutoVoteInterval{"Time", "AutoTohyoInterval", 5};
-inline constexpr IntSetting kAutoWeightGet{"Time", "AutoBataijuGet", 37};  // written only
+// The timing window's fields and their ranges.
+inline constexpr RangedIntSetting kAutoOddsMinutes{"Time", "AutoOzGet", 10, 1, 59};
+inline constexpr RangedIntSetting kAutoOddsSeconds{"Time", "AutoOzGetSec", 0, 0, 59};
+inline constexpr RangedIntSetting kAutoResultMinutes{"Time", "AutoRdataGet", 10, 5, 59};
+inline constexpr RangedIntSetting kAutoVoteInterval{"Time", "AutoTohyoInterval", 5, 2, 60};
+inline constexpr RangedIntSetting kAutoWeightGet{"Time", "AutoBataijuGet", 37, 2, 59};  // written only
 inline constexpr StringSetting kOddsLower{"OzSpan", "Toz1A", "1.0"};
 inline constexpr StringSetting kOddsUpper{"OzSpan", "Toz2A", "9999999.9"};
 inline constexpr IntSetting kDefaultAmount{"KaimeSet", "DefaultAmount", 3000};

@@ -176,7 +176,8 @@ std::vector<BetLine> acceptLines(const std::vector<Combination>& list, const Bet
     lines.reserve(list.size());
     for (const Combination& numbers : list) {
         const int k = CombinationIndex(kind, numbers.a, numbers.b, numbers.c);
-        if (k <= 0) continue;
+        // Odds or not, a line with a runner that does not start gets the whole batch refused.
+        if (k <= 0 || !race.canBet(kind, numbers)) continue;
         const double odds = race.oddsOf(kind, k);
         BetLine line;
         line.numbers = numbers;

@@ -27,11 +27,16 @@ BetPage::BetPage(Settings* settings, bool persist) : settings_(settings), persis
     applyKind(betKindOfSelectorItem(kind).value_or(BetKind::Win), false);
 }
 
+// A file that cannot be read was reported at start and refuses every write: a message on each
+// click would only repeat it, and a throw would leave the page half changed. The choice holds for
+// this run.
+bool BetPage::persisting() const { return settings_ && persist_ && settings_->readProblem().empty(); }
+
 void BetPage::storeInt(const IntSetting& setting, int value) {
-    if (settings_ && persist_) write(*settings_, setting, value);
+    if (persisting()) write(*settings_, setting, value);
 }
 void BetPage::storeString(const StringSetting& setting, const std::string& value) {
-    if (settings_ && persist_) write(*settings_, setting, value);
+    if (persisting()) write(*settings_, setting, value);
 }
 
 int BetPage::defaultAmount() const { return settings_ ? readDefaultAmount(*settings_) : 3000; }
@@ -72,6 +77,7 @@ void BetPage::applyKind(BetKind kind, bool store) {
 void BetPage::clearList() {
     bets_ = BetList{choice_.kind};
     summary_ = {};
+    refusal_ = SplitRefusal::None;
 }
 
 void BetPage::clearListAndRegenerate() {
@@ -81,7 +87,7 @@ void BetPage::clearListAndRegenerate() {
 
 void BetPage::show() {
     grid_ = betListGrid(bets_);
-    labels_ = splitLabels(summary_);
+    labels_ = splitLabels(summary_, amount_, refusal_);
 }
 
 void BetPage::setKind(BetKind kind) {
@@ -124,7 +130,7 @@ void BetPage::setStakeMode(StakeMode mode) {
 
 void BetPage::setAmount(long long amount) {
     amount_ = amount;
-    splitStakes(mode_, amount_, bets_, summary_);
+    refusal_ = splitStakes(mode_, amount_, bets_, summary_);
     show();
 }
 
@@ -178,7 +184,7 @@ void BetPage::regenerate() {
         const OddsFilter filter{filterValue(lowerText_), filterValue(upperText_), ignoresOdds(mode_)};
         bets_.lines = acceptLines(candidates(card_, race_->runners, choice_), *race_, choice_.kind, filter);
         markErased(bets_, erased);
-        splitStakes(mode_, amount_, bets_, summary_);
+        refusal_ = splitStakes(mode_, amount_, bets_, summary_);
     }
     show();
 }

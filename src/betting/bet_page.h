@@ -36,8 +36,9 @@ public:
     // Selects a race: fills the card (keeping the marks when it is the race shown before), clears
     // the list, puts the default amount into the amount box and regenerates.
     void selectRace(const BetRace& race);
-    // Fresh odds or payouts for the shown race: the card's values are rewritten, marks, erase marks
-    // and amount stay.
+    // Fresh odds or payouts for the shown race (a refresh or a reload of its day): the card's
+    // values, the odds and the stakes split by them change; marks, erase marks, kind, method, stake
+    // mode and amount stay.
     void refreshRace(const BetRace& race);
     // A day was (re)loaded: the next selection starts with clean marks.
     void dayLoaded();
@@ -100,6 +101,7 @@ private:
     void clearList();
     // Formats the grid and the labels from the list and the split's summary.
     void show();
+    bool persisting() const;
     void storeInt(const IntSetting& setting, int value);
     void storeString(const StringSetting& setting, const std::string& value);
 
@@ -111,6 +113,7 @@ private:
     TextGrid grid_;
     BetListSort sort_;
     StakeSummary summary_;
+    SplitRefusal refusal_ = SplitRefusal::None;
     SplitLabels labels_;
     BetChoice choice_;
     std::vector<std::string> methods_;

@@ -27,6 +27,9 @@ struct BetRace {
     std::vector<BetRunner> cardRows;  // runner record r at element r - 1
     int recommendedHorse = 0;
     int zonePattern = 0;        // 0 none, 1..5 = A..E
+    // Runners that will not start (scratched or excluded), by horse number: the site refuses a
+    // batch holding any of them, so no line is made with one.
+    std::array<bool, 19> nonStarter{};
 
     // Odds and popularity by kind code (1..9), each indexed by CombinationIndex (element 0 unused).
     // 単勝: win odds and popularity; 複勝: place lower-bound odds and their popularity.
@@ -52,6 +55,9 @@ struct BetRace {
     void sizeTables();
     double oddsOf(BetKind kind, int k) const;
     int popularityOf(BetKind kind, int k) const;
+    // Whether the combination can be bet: every horse starts; for the frame kinds every frame
+    // has a starter, and a same-frame pair two.
+    bool canBet(BetKind kind, const Combination& numbers) const;
 };
 
 }  // namespace vex

@@ -20,6 +20,19 @@ std::vector<std::string> labels(const std::array<std::string, N>& from) {
     return {from.begin(), from.end()};
 }
 
+// A runner that will not start: its record says scratched or excluded (abnormality 1 to 3), or
+// the win odds read for the race show "----" or a blank for it while other runners have odds.
+void markNonStarters(BetRace& race, const RaceRecord& rec, const RawRecords& raw) {
+    const bool winOddsRead = std::any_of(rec.winOdds.begin() + 1, rec.winOdds.end(), [](double o) { return o > 0; });
+    for (int m = 0; m < race.runners; ++m) {
+        const int h = race.cardRows[static_cast<std::size_t>(m)].horse;
+        if (h < 1 || h > kMaxRunners) continue;
+        const int abnormality = fieldNumber(raw.se[m].field(SE::Abnormality));
+        const bool noOdds = rec.winOdds[h] == Cancelled || rec.winOdds[h] == NoData;
+        race.nonStarter[h] = (abnormality >= 1 && abnormality <= 3) || (winOddsRead && noOdds);
+    }
+}
+
 }  // namespace
 
 BetRace betRaceOf(const RaceTable& table, int slot) {
@@ -49,6 +62,8 @@ BetRace betRaceOf(const RaceTable& table, int slot) {
         r.winPopularity = rec.winPopularity[h];
         r.zoneFlag = rec.zoneFlag[h];
     }
+
+    markNonStarters(race, rec, raw);
 
     copyTable(race, BetKind::Win, rec.winOdds, rec.winPopularity);
     copyTable(race, BetKind::Place, rec.placeOddsLower, rec.placeLowerPopularity);

@@ -93,8 +93,31 @@ std::string stakeModeCaption(StakeMode m) {
     return sj(c[static_cast<int>(m)]);
 }
 
-SplitLabels splitLabels(const StakeSummary& summary) {
+namespace {
+
+std::string refusalNote(SplitRefusal refusal) {
+    switch (refusal) {
+        case SplitRefusal::AmountBelow100:
+            return sj("入力投票金額が100円未満のため、購入額を割り振れません。100円以上を入力してください。");
+        case SplitRefusal::TooManyLines:
+            return sj("買い目が") + GroupedDigits(static_cast<long long>(kMaxBetLines)) +
+                   sj("点を超えるため、購入額を割り振れません。");
+        case SplitRefusal::None: break;
+    }
+    return {};
+}
+
+}  // namespace
+
+SplitLabels splitLabels(const StakeSummary& summary, long long amount, SplitRefusal refusal) {
     SplitLabels labels;
+    labels.note = refusalNote(refusal);
+    if (summary.total && *summary.total > 0) {
+        labels.totalBesideAmount = sj("合計 ") + GroupedDigits(*summary.total) + sj("円");
+        labels.totalAboveAmount = amount > 0 && *summary.total > amount;
+        if (labels.totalAboveAmount)
+            labels.totalBesideAmount += sj("（入力額より") + GroupedDigits(*summary.total - amount) + sj("円多い）");
+    }
     if (summary.lines) labels.count = formatText("%3d", *summary.lines);
     if (summary.total) labels.total = formatText("%6lld", *summary.total);
     if (summary.rate) {
@@ -105,15 +128,15 @@ SplitLabels splitLabels(const StakeSummary& summary) {
     return labels;
 }
 
-void splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary) {
-    if (list.lines.size() > kMaxBetLines) return;
+SplitRefusal splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary) {
+    if (list.lines.size() > kMaxBetLines) return SplitRefusal::TooManyLines;
     if (amount < 100) {
         // No stake below 100 yen: the previous amount's stakes must not stay to be voted.
         clearStakes(list);
         summary = {};
-        return;
+        return SplitRefusal::AmountBelow100;
     }
-    if (mode == StakeMode::Proportional && (list.lines.empty() || !list.lines.front().odds)) return;
+    if (mode == StakeMode::Proportional && (list.lines.empty() || !list.lines.front().odds)) return SplitRefusal::None;
 
     clearStakes(list);
     if (mode == StakeMode::Even2) emptyOdds(list);
@@ -125,13 +148,14 @@ void splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& 
     if (mode == StakeMode::Proportional) {
         total = proportionalStakes(amount, list, part);
     } else {
-        if (count == 0) return;
+        if (count == 0) return SplitRefusal::None;
         total = evenOrFlatStakes(mode, amount, list, part, count);
     }
     summary.lines = count;
     summary.total = total;
-    if (!usesOdds || total < 1 || count == 0) return;
+    if (!usesOdds || total < 1 || count == 0) return SplitRefusal::None;
     summary.rate = fillReturns(list, part, count, total);
+    return SplitRefusal::None;
 }
 
 }  // namespace vex

@@ -26,17 +26,26 @@ struct StakeSummary {
 // The expected rate's colour as the window paints it: black above 100, red above 0 up to 100.
 enum class RateColour { None, Black, Red };
 
+// Why a split left the list without stakes.
+enum class SplitRefusal { None, AmountBelow100, TooManyLines };
+
 struct SplitLabels {
     std::string count;  // 買い点数 "%3d"
     std::string total;  // 投票金額 "%6d"
     std::string rate;   // 予想回収率 "%7.1f"
     RateColour colour = RateColour::None;
+    // Beside the typed amount: "合計 11,000円", and how far above the amount when it is.
+    std::string totalBesideAmount;
+    bool totalAboveAmount = false;
+    // Where the list stands: why it has no stakes; empty when it has.
+    std::string note;
 };
-SplitLabels splitLabels(const StakeSummary& summary);
+SplitLabels splitLabels(const StakeSummary& summary, long long amount = 0,
+                        SplitRefusal refusal = SplitRefusal::None);
 
 // Splits `amount` over the lines of `list` that are not erased (and, where the mode uses odds, have
 // odds above 0). Does nothing to a list longer than kMaxBetLines; below 100 yen it clears every
 // stake and return, and the summary.
-void splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary);
+SplitRefusal splitStakes(StakeMode mode, long long amount, BetList& list, StakeSummary& summary);
 
 }  // namespace vex

@@ -82,6 +82,11 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
 std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOptions) {
     createAppFolders();
     PreparedRace prepared;
+    // Stake mode, amount, odds bounds and limits would silently be the defaults: no list is made.
+    if (const std::string problem = prepared.settings.readProblem(); applyBetOptions && !problem.empty()) {
+        printError(problem + "\n" + sj("設定ファイルが読めないため、買い目を作れません。"));
+        return std::nullopt;
+    }
     prepared.table = std::make_unique<RaceTable>();
     RaceTable& table = *prepared.table;
     DayLoadOptions load;

@@ -35,7 +35,8 @@ struct PreparedRace {
 };
 
 // Loads the day and selects the entry; with bet options, sets kind, method, multi boxes, stake mode,
-// filter, marks and amount. On failure prints the message to stderr and returns nullopt.
+// filter, marks and amount, and refuses (naming the file) when the settings cannot be read. On
+// failure prints the message to stderr and returns nullopt.
 std::optional<PreparedRace> prepareBetPage(const BetsOptions& options, bool applyBetOptions);
 
 // Prints a grid's columns 0..lastCol, row 0 first, cells TAB-joined exactly as held.

@@ -17,10 +17,16 @@
 namespace vex::cli {
 namespace {
 
-// Ctrl-C and SIGTERM cancel the way the download window's cancel does: they set the flag, the read
-// loop stops at its next turn and what was read is written; LastTime stays.
+// Ctrl-C and SIGTERM cancel the way the download window's cancel does: they press the download's
+// token, the read loop stops at its next turn and what was read is written; LastTime stays.
 
-extern "C" void cancelOnSignal(int) { setCancelFlag(true); }
+// Made before the handlers are set and never replaced, so the handler only reads it.
+const CancelToken& signalToken() {
+    static const CancelToken token;
+    return token;
+}
+
+extern "C" void cancelOnSignal(int) { signalToken().cancel(); }
 
 // Prints like PrintingReporter and keeps the last message of the download itself for stderr when
 // the command fails. On a terminal the texts that count files share one line (ProgressLine);
@@ -85,9 +91,7 @@ int runDownload(const std::vector<std::string>& args) {
     if (from) download.setFromTime(*from);
     reporter.showProgressOnTerminal(download);
 
-    // The flag is cleared here, before the handlers: a signal from now on is not lost to start().
-    setCancelFlag(false);
-    download.setStartClearsCancelFlag(false);
+    download.setCancelToken(signalToken());
     std::signal(SIGINT, cancelOnSignal);
     std::signal(SIGTERM, cancelOnSignal);
     // The banner is no message of the download: it must never stand for its failure.

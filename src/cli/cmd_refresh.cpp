@@ -64,8 +64,7 @@ int runRefreshOdds(const std::vector<std::string>& args) {
         return kFailed;
     }
     StatusPrinter reporter;
-    OddsFetchedFlags fetched;
-    RealtimeRefresh refresh(*day->control, reporter, fetched, day->table->paths.stamp);
+    RealtimeRefresh refresh(*day->control, reporter, day->table->paths.stamp);
     return finish(*day, refresh.oddsOfRace(*race));
 }
 
@@ -80,8 +79,7 @@ int runRefreshResults(const std::vector<std::string>& args) {
         return kFailed;
     }
     StatusPrinter reporter;
-    OddsFetchedFlags fetched;
-    RealtimeRefresh refresh(*day->control, reporter, fetched, day->table->paths.stamp);
+    RealtimeRefresh refresh(*day->control, reporter, day->table->paths.stamp);
     return finish(*day, refresh.resultsOfDay(*selected, dayKeyOf(*day->table)));
 }
 

@@ -96,7 +96,7 @@ void applyOption(StatsOptions& o, const std::string& name, const std::string& va
     else if (name == "--popularity") o.criteria.popularity = parseList(value, "--popularity", 1, 18);
     else if (name == "--type") o.criteria.raceTypes = parseList(value, "--type", 0, 3);
     else if (name == "--class") o.criteria.classes = parseList(value, "--class", 0, 7);
-    else if (name == "--weight") o.criteria.weightRules = parseList(value, "--weight", 0, 3);
+    else if (name == "--weight") o.criteria.weights = parseList(value, "--weight", 0, 3);
     else if (name == "--by" && (value == "compi" || value == "popularity" || value == "zone" || value == "strategy"))
         o.by = value;
     else throw UsageError("unexpected argument: " + name + " " + value);
@@ -105,8 +105,9 @@ void applyOption(StatsOptions& o, const std::string& name, const std::string& va
 StatsOptions parseStatsOptions(const std::vector<std::string>& args) {
     StatsOptions o;
     // The window's lists decide tracks, surface, runners and distance for the strategy too.
-    o.criteria.runners = {0, 18};
-    o.criteria.distance = {0, 9999};
+    o.criteria.runnersFrom = 0;
+    o.criteria.distanceFrom = 0;
+    o.criteria.distanceTo = 9999;
     o.criteria.popularity = {1};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--csv") o.csv = true;
@@ -134,7 +135,7 @@ int runStats(const std::vector<std::string>& args) {
         if (!o.by.empty() && o.by != name) continue;
         if (!first) std::cout << '\n';
         first = false;
-        std::cout << toUtf8(o.csv ? tableAsCsv(table) : tableAsTsv(table));
+        std::cout << forTerminal(toUtf8(o.csv ? tableAsCsv(table) : tableAsTsv(table)));
     }
     std::cout.flush();
     printError(coverageText(analysis));

@@ -1,5 +1,7 @@
 // vexmora-cli vote DAY N <bet options>: votes the list in automatic mode (no questions, outcomes to
-// VovoVaro.log) and prints the log lines the vote added.
+// VovoVaro.log) and prints the log lines the vote added. SIGINT or SIGTERM stop it between batches
+// (exit 128 + the signal).
+#include "app/stop_signal.h"
 #include "cli/bets_options.h"
 #include "cli/command.h"
 #include "control/control_factory.h"
@@ -11,6 +13,8 @@
 namespace vex::cli {
 
 int runVote(const std::vector<std::string>& args) {
+    // A signal ends the vote after the batch in flight, whose outcome is logged and printed.
+    stopOnSignals();
     const BetsOptions options = parseBetsOptions(args, true);
     auto prepared = prepareBetPage(options, true);
     if (!prepared) return kFailed;
@@ -19,10 +23,13 @@ int runVote(const std::vector<std::string>& args) {
         printError(dataControlProblem());
         return kFailed;
     }
+    if (stopSignal() != 0) return 128 + stopSignal();  // stopped before anything was started
     const BetPage& page = *prepared->page;
     PrintingReporter reporter;
     VotingLog log;
     VoteContext context{*control, reporter, log, betFileFolder(&prepared->settings), true, false};
+    context.settings = &prepared->settings;
+    context.stopRequested = [] { return stopSignal() != 0; };
     VoteRequest request{options.day, page.race(), &page.bets(), page.amount()};
     const VoteResult result = voteCommand(request, context);
     if (result.accepted > 0) prepared->table->races[prepared->slot].autoVoteSent = 1;
@@ -32,6 +39,7 @@ int runVote(const std::vector<std::string>& args) {
     switch (result.outcome) {
         case VoteOutcome::Voted:
         case VoteOutcome::PartlyVoted: return kOk;
+        case VoteOutcome::Stopped: return 128 + stopSignal();  // as the shell reports a signal
         default: return kFailed;
     }
 }

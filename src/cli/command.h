@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/reporter.h"
@@ -51,7 +52,11 @@ struct FolderAndDays {
 };
 FolderAndDays parseFolderAndDays(const std::vector<std::string>& args, int defaultFirst, int defaultLast);
 
-// Prints CP932 text as a UTF-8 line on stdout / stderr.
+// UTF-8 text in the terminal's encoding (the locale's character set): as it is where that is
+// UTF-8, or plain ASCII, which says nothing of the terminal.
+std::string forTerminal(std::string_view utf8);
+
+// Prints CP932 text as a line on stdout / stderr, in the terminal's encoding.
 void printLine(const std::string& cp932);
 void printError(const std::string& cp932);
 

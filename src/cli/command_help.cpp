@@ -74,7 +74,9 @@ constexpr Explanation kExplanations[] = {
      "stats --from 2026-11-01 --to today --by zone"},
     {"vote",
      "Votes the bet list on the betting site without asking; the outcome goes to VovoVaro.log and\n"
-     "its new lines are printed. Refused when a check fails or the login fails (exit 1).\n",
+     "its new lines are printed. Refused when a check fails, the settings file cannot be read, a\n"
+     "spending limit ([AutoTohyo] DayLimit, RaceLimit) would be passed or the login fails (exit 1).\n"
+     "SIGINT or SIGTERM stop it after the batch in flight, which is logged (exit 130 or 143).\n",
      "vote tomorrow 1 --kind 0 --mark 8:4 --amount 500"},
 };
 
@@ -96,10 +98,10 @@ bool printCommandHelp(const std::string& name) {
         if (command.name != name) continue;
         std::cout << "Usage: vexmora-cli " << command.usage << "\n";
         const Explanation* e = explanationOf(name);
-        if (e) std::cout << '\n' << e->text;
-        if (takesDay(command.usage)) std::cout << "\nDAY: " << kDayForms << "\n";
+        if (e) std::cout << '\n' << forTerminal(e->text);
+        if (takesDay(command.usage)) std::cout << "\nDAY: " << forTerminal(kDayForms) << "\n";
         if (takesBetOptions(command.usage)) std::cout << "\nOptions:\n" << kBetOptions;
-        if (e) std::cout << "\nExample:\n  vexmora-cli " << e->example << '\n';
+        if (e) std::cout << "\nExample:\n  vexmora-cli " << forTerminal(e->example) << '\n';
         return true;
     }
     return false;

@@ -1,3 +1,6 @@
+#include <langinfo.h>
+
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -63,8 +66,27 @@ FolderAndDays parseFolderAndDays(const std::vector<std::string>& args, int defau
     return parsed;
 }
 
-void printLine(const std::string& cp932) { std::cout << toUtf8(cp932) << '\n'; }
-void printError(const std::string& cp932) { std::cerr << toUtf8(cp932) << '\n'; }
+namespace {
+
+// Empty when UTF-8 is written as it is.
+std::string terminalEncoding() {
+    // Asked once and given back: the rest of the program keeps the "C" character rules.
+    std::string encoding;
+    if (std::setlocale(LC_CTYPE, "")) encoding = nl_langinfo(CODESET);
+    std::setlocale(LC_CTYPE, "C");
+    if (encoding == "UTF-8" || encoding == "ANSI_X3.4-1968" || encoding == "ASCII") encoding.clear();
+    return encoding;
+}
+
+}  // namespace
+
+std::string forTerminal(std::string_view utf8) {
+    static const std::string encoding = terminalEncoding();
+    return encoding.empty() ? std::string(utf8) : fromUtf8To(encoding, utf8);
+}
+
+void printLine(const std::string& cp932) { std::cout << forTerminal(toUtf8(cp932)) << '\n'; }
+void printError(const std::string& cp932) { std::cerr << forTerminal(toUtf8(cp932)) << '\n'; }
 
 static void printHelp() {
     std::cout << "vexmora-cli " VEXMORA_VERSION " - the headless companion of Vexmora\n\n"
@@ -100,17 +122,17 @@ int main(int argc, char** argv) {
         if (c.name != args[0]) continue;
         if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) return printCommandHelp(c.name) ? kOk : kUsage;
         if (std::string clock = vex::clockSettingProblem(); !clock.empty()) {
-            std::cerr << clock << '\n';
+            std::cerr << forTerminal(clock) << '\n';
             return kFailed;
         }
         try {
             vex::removeStaleTemporariesBelow(vex::appFolder());
             return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
         } catch (const UsageError& e) {
-            std::cerr << e.what() << "\nUsage: vexmora-cli " << c.usage << '\n';
+            std::cerr << forTerminal(e.what()) << "\nUsage: vexmora-cli " << c.usage << '\n';
             return kUsage;
         } catch (const std::exception& e) {
-            std::cerr << e.what() << '\n';
+            std::cerr << forTerminal(e.what()) << '\n';
             return kFailed;
         }
     }

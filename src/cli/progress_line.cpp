@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/command.h"
 #include "vocabulary/codes.h"
 
 namespace vex::cli {
@@ -58,7 +59,7 @@ void ProgressLine::status(const std::string& utf8) {
     const auto count = countAtEnd(utf8);
     if (!count) {
         end();
-        out_ << utf8 << '\n' << std::flush;
+        out_ << forTerminal(utf8) << '\n' << std::flush;
         return;
     }
     const Clock::time_point t = Clock::now();
@@ -77,7 +78,7 @@ void ProgressLine::draw(const std::string& utf8, Clock::time_point t) {
     skipped_.clear();
     const double seconds = std::chrono::duration<double>(t - readingSince_).count();
     // Back to the line's start and clear it: a shorter text leaves nothing of the longer one.
-    out_ << "\r\033[K" << lineOf(utf8, records_ ? records_() : 0, seconds) << std::flush;
+    out_ << "\r\033[K" << forTerminal(lineOf(utf8, records_ ? records_() : 0, seconds)) << std::flush;
     open_ = true;
 }
 

@@ -157,7 +157,10 @@ namespace {
 // Takes one horse line of a race block into the race.
 void takeHorse(const HorseLine& read, bool recommended, CompiPageRace& race, std::vector<bool>& seen) {
     char reason[96];
-    if (read.value == 0 && read.horse <= kCompiPageHorses) return;  // no value: a scratched horse
+    if (read.value == 0 && read.horse <= kCompiPageHorses) {  // no value: a scratched horse
+        if (recommended) race.recommendedHorse = read.horse;   // still the page's mark
+        return;
+    }
     if (read.horse > kCompiPageHorses) {
         std::snprintf(reason, sizeof reason, "%d番は16頭を超える馬番です", read.horse);
     } else if (read.value < kLowestValue || read.value > kHighestValue) {

@@ -124,8 +124,8 @@ std::optional<AccountBook> BettingAccount::parse(const std::string& bytes) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line == "end") {
+            // A current account that does not exist stays as read: using it is refused by name.
             if (book.accounts.empty()) return std::nullopt;
-            book.current = std::clamp(book.current, 0, static_cast<int>(book.accounts.size()) - 1);
             return book;
         }
         auto eq = line.find('=');
@@ -229,6 +229,13 @@ void BettingAccount::settle(AccountBook& book, bool& changed) {
     if (book.bets.size() != before) changed = true;
 }
 
+Account& BettingAccount::currentAccount(AccountBook& book) const {
+    if (book.current < 0 || book.current >= static_cast<int>(book.accounts.size()))
+        throw FileReadError(file(), "current=" + std::to_string(book.current) + " の口座がありません（口座は" +
+                                        std::to_string(book.accounts.size()) + "件）");
+    return book.accounts[static_cast<std::size_t>(book.current)];
+}
+
 AccountBook BettingAccount::fresh(const FileUpdate& update, bool& changed) {
     AccountBook book = bookOf(update.file(), update.existed(), update.bytes());
     std::string today = todayText();
@@ -253,7 +260,8 @@ int BettingAccount::login(const std::string& userId, const std::string& password
         if (!ui_) return -901;
         std::vector<std::string> names;
         for (const Account& a : book.accounts) names.push_back(a.name);
-        int chosen = ui_->chooseAccount(names, book.current);
+        const int shown = std::clamp(book.current, 0, static_cast<int>(book.accounts.size()) - 1);
+        int chosen = ui_->chooseAccount(names, shown);
         if (chosen < 0 || chosen >= static_cast<int>(book.accounts.size())) return -901;
         if (chosen != book.current) changed = true;
         book.current = chosen;
@@ -264,6 +272,8 @@ int BettingAccount::login(const std::string& userId, const std::string& password
         int index = static_cast<int>(it - book.accounts.begin());
         if (index != book.current) changed = true;
         book.current = index;
+    } else {
+        currentAccount(book);
     }
     if (changed && !save(book)) return -800;
     loggedIn_ = true;
@@ -412,7 +422,7 @@ int BettingAccount::bet(const std::string& pin, const std::string& lines, int mo
     FileUpdate update(file());
     bool changed = false;
     AccountBook book = fresh(update, changed);
-    const Account& acc = book.accounts[static_cast<std::size_t>(book.current)];
+    const Account& acc = currentAccount(book);
     remainingVotes = std::max(0, kDailyLines - acc.votes);
     purchaseLimit = static_cast<int>(acc.limit);
     // A refused call still keeps what reading the book rolled over or settled.
@@ -468,8 +478,8 @@ int BettingAccount::balance(int& purchaseLimit, int& boughtToday, int& paidOutTo
     FileUpdate update(file());
     bool changed = false;
     AccountBook book = fresh(update, changed);
+    const Account& a = currentAccount(book);
     if (changed && !save(book)) return -800;
-    const Account& a = book.accounts[static_cast<std::size_t>(book.current)];
     purchaseLimit = static_cast<int>(a.limit);
     boughtToday = static_cast<int>(a.bought);
     paidOutToday = static_cast<int>(a.paid);
@@ -482,7 +492,7 @@ int BettingAccount::deposit() {
     FileUpdate update(file());
     bool changed = false;
     AccountBook book = fresh(update, changed);
-    Account& a = book.accounts[static_cast<std::size_t>(book.current)];
+    Account& a = currentAccount(book);
     a.limit += kDepositAmount;
     a.deposited += kDepositAmount;
     return save(book) ? 0 : -800;

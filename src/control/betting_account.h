@@ -125,6 +125,9 @@ private:
     AccountBook fresh(const FileUpdate& update, bool& changed);
     bool save(const AccountBook& book);
     void settle(AccountBook& book, bool& changed);
+    // The book's current account; throws FileReadError naming the file and the entry when the
+    // book names none of its accounts (never another account charged in its place).
+    Account& currentAccount(AccountBook& book) const;
     // Records the accepted bets of a call and charges the account; -800 when the book cannot be saved.
     int buy(const AccountBook& book, std::vector<AccountBet> accepted, long long amount, int& purchaseAmount,
             int& remainingVotes, int& purchaseLimit, std::string& resultText);

@@ -1,7 +1,12 @@
 #include "control/fault_injection.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <thread>
+
+#include "app/stop_signal.h"
 
 namespace vex::control {
 namespace {
@@ -91,7 +96,9 @@ public:
             text.clear();
             return *c;
         }
-        return inner_->RakutenBet(pin, lines, mode, amount, remaining, limit, text);
+        const int code = inner_->RakutenBet(pin, lines, mode, amount, remaining, limit, text);
+        pauseIfPlanned("RakutenBet");
+        return code;
     }
     int RakutenZandaka(int& limit, int& bought, int& paid, int& remaining, const std::string& text) override {
         if (auto c = fault("RakutenZandaka")) return *c;
@@ -105,13 +112,23 @@ public:
 private:
     std::optional<int> fault(const std::string& op) {
         auto it = plan_.find(op);
-        if (it == plan_.end()) return std::nullopt;
+        if (it == plan_.end() || it->second.pause) return std::nullopt;
         int& n = calls_[op];
         if (n < it->second.after) {
             ++n;
             return std::nullopt;
         }
         return it->second.code;
+    }
+
+    void pauseIfPlanned(const std::string& op) {
+        auto it = plan_.find(op);
+        if (it == plan_.end() || !it->second.pause || ++calls_[op] != it->second.after) return;
+        std::fprintf(stderr, "VEXMORA_FAULTS: paused after %s %d\n", op.c_str(), it->second.after);
+        std::fflush(stderr);
+        // Bounded, so that a test that never signals does not hang its run.
+        for (int waited = 0; stopSignal() == 0 && waited < 60000; waited += 5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 
     std::unique_ptr<DataControl> inner_;
@@ -143,12 +160,14 @@ std::optional<FaultPlan> parseFaultPlan(const std::string& text) {
         try {
             std::size_t used = 0;
             std::string codeText = rest.substr(0, at);
-            f.code = std::stoi(codeText, &used);
-            if (used != codeText.size()) return std::nullopt;
+            f.pause = codeText == "pause";
+            if (f.pause && (op != "RakutenBet" || at == std::string::npos)) return std::nullopt;
+            if (!f.pause) f.code = std::stoi(codeText, &used);
+            if (!f.pause && used != codeText.size()) return std::nullopt;
             if (at != std::string::npos) {
                 std::string afterText = rest.substr(at + 1);
                 f.after = std::stoi(afterText, &used);
-                if (used != afterText.size() || f.after < 0) return std::nullopt;
+                if (used != afterText.size() || f.after < 0 || (f.pause && f.after < 1)) return std::nullopt;
             }
         } catch (...) {
             return std::nullopt;

@@ -8,6 +8,10 @@
 //   VEXMORA_FAULTS="RakutenBet=-799@1;RakutenLogin=-5"
 // Operation names are those of the control (NVInit ... RakutenDeposit). A code of 0 makes the
 // operation succeed without doing anything. In code: setFaultPlan(), or wrap a control yourself.
+//   VEXMORA_FAULTS="RakutenBet=pause@K"     the K-th bet is made, then the control says
+//                                            "VEXMORA_FAULTS: paused after RakutenBet K" on stderr
+//                                            and holds its answer until a stop signal (stop_signal.h)
+// so that a test can signal a vote at a known point: the account has charged, the log has not.
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,6 +24,7 @@ namespace vex::control {
 struct Fault {
     int code = 0;
     int after = 0;  // successful calls (NVRead: records) before the fault
+    bool pause = false;  // RakutenBet only: hold the answer of call `after` until a stop signal
 };
 using FaultPlan = std::map<std::string, Fault>;
 

@@ -15,19 +15,11 @@
 #include "store/store_paths.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 
 namespace vex {
 namespace fs = std::filesystem;
 
-// ---- cancel flag
-
-namespace {
-std::atomic<bool> gCancel{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-}  // namespace
-
-bool cancelFlag() noexcept { return gCancel.load(); }
-void setCancelFlag(bool on) noexcept { gCancel.store(on); }
 
 // ---- store rules
 
@@ -45,11 +37,17 @@ bool storeLineLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
+bool olderOdds(std::string_view stored, std::string_view incoming) {
+    if (incoming.empty() || incoming[0] != 'O' || stored.substr(0, 2) != incoming.substr(0, 2)) return false;
+    const std::string_view was = fieldOf(stored, Odds::AnnounceTime), now = fieldOf(incoming, Odds::AnnounceTime);
+    return was.size() == 8 && now.size() == 8 && isDigits(was) && isDigits(now) && now < was;
+}
+
 void upsertLine(std::vector<std::string>& lines, std::string_view line) {
     std::string_view key = fieldOf(line, Common::RaceKey);
     for (auto& l : lines) {
         if (fieldOf(l, Common::RaceKey) == key) {
-            l.assign(line);
+            if (!olderOdds(l, line)) l.assign(line);
             return;
         }
     }
@@ -317,6 +315,7 @@ void HeldStore::store(const Route& route, std::string_view line) {
     std::string_view key = fieldOf(line, Common::RaceKey);
     auto same = std::find_if(lines.begin(), lines.end(),
                              [&](const std::string& l) { return fieldOf(l, Common::RaceKey) == key; });
+    if (same != lines.end() && olderOdds(*same, line)) return;
     if (same != lines.end()) {
         // The new line nearly always sorts where the old one stood: overwriting it there spares
         // an allocation the size of the record (odds records run to 83 KB).
@@ -459,7 +458,6 @@ void BulkDownload::start() {
     std::snprintf(bound, sizeof bound, "%04d", (now().year - 15) % 10000);
     routing_.yearBound = bound;
     progress_.polling = false;
-    if (startClearsCancelFlag_) setCancelFlag(false);
     progress_.downloadPosition = 0;
     progress_.readPosition = 0;
     std::string fromText = formatStamp14(from_);
@@ -524,7 +522,7 @@ void BulkDownload::cancelNow() {
     bool wasDownloading = progress_.polling;
     progress_.polling = false;
     control_.NVCancel();
-    setCancelFlag(true);
+    cancel_.cancel();
     reporter_.beep();
     std::string text = sj("NVCancel:キャンセルされました");
     reporter_.information(text);
@@ -602,7 +600,7 @@ void BulkDownload::readLoop() {
     bool completed = false, failed = false;
     std::string record, fileName, lastFileName;
     for (;;) {
-        if (cancelFlag()) {
+        if (cancel_.cancelled()) {
             cancelNow();
             break;
         }
@@ -695,7 +693,7 @@ void BulkDownload::keepLastTime() {
         from_ = *time;
     } catch (const SettingsWriteError& e) {
         reporter_.beep();
-        reporter_.information(e.what());
+        reporter_.information(toCp932(e.what()));
         outcome_ = DownloadOutcome::WriteError;
     }
 }
@@ -715,8 +713,8 @@ DownloadOutcome BulkDownload::run(const std::function<void()>& wait) {
             wait();
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // The flag set from outside (the window, a signal): cancel here, on the download's thread.
-        if (cancelFlag()) {
+        // Pressed from outside (the window, a signal): cancel here, on the download's thread.
+        if (cancel_.cancelled()) {
             cancelNow();
             break;
         }

@@ -18,20 +18,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/cancel_token.h"
 #include "app/clock.h"
 #include "app/reporter.h"
 #include "datalink/data_control.h"
 #include "store/store_paths.h"
 
 namespace vex {
-
-// ---- the program's one cancel flag
-
-// Set by the download's cancel command; cleared only when a download starts. Every read loop of
-// the data service stops while it is set. A lock-free atomic: safe to set from any thread and
-// from a signal handler.
-bool cancelFlag() noexcept;
-void setCancelFlag(bool on) noexcept;
 
 // ---- store rules (shared with the real-time refresh)
 
@@ -40,7 +33,12 @@ void zeroCategoryAndDate(std::string& line);
 // The order of the stored lines: text order ignoring ASCII case; lines equal that way are ordered
 // by their bytes, so the order is total and a sort always gives the same file.
 bool storeLineLess(std::string_view a, std::string_view b);
-// Replaces the first line with the same race key (positions 12-27) as `line`, else appends it.
+// Whether `incoming` is odds of the same kind announced before the `stored` ones (MMDDhhmm at
+// positions 28-35). A download reads the day-before odds of a race whose odds of the day a
+// refresh stored already: they must not take their place.
+bool olderOdds(std::string_view stored, std::string_view incoming);
+// Replaces the first line with the same race key (positions 12-27) as `line`, else appends it;
+// odds announced earlier than the line they would replace are dropped.
 void upsertLine(std::vector<std::string>& lines, std::string_view line);
 void sortStoreLines(std::vector<std::string>& lines);
 // After a sort: drops the first line when it is blank after trimming (bytes <= ' ' only).
@@ -198,7 +196,7 @@ struct DownloadStats {
 };
 
 // Runs on one thread, the download's own: every member is touched there alone. Another thread (the
-// window, a signal handler) only sets the cancel flag; the download sees it and cancels itself.
+// window, a signal handler) only presses the cancel token; the download sees it and cancels itself.
 class BulkDownload {
 public:
     using ProgressCallback = std::function<void(const DownloadProgress&)>;
@@ -216,7 +214,7 @@ public:
     // The notice of ButtonStart. The caller shows it before the download starts (the window before
     // it hands the job over), so the job itself asks and shows nothing up front.
     std::string startMessage() const;
-    // ButtonCancel's question, asked by the window before it sets the cancel flag.
+    // ButtonCancel's question, asked by the window before it presses the cancel.
     static std::string cancelQuestion();
     // ButtonCancel while no download runs.
     static std::string notRunningMessage();
@@ -224,18 +222,19 @@ public:
     // ButtonStart: NVOpen, and then either the read loop at once (nothing to download) or the
     // download phase, in which the caller calls pollStatus() every 10 ms while polling() is true.
     void start();
-    // start() clears the cancel flag unless told not to: a caller that clears it itself when it
-    // hands the download to another thread must not lose a cancel pressed before start() runs.
-    void setStartClearsCancelFlag(bool clears) { startClearsCancelFlag_ = clears; }
+    // The cancel of the job this download runs in; set before start(). A pressed token is never
+    // cleared: the next run gets a new one.
+    void setCancelToken(CancelToken token) { cancel_ = std::move(token); }
+    const CancelToken& cancelToken() const { return cancel_; }
     // TimerJVStatus: one NVStatus poll; runs the read loop and the close when the download is done.
     void pollStatus();
     bool polling() const { return progress_.polling; }
-    // The cancel: NVCancel, the flag, and the notice. A download phase ends here; a read loop ends
-    // at its next turn. run() and the read loop call it when they find the flag set.
+    // The cancel: NVCancel, the token, and the notice. A download phase ends here; a read loop ends
+    // at its next turn. run() and the read loop call it when they find the token pressed.
     void cancelNow();
 
     // start() and pollStatus() until done, calling `wait` between polls (default: sleep 10 ms). A
-    // cancel flag set meanwhile cancels the download.
+    // cancel pressed meanwhile cancels the download.
     DownloadOutcome run(const std::function<void()>& wait = {});
 
     DownloadOutcome outcome() const { return outcome_; }
@@ -259,7 +258,7 @@ private:
     DateTime from_;
     std::size_t memoryBound_ = HeldStore::kDefaultBound;
     std::size_t commitBatch_ = HeldStore::kDefaultCommitBatch;
-    bool startClearsCancelFlag_ = true;
+    CancelToken cancel_;
 
     RoutingContext routing_;
     int readCount_ = 0, downloadCount_ = 0;

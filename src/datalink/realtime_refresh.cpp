@@ -22,12 +22,35 @@ namespace fs = std::filesystem;
 
 // ---- flags and races
 
-bool OddsFetchedFlags::isSet(int slot) const {
-    return slot >= 0 && slot < kMaxRaces && flags_[static_cast<std::size_t>(slot)].load();
+namespace {
+bool validSlot(int slot) { return slot >= 0 && slot < kMaxRaces; }
+}  // namespace
+
+void OddsFetchedFlags::clear() {
+    fetchedOn_.fill({});
+    attemptedAt_.fill(0);
 }
 
-void OddsFetchedFlags::set(int slot) {
-    if (slot >= 0 && slot < kMaxRaces) flags_[static_cast<std::size_t>(slot)].store(true);
+bool OddsFetchedFlags::isSet(int slot) const {
+    return validSlot(slot) && !fetchedOn_[static_cast<std::size_t>(slot)].empty();
+}
+
+bool OddsFetchedFlags::fetchedOn(int slot, std::string_view dayStamp) const {
+    return isSet(slot) && fetchedOn_[static_cast<std::size_t>(slot)] == dayStamp;
+}
+
+void OddsFetchedFlags::set(int slot, std::string dayStamp) {
+    if (validSlot(slot)) fetchedOn_[static_cast<std::size_t>(slot)] = std::move(dayStamp);
+}
+
+void OddsFetchedFlags::noteAttempt(int slot, std::time_t epoch) {
+    if (validSlot(slot)) attemptedAt_[static_cast<std::size_t>(slot)] = epoch;
+}
+
+bool OddsFetchedFlags::retryWaits(int slot, std::time_t epoch) const {
+    if (!validSlot(slot)) return false;
+    const std::time_t last = attemptedAt_[static_cast<std::size_t>(slot)];
+    return last != 0 && epoch < last + kRetrySeconds;
 }
 
 namespace {
@@ -134,9 +157,20 @@ std::optional<Route> resultsRoute(std::string_view line) {
 
 // ---- the commands
 
-RealtimeRefresh::RealtimeRefresh(DataControl& control, Reporter& reporter, OddsFetchedFlags& oddsFetched,
-                                 std::string dayStamp)
-    : control_(control), reporter_(reporter), oddsFetched_(oddsFetched), dayStamp_(std::move(dayStamp)) {}
+std::string refreshSummary(std::string_view name, const DateTime& started, const DateTime& ended,
+                           const RefreshResult& result) {
+    std::string line = std::string(name) + " " + formatDateTime(started).substr(11) + sj("～") +
+                       formatDateTime(ended).substr(11) + sj("：");
+    if (result.serviceError || result.storeError) return line + sj("エラー ") + result.error;
+    if (result.cancelled) return line + sj("中止しました");
+    if (!result.oddsSlots.empty())
+        line += sj("オッズ") + std::to_string(result.oddsSlots.size()) + sj("レース中") +
+                std::to_string(result.fetchedSlots.size()) + sj("レース、");
+    return line + std::to_string(result.recordsStored) + sj("件");
+}
+
+RealtimeRefresh::RealtimeRefresh(DataControl& control, Reporter& reporter, std::string dayStamp)
+    : control_(control), reporter_(reporter), dayStamp_(std::move(dayStamp)) {}
 
 RefreshResult RealtimeRefresh::freshResult() const {
     RefreshResult result;
@@ -162,11 +196,7 @@ RefreshResult RealtimeRefresh::oddsOfDay(const std::vector<RefreshRace>& races) 
 void RealtimeRefresh::fetchRaceOdds(const RefreshRace& race, HeldStore& store, RefreshResult& result) {
     try {
         reporter_.status(race.trackName + race.raceNumber + sj("オッズ取得中"));
-        if (openRequest("0B30", race.raceKey, race.trackName + race.raceNumber + sj("R:ｵｯｽﾞ取得エラー："), true, result)) {
-            std::vector<std::string> records;
-            if (readRequest(kOddsBufferSize, true, records, result)) storeOdds(records, store, result);
-            oddsFetched_.set(race.slot);
-        }
+        readRaceOdds(race, race.trackName + race.raceNumber + sj("R:ｵｯｽﾞ取得エラー："), store, result);
         closeOdds(result);
     } catch (...) {
         reporter_.status("");
@@ -190,10 +220,7 @@ void RealtimeRefresh::fetchWorkListLine(const std::string& line, HeldStore& stor
     auto race = raceOfWorkListLine(line);
     if (!race || !usableKey(race->raceKey)) return;
     reporter_.status(race->trackName + race->raceNumber + sj("R ｵｯｽﾞ取得中"));
-    if (openRequest("0B30", race->raceKey, race->trackName + race->raceNumber + "R:", true, result)) {
-        std::vector<std::string> records;
-        if (readRequest(kOddsBufferSize, true, records, result)) storeOdds(records, store, result);
-    }
+    readRaceOdds(*race, race->trackName + race->raceNumber + "R:", store, result);
     closeOdds(result);
     reporter_.status("");
     closeOdds(result);
@@ -208,7 +235,8 @@ RefreshResult RealtimeRefresh::resultsOfDay(const RefreshRace& selected, const s
     if (openRequest("0B12", dayKey, selected.trackName + selected.raceNumber + sj("R:ﾚｰｽ情報データ取得エラー："),
                     !quiet_, result)) {
         std::vector<std::string> records;
-        if (readRequest(kResultsBufferSize, false, records, result)) storeResults(records, store, result);
+        if (readRequest(kResultsBufferSize, false, records, result) != LoopEnd::Failed)
+            storeResults(records, store, result);
     }
     closeResults(result);
     reporter_.status("");
@@ -220,33 +248,45 @@ RefreshResult RealtimeRefresh::resultsOfDay(const RefreshRace& selected, const s
 
 // ---- the steps
 
+void RealtimeRefresh::readRaceOdds(const RefreshRace& race, const std::string& errorText, HeldStore& store,
+                                   RefreshResult& result) {
+    if (!openRequest("0B30", race.raceKey, errorText, true, result)) return;
+    std::vector<std::string> records;
+    const LoopEnd end = readRequest(kOddsBufferSize, true, records, result);
+    if (end == LoopEnd::Failed) return;
+    storeOdds(records, store, result);
+    if (end == LoopEnd::End) result.fetchedSlots.push_back(race.slot);
+}
+
 bool RealtimeRefresh::openRequest(const char* dataSpec, const std::string& key, const std::string& errorText, bool beep,
                                   RefreshResult& result) {
     const int rc = control_.NVRTOpen(dataSpec, key);
     if (rc == 0) return true;
-    tellError(errorText + ResultMessage("NVRTOpen", rc), beep);
+    tellError(errorText + ResultMessage("NVRTOpen", rc), beep, result);
     result.serviceError = true;
     return false;
 }
 
-bool RealtimeRefresh::readRequest(int bufferSize, bool beepOnError, std::vector<std::string>& records,
-                                  RefreshResult& result) {
-    if (readLoop(bufferSize, beepOnError, records) != LoopEnd::Failed) return true;
-    result.serviceError = true;
-    return false;
+RealtimeRefresh::LoopEnd RealtimeRefresh::readRequest(int bufferSize, bool beepOnError,
+                                                      std::vector<std::string>& records, RefreshResult& result) {
+    const LoopEnd end = readLoop(bufferSize, beepOnError, records, result);
+    if (end == LoopEnd::Failed) result.serviceError = true;
+    if (end == LoopEnd::Cancelled) result.cancelled = true;
+    return end;
 }
 
-RealtimeRefresh::LoopEnd RealtimeRefresh::readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records) {
+RealtimeRefresh::LoopEnd RealtimeRefresh::readLoop(int bufferSize, bool beepOnError, std::vector<std::string>& records,
+                                                   RefreshResult& result) {
     std::string record, fileName;
     for (;;) {
-        if (cancelFlag()) return LoopEnd::Cancelled;
+        if (cancel_.cancelled()) return LoopEnd::Cancelled;
         int size = bufferSize;
         record.clear();
         int rc = control_.NVRead(record, size, fileName);
         if (rc == 0) return LoopEnd::End;
         if (rc >= -3 && rc < 0) continue;
         if (rc < -3) {
-            tellError(ResultMessage("NVRead", rc), beepOnError);
+            tellError(ResultMessage("NVRead", rc), beepOnError, result);
             return LoopEnd::Failed;
         }
         records.emplace_back(recordLine(record));
@@ -263,7 +303,7 @@ void RealtimeRefresh::storeOdds(const std::vector<std::string>& records, HeldSto
             }
     } catch (const std::exception& e) {
         // A day file that cannot be read is never replaced: it was not taken into the store.
-        tellError(sj("データファイルを読み書きできませんでした。") + toCp932(e.what()), false);
+        tellError(sj("データファイルを読み書きできませんでした。") + toCp932(e.what()), false, result);
         result.storeError = true;
     }
 }
@@ -277,7 +317,7 @@ void RealtimeRefresh::storeResults(const std::vector<std::string>& records, Held
                 ++result.recordsStored;
             }
     } catch (const std::exception& e) {
-        tellError(sj("データファイルを読み書きできませんでした。") + toCp932(e.what()), false);
+        tellError(sj("データファイルを読み書きできませんでした。") + toCp932(e.what()), false, result);
         result.storeError = true;
     }
 }
@@ -290,28 +330,29 @@ void RealtimeRefresh::writeHeld(HeldStore& store, RefreshResult& result) {
     for (const WriteFailure& failure : failures) {
         tellError(sj("データファイルを書き込めませんでした。") + toCp932(failure.reason) + sj("：") +
                       toCp932(failure.file.string()),
-                  false);
+                  false, result);
         result.storeError = true;
     }
 }
 
 void RealtimeRefresh::closeOdds(RefreshResult& result) {
     if (int rc = control_.NVClose(); rc != 0) {
-        tellError(ResultMessage("NVClose", rc), true);
+        tellError(ResultMessage("NVClose", rc), true, result);
         result.serviceError = true;
     }
 }
 
 void RealtimeRefresh::closeResults(RefreshResult& result) {
     if (int rc = control_.NVClose(); rc != 0) {
-        tellError(ResultMessage("NVClose", rc), false);
+        tellError(ResultMessage("NVClose", rc), false, result);
         result.serviceError = true;
     } else if (!quiet_) {
         reporter_.beep();
     }
 }
 
-void RealtimeRefresh::tellError(const std::string& text, bool beep) {
+void RealtimeRefresh::tellError(const std::string& text, bool beep, RefreshResult& result) {
+    result.error = text;
     if (beep) reporter_.beep();
     reporter_.status(text);
     errorLine(text);
@@ -328,12 +369,15 @@ void RealtimeRefresh::errorLine(const std::string& text) {
 
 // ---- the reload
 
-bool applyRefresh(RaceTable& table, const RefreshResult& result) {
+bool applyRefresh(RaceTable& table, const RefreshResult& result, OddsFetchedFlags* fetched) {
     if (!table.dayLoaded || table.paths.stamp != result.dayStamp) return false;
     for (int slot : result.oddsSlots) {
         table.oddsTargetSlot = slot;
         readOdds(table);
     }
+    // A store that could not be written holds none of them for sure.
+    if (fetched && !result.storeError)
+        for (int slot : result.fetchedSlots) fetched->set(slot, dayStampOf(now()));
     if (result.payouts) readPayouts(table);
     return !result.oddsSlots.empty() || result.payouts;
 }

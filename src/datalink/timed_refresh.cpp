@@ -58,9 +58,10 @@ bool resultsTimerActs(std::string_view shownDayStamp, std::string_view latestPos
 std::vector<int> oddsDueSlots(const RaceTable& table, const OddsFetchedFlags& fetched, const DateTime& now) {
     std::vector<int> due;
     const std::string nowText = hourMinuteSecond(now);
+    const std::time_t epoch = toEpoch(now);
     for (int slot = 0; slot < kMaxRaces; ++slot) {
         const auto s = static_cast<std::size_t>(slot);
-        if (fetched.isSet(slot) || !table.slotUsed(slot)) continue;
+        if (fetched.isSet(slot) || fetched.retryWaits(slot, epoch) || !table.slotUsed(slot)) continue;
         if (oddsTimeCame(table.races[s], table.raw[s].ra.field(RA::PostTime), nowText)) due.push_back(slot);
     }
     return due;
@@ -69,7 +70,7 @@ std::vector<int> oddsDueSlots(const RaceTable& table, const OddsFetchedFlags& fe
 std::vector<std::string> takeOddsWorkList(const RaceTable& table, OddsFetchedFlags& fetched, const DateTime& now) {
     std::vector<std::string> lines;
     for (int slot : oddsDueSlots(table, fetched, now)) {
-        fetched.set(slot);
+        fetched.noteAttempt(slot, toEpoch(now));
         lines.push_back(workListLine(table.raw[static_cast<std::size_t>(slot)].ra.field(Common::RaceKey), slot));
     }
     return lines;

@@ -4,7 +4,8 @@
 //
 // Odds: a race's odds are due at the first tick at or after its odds time (or re-check time) while
 // its odds-fetched flag is clear and before its post, so a second in which the timer did not fire
-// (the clock jumped, the worker was busy) is made up at the next tick instead of being lost.
+// (the clock jumped, the worker was busy) is made up at the next tick instead of being lost. The
+// flag is set only once the fetch succeeded; a failed one is tried again after a pause.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,7 @@ bool resultsTimerActs(std::string_view shownDayStamp, std::string_view latestPos
 
 // The slots whose odds are due at `now` (see above), in slot order.
 std::vector<int> oddsDueSlots(const RaceTable& table, const OddsFetchedFlags& fetched, const DateTime& now);
-// The odds work list of the tick: the due slots' lines; their flags are set as they are queued.
+// The odds work list of the tick: the due slots' lines; their attempts are noted as they are queued.
 std::vector<std::string> takeOddsWorkList(const RaceTable& table, OddsFetchedFlags& fetched, const DateTime& now);
 
 }  // namespace vex

@@ -1,5 +1,7 @@
 #include "store/race_table.h"
 
+#include <algorithm>
+
 #include "store/record_reader.h"
 
 namespace vex {
@@ -104,6 +106,12 @@ void RaceRecord::resetOdds() {
 int RaceTable::slotOfListItem(int item) const {
     if (item < 0 || item >= static_cast<int>(raceListSlots.size())) return -1;
     return raceListSlots[static_cast<std::size_t>(item)];
+}
+
+int RaceTable::listItemOfSlot(int slot) const {
+    if (slot < 0) return -1;
+    auto at = std::find(raceListSlots.begin(), raceListSlots.end(), slot);
+    return at == raceListSlots.end() ? -1 : static_cast<int>(at - raceListSlots.begin());
 }
 
 bool RaceTable::slotUsed(int slot) const {

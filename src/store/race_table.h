@@ -235,6 +235,8 @@ struct RaceTable {
 
     // Slot of race list line `item`, -1 when out of range.
     int slotOfListItem(int item) const;
+    // Race list line of `slot`, -1 when the list does not hold it.
+    int listItemOfSlot(int slot) const;
     // True when the slot's race record has a year (not blank, not "0000").
     bool slotUsed(int slot) const;
     // The table reset (every RaceRecord that may hold a race), before every day load.

@@ -110,6 +110,7 @@ inline constexpr Field AddedPrize{374, 8};
 inline constexpr Field Last3F{391, 3};  // 0.1 s, "999" none
 inline constexpr Field FirstPlacedName{404, 36};
 inline constexpr Field TimeDifference{532, 4};
+inline constexpr Field Abnormality{332, 1};  // 1 scratched, 2 and 3 excluded ... 7 demoted
 // Written by the simulated service; the program itself does not read them.
 inline constexpr Field Breed{80, 1};
 inline constexpr Field TrainerCode{86, 5};
@@ -118,7 +119,6 @@ inline constexpr Field JockeyCode{297, 5};
 inline constexpr Field Apprentice{323, 1};
 inline constexpr Field BodyWeightSign{328, 1};    // "+", "-" or " "
 inline constexpr Field BodyWeightChange{329, 3};  // kg
-inline constexpr Field Abnormality{332, 1};       // 1 scratched ... 7 demoted
 inline constexpr Field ArrivalOrder{333, 2};
 inline constexpr Field DeadHeat{337, 1};
 inline constexpr Field DeadHeatCount{338, 1};

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <memory>
 #include <stdexcept>
 
 namespace vex {
@@ -58,6 +59,13 @@ size_t utf8SequenceLength(unsigned char c) {
     return 1;
 }
 
+// A character the target cannot hold, or malformed UTF-8: '?' for the whole sequence.
+size_t questionMarkForBadUtf8(std::string& out, std::string_view rest) {
+    out += '?';
+    size_t n = utf8SequenceLength(static_cast<unsigned char>(rest[0]));
+    return n <= rest.size() ? n : rest.size();
+}
+
 }  // namespace
 
 std::string toUtf8(std::string_view cp932) {
@@ -70,11 +78,23 @@ std::string toUtf8(std::string_view cp932) {
 
 std::string toCp932(std::string_view utf8) {
     thread_local Converter converter("CP932", "UTF-8");
-    return converter.run(utf8, [](std::string& out, std::string_view rest) {
-        out += '?';
-        size_t n = utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-        return n <= rest.size() ? n : rest.size();
-    });
+    return converter.run(utf8, questionMarkForBadUtf8);
+}
+
+std::string fromUtf8To(std::string_view encoding, std::string_view utf8) {
+    // The terminal's encoding does not change during a run: one converter is kept.
+    thread_local std::string openFor;
+    thread_local std::unique_ptr<Converter> converter;
+    if (!converter || openFor != encoding) {
+        try {
+            converter = std::make_unique<Converter>(std::string(encoding).c_str(), "UTF-8");
+        } catch (const std::runtime_error&) {
+            converter.reset();
+            return std::string(utf8);
+        }
+        openFor = encoding;
+    }
+    return converter->run(utf8, questionMarkForBadUtf8);
 }
 
 std::string_view cutToWidth(std::string_view cp932, std::size_t width) {

@@ -14,6 +14,11 @@ std::string toUtf8(std::string_view cp932);
 // UTF-8 -> CP932. Characters that CP932 cannot hold, and malformed UTF-8, become '?'.
 std::string toCp932(std::string_view utf8);
 
+// UTF-8 -> `encoding` (an iconv name: "EUC-JP", "SHIFT_JIS", ...), for a terminal that is not
+// UTF-8. Characters it cannot hold, and malformed UTF-8, become '?'; an encoding iconv does not
+// know leaves the text as it is.
+std::string fromUtf8To(std::string_view encoding, std::string_view utf8);
+
 // Short form for program texts written as UTF-8 literals: sj("投票") is the CP932 text.
 inline std::string sj(std::string_view utf8) { return toCp932(utf8); }
 

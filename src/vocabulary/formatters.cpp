@@ -60,7 +60,7 @@ std::int64_t roundedQuotient(std::int64_t num, std::int64_t den) {
 }  // namespace
 
 ConversionError::ConversionError(std::string_view field)
-    : std::runtime_error("'" + std::string(field) + "' is not a valid integer value") {}
+    : std::runtime_error("'" + toUtf8(field) + "' is not a valid integer value") {}
 
 std::string DigitsText(std::string_view s) {
     const std::int64_t n = leadingNumber(s).value_or(0);

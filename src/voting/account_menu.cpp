@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
@@ -54,6 +55,21 @@ bool switchAccount(DataControl& control, Reporter& reporter) {
     }
     logOut(control, reporter, false);
     return true;
+}
+
+std::optional<BalanceFigures> confirmAccountChange(DataControl& control, Reporter& reporter, bool changed,
+                                                   const std::string& done, const std::string& failed) {
+    if (!changed) {
+        reporter.status(failed);
+        return std::nullopt;
+    }
+    std::optional<BalanceFigures> figures = fetchBalance(control, reporter);
+    if (!figures) {
+        reporter.status(done + sj("残高は取得できませんでした。"));
+        return std::nullopt;
+    }
+    reporter.status(done + sj("購入限度額 ") + GroupedDigits(figures->purchaseLimit) + sj("円"));
+    return figures;
 }
 
 }  // namespace vex

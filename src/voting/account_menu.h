@@ -5,6 +5,7 @@
 // asked for its account selection). Messages follow a beep; a failed login ends the cycle without a
 // logout.
 #include <optional>
+#include <string>
 
 #include "app/reporter.h"
 #include "datalink/data_control.h"
@@ -29,5 +30,11 @@ inline constexpr const char* kAccountSwitchPassword = "SELECT";
 // "楽天口座切替": login with the selection pair, then logout; every failure only beeps. True when
 // an account was chosen.
 bool switchAccount(DataControl& control, Reporter& reporter);
+
+// After a deposit or a switch: says in the status line what happened (`done` when it went through,
+// `failed` when not) and, when it went through, the balance fetched again, "購入限度額 12,000円".
+// The figures, nullopt when the change failed or the balance could not be fetched (said).
+std::optional<BalanceFigures> confirmAccountChange(DataControl& control, Reporter& reporter, bool changed,
+                                                   const std::string& done, const std::string& failed);
 
 }  // namespace vex

@@ -1,6 +1,8 @@
 #include "voting/auto_vote_schedule.h"
 
 #include "datalink/timed_refresh.h"
+#include "store/record_layout.h"
+#include "store/store_paths.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
@@ -13,6 +15,13 @@ void AutoVoteSchedule::arm(std::string dayStamp, std::vector<AutoVoteTarget> tar
 }
 
 void AutoVoteSchedule::clear() { arm({}, {}); }
+
+bool oddsReadyToVote(const RaceTable& table, const OddsFetchedFlags& fetched, const std::string& raceKey,
+                     const DateTime& now) {
+    const int slot = slotOfRaceKey(table, raceKey);
+    return slot >= 0 && fetched.fetchedOn(slot, dayStampOf(now)) && table.paths.stamp == dayStampOf(now) &&
+           table.raw[static_cast<std::size_t>(slot)].o1.field(Common::RaceKey) == raceKey;
+}
 
 bool autoVoteTickActs(const std::string& shownDayStamp, const std::string& latestPostTime, const DateTime& now) {
     return oddsTimerActs(shownDayStamp, latestPostTime, now);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "datalink/realtime_refresh.h"
 #include "voting/auto_vote_targets.h"
 #include "voting/vote.h"
 
@@ -69,6 +70,11 @@ private:
     std::vector<State> states_;
     std::vector<bool> seenBeforePost_;  // an acting tick saw the race before its post
 };
+
+// The race of `raceKey` may be voted on at `now`: its odds were fetched in real time today for the
+// day the table holds, and the table holds its win odds record.
+bool oddsReadyToVote(const RaceTable& table, const OddsFetchedFlags& fetched, const std::string& raceKey,
+                     const DateTime& now);
 
 // The tick acts: the shown day is today and the time is 09:00 to the latest post (hhnn, inclusive).
 bool autoVoteTickActs(const std::string& shownDayStamp, const std::string& latestPostTime, const DateTime& now);

@@ -11,68 +11,13 @@ namespace vex {
 
 namespace {
 
-std::vector<std::string> codeRange(int from, int to) {
-    std::vector<std::string> codes;
-    for (int c = from; c <= to; ++c) codes.push_back(formatText("%02d", c));
-    return codes;
-}
-
 std::string trimmed(std::string_view s) {
     const auto first = s.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
 }
 
-// A list matches when nothing is selected or one selected item holds the race's code.
-bool listMatches(const std::vector<int>& selected, const std::vector<CriteriaItem>& items,
-                 const std::vector<std::string>& raceCodes) {
-    if (selected.empty()) return true;
-    for (int index : selected) {
-        if (index < 0 || index >= static_cast<int>(items.size())) continue;
-        for (const std::string& code : items[static_cast<std::size_t>(index)].codes)
-            if (std::find(raceCodes.begin(), raceCodes.end(), code) != raceCodes.end()) return true;
-    }
-    return false;
-}
-
-// What the class items are matched against: the condition code, and the grade as "G:" + letter.
-// A race without a grade letter and with condition code 000 (or none) is of a general class.
-std::vector<std::string> classCodesOf(const RaRecord& ra) {
-    std::string condition = trimmed(ra.field(RA::YoungestAge));
-    const std::string grade = trimmed(ra.field(RA::Grade));
-    if (condition.empty()) condition = "000";
-    std::vector<std::string> codes{condition};
-    if (!grade.empty() && grade != "-") codes.push_back("G:" + grade);
-    else if (condition == "000") codes.push_back("general");
-    return codes;
-}
-
-bool within(int value, int from, int to) { return value >= from && value <= to; }
-
 }  // namespace
-
-const std::vector<CriteriaItem>& surfaceItems() {
-    static const std::vector<CriteriaItem> items{{"芝", codeRange(10, 22)}, {"ダート", codeRange(23, 29)}};
-    return items;
-}
-
-const std::vector<CriteriaItem>& raceTypeItems() {
-    static const std::vector<CriteriaItem> items{
-        {"２歳", {"11"}}, {"３歳", {"12"}}, {"３歳上", {"13", "18"}}, {"４歳上", {"14", "19"}}};
-    return items;
-}
-
-const std::vector<CriteriaItem>& classItems() {
-    static const std::vector<CriteriaItem> items{
-        {"未勝利", {"703"}}, {"一般", {"general"}}, {"特別", {"G:E"}},  {"オープン", {"999"}},
-        {"重賞", {"G:D"}},  {"G３", {"G:C"}},      {"G２", {"G:B"}},  {"G１", {"G:A"}}};
-    return items;
-}
-
-const std::vector<CriteriaItem>& weightItems() {
-    static const std::vector<CriteriaItem> items{{"ハンデ", {"1"}}, {"別定", {"2"}}, {"馬齢", {"3"}}, {"定量", {"4"}}};
-    return items;
-}
 
 std::vector<DayTrack> tracksOfDay(const RaceTable& table) {
     std::vector<DayTrack> tracks;
@@ -84,16 +29,7 @@ std::vector<DayTrack> tracksOfDay(const RaceTable& table) {
     return tracks;
 }
 
-bool isTargetRace(const RaRecord& ra, const AutoVoteCriteria& c) {
-    const std::string track(ra.field(Common::Track));
-    if (!c.tracks.empty() && std::find(c.tracks.begin(), c.tracks.end(), track) == c.tracks.end()) return false;
-    if (!listMatches(c.surfaces, surfaceItems(), {std::string(ra.field(RA::Surface))})) return false;
-    if (!listMatches(c.raceTypes, raceTypeItems(), {std::string(ra.field(RA::Category))})) return false;
-    if (!listMatches(c.classes, classItems(), classCodesOf(ra))) return false;
-    if (!listMatches(c.weights, weightItems(), {std::string(ra.field(RA::WeightRule))})) return false;
-    return within(fieldNumber(ra.field(RA::Distance)), c.distanceFrom, c.distanceTo) &&
-           within(fieldNumber(ra.field(RA::Registered)), c.runnersFrom, c.runnersTo);
-}
+bool isTargetRace(const RaRecord& ra, const AutoVoteCriteria& criteria) { return criteria.matches(conditionsOf(ra)); }
 
 std::vector<AutoVoteTarget> chooseTargets(const RaceTable& table, const AutoVoteCriteria& criteria) {
     std::vector<AutoVoteTarget> targets;

@@ -1,33 +1,17 @@
 #pragma once
 // Automatic voting, choosing what to vote: the target races by race conditions (the lists and
-// ranges of the automatic-voting window), the target horses by win popularity, and the automatic
-// marks that put those horses on the index card.
-//
-// The store holds the southern-Kanto tracks only, so the track list offers the tracks of the loaded
-// day under their own codes, and the class list the classes local races carry: condition code
-// 000 (a general class, its name only in the condition text), 999 (open), 703 (maiden), and the
-// grade letters (D local graded, E special, A to C the national grades).
+// ranges of store/race_criteria.h, shown in the automatic-voting window), the target horses by win
+// popularity, and the automatic marks that put those horses on the index card. The track list
+// offers the tracks of the loaded day under their own codes.
 #include <array>
 #include <string>
 #include <vector>
 
 #include "betting/bet_page.h"
+#include "store/race_criteria.h"
 #include "store/race_table.h"
 
 namespace vex {
-
-// One item of a criteria list: its caption (UTF-8) and the codes it matches.
-struct CriteriaItem {
-    const char* caption;
-    std::vector<std::string> codes;
-};
-
-// "トラック": surface codes; "種別": race-type codes; "クラス": condition codes or grade letters
-// ("G:" + letter); "重量": weight-rule codes. Item k of the window's list is element k here.
-const std::vector<CriteriaItem>& surfaceItems();
-const std::vector<CriteriaItem>& raceTypeItems();
-const std::vector<CriteriaItem>& classItems();
-const std::vector<CriteriaItem>& weightItems();
 
 // A track of the loaded day: its code ("44") and its name as the race list shows it (CP932).
 struct DayTrack {
@@ -36,13 +20,8 @@ struct DayTrack {
 // The tracks of the day, in race-list order, each once.
 std::vector<DayTrack> tracksOfDay(const RaceTable& table);
 
-// The window's selections. An empty selection of a list matches every race.
-struct AutoVoteCriteria {
-    std::vector<std::string> tracks;  // track codes
-    std::vector<int> surfaces, raceTypes, classes, weights;  // item indexes
-    int runnersFrom = 5, runnersTo = 18;
-    int distanceFrom = 1000, distanceTo = 5000;
-};
+// The window's selections (the one table of race criteria).
+using AutoVoteCriteria = RaceCriteria;
 
 bool isTargetRace(const RaRecord& ra, const AutoVoteCriteria& criteria);
 

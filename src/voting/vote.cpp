@@ -12,6 +12,7 @@
 #include "vocabulary/cp932.h"
 #include "vocabulary/fields.h"
 #include "voting/bet_lines.h"
+#include "voting/spending_guard.h"
 
 namespace vex {
 
@@ -21,6 +22,13 @@ std::string stamp12(const DateTime& t) {
     char b[24];
     std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
     return b;
+}
+
+// Why the money settings cannot be trusted now; empty when they can (or when there are none).
+std::string settingsProblem(const VoteContext& ctx) { return ctx.settings ? ctx.settings->readProblem() : ""; }
+
+std::string settingsRefusal(const std::string& problem) {
+    return problem + "\n" + sj("設定ファイルが読めない間は投票できません。");
 }
 
 // A refusal: beep; the message on screen in manual mode, an error line in the log in automatic mode.
@@ -133,11 +141,24 @@ VotePlan planVote(const VoteRequest& request, VoteContext& ctx) {
         refuse(ctx, sj(refusal->message), sj(refusal->logText));
         return VotePlan{};
     }
-    return planVoteRace(*request.list, *request.race, ctx);
+    VotePlan plan = planVoteRace(*request.list, *request.race, ctx);
+    if (plan.ready) plan.question += totalAboveAmountNote(planTotal(plan), request.amount);
+    return plan;
+}
+
+std::string totalAboveAmountNote(long long total, long long amount) {
+    if (amount < 100 || total <= amount) return {};
+    return "\n\n" + sj("※合計金額が入力投票金額（") + yenText(amount) + sj("）を") + yenText(total - amount) +
+           sj("上回っています。");
 }
 
 VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& ctx) {
     VotePlan plan;
+    // The list's stakes came from settings that now read as defaults: nothing is sent.
+    if (const std::string problem = settingsProblem(ctx); !problem.empty()) {
+        refuse(ctx, settingsRefusal(problem), sj("  投票不可能：") + problem);
+        return plan;
+    }
     VoteLines built = voteLinesOf(list, race);
     // A stake of 10,000,000 yen or more cannot be written in the line's 5-digit field: sending
     // it would buy a different amount, so nothing is sent or written.
@@ -221,13 +242,21 @@ void sendBatch(VoteContext& ctx, VoteResult& result, const std::string& batch, i
 }
 
 void logOut(VoteContext& ctx, VoteResult& result) {
-    const int code = ctx.control.RakutenLogout();
+    int code = 0;
+    std::string why;
+    try {
+        code = ctx.control.RakutenLogout();
+    } catch (const std::exception& e) {
+        code = 1;  // reported like a failed logout; the batches' outcomes stand
+        why = " " + toCp932(e.what());
+    }
     if (code > 0) {
         ctx.reporter.beep();
         if (!ctx.automatic)
             ctx.reporter.information(sj("楽天競馬ログアウト時にエラーが発生しました。(エラーコード:") +
                                      codeWithMeaning("RakutenLogout", code) + ")");
-        logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(code) + ")"});
+        logAfterLogin(ctx, result,
+                      {sj("[エラー]") + logTime() + sj("  ログアウト失敗：(エラー:") + std::to_string(code) + ")" + why});
     }
 }
 
@@ -235,56 +264,127 @@ void logOut(VoteContext& ctx, VoteResult& result) {
 
 namespace {
 
+// After the start line every way out logs its outcome, in manual mode too, so that no block of the
+// log is left open; manual mode also shows it.
+void endBlock(VoteContext& ctx, VoteResult& result, VoteOutcome outcome, const std::string& message,
+              const std::string& logText) {
+    ctx.reporter.beep();
+    if (!ctx.automatic) ctx.reporter.information(message);
+    logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + logText});
+    result.outcome = outcome;
+}
+
 // The day's bet file, written before the login: without it the vote would leave no record of what
 // was sent. False (reported) when it cannot be written.
-bool writeBetFile(VoteContext& ctx, const std::filesystem::path& file, const std::vector<std::string>& lines) {
+bool writeBetFile(VoteContext& ctx, VoteResult& result, const std::vector<std::string>& lines) {
     try {
-        writeLinesAtomic(file, lines);
+        writeLinesAtomic(result.betFile, lines);
         return true;
-    } catch (const FileWriteError&) {
-        refuse(ctx, sj("買い目ファイルを書き込めませんでした。") + toCp932(file.string()),
-               sj("  投票不可能：買い目ファイルを書き込めませんでした。"));
+    } catch (const FileWriteError& e) {
+        endBlock(ctx, result, VoteOutcome::FileFailed,
+                 sj("買い目ファイルを書き込めませんでした。") + toCp932(e.what()),
+                 sj("  投票不可能：買い目ファイルを書き込めませんでした。") + toCp932(e.what()));
         return false;
     }
 }
 
-void reportNoLines(VoteContext& ctx) {
+void reportNoLines(VoteContext& ctx, VoteResult& result) {
     if (!ctx.automatic) ctx.reporter.information(sj("投票可能な有効馬券がないようです。"));
-    ctx.log.add(sj("[エラー]") + logTime() + sj("  投票不可能："));
+    logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  投票不可能：")});
     ctx.loggedIn = false;
+    result.outcome = VoteOutcome::NoLines;
 }
 
-bool logIn(VoteContext& ctx) {
-    const int login = ctx.control.RakutenLogin("", "");
-    if (login != 0) {
-        ctx.reporter.beep();
-        if (!ctx.automatic)
-            ctx.reporter.information(sj("楽天競馬にログインできませんでした。(エラーコード:") +
-                                     codeWithMeaning("RakutenLogin", login) + ")");
-        ctx.log.add(sj("[エラー]") + logTime() + sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")");
+// The money settings read again, and the race limit, which needs no account. False (logged) when
+// the vote must not go on.
+bool settingsAllow(VoteContext& ctx, VoteResult& result, const VotePlan& plan, SpendingLimits& limits) {
+    if (const std::string problem = settingsProblem(ctx); !problem.empty()) {
+        endBlock(ctx, result, VoteOutcome::Refused, settingsRefusal(problem), sj("  投票不可能：") + problem);
         return false;
     }
-    ctx.loggedIn = true;
-    return true;
+    if (ctx.settings) limits = readSpendingLimits(*ctx.settings);
+    const std::string refusal = raceLimitRefusal(limits, planTotal(plan));
+    if (refusal.empty()) return true;
+    endBlock(ctx, result, VoteOutcome::Withheld, refusal.substr(2), refusal);
+    return false;
 }
 
-// The caller's last word before the batches; a withheld vote still logs out.
-bool withheldAfterLogin(VoteContext& ctx, VoteResult& result) {
-    if (!ctx.beforeBets || ctx.beforeBets(ctx)) return false;
-    logOut(ctx, result);
-    ctx.loggedIn = false;
-    result.outcome = VoteOutcome::Withheld;
-    return true;
+// The vote lock of the account, into `hold`: kept from the day-limit check to the last batch.
+// False (logged) when another vote holds it longer than a vote waits.
+bool holdAccount(VoteContext& ctx, VoteResult& result, std::optional<FileLock>& hold) {
+    try {
+        hold.emplace(ctx.log.file().parent_path() / "BettingAccount");
+        return true;
+    } catch (const FolderBusyError& e) {
+        endBlock(ctx, result, VoteOutcome::Busy, sj("他の投票が終わらないため投票できませんでした。") + toCp932(e.what()),
+                 sj("  投票不可能：他の投票が終わりません。") + toCp932(e.what()));
+        return false;
+    }
+}
+
+bool logIn(VoteContext& ctx, VoteResult& result) {
+    int login = 0;
+    std::string why;  // when the control itself failed (its account file held or unreadable)
+    try {
+        login = ctx.control.RakutenLogin("", "");
+    } catch (const std::exception& e) {
+        login = -1;
+        why = " " + toCp932(e.what());
+    }
+    if (login == 0) {
+        ctx.loggedIn = true;
+        return true;
+    }
+    endBlock(ctx, result, VoteOutcome::LoginFailed,
+             sj("楽天競馬にログインできませんでした。(エラーコード:") + codeWithMeaning("RakutenLogin", login) + ")" + why,
+             sj("  ログイン失敗：(エラー:") + std::to_string(login) + ")" + why);
+    return false;
+}
+
+// The day limit against the account's own purchases of the day (votes by hand, by vexmora-cli and
+// by earlier runs all count), asked inside the session. False (logged) when the vote must not go on.
+bool dayLimitAllows(VoteContext& ctx, VoteResult& result, const SpendingLimits& limits, long long voteYen) {
+    if (limits.perDay <= 0) return true;
+    int limit = 0, bought = 0, paid = 0, remaining = 0;
+    std::string refusal;
+    try {
+        const int code = ctx.control.RakutenZandaka(limit, bought, paid, remaining, "");
+        refusal = code == 0 ? dayLimitRefusal(limits, voteYen, bought)
+                            : sj("  投票見送り：本日の購入金額を確認できません。(エラー:") + std::to_string(code) + ")";
+    } catch (const std::exception& e) {
+        refusal = sj("  投票見送り：本日の購入金額を確認できません。") + toCp932(e.what());
+    }
+    if (refusal.empty()) return true;
+    endBlock(ctx, result, VoteOutcome::Withheld, refusal.substr(2), refusal);
+    return false;
+}
+
+bool stopRequested(const VoteContext& ctx) { return ctx.stopRequested && ctx.stopRequested(); }
+
+// The batches in order; a stop request ends them before the next batch, never inside one.
+void sendBatches(const VotePlan& plan, VoteContext& ctx, VoteResult& result) {
+    const std::string title = raceTitle(plan.race, plan.kind);
+    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
+    for (int b = 0; b < result.batches; ++b) {
+        if (stopRequested(ctx)) {
+            endBlock(ctx, result, VoteOutcome::Stopped, sj("投票を中断しました。"),
+                     sj("  投票中断：買い目:") + std::to_string(b) + sj("から後は送っていません。(受付済み ") +
+                         std::to_string(result.accepted) + "/" + std::to_string(result.batches) + ")");
+            return;
+        }
+        sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
+    }
 }
 
 // The outcome once every batch has had its answer; a log that could not be written is shown after it.
 void concludeVote(VoteContext& ctx, VoteResult& result) {
-    if (result.accepted == 0) {
+    const bool stopped = result.outcome == VoteOutcome::Stopped;  // its own line is the outcome
+    if (!stopped && result.accepted == 0) {
         // Every batch was refused: say so plainly, the per-batch errors alone read like details.
         if (!ctx.automatic) ctx.reporter.information(sj("投票できませんでした。受け付けられた買い目はありません。"));
         logAfterLogin(ctx, result, {sj("[エラー]") + logTime() + sj("  投票失敗：受け付けられた買い目はありません。")});
         result.outcome = VoteOutcome::AllBatchesFailed;
-    } else {
+    } else if (!stopped) {
         result.outcome = result.failed > 0 ? VoteOutcome::PartlyVoted : VoteOutcome::Voted;
     }
     if (!result.logError.empty() && !ctx.automatic) {
@@ -293,32 +393,30 @@ void concludeVote(VoteContext& ctx, VoteResult& result) {
     }
 }
 
+// Logged in under the account's vote lock: the day limit, the batches, the logout.
+void buyHeld(const VotePlan& plan, VoteContext& ctx, VoteResult& result, const SpendingLimits& limits) {
+    const bool allowed = dayLimitAllows(ctx, result, limits, planTotal(plan));
+    if (allowed) sendBatches(plan, ctx, result);
+    logOut(ctx, result);
+    ctx.loggedIn = false;
+    if (allowed) concludeVote(ctx, result);
+}
+
 }  // namespace
 
 VoteResult submitVote(const VotePlan& plan, VoteContext& ctx) {
     if (!plan.ready) return plan.refused;
     VoteResult result = resultOf(plan, ctx);
     ctx.log.add(sj("[投票　] ■投票開始 ") + logTime());
-    if (!writeBetFile(ctx, result.betFile, plan.lines)) {
-        result.outcome = VoteOutcome::FileFailed;
-        return result;
-    }
+    if (!writeBetFile(ctx, result, plan.lines)) return result;
     if (plan.lines.empty()) {
-        reportNoLines(ctx);
-        result.outcome = VoteOutcome::NoLines;
+        reportNoLines(ctx, result);
         return result;
     }
-    if (!logIn(ctx)) {
-        result.outcome = VoteOutcome::LoginFailed;
-        return result;
-    }
-    if (withheldAfterLogin(ctx, result)) return result;
-    const std::string title = raceTitle(plan.race, plan.kind);
-    result.batches = (result.lines + kBatchLines - 1) / kBatchLines;
-    for (int b = 0; b < result.batches; ++b) sendBatch(ctx, result, batchOf(plan.lines, b), b, title);
-    logOut(ctx, result);
-    ctx.loggedIn = false;
-    concludeVote(ctx, result);
+    SpendingLimits limits;
+    if (!settingsAllow(ctx, result, plan, limits)) return result;
+    std::optional<FileLock> hold;
+    if (holdAccount(ctx, result, hold) && logIn(ctx, result)) buyHeld(plan, ctx, result, limits);
     return result;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/reporter.h"
+#include "app/settings.h"
 #include "betting/bet_list.h"
 #include "betting/bet_race.h"
 #include "datalink/data_control.h"
@@ -28,11 +29,14 @@ struct VoteContext {
     std::filesystem::path betFolder;  // where the day's bet file goes (betFileFolder)
     bool automatic = false;
     bool loggedIn = false;            // mirrors the site session during a vote
-    // Asked once logged in, before any batch goes out; false withholds the vote (it logs why).
-    // Automatic voting checks its day limit here, against the account's purchases of the day.
-    std::function<bool(VoteContext&)> beforeBets = nullptr;
     // Manual mode: a total above this many yen is confirmed a second time; negative: never.
     long long secondConfirmAbove = -1;
+    // The settings the vote's stakes came from. While they cannot be read the vote is refused
+    // (the page would have used defaults); the spending limits are read from them when the vote
+    // holds the account. Null: no limits (tests of the submission alone).
+    const Settings* settings = nullptr;
+    // Asked before each batch: true ends the vote there (vexmora-cli on SIGINT or SIGTERM).
+    std::function<bool()> stopRequested = nullptr;
 };
 
 enum class VoteOutcome {
@@ -42,7 +46,9 @@ enum class VoteOutcome {
     FileFailed,        // the bet file could not be written; nothing was sent
     LoginFailed,
     AllBatchesFailed,  // nothing was accepted
-    Withheld,          // a spending limit of automatic voting stopped it; nothing was sent
+    Withheld,          // a spending limit stopped it; nothing was sent
+    Busy,              // another vote held the account longer than a vote waits; nothing was sent
+    Stopped,           // a stop request ended it between batches; `accepted` says what was bought
     PartlyVoted,       // some batches accepted, some failed
     Voted,
 };
@@ -83,13 +89,19 @@ long long planTotal(const VotePlan& plan);
 std::string secondVoteQuestion(const VotePlan& plan, long long threshold);
 // "1,234,500円" (CP932).
 std::string yenText(long long yen);
+// The line the vote question ends with when the stakes add up to more than the typed amount (the
+// split rounds every stake up to 100 yen, and 均一 puts the whole amount on every line); empty
+// otherwise, and when no amount was typed.
+std::string totalAboveAmountNote(long long total, long long amount);
 
 // The vote button's checks, then planVoteRace. A refusal is reported here.
 VotePlan planVote(const VoteRequest& request, VoteContext& context);
 // The lines of the list, refused only when a stake does not fit its field.
 VotePlan planVoteRace(const BetList& list, const BetRace& race, VoteContext& context);
-// The bet file, login, batches, logout and log of a ready plan; asks nothing. The caller marks the
-// race voted when result.accepted > 0.
+// The bet file, login, batches, logout and log of a ready plan; asks nothing. The spending limits
+// are checked and the batches bought under one hold of the account's vote lock, so two votes at
+// once (two programs, four processes) cannot both pass a check. Every block the log opens with
+// "■投票開始" ends with its outcome. The caller marks the race voted when result.accepted > 0.
 VoteResult submitVote(const VotePlan& plan, VoteContext& context);
 
 // Plan, the question in manual mode (No: Declined), then the submission.

@@ -90,7 +90,7 @@ TEST_F(FileReadTest, ReadModifyWritesRefuseAFileTheyCannotRead) {
         Settings().writeInteger("s", "k", 5);
         FAIL() << "the settings file was written over";
     } catch (const SettingsWriteError& e) {
-        const std::string what = toUtf8(e.what());
+        const std::string what = e.what();
         EXPECT_NE(what.find(file("Vexmora.ini").string() + " に書き込めません"), std::string::npos) << what;
         EXPECT_NE(what.find("を読めません"), std::string::npos) << what;
     }

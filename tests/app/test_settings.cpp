@@ -170,6 +170,17 @@ TEST_F(SettingsTest, IntegerAndBooleanReadRules) {
     EXPECT_EQ(ini.readInteger("n", "neg", 0), -2147483647 - 1);
 }
 
+// The timing window's keys read within its ranges: a hand-edited 0 never gives a 0 ms timer.
+TEST_F(SettingsTest, TimingKeysReadWithinTheWindowsRanges) {
+    store("[Time]\r\nAutoRdataGet=0\r\nAutoOzGet=-3\r\nAutoOzGetSec=75\r\nAutoTohyoInterval=x\r\n");
+    EXPECT_EQ(read(ini, settings::kAutoResultMinutes), 5);
+    EXPECT_EQ(read(ini, settings::kAutoOddsMinutes), 1);
+    EXPECT_EQ(read(ini, settings::kAutoOddsSeconds), 59);
+    EXPECT_EQ(read(ini, settings::kAutoVoteInterval), 5);  // no number: the default
+    write(ini, settings::kAutoResultMinutes, 30);
+    EXPECT_EQ(read(ini, settings::kAutoResultMinutes), 30);
+}
+
 // Names match without regard to ASCII case, but the second byte of a kanji is never folded or
 // taken for a bracket.
 TEST_F(SettingsTest, DoubleByteNamesMatchExactly) {
@@ -193,7 +204,7 @@ TEST_F(SettingsTest, RefusedWritesNameTheFileAndKeepTheOldOne) {
         lost.writeInteger("a", "b", 1);
         FAIL() << "writing into a missing folder must be refused";
     } catch (const SettingsWriteError& e) {
-        EXPECT_EQ(toUtf8(e.what()), lost.path().string() + " に書き込めません");
+        EXPECT_EQ(std::string(e.what()), lost.path().string() + " に書き込めません");  // UTF-8, as every error text
         EXPECT_EQ(e.file(), lost.path());
     }
 

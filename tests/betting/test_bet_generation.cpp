@@ -222,5 +222,54 @@ TEST(BetGeneration, ThreeHorseBoxOnEighteenIsTheFullTable) {
     EXPECT_FALSE(page.betList().cell(6, 4896).empty());
 }
 
+// The site refuses a whole batch holding a horse that does not start, so the user's other lines
+// would not be bought either: no stake mode may list one, not even those that ignore the odds.
+TEST(BetGeneration, NoLineWithARunnerThatDoesNotStartInAnyStakeMode) {
+    BetRace race = test::fixtureRace(12);
+    race.nonStarter[5] = true;
+    struct Case {
+        BetKind kind;
+        std::vector<int> firstMarks;
+        std::vector<std::string> labels;
+    } cases[] = {{BetKind::Win, {2, 5}, {" 2"}},
+                 {BetKind::Quinella, {2, 5, 7}, {" 2- 7"}},
+                 {BetKind::Trio, {2, 5, 7, 9}, {" 2- 7- 9"}}};
+    for (int m = 0; m < kStakeModeCount; ++m)
+        for (const Case& c : cases) {
+            BetPage page;
+            page.setStakeMode(static_cast<StakeMode>(m));
+            page.selectRace(race);
+            page.setKind(c.kind);
+            for (int h : c.firstMarks) page.cardCellClick(8, h);
+            SCOPED_TRACE(toUtf8(stakeModeCaption(static_cast<StakeMode>(m))) + " " + c.labels[0]);
+            EXPECT_EQ(column(page.betList(), 2), c.labels);
+            EXPECT_EQ(page.bets().lines.size(), c.labels.size());
+        }
+}
+
+// A frame still runs while one of its horses starts; a same-frame pair needs two.
+TEST(BetGeneration, FramePairsFollowTheStartersOfTheirFrames) {
+    BetRace race = test::fixtureRace(16);  // frames of two horses each: 1 and 2 share frame 1
+    ASSERT_EQ(race.cardRows[0].frame, race.cardRows[1].frame);
+    const int other = race.cardRows[4].frame;
+    for (BetKind kind : {BetKind::BracketQuinella, BetKind::BracketExacta}) {
+        EXPECT_TRUE(race.canBet(kind, {1, other, 0}));
+        race.nonStarter[1] = true;
+        EXPECT_TRUE(race.canBet(kind, {1, other, 0})) << "horse 2 still runs in frame 1";
+        EXPECT_FALSE(race.canBet(BetKind::BracketQuinella, {1, 1, 0}));
+        race.nonStarter[2] = true;
+        EXPECT_FALSE(race.canBet(kind, {1, other, 0}));
+        race.nonStarter = {};
+    }
+    race.nonStarter[2] = true;
+    BetPage page;
+    page.setStakeMode(StakeMode::Flat2);
+    page.selectRace(race);
+    page.setKind(BetKind::BracketQuinella);
+    for (int h : {1, 2, 5}) page.cardCellClick(8, h);
+    const std::string pair = formatText("%2d-", 1) + formatText("%2d", other);
+    EXPECT_EQ(column(page.betList(), 2), std::vector<std::string>{pair});
+}
+
 }  // namespace
 }  // namespace vex

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/file_read.h"
 #include "app/settings.h"
 #include "betting/bet_page.h"
 #include "betting/race_adapter.h"
@@ -261,6 +262,22 @@ TEST(BetPage, SettingsRestoredAndWrittenOnChanges) {
     EXPECT_EQ(read(ini, settings::kBetKindItem), 3);
 }
 
+TEST(BetPage, AnUnreadableSettingsFileIsNeitherReplacedNorInTheWayOfAChoice) {
+    test::TempHome home;
+    Settings ini;
+    write(ini, settings::kStakeSplit, 4);
+    const std::string saved = readFileBytes(ini.path());
+    ASSERT_TRUE(setFileFaults("read:Vexmora.ini"));
+    BetPage page(&ini);
+    page.selectRace(test::fixtureRace(8));
+    EXPECT_NO_THROW(page.setStakeMode(StakeMode::Flat));
+    EXPECT_NO_THROW(page.setKind(BetKind::Quinella));
+    setFileFaults("");
+    EXPECT_EQ(page.stakeMode(), StakeMode::Flat);
+    EXPECT_EQ(page.kind(), BetKind::Quinella);
+    EXPECT_EQ(readFileBytes(ini.path()), saved);
+}
+
 TEST(BetPage, RaceFromTheRaceTable) {
     auto table = std::make_unique<RaceTable>();
     const int slot = 4;
@@ -287,6 +304,59 @@ TEST(BetPage, RaceFromTheRaceTable) {
     EXPECT_TRUE(isHit(BetKind::Trifecta, {3, 1, 2}, race));
     EXPECT_TRUE(isHit(BetKind::BracketExacta, {2, 1, 0}, race));
     EXPECT_FALSE(isHit(BetKind::Trio, {}, race));
+}
+
+// New odds for the race shown change the odds and the stakes split by them, nothing the user set.
+TEST(BetPage, FreshOddsKeepWhatTheUserSet) {
+    BetRace race = test::fixtureRace(10);
+    BetPage page;
+    page.selectRace(race);
+    page.setKind(BetKind::Quinella);
+    page.setMethod(1);
+    page.setStakeMode(StakeMode::Proportional);
+    for (auto [col, h] : {std::pair{8, 2}, {11, 4}, {11, 6}, {11, 9}}) page.cardCellClick(col, h);
+    page.betListClick(kListErase, 3);
+    page.setAmount(5000);
+    const std::vector<std::string> marksBefore = {page.card().grid().cell(8, 2), page.card().grid().cell(11, 6)};
+    const long long firstStake = page.bets().lines[0].stake;
+
+    race.odds[static_cast<int>(BetKind::Quinella)][CombinationIndex(BetKind::Quinella, 2, 4)] = 50.0;
+    page.refreshRace(race);
+    EXPECT_EQ(page.amount(), 5000);
+    EXPECT_EQ(page.kind(), BetKind::Quinella);
+    EXPECT_EQ(page.method(), 1);
+    EXPECT_EQ(page.stakeMode(), StakeMode::Proportional);
+    EXPECT_EQ((std::vector<std::string>{page.card().grid().cell(8, 2), page.card().grid().cell(11, 6)}), marksBefore);
+    ASSERT_EQ(page.bets().lines.size(), 3u);
+    EXPECT_TRUE(page.bets().lines[2].erased);
+    EXPECT_EQ(page.betList().cell(kListOdds, 1), "   50.0");
+    EXPECT_LT(page.bets().lines[0].stake, firstStake);  // a longer price takes a smaller share
+}
+
+// Scratches reach the store as "----" or blank win odds (and, with the results, as the runner
+// record's abnormality); before any odds are read a blank says nothing.
+TEST(BetPage, RunnersThatDoNotStartFromTheRaceTable) {
+    auto table = std::make_unique<RaceTable>();
+    const int slot = 2;
+    const std::string key = test::raceKey("20240115", "44", 3);
+    table->raw[slot].ra.assign(test::Record::ra(key).post("1230").runners(8).str());
+    for (int m = 0; m < 8; ++m) {
+        test::Record se = test::Record::se(key).frame(m + 1).horse(m + 1);
+        if (m == 6) se.set(SE::Abnormality, "2");
+        table->raw[slot].se[m].assign(se.str());
+    }
+    RaceRecord& rec = table->races[slot];
+    rec.winOdds.fill(NoData);
+    EXPECT_EQ(betRaceOf(*table, slot).nonStarter, (std::array<bool, 19>{false, false, false, false, false, false,
+                                                                        false, true}));
+    for (int h = 1; h <= 8; ++h) rec.winOdds[h] = 2.0 + h;
+    rec.winOdds[3] = Cancelled;
+    rec.winOdds[5] = NoData;
+    const BetRace race = betRaceOf(*table, slot);
+    std::vector<int> out;
+    for (int h = 1; h <= 18; ++h)
+        if (race.nonStarter[h]) out.push_back(h);
+    EXPECT_EQ(out, (std::vector<int>{3, 5, 7}));
 }
 
 TEST(BetFiles, ViewerDecodesLinesAndListsBothKinds) {

@@ -7,6 +7,7 @@
 
 #include "betting/bet_list.h"
 #include "betting/stake_split.h"
+#include "vocabulary/cp932.h"
 
 namespace vex {
 namespace {
@@ -179,6 +180,34 @@ TEST(StakeSplit, AmountBelowOneHundredLeavesNoStake) {
         splitStakes(mode, 5000, list, summary);  // and split again at a real amount
         EXPECT_NE(col(list, kListStake)[0], "");
     }
+}
+
+// A list without stakes says why where it stands; a total above the typed amount is flagged beside
+// the amount (3000 over 11 lines of 均等 is 11 x 300; 均一 puts 3000 on each of 3 lines).
+TEST(StakeSplit, LabelsSayWhyNoStakeAndWhenTheTotalIsAboveTheAmount) {
+    BetList list = listWithOdds({2.0, 3.0, 4.0});
+    StakeSummary summary;
+    SplitLabels l = splitLabels(summary, 50, splitStakes(StakeMode::Even, 50, list, summary));
+    EXPECT_EQ(toUtf8(l.note), "入力投票金額が100円未満のため、購入額を割り振れません。100円以上を入力してください。");
+    EXPECT_EQ(l.totalBesideAmount, "");
+
+    BetList tooLong = listWithOdds(std::vector<double>(kMaxBetLines + 1, 2.0));
+    l = splitLabels(summary, 3000, splitStakes(StakeMode::Even, 3000, tooLong, summary));
+    EXPECT_EQ(toUtf8(l.note), "買い目が4,896点を超えるため、購入額を割り振れません。");
+
+    l = splitLabels(summary, 3000, splitStakes(StakeMode::Flat, 3000, list, summary));
+    EXPECT_EQ(l.note, "");
+    EXPECT_TRUE(l.totalAboveAmount);
+    EXPECT_EQ(toUtf8(l.totalBesideAmount), "合計 9,000円（入力額より6,000円多い）");
+
+    BetList eleven = listWithOdds(std::vector<double>(11, 2.0));
+    l = splitLabels(summary, 3000, splitStakes(StakeMode::Even, 3000, eleven, summary));
+    EXPECT_EQ(toUtf8(l.totalBesideAmount), "合計 3,300円（入力額より300円多い）");
+
+    BetList two = listWithOdds({2.0, 3.0});
+    l = splitLabels(summary, 3000, splitStakes(StakeMode::Even, 3000, two, summary));
+    EXPECT_FALSE(l.totalAboveAmount);
+    EXPECT_EQ(toUtf8(l.totalBesideAmount), "合計 3,000円");
 }
 
 }  // namespace

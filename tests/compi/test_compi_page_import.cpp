@@ -219,5 +219,19 @@ TEST(CompiPageSource, BothLayoutsReadBackAsWritten) {
     }
 }
 
+// A marked horse without a value ("--") stays the recommended horse as the page marks it; its
+// frame is no recommended frame, since the horse has no value.
+TEST(CompiPageSource, AMarkedHorseWithoutAValueStaysRecommended) {
+    test::TempHome home;
+    std::vector<CompiPageRaceValues> races = {{1, {62, 90, 0, 55}, 3}};
+    std::string key = "20240703" + sj("船橋");
+    for (CompiPageLayout layout : {CompiPageLayout::AllTracks2022, CompiPageLayout::SouthKanto2024}) {
+        test::RecordingReporter reporter;
+        auto result = importCompiPage(compiPageSource(layout, 2024, 7, 3, "船橋", races), reporter, false);
+        ASSERT_EQ(result.outcome, CompiImportResult::Written);
+        EXPECT_EQ(readLines(result.file)[0], expectedLine(key, 1, " 290 162 455", 3, " 290 162 455", 0));
+    }
+}
+
 }  // namespace
 }  // namespace vex

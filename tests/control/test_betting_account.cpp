@@ -243,6 +243,38 @@ TEST_F(AccountTest, TheSwitchPairAsksWhichAccountToUse) {
     EXPECT_EQ(noUi.login(BettingAccount::kSwitchUserId, BettingAccount::kSwitchPassword), -901);
 }
 
+TEST_F(AccountTest, ABookNamingAnAccountThatDoesNotExistIsRefusedByNameNotChargedElsewhere) {
+    const std::filesystem::path file = home.path() / "ServiceControl.dat";
+    {
+        BettingAccount acc(races, nullptr);
+        ASSERT_EQ(acc.login("", ""), 0);
+    }
+    for (const char* current : {"current=7", "current=3"}) {
+        SCOPED_TRACE(current);
+        std::string bytes = readFileBytes(file);
+        bytes.replace(0, bytes.find('\r'), current);
+        writeFileAtomic(file, bytes);
+        BettingAccount acc(races, nullptr);
+        try {
+            acc.login("", "");
+            FAIL() << "logged in to an account that does not exist";
+        } catch (const FileReadError& e) {
+            EXPECT_EQ(e.file(), file);
+            EXPECT_NE(std::string(e.what()).find(std::string(current) + " の口座がありません"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(readFileBytes(file), bytes) << "nothing charged, nothing rewritten";
+    }
+    // Choosing an account by its user id mends the book.
+    BettingAccount acc(races, nullptr);
+    ASSERT_EQ(acc.login("vexmora02", "keiba02"), 0);
+    ASSERT_EQ(bet(acc, line(1, 3, 0, 0, 5)), 0);
+    const AccountBook book = acc.load();
+    EXPECT_EQ(book.current, 1);
+    EXPECT_EQ(book.accounts[0].bought, 0);
+    EXPECT_EQ(book.accounts[1].bought, 500);
+}
+
 }  // namespace
 }  // namespace vex::control
 

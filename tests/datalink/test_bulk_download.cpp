@@ -38,9 +38,10 @@ struct DownloadTest : ::testing::Test {
     }
     ~DownloadTest() override { setClock(std::nullopt); }
 
-    DownloadOutcome download(DateTime from = {2024, 1, 15, 0, 0, 0}) {
+    DownloadOutcome download(DateTime from = {2024, 1, 15, 0, 0, 0}, CancelToken cancel = {}) {
         BulkDownload d(control, reporter);
         d.setFromTime(from);
+        d.setCancelToken(std::move(cancel));
         return d.run([] {});
     }
     std::string lastTime() const { return Settings().readString("JvDataGet", "LastTime", "(none)"); }
@@ -250,15 +251,16 @@ TEST_F(DownloadTest, ReadErrorKeepsWhatWasReadButNotLastTime) {
     EXPECT_EQ(control.closes, 1);
 }
 
-// The window sets the flag from its own thread; the download reports the cancel on its thread,
+// The window presses the token from its own thread; the download reports the cancel on its thread,
 // as the cancel button did, and writes what it read.
-TEST_F(DownloadTest, CancelFlagSetDuringReadingIsReportedWritesWhatWasReadAndCloses) {
+TEST_F(DownloadTest, CancelPressedDuringReadingIsReportedWritesWhatWasReadAndCloses) {
     control.files = {{ra("20240115", "44", 1), ra("20240115", "44", 2), ra("20240115", "44", 3)}};
-    control.onRecord = [](int index) {
-        if (index == 1) std::thread([] { setCancelFlag(true); }).join();
+    CancelToken cancel;
+    control.onRecord = [cancel](int index) {
+        if (index == 1) std::thread([cancel] { cancel.cancel(); }).join();
     };
-    EXPECT_EQ(download(), DownloadOutcome::Cancelled);
-    EXPECT_TRUE(cancelFlag());
+    EXPECT_EQ(download({2024, 1, 15, 0, 0, 0}, cancel), DownloadOutcome::Cancelled);
+    EXPECT_TRUE(cancel.cancelled());
     EXPECT_EQ(control.cancels, 1);
     EXPECT_EQ(control.closes, 1);
     EXPECT_EQ(reporter.beeps, 2);  // the cancel's and the close's
@@ -266,10 +268,9 @@ TEST_F(DownloadTest, CancelFlagSetDuringReadingIsReportedWritesWhatWasReadAndClo
     EXPECT_TRUE(saw(reporter.statuses, "NVCancel:キャンセルされました"));
     EXPECT_EQ(linesOf(dayFilePath(dayStamp("20240115"), DayFile::RA)).size(), 2u);  // read before the cancel
     EXPECT_EQ(lastTime(), "(none)");
-    // The next download clears the flag and finishes the job.
+    // The next download has its own token and finishes the job.
     control.onRecord = nullptr;
     EXPECT_EQ(download(), DownloadOutcome::Completed);
-    EXPECT_FALSE(cancelFlag());
     EXPECT_EQ(linesOf(dayFilePath(dayStamp("20240115"), DayFile::RA)).size(), 3u);
 }
 
@@ -289,11 +290,12 @@ TEST_F(DownloadTest, CancelWhileDownloadingSkipsCloseAndReadsNothing) {
     EXPECT_EQ(reporter.statuses.back(), "NVCancel:キャンセルされました");
     EXPECT_FALSE(fs::exists(dayFilePath(dayStamp("20240115"), DayFile::RA)));
 
-    // The flag alone, set while run() polls, does the same.
+    // The token alone, pressed while run() polls, does the same; a new run gets a new token.
+    d.setCancelToken(CancelToken{});
     control.statusCalls = 0;
     int polls = 0;
     EXPECT_EQ(d.run([&] {
-        if (++polls == 2) setCancelFlag(true);
+        if (++polls == 2) d.cancelToken().cancel();
     }), DownloadOutcome::Cancelled);
     EXPECT_EQ(control.cancels, 2);
     EXPECT_EQ(control.reads, 0);

@@ -19,7 +19,6 @@
 namespace vex {
 namespace {
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // Sets environment variables for the programs the test starts; restores them at the end.
 class Environment {
@@ -81,8 +80,9 @@ std::vector<std::string> temporariesBelow(const fs::path& root) {
     return found;
 }
 
-// Killed with SIGKILL at ten moments from the read loop to the last rename, the download leaves a
-// store the next run completes into exactly the store of an uninterrupted run, and no temporary.
+// Killed with SIGKILL at ten moments of the writing, from just before the first file replacement
+// to just before the last, the download leaves a store the next run completes into exactly the
+// store of an uninterrupted run, and no temporary.
 TEST(DownloadCommandKilled, RerunGivesTheUninterruptedStoreAndNoTemporaryIsLeft) {
     test::TempHome scratch;
     fs::path feed = scratch.path() / "feed";
@@ -101,37 +101,33 @@ TEST(DownloadCommandKilled, RerunGivesTheUninterruptedStoreAndNoTemporaryIsLeft)
     const std::vector<std::string> from = {"--from", "2024/01/14 00:00:00"};
 
     std::map<std::string, std::string> reference;
-    double seconds = 0;
     {
         test::TempHome home;
-        auto started = Clock::now();
         ASSERT_EQ(waitFor(startDownload(from, home.path() / "out", home.path() / "err")), 0);
-        seconds = std::chrono::duration<double>(Clock::now() - started).count();
         reference = storeOf(home.path());
         ASSERT_GT(reference.size(), 200u);
     }
-    int killedWhileRunning = 0;
+    // Every stored file was put in place by one replacement at least.
+    const long replacements = static_cast<long>(reference.size());
     for (int moment = 0; moment < 10; ++moment) {
         test::TempHome home;
-        pid_t child = startDownload(from, home.path() / "out", home.path() / "err");
-        // From a quarter of the run to its end, where the files are written.
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds * (0.25 + 0.08 * moment)));
-        kill(child, SIGKILL);
-        if (waitFor(child) == -SIGKILL)
-            ++killedWhileRunning;
-        else
-            seconds *= 0.7;  // ended before the kill: the machine is faster now than when measured
+        const long dieAt = 1 + (replacements - 1) * moment / 9;
+        {
+            Environment dying;
+            dying.set("VEXMORA_DIE_AT_REPLACEMENT", std::to_string(dieAt));
+            ASSERT_EQ(waitFor(startDownload(from, home.path() / "out", home.path() / "err")), -SIGKILL)
+                << "replacement " << dieAt;
+        }
         ASSERT_EQ(waitFor(startDownload(from, home.path() / "out", home.path() / "err")), 0)
             << readFileBytes(home.path() / "err");
         std::map<std::string, std::string> store = storeOf(home.path());
-        ASSERT_EQ(store.size(), reference.size()) << "moment " << moment;
+        ASSERT_EQ(store.size(), reference.size()) << "replacement " << dieAt;
         for (auto s = store.begin(), r = reference.begin(); s != store.end(); ++s, ++r) {
-            ASSERT_EQ(s->first, r->first) << "moment " << moment;
-            ASSERT_TRUE(s->second == r->second) << s->first << " differs at moment " << moment;
+            ASSERT_EQ(s->first, r->first) << "replacement " << dieAt;
+            ASSERT_TRUE(s->second == r->second) << s->first << " differs after a kill at replacement " << dieAt;
         }
-        EXPECT_EQ(temporariesBelow(home.path()), std::vector<std::string>{}) << "moment " << moment;
+        EXPECT_EQ(temporariesBelow(home.path()), std::vector<std::string>{}) << "replacement " << dieAt;
     }
-    EXPECT_GE(killedWhileRunning, 5);
 }
 
 // SIGTERM cancels as the window's cancel does, and stderr says so.

@@ -7,6 +7,7 @@
 #include "datalink/bulk_download.h"
 #include "store/record_layout.h"
 #include "store/store_paths.h"
+#include "support/records.h"
 #include "support/test_support.h"
 
 namespace vex {
@@ -77,6 +78,34 @@ TEST(HeldStore, TargetsNamingTheSameFileShareIt) {
     zeroCategoryAndDate(first);
     zeroCategoryAndDate(second);
     EXPECT_EQ(readLines(a.file()), (std::vector<std::string>{first, second}));
+}
+
+// A download after a refresh reads the day-before odds of today's races: the stored odds of the
+// day stay, whichever way the store takes the record (first on the file, or in place); odds
+// announced at the same time or later replace them.
+TEST(HeldStore, OddsAnnouncedEarlierNeverReplaceLaterOnes) {
+    test::TempHome home;
+    createAppFolders();
+    const std::string key = "2026061042060106";
+    auto odds = [&](std::string_view announced, int tenths) {
+        std::string bytes = test::Record::of("O2", key).set(Odds::AnnounceTime, announced).odds(Odds::Quinella, 1, tenths).str();
+        return bytes.substr(0, bytes.size() - 2);
+    };
+    const std::string today = odds("06101305", 298), dayBefore = odds("06091700", 218), later = odds("06101310", 301);
+    Route route{StoreTarget{StoreTarget::Kind::Day, DayFile::O2, dayStamp("20260610")}, StoreRule::UpsertTrimmed};
+    writeLinesAtomic(route.file(), {today});
+    {
+        HeldStore store;
+        store.store(route, dayBefore);  // first record on the file
+        store.store(route, dayBefore);  // in place
+        ASSERT_TRUE(store.flush().empty());
+    }
+    EXPECT_EQ(readLines(route.file()), std::vector<std::string>{today});
+    HeldStore store;
+    store.store(route, later);
+    ASSERT_TRUE(store.flush().empty());
+    EXPECT_EQ(readLines(route.file()), std::vector<std::string>{later});
+    EXPECT_FALSE(olderOdds(today, odds("06101305", 300)));  // the same minute: the newer read wins
 }
 
 }  // namespace

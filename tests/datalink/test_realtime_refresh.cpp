@@ -1,5 +1,6 @@
 // The real-time refresh: what it stores and skips, its status texts and error lines, the quiet
-// and cancel flags, and a race day of the simulated service end to end.
+// flag and the job's cancel, which races count as fetched, and a race day of the simulated service
+// end to end.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -42,15 +43,13 @@ struct RealtimeRules : ::testing::Test {
     test::TempHome home;
     test::RecordingReporter reporter;
     test::FakeControl control;
-    OddsFetchedFlags fetched;
     const std::string stamp = dayStamp(kDate);
     RealtimeRules() {
         setClock(DateTime{2024, 5, 10, 15, 0, 0});
         createAppFolders();
-        setCancelFlag(false);
     }
     ~RealtimeRules() override { setClock(std::nullopt); }
-    RealtimeRefresh refresh() { return RealtimeRefresh(control, reporter, fetched, stamp); }
+    RealtimeRefresh refresh() { return RealtimeRefresh(control, reporter, stamp); }
     RefreshRace race(int number, int slot = 0) { return *raceOfWorkListLine(workListLine(raceKey(kDate, "44", number), slot)); }
     std::vector<std::string> lines(DayFile kind) const { return readLines(dayFilePath(stamp, kind)); }
 };
@@ -72,7 +71,7 @@ TEST_F(RealtimeRules, OddsStoreTheSouthernKantoRecordsZeroedAndSkipTheRest) {
     EXPECT_FALSE(fs::exists(dayFilePath(stamp, DayFile::HR)));
     EXPECT_EQ(control.opened, std::vector<std::string>{"0B30:" + raceKey(kDate, "44", 1)});
     EXPECT_EQ(control.bufferSizes.front(), 100000);
-    EXPECT_TRUE(fetched.isSet(5));
+    EXPECT_EQ(result.fetchedSlots, std::vector<int>{5});
     EXPECT_EQ(result.oddsSlots, std::vector<int>{5});
     // The status texts, in order; cleared at the end. Two closes per request.
     const std::string name = toUtf8(trackShortName("44"));
@@ -166,12 +165,17 @@ TEST_F(RealtimeRules, AReadErrorLogsAndLeavesTheStoreAsItWas) {
     EXPECT_TRUE(line.ends_with("：" + text)) << line;
 }
 
-TEST_F(RealtimeRules, TheCancelFlagStopsEveryLoopBeforeItsFirstRead) {
+TEST_F(RealtimeRules, TheJobsCancelStopsEveryLoopBeforeItsFirstReadAndCountsNothingFetched) {
     control.realtime = {odds("O1", "44", 1)};
-    setCancelFlag(true);
-    RefreshResult result = refresh().oddsOfWorkList({workListLine(raceKey(kDate, "44", 1), 0),
-                                                     workListLine(raceKey(kDate, "44", 2), 1)});
-    setCancelFlag(false);
+    const std::vector<std::string> workList{workListLine(raceKey(kDate, "44", 1), 0),
+                                            workListLine(raceKey(kDate, "44", 2), 1)};
+    RealtimeRefresh cancelled = refresh();
+    CancelToken cancel;
+    cancel.cancel();
+    cancelled.setCancelToken(cancel);
+    RefreshResult result = cancelled.oddsOfWorkList(workList);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_TRUE(result.fetchedSlots.empty());
     EXPECT_EQ(result.recordsStored, 0);
     EXPECT_TRUE(control.bufferSizes.empty());
     EXPECT_EQ(control.opened.size(), 2u);
@@ -180,6 +184,60 @@ TEST_F(RealtimeRules, TheCancelFlagStopsEveryLoopBeforeItsFirstRead) {
     EXPECT_EQ(result.oddsSlots, (std::vector<int>{0, 1}));
     const std::string name = toUtf8(trackShortName("44"));
     EXPECT_EQ(reporter.statuses, (std::vector<std::string>{name + " 1R ｵｯｽﾞ取得中", "", name + " 2R ｵｯｽﾞ取得中", ""}));
+
+    // The next job has its own token: the cancel of this one does not reach it.
+    RefreshResult next = refresh().oddsOfWorkList(workList);
+    EXPECT_FALSE(next.cancelled);
+    EXPECT_EQ(next.fetchedSlots, (std::vector<int>{0, 1}));
+    EXPECT_EQ(lines(DayFile::O1).size(), 1u);
+}
+
+TEST_F(RealtimeRules, OnlyARaceReadToItsEndCountsAsFetchedAndOnlyForTheDayShown) {
+    control.readErrorAt = 0;
+    EXPECT_TRUE(refresh().oddsOfRace(race(1, 3)).fetchedSlots.empty());
+    control.readErrorAt = -1;
+    control.openResult = -504;
+    EXPECT_TRUE(refresh().oddsOfRace(race(1, 3)).fetchedSlots.empty());
+    control.openResult = 0;
+    control.realtime = {odds("O1", "44", 1)};
+    RefreshResult result = refresh().oddsOfRace(race(1, 3));
+    EXPECT_EQ(result.fetchedSlots, std::vector<int>{3});
+
+    // The flags are set by the reload, for the day the table shows, on today's date.
+    auto table = std::make_unique<RaceTable>();
+    table->dayLoaded = true;
+    table->paths = dayPaths(dayStamp("20240509"));
+    OddsFetchedFlags fetched;
+    EXPECT_FALSE(applyRefresh(*table, result, &fetched));
+    EXPECT_FALSE(fetched.isSet(3));
+    table->paths = dayPaths(stamp);
+    applyRefresh(*table, result, &fetched);
+    EXPECT_TRUE(fetched.fetchedOn(3, dayStampOf(now())));
+    EXPECT_FALSE(fetched.fetchedOn(3, dayStamp("20240509")));
+    result.storeError = true;  // a store that could not be written holds none of them for sure
+    fetched.clear();
+    applyRefresh(*table, result, &fetched);
+    EXPECT_FALSE(fetched.isSet(3));
+}
+
+TEST_F(RealtimeRules, TheSummarySaysWhenWhatAndWhy) {
+    const DateTime from{2024, 5, 10, 15, 0, 1}, to{2024, 5, 10, 15, 0, 4};
+    RefreshResult odds;
+    odds.oddsSlots = {0, 1, 2};
+    odds.fetchedSlots = {0, 2};
+    odds.recordsStored = 24;
+    EXPECT_EQ(toUtf8(refreshSummary(sj("オッズ自動取得"), from, to, odds)),
+              "オッズ自動取得 15:00:01～15:00:04：オッズ3レース中2レース、24件");
+    RefreshResult results;
+    results.payouts = true;
+    results.recordsStored = 7;
+    EXPECT_EQ(toUtf8(refreshSummary(sj("結果情報"), from, to, results)), "結果情報 15:00:01～15:00:04：7件");
+    results.cancelled = true;
+    EXPECT_EQ(toUtf8(refreshSummary(sj("結果情報"), from, to, results)), "結果情報 15:00:01～15:00:04：中止しました");
+    results.serviceError = true;
+    results.error = ResultMessage("NVRTOpen", -504);
+    EXPECT_EQ(toUtf8(refreshSummary(sj("結果情報"), from, to, results)),
+              "結果情報 15:00:01～15:00:04：エラー " + toUtf8(results.error));
 }
 
 TEST_F(RealtimeRules, ACloseErrorIsShownAndLoggedAndABlankKeyDoesNothing) {
@@ -228,7 +286,6 @@ struct RealtimeOnSim : ::testing::Test {
         setenv("VEXMORA_SERVICE", "sim", 1);
         unsetenv("VEXMORA_FAULTS");
         control::setFaultPlan(std::nullopt);
-        setCancelFlag(false);
         // The cards of the day are out by noon; the first post is later.
         setClock(DateTime{day.year, day.month, day.day, 12, 0, 0});
         createAppFolders();
@@ -252,7 +309,7 @@ struct RealtimeOnSim : ::testing::Test {
         int total = std::stoi(post.substr(0, 2)) * 60 + std::stoi(post.substr(2, 2)) + minutes;
         setClock(DateTime{day.year, day.month, day.day, total / 60, total % 60, 0});
     }
-    RealtimeRefresh refresh() { return RealtimeRefresh(*control, reporter, fetched, stamp); }
+    RealtimeRefresh refresh() { return RealtimeRefresh(*control, reporter, stamp); }
     std::string o1Line() const {
         for (const auto& line : readLines(dayFilePath(stamp, DayFile::O1)))
             if (fieldOf(line, Common::RaceKey) == first.raceKey) return line;
@@ -265,14 +322,14 @@ TEST_F(RealtimeOnSim, OddsMoveBetweenTwoRefreshesTenMinutesApart) {
     fromPost(-30);
     RefreshResult early = refresh().oddsOfRace(first);
     ASSERT_FALSE(early.serviceError);
-    ASSERT_TRUE(applyRefresh(*table, early));
+    ASSERT_TRUE(applyRefresh(*table, early, &fetched));
     const std::string firstLine = o1Line();
     ASSERT_FALSE(firstLine.empty());
     const auto firstOdds = table->races[s].winOdds;
 
     fromPost(-20);
     RefreshResult later = refresh().oddsOfRace(first);
-    ASSERT_TRUE(applyRefresh(*table, later));
+    ASSERT_TRUE(applyRefresh(*table, later, &fetched));
     EXPECT_NE(o1Line(), firstLine);
     EXPECT_NE(table->races[s].winOdds, firstOdds);
     EXPECT_GT(table->races[s].winOdds[1], 0.0);

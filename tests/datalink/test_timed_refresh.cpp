@@ -39,11 +39,23 @@ TEST_F(TimedOdds, FetchesAtTheOddsTimeOnceAndQueuesTheWorkListLine) {
     auto lines = tick(15, 54, 30);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], test::raceKey(kToday, "44", 1) + " 0");
-    EXPECT_TRUE(fetched.isSet(0));
-    EXPECT_FALSE(fetched.isSet(1));
+    // Queued is not fetched: the flag waits for the fetch to succeed.
+    EXPECT_FALSE(fetched.isSet(0));
+    fetched.set(0, dayStampOf(kDay));
     // The re-check second and every later one: the flag holds it.
     EXPECT_TRUE(tick(15, 54, 31).empty());
     EXPECT_TRUE(tick(15, 54, 35).empty());
+}
+
+TEST_F(TimedOdds, AFetchThatDidNotSucceedIsTriedAgainAfterThePause) {
+    ASSERT_EQ(tick(15, 54, 30).size(), 1u);
+    // The job failed or was cancelled: no flag. Not every tick, but after the pause, again.
+    EXPECT_TRUE(tick(15, 54, 31).empty());
+    EXPECT_TRUE(tick(15, 54, 59).empty());
+    EXPECT_EQ(tick(15, 55, 0).size(), 1u);
+    // A day load forgets the attempts with the flags.
+    fetched.clear();
+    EXPECT_EQ(tick(15, 55, 1).size(), 1u);
 }
 
 TEST_F(TimedOdds, ASkippedSecondIsMadeUpAtTheNextTickBeforeThePost) {
@@ -70,7 +82,7 @@ TEST_F(TimedOdds, NothingOnceThePostHasComeOrTheOddsWereFetchedByHand) {
     EXPECT_FALSE(fetched.isSet(0));
 
     OddsFetchedFlags byHand;
-    byHand.set(0);
+    byHand.set(0, dayStampOf(kDay));
     EXPECT_TRUE(oddsDueSlots(*table, byHand, at(15, 55, 0)).empty());
 }
 

@@ -117,15 +117,17 @@ TEST(Strategy, CriteriaListsMatchAsTheAutomaticVoteDoes) {
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 3);  // nothing selected: every race
     c.classes = {0};  // 未勝利: condition 703, race 2 only
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 1);
+    c.classes = {1};  // 一般: condition 000 and no grade, races 1 and 3
+    EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 2);
     c.classes = {0, 4};
     c.raceTypes = {2};  // ３歳上: code 13
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 1);
     c.raceTypes = {3};
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 0);
     c = StrategyCriteria{};
-    c.weightRules = {2};  // 馬齢: code 3
+    c.weights = {2};  // 馬齢: code 3
     c.surfaces = {1};
-    c.runners = {6, 18};
+    c.runnersFrom = 6;
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 1);
     c.surfaces = {0};
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 0);

@@ -5,6 +5,8 @@
 // member page and the library check.
 #include <QAction>
 #include <QComboBox>
+#include <QStatusBar>
+#include <QToolButton>
 #include <QDialog>
 #include <QLocale>
 #include <QRadioButton>
@@ -337,13 +339,46 @@ private slots:
         QVERIFY(logSince(logFrom).filter("投票見送り：1レースの上限額を超えます。(今回:3,000円 > 上限:2,000円)").size() == 1);
     }
 
-    void depositAddsToTheLimitAndSaysNothing() {
+    void depositAddsToTheLimitAndConfirmsTheNewBalance() {
         openWindow();
         const long long limit = account(ledger()).limit;
         window->findChild<QAction*>("NyukinItem")->trigger();
         waitForWorker();
-        QCOMPARE(account(ledger()).limit, limit + control::BettingAccount::kDepositAmount);
+        const control::AccountBook book = ledger();
+        const control::Account& a = account(book);
+        QCOMPARE(a.limit, limit + control::BettingAccount::kDepositAmount);
         QVERIFY(Dialogs::shown().isEmpty());
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 "入金しました。購入限度額 " + yen(a.limit));
+    }
+
+    // Odds fetched by hand on another day sit in the same slots; back on today, automatic voting
+    // must wait for today's odds of its race.
+    void oddsFetchedForAnotherDayAreNotVotedOn() {
+        openWindow();
+        auto* days = byName<QComboBox>(window.get(), "DateCombo");
+        const int today = days->currentIndex();
+        QVERIFY(days->count() > 1);
+        auto load = [&](int index) {
+            days->setCurrentIndex(index);
+            window->loadSelectedDay();
+            QTRY_VERIFY_WITH_TIMEOUT(!window->loadingDay() && window->currentRaceIndex() >= 0, 30000);
+        };
+        load(today == 0 ? 1 : 0);
+        for (int row = 0; row < 4; ++row) {  // the first races of the other day
+            byName<QListWidget>(window.get(), "DatList")->setCurrentRow(row);
+            QTest::mouseClick(byName<QToolButton>(window.get(), "SokuhoOddsBtn"), Qt::LeftButton);
+            waitForWorker();
+        }
+        load(today);
+        startOnFirstTrack();
+        const long long bought = account(ledger()).bought;
+        const int slot = slotOf(0);
+        setClock(at(table().races[slot].voteTime, 1));
+        autoVote->tick();
+        waitForWorker();
+        QCOMPARE(autoVote->schedule().state(0), AutoVoteSchedule::State::Waiting);
+        QCOMPARE(account(ledger()).bought, bought);
     }
 
     void theMemberPageOpensThroughTheDesktopHandler() {
@@ -419,6 +454,7 @@ private slots:
         window->findChild<QAction*>("KouzaItem")->trigger();
         waitForWorker();
         QVERIFY(answered);
+        const QString said = window->statusBar()->currentMessage();
         const control::AccountBook after = ledger();
         QCOMPARE(after.current, 1);
         QCOMPARE(after.accounts[1].limit, before.accounts[1].limit);
@@ -429,6 +465,8 @@ private slots:
         control::AccountBook book = ledger();
         book.current = 0;
         writeFileAtomic(appFolder() / "ServiceControl.dat", control::BettingAccount::serialise(book));
+        // Confirmed with the chosen account's limit.
+        QCOMPARE(said, "口座を切り替えました。購入限度額 " + yen(after.accounts[1].limit));
     }
 
     // Last: the control is made again with the fault.
@@ -442,7 +480,7 @@ private slots:
         waitForWorker();
         QTRY_COMPARE(Dialogs::shown(), QStringList{"楽天競馬にログインできませんでした。(エラーコード:-5)"});
         QVERIFY(!window->findChild<ui::BalanceWindow*>("ZandakaForm")->isVisible());
-        QTest::qWait(50);
+        uitest::drainWindowMailbox();  // all the job said has been shown: nothing else
         QCOMPARE(Dialogs::shown().size(), 1);
     }
 };

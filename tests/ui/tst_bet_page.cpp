@@ -340,6 +340,54 @@ private slots:
         QCOMPARE(column(list, 2), QStringList({" 1", " 2", " 3", " 4"}));
     }
 
+    // Beside the amount: the total, standing out when more than typed; where the list stands: why
+    // it has no stakes.
+    void totalBesideTheAmountAndWhyTheListHasNoStakes() {
+        page().selectRace(fixture::race());
+        GridView* card = grid(page(), "StringGrid26");
+        for (int h = 1; h <= 11; ++h) clickCell(card, 8, h);
+        auto* amount = page().findChild<NumberEdit*>("AmountEdit");
+        auto* total = page().findChild<QLabel*>("AmountTotalLabel");
+        auto* note = page().findChild<QLabel*>("BetListNote");
+        QCOMPARE(total->text(), QString("合計 3,300円（入力額より300円多い）"));  // 11 x 300
+        QVERIFY(total->styleSheet().contains("color"));
+        QVERIFY(!note->isVisible());
+        amount->setText("3300");
+        QCOMPARE(total->text(), QString("合計 3,300円"));
+        QVERIFY(total->styleSheet().isEmpty());
+        amount->setText("99");
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QString("入力投票金額が100円未満のため、購入額を割り振れません。100円以上を入力してください。"));
+        QCOMPARE(total->text(), QString());
+        QCOMPARE(column(grid(page(), "StringGrid34"), 6).join(""), QString());
+        amount->setText("1000");
+        QVERIFY(!note->isVisible());
+    }
+
+    void markButtonsThatDoNothingAreOffAndSaySo() {
+        page().selectRace(fixture::race());
+        auto enabled = [this](const char* name) { return page().findChild<QPushButton*>(name)->isEnabled(); };
+        const char* const names[] = {"AllBtn1", "ClBtn1", "AllBtn2", "ClBtn2", "AllBtn3", "ClBtn3"};
+        struct Case {
+            QString kind, method;
+            std::array<bool, 3> pairs;
+        } cases[] = {{"単勝", "", {true, false, false}},
+                     {"馬連", "Box", {true, false, false}},
+                     {"馬連", "軸流し", {true, true, false}},
+                     {"３連複", "2軸流し", {true, true, false}},
+                     {"３連複", "ﾌｫｰﾒｰｼｮﾝ", {true, true, true}},
+                     {"３連単", "2軸流し", {true, true, true}}};
+        for (const Case& c : cases) {
+            pick(page(), "BakenRadio", c.kind);
+            if (!c.method.isEmpty()) pick(page(), "KaikataRadio", c.method);
+            for (int b = 0; b < 6; ++b) {
+                QVERIFY2(enabled(names[b]) == c.pairs[b / 2], qPrintable(c.kind + c.method + names[b]));
+                const QString tip = page().findChild<QPushButton*>(names[b])->toolTip();
+                QCOMPARE(tip, c.pairs[b / 2] ? QString() : QString("この馬券種・買い方では使いません"));
+            }
+        }
+    }
+
     void defaultAmountWindowRaisesToHundredAndReselects() {
         page().selectRace(fixture::race());
         GridView* card = grid(page(), "StringGrid26");

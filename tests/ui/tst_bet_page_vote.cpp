@@ -28,6 +28,7 @@
 #include "ui/datacontrol/worker.h"
 #include "vocabulary/codes.h"
 #include "voting/bet_lines.h"
+#include "voting/spending_guard.h"
 #include "voting/vote.h"
 #include "voting/voting_log.h"
 
@@ -47,6 +48,14 @@ void pick(QWidget& page, const char* group, const QString& item) {
 void clickCell(GridView* g, int col, int row) {
     g->scrollToGridRow(row);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellCentre(col, row));
+}
+
+// 単勝 on the first horse at 100 yen.
+void oneWinLineOf100Yen(QWidget& page) {
+    pick(page, "BakenRadio", "単勝");
+    pick(page, "RadioGroup1", "均一2");
+    clickCell(page.findChild<GridView*>("StringGrid26"), 8, 1);
+    page.findChild<NumberEdit*>("AmountEdit")->setText("100");
 }
 
 // Passes every call on to the simulated control, counting logins and bets.
@@ -197,7 +206,11 @@ private slots:
         QTRY_COMPARE(Dialogs::shown().size(), 4);
         const QStringList shown = Dialogs::shown();
         QVERIFY2(shown[0].contains(":３連単]に投票します。実行してよろしいですか？\n"), qPrintable(shown[0]));
-        QVERIFY2(shown[0].endsWith("\n買い点数：240点\n合計金額：24,000円"), qPrintable(shown[0]));
+        // 均一2 puts the 100 yen typed on every line: the question says how far that goes beyond it.
+        QVERIFY2(shown[0].endsWith("\n買い点数：240点\n合計金額：24,000円\n\n"
+                                   "※合計金額が入力投票金額（100円）を23,900円上回っています。"),
+                 qPrintable(shown[0]));
+        QCOMPARE(page_->findChild<QLabel*>("AmountTotalLabel")->text(), QString("合計 24,000円（入力額より23,900円多い）"));
         QVERIFY2(shown[1].startsWith("投票金額の合計は24,000円です"), qPrintable(shown[1]));
         for (int b = 2; b <= 3; ++b) {
             const QStringList parts = shown[b].split("\r\n");
@@ -310,6 +323,44 @@ private slots:
         page_->findChild<QPushButton*>("TohyoBtn")->click();
         QCOMPARE(Dialogs::shown(), QStringList({"投票金額は100円以上を入力してください。"}));
         QCOMPARE(counting_->bets.load(), 0);
+    }
+
+    // While the settings cannot be read the page's stakes may be defaults: the vote is refused,
+    // naming the file, before anything is asked or sent.
+    void unreadableSettingsRefuseTheVote() {
+        oneWinLineOf100Yen(*page_);
+        Settings().writeInteger("KaimeSet", "HaibunSet", 3);  // the file exists and holds a choice
+        QVERIFY(setFileFaults("read:Vexmora.ini"));
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        setFileFaults("");
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QString::fromStdString((appFolder() / "Vexmora.ini").string()) + " を読めません"),
+                 qPrintable(shown[0]));
+        QVERIFY2(shown[0].endsWith("設定ファイルが読めない間は投票できません。"), qPrintable(shown[0]));
+        QCOMPARE(page_->lastVote()->outcome, VoteOutcome::Refused);
+        QCOMPARE(counting_->logins.load(), 0);
+    }
+
+    // The day limit holds for a vote from the page too; the refusal names the limit, what was
+    // bought today and what was asked, and the log's block ends with it.
+    void theDayLimitHoldsForTheBetPage() {
+        oneWinLineOf100Yen(*page_);
+        int limit = 0, bought = 0, paid = 0, remaining = 0;
+        QCOMPARE(control_->RakutenLogin("", ""), 0);
+        QCOMPARE(control_->RakutenZandaka(limit, bought, paid, remaining, ""), 0);
+        control_->RakutenLogout();
+        writeSpendingLimits(Settings(), {bought + 99, 0});
+        page_->findChild<QPushButton*>("TohyoBtn")->click();
+        QTRY_VERIFY(!page_->voting());
+        writeSpendingLimits(Settings(), {0, 0});
+        QCOMPARE(page_->lastVote()->outcome, VoteOutcome::Withheld);
+        QCOMPARE(counting_->bets.load(), 0);
+        QTRY_COMPARE(Dialogs::shown().size(), 2);  // the question, then the refusal
+        const QString expected = QString("1日の上限額を超えます。(本日購入済:%1 + 今回:100円 > 上限:%2)")
+                                     .arg(fromCp932(yenText(bought)), fromCp932(yenText(bought + 99)));
+        QVERIFY2(Dialogs::shown()[1].contains(expected), qPrintable(Dialogs::shown()[1]));
+        QVERIFY(fromCp932(readLines(log_->file()).back()).contains(expected));
     }
 };
 

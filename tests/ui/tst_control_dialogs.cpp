@@ -240,7 +240,7 @@ private slots:
         Dialogs::seedAnswers({false});
         QTest::mouseClick(byName<QPushButton>(win, "ButtonCancel"), Qt::LeftButton);
         QCOMPARE(Dialogs::shown(), QStringList{"データ取込を中止します。実行しますか？"});
-        QTest::qWait(50);
+        uitest::drainWindowMailbox();  // what the job said so far has arrived: no cancel among it
         QVERIFY(win->running());
         QCOMPARE(control.cancels.load(), 0);
         Dialogs::clearShown();

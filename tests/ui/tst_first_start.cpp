@@ -1,6 +1,7 @@
 // How a person meets the program: the first start on an empty folder, the day selected at every
 // later start, and Qt's own dialogs in Japanese.
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 
 #include "app/app_folder.h"
 #include "app/clock.h"
+#include "app/file_read.h"
 #include "app/settings.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
@@ -88,6 +90,28 @@ private slots:
         QVERIFY(Dialogs::shown().isEmpty());
     }
 
+    // Settings that cannot be read are said once at start, and closing never writes defaults over them.
+    void unreadableSettingsAreSaidOnceAndNeverReplaced() {
+        TempHome home;
+        createAppFolders();
+        Settings().writeInteger("KaimeSet", "HaibunSet", 3);
+        const std::string saved = readFileBytes(Settings().path());
+        QVERIFY(setFileFaults("read:Vexmora.ini"));
+        {
+            MainWindow window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.close();
+        }
+        setFileFaults("");
+        const QStringList shown = Dialogs::shown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QString::fromStdString(Settings().path().string()) + " を読めません"),
+                 qPrintable(shown[0]));
+        QVERIFY2(shown[0].contains("投票はできません"), qPrintable(shown[0]));
+        QCOMPARE(readFileBytes(Settings().path()), saved);
+    }
+
     // The newest day at the first start; the day shown last at every later one, as long as it is
     // still stored.
     void theDayShownLastIsSelectedAgainAtTheNextStart() {
@@ -129,6 +153,29 @@ private slots:
         QTRY_VERIFY(!window.loadingDay() && byName<QListWidget>(&window, "DatList")->count() > 0);
         QCOMPARE(days->currentIndex(), 0);
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // The simulated service publishes the next days' cards in advance: after a download the day
+    // shown is today's, with its odds, not the newest stored.
+    void aDownloadShowsTodayRatherThanALaterDay() {
+        TempHome home;
+        std::unique_ptr<DataControl> control = createDataControl(nullptr);
+        QVERIFY(control);
+        MainWindow window(control.get());
+        window.show();
+        window.onDownloadClicked();
+        auto* download = window.findChild<ui::DownloadWindow*>("GetDataForm");
+        QVERIFY(download);
+        byName<QDateTimeEdit>(download, "DateTimePicker1")->setDateTime(QDateTime(QDate(2026, 6, 7), QTime(0, 0)));
+        download->startDownload();
+        QTRY_VERIFY_WITH_TIMEOUT(!download->running(), 60000);
+        download->close();
+        QTRY_VERIFY(!window.findChild<ui::DownloadWindow*>("GetDataForm"));
+        QTRY_VERIFY(!window.loadingDay() && byName<QListWidget>(&window, "DatList")->count() > 0);
+        auto* days = byName<QComboBox>(&window, "DateCombo");
+        QCOMPARE(days->itemText(0), QString("2026年06月12日"));
+        QCOMPARE(days->currentText(), QString("2026年06月10日"));
+        QCOMPARE(QString::fromStdString(toUtf8(window.table().paths.stamp)), QString("2026年06月10日"));
     }
 
     void standardButtonsAreJapanese() {

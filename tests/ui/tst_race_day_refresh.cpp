@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <atomic>
@@ -24,16 +25,18 @@
 #include "control/control_factory.h"
 #include "control/fault_injection.h"
 #include "datalink/bulk_download.h"
+#include "datalink/odds_history.h"
 #include "store/record_layout.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
 #include "support/test_support.h"
-#include "ui/shared/dialogs.h"
-#include "ui/main/main_window.h"
-#include "ui/download/race_day_refresh.h"
-#include "ui/main/win_odds_chart.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/download/race_day_refresh.h"
+#include "ui/main/main_window.h"
+#include "ui/main/win_odds_chart.h"
+#include "ui/shared/dialogs.h"
 #include "ui/support/ui_support.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 using namespace vex;
@@ -112,7 +115,9 @@ private slots:
         click("SokuhoOddsBtn");
         waitForWorker();
         QVERIFY(table().races[s].winOdds != first);
-        QCOMPARE(byName<QLabel>(window.get(), "DLlabel")->text(), QString());
+        // The status line says when it ran and what it fetched.
+        const QString said = byName<QLabel>(window.get(), "DLlabel")->text();
+        QVERIFY2(said.startsWith("速報ｵｯｽﾞ ") && said.contains("：オッズ1レース中1レース、"), qPrintable(said));
         QVERIFY2(Dialogs::shown().isEmpty(), qPrintable(Dialogs::shown().join('|')));
         // The chart beside the odds has both snapshots.
         auto* chart = byName<ui::WinOddsChart>(window.get(), "WinOddsChart");
@@ -179,16 +184,72 @@ private slots:
         }));
         setClock(fromPost(post(), -30));
         click("SokuhoOddsBtn");
-        QCOMPARE(byName<QLabel>(window.get(), "DLlabel")->text(), ui::ControlWorker::busyMessage("データ取込"));
-        // The odds timer leaves a due race due while the worker is busy, and fetches it afterwards.
+        auto* label = byName<QLabel>(window.get(), "DLlabel");
+        QVERIFY2(label->text().endsWith(" 速報ｵｯｽﾞ：" + ui::ControlWorker::busyMessage("データ取込")), qPrintable(label->text()));
+        // The odds timer leaves a due race due while the worker is busy, says so, and fetches it afterwards.
         setClock(fromPost(post(), -5));  // past the first race's odds time, before its post
         window->raceDayRefresh()->oddsTick();
         QVERIFY(!window->raceDayRefresh()->oddsFetched().isSet(slot()));
+        QVERIFY2(label->text().endsWith(" オッズ自動取得：" + ui::ControlWorker::busyMessage("データ取込")),
+                 qPrintable(label->text()));
         release = true;
         waitForWorker();
         window->raceDayRefresh()->oddsTick();
         waitForWorker();
         QVERIFY(window->raceDayRefresh()->oddsFetched().isSet(slot()));
+    }
+
+    // The cancel of the direct read ends with it: the odds timer's next fetch reads, and the race
+    // counts as fetched once its odds are in.
+    void aCancelledDirectReadLeavesTheNextOddsFetchAlone() {
+        openWindow();
+        window->findChild<QTimer*>("Timer1")->stop();  // ticks by hand, on the set clock
+        byName<QPushButton>(window.get(), "DirectReadBtn")->click();  // hidden outside developer mode
+        QVERIFY(window->worker()->busy());
+        window->worker()->cancel();
+        waitForWorker();
+        const auto s = static_cast<std::size_t>(slot());
+        const std::string key(table().raw[s].ra.field(Common::RaceKey));
+        const std::size_t snapshots = readWinOddsHistory(key).size();  // every fetch read adds one
+        setClock(fromPost(post(), -5));  // past the first race's odds time, before its post
+        window->raceDayRefresh()->oddsTick();
+        waitForWorker();
+        QVERIFY(window->raceDayRefresh()->oddsFetched().isSet(slot()));
+        QCOMPARE(readWinOddsHistory(key).size(), snapshots + 1);
+        QVERIFY(table().races[s].winOdds[1] > 0);
+    }
+
+    // The flags are of the day they were fetched for: loading another day, and today again, clears
+    // them, so the odds timer fetches today's races again.
+    void aDayLoadClearsTheFetchedFlags() {
+        openWindow();
+        setClock(fromPost(post(), -30));
+        click("SokuhoOddsBtn");
+        waitForWorker();
+        QVERIFY(window->raceDayRefresh()->oddsFetched().isSet(slot()));
+        auto* days = byName<QComboBox>(window.get(), "DateCombo");
+        const int today = days->currentIndex();
+        QVERIFY(days->count() > 1);
+        days->setCurrentIndex(today == 0 ? 1 : 0);
+        window->loadSelectedDay();
+        QTRY_VERIFY_WITH_TIMEOUT(!window->loadingDay() && window->currentRaceIndex() >= 0, 30000);
+        for (int s = 0; s < kMaxRaces; ++s) QVERIFY(!window->raceDayRefresh()->oddsFetched().isSet(s));
+    }
+
+    // A hand-edited 0 reads as the shortest the timing window allows.
+    void zerosInTheSettingsFileGiveTheShortestTimes() {
+        const auto keys = {settings::kAutoOddsMinutes, settings::kAutoResultMinutes, settings::kAutoVoteInterval};
+        Settings ini;
+        for (const auto& key : keys) write(ini, key, 0);
+        // The defaults come back even when a check below fails: the later tests run on them.
+        auto restore = qScopeGuard([&] {
+            for (const auto& key : keys) write(ini, key, key.def);
+        });
+        openWindow();
+        QCOMPARE(window->findChild<QTimer*>("Timer4")->interval(), 5 * 60000);
+        const RaceRecord& race = table().races[slot()];
+        QCOMPARE(race.oddsFetchTime, AddSeconds(post() + "00", -60));
+        QCOMPARE(race.voteTime, AddSeconds(post() + "00", -60 + 2 * 2));
     }
 
     void allOddsWithoutADayAsksForOne() {

@@ -44,6 +44,12 @@ TEST(Formatters, RaceTime) {
     } catch (const ConversionError& e) {
         EXPECT_NE(std::string(e.what()).find("1x34"), std::string::npos);
     }
+    try {  // a field of record bytes is named in UTF-8, as every error text is
+        RaceTimeText(sj("1５"));
+        FAIL();
+    } catch (const ConversionError& e) {
+        EXPECT_NE(std::string(e.what()).find("'1５'"), std::string::npos) << e.what();
+    }
 }
 
 TEST(Formatters, WeightChange) {

@@ -22,6 +22,15 @@ TEST(Cp932, InvalidBytesDecodeToReplacementAndUnencodableToQuestionMark) {
     EXPECT_EQ(toCp932(std::string("x\xC3", 2)), "x?");
 }
 
+// The command line writes in its terminal's encoding when that is not UTF-8.
+TEST(Cp932, Utf8GoesIntoATerminalsEncoding) {
+    EXPECT_EQ(fromUtf8To("EUC-JP", "大井 1R"), "\xC2\xE7\xB0\xE6 1R");
+    EXPECT_EQ(fromUtf8To("SHIFT_JIS", "大井"), sj("大井"));
+    EXPECT_EQ(fromUtf8To("EUC-JP", "a😀b"), "a?b");  // one '?' for a character it cannot hold
+    EXPECT_EQ(fromUtf8To("EUC-JP", "大井"), "\xC2\xE7\xB0\xE6");  // the kept converter, again
+    EXPECT_EQ(fromUtf8To("NO-SUCH-ENCODING", "大井"), "大井");
+}
+
 TEST(Cp932, CutAndPadNeverSplitACharacter) {
     std::string name = sj("サクラ");  // 6 bytes
     EXPECT_EQ(cutToWidth(name, 5), sj("サク"));

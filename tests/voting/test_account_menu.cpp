@@ -99,5 +99,27 @@ TEST(AccountMenu, TheSwitchAsksForTheSelectionAndMovesNoMoney) {
     EXPECT_EQ(quiet.beeps, 1);
 }
 
+TEST(AccountMenu, AChangeIsConfirmedWithTheBalanceAfterIt) {
+    AccountControl control;
+    test::RecordingReporter reporter;
+    auto figures = confirmAccountChange(control, reporter, true, sj("入金しました。"), sj("入金できませんでした。"));
+    ASSERT_TRUE(figures);
+    EXPECT_EQ(figures->purchaseLimit, 97000);
+    EXPECT_EQ(control.calls, (Calls{"login[|]", "balance[]", "logout"}));
+    EXPECT_EQ(reporter.statuses, std::vector<std::string>{"入金しました。購入限度額 97,000円"});
+    // Not done: said, and no balance asked for.
+    AccountControl untouched;
+    test::RecordingReporter failed;
+    EXPECT_FALSE(confirmAccountChange(untouched, failed, false, sj("入金しました。"), sj("入金できませんでした。")));
+    EXPECT_TRUE(untouched.calls.empty());
+    EXPECT_EQ(failed.statuses, std::vector<std::string>{"入金できませんでした。"});
+    // Done, but the balance could not be read: said so, after the balance's own message.
+    control.balanceCode = -1;
+    test::RecordingReporter noBalance;
+    EXPECT_FALSE(confirmAccountChange(control, noBalance, true, sj("口座を切り替えました。"), ""));
+    EXPECT_EQ(noBalance.informations.size(), 1u);
+    EXPECT_EQ(noBalance.statuses, std::vector<std::string>{"口座を切り替えました。残高は取得できませんでした。"});
+}
+
 }  // namespace
 }  // namespace vex

@@ -13,7 +13,9 @@
 #include "support/fake_control.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
+#include "vocabulary/fields.h"
 #include "datalink/timed_refresh.h"
+#include "store/store_paths.h"
 #include "voting/auto_vote_schedule.h"
 #include "voting/auto_vote_targets.h"
 #include "voting/spending_guard.h"
@@ -99,6 +101,30 @@ TEST(AutoVoteTargets, ClassesAreThoseLocalRacesCarry) {
     EXPECT_EQ(classes({3}), (std::vector<int>{3, 5}));  // オープン: condition 999
     EXPECT_EQ(classes({4}), (std::vector<int>{3}));     // 重賞
     EXPECT_EQ(classes({0, 7}), (std::vector<int>{4, 5}));
+}
+
+// Downloaded odds, odds fetched on another day, or another race's odds in the slot: none is voted on.
+TEST(AutoVoteOdds, OnlyOddsFetchedTodayForThatRaceAreVotedOn) {
+    auto table = tableOf({{.race = 1}, {.race = 2}});
+    const DateTime now{2024, 5, 10, 14, 0, 0};
+    table->paths = dayPaths(dayStampOf(now));
+    const std::string first = test::raceKey("20240510", "44", 1), second = test::raceKey("20240510", "44", 2);
+    table->raw[0].o1.assign(test::Record::of("O1", first).str());
+    table->raw[1].o1.assign(test::Record::of("O1", first).str());  // not its own race's odds
+    OddsFetchedFlags fetched;
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));  // in the store, never fetched today
+    fetched.set(0, dayStampOf({2024, 5, 9, 0, 0, 0}));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.set(0, dayStampOf(now));
+    EXPECT_TRUE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.set(1, dayStampOf(now));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, second, now));
+    // The table holds another day: its slot 0 is not today's race.
+    table->paths = dayPaths(dayStampOf({2024, 5, 9, 0, 0, 0}));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
+    fetched.clear();
+    table->paths = dayPaths(dayStampOf(now));
+    EXPECT_FALSE(oddsReadyToVote(*table, fetched, first, now));
 }
 
 TEST(AutoVoteTargets, LinesNameTracksOfTheDayOnce) {
@@ -274,7 +300,7 @@ struct LedgerControl : test::FakeControl {
     int RakutenBet(const std::string&, const std::string& lines, int, int& amount, int& remaining, int& limit,
                    std::string& result) override {
         calls.push_back("bet");
-        amount = static_cast<int>(voteTotalYen({lines}));
+        amount = static_cast<int>(strictNumber(std::string_view(lines).substr(83, 5)).value_or(0) * 100);
         bought += amount;
         remaining = 100;
         limit = 50000;
@@ -312,7 +338,15 @@ protected:
         return planVoteRace(list, test::fixtureRace(8), ctx);
     }
     VoteContext context() { return VoteContext{control, reporter, log, home.path() / "kaime", true, false}; }
+    // Every vote reads the limits from the settings it was made with.
+    VoteResult guarded(const VotePlan& plan, VoteContext& ctx, SpendingLimits limits) {
+        writeSpendingLimits(settingsFile, limits);
+        ctx.settings = &settingsFile;
+        return submitVote(plan, ctx);
+    }
     std::string lastLog() const { return toUtf8(log.lines().back()); }
+
+    Settings settingsFile;
 
     test::TempHome home;
     LedgerControl control;
@@ -322,16 +356,16 @@ protected:
 
 TEST_F(SpendingGuard, WithoutLimitsTheVoteGoesAsBefore) {
     VoteContext ctx = context();
-    EXPECT_EQ(submitGuardedVote(planOf(3000), ctx, {}).outcome, VoteOutcome::Voted);
+    EXPECT_EQ(guarded(planOf(3000), ctx, {}).outcome, VoteOutcome::Voted);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"login", "bet", "logout"}));
 }
 
 TEST_F(SpendingGuard, TheRaceLimitStopsTheVoteBeforeTheLogin) {
     VoteContext ctx = context();
-    EXPECT_EQ(submitGuardedVote(planOf(3000), ctx, {0, 3000}).outcome, VoteOutcome::Voted);
+    EXPECT_EQ(guarded(planOf(3000), ctx, {0, 3000}).outcome, VoteOutcome::Voted);
     control.calls.clear();
     VoteContext next = context();
-    EXPECT_EQ(submitGuardedVote(planOf(3100), next, {0, 3000}).outcome, VoteOutcome::Withheld);
+    EXPECT_EQ(guarded(planOf(3100), next, {0, 3000}).outcome, VoteOutcome::Withheld);
     EXPECT_TRUE(control.calls.empty());
     EXPECT_EQ(lastLog(), "[エラー]09:30:00  投票見送り：1レースの上限額を超えます。(今回:3,100円 > 上限:3,000円)");
 }
@@ -339,11 +373,11 @@ TEST_F(SpendingGuard, TheRaceLimitStopsTheVoteBeforeTheLogin) {
 TEST_F(SpendingGuard, TheDayLimitCountsEveryPurchaseOfTheDay) {
     control.bought = 6000;  // bought earlier today, by hand
     VoteContext ctx = context();
-    EXPECT_EQ(submitGuardedVote(planOf(4000), ctx, {10000, 0}).outcome, VoteOutcome::Voted);
+    EXPECT_EQ(guarded(planOf(4000), ctx, {10000, 0}).outcome, VoteOutcome::Voted);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"login", "balance", "bet", "logout"}));
     control.calls.clear();
     VoteContext next = context();
-    const VoteResult r = submitGuardedVote(planOf(100), next, {10000, 0});
+    const VoteResult r = guarded(planOf(100), next, {10000, 0});
     EXPECT_EQ(r.outcome, VoteOutcome::Withheld);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"login", "balance", "logout"}));
     EXPECT_EQ(lastLog(),
@@ -354,7 +388,7 @@ TEST_F(SpendingGuard, TheDayLimitCountsEveryPurchaseOfTheDay) {
 TEST_F(SpendingGuard, AnUnansweredBalanceSendsNothing) {
     control.balanceCode = -5;
     VoteContext ctx = context();
-    EXPECT_EQ(submitGuardedVote(planOf(100), ctx, {10000, 0}).outcome, VoteOutcome::Withheld);
+    EXPECT_EQ(guarded(planOf(100), ctx, {10000, 0}).outcome, VoteOutcome::Withheld);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"login", "balance", "logout"}));
     EXPECT_EQ(lastLog(), "[エラー]09:30:00  投票見送り：本日の購入金額を確認できません。(エラー:-5)");
 }

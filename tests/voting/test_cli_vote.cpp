@@ -2,6 +2,11 @@
 // store (the account takes its race facts from the feed's records).
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <future>
 #include <set>
@@ -13,11 +18,13 @@
 #include "app/atomic_file.h"
 #include "app/clock.h"
 #include "app/file_read.h"
+#include "app/settings.h"
 #include "control/betting_account.h"
 #include "control/control_factory.h"
 #include "control/fault_injection.h"
 #include "support/test_support.h"
 #include "vocabulary/cp932.h"
+#include "voting/spending_guard.h"
 
 namespace vex {
 namespace {
@@ -207,24 +214,193 @@ TEST_F(CliVote, AnAcceptedVoteWhoseLogCannotBeWrittenStillSucceeds) {
     EXPECT_EQ(boughtToday(), 48000);
 }
 
-TEST_F(CliVote, AnAccountFileThatCannotBeReadOrIsHeldStopsTheVote) {
+TEST_F(CliVote, AnAccountFileThatCannotBeReadOrIsHeldStopsTheVoteAndClosesItsLogBlock) {
     int code = -1;
     ASSERT_EQ((test::runCli(args240, code, env), code), 0);
     const std::filesystem::path account = home.path() / "ServiceControl.dat";
     const std::string before = readFileBytes(account);
-    std::string errors =
-        test::runCli(args240 + " 2>&1 >/dev/null", code, env + " VEXMORA_FILE_FAULTS='read:ServiceControl.dat'");
+    // The block the vote opened ends with its outcome, which names the file.
+    const auto lastLogLine = [&] { return toUtf8(readLines(home.path() / "VovoVaro.log").back()); };
+    std::string out =
+        test::runCli(args240 + " 2>&1", code, env + " VEXMORA_FILE_FAULTS='read:ServiceControl.dat'");
     EXPECT_EQ(code, 1);
-    EXPECT_NE(errors.find(account.string() + " を読めません"), std::string::npos) << errors;
+    EXPECT_NE(out.find(account.string() + " を読めません"), std::string::npos) << out;
+    EXPECT_NE(lastLogLine().find("ログイン失敗：(エラー:-1) " + account.string() + " を読めません"), std::string::npos)
+        << lastLogLine();
     EXPECT_EQ(readFileBytes(account), before);
 
     // Another run holds the account longer than a vote waits: the folder is busy.
     FileUpdate held(account);
-    errors = test::runCli(args240 + " 2>&1 >/dev/null", code, env);
+    out = test::runCli(args240 + " 2>&1", code, env);
     EXPECT_EQ(code, 1);
-    EXPECT_NE(errors.find("フォルダ " + home.path().string() + " は他のプログラムが使用中です"), std::string::npos)
-        << errors;
+    EXPECT_NE(out.find("フォルダ " + home.path().string() + " は他のプログラムが使用中です"), std::string::npos) << out;
+    EXPECT_NE(lastLogLine().find("ログイン失敗"), std::string::npos) << lastLogLine();
+    EXPECT_NE(lastLogLine().find("は他のプログラムが使用中です"), std::string::npos) << lastLogLine();
     EXPECT_EQ(readFileBytes(account), before);
+}
+
+TEST_F(CliVote, UnreadableSettingsRefuseTheVoteNamingTheFile) {
+    // The stake mode and amount the user saved would silently be the defaults.
+    const std::filesystem::path ini = home.path() / "Vexmora.ini";
+    write(Settings(), settings::kStakeSplit, 3);
+    write(Settings(), settings::kDefaultAmount, 3000);
+    const std::string saved = readFileBytes(ini);
+    const std::string unreadable = env + " VEXMORA_FILE_FAULTS='read:Vexmora.ini'";
+    int code = -1;
+    const std::string out = test::runCli(args240 + " 2>&1", code, unreadable);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(out.find(ini.string() + " を読めません"), std::string::npos) << out;
+    EXPECT_NE(out.find("設定ファイルが読めない"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "VovoVaro.log")) << "nothing was started";
+    // Every command that makes a list from the money settings refuses the same way.
+    const std::string bets = test::runCli("bets" + args240.substr(4) + " 2>&1", code, unreadable);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(bets.find(ini.string() + " を読めません"), std::string::npos) << bets;
+    EXPECT_EQ(readFileBytes(ini), saved) << "never replaced by defaults";
+    EXPECT_EQ(boughtToday(), 0);
+}
+
+TEST_F(CliVote, FourVotesAtOnceStayUnderTheDayLimit) {
+    writeSpendingLimits(Settings(), {5000, 0});
+    // 3連単 1-2-(3..12): ten lines, at 300 yen a line 3,000 yen, at 200 yen 2,000 yen.
+    const std::string args =
+        "vote 2024年01月15日 2 --kind 7 --method 2 --mark 8:1 --mark 9:2 --mark 10:3,4,5,6,7,8,9,10,11,12 --mode 3 --amount ";
+    int code = -1;
+    ASSERT_EQ((test::runCli(args + "300", code, env), code), 0);
+    std::array<int, 4> codes{};
+    std::array<std::future<std::string>, 4> runs;
+    for (int i = 0; i < 4; ++i)
+        runs[i] = std::async(std::launch::async, [&, i] { return test::runCli(args + "200 2>&1", codes[i], env); });
+    int accepted = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::string out = runs[i].get();
+        if (codes[i] == 0) {
+            ++accepted;
+            continue;
+        }
+        EXPECT_EQ(codes[i], 1) << out;
+        EXPECT_NE(out.find("1日の上限額を超えます。(本日購入済:5,000円 + 今回:2,000円 > 上限:5,000円)"), std::string::npos)
+            << out;
+    }
+    EXPECT_EQ(accepted, 1) << "3,000 bought, 2,000 left under the limit: exactly one of the four fits";
+    EXPECT_EQ(boughtToday(), 5000);
+
+    // The race limit holds for a vote from here too.
+    writeSpendingLimits(Settings(), {0, 2500});
+    const std::string out = test::runCli(args + "300 2>&1", code, env);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(out.find("1レースの上限額を超えます。(今回:3,000円 > 上限:2,500円)"), std::string::npos) << out;
+    EXPECT_EQ(boughtToday(), 5000);
+}
+
+// vexmora-cli started with pipes, so that a test can signal it at a known point.
+class CliChild {
+public:
+    CliChild(const std::string& args, const std::vector<std::string>& extraEnv) {
+        // Everything exec needs is made before the fork: the child only calls async-signal-safe functions.
+        std::istringstream words(args);
+        argStore_.push_back(test::cliPath());
+        for (std::string w; words >> w;) argStore_.push_back(w);
+        for (char** e = environ; *e; ++e) envStore_.emplace_back(*e);
+        envStore_.insert(envStore_.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> argv, envp;
+        for (auto& a : argStore_) argv.push_back(a.data());
+        for (auto& e : envStore_) envp.push_back(e.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        int out[2], err[2];
+        if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::dup2(err[1], 2);
+            for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+    ~CliChild() {
+        if (pid_ > 0 && !reaped_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(out_);
+        ::close(err_);
+    }
+    // Reads stderr until a line holds `text`; false at its end or after 60 s.
+    bool waitForError(const std::string& text) {
+        std::string seen;
+        char buffer[512];
+        while (seen.find(text) == std::string::npos) {
+            pollfd p{err_, POLLIN, 0};
+            if (::poll(&p, 1, 60000) <= 0) return false;
+            const ssize_t n = ::read(err_, buffer, sizeof buffer);
+            if (n <= 0) return false;
+            seen.append(buffer, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    void signal(int sig) { ::kill(pid_, sig); }
+    // Everything it printed on stdout, then its wait status.
+    std::string finish(int& status) {
+        std::string out;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(out_, buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+        ::waitpid(pid_, &status, 0);
+        reaped_ = true;
+        return out;
+    }
+
+private:
+    std::vector<std::string> argStore_, envStore_;
+    pid_t pid_ = -1;
+    int out_ = -1, err_ = -1;
+    bool reaped_ = false;
+};
+
+int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(CliVote, ASignalBetweenBatchesLeavesTheLogAndTheAccountAgreeing) {
+    // 2 x 5 x 6 in six orders = 360 lines, three batches of 12,000 yen.
+    const std::string args =
+        "vote 2024年01月15日 2 --kind 7 --method 2 --multi マルチ --mark 8:1,2 --mark 9:3,4,5,6,7 "
+        "--mark 10:8,9,10,11,12,13 --mode 3 --amount 100";
+    const std::vector<std::string> service{"VEXMORA_SERVICE=feed:" + (home.path() / "feed").string(),
+                                           "VEXMORA_NOW=2024/01/15 10:00:00"};
+    int bought = 0;
+    for (const auto& [sig, accepted] : {std::pair{SIGTERM, 1}, std::pair{SIGINT, 2}}) {
+        SCOPED_TRACE(sig == SIGTERM ? "SIGTERM" : "SIGINT");
+        std::vector<std::string> childEnv = service;
+        // The account has charged batch K, the log does not hold it yet: the worst moment.
+        childEnv.push_back("VEXMORA_FAULTS=RakutenBet=pause@" + std::to_string(accepted));
+        CliChild child(args, childEnv);
+        ASSERT_TRUE(child.waitForError("paused after RakutenBet " + std::to_string(accepted)));
+        child.signal(sig);
+        int status = 0;
+        const std::string out = child.finish(status);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+        EXPECT_EQ(count(out, "投票成功"), accepted) << out;
+        EXPECT_NE(out.find("投票中断：買い目:" + std::to_string(accepted) + "から後は送っていません。"), std::string::npos);
+
+        bought += 12000 * accepted;
+        const control::AccountBook book = control::BettingAccount::readBook(home.path() / "ServiceControl.dat");
+        EXPECT_EQ(book.accounts[0].bought, bought);
+        std::string log;
+        for (const std::string& line : readLines(home.path() / "VovoVaro.log")) log += toUtf8(line) + "\n";
+        EXPECT_EQ(static_cast<std::size_t>(count(log, "投票成功") * 120), book.bets.size()) << "log and account agree";
+        EXPECT_EQ(count(log, "購入金額　:   12000") * 12000, bought);
+        EXPECT_NE(log.rfind("投票中断"), std::string::npos);
+        EXPECT_GT(log.rfind("投票中断"), log.rfind("投票成功")) << "the block ends with the stop";
+    }
 }
 
 }  // namespace

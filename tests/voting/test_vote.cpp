@@ -336,6 +336,24 @@ TEST_F(Vote, QuestionNamesTheLinesAndTheTotalThatWillBeSent) {
     EXPECT_EQ(toUtf8(yenText(100000000)), "100,000,000円");
 }
 
+// The split may buy more than was typed; the question says so before anything is bought.
+TEST_F(Vote, QuestionSaysWhenTheTotalIsAboveTheTypedAmount) {
+    auto ctx = context(false);
+    BetRace shown = race;
+    shown.postTime = "1630";
+    BetList list = trifectaList(3);
+    for (BetLine& line : list.lines) line.stake = 3000;
+    const VotePlan above = planVote({dayStampOf(2024, 1, 15), &shown, &list, 3000}, ctx);
+    ASSERT_TRUE(above.ready);
+    EXPECT_TRUE(toUtf8(above.question).ends_with("\n合計金額：9,000円\n\n※合計金額が入力投票金額（3,000円）を6,000円上回っています。"))
+        << toUtf8(above.question);
+    // At the amount, or without one (automatic voting), the question ends with the total.
+    for (long long amount : {9000LL, -1LL}) {
+        const VotePlan plan = planVote({dayStampOf(2024, 1, 15), &shown, &list, amount}, ctx);
+        EXPECT_TRUE(toUtf8(plan.question).ends_with("\n合計金額：9,000円")) << amount;
+    }
+}
+
 TEST_F(Vote, TotalAboveTheThresholdIsAskedTwiceAndTheSecondNoSendsNothing) {
     auto ctx = context(false);
     ctx.secondConfirmAbove = 10000;
@@ -432,6 +450,39 @@ TEST_F(Vote, AnAcceptedVoteIsNeverReportedFailedWhenItsLogCannotBeWritten) {
             EXPECT_EQ(reporter.informations[2], toUtf8(r.logError));
         }
     }
+}
+
+TEST_F(Vote, EveryBlockTheLogOpensEndsWithItsOutcome) {
+    const auto lastLine = [&] { return toUtf8(readLines(home.path() / "VovoVaro.log").back()); };
+    // Manual mode too: the user saw a message box, the log still says how the vote ended.
+    std::filesystem::remove_all(home.path() / "kaime");
+    auto manual = context(false);
+    EXPECT_EQ(voteRace(trifectaList(2), race, manual).outcome, VoteOutcome::FileFailed);
+    EXPECT_NE(lastLine().find("投票不可能：買い目ファイルを書き込めませんでした。"), std::string::npos) << lastLine();
+    std::filesystem::create_directories(home.path() / "kaime");
+
+    // Another vote holds the account past the wait: nothing is sent, and the block says why.
+    {
+        FileLock otherVote(home.path() / "BettingAccount");
+        auto ctx = context(true);
+        EXPECT_EQ(voteRace(trifectaList(2), race, ctx).outcome, VoteOutcome::Busy);
+    }
+    EXPECT_NE(lastLine().find("投票不可能：他の投票が終わりません。"), std::string::npos) << lastLine();
+    EXPECT_TRUE(control.calls.empty());
+
+    // A stop asked for during the first batch: that batch is logged, the second is not sent,
+    // and the session is closed.
+    auto ctx = context(true);
+    ctx.stopRequested = [this] { return !control.batches.empty(); };
+    const VoteResult r = voteRace(trifectaList(240), race, ctx);
+    EXPECT_EQ(r.outcome, VoteOutcome::Stopped);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(control.batches.size(), 1u);
+    EXPECT_EQ(control.calls.back(), "logout");
+    const auto lines = utf8Log();
+    EXPECT_EQ(lines.end()[-2], "-BetEnd----------------");
+    EXPECT_NE(lines.back().find("投票中断：買い目:1から後は送っていません。(受付済み 1/2)"), std::string::npos)
+        << lines.back();
 }
 
 TEST_F(Vote, AVotingLogThatCannotBeReadIsNeverReplaced) {

@@ -9,8 +9,8 @@
 
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
+#include "app/cancel_token.h"
 #include "app/settings.h"
-#include "datalink/bulk_download.h"
 #include "dayload/direct_read.h"
 #include "stats/time_series_import.h"
 #include "store/day_list.h"
@@ -19,6 +19,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/analysis/stats_window.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::ui {
@@ -85,7 +86,7 @@ void chooseTimeSeriesFolder(QWidget* parent) {
     try {
         Settings().writeString(settings::kDirSection, settings::kTimeSeriesFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(parent, fromCp932(e.what()));
+        Dialogs::information(parent, errorText(e));
     }
 }
 
@@ -105,7 +106,7 @@ void StatisticsCommands::importTimeSeriesOdds() {
         int races = vex::importTimeSeriesOdds(main_.table(), folder);
         Dialogs::information(&main_, fromCp932(timeSeriesImportMessage(races)));
     } catch (const std::exception& e) {  // a file that cannot be read or written: named, nothing lost
-        Dialogs::information(&main_, QString::fromStdString(e.what()));
+        Dialogs::information(&main_, errorText(e));
         return;
     }
     main_.loadSelectedDay();
@@ -129,7 +130,8 @@ bool StatisticsCommands::startDirectRead() {
             if (shown) shown->showDay(index, count, text);
         });
     };
-    callbacks.stopRequested = [] { return cancelFlag(); };
+    CancelToken cancel;
+    callbacks.stopRequested = [cancel] { return cancel.cancelled(); };
     std::vector<std::string> days = buildDayList();
     auto job = [result, days, callbacks] { *result = directRead(days, callbacks); };
     auto done = [this, shown, result] {
@@ -142,7 +144,7 @@ bool StatisticsCommands::startDirectRead() {
         Dialogs::information(&main_, text);
         if (stats_ && stats_->isVisible()) stats_->reload();
     };
-    return worker->start("一気読み", job, done);
+    return worker->start("一気読み", job, done, cancel);
 }
 
 }  // namespace vex::ui

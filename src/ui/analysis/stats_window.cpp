@@ -24,6 +24,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/analysis/stats_charts.h"
 #include "ui/shared/text_grid_model.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
@@ -59,9 +60,9 @@ QListWidget* multiList(QWidget* parent, const char* name, const QStringList& ite
     return list;
 }
 
-QStringList captions(const std::vector<std::string>& cp932) {
+QStringList captions(const std::vector<CriteriaItem>& items) {
     QStringList list;
-    for (const std::string& c : cp932) list << fromCp932(c);
+    for (const CriteriaItem& item : items) list << QString::fromUtf8(item.caption);
     return list;
 }
 
@@ -172,9 +173,9 @@ QWidget* StatsWindow::buildStrategyPage() {
     auto* l = new QHBoxLayout(page);
     auto* criteria = new QGroupBox("自動投票の条件（競馬場・トラック・頭数・距離は上の指定）", page);
     auto* cl = new QFormLayout(criteria);
-    raceTypes_ = multiList(criteria, "StatsRaceTypes", captions(raceTypeCaptions()));
-    classes_ = multiList(criteria, "StatsClasses", captions(classCaptions()));
-    weightRules_ = multiList(criteria, "StatsWeightRules", captions(weightRuleCaptions()));
+    raceTypes_ = multiList(criteria, "StatsRaceTypes", captions(raceTypeItems()));
+    classes_ = multiList(criteria, "StatsClasses", captions(classItems()));
+    weightRules_ = multiList(criteria, "StatsWeightRules", captions(weightItems()));
     QStringList ranks;
     for (int p = 1; p <= 18; ++p) ranks << QString("%1人気").arg(p, 2);
     popularity_ = multiList(criteria, "StatsPopularity", ranks);
@@ -274,11 +275,12 @@ StrategyCriteria StatsWindow::criteria() const {
     StrategyCriteria c;
     c.raceTypes = selectedRows(raceTypes_);
     c.classes = selectedRows(classes_);
-    c.weightRules = selectedRows(weightRules_);
+    c.weights = selectedRows(weightRules_);
     for (int row : selectedRows(popularity_)) c.popularity.push_back(row + 1);
     // The window's own filter decides tracks, surface, runners and distance.
-    c.runners = {0, 18};
-    c.distance = {0, 9999};
+    c.runnersFrom = 0;
+    c.distanceFrom = 0;
+    c.distanceTo = 9999;
     return c;
 }
 
@@ -305,7 +307,7 @@ void StatsWindow::exportShownTable() {
     try {
         writeFileAtomic(path.toStdString(), toUtf8(tableAsCsv(tables_[static_cast<std::size_t>(tab)])));
     } catch (const FileWriteError& e) {
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

@@ -28,6 +28,8 @@ namespace {
 
 const std::vector<int> kCardWidths{20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25, 25};
 const std::vector<int> kBetListWidths{20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
+// Texts about money the user must not miss.
+const char* const kWarningStyle = "color: #c00000; font-weight: bold;";
 
 QLabel* caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
@@ -207,6 +209,13 @@ QLayout* BetPageWidget::buildBetListColumn() {
     betList_->setHeaderColour(QColor(0xFF, 0xB0, 0xC0));
     betList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     right->addWidget(betList_, 1);
+    // Why the list has no stakes, where the user looks for them.
+    listNote_ = new QLabel(this);
+    listNote_->setObjectName("BetListNote");
+    listNote_->setWordWrap(true);
+    listNote_->setStyleSheet(kWarningStyle);
+    listNote_->hide();
+    right->addWidget(listNote_);
 
     auto* amountRow = new QHBoxLayout;
     amountRow->addWidget(caption("入力投票金額", this));
@@ -215,6 +224,9 @@ QLayout* BetPageWidget::buildBetListColumn() {
     amountEdit_->setFixedWidth(90);
     amountRow->addWidget(amountEdit_);
     amountRow->addWidget(caption("円", this));
+    totalBesideAmount_ = new QLabel(this);
+    totalBesideAmount_->setObjectName("AmountTotalLabel");
+    amountRow->addWidget(totalBesideAmount_);
     amountRow->addStretch();
     right->addLayout(amountRow);
     right->addLayout(buildFigures());
@@ -428,8 +440,20 @@ void BetPageWidget::sync() {
     stakeSplitChoice_->setItemIndex(static_cast<int>(model_->stakeMode()));
     const auto& shown = model_->markColumnsVisible();
     for (int c = 0; c < 4; ++c) indexCard_->setColumnHidden(kCardMark1 + c, !shown[c]);
+    syncMarkButtons();
     syncing_ = false;
     syncGrids();
+}
+
+// A pair that acts on no column for this kind and method is off, and says so.
+void BetPageWidget::syncMarkButtons() {
+    for (int p = 0; p < 3; ++p) {
+        const bool acts = model_->markPairColumn(p + 1) >= 0;
+        for (QPushButton* b : {markAllButtons_[p], markClearButtons_[p]}) {
+            b->setEnabled(acts);
+            b->setToolTip(acts ? QString() : "この馬券種・買い方では使いません");
+        }
+    }
 }
 
 void BetPageWidget::syncGrids() {
@@ -448,6 +472,11 @@ void BetPageWidget::syncLabels() {
     QPalette pal = returnRateLabel_->palette();
     pal.setColor(QPalette::WindowText, l.colour == RateColour::Red ? Qt::red : Qt::black);
     returnRateLabel_->setPalette(pal);
+    totalBesideAmount_->setText(fromCp932(l.totalBesideAmount));
+    // More than typed must stand out: the vote buys the total, not the amount in the box.
+    totalBesideAmount_->setStyleSheet(l.totalAboveAmount ? kWarningStyle : "");
+    listNote_->setText(fromCp932(l.note));
+    listNote_->setVisible(!l.note.empty());
     syncing_ = true;
     // Only a new race's default is written back; the user's own typing (a blank box too) stays.
     if (amountEdit_->intValue() != model_->amount()) amountEdit_->setText(QString::number(model_->amount()));
@@ -512,6 +541,7 @@ void BetPageWidget::vote() {
     }
     // Checks and the question on this thread, against the race and amount shown now.
     VoteContext context{*voteEnv_.control, *reporter_, *voteEnv_.log, betFileFolder(&settings_), false, false};
+    context.settings = &settings_;
     VoteRequest request;
     request.dayStamp = voteEnv_.dayStamp ? voteEnv_.dayStamp() : std::string();
     request.race = model_->race();
@@ -538,6 +568,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
     DataControl* control = voteEnv_.control;
     VotingLog* log = voteEnv_.log;
     std::filesystem::path folder = betFileFolder(&settings_);
+    const Settings settings = settings_;
     auto sharedPlan = std::make_shared<VotePlan>(std::move(plan));
     QPointer<BetPageWidget> self = this;
     voting_ = true;
@@ -547,6 +578,7 @@ void BetPageWidget::submit(VotePlan plan, const std::string& dayStamp, int slot)
         "投票",
         [=] {
             VoteContext job{*control, *jobReporter, *log, folder, false, false};
+            job.settings = &settings;  // read again on the worker: the spending limits, and readable still
             *result = submitVote(*sharedPlan, job);
         },
         [self, result, dayStamp, slot] {

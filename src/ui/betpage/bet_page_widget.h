@@ -101,6 +101,7 @@ private:
     void sync();
     void syncGrids();
     void syncLabels();
+    void syncMarkButtons();
     CellLook cardLook(int col, int row) const;
     CellLook betListLook(int col, int row) const;
 
@@ -128,6 +129,8 @@ private:
     QLabel* lineCountLabel_ = nullptr;
     QLabel* totalLabel_ = nullptr;
     QLabel* returnRateLabel_ = nullptr;
+    QLabel* totalBesideAmount_ = nullptr;
+    QLabel* listNote_ = nullptr;
     QPushButton* voteButton_ = nullptr;
     QLabel* countdownLabel_ = nullptr;
     QTimer* countdownTimer_ = nullptr;

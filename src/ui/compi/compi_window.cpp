@@ -23,6 +23,7 @@
 #include "ui/shared/dialogs.h"
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
+#include "ui/shared/error_report.h"
 #include "ui/widgets/number_edit.h"
 #include "vocabulary/codes.h"
 
@@ -236,7 +237,7 @@ void CompiWindow::loadSelectedRace() {
     try {
         lines = readLines(*file);
     } catch (const FileReadError& e) {
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
         return;
     }
     if (race > static_cast<int>(lines.size())) return;
@@ -335,7 +336,7 @@ void CompiWindow::saveGrid() {
         saveCompiEntryLine(file, race, compiEntryLine(year + monthDay, TrackName(track, 2), race, grid));
     } catch (const std::exception& e) {
         // The file is left as it was; the user learns which one and why.
-        Dialogs::information(this, QString::fromStdString(e.what()));  // UTF-8, naming the file
+        Dialogs::information(this, errorText(e));  // names the file
         return;
     }
     applyCompiEntry(grid, runners_, main_.tableForEdit().races[static_cast<std::size_t>(slot)]);
@@ -346,7 +347,9 @@ void CompiWindow::saveGrid() {
 void CompiWindow::importFromClipboard() {
     pageMemo_->setPlainText(QApplication::clipboard()->text());
     UiReporter reporter(this);
-    importCompiPage(pageMemo_->toPlainText().toStdString(), reporter);
+    CompiImportResult imported = importCompiPage(pageMemo_->toPlainText().toStdString(), reporter);
+    // The entry tab shows the file as it now is.
+    if (imported.outcome == CompiImportResult::Written) loadSelectedRace();
 }
 
 // ---------------------------------------------------------------- closing and position
@@ -397,7 +400,7 @@ void chooseCompanionFolder(QWidget* parent) {
     try {
         ini.writeString(settings::kDirSection, settings::kCompanionFolderKey, toCp932(chosen));
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(parent, fromCp932(e.what()));
+        Dialogs::information(parent, errorText(e));
     }
 }
 

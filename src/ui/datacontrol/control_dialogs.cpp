@@ -14,10 +14,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <future>
 
 #include "ui/shared/dialogs.h"
 #include "ui/shared/qt_text.h"
+#include "ui/datacontrol/worker.h"
 
 namespace vex::ui {
 
@@ -147,15 +147,8 @@ bool QtControlUi::editSettings(control::ControlSettings& settings, const std::st
 
 int QtControlUi::chooseAccount(const std::vector<std::string>& accountNames, int current) {
     // The account switch logs in on the worker: its selection is shown on the window thread.
-    // The answer comes back through a promise: a hand-over between threads that is ours to see.
-    if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
-        std::promise<int> chosen;
-        std::future<int> answer = chosen.get_future();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [&] { chosen.set_value(chooseAccount(accountNames, current)); },
-            Qt::QueuedConnection);
-        return answer.get();
-    }
+    if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        return askFromJob([this, accountNames, current] { return chooseAccount(accountNames, current); }, -1);
     QStringList names;
     for (const std::string& n : accountNames) names << fromCp932(n);
     AccountDialog form(names, current, parent_);

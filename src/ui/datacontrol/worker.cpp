@@ -3,8 +3,10 @@
 #include <QMetaObject>
 #include <QWidget>
 #include <exception>
+#include <future>
+#include <memory>
+#include <optional>
 
-#include "datalink/bulk_download.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/shared/qt_text.h"
@@ -13,31 +15,61 @@ namespace vex::ui {
 
 namespace {
 
+// Calls are taken one at a time, in the order posted. A call that opens a modal box runs a nested
+// event loop, in which the calls posted after it go on in their order (a batch taken whole would
+// leave its rest waiting behind calls posted later). A call that throws is reported; the rest run.
 class Mailbox : public QObject {
 public:
     void post(std::function<void()> call) {
         bool wake;
         {
             std::lock_guard lock(lock_);
-            wake = calls_.empty();
             calls_.push_back(std::move(call));
+            wake = !drainQueued_;
+            drainQueued_ = true;
         }
         if (wake) QMetaObject::invokeMethod(this, &Mailbox::drain, Qt::QueuedConnection);
     }
 
 private:
     void drain() {
-        std::deque<std::function<void()>> calls;
         {
             std::lock_guard lock(lock_);
-            calls.swap(calls_);
+            drainQueued_ = false;  // from here on a post queues a drain: it may run inside a modal box
         }
-        for (auto& call : calls) call();
+        while (std::function<void()> call = next()) {
+            try {
+                call();
+            } catch (...) {
+                reportError("処理を続けられませんでした。\n" + caughtErrorText());
+            }
+        }
+    }
+
+    // The next call; while more wait, a drain is queued for them, so that they go on even when
+    // this call opens a modal box.
+    std::function<void()> next() {
+        bool wake = false;
+        std::function<void()> call;
+        {
+            std::lock_guard lock(lock_);
+            if (calls_.empty()) return {};
+            call = std::move(calls_.front());
+            calls_.pop_front();
+            wake = !calls_.empty() && !drainQueued_;
+            drainQueued_ = drainQueued_ || wake;
+        }
+        if (wake) QMetaObject::invokeMethod(this, &Mailbox::drain, Qt::QueuedConnection);
+        return call;
     }
 
     std::mutex lock_;
     std::deque<std::function<void()>> calls_;
+    bool drainQueued_ = false;
 };
+
+// The worker whose job runs on this thread, if any.
+thread_local ControlWorker* jobsWorker = nullptr;
 
 Mailbox& mailbox() {
     static Mailbox* box = new Mailbox;  // lives as long as the program; made on the window thread
@@ -112,6 +144,7 @@ ControlWorker::~ControlWorker() {
 }
 
 void ControlWorker::runJobs() {
+    jobsWorker = this;
     for (;;) {
         std::function<void()> job;
         {
@@ -120,6 +153,7 @@ void ControlWorker::runJobs() {
             if (stopping_) return;
             job = std::move(next_);
             next_ = nullptr;
+            running_ = true;  // taken: until it has ended, waitForJob waits for this one
         }
         job();
         {
@@ -134,16 +168,9 @@ QString ControlWorker::busyMessage(const QString& runningJob) {
     return "「" + runningJob + "」を実行中です。終わってからもう一度実行してください。";
 }
 
-bool ControlWorker::start(const QString& name, Job job, std::function<void()> done) {
+bool ControlWorker::start(const QString& name, Job job, std::function<void()> done, CancelToken cancel) {
     if (busy_) return false;
-    // Cleared here, not on the worker: a cancel pressed before the job gets going is kept.
-    setCancelFlag(false);
-    return hand(name, std::move(job), std::move(done));
-}
-
-bool ControlWorker::startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done) {
-    if (busy_) return false;
-    return hand(name, std::move(job), std::move(done));
+    return hand(name, std::move(job), std::move(done), std::move(cancel));
 }
 
 bool ControlWorker::startToTheEnd(const QString& name, Job job, std::function<void()> done) {
@@ -152,8 +179,9 @@ bool ControlWorker::startToTheEnd(const QString& name, Job job, std::function<vo
     return true;
 }
 
-bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done) {
+bool ControlWorker::hand(const QString& name, Job job, std::function<void()> done, CancelToken cancel) {
     busy_ = true;
+    cancel_ = std::move(cancel);
     stopsOnCancel_ = true;
     jobName_ = name;
     emit busyChanged(true);
@@ -161,10 +189,8 @@ bool ControlWorker::hand(const QString& name, Job job, std::function<void()> don
         QString failure;
         try {
             job();
-        } catch (const std::exception& e) {
-            failure = errorText(e.what());
         } catch (...) {
-            failure = "unknown error";
+            failure = caughtErrorText();
         }
         postToWindow([self, name, failure, done = std::move(done)] {
             if (!self) return;
@@ -179,17 +205,43 @@ bool ControlWorker::hand(const QString& name, Job job, std::function<void()> don
     {
         std::lock_guard lock(lock_);
         next_ = std::move(run);
-        running_ = true;
     }
     changed_.notify_all();
     return true;
 }
 
-void ControlWorker::cancel() { setCancelFlag(true); }
+void ControlWorker::cancel() { cancel_.cancel(); }
 
 void ControlWorker::waitForJob() {
     std::unique_lock lock(lock_);
-    changed_.wait(lock, [this] { return !running_; });
+    changed_.wait(lock, [this] { return !next_ && !running_; });
+}
+
+int askFromJob(std::function<int()> question, int unanswered) {
+    if (jobsWorker) return jobsWorker->askWindow(std::move(question), unanswered);
+    std::promise<int> answer;  // another thread of ours: it waits for the answer
+    std::future<int> given = answer.get_future();
+    postToWindow([&] { answer.set_value(question()); });
+    return given.get();
+}
+
+int ControlWorker::askWindow(std::function<int()> question, int unanswered) {
+    auto answer = std::make_shared<std::optional<int>>();  // under lock_
+    postToWindow([self = self_, question = std::move(question), answer] {
+        if (!self) return;  // the worker is gone: nobody waits for the answer
+        const int given = question();
+        if (!self) return;
+        {
+            std::lock_guard lock(self->lock_);
+            *answer = given;
+        }
+        self->changed_.notify_all();
+    });
+    std::unique_lock lock(lock_);
+    // A worker being destroyed stops waiting: its window thread waits for this job, and would
+    // never get to the question.
+    changed_.wait(lock, [&] { return answer->has_value() || stopping_; });
+    return answer->has_value() ? **answer : unanswered;
 }
 
 }  // namespace vex::ui

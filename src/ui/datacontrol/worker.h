@@ -8,7 +8,8 @@
 //  - A job never asks the user anything: the window asks its questions before it starts the job.
 //    What a job tells the user (messages, beeps, status texts) reaches the window through queued
 //    calls; messages are shown one after another, never on top of each other.
-//  - Cancel is the shared atomic cancel flag of the data link; the job's own thread reacts to it.
+//  - Every job has its own cancel token: the caller makes it, hands it over with the job and reads
+//    it inside the job; cancel() presses the running job's token. A cancel never outlives its job.
 //  - While a job runs the race list, the day selector and the bet page stay usable; the vote
 //    button and the download's start button refuse a second job.
 //  - Closing the main window during a job asks, cancels and closes once the job has ended.
@@ -22,6 +23,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/cancel_token.h"
 #include "app/reporter.h"
 
 class QWidget;
@@ -66,6 +68,12 @@ private:
 void postToWindow(std::function<void()> call);
 QObject* windowMailbox();
 
+// For a question the data control itself must ask during a job (the account selection): on a
+// job's thread, runs `question` on the window thread and waits for its answer, or returns
+// `unanswered` once the worker is being destroyed (closing must never wait on a question that
+// can no longer be shown). On another thread, it waits for the answer. Never on the window thread.
+int askFromJob(std::function<int()> question, int unanswered);
+
 class ControlWorker : public QObject {
     Q_OBJECT
 public:
@@ -74,14 +82,11 @@ public:
     explicit ControlWorker(QObject* parent = nullptr);
     ~ControlWorker() override;  // cancels a running job and waits for it; jobs not begun are dropped
 
-    // Starts `job` on the worker thread with the cancel flag cleared; false (nothing started) while
-    // another job runs. `done`
+    // Starts `job` on the worker thread; false (nothing started) while another job runs. `done`
     // runs on the window thread once the job has ended. An exception escaping the job is reported
-    // through `failed` and `done` still runs.
-    bool start(const QString& name, Job job, std::function<void()> done = {});
-    // The same, leaving the cancel flag as it is: the real-time refreshes read nothing after a
-    // cancelled download until the next download starts.
-    bool startKeepingCancelFlag(const QString& name, Job job, std::function<void()> done = {});
+    // through `failed` and `done` still runs. `cancel` is the job's own token (the job reads the
+    // copy it captured); a job that reads none is given a fresh one.
+    bool start(const QString& name, Job job, std::function<void()> done = {}, CancelToken cancel = {});
     // The same for a job that does not read the cancel flag and always runs to its end (a vote:
     // stopped halfway, some of its lines would be bought and some not).
     bool startToTheEnd(const QString& name, Job job, std::function<void()> done = {});
@@ -89,7 +94,7 @@ public:
     const QString& jobName() const { return jobName_; }
     // False while a job started by startToTheEnd runs: a cancel would not stop it.
     bool jobStopsOnCancel() const { return stopsOnCancel_; }
-    // Asks the running job to stop (the shared cancel flag); it ends at its next turn.
+    // Asks the running job to stop (presses its token); it ends at its next turn.
     void cancel();
     // Blocks until the running job has ended (its `done` runs later, on the event loop).
     void waitForJob();
@@ -103,17 +108,20 @@ signals:
     void failed(const QString& job, const QString& what);
 
 private:
+    friend int askFromJob(std::function<int()> question, int unanswered);
+    int askWindow(std::function<int()> question, int unanswered);  // the worker thread
     void runJobs();  // the worker thread
-    bool hand(const QString& name, Job job, std::function<void()> done);
+    bool hand(const QString& name, Job job, std::function<void()> done, CancelToken cancel);
 
     QPointer<ControlWorker> self_;  // made here on the window thread, checked there
     bool busy_ = false;             // window thread: from start() to the job's `done`
     QString jobName_;
     bool stopsOnCancel_ = true;     // window thread
+    CancelToken cancel_;            // window thread: the token of the job started last
     std::mutex lock_;
     std::condition_variable changed_;
     std::function<void()> next_;  // under lock_: the job handed over, not yet begun
-    bool running_ = false;        // under lock_: a job is on the thread
+    bool running_ = false;        // under lock_: a job taken by the thread has not ended
     bool stopping_ = false;       // under lock_
     std::thread thread_;
 };

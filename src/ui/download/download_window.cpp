@@ -140,7 +140,6 @@ void DownloadWindow::createDownload() {
                                                    std::lock_guard lock(progress->lock);
                                                    progress->latest = p;
                                                });
-    download_->setStartClearsCancelFlag(false);  // the worker clears it when the job is handed over
 }
 
 DownloadWindow::~DownloadWindow() = default;
@@ -171,11 +170,14 @@ void DownloadWindow::startDownload() {
     running_ = true;
     startButton_->setEnabled(false);
     QPointer<DownloadWindow> self = this;
+    CancelToken cancel;
+    download_->setCancelToken(cancel);
     worker->start(
         windowTitle(), [download = download_] { download->run(); },
         [self] {
             if (self) self->jobEnded();
-        });
+        },
+        cancel);
     progressTimer_->start();
 }
 
@@ -194,9 +196,8 @@ void DownloadWindow::jobEnded() {
     showLatestProgress();  // the last texts of the job
     startButton_->setEnabled(true);
     if (download_->outcome() == DownloadOutcome::Completed) completed_ = true;
-    // A cancel the download ended without seeing (it had finished first) cancelled nothing: left
-    // set, it would make the next refresh read nothing.
-    if (download_->outcome() != DownloadOutcome::Cancelled) setCancelFlag(false);
+    // A cancelled or failed download keeps the files it wrote too.
+    if (download_->stats().filesWritten > 0) storedNew_ = true;
     fromTimeEdit_->setDateTime(toQt(download_->fromTime()));
     unsetCursor();
     if (closePending_) close();
@@ -209,8 +210,7 @@ void DownloadWindow::cancelDownload() {
     }
     if (!Dialogs::askYesNo(this, fromCp932(BulkDownload::cancelQuestion()))) return;
     if (!running_) {
-        // It ended while the question was open: there is nothing to cancel, and a flag left set
-        // would silently stop the next refresh.
+        // It ended while the question was open: there is nothing to cancel.
         statusLabel_->setText(fromCp932(BulkDownload::notRunningMessage()));
         return;
     }
@@ -241,11 +241,7 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     progressTimer_->stop();
-    if (main_) {
-        main_->clearRaces();
-        main_->fillDaySelector();
-        if (completed_) main_->selectNewestDay();
-    }
+    if (main_) main_->downloadWindowClosed(storedNew_, completed_);
     event->accept();
 }
 

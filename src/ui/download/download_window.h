@@ -67,6 +67,7 @@ private:
     std::shared_ptr<BulkDownload> download_;  // touched by the job only while running_
     bool running_ = false;
     bool completed_ = false;  // a download of this window read to the end: the newest day is shown
+    bool storedNew_ = false;  // a download of this window wrote to the store: the day shown is reloaded
     bool closePending_ = false;
 
     QPushButton* startButton_ = nullptr;

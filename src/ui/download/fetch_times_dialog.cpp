@@ -16,12 +16,12 @@ FetchTimesDialog::FetchTimesDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("OzGetTimeForm");
     setWindowTitle("データﾞ自動取得時刻指定");
     Settings ini;
-    oddsMinutes_ = spin("SpinEdit3", 1, 59, read(ini, settings::kAutoOddsMinutes));
-    oddsSeconds_ = spin("SpinEdit4", 0, 59, read(ini, settings::kAutoOddsSeconds));
-    resultMinutes_ = spin("SpinEdit1", 5, 59, read(ini, settings::kAutoResultMinutes));
-    voteInterval_ = spin("SpinEdit5", 2, 60, read(ini, settings::kAutoVoteInterval));
+    oddsMinutes_ = spin("SpinEdit3", settings::kAutoOddsMinutes, read(ini, settings::kAutoOddsMinutes));
+    oddsSeconds_ = spin("SpinEdit4", settings::kAutoOddsSeconds, read(ini, settings::kAutoOddsSeconds));
+    resultMinutes_ = spin("SpinEdit1", settings::kAutoResultMinutes, read(ini, settings::kAutoResultMinutes));
+    voteInterval_ = spin("SpinEdit5", settings::kAutoVoteInterval, read(ini, settings::kAutoVoteInterval));
     // Not read back: the window always offers its own default.
-    weightMinutes_ = spin("SpinEdit2", 2, 59, settings::kAutoWeightGet.def);
+    weightMinutes_ = spin("SpinEdit2", settings::kAutoWeightGet, settings::kAutoWeightGet.def);
     voteInterval_->setVisible(false);
     weightMinutes_->setVisible(false);
 
@@ -49,11 +49,11 @@ FetchTimesDialog::FetchTimesDialog(QWidget* parent) : QDialog(parent) {
     });
 }
 
-QSpinBox* FetchTimesDialog::spin(const char* name, int low, int high, int value) {
+QSpinBox* FetchTimesDialog::spin(const char* name, const RangedIntSetting& setting, int value) {
     auto* box = new QSpinBox(this);
     box->setObjectName(name);
-    box->setRange(low, high);
-    box->setValue(value);  // a stored value out of range comes back inside it
+    box->setRange(setting.low, setting.high);
+    box->setValue(value);
     return box;
 }
 

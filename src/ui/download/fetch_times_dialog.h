@@ -4,6 +4,8 @@
 // (hidden). OK writes all five settings; they take effect at the next day load.
 #include <QDialog>
 
+#include "app/settings.h"
+
 class QSpinBox;
 
 namespace vex::ui {
@@ -16,7 +18,7 @@ public:
     void storeSettings();
 
 private:
-    QSpinBox* spin(const char* name, int low, int high, int value);
+    QSpinBox* spin(const char* name, const RangedIntSetting& setting, int value);
 
     QSpinBox* oddsMinutes_ = nullptr;     // SpinEdit3, AutoOzGet
     QSpinBox* oddsSeconds_ = nullptr;     // SpinEdit4, AutoOzGetSec

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
+#include <utility>
 
 #include "app/clock.h"
 #include "datalink/timed_refresh.h"
@@ -15,7 +16,11 @@ namespace vex::ui {
 
 namespace {
 constexpr int kTickMs = 1000;
-}
+const QString kOddsTimerJob = "オッズ自動取得";
+const QString kResultsTimerJob = "結果情報（自動）";
+
+QString clockText(const DateTime& t) { return QString::fromStdString(formatDateTime(t).substr(11)); }
+}  // namespace
 
 RaceDayRefresh::RaceDayRefresh(DataControl* control, ControlWorker* worker, MessageQueue* messages, Window window,
                                QObject* parent)
@@ -37,10 +42,14 @@ void RaceDayRefresh::showStatus(const QString& text) {
     if (window_.statusLabel) window_.statusLabel->setText(text);
 }
 
+void RaceDayRefresh::refuseAsBusy(const QString& name) {
+    showStatus(clockText(now()) + " " + name + "：" + ControlWorker::busyMessage(worker_->jobName()));
+}
+
 bool RaceDayRefresh::run(const QString& name, bool quiet, Command command, std::function<void()> after) {
     if (!control_) return false;
     if (worker_->busy()) {
-        showStatus(ControlWorker::busyMessage(worker_->jobName()));
+        refuseAsBusy(name);
         if (after) after();
         return false;
     }
@@ -52,23 +61,26 @@ bool RaceDayRefresh::run(const QString& name, bool quiet, Command command, std::
         if (label) label->setText(text);
     });
     DataControl* control = control_;
-    OddsFetchedFlags* fetched = &fetched_;
     std::string day = table->paths.stamp;
+    CancelToken cancel;
     auto job = [=] {
-        RealtimeRefresh refresh(*control, *reporter, *fetched, day);
+        RealtimeRefresh refresh(*control, *reporter, day);
         refresh.setQuiet(quiet);
+        refresh.setCancelToken(cancel);
         *result = command(refresh);
     };
     QPointer<RaceDayRefresh> self(this);
-    auto done = [self, result, after] {
+    const DateTime started = now();
+    auto done = [self, result, after, name, started] {
         if (after) after();
         if (!self) return;
+        self->showStatus(fromCp932(refreshSummary(toCp932(name), started, now(), *result)));
         RaceTable* shown = self->window_.shownTable();
-        if (shown && applyRefresh(*shown, *result) && !self->window_.noRedrawAfterFetch())
+        if (shown && applyRefresh(*shown, *result, &self->fetched_) && !self->window_.noRedrawAfterFetch())
             self->window_.redrawSelectedRace();
     };
-    // The cancel flag stays: after a cancelled download the refreshes read nothing until the next one.
-    return worker_->startKeepingCancelFlag(name, std::move(job), std::move(done));
+    showStatus(clockText(started) + " " + name + "開始");
+    return worker_->start(name, std::move(job), std::move(done), cancel);
 }
 
 void RaceDayRefresh::fetchSelectedOdds() {
@@ -95,12 +107,15 @@ void RaceDayRefresh::fetchResults(bool quiet) {
     if (!table || window_.shownDay().isEmpty()) return;
     auto selected = refreshRaceOf(*table, table->currentSlot);
     if (!selected) return;
-    run("結果情報", quiet, [race = *selected, day = dayKeyOf(*table)](RealtimeRefresh& refresh) {
+    const QString name = quiet ? kResultsTimerJob : QString("結果情報");
+    run(name, quiet, [race = *selected, day = dayKeyOf(*table)](RealtimeRefresh& refresh) {
         return refresh.resultsOfDay(race, day);
     });
 }
 
 void RaceDayRefresh::dayLoaded(const RaceTable& table) {
+    // The flags were of the day shown before: its slots are other races.
+    fetched_.clear();
     resultsTimer_->setInterval(table.resultRefreshMinutes * 60000);
     if (table.resultRefreshEnabled) resultsTimer_->start();
 }
@@ -108,15 +123,24 @@ void RaceDayRefresh::dayLoaded(const RaceTable& table) {
 void RaceDayRefresh::oddsTick() {
     if (resultsPending_ && !worker_->busy()) resultsTick();
     RaceTable* table = window_.shownTable();
-    // While the worker is busy nothing is taken: the due races stay due and go at a later tick.
-    if (!table || !control_ || oddsTimerBusy_ || worker_->busy()) return;
+    if (!table || !control_ || oddsTimerBusy_) return;
     const DateTime time = now();
     if (!oddsTimerActs(toCp932(window_.shownDay()), table->latestPostTime, time)) return;
+    // While the worker is busy nothing is taken: the due races stay due and go at a later tick.
+    if (worker_->busy()) {
+        // Said once while the same job runs, not over its own texts every second.
+        if (!oddsToldBusy_ && !oddsDueSlots(*table, fetched_, time).empty()) {
+            refuseAsBusy(kOddsTimerJob);
+            oddsToldBusy_ = true;
+        }
+        return;
+    }
+    oddsToldBusy_ = false;
     std::vector<std::string> workList = takeOddsWorkList(*table, fetched_, time);
     if (workList.empty()) return;
     oddsTimerBusy_ = true;
     QPointer<RaceDayRefresh> self(this);
-    run("オッズ自動取得", false, [workList](RealtimeRefresh& refresh) { return refresh.oddsOfWorkList(workList); },
+    run(kOddsTimerJob, false, [workList](RealtimeRefresh& refresh) { return refresh.oddsOfWorkList(workList); },
         [self] {
             if (self) self->oddsTimerBusy_ = false;
         });
@@ -125,9 +149,10 @@ void RaceDayRefresh::oddsTick() {
 void RaceDayRefresh::resultsTick() {
     RaceTable* table = window_.shownTable();
     if (!table || !control_) return;
-    resultsPending_ = false;
+    const bool toldBusy = std::exchange(resultsPending_, false);
     if (!resultsTimerActs(toCp932(window_.shownDay()), table->latestPostTime, now())) return;
     if (worker_->busy()) {
+        if (!toldBusy) refuseAsBusy(kResultsTimerJob);
         resultsPending_ = true;
         return;
     }

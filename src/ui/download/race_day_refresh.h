@@ -56,9 +56,11 @@ public:
 
 private:
     using Command = std::function<RefreshResult(RealtimeRefresh&)>;
-    // Runs `command` on the worker; false (said in DLlabel) when the worker is busy.
+    // Runs `command` on the worker with its own cancel token; false (said in DLlabel) when the
+    // worker is busy. DLlabel says when it started, and when it ended what it fetched or why not.
     bool run(const QString& name, bool quiet, Command command, std::function<void()> after = {});
     void showStatus(const QString& text);
+    void refuseAsBusy(const QString& name);
 
     DataControl* control_;
     ControlWorker* worker_;
@@ -68,6 +70,7 @@ private:
     QTimer* oddsTimer_ = nullptr;     // Timer1
     QTimer* resultsTimer_ = nullptr;  // Timer4
     bool oddsTimerBusy_ = false;
+    bool oddsToldBusy_ = false;       // the odds timer said the worker was busy
     bool resultsPending_ = false;     // a results tick found the worker busy: retried each second
 };
 

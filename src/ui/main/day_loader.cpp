@@ -30,8 +30,13 @@ void DayLoader::ForwardedProgress::hide() {
     });
 }
 
-DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent)
-    : QObject(parent), progress_(progress), reporter_(messages), onLoaded_(std::move(onLoaded)), self_(this) {}
+DayLoader::DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent, Load load)
+    : QObject(parent),
+      progress_(progress),
+      reporter_(messages),
+      onLoaded_(std::move(onLoaded)),
+      load_(std::move(load)),
+      self_(this) {}
 
 DayLoader::~DayLoader() {
     if (thread_.joinable()) thread_.join();
@@ -48,19 +53,22 @@ void DayLoader::load(const std::string& dayStamp) {
 void DayLoader::begin(const std::string& dayStamp) {
     running_ = true;
     if (thread_.joinable()) thread_.join();  // the last load has posted its result: it is ending
-    std::unique_ptr<RaceTable> table = spare_ ? std::move(spare_) : std::make_unique<RaceTable>();
-    thread_ = std::thread([this, self = self_, dayStamp, table = std::move(table)]() mutable {
+    thread_ = std::thread([this, self = self_, dayStamp, table = std::move(spare_)]() mutable {
+        // A new table is made here, not on the window thread: filling its records with blanks
+        // takes tens of milliseconds.
+        if (!table) table = std::make_unique<RaceTable>();
         DayLoadOptions options;
         options.reporter = &reporter_;
         options.progress = &progress_;
         DayLoadResult result;
         QString failure;
+        // Whatever escapes the load ends here: on this thread it would end the program.
         try {
-            result = loadDay(*table, dayStamp, options);
-        } catch (const std::exception& e) {
-            table.reset();
-            failure = errorText(e.what());
+            result = load_(*table, dayStamp, options);
+        } catch (...) {
+            failure = caughtErrorText();
         }
+        if (!failure.isEmpty()) table.reset();
         // A queued call is copyable: the table travels in a shared box and is taken out once.
         auto loaded = std::make_shared<std::unique_ptr<RaceTable>>(std::move(table));
         postToWindow([self, loaded, result, failure] {

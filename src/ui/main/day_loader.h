@@ -26,7 +26,10 @@ public:
     using Loaded = std::function<void(std::unique_ptr<RaceTable> table, const DayLoadResult& result,
                                       const QString& failure)>;
 
-    DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent);
+    // What loads a day: loadDay, or a stand-in in tests.
+    using Load = std::function<DayLoadResult(RaceTable&, const std::string&, const DayLoadOptions&)>;
+
+    DayLoader(ProgressWindow* progress, MessageQueue* messages, Loaded onLoaded, QObject* parent, Load load = loadDay);
     ~DayLoader() override;  // waits for a running load
 
     void load(const std::string& dayStamp);
@@ -54,6 +57,7 @@ private:
     ForwardedProgress progress_;
     JobReporter reporter_;
     Loaded onLoaded_;
+    Load load_;
     QPointer<DayLoader> self_;
     std::thread thread_;
     bool running_ = false;

@@ -514,10 +514,16 @@ void MainWindow::updateStartHint() {
 
 // The commands that act on the day shown are off while none is: a click would do nothing.
 void MainWindow::enableDayCommands() {
-    for (QToolButton* b : {resultsButton_, quickOddsButton_, nextRaceButton_}) {
+    for (QToolButton* b : {resultsButton_, quickOddsButton_}) {
         b->setEnabled(dayShown_);
         b->setToolTip(dayShown_ ? b->statusTip() : b->statusTip() + "（開催日を読み込むと使えます）");
     }
+    // The next race is the next post of today: on another day there is none to jump to.
+    const bool today = showsToday();
+    nextRaceButton_->setEnabled(today);
+    nextRaceButton_->setToolTip(today ? nextRaceButton_->statusTip()
+                                      : dayShown_ ? "本日の開催日を表示しているときに使えます"
+                                                  : "開催日を読み込むと使えます");
 }
 
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }

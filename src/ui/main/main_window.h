@@ -81,8 +81,7 @@ public:
     // The settings' "no redraw after a download" flag.
     bool noRedrawAfterFetch() const;
 
-    // The loaded day's race table (an empty one before the first load; kept, unseen, after
-    // clearRaces).
+    // The loaded day's race table (an empty one before the first load).
     const RaceTable& table() const { return *table_; }
     // For the Compi window's immediate update of the race shown (the reload recomputes the rest).
     RaceTable& tableForEdit() { return *table_; }
@@ -111,7 +110,7 @@ public:
 
     // ---- commands (public so the other windows and tests can run them)
     void fillDaySelector();     // rebuild the day selector from the store
-    void selectNewestDay();     // select and load the newest stored day (after a download)
+    void selectDayAfterDownload();  // select and load today, else the newest stored day
     void loadSelectedDay();     // load the chosen day (on its own thread; see loadingDay())
     void showSelectedRace();    // show the race highlighted in the race list
     void selectNextRace();      // "直前ﾚｰｽ": the race of today that posts next
@@ -120,9 +119,10 @@ public:
     void showAbout();
     void toggleRaceList();      // the "F" button
     void registerTrackedHorse(int horse);
-    // Clear the race list, the header and the bet page and hide the page area (after the download
-    // window closed): no race is shown, so none can be acted on.
-    void clearRaces();
+    // The download window closed. Without new data in the store nothing changes; with new data the
+    // day list is rebuilt and the day shown loaded again, keeping its race and the bet page (with
+    // no day shown, a complete download shows the newest day).
+    void downloadWindowClosed(bool storedNew, bool completed);
 
     // Duration of the last race selection in milliseconds.
     double lastSelectMs() const { return lastSelectMs_; }
@@ -160,6 +160,8 @@ private:
     QWidget* buildStartHint(QWidget* parent);
     void updateStartHint();
     void enableDayCommands();
+    // The day shown is today's (the next-race jump needs it).
+    bool showsToday() const;
     void buildPages();
     void buildBetTab();       // 買い目
     void buildRaceCardTab();  // 出馬表 (developer)
@@ -203,12 +205,17 @@ private:
     void showDayInSelector();
     // Puts the race list's highlight back on the race the views show.
     void highlightShownRace();
-    void drawRace(int slot);
+    // Select: a race chosen (the bet page starts from the default amount); Refresh: new data for
+    // the race shown (the page keeps what the user set).
+    enum class RaceDraw { Select, Refresh };
+    void drawRace(int slot, RaceDraw how);
+    // After a reload of the day shown: `slot` highlighted and drawn again.
+    void showRaceAgain(int slot);
     void reportJobFailure(const QString& job, const QString& what);
 
     DataControl* control_ = nullptr;
     std::unique_ptr<RaceTable> table_;
-    bool dayShown_ = false;  // table_ holds the day the views show (false after clearRaces)
+    bool dayShown_ = false;  // table_ holds the day the views show
     ControlWorker* worker_ = nullptr;
     MessageQueue* messages_ = nullptr;
     DayLoader* dayLoader_ = nullptr;

@@ -30,6 +30,7 @@
 #include "ui/main/race_card_view.h"
 #include "ui/download/race_day_refresh.h"
 #include "ui/shared/text_grid_model.h"
+#include "ui/shared/error_report.h"
 #include "vocabulary/cp932.h"
 
 namespace vex::ui {
@@ -115,7 +116,11 @@ void MainWindow::fillDaySelector() {
     updateStartHint();
 }
 
-void MainWindow::selectNewestDay() { selectAndLoadDay(0); }  // the list is newest first
+// Today's races when there are any; the newest day stored may be a later day, without odds yet.
+void MainWindow::selectDayAfterDownload() {
+    const int today = daySelector_->findText(fromCp932(dayStampOf(now())));
+    selectAndLoadDay(today >= 0 ? today : 0);  // the list is newest first
+}
 
 void MainWindow::selectStartDay() {
     const QString last = fromCp932(read(Settings(), settings::kLastShownDay));
@@ -142,12 +147,6 @@ void MainWindow::rememberShownDay() {
     } catch (const SettingsWriteError&) {
         // Only the next start's first day is lost; the day shown is not worth a message box.
     }
-}
-
-void MainWindow::clearRaces() {
-    clearViews();
-    dayShown_ = false;  // the table stays in memory, unseen: a fresh one would stall the window
-    updateStartHint();
 }
 
 void MainWindow::clearViews() {
@@ -182,8 +181,12 @@ void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRe
         updateStartHint();
         return;
     }
+    // The day shown loaded again (new data, Compi entry): the race and the bet page stay.
+    const int keep = dayShown_ && table->paths.stamp == table_->paths.stamp && table->listItemOfSlot(currentRace_) >= 0
+                         ? currentRace_
+                         : -1;
     postCountdown_->setVisible(false);
-    clearViews();
+    if (keep < 0) clearViews();
     dayLoader_->recycle(std::exchange(table_, std::move(table)));
     dayShown_ = true;
     raceDayRefresh_->dayLoaded(*table_);
@@ -191,9 +194,29 @@ void MainWindow::showLoadedDay(std::unique_ptr<RaceTable> table, const DayLoadRe
     fillRaceList();
     showDayInSelector();
     rememberShownDay();
-    if (raceList_->count() > 0) selectListRow(0);
+    if (keep >= 0)
+        showRaceAgain(keep);
+    else if (raceList_->count() > 0)
+        selectListRow(0);
     postCountdown_->setVisible(table_->showRemainingTime);
     updateStartHint();
+}
+
+void MainWindow::showRaceAgain(int slot) {
+    table_->currentSlot = slot;
+    highlightShownRace();
+    drawRace(slot, RaceDraw::Refresh);
+}
+
+void MainWindow::downloadWindowClosed(bool storedNew, bool completed) {
+    if (!storedNew) return;  // the store is as it was: so is everything shown
+    const QString shown = dayShown_ ? fromCp932(table_->paths.stamp) : QString();
+    fillDaySelector();
+    const int again = shown.isEmpty() ? -1 : daySelector_->findText(shown);
+    if (again >= 0)
+        selectAndLoadDay(again);
+    else if (completed)
+        selectDayAfterDownload();
 }
 
 void MainWindow::showDayInSelector() {
@@ -273,21 +296,17 @@ void MainWindow::showSelectedRace() {
     }
     currentRace_ = slot;
     table.currentSlot = slot;
-    drawRace(slot);
+    drawRace(slot, RaceDraw::Select);
     lastSelectMs_ = clock.nsecsElapsed() / 1e6;
 }
 
 void MainWindow::highlightShownRace() {
-    const RaceTable& table = *table_;
     QSignalBlocker quiet(raceList_);
-    auto shownRow = std::find(table.raceListSlots.begin(), table.raceListSlots.end(), currentRace_);
-    raceList_->setCurrentRow(shownRow == table.raceListSlots.end()
-                                 ? -1
-                                 : static_cast<int>(shownRow - table.raceListSlots.begin()));
+    raceList_->setCurrentRow(table_->listItemOfSlot(currentRace_));
 }
 
 // Header, results, detailed card, index card and race card grid of the race in `slot`.
-void MainWindow::drawRace(int slot) {
+void MainWindow::drawRace(int slot, RaceDraw how) {
     const RaceTable& table = *table_;
     detailCard_->setVisible(false);
     raceCardGrid_->setVisible(false);
@@ -302,7 +321,10 @@ void MainWindow::drawRace(int slot) {
     raceCardGrid_->setVisible(true);
 
     // The index card and the bets follow the selection, and so do the other windows.
-    betPage_->selectRace(betRaceOf(table, slot));
+    if (how == RaceDraw::Select)
+        betPage_->selectRace(betRaceOf(table, slot));
+    else
+        betPage_->refreshRace(betRaceOf(table, slot));
     setRaceCardGrid(buildRaceCardGrid(table, slot));
     emit raceSelected(slot);
 
@@ -312,13 +334,21 @@ void MainWindow::drawRace(int slot) {
     raceCardGrid_->clearSelection();
 }
 
-void MainWindow::selectNextRace() {
-    const RaceTable& table = *table_;
-    if (raceList_->count() == 0 || !table.dayLoaded) return;
-    DateTime t = now();
+bool MainWindow::showsToday() const {
+    const DateTime t = now();
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", t.year, t.month, t.day);
-    if (table.raw[0].ra.field(Common::Date) != std::string_view(today)) return;
+    return dayShown_ && table_->dayLoaded && table_->raw[0].ra.field(Common::Date) == std::string_view(today);
+}
+
+void MainWindow::selectNextRace() {
+    const RaceTable& table = *table_;
+    if (raceList_->count() == 0) return;
+    if (!showsToday()) {
+        enableDayCommands();  // the date moved on since the day was loaded: the button says so now
+        return;
+    }
+    const DateTime t = now();
     int nowMinutes = t.hour * 60 + t.minute;
     int best = -1, bestDiff = 0;
     for (int row = 0; row < raceList_->count(); ++row) {
@@ -366,12 +396,12 @@ void MainWindow::registerTrackedHorse(int horse) {
         update.replaceLines(lines);
     } catch (const std::runtime_error& e) {  // FileReadError, FolderBusyError, FileWriteError
         Dialogs::beep();
-        Dialogs::information(this, QString::fromStdString(e.what()));
+        Dialogs::information(this, errorText(e));
         return;
     }
     table.races[currentRace_].trackedHorse[horse] = 1;
     Dialogs::information(this, fromCp932(shown) + "を追跡馬に登録しました。");
-    showSelectedRace();
+    drawRace(currentRace_, RaceDraw::Refresh);
 }
 
 }  // namespace vex::ui

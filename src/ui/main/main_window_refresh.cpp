@@ -21,7 +21,7 @@ void MainWindow::connectRaceDayRefresh() {
     window.shownDay = [this] { return daySelector_->currentText(); };
     window.noRedrawAfterFetch = [this] { return noRedrawAfterFetch(); };
     window.redrawSelectedRace = [this] {
-        if (dayShown_ && currentRace_ >= 0) drawRace(currentRace_);
+        if (dayShown_ && currentRace_ >= 0) drawRace(currentRace_, RaceDraw::Refresh);
     };
     raceDayRefresh_ = new RaceDayRefresh(control_, worker_, messages_, std::move(window), this);
 

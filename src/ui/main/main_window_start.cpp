@@ -63,12 +63,18 @@ void MainWindow::startUp() {
 
     appDir_ = appFolder();
     createAppFolders();  // a folder that cannot be made ends start-up with its error
-    // Fills a blank `quillet` only; run once the folder exists so its write has somewhere to go.
-    // A folder that cannot be written (read-only, full) still lets stored days be viewed.
-    try {
-        discoverCompanionFolder(Settings());
-    } catch (const std::exception& e) {
-        reportError("設定ファイルを書き込めませんでした。\n" + errorText(e.what()));
+    // Settings that cannot be read are said once, here; votes are refused while it lasts, and no
+    // write replaces the file (each refuses it), so nothing else repeats the message.
+    if (const std::string problem = Settings().readProblem(); !problem.empty()) {
+        reportError(fromCp932(problem) + "\n設定ファイルが読めない間は既定の設定で表示し、投票はできません。");
+    } else {
+        // Fills a blank `quillet` only; run once the folder exists so its write has somewhere to go.
+        // A folder that cannot be written (read-only, full) still lets stored days be viewed.
+        try {
+            discoverCompanionFolder(Settings());
+        } catch (const std::exception& e) {
+            reportError("設定ファイルを書き込めませんでした。\n" + errorText(e));
+        }
     }
     applyDeveloperMarker();
     restoreBounds();
@@ -109,13 +115,13 @@ void MainWindow::openLogs() {
     try {
         votingLog_.load();
     } catch (const FileReadError& e) {
-        reportError(errorText(e.what()));  // a vote refuses to replace it later and says so again
+        reportError(errorText(e));  // a vote refuses to replace it later and says so again
     }
     errorLog_ = ErrorLog(appDir_ / "ErrorLog.txt");
     try {
         errorLog_.startUp(appDir_.string());  // the folder path is a UTF-8 file name, kept as it is
     } catch (const std::exception& e) {
-        reportError("エラーログを書き込めませんでした。\n" + errorText(e.what()));
+        reportError("エラーログを書き込めませんでした。\n" + errorText(e));
     }
 }
 
@@ -149,6 +155,7 @@ void MainWindow::firstShown() {
 
 void MainWindow::saveBounds() {
     Settings ini;
+    if (!ini.readProblem().empty()) return;  // said at start; the file is not replaced
     try {
         write(ini, settings::kMainTop, y());
         write(ini, settings::kMainLeft, x());
@@ -156,7 +163,7 @@ void MainWindow::saveBounds() {
         write(ini, settings::kMainHeight, height());
     } catch (const SettingsWriteError& e) {
         // Closing goes on; the user learns the position was not kept.
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 

@@ -120,6 +120,53 @@ QColor frameColour(int frame) {
 
 namespace {
 
+// A broken digit field shows as such instead of ending the drawing.
+template <typename Fn>
+QString guarded(Fn fn) {
+    try {
+        return fn();
+    } catch (const std::exception&) {
+        return "???";
+    }
+}
+
+// Lines 4 to 6 of a past run leave blank what the record holds no value for (a scratched run:
+// popularity 00, body weight 000, time difference 9999, ...) rather than show its placeholder.
+CardLine pastRunTimeLine(const SeRecord& se, const RaRecord& ra, int interval) {
+    int runners = registeredRunners(ra);
+    CardLine l4;
+    l4.push_back(seg(guarded([&] { return raw(RaceTimeText(se.field(SE::Time))); }) + " ", Qt::black, 8));
+    for (int corner = 1; corner <= 4; ++corner) {
+        int p = num(se.field(SE::Corner.at(corner, 2)));
+        QColor col = Qt::blue;
+        if (p == 1)
+            col = Qt::red;
+        else if (runners > 0 && static_cast<double>(p) / runners > 0.5)
+            col = Qt::black;
+        l4.push_back(seg(p > 0 ? raw(CircledNumber(p)) : QString("－"), p > 0 ? col : Qt::black, 8));
+    }
+    std::string_view last3 = se.field(SE::Last3F);
+    QString pace = guarded([&] { return raw(Pace600Text(se.field(SE::Time), last3, ra.field(RA::Distance))); });
+    QString last = last3 == "999" ? QString("    ") : raw(TenthsText(last3));
+    l4.push_back(seg(" " + pace + " " + last + (interval > 0 ? QString::asprintf("%3d", interval) : QString("   ")),
+                     Qt::black, 8));
+    return l4;
+}
+
+void addPastRunResultLines(const SeRecord& se, CardCell& c) {
+    const int finish = num(se.field(SE::FinishPosition));
+    const int bodyWeight = num(se.field(SE::BodyWeight)), prize = num(se.field(SE::Prize));
+    CardLine l5;
+    l5.push_back(seg((bodyWeight > 0 && bodyWeight < 999 ? raw(DigitsText(se.field(SE::BodyWeight))) + "kg " : QString()) +
+                         (prize > 0 ? QString::number(prize) + " " : QString()),
+                     Qt::black, 8));
+    l5.push_back(seg(finish > 0 ? QString::asprintf("%2d", finish) : QString("  "), rankColour(finish), 8, true));
+    c.lines.push_back(l5);
+    std::string_view difference = se.field(SE::TimeDifference);
+    c.lines.push_back(line(text(se.field(SE::FirstPlacedName)) + " " + (difference == "9999" ? QString() : text(difference)),
+                           Qt::black, 8));
+}
+
 CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
     const RawRecords& rr = table.raw[slot];
     const SeRecord& se = rr.pastSe[horse - 1][k - 1];
@@ -133,17 +180,8 @@ CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
     c.distance = num(ra.field(RA::Distance));
     if (track == std::string(table.raw[slot].ra.field(Common::Track))) c.background = QColor(232, 255, 255);
 
-    auto guard = [](auto fn) -> QString {
-        try {
-            return fn();
-        } catch (const std::exception&) {
-            return "???";  // a broken digit field shows as such instead of ending the drawing
-        }
-    };
     std::string_view md = se.field(Common::MonthDay);
-    QString classText = guard([&] {
-        return raw(RaceClassText(ra.field(RA::YoungestAge), ra.field(RA::Grade), ""));
-    });
+    QString classText = guarded([&] { return raw(RaceClassText(ra.field(RA::YoungestAge), ra.field(RA::Grade), "")); });
     c.lines.push_back(line(raw(DigitsText(se.field(Common::RaceNumber))) + raw(TrackName(track, 2)) +
                                QString::number(num(md.substr(0, 2))) + "." + QString::number(num(md.substr(2, 2))) +
                                " " + classText + text(ra.field(RA::ShortName)),
@@ -159,40 +197,14 @@ CardCell pastRunCell(const RaceTable& table, int slot, int horse, int k) {
                                going,
                            Qt::black, 8));
 
+    const int popularity = num(se.field(SE::WinPopularity));
     c.lines.push_back(line(text(se.field(SE::Jockey)) + " " + text(TenthsText(se.field(SE::WeightCarried))) +
                                raw(CircledNumberText(se.field(SE::Frame))) +
-                               QString::number(num(se.field(SE::WinPopularity))) + "人 " +
+                               (popularity > 0 ? QString::number(popularity) + "人" : QString()) + " " +
                                raw(table.races[slot].runningStyle[horse][k]),
                            Qt::black, 9));
-
-    int runners = registeredRunners(ra);
-    CardLine l4;
-    l4.push_back(seg(guard([&] { return raw(RaceTimeText(se.field(SE::Time))); }) + " ", Qt::black, 8));
-    for (int corner = 1; corner <= 4; ++corner) {
-        int p = num(se.field(SE::Corner.at(corner, 2)));
-        QColor col = Qt::blue;
-        if (p == 1)
-            col = Qt::red;
-        else if (runners > 0 && static_cast<double>(p) / runners > 0.5)
-            col = Qt::black;
-        l4.push_back(seg(p > 0 ? raw(CircledNumber(p)) : QString("－"), p > 0 ? col : Qt::black, 8));
-    }
-    std::string_view last3 = se.field(SE::Last3F);
-    QString pace = guard([&] { return raw(Pace600Text(se.field(SE::Time), last3, ra.field(RA::Distance))); });
-    QString last = last3 == "999" ? QString("    ") : raw(TenthsText(last3));
-    l4.push_back(seg(" " + pace + " " + last + QString::asprintf("%3d", table.races[slot].intervalDays[horse][k]),
-                     Qt::black, 8));
-    c.lines.push_back(l4);
-
-    int finish = num(se.field(SE::FinishPosition));
-    CardLine l5;
-    l5.push_back(seg(raw(DigitsText(se.field(SE::BodyWeight))) + "kg " +
-                         QString::number(num(se.field(SE::Prize))) + " ",
-                     Qt::black, 8));
-    l5.push_back(seg(QString::asprintf("%2d", finish), rankColour(finish), 8, true));
-    c.lines.push_back(l5);
-
-    c.lines.push_back(line(text(se.field(SE::FirstPlacedName)) + " " + text(se.field(SE::TimeDifference)), Qt::black, 8));
+    c.lines.push_back(pastRunTimeLine(se, ra, table.races[slot].intervalDays[horse][k]));
+    addPastRunResultLines(se, c);
     return c;
 }
 

@@ -1,6 +1,5 @@
 #include "ui/shared/error_report.h"
 
-#include <QStringDecoder>
 #include <exception>
 
 #include "app/error_log.h"
@@ -12,19 +11,24 @@ namespace vex::ui {
 bool VexmoraApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        reportError("処理を続けられませんでした。\n" + errorText(e.what()));
     } catch (...) {
-        reportError("処理を続けられませんでした。");
+        reportError("処理を続けられませんでした。\n" + caughtErrorText());
     }
     return false;
 }
 
-QString errorText(const char* what) {
-    QByteArray bytes(what);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    return utf8.hasError() ? fromCp932(bytes.toStdString()) : text;
+QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+QString caughtErrorText() {
+    QString text;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        text = errorText(e);
+    } catch (...) {
+    }
+    // Never empty: callers tell a failure by its text.
+    return text.isEmpty() ? QString("原因の分からないエラーです。") : text;
 }
 
 void reportError(const QString& text) {

@@ -4,6 +4,7 @@
 // to ErrorLog.txt, and the program goes on.
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 namespace vex::ui {
 
@@ -13,8 +14,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The text of an exception, whose what() may be UTF-8 (file names) or CP932 (the core's texts).
-QString errorText(const char* what);
+// The text of an exception: every what() of ours is UTF-8 (the core's texts and file names alike).
+QString errorText(const std::exception& e);
+// Inside a catch block: the text of the exception being handled, whatever was thrown; never empty.
+QString caughtErrorText();
 
 // Shows `text` (beep and message box over the active window) and appends it to the error log;
 // an error log that cannot be written does not hide the message.

@@ -145,10 +145,10 @@ QWidget* AutoVoteWindow::buildRangesAndLimits() {
     auto* host = new QWidget(this);
     auto* grid = new QGridLayout(host);
     grid->setContentsMargins(0, 0, 0, 0);
-    runnersFrom_ = spinBox(host, "TosuSpin1", 5, 18, 1, 5);
-    runnersTo_ = spinBox(host, "TosuSpin2", 5, 18, 1, 18);
-    distanceFrom_ = spinBox(host, "KyoriSpin1", 0, 9900, 100, 1000);
-    distanceTo_ = spinBox(host, "KyoriSpin2", 0, 9900, 100, 5000);
+    runnersFrom_ = spinBox(host, "TosuSpin1", kRunnersLow, kRunnersHigh, 1, kRunnersLow);
+    runnersTo_ = spinBox(host, "TosuSpin2", kRunnersLow, kRunnersHigh, 1, kRunnersHigh);
+    distanceFrom_ = spinBox(host, "KyoriSpin1", kDistanceLow, kDistanceHigh, kDistanceStep, kDistanceFrom);
+    distanceTo_ = spinBox(host, "KyoriSpin2", kDistanceLow, kDistanceHigh, kDistanceStep, kDistanceTo);
     grid->addWidget(new QLabel("頭数", host), 0, 0);
     grid->addWidget(runnersFrom_, 0, 1);
     grid->addWidget(new QLabel("～", host), 0, 2);
@@ -158,8 +158,8 @@ QWidget* AutoVoteWindow::buildRangesAndLimits() {
     grid->addWidget(new QLabel("～", host), 1, 2);
     grid->addWidget(distanceTo_, 1, 3);
     const SpendingLimits limits = readSpendingLimits(Settings());
-    dayLimit_ = yenBox(host, "DayLimitEdit", limits.perDay, "1日に自動投票で使う金額の上限(手動の投票も含めて数えます)");
-    raceLimit_ = yenBox(host, "RaceLimitEdit", limits.perRace, "1レースあたりの自動投票の上限");
+    dayLimit_ = yenBox(host, "DayLimitEdit", limits.perDay, "1日の投票金額の上限(手動・vexmora-cli・自動のすべての投票に効きます)");
+    raceLimit_ = yenBox(host, "RaceLimitEdit", limits.perRace, "1回の投票(1レース)の金額の上限(すべての投票に効きます)");
     grid->addWidget(new QLabel("1日の上限", host), 0, 4);
     grid->addWidget(dayLimit_, 0, 5);
     grid->addWidget(new QLabel("1レースの上限", host), 1, 4);
@@ -280,7 +280,7 @@ void AutoVoteWindow::saveLimits() {
     try {
         writeSpendingLimits(Settings(), {dayLimit_->value(), raceLimit_->value()});
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 
@@ -342,9 +342,7 @@ TickView AutoVoteWindow::tickView() const {
     view.workerBusy = main_.worker()->busy();
     const OddsFetchedFlags* fetched = main_.raceDayRefresh() ? &main_.raceDayRefresh()->oddsFetched() : nullptr;
     view.oddsReady = [&table, fetched](const std::string& raceKey) {
-        const int slot = slotOfRaceKey(table, raceKey);
-        return slot >= 0 && fetched && fetched->isSet(slot) &&
-               fieldNumber(table.raw[static_cast<std::size_t>(slot)].o1.field(Common::RaceNumber)) > 0;
+        return fetched && oddsReadyToVote(table, *fetched, raceKey, now());
     };
     return view;
 }
@@ -360,7 +358,7 @@ void AutoVoteWindow::tick() {
     } catch (const std::exception& e) {
         // The race is not left half-chosen: it is given up like any vote that did not go through.
         if (auto reason = schedule_.voteEnded(*decision.vote, VoteOutcome::Refused)) giveUp(*decision.vote, *reason);
-        reportError("自動投票でエラーが発生しました。\n" + errorText(e.what()));
+        reportError("自動投票でエラーが発生しました。\n" + errorText(e));
     }
 }
 
@@ -392,6 +390,7 @@ bool AutoVoteWindow::prepareVote(int slot, VotePlan& plan) {
     UiReporter reporter(this);
     Settings ini;
     VoteContext context{*main_.control(), reporter, main_.votingLog(), betFileFolder(&ini), true, false};
+    context.settings = &ini;
     plan = planVote({main_.table().paths.stamp, page.race(), &page.bets(), page.amount()}, context);
     return plan.ready;
 }
@@ -402,9 +401,8 @@ void AutoVoteWindow::submit(std::size_t index, VotePlan plan) {
     DataControl* control = main_.control();
     VotingLog* log = &main_.votingLog();
     const std::size_t logged = log->added().size();
-    Settings ini;
+    const Settings ini;
     const std::filesystem::path folder = betFileFolder(&ini);
-    const SpendingLimits limits{dayLimit_->value(), raceLimit_->value()};
     auto shared = std::make_shared<VotePlan>(std::move(plan));
     QPointer<AutoVoteWindow> self(this);
     voting_ = true;
@@ -412,7 +410,8 @@ void AutoVoteWindow::submit(std::size_t index, VotePlan plan) {
         "自動投票",
         [=] {
             VoteContext job{*control, *reporter, *log, folder, true, false};
-            *result = submitGuardedVote(*shared, job, limits);
+            job.settings = &ini;  // the limits as saved from this window's boxes
+            *result = submitVote(*shared, job);
         },
         [self, result, index, log, logged] {
             if (!self) return;

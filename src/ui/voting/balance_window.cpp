@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QStatusBar>
 #include <memory>
 
 #include "app/settings.h"
@@ -12,6 +13,7 @@
 #include "ui/shared/qt_text.h"
 #include "ui/shared/web_page.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/shared/error_report.h"
 
 namespace vex::ui {
 
@@ -70,12 +72,13 @@ void BalanceWindow::changeEvent(QEvent* event) {
 }
 
 void BalanceWindow::savePosition() {
+    Settings ini;
+    if (!ini.readProblem().empty()) return;  // said at start, not at every change of focus
     try {
-        Settings ini;
         write(ini, settings::kBalanceTop, y());
         write(ini, settings::kBalanceLeft, x());
     } catch (const SettingsWriteError& e) {
-        Dialogs::information(this, fromCp932(e.what()));
+        Dialogs::information(this, errorText(e));
     }
 }
 
@@ -95,8 +98,26 @@ void runAccountJob(MainWindow& main, const QString& name, std::function<void(Dat
         Dialogs::information(&main, ControlWorker::busyMessage(worker->jobName()));
         return;
     }
-    auto reporter = std::make_shared<JobReporter>(main.messages());
+    QPointer<QStatusBar> statusLine = main.statusBar();
+    auto reporter = std::make_shared<JobReporter>(main.messages(), [statusLine](const QString& text) {
+        if (statusLine) statusLine->showMessage(text);
+    });
     worker->start(name, [control, reporter, job] { job(*control, *reporter); }, std::move(done));
+}
+
+// A deposit or a switch, confirmed in the status line with the balance after it; the balance
+// window, when shown, shows the new figures.
+void runAccountChange(MainWindow& main, QPointer<BalanceWindow> shown, const QString& name,
+                      std::function<bool(DataControl&, Reporter&)> change, const char* done, const char* failed) {
+    auto figures = std::make_shared<std::optional<BalanceFigures>>();
+    runAccountJob(
+        main, name,
+        [figures, change, done, failed](DataControl& control, Reporter& reporter) {
+            *figures = confirmAccountChange(control, reporter, change(control, reporter), sj(done), sj(failed));
+        },
+        [figures, shown] {
+            if (shown && shown->isVisible() && *figures) shown->showFigures(**figures);
+        });
 }
 
 }  // namespace
@@ -113,11 +134,12 @@ BalanceWindow* attachAccountMenu(MainWindow& main) {
                 if (shown && *figures) shown->showFigures(**figures);
             });
     });
-    QObject::connect(&main, &MainWindow::depositRequested, window, [&main] {
-        runAccountJob(main, "楽天競馬入金", [](DataControl& c, Reporter& r) { depositToAccount(c, r); });
+    QObject::connect(&main, &MainWindow::depositRequested, window, [&main, shown] {
+        runAccountChange(main, shown, "楽天競馬入金", depositToAccount, "入金しました。", "入金できませんでした。");
     });
-    QObject::connect(&main, &MainWindow::accountSwitchRequested, window, [&main] {
-        runAccountJob(main, "楽天口座切替", [](DataControl& c, Reporter& r) { switchAccount(c, r); });
+    QObject::connect(&main, &MainWindow::accountSwitchRequested, window, [&main, shown] {
+        runAccountChange(main, shown, "楽天口座切替", switchAccount, "口座を切り替えました。",
+                         "口座を切り替えませんでした。");
     });
     QObject::connect(&main, &MainWindow::memberPageRequested, window, [&main] { openWebPage(&main, memberPageAddress()); });
     return window;

@@ -2,7 +2,17 @@
 
 #include <QFile>
 
+#include "support/test_support.h"
+#include "ui/datacontrol/worker.h"
+
 namespace vex::uitest {
+
+DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from) {
+    test::RecordingReporter reporter;
+    BulkDownload download(control, reporter);
+    download.setFromTime(from);
+    return download.run([] {});
+}
 
 TempHome::TempHome() : hadPrevious_(qEnvironmentVariableIsSet("VEXMORA_HOME")) {
     previous_ = qgetenv("VEXMORA_HOME");
@@ -19,6 +29,12 @@ TempHome::~TempHome() {
 void TempHome::touch(const QString& name) const {
     QFile f(file(name));
     f.open(QIODevice::WriteOnly);
+}
+
+void drainWindowMailbox() {
+    bool reached = false;
+    ui::postToWindow([&reached] { reached = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(reached, 20000);
 }
 
 void saveShot(QWidget* w, const QString& name) {

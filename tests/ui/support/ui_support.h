@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "datalink/bulk_download.h"
+
 namespace vex::uitest {
 
 // A fresh application folder; VEXMORA_HOME points at it while the object lives.
@@ -31,6 +33,13 @@ T* byName(QObject* root, const char* name) {
     if (!w) qWarning("no control named %s", name);
     return w;
 }
+
+// A bulk download from `from` with every message dropped: fills the store a window test opens.
+DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from);
+
+// Runs the event loop until every call posted to the window thread so far (by jobs, the day
+// loader, ...) has run: a check that nothing more comes needs no fixed wait after it.
+void drainWindowMailbox();
 
 // When VEXMORA_SCREENSHOTS names a folder, saves a grab of `w` there as `name`.png.
 void saveShot(QWidget* w, const QString& name);
