@@ -29,7 +29,6 @@
 #include "store/record_layout.h"
 #include "store/record_reader.h"
 #include "store/store_paths.h"
-#include "ui/analysis/stats_tools.h"
 #include "support/test_support.h"
 #include "ui/datacontrol/worker.h"
 #include "ui/download/race_day_refresh.h"
@@ -205,7 +204,8 @@ private slots:
     void aCancelledDirectReadLeavesTheNextOddsFetchAlone() {
         openWindow();
         window->findChild<QTimer*>("Timer1")->stop();  // ticks by hand, on the set clock
-        QVERIFY(ui::startDirectRead(*window));
+        byName<QPushButton>(window.get(), "DirectReadBtn")->click();  // hidden outside developer mode
+        QVERIFY(window->worker()->busy());
         window->worker()->cancel();
         waitForWorker();
         const auto s = static_cast<std::size_t>(slot());

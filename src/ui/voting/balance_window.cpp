@@ -138,7 +138,8 @@ BalanceWindow* attachAccountMenu(MainWindow& main) {
         runAccountChange(main, shown, "楽天競馬入金", depositToAccount, "入金しました。", "入金できませんでした。");
     });
     QObject::connect(&main, &MainWindow::accountSwitchRequested, window, [&main, shown] {
-        runAccountChange(main, shown, "楽天口座切替", switchAccount, "口座を切り替えました。", "口座を切り替えませんでした。");
+        runAccountChange(main, shown, "楽天口座切替", switchAccount, "口座を切り替えました。",
+                         "口座を切り替えませんでした。");
     });
     QObject::connect(&main, &MainWindow::memberPageRequested, window, [&main] { openWebPage(&main, memberPageAddress()); });
     return window;

@@ -2,23 +2,14 @@
 
 #include <QFile>
 
+#include "support/test_support.h"
 #include "ui/datacontrol/worker.h"
 
 namespace vex::uitest {
 
-namespace {
-class Silent : public Reporter {
-public:
-    void information(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    void beep() override {}
-    void status(const std::string&) override {}
-};
-}  // namespace
-
 DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from) {
-    Silent silent;
-    BulkDownload download(control, silent);
+    test::RecordingReporter reporter;
+    BulkDownload download(control, reporter);
     download.setFromTime(from);
     return download.run([] {});
 }
