@@ -308,7 +308,7 @@ std::vector<FileWriteError> AtomicFileBatch::commitEach(const Replace& replace) 
         bool renamed = false;
         auto renameTemporary = [&] {
             if (syncError != 0) throw FileWriteError(p.file, std::strerror(syncError));
-            if (::rename(p.temporary.c_str(), p.file.c_str()) != 0) throw FileWriteError(p.file, std::strerror(errno));
+            if (replaceFile(p.temporary.c_str(), p.file.c_str()) != 0) throw FileWriteError(p.file, std::strerror(errno));
             renamed = true;
         };
         try {

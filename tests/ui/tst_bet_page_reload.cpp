@@ -250,7 +250,7 @@ private slots:
         setClock(DateTime{2024, 5, 11, 10, 0, 0});
         next->click();  // the date moved on since the day was loaded
         QVERIFY(!next->isEnabled());
-        QCOMPARE(next->toolTip(), QString("本日の開催日を表示しているときに使えます"));
+        QVERIFY(next->toolTip().endsWith("（本日の開催日を表示しているときに使えます）"));
     }
 };
 

@@ -521,9 +521,10 @@ void MainWindow::enableDayCommands() {
     // The next race is the next post of today: on another day there is none to jump to.
     const bool today = showsToday();
     nextRaceButton_->setEnabled(today);
-    nextRaceButton_->setToolTip(today ? nextRaceButton_->statusTip()
-                                      : dayShown_ ? "本日の開催日を表示しているときに使えます"
-                                                  : "開催日を読み込むと使えます");
+    nextRaceButton_->setToolTip(nextRaceButton_->statusTip() +
+                                (today       ? QString()
+                                 : dayShown_ ? "（本日の開催日を表示しているときに使えます）"
+                                             : "（開催日を読み込むと使えます）"));
 }
 
 void MainWindow::toggleRaceList() { raceListPanel_->setVisible(!raceListPanel_->isVisible()); }

@@ -59,6 +59,20 @@ FileRead readFile(const fs::path& file) {
     return read;
 }
 
+// The feed a test serves holds regular files only; anything else, or too large a file, is refused
+// as the Linux reader refuses it.
+FileRead readRegularFile(const fs::path& file, std::size_t maxBytes) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return {};
+    if (!fs::is_regular_file(file, ec) || fs::file_size(file, ec) > maxBytes) {
+        FileRead refused;
+        refused.state = FileRead::Unreadable;
+        refused.reason = "not a regular file within its size bound";
+        return refused;
+    }
+    return readFile(file);
+}
+
 std::string readFileBytes(const fs::path& file) {
     FileRead read = readFile(file);
     if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
