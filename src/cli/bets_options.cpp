@@ -20,7 +20,7 @@ int number(const std::string& text, const char* what, long long low, long long h
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, v);
     if (ec != std::errc() || p != end || v < low || v > high)
-        throw UsageError(std::string("bad ") + what + ": " + text);
+        throw UsageError(std::string(what) + " が正しくありません (bad " + what + "): " + text);
     return static_cast<int>(v);
 }
 
@@ -62,7 +62,7 @@ std::vector<int> horseList(const std::string& text) {
 }  // namespace
 
 BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetOptions) {
-    if (args.size() < 2) throw UsageError("a day and a race-list entry are needed");
+    if (args.size() < 2) throw UsageError("開催日とレース番号を指定してください (a day and a race-list entry are needed)");
     BetsOptions o;
     o.day = dayStampOfArgument(args[0]);
     o.entry = number(args[1], "race-list entry", 1, kMaxRaces);
@@ -78,7 +78,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
             o.method = number(value, "method", 0, 3);
         } else if (opt == "--mark") {
             const std::size_t colon = value.find(':');
-            if (colon == std::string::npos) throw UsageError("--mark needs C:H[,H...]");
+            if (colon == std::string::npos) throw UsageError("--mark は C:H[,H...] で指定してください (--mark needs C:H[,H...])");
             o.marks.push_back({number(value.substr(0, colon), "mark column", 8, 11), horseList(value.substr(colon + 1))});
         } else if (opt == "--multi") {
             bool found = false;
@@ -87,7 +87,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
                     o.multis.push_back(static_cast<Multi>(m));
                     found = true;
                 }
-            if (!found) throw UsageError("unknown multi box: " + value);
+            if (!found) throw UsageError("不明なマルチ指定です (unknown multi box): " + value);
         } else if (opt == "--mode") {
             o.mode = number(value, "stake mode", 0, kStakeModeCount - 1);
         } else if (opt == "--amount") {
@@ -98,7 +98,7 @@ BetsOptions parseBetsOptions(const std::vector<std::string>& args, bool withBetO
             o.upper = oddsBound(value, "--upper");
         }
     }
-    if (withBetOptions && !o.kind) throw UsageError("--kind is needed");
+    if (withBetOptions && !o.kind) throw UsageError("--kind を指定してください (--kind is needed)");
     return o;
 }
 
@@ -135,7 +135,7 @@ std::optional<PreparedRace> prepareBetPage(const BetsOptions& o, bool applyBetOp
     if (!page.methodItems().empty()) {
         const int method = o.method.value_or(0);
         if (method >= static_cast<int>(page.methodItems().size()))
-            throw UsageError("method " + std::to_string(method) + " does not exist for that kind");
+            throw UsageError("この馬券種に買い方 " + std::to_string(method) + " はありません (method " + std::to_string(method) + " does not exist for that kind)");
         page.setMethod(method);
     }
     for (Multi m : o.multis) page.setMulti(m, true);

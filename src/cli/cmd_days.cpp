@@ -7,7 +7,7 @@
 namespace vex::cli {
 
 int runDays(const std::vector<std::string>& args) {
-    if (!args.empty()) throw UsageError("days takes no arguments");
+    if (!args.empty()) throw UsageError("引数は要りません (days takes no arguments)");
     for (const auto& stamp : buildDayList()) printLine(stamp);
     return kOk;
 }

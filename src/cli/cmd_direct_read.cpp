@@ -8,7 +8,7 @@
 namespace vex::cli {
 
 int runDirectRead(const std::vector<std::string>& args) {
-    if (!args.empty()) throw UsageError("direct-read takes no arguments");
+    if (!args.empty()) throw UsageError("引数は要りません (direct-read takes no arguments)");
     DirectReadCallbacks callbacks;
     callbacks.progress = [](int, int, const std::string& stamp) { printLine(stamp); };
     DirectReadResult result = directRead(buildDayList(), callbacks);

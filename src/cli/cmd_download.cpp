@@ -89,7 +89,7 @@ int runDownload(const std::vector<std::string>& args) {
             if (toEpoch(*from) > nowEpoch() + 24 * 60 * 60)
                 throw UsageError("--from " + args[i] + " は現在より1日以上先です (later than now plus one day)");
         } else {
-            throw UsageError("unknown argument: " + args[i]);
+            throw UsageError("不明な引数です (unknown argument): " + args[i]);
         }
     }
     createAppFolders();

@@ -12,7 +12,7 @@
 namespace vex::cli {
 
 int runLoad(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw UsageError("load needs one day, e.g. 2024年05月12日");
+    if (args.size() != 1) throw UsageError("開催日を一つ指定してください。例: 2024年05月12日 (load needs one day)");
     // No folders made: the load only reads (the appearance write makes its own), so a read-only
     // application folder still loads its stored days.
     HeldMessages messages;

@@ -66,7 +66,7 @@ int runRefreshOdds(const std::vector<std::string>& args) {
 }
 
 int runRefreshResults(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw UsageError("refresh-results needs one day, e.g. 2024年05月12日");
+    if (args.size() != 1) throw UsageError("開催日を一つ指定してください。例: 2024年05月12日 (refresh-results needs one day)");
     auto day = prepare(dayStampOfArgument(args[0]));
     if (!day) return kFailed;
     // The day load selects the first race; its name goes into the error text.

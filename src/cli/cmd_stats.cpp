@@ -42,7 +42,7 @@ NumberRange parseRange(const std::string& text, const char* option) {
     std::size_t dash = text.find('-');
     auto low = number(std::string_view(text).substr(0, dash));
     auto high = dash == std::string::npos ? low : number(std::string_view(text).substr(dash + 1));
-    if (!low || !high || *low > *high) throw UsageError(std::string(option) + " wants FROM-TO: " + text);
+    if (!low || !high || *low > *high) throw UsageError(std::string(option) + " は FROM-TO で指定してください (wants FROM-TO): " + text);
     return {*low, *high};
 }
 
@@ -72,7 +72,7 @@ std::vector<int> parseTracks(const std::string& text) {
             char digits[3] = {static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10), 0};
             if (TrackName(digits, 2, name) && !name.empty() && toUtf8(name) == item) code = c;
         }
-        if (!code) throw UsageError("--track wants track codes or names: " + text);
+        if (!code) throw UsageError("--track は競馬場のコードか名前で指定してください (wants track codes or names): " + text);
         codes.push_back(*code);
         at = comma + 1;
     }
@@ -82,7 +82,7 @@ std::vector<int> parseTracks(const std::string& text) {
 Surface parseSurface(const std::string& text) {
     if (text == "turf" || text == "芝") return Surface::Turf;
     if (text == "dirt" || text == "ダート") return Surface::Dirt;
-    throw UsageError("--surface wants turf (芝) or dirt (ダート): " + text);
+    throw UsageError("--surface は 芝 か ダート で指定してください (wants turf or dirt): " + text);
 }
 
 void applyOption(StatsOptions& o, const std::string& name, const std::string& value) {
@@ -99,7 +99,7 @@ void applyOption(StatsOptions& o, const std::string& name, const std::string& va
     else if (name == "--weight") o.criteria.weights = parseList(value, "--weight", 0, 3);
     else if (name == "--by" && (value == "compi" || value == "popularity" || value == "zone" || value == "strategy"))
         o.by = value;
-    else throw UsageError("unexpected argument: " + name + " " + value);
+    else throw UsageError("余分な引数です (unexpected argument): " + name + " " + value);
 }
 
 StatsOptions parseStatsOptions(const std::vector<std::string>& args) {
@@ -112,7 +112,7 @@ StatsOptions parseStatsOptions(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--csv") o.csv = true;
         else if (i + 1 < args.size() && args[i].rfind("--", 0) == 0) applyOption(o, args[i], args[i + 1]), ++i;
-        else throw UsageError("unexpected argument: " + args[i]);
+        else throw UsageError("余分な引数です (unexpected argument): " + args[i]);
     }
     return o;
 }

@@ -40,7 +40,7 @@ std::optional<int> dayNumberOfTyped(const std::string& typed) {
 
 std::string dayStampOfArgument(const std::string& typed) {
     const auto day = dayNumberOfTyped(typed);
-    if (!day) throw UsageError("not a day: " + typed + " (DAY is " + kDayForms + ")");
+    if (!day) throw UsageError("開催日ではありません (not a day): " + typed + " (DAY: " + kDayForms + ")");
     return dayStamp(ymdText(*day));
 }
 

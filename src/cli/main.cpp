@@ -53,14 +53,14 @@ FolderAndDays parseFolderAndDays(const std::vector<std::string>& args, int defau
         } else if (parsed.folder.empty() && args[i].rfind("--", 0) != 0) {
             parsed.folder = args[i];
         } else {
-            throw UsageError("unexpected argument: " + args[i]);
+            throw UsageError("余分な引数です (unexpected argument): " + args[i]);
         }
     }
-    if (parsed.folder.empty()) throw UsageError("the target folder is missing");
+    if (parsed.folder.empty()) throw UsageError("書き出すフォルダを指定してください (the target folder is missing)");
     auto take = [](const std::string& text, const char* option, int& day) {
         if (text.empty()) return;
         day = dayNumberOfYmd(text).value_or(-1);
-        if (day < 0) throw UsageError(std::string(option) + " wants yyyymmdd: " + text);
+        if (day < 0) throw UsageError(std::string(option) + " は yyyymmdd で指定してください (wants yyyymmdd): " + text);
     };
     take(fromText, "--from", parsed.first);
     take(toText, "--to", parsed.last);
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
             return kOk;
         }
         if (printCommandHelp(args[1])) return kOk;
-        std::cerr << "unknown command: " << args[1] << "\n";
+        std::cerr << "不明なコマンドです (unknown command): " << args[1] << "\n";
         return kUsage;
     }
     for (const auto& c : commands()) {
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
             return kFailed;
         }
     }
-    std::cerr << "unknown command: " << args[0] << "\n";
+    std::cerr << "不明なコマンドです (unknown command): " << args[0] << "\n";
     printHelp();
     return kUsage;
 }
