@@ -125,7 +125,10 @@ void MainWindow::selectDayAfterDownload() {
 void MainWindow::selectStartDay() {
     const QString last = fromCp932(read(Settings(), settings::kLastShownDay));
     const int remembered = last.isEmpty() ? -1 : daySelector_->findText(last);
-    selectAndLoadDay(remembered >= 0 ? remembered : 0);
+    if (remembered >= 0)
+        selectAndLoadDay(remembered);
+    else
+        selectDayAfterDownload();  // today's races rather than a later day without odds
 }
 
 void MainWindow::selectAndLoadDay(int index) {
