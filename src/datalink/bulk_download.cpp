@@ -670,28 +670,50 @@ void BulkDownload::readLoop() {
     progress_.readPosition = 0;
     progress_.readMax = readCount_;
     setStatus(sj("データ読込み中．．．(0/") + number(readCount_) + ")");
-
-    // One download at a time: the past-run files (SEI, SEIR) are written by downloads alone, so
-    // this lock is theirs; the day files have their own, shared with the refreshes.
     std::optional<FileLock> downloading;
-    try {
-        downloading.emplace(appFolder() / "download");
-    } catch (const FolderBusyError& e) {
-        reporter_.beep();
-        reporter_.information(sj("他の取込が実行中です。") + "\n" + toCp932(e.what()));
-        outcome_ = DownloadOutcome::WriteError;
-        return;
-    }
+    if (!lockDownloads(downloading)) return;
     // Temporaries of an earlier download that was killed while writing; nobody else removes them.
     removeStaleTemporariesBelow(appFolder());
     badlyNamedFiles_.clear();
     HeldStore store(memoryBound_, commitBatch_);
-    bool completed = false, failed = false;
+    const ReadEnd end = readRecords(store);
+    // Whatever ended the reading, what was read so far is written; LastTime moves only when all of
+    // it is on disk.
+    const bool failed = !writeHeld(store) || end == ReadEnd::WriteFailed;
+    reportOddities(store);
+    if (failed) {
+        outcome_ = DownloadOutcome::WriteError;
+        return;
+    }
+    if (end == ReadEnd::Completed) {
+        outcome_ = DownloadOutcome::Completed;
+        keepLastTime();
+        if (outcome_ == DownloadOutcome::Completed) setStatus(sj("データ作成が完了しました。"));
+    } else if (outcome_ == DownloadOutcome::None) {
+        outcome_ = DownloadOutcome::Cancelled;
+    }
+}
+
+// One download at a time: the past-run files (SEI, SEIR) are written by downloads alone, so this
+// lock is theirs; the day files have their own, shared with the refreshes.
+bool BulkDownload::lockDownloads(std::optional<FileLock>& lock) {
+    try {
+        lock.emplace(appFolder() / "download");
+        return true;
+    } catch (const FolderBusyError& e) {
+        reporter_.beep();
+        reporter_.information(sj("他の取込が実行中です。") + "\n" + toCp932(e.what()));
+        outcome_ = DownloadOutcome::WriteError;
+        return false;
+    }
+}
+
+BulkDownload::ReadEnd BulkDownload::readRecords(HeldStore& store) {
     std::string record, fileName, lastFileName;
     for (;;) {
         if (cancel_.cancelled()) {
             cancelNow();
-            break;
+            return ReadEnd::Stopped;
         }
         int size = kBufferSize;
         record.clear();
@@ -708,8 +730,7 @@ void BulkDownload::readLoop() {
             progress_.downloadPosition = 0;
             progress_.readPosition = 0;
             notify();
-            completed = true;
-            break;
+            return ReadEnd::Completed;
         }
         if (result < -3) {
             reporter_.beep();
@@ -717,7 +738,7 @@ void BulkDownload::readLoop() {
             std::string failedOn = fileName.empty() ? "" : "\n" + sj("ファイル：") + fileName;
             reporter_.information(sj("JVReadエラー:") + ResultMessage("NVRead", result) + failedOn);
             outcome_ = DownloadOutcome::ServiceError;
-            break;
+            return ReadEnd::Stopped;
         }
         if (result < 0) continue;  // -2, -3: read again
 
@@ -726,29 +747,8 @@ void BulkDownload::readLoop() {
             lastFileName = fileName;
             if (misdatedName(fileName)) badlyNamedFiles_.push_back(fileName);
         }
-        if (!storeRecord(store, recordLine(record))) {
-            failed = true;
-            break;
-        }
-        if (store.overBound() && !writeHeld(store)) {
-            failed = true;
-            break;
-        }
-    }
-    // Whatever ended the loop, what was read so far is written; LastTime moves only when all of it
-    // is on disk.
-    if (!writeHeld(store)) failed = true;
-    reportOddities(store);
-    if (failed) {
-        outcome_ = DownloadOutcome::WriteError;
-        return;
-    }
-    if (completed) {
-        outcome_ = DownloadOutcome::Completed;
-        keepLastTime();
-        if (outcome_ == DownloadOutcome::Completed) setStatus(sj("データ作成が完了しました。"));
-    } else if (outcome_ == DownloadOutcome::None) {
-        outcome_ = DownloadOutcome::Cancelled;
+        if (!storeRecord(store, recordLine(record))) return ReadEnd::WriteFailed;
+        if (store.overBound() && !writeHeld(store)) return ReadEnd::WriteFailed;
     }
 }
 

@@ -269,6 +269,11 @@ public:
 
 private:
     void readLoop();
+    // How the reading of records ended: the service's end, a write that failed, or anything else
+    // (a cancel, a service error already told).
+    enum class ReadEnd { Completed, WriteFailed, Stopped };
+    bool lockDownloads(std::optional<FileLock>& lock);
+    ReadEnd readRecords(HeldStore& store);
     // Routes and holds one record; false (said) when the store cannot take it.
     bool storeRecord(HeldStore& store, std::string_view line);
     void close();
