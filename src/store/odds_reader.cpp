@@ -17,32 +17,6 @@ OddsFiles::OddsFiles(const DayPaths& p, bool indexed)
       o6(p.o6, RecordLength::O6, indexed ? RecordFile::Indexed : RecordFile::Seek),
       oa(p.oa, RecordLength::OA, indexed ? RecordFile::Indexed : RecordFile::Seek) {}
 
-double oddsValue(std::string_view field, bool* malformed) {
-    std::size_t begin = 0, end = field.size();
-    while (begin < end && field[begin] == ' ') ++begin;
-    while (end > begin && field[end - 1] == ' ') --end;
-    if (begin == end) return NoData;
-    char first = field[begin];
-    if (first == '-' || first == '*') {
-        for (std::size_t i = begin; i < end; ++i)
-            if (field[i] != first) {
-                if (malformed) *malformed = true;
-                return NoData;
-            }
-        return Cancelled;
-    }
-    long tenths = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-        char c = field[i];
-        if (c < '0' || c > '9') {
-            if (malformed) *malformed = true;
-            return NoData;
-        }
-        tenths = tenths * 10 + (c - '0');
-    }
-    return static_cast<double>(tenths) / 10.0;
-}
-
 namespace {
 
 // Copies the slot's record of one odds kind into its raw copy; no match keeps the previous copy.
@@ -61,10 +35,15 @@ bool loadRaw(const RecordFile& file, bool lookUp, std::string_view key4, RawReco
 
 // Odds and popularity of a combination kind from its raw copy.
 // A cleared copy holds only blank fields: no data, no popularity. The day load clears most slots
-// (days have far fewer than 96 races), so this skips parsing thousands of blanks per slot.
-template <int N, std::size_t M>
-void parseCombinations(const RawRecord<N>& raw, bool cleared, const OddsBlock& block, std::array<double, M>& odds,
+// (days have far fewer than 96 races), so this skips parsing thousands of blanks per slot. The
+// block's widths are constants here, so the field readers unroll: over half a million
+// combinations a day load.
+template <const OddsBlock& Block, int N, std::size_t M>
+void parseCombinations(const RawRecord<N>& raw, bool cleared, std::array<double, M>& odds,
                        std::array<int, M>& popularity, int& malformed) {
+    static_assert(Block.odds(static_cast<int>(M) - 1).pos - 1 + Block.oddsLength <= N);
+    static_assert(Block.popularityLength == 0 ||
+                  Block.popularity(static_cast<int>(M) - 1).pos - 1 + Block.popularityLength <= N);
     if (cleared) {
         static const std::array<double, M> noData = [] {
             std::array<double, M> a;
@@ -75,13 +54,13 @@ void parseCombinations(const RawRecord<N>& raw, bool cleared, const OddsBlock& b
         std::fill(popularity.begin() + 1, popularity.end(), 0);         // one memset
         return;
     }
-    std::string_view record = raw.view();
+    const char* record = raw.bytes.data();
     for (int k = 1; k < static_cast<int>(M); ++k) {
         bool bad = false;
-        double v = oddsValue(fieldOf(record, block.odds(k)), &bad);
+        const double v = oddsValue({record + Block.odds(k).pos - 1, Block.oddsLength}, &bad);
         if (bad) ++malformed;
         odds[k] = v;
-        popularity[k] = v >= 0 ? fieldNumber(fieldOf(record, block.popularity(k))) : 0;
+        popularity[k] = v >= 0 ? fieldNumber({record + Block.popularity(k).pos - 1, Block.popularityLength}) : 0;
     }
 }
 
@@ -169,9 +148,9 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
         if (lower > 0) lowerKeys.push_back(sortKey(lower, upper, h));
         if (upper > 0) upperKeys.push_back(sortKey(upper, lower, h));
     }
-    parseCombinations(raw.o1, clearedO1, Odds::BracketQuinella, race.bracketQuinellaOdds,
+    parseCombinations<Odds::BracketQuinella>(raw.o1, clearedO1, race.bracketQuinellaOdds,
                       race.bracketQuinellaPopularity, malformed);
-    parseCombinations(raw.o2, clearedO2, Odds::Quinella, race.quinellaOdds, race.quinellaPopularity, malformed);
+    parseCombinations<Odds::Quinella>(raw.o2, clearedO2, race.quinellaOdds, race.quinellaPopularity, malformed);
     rankKeys(winKeys, race.winPopularity);
     rankKeys(lowerKeys, race.placeLowerPopularity);
     rankKeys(upperKeys, race.placeUpperPopularity);
@@ -183,11 +162,11 @@ int readOdds(RaceTable& table, int slot, const OddsFiles& files, bool clearMissi
     bool clearedO5 = loadRaw(files.o5, lookUp, key4, raw.o5, clearMissing);
     bool clearedO6 = loadRaw(files.o6, lookUp, key4, raw.o6, clearMissing);
     bool clearedOA = loadRaw(files.oa, lookUp, key4, raw.oa, clearMissing);
-    parseCombinations(raw.o3, clearedO3, Odds::Wide, race.wideOdds, race.widePopularity, malformed);
-    parseCombinations(raw.o4, clearedO4, Odds::Exacta, race.exactaOdds, race.exactaPopularity, malformed);
-    parseCombinations(raw.o5, clearedO5, Odds::Trio, race.trioOdds, race.trioPopularity, malformed);
-    parseCombinations(raw.o6, clearedO6, Odds::Trifecta, race.trifectaOdds, race.trifectaPopularity, malformed);
-    parseCombinations(raw.oa, clearedOA, Odds::BracketExacta, race.bracketExactaOdds, race.bracketExactaPopularity, malformed);
+    parseCombinations<Odds::Wide>(raw.o3, clearedO3, race.wideOdds, race.widePopularity, malformed);
+    parseCombinations<Odds::Exacta>(raw.o4, clearedO4, race.exactaOdds, race.exactaPopularity, malformed);
+    parseCombinations<Odds::Trio>(raw.o5, clearedO5, race.trioOdds, race.trioPopularity, malformed);
+    parseCombinations<Odds::Trifecta>(raw.o6, clearedO6, race.trifectaOdds, race.trifectaPopularity, malformed);
+    parseCombinations<Odds::BracketExacta>(raw.oa, clearedOA, race.bracketExactaOdds, race.bracketExactaPopularity, malformed);
     return malformed;
 }
 

@@ -31,17 +31,12 @@ std::optional<std::int64_t> leadingNumber(std::string_view field) {
     return value;
 }
 
-// One pass: the day load reads hundreds of thousands of these fields.
-std::optional<std::int64_t> digitsToTheEnd(const char* first, const char* end) {
+std::optional<std::int64_t> longDigitsToTheEnd(const char* first, const char* end) {
+    if (first == end || !isDigit(*first)) return std::nullopt;  // from_chars would take a minus
     std::int64_t value = 0;
     const auto [stop, error] = std::from_chars(first, end, value);
     if (error != std::errc() || stop != end) return std::nullopt;
     return value;
-}
-
-int fieldNumber(std::string_view field) {
-    const std::optional<std::int64_t> value = rightAlignedNumber(field);
-    return value && *value >= 0 && *value <= 999'999'999 ? static_cast<int>(*value) : 0;
 }
 
 }  // namespace vex

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <string>
+
 #include "vocabulary/civil_date.h"
 #include "vocabulary/fields.h"
 
@@ -32,12 +36,70 @@ TEST(Fields, StrictRightAlignedAndLeadingReadings) {
     EXPECT_FALSE(rightAlignedNumber("        x"));
     EXPECT_FALSE(rightAlignedNumber("         "));
     EXPECT_FALSE(rightAlignedNumber(""));
+    // Popularity-sized fields and the edge where hand reading gives way to the checked one.
+    EXPECT_EQ(rightAlignedNumber("4896"), 4896);
+    EXPECT_EQ(rightAlignedNumber(" 123"), 123);
+    EXPECT_FALSE(rightAlignedNumber("1 23"));
+    EXPECT_FALSE(rightAlignedNumber("12x4"));
+    EXPECT_FALSE(rightAlignedNumber(" 12-"));
+    EXPECT_EQ(rightAlignedNumber("999999999999999999"), 999'999'999'999'999'999LL);
+    EXPECT_EQ(rightAlignedNumber("9223372036854775807"), 9'223'372'036'854'775'807LL);
+    EXPECT_FALSE(rightAlignedNumber("9223372036854775808"));
+    EXPECT_FALSE(rightAlignedNumber("12345678901234567x"));
 
     EXPECT_EQ(leadingNumber(" 07x9"), 7);
     EXPECT_FALSE(leadingNumber("x1"));
     EXPECT_FALSE(leadingNumber("  "));
     // A run of digits too long for any field stops growing instead of overflowing.
     EXPECT_GT(*leadingNumber("99999999999999999999999999"), 0);
+}
+
+// The word-at-a-time reading of short fields against the plain definition: spaces, then at least
+// one digit, then nothing else. Every field of up to 4 bytes over a small alphabet, and random
+// longer ones.
+TEST(Fields, ShortFieldsReadAsThePlainDefinitionSays) {
+    const auto plain = [](std::string_view f) -> std::optional<std::int64_t> {
+        std::size_t i = 0;
+        while (i < f.size() && f[i] == ' ') ++i;
+        if (i == f.size()) return std::nullopt;
+        std::int64_t v = 0;
+        for (; i < f.size(); ++i) {
+            if (!isDigit(f[i])) return std::nullopt;
+            v = v * 10 + (f[i] - '0');
+        }
+        return v;
+    };
+    const std::string alphabet = " 09-x/:\x81";
+    std::string field;
+    std::function<void(std::size_t)> every = [&](std::size_t width) {
+        if (field.size() == width) {
+            EXPECT_EQ(rightAlignedNumber(field), plain(field)) << '[' << field << ']';
+            return;
+        }
+        for (char c : alphabet) {
+            field.push_back(c);
+            every(width);
+            field.pop_back();
+        }
+    };
+    for (std::size_t width = 1; width <= 4; ++width) every(width);
+
+    std::mt19937 random(7);
+    const std::string likely = "      0123456789x";
+    for (int n = 0; n < 20000; ++n) {
+        std::string f(1 + random() % 12, ' ');
+        for (char& c : f) c = likely[random() % likely.size()];
+        EXPECT_EQ(rightAlignedNumber(f), plain(f)) << '[' << f << ']';
+    }
+    // Widths known when compiled (the odds and popularity of a combination) take another way in.
+    for (int n = 0; n < 20000; ++n) {
+        char f[8];
+        for (char& c : f) c = likely[random() % likely.size()];
+        EXPECT_EQ(rightAlignedNumber(std::string_view(f, 7)), plain(std::string_view(f, 7)));
+        EXPECT_EQ(rightAlignedNumber(std::string_view(f + 4, 4)), plain(std::string_view(f + 4, 4)));
+    }
+    EXPECT_EQ(rightAlignedNumber("99999999"), 99'999'999);
+    EXPECT_EQ(rightAlignedNumber("       1"), 1);
 }
 
 TEST(Fields, RecordFieldsReadAsTheRaceTableReadsThem) {
