@@ -1196,7 +1196,8 @@ void SimRace::putResult(std::string& rec, const Runner& x, bool results, bool sc
         }
         setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
     } else {
-        setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
+        // No time behind the winner for a runner that did not run or did not finish.
+        setField(rec, SE::TimeDifference, scratched || (results && x.stopped) ? "9999" : "+000");
     }
     setField(rec, {536, 17}, "00000000000000000");
     setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");
@@ -1259,10 +1260,12 @@ std::string SimRace::hrRecord(int made) const {
 namespace {
 
 // Writes the combinations, odds (and upper odds) and popularity of one table into an odds record.
+// A combination with a horse beyond the field (`highest`) does not exist: it stays blank, key too.
 void putOddsTable(std::string& rec, BetKind kind, const OddsTable& table, const OddsBlock& block, Field comboField,
-                  int stride, bool frames, const OddsBlock* upper) {
+                  int stride, bool frames, const OddsBlock* upper, int highest) {
     for (int k = 1; k <= static_cast<int>(table.odds.size()); ++k) {
         const Combination& c = combo(kind, k);
+        if (std::max({c.a, c.b, c.c}) > highest) continue;
         Field cf = comboField.at(k, stride);
         int digitsEach = frames ? 1 : 2, at = 0;
         for (int v : {c.a, c.b, c.c})
@@ -1294,7 +1297,7 @@ void putWinPlaceBracket(std::string& o1, const OddsSet& o, int n) {
         setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
     }
     putOddsTable(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9,
-                 true, nullptr);
+                 true, nullptr, 8);
     setField(o1, Odds::TotalWin, num(o.win.total, 11));
     setField(o1, Odds::TotalPlace, num(o.place.total, 11));
     setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
@@ -1353,7 +1356,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     for (const OddsRecordPlan& s : pools) {
         std::string rec = start(s.kind, s.length);
         setField(rec, Odds::SaleFlag, s.table->sold ? "7" : "0");
-        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
+        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper, s.frames ? 8 : n);
         setField(rec, Odds::totalOf(s.length), num(s.table->total, 11));
         out.push_back(std::move(rec));
     }
