@@ -463,7 +463,8 @@ constexpr double kLongshotBias = 0.9;
 // The Compi index errs a little more than the public, and on its own: its rank 1 is the favourite
 // in about six races of ten and wins nearly as often.
 constexpr double kCompiError = 0.3;
-// Strength lost per kilogram carried above the usual 56 kg: what makes a handicap even out a field.
+// Strength lost per kilogram carried above the usual 56 kg: the allowances of fillies, young horses
+// and apprentices are worth something.
 constexpr double kPerKilo = 0.06;
 // Strengths count for less in each later place: 1st, 2nd, 3rd, the rest.
 constexpr double kPlaceDiscount[] = {1.0, 0.8, 0.65, 0.5};
@@ -482,7 +483,9 @@ double formScaleOf(int track) {
 }
 
 // Compi values from the index's own chances: 90 for an even-money favourite, 40 at the bottom.
-int compiValueOfChance(double chance) { return std::clamp(static_cast<int>(std::lround(40 + 50 * std::sqrt(chance / 0.5))), 40, 90); }
+int compiValueOfChance(double chance) {
+    return std::clamp(static_cast<int>(std::lround(40 + 50 * std::sqrt(chance / 0.5))), 40, 90);
+}
 
 }  // namespace
 
