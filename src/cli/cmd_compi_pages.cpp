@@ -1,12 +1,10 @@
 // compi-pages DIR [--from yyyymmdd] [--to yyyymmdd]: writes, for every track day of the simulated
 // service in the window (default: today to the last day offered), the Compi page sources a user
 // would copy from the index provider: "<yyyymmdd>-<track>-2024.html" for every track and, for the
-// southern-Kanto tracks, "<yyyymmdd>-<track>-2022.html". Their values follow the horses' strength,
-// so importing them (compi-import) gives the simulated days their ranks and zone patterns.
+// southern-Kanto tracks, "<yyyymmdd>-<track>-2022.html". Their values are the simulated races' own
+// index, so importing them (compi-import) gives the simulated days their ranks and zone patterns.
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
-#include <numeric>
 
 #include "app/atomic_file.h"
 #include "app/clock.h"
@@ -23,21 +21,13 @@ namespace vex::cli {
 namespace {
 namespace fs = std::filesystem;
 
-// Values from abilities: the field's mean is 60, one standard unit above it 12 more, within 40-90.
-// The strongest runner is the recommended horse.
-CompiPageRaceValues raceValues(const sim::World& world, const sim::RaceCard& card) {
+// The race's Compi values as the simulated race holds them; the highest is the recommended horse.
+CompiPageRaceValues raceValues(const sim::SimRace& simRace) {
     CompiPageRaceValues race;
-    race.race = card.number;
-    std::vector<double> ability;
-    for (sim::HorseId id : card.field) ability.push_back(world.horse(id).ability);
-    if (ability.empty()) return race;
-    double mean = std::accumulate(ability.begin(), ability.end(), 0.0) / static_cast<double>(ability.size());
-    double spread = 0;
-    for (double a : ability) spread += (a - mean) * (a - mean);
-    spread = std::sqrt(spread / static_cast<double>(ability.size()));
-    if (spread < 1e-9) spread = 1;
-    for (double a : ability) race.values.push_back(std::clamp(static_cast<int>(std::lround(60 + 12 * (a - mean) / spread)), 40, 90));
-    race.recommendedHorse = static_cast<int>(std::max_element(ability.begin(), ability.end()) - ability.begin()) + 1;
+    race.race = simRace.card().number;
+    race.values = simRace.compiValues();
+    if (!race.values.empty())
+        race.recommendedHorse = static_cast<int>(std::max_element(race.values.begin(), race.values.end()) - race.values.begin()) + 1;
     return race;
 }
 
@@ -57,11 +47,14 @@ int runCompiPages(const std::vector<std::string>& args) {
     fs::create_directories(dirText);
     control::SimService service(control::simSeed(), today);
     int pages = 0;
-    for (const sim::TrackDay& td : service.world().trackDays()) {
+    const auto& trackDays = service.world().trackDays();
+    for (std::size_t t = 0; t < trackDays.size(); ++t) {
+        const sim::TrackDay& td = trackDays[t];
         if (td.day < first || td.day > last || td.races.empty()) continue;
         std::vector<CompiPageRaceValues> races;
-        for (const sim::RaceCard& card : td.races)
-            if (card.number >= 1 && card.number <= kCompiPageRaces) races.push_back(raceValues(service.world(), card));
+        for (std::size_t r = 0; r < td.races.size(); ++r)
+            if (td.races[r].number >= 1 && td.races[r].number <= kCompiPageRaces)
+                races.push_back(raceValues(*service.race(static_cast<int>(t), static_cast<int>(r))));
         CivilDate date = civilDate(td.day);
         std::string stem = ymdText(td.day) + "-" + std::to_string(td.track);
         std::string track = pageTrackName(td.track);

@@ -443,12 +443,60 @@ Minute SimRace::postTime() const {
 }
 Minute SimRace::resultTime() const { return postTime() + 4; }
 
+namespace {
+
+// The race model. A runner's true strength on the day is its rating (ability and age) plus its form,
+// less the weight it carries. The result follows the true strengths; the public and the Compi index
+// each judge them with errors of their own, so neither is the truth and each knows something the
+// other does not. The values put the favourite's win rate near 37 % and the returns after takeout
+// near 75 %, as southern-Kanto racing has them.
+// Form in units of ability: most of what separates the horses of one field, as the day's cards
+// group them by rating.
+constexpr double kFormSpread = 0.75;
+// Log-odds of winning per unit of strength: how much strength counts against the luck of the running.
+constexpr double kDecisiveness = 1.75;
+// How far the public misjudges a runner's strength: small, the market knows the horses well.
+constexpr double kPublicError = 0.22;
+// The public's chances are raised to this power (below 1): longshots draw more money than their
+// chance and favourites less, the favourite-longshot bias of every pari-mutuel market.
+constexpr double kLongshotBias = 0.9;
+// The Compi index errs a little more than the public, and on its own: its rank 1 is the favourite
+// in about six races of ten and wins nearly as often.
+constexpr double kCompiError = 0.3;
+// Strength lost per kilogram carried above the usual 56 kg: the allowances of fillies, young horses
+// and apprentices are worth something.
+constexpr double kPerKilo = 0.06;
+// Strengths count for less in each later place: 1st, 2nd, 3rd, the rest.
+constexpr double kPlaceDiscount[] = {1.0, 0.8, 0.65, 0.5};
+// A stopped runner (abnormality 4): rare in any race.
+constexpr double kStopChance = 0.004;
+
+// How far form spreads a field at each track: the tight turns of the small tracks string a field
+// out, the big night track's full fields and long straight keep it closest together.
+double formScaleOf(int track) {
+    switch (track) {
+        case 42: return 1.05;
+        case 44: return 0.85;
+        case 45: return 1.1;
+        default: return 1.0;
+    }
+}
+
+// Compi values from the index's own chances: 90 for an even-money favourite, 40 at the bottom.
+int compiValueOfChance(double chance) {
+    return std::clamp(static_cast<int>(std::lround(40 + 50 * std::sqrt(chance / 0.5))), 40, 90);
+}
+
+}  // namespace
+
 void SimRace::run() {
     Rng r(key_);
     std::vector<double> rating = drawRunners(r);
     drawScratches(r);
-    drawShares(rating, r);
-    std::vector<int> order = drawFinishingOrder(r);
+    const Judgements judged = drawJudgements(rating, r);
+    setShares(judged.publicView);
+    setCompiValues(judged.compiView);
+    std::vector<int> order = drawFinishingOrder(judged.strength, r);
     int tie = drawPositions(order, r);
     drawTimes(order, tie, r);
     drawCorners(order, r);
@@ -466,9 +514,7 @@ std::vector<double> SimRace::drawRunners(Rng& r) {
         x.horse = world_->horse(card_->field[static_cast<std::size_t>(i)]);
         x.number = i + 1;
         x.frame = FrameOfHorse(n, i + 1);
-        int age = ymd.year - x.horse.birthYear;
-        double ageAdj = age <= 2 ? -0.9 : age == 3 ? -0.45 + 0.04 * ymd.month : age <= 5 ? 0.0 : age == 6 ? -0.1 : -0.4;
-        rating[static_cast<std::size_t>(i)] = x.horse.ability + ageAdj + 0.35 * r.normal();
+        rating[static_cast<std::size_t>(i)] = x.horse.ability + ageEffect(ymd.year - x.horse.birthYear, ymd.month);
         int j = r.uniform() < 0.65 ? x.horse.jockey : r.below(24);
         while (jockeyTaken[static_cast<std::size_t>(j)]) j = (j + 1) % 24;
         jockeyTaken[static_cast<std::size_t>(j)] = true;
@@ -516,18 +562,29 @@ void SimRace::drawScratches(Rng& r) {
     }
 }
 
-// The public's win shares: the ratings seen through some noise, with a floor for every starter.
-void SimRace::drawShares(const std::vector<double>& rating, Rng& r) {
+SimRace::Judgements SimRace::drawJudgements(const std::vector<double>& rating, Rng& r) const {
+    const double formSpread = kFormSpread * formScaleOf(td_->track);
+    Judgements j;
+    for (std::size_t i = 0; i < runners_.size(); ++i) {
+        double strength = rating[i] + formSpread * r.normal() - kPerKilo * (runners_[i].weightCarried - 560) / 10.0;
+        j.strength.push_back(strength);
+        j.publicView.push_back(strength + kPublicError * r.normal());
+        j.compiView.push_back(strength + kCompiError * r.normal());
+    }
+    return j;
+}
+
+// The public's win shares, with a floor for every starter: someone always backs the outsider.
+void SimRace::setShares(const std::vector<double>& publicView) {
     const int n = registered();
     finalShares_.assign(static_cast<std::size_t>(n), 0.0);
-    double top = -1e9;
-    for (int i = 0; i < n; ++i) top = std::max(top, rating[static_cast<std::size_t>(i)]);
+    const double top = *std::max_element(publicView.begin(), publicView.end());
     double sum = 0;
     for (int i = 0; i < n; ++i) {
         if (runners_[static_cast<std::size_t>(i)].scratched) continue;
-        double z = rating[static_cast<std::size_t>(i)] + 0.25 * r.normal();
-        finalShares_[static_cast<std::size_t>(i)] = std::exp(1.3 * (z - top));
-        sum += finalShares_[static_cast<std::size_t>(i)];
+        double& share = finalShares_[static_cast<std::size_t>(i)];
+        share = std::exp(kDecisiveness * kLongshotBias * (publicView[static_cast<std::size_t>(i)] - top));
+        sum += share;
     }
     for (int pass = 0; pass < 2; ++pass) {
         double s2 = 0;
@@ -538,37 +595,48 @@ void SimRace::drawShares(const std::vector<double>& rating, Rng& r) {
     for (double& s : finalShares_) s /= sum;
 }
 
-// The true strengths behind the result: finishers are picked one by one in proportion to them.
-std::vector<int> SimRace::drawFinishingOrder(Rng& r) {
-    const int n = registered();
-    std::vector<int> order;
-    std::vector<double> strength(static_cast<std::size_t>(n), 0.0);
-    for (int i = 0; i < n; ++i) {
+void SimRace::setCompiValues(const std::vector<double>& compiView) {
+    const std::size_t n = compiView.size();
+    const double top = *std::max_element(compiView.begin(), compiView.end());
+    std::vector<double> chance(n);
+    for (std::size_t i = 0; i < n; ++i) chance[i] = std::exp(kDecisiveness * (compiView[i] - top));
+    const double sum = std::accumulate(chance.begin(), chance.end(), 0.0);
+    std::vector<std::size_t> byRank(n);
+    std::iota(byRank.begin(), byRank.end(), 0);
+    std::sort(byRank.begin(), byRank.end(), [&](std::size_t a, std::size_t b) { return chance[a] > chance[b]; });
+    compiValues_.assign(n, 40);
+    int above = 91;  // the value of the rank above
+    for (std::size_t i : byRank) {
+        int value = std::max(40, std::min(compiValueOfChance(chance[i] / sum), above - 1));
+        compiValues_[i] = above = value;
+    }
+}
+
+// The race itself, place by place: each place goes to one of the runners left in proportion to its
+// chance, the later places with the strengths discounted (a horse beaten for the win is eased, the
+// places are more open than the win); a stopped runner does not finish.
+std::vector<int> SimRace::drawFinishingOrder(const std::vector<double>& strength, Rng& r) {
+    std::vector<int> left;
+    for (int i = 0; i < registered(); ++i) {
         Runner& x = runners_[static_cast<std::size_t>(i)];
         if (x.scratched) continue;
         ++starters_;
-        if (r.uniform() < 0.004) {
-            x.stopped = true;
-            continue;
-        }
-        strength[static_cast<std::size_t>(i)] = finalShares_[static_cast<std::size_t>(i)] * std::exp(0.45 * r.normal());
+        if (r.uniform() < kStopChance) x.stopped = true;
+        else left.push_back(i);
     }
-    for (;;) {
-        double total = 0;
-        for (double s : strength) total += s;
-        if (total <= 0) break;
-        double u = r.uniform() * total;
-        int pick = 0;
-        for (int i = 0; i < n; ++i) {
-            u -= strength[static_cast<std::size_t>(i)];
-            if (u < 0 && strength[static_cast<std::size_t>(i)] > 0) {
-                pick = i;
-                break;
-            }
-            if (strength[static_cast<std::size_t>(i)] > 0) pick = i;
-        }
-        order.push_back(pick);
-        strength[static_cast<std::size_t>(pick)] = 0;
+    std::vector<int> order;
+    while (!left.empty()) {
+        const double discount = kPlaceDiscount[std::min<std::size_t>(order.size(), std::size(kPlaceDiscount) - 1)];
+        const double top = strength[static_cast<std::size_t>(*std::max_element(left.begin(), left.end(), [&](int a, int b) {
+            return strength[static_cast<std::size_t>(a)] < strength[static_cast<std::size_t>(b)];
+        }))];
+        std::vector<double> weight;
+        for (int i : left) weight.push_back(std::exp(discount * kDecisiveness * (strength[static_cast<std::size_t>(i)] - top)));
+        double u = r.uniform() * std::accumulate(weight.begin(), weight.end(), 0.0);
+        std::size_t pick = 0;
+        while (pick + 1 < left.size() && (u -= weight[pick]) >= 0) ++pick;
+        order.push_back(left[pick]);
+        left.erase(left.begin() + static_cast<long>(pick));
     }
     finishers_ = static_cast<int>(order.size());
     return order;
@@ -1131,7 +1199,8 @@ void SimRace::putResult(std::string& rec, const Runner& x, bool results, bool sc
         }
         setField(rec, SE::TimeDifference, signedTenths(x.timeDiff));
     } else {
-        setField(rec, SE::TimeDifference, scratched ? "9999" : "+000");
+        // No time behind the winner for a runner that did not run or did not finish.
+        setField(rec, SE::TimeDifference, scratched || (results && x.stopped) ? "9999" : "+000");
     }
     setField(rec, {536, 17}, "00000000000000000");
     setField(rec, SE::RunningStyle, results && x.position > 0 ? std::to_string(x.horse.style + 1) : "0");
@@ -1194,10 +1263,12 @@ std::string SimRace::hrRecord(int made) const {
 namespace {
 
 // Writes the combinations, odds (and upper odds) and popularity of one table into an odds record.
+// A combination with a horse beyond the field (`highest`) does not exist: it stays blank, key too.
 void putOddsTable(std::string& rec, BetKind kind, const OddsTable& table, const OddsBlock& block, Field comboField,
-                  int stride, bool frames, const OddsBlock* upper) {
+                  int stride, bool frames, const OddsBlock* upper, int highest) {
     for (int k = 1; k <= static_cast<int>(table.odds.size()); ++k) {
         const Combination& c = combo(kind, k);
+        if (std::max({c.a, c.b, c.c}) > highest) continue;
         Field cf = comboField.at(k, stride);
         int digitsEach = frames ? 1 : 2, at = 0;
         for (int v : {c.a, c.b, c.c})
@@ -1229,7 +1300,7 @@ void putWinPlaceBracket(std::string& o1, const OddsSet& o, int n) {
         setField(o1, Odds::PlaceRank.at(h, 12), o.place.odds[i] > 0 ? num(o.place.popularity[i], 2) : "  ");
     }
     putOddsTable(o1, BetKind::BracketQuinella, o.bracketQuinella, Odds::BracketQuinella, Odds::BracketQuinellaCombination, 9,
-                 true, nullptr);
+                 true, nullptr, 8);
     setField(o1, Odds::TotalWin, num(o.win.total, 11));
     setField(o1, Odds::TotalPlace, num(o.place.total, 11));
     setField(o1, Odds::TotalBracketQuinella, num(o.bracketQuinella.total, 11));
@@ -1288,7 +1359,7 @@ std::vector<std::string> SimRace::oddsRecords(Minute t, int made) const {
     for (const OddsRecordPlan& s : pools) {
         std::string rec = start(s.kind, s.length);
         setField(rec, Odds::SaleFlag, s.table->sold ? "7" : "0");
-        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper);
+        putOddsTable(rec, s.bet, *s.table, *s.block, s.combo, s.stride, s.frames, s.upper, s.frames ? 8 : n);
         setField(rec, Odds::totalOf(s.length), num(s.table->total, 11));
         out.push_back(std::move(rec));
     }

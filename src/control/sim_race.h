@@ -85,6 +85,9 @@ public:
     OddsSet oddsAt(Minute t) const;
     const OddsSet& finalOdds() const;
     const Payouts& payouts() const;
+    // The Compi index of every registered runner (by horse number - 1), published before the
+    // scratches: 40-90, strictly falling from rank 1 until it reaches 40.
+    const std::vector<int>& compiValues() const { return compiValues_; }
 
     // Records, each ending in CR LF. `made` is the day number written as the record's make date.
     std::string raRecord(bool results, bool scratchesKnown, int made) const;
@@ -97,13 +100,20 @@ private:
     void putEntry(std::string& rec, const Runner& x) const;
     void putBodyWeight(std::string& rec, const Runner& x, bool results, bool scratched) const;
     void putResult(std::string& rec, const Runner& x, bool results, bool scratched) const;
+    // How each runner stands on the day: its true strength, and how the public and the Compi index
+    // judge it.
+    struct Judgements {
+        std::vector<double> strength, publicView, compiView;
+    };
     // Runs the race: every draw comes from one stream seeded by the race, in this order.
     void run();
     std::vector<double> drawRunners(Rng& r);  // returns the runners' ratings
     void setBodyWeight(Runner& x) const;
     void drawScratches(Rng& r);
-    void drawShares(const std::vector<double>& rating, Rng& r);
-    std::vector<int> drawFinishingOrder(Rng& r);
+    Judgements drawJudgements(const std::vector<double>& rating, Rng& r) const;
+    void setShares(const std::vector<double>& publicView);
+    void setCompiValues(const std::vector<double>& compiView);
+    std::vector<int> drawFinishingOrder(const std::vector<double>& strength, Rng& r);
     int drawPositions(const std::vector<int>& order, Rng& r);
     int drawLaps(Rng& r);
     void drawTimes(const std::vector<int>& order, int tie, Rng& r);
@@ -117,6 +127,7 @@ private:
     std::uint64_t key_;
     std::vector<Runner> runners_;
     std::vector<double> finalShares_;
+    std::vector<int> compiValues_;
     int starters_ = 0, finishers_ = 0;
     std::vector<int> laps_;
     mutable std::unique_ptr<OddsSet> final_;

@@ -160,6 +160,14 @@ HorseId makeId(int pool, int birthYear, int serial) {
     return static_cast<HorseId>(((pool * 64 + (birthYear - 1990)) << 12) | serial);
 }
 
+int ageGroup(int age, int month) {
+    if (age <= 2) return 0;
+    if (age == 3 && month <= 6) return 1;
+    return 2;
+}
+
+}  // namespace
+
 double ageEffect(int age, int month) {
     if (age <= 2) return -0.9;
     if (age == 3) return -0.45 + 0.04 * month;
@@ -168,14 +176,6 @@ double ageEffect(int age, int month) {
     if (age == 7) return -0.3;
     return -0.6;
 }
-
-int ageGroup(int age, int month) {
-    if (age <= 2) return 0;
-    if (age == 3 && month <= 6) return 1;
-    return 2;
-}
-
-}  // namespace
 
 std::string trainerName(int track, int index) { return personName(hashOf(77, track, index, 1)); }
 std::string jockeyName(int track, int index) { return personName(hashOf(78, track, index, 2)); }

@@ -110,6 +110,9 @@ private:
     std::unordered_map<HorseId, std::vector<RunRef>> runs_;
 };
 
+// What a horse's age takes from its ability in `month`: the young are still growing, the old fade.
+double ageEffect(int age, int month);
+
 // Names shared by the records (CP932).
 std::string trainerName(int track, int index);
 std::string jockeyName(int track, int index);

@@ -1,5 +1,6 @@
 // Values of the simulated records that follow the service's own conventions: data kinds, the
-// entries of scratched runners, dead heats and registration numbers.
+// entries of scratched and stopped runners, combinations beyond the field, dead heats and
+// registration numbers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -171,6 +172,61 @@ TEST(SimRecordValues, AScratchedRunnerHasNoTimeDifferenceAndNoBodyWeight) {
     for (const std::string& r : race->seRecords(false, false, kToday)) {
         EXPECT_EQ(fieldOf(r, SE::TimeDifference), "+000");
         EXPECT_TRUE(blank(fieldOf(r, SE::BodyWeight)));
+    }
+}
+
+TEST(SimRecordValues, ARunnerStoppedDuringTheRaceHasNoTimeDifference) {
+    auto race = findRace([](const SimRace& r) {
+        for (const Runner& x : r.runners())
+            if (x.stopped) return true;
+        return false;
+    });
+    ASSERT_TRUE(race) << "stopped runners are rare but the calendar has a few";
+    const auto records = race->seRecords(true, true, kToday);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (!race->runners()[i].stopped) continue;
+        EXPECT_EQ(fieldOf(records[i], SE::Abnormality), "4");
+        EXPECT_EQ(fieldOf(records[i], SE::TimeDifference), "9999");
+        EXPECT_EQ(fieldOf(records[i], SE::FinishPosition), "00");
+    }
+    // Until the results it is a runner like any other.
+    for (const std::string& r : race->seRecords(false, true, kToday)) EXPECT_NE(fieldOf(r, SE::TimeDifference), "9999");
+}
+
+TEST(SimRecordValues, CombinationsOfHorsesBeyondTheFieldAreBlankKeysIncluded) {
+    auto race = findRace([](const SimRace& r) { return r.registered() <= 12; }, true);
+    ASSERT_TRUE(race);
+    const int n = race->registered();
+    const auto records = race->oddsRecords(race->postTime(), kToday);
+    struct Pool {
+        const std::string& record;
+        BetKind kind;
+        OddsBlock block;
+        Field key;
+        int stride;
+    };
+    const Pool pools[] = {{records[1], BetKind::Quinella, Odds::Quinella, Odds::PairCombination, 13},
+                          {records[2], BetKind::QuinellaPlace, Odds::Wide, Odds::PairCombination, 17},
+                          {records[3], BetKind::Exacta, Odds::Exacta, Odds::PairCombination, 13},
+                          {records[4], BetKind::Trio, Odds::Trio, Odds::TripleCombination, 15},
+                          {records[5], BetKind::Trifecta, Odds::Trifecta, Odds::TripleCombination, 17}};
+    for (const Pool& p : pools) {
+        int beyond = 0;
+        for (int k = 1; k <= CombinationCount(p.kind); ++k) {
+            Combination c = CombinationAt(p.kind, k);
+            std::string_view key = fieldOf(p.record, p.key.at(k, p.stride));
+            if (std::max({c.a, c.b, c.c}) > n) {
+                ++beyond;
+                EXPECT_TRUE(blank(key) && blank(fieldOf(p.record, p.block.odds(k))) &&
+                            blank(fieldOf(p.record, p.block.popularity(k))))
+                    << p.record.substr(0, 2) << " " << k << ": " << key;
+            } else {
+                std::string expected = (c.a < 10 ? "0" : "") + std::to_string(c.a) + (c.b < 10 ? "0" : "") + std::to_string(c.b);
+                if (c.c > 0) expected += (c.c < 10 ? "0" : "") + std::to_string(c.c);
+                EXPECT_EQ(key, expected) << p.record.substr(0, 2) << " " << k;
+            }
+        }
+        EXPECT_GT(beyond, 0) << p.record.substr(0, 2);
     }
 }
 
