@@ -127,9 +127,16 @@ fs::path compiFilePath(const fs::path& folder, std::string_view stamp, std::stri
     return folder / "Data" / (fileNamePiece(name) + kCompiFileExtension);
 }
 
+// Built as one string and made a path once: the day load makes one per runner, and every `/`
+// of a path splits it anew.
 fs::path pastRunFilePath(std::string_view registrationNumber) {
-    return pastRunFolder() / fileNamePiece(piece(registrationNumber, 0, 4)) /
-           (fileNamePiece(registrationNumber) + kPastRunFileExtension);
+    std::string path = pastRunFolder().native();
+    path += '/';
+    path += fileNamePiece(piece(registrationNumber, 0, 4));
+    path += '/';
+    path += fileNamePiece(registrationNumber);
+    path += kPastRunFileExtension;
+    return fs::path(std::move(path));
 }
 
 fs::path pastRaceFilePath(std::string_view yyyymmdd, std::string_view trackCode) {
