@@ -74,6 +74,8 @@ QFont font(int pixelSize, bool bold) {
     return f;
 }
 
+QFont gridFont() { return font(12); }
+
 QFont figureFont(int pixelSize, bool bold) {
     QFont f = font(pixelSize, bold);
     f.setFamilies(kFigureFamilies);
@@ -121,6 +123,10 @@ QColor textColour() { return kInk; }
 QColor warningColour() { return QColor(0xc0, 0x00, 0x00); }
 QColor tooltipBase() { return QColor(0xff, 0xf8, 0xdc); }
 QColor gridHeader() { return QColor(192, 192, 192); }
+QColor betListHeader() { return QColor(0xFF, 0xB0, 0xC0); }
+QColor markCell() { return QColor(0xFF, 0xFF, 0xC0); }
+QColor compiCell(bool recommended) { return recommended ? QColor(0xFF, 0xC0, 0xCB) : QColor(0xC0, 0xFF, 0xC0); }
+QString warningStyleSheet() { return "color: " + warningColour().name() + "; font-weight: bold;"; }
 
 // ---- tables
 

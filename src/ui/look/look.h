@@ -29,6 +29,7 @@ QIcon programIcon();
 // The program's font at a pixel size; figureFont() has digits of one width for columns of figures.
 QFont font(int pixelSize, bool bold = false);
 QFont figureFont(int pixelSize, bool bold = false);
+QFont gridFont();  // the cells of the index card, the bet list and the bet-file viewer
 
 // ---- given colours
 QColor frameColour(int frame);      // 1 white, 2 grey, 3 red, 4 blue, 5 yellow, 6 green, 7 orange, 8 magenta
@@ -38,6 +39,10 @@ QColor textColour();
 QColor warningColour();             // texts that must be read before a vote
 QColor tooltipBase();               // the race cards' horse-number columns
 QColor gridHeader();                // the title row of the index card and the race card
+QColor betListHeader();             // rose
+QColor markCell();                  // the index card's mark columns: light yellow
+QColor compiCell(bool recommended); // pink on the recommended horse's row, light green elsewhere
+QString warningStyleSheet();        // red bold, for money the user must not miss
 
 // ---- tables
 inline constexpr Qt::Alignment kFigureAlignment = Qt::AlignRight | Qt::AlignVCenter;

@@ -5,6 +5,7 @@
 #include <QPalette>
 
 #include "store/record_reader.h"
+#include "ui/look/look.h"
 #include "ui/shared/qt_text.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -30,16 +31,12 @@ QString text(std::string_view cp932) { return fromCp932(trimRight(cp932)); }
 QString raw(std::string_view cp932) { return fromCp932(std::string(cp932)); }
 int num(std::string_view field) { return fieldNumber(field); }
 
-QColor rankColour(int n) {
-    if (n == 1) return Qt::red;
-    if (n == 2 || n == 3) return Qt::blue;
-    return Qt::black;
-}
+QColor rankColour(int n) { return look::placeColour(n); }
 
 Segment seg(const QString& t, QColor c = Qt::black, int pt = 9, bool bold = false) { return Segment{t, c, pt, bold}; }
 CardLine line(const QString& t, QColor c = Qt::black, int pt = 9, bool bold = false) { return {seg(t, c, pt, bold)}; }
 
-const QColor kTooltipBase() { return QApplication::palette().color(QPalette::ToolTipBase); }
+const QColor kTooltipBase() { return look::tooltipBase(); }
 
 }  // namespace
 
@@ -103,20 +100,6 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
 }
 
 // ---------------------------------------------------------------- detailed race card
-
-QColor frameColour(int frame) {
-    switch (frame) {
-        case 1: return Qt::white;
-        case 2: return QColor(128, 128, 128);
-        case 3: return Qt::red;
-        case 4: return Qt::blue;
-        case 5: return Qt::yellow;
-        case 6: return QColor(0, 128, 0);
-        case 7: return QColor(255, 128, 0);
-        case 8: return Qt::magenta;
-        default: return Qt::white;
-    }
-}
 
 namespace {
 
@@ -220,7 +203,7 @@ std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot) {
         CardRow row;
         int frame = num(se.field(SE::Frame));
         if (frame < 1) frame = FrameOfHorse(runners, h);
-        row[0].background = frameColour(frame);
+        row[0].background = look::frameColour(frame);
         row[0].align = Qt::AlignCenter;
         row[0].lines.push_back(line(QString::number(frame), frame == 4 || frame == 2 ? Qt::white : Qt::black, 12, true));
         row[1].background = rec.trackedHorse[h] ? QColor(Qt::red) : kTooltipBase();
@@ -375,7 +358,7 @@ void DetailCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
 QColor raceCardBackground(int col, int row, int frame, bool recommended) {
     if (row == 0) return QColor(192, 192, 192);
     switch (col) {
-        case 0: return frameColour(frame);
+        case 0: return look::frameColour(frame);
         case 1:
         case 4: return kTooltipBase();
         case 7:

@@ -47,7 +47,6 @@ inline constexpr int kDetailColumns = 9;
 inline constexpr int kDetailRowHeight = 67;
 using CardRow = std::array<CardCell, kDetailColumns>;
 
-QColor frameColour(int frame);
 // Rows 1..runners of the detailed card (index 0 = horse 1).
 std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot);
 
