@@ -25,7 +25,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/clock.h"
 #include "app/manual_file.h"
+#include "store/store_paths.h"
 #include "ui/voting/auto_vote_window.h"
 #include "ui/voting/balance_window.h"
 #include "ui/betpage/bet_file_viewer.h"
@@ -33,6 +35,7 @@
 #include "ui/compi/compi_window.h"
 #include "ui/analysis/stats_tools.h"
 #include "ui/main/day_loader.h"
+#include "ui/main/day_selector.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/main/progress_window.h"
@@ -106,9 +109,8 @@ QWidget* MainWindow::buildCommandButtons(QWidget* parent) {
     quickOddsButton_ = toolButton(commands, "SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します");
     nextRaceButton_ = toolButton(commands, "NextRaceBtn", "直前ﾚｰｽ", QString());
     compiButton_ = toolButton(commands, "CompiBtn", "コンピ入力", "コンピ指数を入力します");
-    daySelector_ = new QComboBox(commands);
+    daySelector_ = new DaySelector([] { return fromCp932(dayStampOf(now())); }, commands);
     daySelector_->setObjectName("DateCombo");
-    daySelector_->setMinimumWidth(150);
     directReadButton_ = new QPushButton("一気読み", commands);
     directReadButton_->setObjectName("DirectReadBtn");
     directReadButton_->setVisible(false);

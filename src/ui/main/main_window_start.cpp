@@ -178,7 +178,10 @@ void MainWindow::saveBounds() {
 
 void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    if (!downloadWindow_) downloadWindow_ = new DownloadWindow(this, control_);
+    if (!downloadWindow_) {
+        downloadWindow_ = new DownloadWindow(this, control_);
+        connect(downloadWindow_, &DownloadWindow::downloadEnded, this, &MainWindow::showDownloadedDays);
+    }
     downloadWindow_->show();
     downloadWindow_->raise();
     downloadWindow_->activateWindow();

@@ -205,9 +205,9 @@ std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot) {
         if (frame < 1) frame = FrameOfHorse(runners, h);
         row[0].background = look::frameColour(frame);
         row[0].align = Qt::AlignCenter;
-        row[0].lines.push_back(line(QString::number(frame), frame == 4 || frame == 2 ? Qt::white : Qt::black, 12, true));
+        row[0].lines.push_back(line(QString::number(frame), look::frameTextColour(frame), 12, true));
         row[1].background = rec.trackedHorse[h] ? QColor(Qt::red) : kTooltipBase();
-        row[1].align = Qt::AlignCenter;
+        row[1].align = look::kFigureAlignment;
         row[1].lines.push_back(line(QString::number(h), Qt::black, 12, true));
 
         // Name cell: five lines.
@@ -229,14 +229,14 @@ std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot) {
                                       Qt::black, 7));
 
         CardCell& record = row[3];
-        const auto& fc = rec.finishCounts[h];
+        record.align = Qt::AlignRight | Qt::AlignTop;        const auto& fc = rec.finishCounts[h];
         record.lines.push_back(line(QString::asprintf("%2d-%2d-%2d-%2d", fc[0], fc[1], fc[2], fc[3]), Qt::black, 9));
         record.lines.push_back(line(QString::asprintf("勝率　：%5.1f", rec.winRate[h]) + "％", Qt::black, 8));
         record.lines.push_back(line(QString::asprintf("連対率：%5.1f", rec.topTwoRate[h]) + "％", Qt::black, 8));
         record.lines.push_back(line(QString::asprintf("複勝率：%5.1f", rec.topThreeRate[h]) + "％", Qt::black, 8));
 
         CardCell& oz = row[4];
-        int pop = rec.winPopularity[h];
+        oz.align = Qt::AlignRight | Qt::AlignTop;        int pop = rec.winPopularity[h];
         oz.lines.push_back(line(pop < 1 ? QString("－") : QString::asprintf("%5.1f/ %2d位", rec.winOdds[h], pop),
                                 rankColour(pop), 10));
         int value = rec.compiValue[h], rank = rec.compiRank[h];
@@ -337,7 +337,9 @@ void DetailCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
             f.setBold(s.bold);
             width += QFontMetrics(f).horizontalAdvance(s.text);
         }
-        int x = c->align & Qt::AlignHCenter ? area.left() + std::max(0, (area.width() - width) / 2) : area.left();
+        int x = area.left();
+        if (c->align & Qt::AlignHCenter) x += std::max(0, (area.width() - width) / 2);
+        else if (c->align & Qt::AlignRight) x += std::max(0, area.width() - width);
         for (const Segment& s : l) {
             QFont f = option.font;
             f.setPointSize(s.pointSize);
@@ -388,6 +390,12 @@ QColor raceCardTextColour(int col, int row, const QString& t) {
     return Qt::black;
 }
 
+Qt::Alignment raceCardAlignment(int col, int row, const QString& text) {
+    if (row == 0) return Qt::AlignCenter;
+    if (col == 2) return look::kTextAlignment;
+    return look::isFigure(text) ? look::kFigureAlignment : Qt::AlignCenter;
+}
+
 void RaceCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     // The model's header row is the grid's title row 0; body rows start at 1.
     int row = index.row() + 1, col = index.column();
@@ -401,7 +409,7 @@ void RaceCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
         if (b == col) f.setBold(true);
     p->setFont(f);
     p->setPen(raceCardTextColour(col, row, t));
-    p->drawText(option.rect.adjusted(2, 0, -2, 0), (col == 2 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter, t);
+    p->drawText(option.rect.adjusted(2, 0, -2, 0), raceCardAlignment(col, row, t), t);
     p->restore();
 }
 

@@ -90,6 +90,8 @@ private:
 // Race card grid (StringGrid3) colours: background of a cell and the colour of its text.
 QColor raceCardBackground(int col, int row, int frame, bool recommended);
 QColor raceCardTextColour(int col, int row, const QString& text);
+// The name to the left, figures to the right, marks and the title row centred.
+Qt::Alignment raceCardAlignment(int col, int row, const QString& text);
 
 class RaceCardDelegate : public QStyledItemDelegate {
     Q_OBJECT
