@@ -163,13 +163,24 @@ private slots:
         QCOMPARE(w<QLabel>("Label1")->text(), QString("2024年05月12日(日)大井1回3日01R   13.30発走  晴　芝:良　ダ:稍重"));
         QCOMPARE(w<QLabel>("Label2")->text(), QString("第5回 テスト特別"));
         QVERIFY2(w<QLabel>("Label3")->text().startsWith("12頭[入線:12頭] 1200ﾒｰﾄﾙ "), qPrintable(w<QLabel>("Label3")->text()));
-        QCOMPARE(w<QLabel>("Label6")->text(), QString("【本 賞 金】1着:1500/2着:600/3着:390/4着:225/5着:150"));
+        QCOMPARE(w<QLabel>("Label6")->text(), QString("【本 賞 金】1着:1,500/2着:600/3着:390/4着:225/5着:150"));
         QCOMPARE(w<QLabel>("Label7")->text(), QString("【付加賞金】1着:0/2着:0/3着:0　　　　　　　　(単位：百円)"));
         QCOMPARE(w<QLabel>("BashoLabel")->text(), QString("大井"));
         QCOMPARE(w<QLabel>("RaceLabel")->text(), QString(" 1"));
         QVERIFY(w<QTabWidget>("PageControl1")->isVisible());
         QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(170, 166, 106));  // dirt
         QVERIFY(w<QLabel>("RestTimeLabel")->isVisible());  // the day is today
+
+        // Track and race number stay where they are when the countdown goes, and so do the lines.
+        auto places = [this] {
+            return QList<QRect>{w<QLabel>("BashoLabel")->geometry(), w<QLabel>("RaceLabel")->geometry(),
+                                w<QLabel>("Label1")->geometry()};
+        };
+        const QList<QRect> withCountdown = places();
+        w<QLabel>("RestTimeLabel")->setVisible(false);
+        QApplication::processEvents();
+        QCOMPARE(places(), withCountdown);
+        w<QLabel>("RestTimeLabel")->setVisible(true);
     }
 
     void selectingARaceDrawsItsCardQuickly() {
@@ -390,7 +401,7 @@ private slots:
         const QString blank = rows[0][6].plainText(), raced = rows[0][7].plainText();
         for (const char* placeholder : {"9999", "kg", "人", " 0"})
             QVERIFY2(!blank.contains(placeholder), qPrintable(placeholder + QString(" in:\n") + blank));
-        for (const char* value : {"3人", "480kg 1200", " 3", "ウィナー 0005"})
+        for (const char* value : {"3人", "480kg 1,200", " 3", "ウィナー 0005"})
             QVERIFY2(raced.contains(value), qPrintable(value + QString(" not in:\n") + raced));
     }
 

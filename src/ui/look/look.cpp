@@ -156,9 +156,9 @@ public:
         for (int c : columns_) minimum_.push_back(header->sectionSize(c));
         view_->viewport()->installEventFilter(this);
         connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
-            if (applying_ || width == 0) return;
+            if (applying_) return;
             for (std::size_t i = 0; i < columns_.size(); ++i)
-                if (columns_[i] == column) minimum_[i] = width;
+                if (columns_[i] == column && width > 0) minimum_[i] = width;  // 0: hidden
             apply();
         });
         connect(header, &QHeaderView::sectionCountChanged, this, [this] { apply(); });

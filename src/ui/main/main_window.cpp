@@ -34,6 +34,7 @@
 #include "ui/betpage/bet_page_widget.h"
 #include "ui/compi/compi_window.h"
 #include "ui/analysis/stats_tools.h"
+#include "ui/look/look.h"
 #include "ui/main/day_loader.h"
 #include "ui/main/day_selector.h"
 #include "ui/shared/dialogs.h"
@@ -133,7 +134,11 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     auto* header = new QHBoxLayout(raceHeader_);
     header->setContentsMargins(4, 0, 4, 0);
     header->setSpacing(6);
-    auto* place = new QVBoxLayout;
+    // The track and the race number keep their places whether or not the countdown shows: its
+    // room stays while it is hidden, and the column is as wide as the countdown's longest text.
+    auto* placeBox = new QWidget(raceHeader_);
+    auto* place = new QVBoxLayout(placeBox);
+    place->setContentsMargins(0, 0, 0, 0);
     place->setSpacing(0);
     trackName_ = headerLabel(raceHeader_, "BashoLabel", 24, true);
     raceNumber_ = headerLabel(raceHeader_, "RaceLabel", 24, true);
@@ -141,11 +146,15 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     raceNumber_->setAlignment(Qt::AlignCenter);
     postCountdown_ = headerLabel(raceHeader_, "RestTimeLabel", 11);
     postCountdown_->setAlignment(Qt::AlignCenter);
+    QSizePolicy keepRoom = postCountdown_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    postCountdown_->setSizePolicy(keepRoom);
     postCountdown_->setVisible(false);
     place->addWidget(trackName_);
     place->addWidget(raceNumber_);
     place->addWidget(postCountdown_);
-    header->addLayout(place);
+    placeBox->setFixedWidth(postCountdown_->fontMetrics().horizontalAdvance("発走までの残り時間：00:00:00") + 12);
+    header->addWidget(placeBox);
     auto* lines = new QVBoxLayout;
     lines->setSpacing(0);
     raceDayLine_ = headerLabel(raceHeader_, "Label1", 12, true);
@@ -324,10 +333,9 @@ QWidget* MainWindow::buildResultBox(QWidget* parent, int kind, const char* capti
         for (int c = 0; c < 3; ++c) {
             auto* l = new QLabel(box);
             l->setObjectName(QString("%1%2_%3").arg(prefix[c]).arg(kind).arg(e + 1));
-            QFont f("monospace");
-            f.setStyleHint(QFont::TypeWriter);
-            l->setFont(f);
+            l->setFont(look::figureFont(13));
             l->setMinimumWidth(c == 2 ? 80 : (c == 0 ? 70 : 30));
+            if (c > 0) l->setAlignment(look::kFigureAlignment);  // 人気 and 配当
             row[c] = l;
             g->addWidget(l, e + 1, c);
         }

@@ -46,6 +46,8 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 // A window larger than the screen its top-left corner is on, shrunk to that screen and moved onto it
 // (a window whose bottom lies off the screen hides the vote button); any other window unchanged.
 QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens);
+// Where a window of `size` goes on its first start: centred on `screen`, shrunk to it if need be.
+QRect centredOn(const QSize& size, const QRect& screen);
 
 class BetPageWidget;
 class ControlWorker;

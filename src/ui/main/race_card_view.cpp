@@ -82,10 +82,10 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
                text(RaceSymbolText(track, f(RA::Symbol)));
     h.prizeLine = "【本 賞 金】";
     for (int k = 1; k <= 5; ++k)
-        h.prizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::Prize.at(k, 8))));
+        h.prizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + look::yen(num(f(RA::Prize.at(k, 8))));
     h.addedPrizeLine = "【付加賞金】";
     for (int k = 1; k <= 3; ++k)
-        h.addedPrizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::AddedPrize.at(k, 8))));
+        h.addedPrizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + look::yen(num(f(RA::AddedPrize.at(k, 8))));
     h.addedPrizeLine += "　　　　　　　　(単位：百円)";
 
     h.trackName = text(TrackName(track, 0));
@@ -141,7 +141,7 @@ void addPastRunResultLines(const SeRecord& se, CardCell& c) {
     const int bodyWeight = num(se.field(SE::BodyWeight)), prize = num(se.field(SE::Prize));
     CardLine l5;
     l5.push_back(seg((bodyWeight > 0 && bodyWeight < 999 ? raw(DigitsText(se.field(SE::BodyWeight))) + "kg " : QString()) +
-                         (prize > 0 ? QString::number(prize) + " " : QString()),
+                         (prize > 0 ? look::yen(prize) + " " : QString()),
                      Qt::black, 8));
     l5.push_back(seg(finish > 0 ? QString::asprintf("%2d", finish) : QString("  "), rankColour(finish), 8, true));
     c.lines.push_back(l5);
