@@ -326,7 +326,11 @@ QWidget* MainWindow::buildResultBox(QWidget* parent, int kind, const char* capti
     g->setHorizontalSpacing(10);
     g->setVerticalSpacing(1);
     const char* captions[3] = {"結果：", "人気：", "配当："};
-    for (int c = 0; c < 3; ++c) g->addWidget(new QLabel(captions[c], box), 0, c);
+    for (int c = 0; c < 3; ++c) {
+        auto* title = new QLabel(captions[c], box);
+        if (c > 0) title->setAlignment(look::kFigureAlignment);  // above the figures
+        g->addWidget(title, 0, c);
+    }
     for (int e = 0; e < entries; ++e) {
         std::array<QLabel*, 3> row{};
         const char* prefix[3] = {"KekkaLabel", "NinkiLabel", "HaitoLabel"};
