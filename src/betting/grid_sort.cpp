@@ -1,7 +1,7 @@
 #include "betting/grid_sort.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
 #include <numeric>
 #include <vector>
 
@@ -69,7 +69,12 @@ double cellNumber(const std::string& cell) {
         else return 0.0;
     }
     if (digits == 0) return 0.0;
-    return std::strtod(text.c_str(), nullptr);
+    // from_chars reads the point as a point in every locale (strtod would stop at it under a
+    // locale with a decimal comma, reading an odds bound of 2.5 as 2).
+    double value = 0.0;
+    const char* first = text.data() + (text[0] == '+' ? 1 : 0);
+    std::from_chars(first, text.data() + text.size(), value);
+    return value;
 }
 
 }  // namespace vex

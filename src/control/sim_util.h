@@ -45,9 +45,8 @@ private:
     std::uint64_t s_;
 };
 
-// Days are civil day numbers (vocabulary/civil_date.h).
-// 0 = Sunday .. 6 = Saturday.
-inline int weekdayOf(int day) { return ((day % 7) + 11) % 7; }
+// Days are civil day numbers (vocabulary/civil_date.h, which also gives their weekday).
+using vex::weekdayOf;
 // Monday-based week number.
 inline int weekOf(int day) { return (day - 4 + 7000000) / 7 - 1000000; }
 inline int mondayOfWeek(int week) { return week * 7 + 4; }

@@ -16,6 +16,8 @@ struct CivilDate {
 // must be 1..12 and the day 1..31.
 int dayNumber(int year, int month, int day);
 CivilDate civilDate(int dayNumber);
+// 0 = Sunday .. 6 = Saturday.
+inline int weekdayOf(int dayNumber) { return ((dayNumber % 7) + 11) % 7; }
 
 // "yyyymmdd" of a day number.
 std::string ymdText(int dayNumber);

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "betting/bet_generator.h"
 #include "betting/bet_page.h"
 #include "expected_bets.h"
 #include "race_fixture.h"
+#include "support/test_support.h"
 
 namespace vex {
 namespace {
@@ -108,6 +111,18 @@ TEST(BetGeneration, RowsCarryOddsPopularityAndRanksAtTheKindsWidths) {
             EXPECT_EQ(row, want[r - 1]) << "kind " << static_cast<int>(kind) << " row " << r;
         }
     }
+}
+
+// A desktop whose locale writes 2,5 still reads the odds bounds as typed: 2.5, not 2.
+TEST(BetGeneration, OddsBoundsReadAlikeUnderEveryLocale) {
+    const std::string comma = test::commaDecimalLocale();
+    if (comma.empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    std::setlocale(LC_NUMERIC, comma.c_str());
+    const double lower = filterValue("  2.5"), upper = filterValue("9999999.9"), signed_ = filterValue("+1.5");
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_DOUBLE_EQ(lower, 2.5);
+    EXPECT_DOUBLE_EQ(upper, 9999999.9);
+    EXPECT_DOUBLE_EQ(signed_, 1.5);
 }
 
 TEST(BetGeneration, OddsFilterAndTheModesThatIgnoreOdds) {

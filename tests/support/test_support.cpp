@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -74,6 +75,18 @@ std::string cliPath() {
 #else
     return "vexmora-cli";
 #endif
+}
+
+std::string commaDecimalLocale() {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    std::string found;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8", "ru_RU.utf8"})
+        if (std::setlocale(LC_NUMERIC, name) && std::localeconv()->decimal_point[0] == ',') {
+            found = name;
+            break;
+        }
+    std::setlocale(LC_NUMERIC, before.c_str());
+    return found;
 }
 
 }  // namespace vex::test

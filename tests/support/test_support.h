@@ -48,4 +48,8 @@ std::string runCommand(const std::string& command, int& exitCode);
 // The vexmora-cli program the tests run.
 std::string cliPath();
 
+// The name of an installed locale that writes numbers with a decimal comma (2,5); empty when none
+// is. The C library's locale is left as it was.
+std::string commaDecimalLocale();
+
 }  // namespace vex::test

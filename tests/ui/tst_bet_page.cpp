@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -107,12 +108,18 @@ private slots:
         GridView* card = grid(page(), "StringGrid26");
         QCOMPARE(card->gridModel()->columnCount(), 12);
         const int cardWidths[] = {20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25};
-        for (int c = 0; c < 11; ++c) QCOMPARE(card->columnWidth(c), cardWidths[c]);
+        // The name column's width is its least: it takes the room the others leave.
+        for (int c = 0; c < 11; ++c)
+            if (c != kCardName) QCOMPARE(card->columnWidth(c), cardWidths[c]);
+        QVERIFY(card->columnWidth(kCardName) >= cardWidths[kCardName]);
         QVERIFY(card->isColumnHidden(11));  // 相手 is not used by the formation
         GridView* list = grid(page(), "StringGrid34");
         const int listWidths[] = {20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
         QCOMPARE(list->gridModel()->columnCount(), 15);
-        for (int c = 0; c < 15; ++c) QCOMPARE(list->columnWidth(c), listWidths[c]);
+        for (int c = 0; c < 15; ++c) {
+            QCOMPARE(list->isColumnHidden(c), listWidths[c] == 0);
+            if (listWidths[c] > 0) QVERIFY(list->columnWidth(c) >= listWidths[c]);  // the least, shared room on top
+        }
         QCOMPARE(list->gridModel()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QString("オッズ"));
     }
 
@@ -124,6 +131,7 @@ private slots:
         pick(page(), "RadioGroup1", "均一2");
         clickCell(grid(page(), "StringGrid26"), 8, 1);
         GridView* list = grid(page(), "StringGrid34");
+        const int ownWidth = list->columnWidth(kListStake);
         auto* amount = page().findChild<NumberEdit*>("AmountEdit");
         amount->setText("99999999");
         const QString stake = list->gridModel()->text(kListStake, 1).trimmed();
@@ -131,7 +139,48 @@ private slots:
         QVERIFY(list->cellWidthFor(stake) > 60);
         QVERIFY(list->columnWidth(kListStake) >= list->cellWidthFor(stake));
         amount->setText("3000");
+        QCOMPARE(list->columnWidth(kListStake), ownWidth);
+    }
+
+    // Wide, the card's name column and the list's columns take the room and nothing is left
+    // empty beside them; narrow, every column keeps its own width and the page scrolls.
+    void gridsUseTheRoomAndScrollWhenNarrow() {
+        page().selectRace(fixture::race());
+        for (int h = 1; h <= 3; ++h) clickCell(grid(page(), "StringGrid26"), 8, h);
+        GridView* card = grid(page(), "StringGrid26");
+        GridView* list = grid(page(), "StringGrid34");
+        auto shownWidth = [](GridView* g) {
+            int sum = 0;
+            for (int c = 0; c < g->gridModel()->columnCount(); ++c)
+                if (!g->isColumnHidden(c)) sum += g->columnWidth(c);
+            return sum;
+        };
+        page().resize(1850, 900);
+        QTRY_COMPARE(shownWidth(card), card->viewport()->width());
+        QVERIFY(card->columnWidth(kCardName) > 300);
+        QCOMPARE(card->columnWidth(kCardCompi), 30);
+        QCOMPARE(shownWidth(list), list->viewport()->width());
+        QVERIFY(list->columnWidth(kListReturn) > 150 && list->columnWidth(kListStake) > 100);
+
+        page().resize(900, 600);
+        QTRY_COMPARE(list->columnWidth(kListReturn), 90);
         QCOMPARE(list->columnWidth(kListStake), 60);
+        QCOMPARE(shownWidth(list), list->viewport()->width());
+        QVERIFY(card->columnWidth(kCardName) >= 130 && card->columnWidth(kCardName) < 300);
+        QCOMPARE(shownWidth(card), card->viewport()->width());
+        QVERIFY(page().findChild<QScrollArea*>("BetPageScroll")->horizontalScrollBar()->maximum() > 0);
+    }
+
+    // Figures right-aligned in the list, the erase mark and the combination centred.
+    void betListFiguresAreRightAligned() {
+        page().selectRace(fixture::race());
+        for (int h = 1; h <= 3; ++h) clickCell(grid(page(), "StringGrid26"), 8, h);
+        GridModel* list = grid(page(), "StringGrid34")->gridModel();
+        auto align = [&](int col) { return list->data(list->index(0, col), Qt::TextAlignmentRole).toInt(); };
+        for (int col : {kListNumber, kListOdds, kListStake, kListReturn, kListReturnRate})
+            QVERIFY2(align(col) & Qt::AlignRight, qPrintable(QString::number(col)));
+        QVERIFY(align(kListCombination) & Qt::AlignHCenter);
+        QVERIFY(align(kListErase) & Qt::AlignHCenter);
     }
 
     void marksByCellClickAndHeaderRegenerateTheList() {
@@ -302,7 +351,9 @@ private slots:
         QCOMPARE(look(card, 6, 3, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
         QCOMPARE(look(card, 6, 4, Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
         QVERIFY(look(card, 2, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
-        QVERIFY(look(card, 1, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter);
+        // Figures to the right, marks centred.
+        for (int col : {1, 3, 4, 5, 6}) QVERIFY(look(card, col, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+        QVERIFY(look(card, 8, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter);
 
         // Marks over all 16 runners of mode 均等: the mean return is below the stake -> red rate.
         page().findChild<QPushButton*>("AllBtn1")->click();

@@ -1,7 +1,10 @@
 // How a person meets the program: the first start on an empty folder, the day selected at every
 // later start, and Qt's own dialogs in Japanese.
+#include <QAbstractProxyModel>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -190,6 +193,35 @@ private slots:
         QVERIFY(box.button(QMessageBox::No)->text().startsWith("いいえ"));
         QVERIFY(box.button(QMessageBox::Cancel)->text().startsWith("キャンセル"));
         QVERIFY(box.button(QMessageBox::Ok)->text().startsWith("OK"));
+    }
+
+    // The pickers list dates and kinds in Japanese too, whatever the system's language.
+    void pickerEntriesAreJapanese() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("Data"));
+        QFile file(dir.filePath("bets.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2026, 6, 10), QTime(9, 30)), QFileDevice::FileModificationTime));
+        file.close();
+
+        QFileSystemModel files;
+        QAbstractProxyModel* shown = ui::japaneseFileColumns(&files);
+        shown->setSourceModel(&files);
+        const QModelIndex root = files.setRootPath(dir.path());
+        QTRY_COMPARE(files.rowCount(root), 2);
+        auto text = [&](const QString& name, int column) {
+            const QModelIndex entry = files.index(dir.filePath(name), column);
+            return shown->mapFromSource(entry).data().toString();
+        };
+        QTRY_COMPARE(text("bets.txt", 3), QString("2026/06/10 09:30"));
+        QCOMPARE(text("bets.txt", 2), QString("TXT ファイル"));
+        QCOMPARE(text("Data", 2), QString("フォルダ"));
+        QCOMPARE(text("bets.txt", 0), QString("bets.txt"));
+
+        QFileDialog dialog;
+        ui::makeJapanese(dialog);
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QVERIFY(dialog.proxyModel());
     }
 };
 

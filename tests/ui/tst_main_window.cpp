@@ -141,6 +141,17 @@ private slots:
     void windowBoundsAreSavedAndRestoredReachably() {
         TempHome home;
         {
+            // The first start: the default size in the middle of the screen.
+            MainWindow window;
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            QCOMPARE(window.size(), QSize(1280, 700).boundedTo(screen.size()));
+            QVERIFY2(std::abs(window.geometry().center().x() - screen.center().x()) <= 1 &&
+                         std::abs(window.geometry().center().y() - screen.center().y()) <= 1,
+                     qPrintable(QString("%1,%2").arg(window.x()).arg(window.y())));
+        }
+        QCOMPARE(ui::centredOn(QSize(1280, 700), QRect(0, 0, 1920, 1080)), QRect(320, 190, 1280, 700));
+        QCOMPARE(ui::centredOn(QSize(1280, 700), QRect(1920, 0, 1024, 768)), QRect(1920, 34, 1024, 700));
+        {
             MainWindow window;
             window.move(40, 30);
             window.resize(700, 500);

@@ -22,6 +22,7 @@
 #include "ui/betpage/bet_page_widget.h"
 #include "ui/shared/dialogs.h"
 #include "ui/download/download_window.h"
+#include "ui/main/day_selector.h"
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
 #include "ui/main/race_card_view.h"
@@ -90,9 +91,17 @@ class RaceViewsTest : public QObject {
         QVERIFY2(Dialogs::shown().value(0).startsWith("2024年05月10日00時00分00秒以降のデータ取込を開始します。"),
                  qPrintable(Dialogs::shown().join('|')));
         QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ作成が完了しました。"));
-        QCOMPARE(byName<QProgressBar>(win, "ProgressBar2")->value(), 0);
+        // Beside "完了" both bars stay full.
+        for (const char* bar : {"ProgressBar1", "ProgressBar2"}) {
+            auto* b = byName<QProgressBar>(win, bar);
+            QVERIFY(b->maximum() > 0);
+            QCOMPARE(b->value(), b->maximum());
+        }
         QCOMPARE(Settings().readString("JvDataGet", "LastTime", ""), std::string("2024/05/11 00:00:00"));
         QCOMPARE(byName<QDateTimeEdit>(win, "DateTimePicker1")->dateTime(), QDateTime(QDate(2024, 5, 11), QTime(0, 0)));
+        // The new day is in the day selector while the window is still open.
+        QVERIFY(win->isVisible());
+        QCOMPARE(w<QComboBox>("DateCombo")->findText("2024年05月12日"), 0);
         win->close();
         QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }
@@ -123,12 +132,23 @@ private slots:
         auto* days = w<QComboBox>("DateCombo");
         QCOMPARE(days->count(), 1);  // past runs go to the per-horse files, not the day list
         QCOMPARE(days->itemText(0), QString("2024年05月12日"));
+        // Shown with its weekday and marked as today; the item stays the day stamp.
+        auto* selector = qobject_cast<ui::DaySelector*>(days);
+        QVERIFY(selector);
+        QCOMPARE(selector->shownText(0), QString("2024年05月12日(日)  本日"));
         // After a download the newest day is selected and loaded.
         QCOMPARE(days->currentIndex(), 0);
         QTRY_VERIFY(!window_->loadingDay());
         QCOMPARE(w<QListWidget>("DatList")->count(), 4);
         QVERIFY(w<QTabWidget>("PageControl1")->isVisible());
         QVERIFY(QFile::exists(home_->file("SEI/2019/2019000201.nvSEI")));
+    }
+
+    void dayTextsGetTheirWeekday() {
+        QCOMPARE(ui::dayWithWeekday("2026年06月10日", "2026年06月11日"), QString("2026年06月10日(水)"));
+        QCOMPARE(ui::dayWithWeekday("2026年06月13日", "2026年06月13日"), QString("2026年06月13日(土)  本日"));
+        QCOMPARE(ui::dayWithWeekday("2026年02月30日", ""), QString("2026年02月30日"));  // no such day
+        QCOMPARE(ui::dayWithWeekday("", ""), QString());
     }
 
     void choosingTheDayShowsTheFirstRace() {
@@ -143,13 +163,24 @@ private slots:
         QCOMPARE(w<QLabel>("Label1")->text(), QString("2024年05月12日(日)大井1回3日01R   13.30発走  晴　芝:良　ダ:稍重"));
         QCOMPARE(w<QLabel>("Label2")->text(), QString("第5回 テスト特別"));
         QVERIFY2(w<QLabel>("Label3")->text().startsWith("12頭[入線:12頭] 1200ﾒｰﾄﾙ "), qPrintable(w<QLabel>("Label3")->text()));
-        QCOMPARE(w<QLabel>("Label6")->text(), QString("【本 賞 金】1着:1500/2着:600/3着:390/4着:225/5着:150"));
+        QCOMPARE(w<QLabel>("Label6")->text(), QString("【本 賞 金】1着:1,500/2着:600/3着:390/4着:225/5着:150"));
         QCOMPARE(w<QLabel>("Label7")->text(), QString("【付加賞金】1着:0/2着:0/3着:0　　　　　　　　(単位：百円)"));
         QCOMPARE(w<QLabel>("BashoLabel")->text(), QString("大井"));
         QCOMPARE(w<QLabel>("RaceLabel")->text(), QString(" 1"));
         QVERIFY(w<QTabWidget>("PageControl1")->isVisible());
         QCOMPARE(w<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(170, 166, 106));  // dirt
         QVERIFY(w<QLabel>("RestTimeLabel")->isVisible());  // the day is today
+
+        // Track and race number stay where they are when the countdown goes, and so do the lines.
+        auto places = [this] {
+            return QList<QRect>{w<QLabel>("BashoLabel")->geometry(), w<QLabel>("RaceLabel")->geometry(),
+                                w<QLabel>("Label1")->geometry()};
+        };
+        const QList<QRect> withCountdown = places();
+        w<QLabel>("RestTimeLabel")->setVisible(false);
+        QApplication::processEvents();
+        QCOMPARE(places(), withCountdown);
+        w<QLabel>("RestTimeLabel")->setVisible(true);
     }
 
     void selectingARaceDrawsItsCardQuickly() {
@@ -236,9 +267,44 @@ private slots:
         QCOMPARE(cell(0, kRcPastRun + 2), QString(" 2/16"));
         QCOMPARE(cell(0, kRcPastRun + 6), QString("3.10東京"));
         QCOMPARE(cell(0, kRcFinish), QString());  // not run yet
+        // The name to the left, figures to the right, other texts and the title row centred.
+        QCOMPARE(ui::raceCardAlignment(kRcName, 1, cell(0, kRcName)), Qt::AlignLeft | Qt::AlignVCenter);
+        QCOMPARE(ui::raceCardAlignment(kRcHorse, 1, cell(0, kRcHorse)), Qt::AlignRight | Qt::AlignVCenter);
+        QCOMPARE(ui::raceCardAlignment(kRcInterval, 1, cell(0, kRcInterval)), Qt::AlignRight | Qt::AlignVCenter);
+        QCOMPARE(ui::raceCardAlignment(kRcPastRun, 1, cell(0, kRcPastRun)), Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(ui::raceCardAlignment(kRcHorse, 0, "馬"), Qt::Alignment(Qt::AlignCenter));
         pages->setCurrentWidget(w<QWidget>("TabSheet5"));
         saveShot(window_.get(), "main-race-card-grid");
         pages->setCurrentWidget(w<QWidget>("TabSheet4"));
+    }
+
+    // In a wide window the race cards leave no empty room: the name column (and on the detailed
+    // card the past runs) take it; in a narrow one the columns keep their widths and scroll.
+    void raceCardsUseTheRoom() {
+        auto shownWidth = [](QTableView* t) {
+            int sum = 0;
+            for (int c = 0; c < t->model()->columnCount(); ++c)
+                if (!t->isColumnHidden(c)) sum += t->columnWidth(c);
+            return sum;
+        };
+        auto* pages = w<QTabWidget>("PageControl1");
+        auto* detail = w<QTableView>("StringGrid2");
+        auto* grid = w<QTableView>("StringGrid3");
+        window_->resize(1900, 900);
+        pages->setCurrentWidget(w<QWidget>("TabSheet4"));
+        QTRY_COMPARE(shownWidth(detail), detail->viewport()->width());
+        QVERIFY(detail->columnWidth(2) > 200 && detail->columnWidth(6) > 222);
+        QCOMPARE(detail->columnWidth(3), 118);
+        pages->setCurrentWidget(w<QWidget>("TabSheet5"));
+        QTRY_COMPARE(shownWidth(grid), grid->viewport()->width());
+        QVERIFY(grid->columnWidth(kRcName) > 120);
+
+        window_->resize(1024, 700);
+        QTRY_COMPARE(grid->columnWidth(kRcName), 120);
+        QVERIFY(shownWidth(grid) > grid->viewport()->width());  // it scrolls
+        pages->setCurrentWidget(w<QWidget>("TabSheet4"));
+        QTRY_COMPARE(detail->columnWidth(2), 200);
+        window_->resize(1100, 720);
     }
 
     void raceWithoutRunnersKeepsThePreviousViews() {
@@ -335,7 +401,7 @@ private slots:
         const QString blank = rows[0][6].plainText(), raced = rows[0][7].plainText();
         for (const char* placeholder : {"9999", "kg", "人", " 0"})
             QVERIFY2(!blank.contains(placeholder), qPrintable(placeholder + QString(" in:\n") + blank));
-        for (const char* value : {"3人", "480kg 1200", " 3", "ウィナー 0005"})
+        for (const char* value : {"3人", "480kg 1,200", " 3", "ウィナー 0005"})
             QVERIFY2(raced.contains(value), qPrintable(value + QString(" not in:\n") + raced));
     }
 
@@ -444,6 +510,9 @@ private slots:
         QCOMPARE(Dialogs::shown(), QStringList());
         QCOMPARE(Dialogs::beeps(), beeps);
         QCOMPARE(byName<QLabel>(win, "ProgressLabel")->text(), QString("データ取込は実行されていません。"));
+        // The new day is in the day selector while the window is still open.
+        QVERIFY(win->isVisible());
+        QCOMPARE(w<QComboBox>("DateCombo")->findText("2024年05月12日"), 0);
         win->close();
         QTRY_VERIFY(!window_->findChild<ui::DownloadWindow*>("GetDataForm"));
     }

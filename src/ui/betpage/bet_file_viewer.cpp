@@ -8,6 +8,7 @@
 #include "app/app_folder.h"
 #include "app/atomic_file.h"
 #include "betting/bet_list.h"
+#include "ui/look/look.h"
 #include "ui/widgets/grid_view.h"
 
 namespace vex::ui {
@@ -25,12 +26,16 @@ BetFileViewer::BetFileViewer(QWidget* parent) : QWidget(parent), lines_(decodeBe
 
     grid_ = new GridView(this);
     grid_->setObjectName("BetFileGrid");
-    QFont gridFont = font();
-    gridFont.setPixelSize(12);
-    grid_->setFont(gridFont);
-    grid_->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
+    grid_->setFont(look::gridFont());
+    grid_->setHeaderColour(look::gridHeader());
     grid_->gridModel()->setGrid(&lines_);
     grid_->setColumnWidths({40, 50, 50, 28, 50, 36, 110, 110, 110, 50, 24, 40});
+    grid_->gridModel()->look = [](int col, int) {
+        CellLook cell;
+        const bool figure = col == 0 || col == 3 || col == 9;  // NO, R, 金額
+        cell.align = figure ? look::kFigureAlignment : Qt::AlignCenter;
+        return cell;
+    };
 
     auto* h = new QHBoxLayout(this);
     h->addLayout(left);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -20,6 +21,7 @@
 #include "ui/widgets/number_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/look/look.h"
 #include "voting/bet_lines.h"
 #include "voting/vote.h"
 
@@ -28,15 +30,15 @@ namespace {
 
 const std::vector<int> kCardWidths{20, 20, 130, 30, 20, 40, 20, 35, 25, 25, 25, 25};
 const std::vector<int> kBetListWidths{20, 30, 60, 60, 0, 0, 60, 90, 90, 0, 0, 0, 0, 0, 0};
-// Texts about money the user must not miss.
-const char* const kWarningStyle = "color: #c00000; font-weight: bold;";
+
+// The narrowest a grid may get: its columns' own widths, its frame and its vertical scroll bar.
+int minimumGridWidth(const GridView* grid, const std::vector<int>& widths) {
+    int sum = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+    for (int w : widths) sum += w;
+    return sum;
+}
 
 QLabel* caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
-
-QFont gridFont(QFont base) {
-    base.setPixelSize(12);
-    return base;
-}
 
 QLabel* valueLabel(const char* name, QWidget* parent) {
     auto* l = new QLabel(parent);
@@ -76,10 +78,11 @@ void BetPageWidget::buildLayout() {
     content->setObjectName("BetPageContent");
     auto* top = new QHBoxLayout(content);
     top->setContentsMargins(4, 4, 4, 4);
-    top->addLayout(left);
+    // The card and the list share the room the choices leave.
+    top->addLayout(left, 1);
     top->addWidget(middle);
     top->addLayout(right, 1);
-    content->setMinimumSize(1000, 470);
+    content->setMinimumHeight(470);
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName("BetPageScroll");
     scroll->setFrameShape(QFrame::NoFrame);
@@ -111,13 +114,11 @@ QLayout* BetPageWidget::buildIndexCardColumn() {
 
     indexCard_ = new GridView(this);
     indexCard_->setObjectName("StringGrid26");
-    indexCard_->setFont(gridFont(font()));
-    indexCard_->setHeaderColour(QColor(0xC0, 0xC0, 0xC0));
+    indexCard_->setFont(look::gridFont());
+    indexCard_->setHeaderColour(look::gridHeader());
     indexCard_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     indexCard_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int cardWidth = 0;
-    for (int w : kCardWidths) cardWidth += w;
-    indexCard_->setFixedWidth(cardWidth + 24);
+    indexCard_->setMinimumWidth(minimumGridWidth(indexCard_, kCardWidths));
     left->addWidget(indexCard_, 1);
 
     auto* pairs = new QHBoxLayout;
@@ -205,15 +206,16 @@ QLayout* BetPageWidget::buildBetListColumn() {
     auto* right = new QVBoxLayout;
     betList_ = new GridView(this);
     betList_->setObjectName("StringGrid34");
-    betList_->setFont(gridFont(font()));
-    betList_->setHeaderColour(QColor(0xFF, 0xB0, 0xC0));
+    betList_->setFont(look::gridFont());
+    betList_->setHeaderColour(look::betListHeader());
     betList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    betList_->setMinimumWidth(minimumGridWidth(betList_, kBetListWidths));
     right->addWidget(betList_, 1);
     // Why the list has no stakes, where the user looks for them.
     listNote_ = new QLabel(this);
     listNote_->setObjectName("BetListNote");
     listNote_->setWordWrap(true);
-    listNote_->setStyleSheet(kWarningStyle);
+    listNote_->setStyleSheet(look::warningStyleSheet());
     listNote_->hide();
     right->addWidget(listNote_);
 
@@ -259,61 +261,40 @@ QLayout* BetPageWidget::buildFigures() {
 }  // namespace vex::ui
 
 namespace vex::ui {
-namespace {
-
-QColor frameColour(int frame) {
-    switch (frame) {
-        case 1: return Qt::white;
-        case 2: return QColor(0x80, 0x80, 0x80);
-        case 3: return Qt::red;
-        case 4: return Qt::blue;
-        case 5: return Qt::yellow;
-        case 6: return QColor(0x00, 0x80, 0x00);
-        case 7: return QColor(0xFF, 0xA5, 0x00);
-        case 8: return Qt::magenta;
-        default: return Qt::white;
-    }
-}
-
-const QColor kLightYellow(0xFF, 0xFF, 0xC0);
-const QColor kPink(0xFF, 0xC0, 0xCB);
-const QColor kLightGreen(0xC0, 0xFF, 0xC0);
-
-}  // namespace
 
 // ---- drawing
 
 CellLook BetPageWidget::cardLook(int col, int row) const {
-    CellLook look;
+    CellLook cell;
     const TextGrid& g = model_->card().grid();
     const int horse = cellInt(g.cell(kCardHorse, row));
-    if (horse <= 0) return look;
-    if (col == kCardName) look.align = Qt::AlignLeft | Qt::AlignVCenter;
-    else look.align = Qt::AlignCenter;
+    if (horse <= 0) return cell;
+    if (col == kCardName) cell.align = look::kTextAlignment;
+    else if (col >= kCardZone) cell.align = Qt::AlignCenter;  // marks
+    else cell.align = look::kFigureAlignment;
     if (col == kCardFrame) {
         const int frame = cellInt(g.cell(kCardFrame, row));
-        look.background = frameColour(frame);
-        if (frame == 3 || frame == 4 || frame == 6 || frame == 8) look.text = Qt::white;
+        cell.background = look::frameColour(frame);
+        cell.text = look::frameTextColour(frame);
+        cell.align = Qt::AlignCenter;  // a colour chip with its digit
     } else if (col >= kCardMark1) {
-        look.background = kLightYellow;
+        cell.background = look::markCell();
     } else if (col == kCardCompi || col == kCardCompiRank) {
         const BetRace* race = model_->race();
-        look.background = race && race->recommendedHorse == horse ? kPink : kLightGreen;
+        cell.background = look::compiCell(race && race->recommendedHorse == horse);
     }
-    if (col == kCardCompiRank || col == kCardWinPopularity) {
-        const int rank = cellInt(g.cell(col, row));
-        if (rank == 1) look.text = Qt::red;
-        else if (rank == 2 || rank == 3) look.text = Qt::blue;
-    }
-    return look;
+    if (col == kCardCompiRank || col == kCardWinPopularity) cell.text = look::placeColour(cellInt(g.cell(col, row)));
+    return cell;
 }
 
 CellLook BetPageWidget::betListLook(int col, int row) const {
-    CellLook look;
-    look.align = Qt::AlignHCenter | Qt::AlignTop;  // centred, two pixels below the top
-    if (col == kListNumber) look.background = kLightGreen;
-    else if (col == kListCombination && model_->rowIsHit(row)) look.background = Qt::magenta;
-    return look;
+    CellLook cell;
+    // Figures to the right, two pixels below the top; the erase mark and the combination centred.
+    const bool label = col == kListErase || col == kListCombination;
+    cell.align = (label ? Qt::AlignHCenter : Qt::AlignRight) | Qt::AlignTop;
+    if (col == kListNumber) cell.background = look::compiCell(false);
+    else if (col == kListCombination && model_->rowIsHit(row)) cell.background = Qt::magenta;
+    return cell;
 }
 
 // ---- wiring
@@ -329,6 +310,7 @@ void BetPageWidget::wireIndexCard() {
     indexCard_->gridModel()->setGrid(&model_->card().grid());
     indexCard_->gridModel()->look = [this](int c, int r) { return cardLook(c, r); };
     indexCard_->setColumnWidths(kCardWidths);
+    look::stretchColumns(indexCard_, {kCardName});
     indexCard_->handCursor = [](int c, int r) {
         if (c >= kCardMark1) return true;
         return r == 0 && (c == kCardHorse || c == kCardCompiRank || c == kCardWinPopularity);
@@ -348,6 +330,7 @@ void BetPageWidget::wireBetList() {
     betList_->gridModel()->setGrid(&model_->betList());
     betList_->gridModel()->look = [this](int c, int r) { return betListLook(c, r); };
     betList_->setColumnWidths(kBetListWidths);
+    look::stretchColumns(betList_, {kListNumber, kListCombination, kListOdds, kListStake, kListReturn, kListReturnRate});
     betList_->handCursor = [](int c, int r) { return r == 0 ? c != kListErase : c == kListErase; };
     connect(betList_, &GridView::headerClicked, this, [this](int col) {
         model_->betListHeaderClick(col);
@@ -474,7 +457,7 @@ void BetPageWidget::syncLabels() {
     returnRateLabel_->setPalette(pal);
     totalBesideAmount_->setText(fromCp932(l.totalBesideAmount));
     // More than typed must stand out: the vote buys the total, not the amount in the box.
-    totalBesideAmount_->setStyleSheet(l.totalAboveAmount ? kWarningStyle : "");
+    totalBesideAmount_->setStyleSheet(l.totalAboveAmount ? look::warningStyleSheet() : "");
     listNote_->setText(fromCp932(l.note));
     listNote_->setVisible(!l.note.empty());
     syncing_ = true;

@@ -195,11 +195,14 @@ void DownloadWindow::jobEnded() {
     progressTimer_->stop();
     showLatestProgress();  // the last texts of the job
     startButton_->setEnabled(true);
-    if (download_->outcome() == DownloadOutcome::Completed) completed_ = true;
-    // A cancelled or failed download keeps the files it wrote too.
-    if (download_->stats().filesWritten > 0) storedNew_ = true;
+    const bool completed = download_->outcome() == DownloadOutcome::Completed;
+    // The bars beside "完了" say it: everything downloaded and read.
+    if (completed)
+        for (QProgressBar* bar : {downloadBar_, readBar_}) bar->setValue(bar->maximum());
     fromTimeEdit_->setDateTime(toQt(download_->fromTime()));
     unsetCursor();
+    // A cancelled or failed download keeps the files it wrote too.
+    emit downloadEnded(download_->stats().filesWritten > 0, completed);
     if (closePending_) close();
 }
 
@@ -241,7 +244,6 @@ void DownloadWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     progressTimer_->stop();
-    if (main_) main_->downloadWindowClosed(storedNew_, completed_);
     event->accept();
 }
 

@@ -28,8 +28,7 @@ class JobReporter;
 class DownloadWindow : public QDialog {
     Q_OBJECT
 public:
-    // `main` runs the download on its worker and gets its day list rebuilt when the window closes;
-    // `control` may be null (no service).
+    // `main` runs the download on its worker; `control` may be null (no service).
     DownloadWindow(MainWindow* main, DataControl* control);
     ~DownloadWindow() override;
 
@@ -40,6 +39,11 @@ public:
     bool running() const { return running_; }
     // The last download's figures and outcome; read it only while !running().
     const BulkDownload& download() const { return *download_; }
+
+signals:
+    // A download of this window ended: `storedNew` when it wrote to the store, `completed` when it
+    // read to the end. The main window shows the new days then, not only when this window closes.
+    void downloadEnded(bool storedNew, bool completed);
 
 protected:
     // Every way of closing (the title bar, Esc, close()) runs the same closing routine.
@@ -66,8 +70,6 @@ private:
     std::shared_ptr<SharedProgress> progress_;
     std::shared_ptr<BulkDownload> download_;  // touched by the job only while running_
     bool running_ = false;
-    bool completed_ = false;  // a download of this window read to the end: the newest day is shown
-    bool storedNew_ = false;  // a download of this window wrote to the store: the day shown is reloaded
     bool closePending_ = false;
 
     QPushButton* startButton_ = nullptr;

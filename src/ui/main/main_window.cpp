@@ -25,14 +25,18 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/clock.h"
 #include "app/manual_file.h"
+#include "store/store_paths.h"
 #include "ui/voting/auto_vote_window.h"
 #include "ui/voting/balance_window.h"
 #include "ui/betpage/bet_file_viewer.h"
 #include "ui/betpage/bet_page_widget.h"
 #include "ui/compi/compi_window.h"
 #include "ui/analysis/stats_tools.h"
+#include "ui/look/look.h"
 #include "ui/main/day_loader.h"
+#include "ui/main/day_selector.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/main/progress_window.h"
@@ -106,9 +110,8 @@ QWidget* MainWindow::buildCommandButtons(QWidget* parent) {
     quickOddsButton_ = toolButton(commands, "SokuhoOddsBtn", "速報ｵｯｽﾞ", "速報オッズを取得します");
     nextRaceButton_ = toolButton(commands, "NextRaceBtn", "直前ﾚｰｽ", QString());
     compiButton_ = toolButton(commands, "CompiBtn", "コンピ入力", "コンピ指数を入力します");
-    daySelector_ = new QComboBox(commands);
+    daySelector_ = new DaySelector([] { return fromCp932(dayStampOf(now())); }, commands);
     daySelector_->setObjectName("DateCombo");
-    daySelector_->setMinimumWidth(150);
     directReadButton_ = new QPushButton("一気読み", commands);
     directReadButton_->setObjectName("DirectReadBtn");
     directReadButton_->setVisible(false);
@@ -131,7 +134,11 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     auto* header = new QHBoxLayout(raceHeader_);
     header->setContentsMargins(4, 0, 4, 0);
     header->setSpacing(6);
-    auto* place = new QVBoxLayout;
+    // The track and the race number keep their places whether or not the countdown shows: its
+    // room stays while it is hidden, and the column is as wide as the countdown's longest text.
+    auto* placeBox = new QWidget(raceHeader_);
+    auto* place = new QVBoxLayout(placeBox);
+    place->setContentsMargins(0, 0, 0, 0);
     place->setSpacing(0);
     trackName_ = headerLabel(raceHeader_, "BashoLabel", 24, true);
     raceNumber_ = headerLabel(raceHeader_, "RaceLabel", 24, true);
@@ -139,11 +146,15 @@ QWidget* MainWindow::buildRaceHeader(QWidget* parent) {
     raceNumber_->setAlignment(Qt::AlignCenter);
     postCountdown_ = headerLabel(raceHeader_, "RestTimeLabel", 11);
     postCountdown_->setAlignment(Qt::AlignCenter);
+    QSizePolicy keepRoom = postCountdown_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    postCountdown_->setSizePolicy(keepRoom);
     postCountdown_->setVisible(false);
     place->addWidget(trackName_);
     place->addWidget(raceNumber_);
     place->addWidget(postCountdown_);
-    header->addLayout(place);
+    placeBox->setFixedWidth(postCountdown_->fontMetrics().horizontalAdvance("発走までの残り時間：00:00:00") + 12);
+    header->addWidget(placeBox);
     auto* lines = new QVBoxLayout;
     lines->setSpacing(0);
     raceDayLine_ = headerLabel(raceHeader_, "Label1", 12, true);
@@ -315,17 +326,20 @@ QWidget* MainWindow::buildResultBox(QWidget* parent, int kind, const char* capti
     g->setHorizontalSpacing(10);
     g->setVerticalSpacing(1);
     const char* captions[3] = {"結果：", "人気：", "配当："};
-    for (int c = 0; c < 3; ++c) g->addWidget(new QLabel(captions[c], box), 0, c);
+    for (int c = 0; c < 3; ++c) {
+        auto* title = new QLabel(captions[c], box);
+        if (c > 0) title->setAlignment(look::kFigureAlignment);  // above the figures
+        g->addWidget(title, 0, c);
+    }
     for (int e = 0; e < entries; ++e) {
         std::array<QLabel*, 3> row{};
         const char* prefix[3] = {"KekkaLabel", "NinkiLabel", "HaitoLabel"};
         for (int c = 0; c < 3; ++c) {
             auto* l = new QLabel(box);
             l->setObjectName(QString("%1%2_%3").arg(prefix[c]).arg(kind).arg(e + 1));
-            QFont f("monospace");
-            f.setStyleHint(QFont::TypeWriter);
-            l->setFont(f);
+            l->setFont(look::figureFont(13));
             l->setMinimumWidth(c == 2 ? 80 : (c == 0 ? 70 : 30));
+            if (c > 0) l->setAlignment(look::kFigureAlignment);  // 人気 and 配当
             row[c] = l;
             g->addWidget(l, e + 1, c);
         }

@@ -46,10 +46,13 @@ QRect keepReachable(const QRect& saved, const QList<QRect>& screens);
 // A window larger than the screen its top-left corner is on, shrunk to that screen and moved onto it
 // (a window whose bottom lies off the screen hides the vote button); any other window unchanged.
 QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens);
+// Where a window of `size` goes on its first start: centred on `screen`, shrunk to it if need be.
+QRect centredOn(const QSize& size, const QRect& screen);
 
 class BetPageWidget;
 class ControlWorker;
 class DayLoader;
+class DaySelector;
 class MessageQueue;
 class DetailCardDelegate;
 class DetailCardModel;
@@ -119,10 +122,10 @@ public:
     void showAbout();
     void toggleRaceList();      // the "F" button
     void registerTrackedHorse(int horse);
-    // The download window closed. Without new data in the store nothing changes; with new data the
-    // day list is rebuilt and the day shown loaded again, keeping its race and the bet page (with
-    // no day shown, a complete download shows the newest day).
-    void downloadWindowClosed(bool storedNew, bool completed);
+    // A download ended. Without new data in the store nothing changes; with new data the day list
+    // is rebuilt and the day shown loaded again, keeping its race and the bet page (with no day
+    // shown, a complete download shows the newest day).
+    void showDownloadedDays(bool storedNew, bool completed);
 
     // Duration of the last race selection in milliseconds.
     double lastSelectMs() const { return lastSelectMs_; }
@@ -242,7 +245,7 @@ private:
     QToolButton* nextRaceButton_ = nullptr;
     QToolButton* compiButton_ = nullptr;
     QPushButton* directReadButton_ = nullptr;
-    QComboBox* daySelector_ = nullptr;
+    DaySelector* daySelector_ = nullptr;
     QWidget* raceHeader_ = nullptr;
     QLabel* raceDayLine_ = nullptr;         // date, track, meeting, race, post time, weather, going
     QLabel* raceTitle_ = nullptr;           // edition and race name

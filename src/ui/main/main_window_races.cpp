@@ -22,8 +22,10 @@
 #include "store/day_list.h"
 #include "store/store_paths.h"
 #include "ui/betpage/bet_page_widget.h"
+#include "ui/look/look.h"
 #include "ui/main/day_loader.h"
 #include "ui/shared/dialogs.h"
+#include "ui/main/day_selector.h"
 #include "ui/main/main_window.h"
 #include "ui/main/progress_window.h"
 #include "ui/shared/qt_text.h"
@@ -60,6 +62,8 @@ void MainWindow::setupDetailCard() {
     const int widths[kDetailColumns] = {24, 26, 200, 118, 104, 0, 222, 222, 222};
     for (int c = 0; c < kDetailColumns; ++c) detailCard_->setColumnWidth(c, widths[c]);
     detailCard_->setColumnHidden(5, true);  // the distance and going record is never shown
+    // The name and the past runs, the cells with most to say, share the room the others leave.
+    look::stretchColumns(detailCard_, {2, 6, 7, 8});
     detailCard_->setSelectionMode(QAbstractItemView::SingleSelection);
     detailCard_->setSelectionBehavior(QAbstractItemView::SelectRows);
     detailCard_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -95,6 +99,7 @@ void MainWindow::setupRaceCardGrid() {
     raceCardGrid_->setItemDelegate(cardDelegate_);
     raceCardGrid_->verticalHeader()->setVisible(false);
     raceCardGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    look::stretchColumns(raceCardGrid_, {2});
     setRaceCardGrid(buildRaceCardGrid(*table_, -1));
 }
 
@@ -211,7 +216,7 @@ void MainWindow::showRaceAgain(int slot) {
     drawRace(slot, RaceDraw::Refresh);
 }
 
-void MainWindow::downloadWindowClosed(bool storedNew, bool completed) {
+void MainWindow::showDownloadedDays(bool storedNew, bool completed) {
     if (!storedNew) return;  // the store is as it was: so is everything shown
     const QString shown = dayShown_ ? fromCp932(table_->paths.stamp) : QString();
     fillDaySelector();

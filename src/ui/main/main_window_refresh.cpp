@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/download/fetch_times_dialog.h"
+#include "ui/main/day_selector.h"
 #include "ui/main/main_window.h"
 #include "store/record_layout.h"
 #include "ui/download/race_day_refresh.h"

@@ -60,6 +60,12 @@ QRect fitOnScreen(const QRect& placed, const QList<QRect>& screens) {
     return placed;
 }
 
+QRect centredOn(const QSize& size, const QRect& screen) {
+    QRect r(QPoint(), size.boundedTo(screen.size()));
+    r.moveCenter(screen.center());
+    return r;
+}
+
 void MainWindow::startUp() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
@@ -106,7 +112,11 @@ void MainWindow::restoreBounds() {
     if (saved.height() < 150) saved.setHeight(150);
     QList<QRect> screens;
     for (QScreen* s : QGuiApplication::screens()) screens << s->availableGeometry();
-    QRect placed = fitOnScreen(keepReachable(saved, screens), screens);
+    // Never placed before (the first start): in the middle of the main screen, not in its corner.
+    const bool firstStart = ini.readString(settings::kMainLeft.section, settings::kMainLeft.key, "").empty();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    QRect placed = firstStart && primary ? centredOn(saved.size(), primary->availableGeometry())
+                                         : fitOnScreen(keepReachable(saved, screens), screens);
     resize(placed.size());
     move(placed.topLeft());
 }
@@ -178,7 +188,10 @@ void MainWindow::saveBounds() {
 
 void MainWindow::onDownloadClicked() {
     // Modeless: the race list and the bet page stay usable while the download runs.
-    if (!downloadWindow_) downloadWindow_ = new DownloadWindow(this, control_);
+    if (!downloadWindow_) {
+        downloadWindow_ = new DownloadWindow(this, control_);
+        connect(downloadWindow_, &DownloadWindow::downloadEnded, this, &MainWindow::showDownloadedDays);
+    }
     downloadWindow_->show();
     downloadWindow_->raise();
     downloadWindow_->activateWindow();

@@ -5,6 +5,7 @@
 #include <QPalette>
 
 #include "store/record_reader.h"
+#include "ui/look/look.h"
 #include "ui/shared/qt_text.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -30,16 +31,12 @@ QString text(std::string_view cp932) { return fromCp932(trimRight(cp932)); }
 QString raw(std::string_view cp932) { return fromCp932(std::string(cp932)); }
 int num(std::string_view field) { return fieldNumber(field); }
 
-QColor rankColour(int n) {
-    if (n == 1) return Qt::red;
-    if (n == 2 || n == 3) return Qt::blue;
-    return Qt::black;
-}
+QColor rankColour(int n) { return look::placeColour(n); }
 
 Segment seg(const QString& t, QColor c = Qt::black, int pt = 9, bool bold = false) { return Segment{t, c, pt, bold}; }
 CardLine line(const QString& t, QColor c = Qt::black, int pt = 9, bool bold = false) { return {seg(t, c, pt, bold)}; }
 
-const QColor kTooltipBase() { return QApplication::palette().color(QPalette::ToolTipBase); }
+const QColor kTooltipBase() { return look::tooltipBase(); }
 
 }  // namespace
 
@@ -85,10 +82,10 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
                text(RaceSymbolText(track, f(RA::Symbol)));
     h.prizeLine = "【本 賞 金】";
     for (int k = 1; k <= 5; ++k)
-        h.prizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::Prize.at(k, 8))));
+        h.prizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + look::yen(num(f(RA::Prize.at(k, 8))));
     h.addedPrizeLine = "【付加賞金】";
     for (int k = 1; k <= 3; ++k)
-        h.addedPrizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + QString::number(num(f(RA::AddedPrize.at(k, 8))));
+        h.addedPrizeLine += (k > 1 ? "/" : "") + QString::number(k) + "着:" + look::yen(num(f(RA::AddedPrize.at(k, 8))));
     h.addedPrizeLine += "　　　　　　　　(単位：百円)";
 
     h.trackName = text(TrackName(track, 0));
@@ -103,20 +100,6 @@ HeaderLines headerLines(const RaceTable& table, int slot) {
 }
 
 // ---------------------------------------------------------------- detailed race card
-
-QColor frameColour(int frame) {
-    switch (frame) {
-        case 1: return Qt::white;
-        case 2: return QColor(128, 128, 128);
-        case 3: return Qt::red;
-        case 4: return Qt::blue;
-        case 5: return Qt::yellow;
-        case 6: return QColor(0, 128, 0);
-        case 7: return QColor(255, 128, 0);
-        case 8: return Qt::magenta;
-        default: return Qt::white;
-    }
-}
 
 namespace {
 
@@ -158,7 +141,7 @@ void addPastRunResultLines(const SeRecord& se, CardCell& c) {
     const int bodyWeight = num(se.field(SE::BodyWeight)), prize = num(se.field(SE::Prize));
     CardLine l5;
     l5.push_back(seg((bodyWeight > 0 && bodyWeight < 999 ? raw(DigitsText(se.field(SE::BodyWeight))) + "kg " : QString()) +
-                         (prize > 0 ? QString::number(prize) + " " : QString()),
+                         (prize > 0 ? look::yen(prize) + " " : QString()),
                      Qt::black, 8));
     l5.push_back(seg(finish > 0 ? QString::asprintf("%2d", finish) : QString("  "), rankColour(finish), 8, true));
     c.lines.push_back(l5);
@@ -220,11 +203,11 @@ std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot) {
         CardRow row;
         int frame = num(se.field(SE::Frame));
         if (frame < 1) frame = FrameOfHorse(runners, h);
-        row[0].background = frameColour(frame);
+        row[0].background = look::frameColour(frame);
         row[0].align = Qt::AlignCenter;
-        row[0].lines.push_back(line(QString::number(frame), frame == 4 || frame == 2 ? Qt::white : Qt::black, 12, true));
+        row[0].lines.push_back(line(QString::number(frame), look::frameTextColour(frame), 12, true));
         row[1].background = rec.trackedHorse[h] ? QColor(Qt::red) : kTooltipBase();
-        row[1].align = Qt::AlignCenter;
+        row[1].align = look::kFigureAlignment;
         row[1].lines.push_back(line(QString::number(h), Qt::black, 12, true));
 
         // Name cell: five lines.
@@ -246,14 +229,14 @@ std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot) {
                                       Qt::black, 7));
 
         CardCell& record = row[3];
-        const auto& fc = rec.finishCounts[h];
+        record.align = Qt::AlignRight | Qt::AlignTop;        const auto& fc = rec.finishCounts[h];
         record.lines.push_back(line(QString::asprintf("%2d-%2d-%2d-%2d", fc[0], fc[1], fc[2], fc[3]), Qt::black, 9));
         record.lines.push_back(line(QString::asprintf("勝率　：%5.1f", rec.winRate[h]) + "％", Qt::black, 8));
         record.lines.push_back(line(QString::asprintf("連対率：%5.1f", rec.topTwoRate[h]) + "％", Qt::black, 8));
         record.lines.push_back(line(QString::asprintf("複勝率：%5.1f", rec.topThreeRate[h]) + "％", Qt::black, 8));
 
         CardCell& oz = row[4];
-        int pop = rec.winPopularity[h];
+        oz.align = Qt::AlignRight | Qt::AlignTop;        int pop = rec.winPopularity[h];
         oz.lines.push_back(line(pop < 1 ? QString("－") : QString::asprintf("%5.1f/ %2d位", rec.winOdds[h], pop),
                                 rankColour(pop), 10));
         int value = rec.compiValue[h], rank = rec.compiRank[h];
@@ -354,7 +337,9 @@ void DetailCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
             f.setBold(s.bold);
             width += QFontMetrics(f).horizontalAdvance(s.text);
         }
-        int x = c->align & Qt::AlignHCenter ? area.left() + std::max(0, (area.width() - width) / 2) : area.left();
+        int x = area.left();
+        if (c->align & Qt::AlignHCenter) x += std::max(0, (area.width() - width) / 2);
+        else if (c->align & Qt::AlignRight) x += std::max(0, area.width() - width);
         for (const Segment& s : l) {
             QFont f = option.font;
             f.setPointSize(s.pointSize);
@@ -375,7 +360,7 @@ void DetailCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
 QColor raceCardBackground(int col, int row, int frame, bool recommended) {
     if (row == 0) return QColor(192, 192, 192);
     switch (col) {
-        case 0: return frameColour(frame);
+        case 0: return look::frameColour(frame);
         case 1:
         case 4: return kTooltipBase();
         case 7:
@@ -405,6 +390,12 @@ QColor raceCardTextColour(int col, int row, const QString& t) {
     return Qt::black;
 }
 
+Qt::Alignment raceCardAlignment(int col, int row, const QString& text) {
+    if (row == 0) return Qt::AlignCenter;
+    if (col == 2) return look::kTextAlignment;
+    return look::isFigure(text) ? look::kFigureAlignment : Qt::AlignCenter;
+}
+
 void RaceCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     // The model's header row is the grid's title row 0; body rows start at 1.
     int row = index.row() + 1, col = index.column();
@@ -418,7 +409,7 @@ void RaceCardDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
         if (b == col) f.setBold(true);
     p->setFont(f);
     p->setPen(raceCardTextColour(col, row, t));
-    p->drawText(option.rect.adjusted(2, 0, -2, 0), (col == 2 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter, t);
+    p->drawText(option.rect.adjusted(2, 0, -2, 0), raceCardAlignment(col, row, t), t);
     p->restore();
 }
 

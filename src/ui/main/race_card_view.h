@@ -47,7 +47,6 @@ inline constexpr int kDetailColumns = 9;
 inline constexpr int kDetailRowHeight = 67;
 using CardRow = std::array<CardCell, kDetailColumns>;
 
-QColor frameColour(int frame);
 // Rows 1..runners of the detailed card (index 0 = horse 1).
 std::vector<CardRow> buildDetailCard(const RaceTable& table, int slot);
 
@@ -91,6 +90,8 @@ private:
 // Race card grid (StringGrid3) colours: background of a cell and the colour of its text.
 QColor raceCardBackground(int col, int row, int frame, bool recommended);
 QColor raceCardTextColour(int col, int row, const QString& text);
+// The name to the left, figures to the right, marks and the title row centred.
+Qt::Alignment raceCardAlignment(int col, int row, const QString& text);
 
 class RaceCardDelegate : public QStyledItemDelegate {
     Q_OBJECT

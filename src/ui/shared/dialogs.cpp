@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/shared/japanese_dialogs.h"
 #include "ui/shared/qt_text.h"
 
 namespace vex::ui {
@@ -51,19 +52,35 @@ static std::optional<QString> seededPath() {
     return p;
 }
 
+namespace {
+// The first chosen path; empty when cancelled.
+QString pick(QFileDialog& dialog) {
+    makeJapanese(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+}  // namespace
+
 QString Dialogs::openFile(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) {
     if (auto p = seededPath()) return *p;
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return pick(dialog);
 }
 
 QString Dialogs::chooseFolder(QWidget* parent, const QString& caption, const QString& dir) {
     if (auto p = seededPath()) return *p;
-    return QFileDialog::getExistingDirectory(parent, caption, dir);
+    QFileDialog dialog(parent, caption, dir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return pick(dialog);
 }
 
 QString Dialogs::saveFile(QWidget* parent, const QString& caption, const QString& path, const QString& filter) {
     if (auto p = seededPath()) return *p;
-    return QFileDialog::getSaveFileName(parent, caption, path, filter);
+    QFileDialog dialog(parent, caption, path, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return pick(dialog);
 }
 
 void Dialogs::beep() {

@@ -1,5 +1,6 @@
 #include "ui/shared/error_report.h"
 
+#include <clocale>
 #include <exception>
 
 #include "app/error_log.h"
@@ -7,6 +8,10 @@
 #include "ui/shared/qt_text.h"
 
 namespace vex::ui {
+
+VexmoraApplication::VexmoraApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 bool VexmoraApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -10,7 +10,9 @@ namespace vex::ui {
 
 class VexmoraApplication : public QApplication {
 public:
-    using QApplication::QApplication;
+    // Qt sets the C library to the user's locale; numbers go back to C formatting, so the odds
+    // and rates the core writes read "7.6", never "7,6", whatever the desktop's language.
+    VexmoraApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
 

@@ -61,6 +61,7 @@ QSpinBox* spinBox(QWidget* parent, const char* name, int from, int to, int step,
 QSpinBox* yenBox(QWidget* parent, const char* name, long long value, const QString& hint) {
     QSpinBox* box = spinBox(parent, name, 0, 99999900, 1000, static_cast<int>(value));
     box->setSuffix(" 円");
+    box->setGroupSeparatorShown(true);  // 10,000 円: yen read by thousands as everywhere
     box->setSpecialValueText("上限なし");
     box->setToolTip(hint);
     return box;

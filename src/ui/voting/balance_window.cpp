@@ -12,6 +12,7 @@
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
 #include "ui/shared/web_page.h"
+#include "ui/look/look.h"
 #include "ui/datacontrol/worker.h"
 #include "ui/shared/error_report.h"
 
@@ -22,11 +23,8 @@ namespace {
 QLabel* valueLabel(QWidget* parent, const char* name) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    QFont mono("monospace");
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPixelSize(16);
-    label->setFont(mono);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setFont(look::figureFont(16));
+    label->setAlignment(look::kFigureAlignment);
     label->setMinimumWidth(110);
     return label;
 }

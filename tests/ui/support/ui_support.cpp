@@ -1,11 +1,21 @@
 #include "ui/support/ui_support.h"
 
+#include <QApplication>
 #include <QFile>
 
 #include "support/test_support.h"
 #include "ui/datacontrol/worker.h"
+#include "ui/look/look.h"
 
 namespace vex::uitest {
+
+namespace {
+// The window tests run with the program's look (style, palette, font, icon), as the program does.
+void applyProgramLook() {
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) ui::look::applyLook(*app);
+}
+}  // namespace
+Q_COREAPP_STARTUP_FUNCTION(applyProgramLook)
 
 DownloadOutcome downloadQuietly(DataControl& control, const DateTime& from) {
     test::RecordingReporter reporter;
