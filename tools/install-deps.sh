@@ -2,7 +2,7 @@
 # Installs the Debian packages Vexmora needs, only those that are missing.
 # Usage: tools/install-deps.sh [extra packages...]
 set -euo pipefail
-packages=(g++ cmake make qt6-base-dev qt6-charts-dev libqt6opengl6-dev googletest libgtest-dev libgmock-dev
+packages=(g++ cmake make qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev fonts-ipafont-gothic xvfb xauth desktop-file-utils dpkg-dev file "$@")
 packages+=(qt6-translations-l10n)  # Qt's Japanese standard buttons (はい/いいえ/キャンセル)
 # The Windows bridge beside the service's own control: cross-compiled, and run under Wine by its tests.

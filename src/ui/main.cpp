@@ -13,6 +13,7 @@
 #include "ui/shared/dialogs.h"
 #include "ui/shared/error_report.h"
 #include "ui/shared/japanese_dialogs.h"
+#include "ui/look/look.h"
 #include "ui/main/main_window.h"
 #include "ui/shared/qt_text.h"
 #include "vocabulary/cp932.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vexmora");
     // The desktop matches the windows to vexmora.desktop (its icon, its name in the task bar).
     QGuiApplication::setDesktopFileName("vexmora");
+    vex::ui::look::applyLook(app);
     vex::ui::installJapaneseDialogs(app);  // はい/いいえ, not Yes/No, in every message box
 
     // A clock the user asked for but did not get would date every download and vote wrongly.
