@@ -8,7 +8,7 @@
 #include <array>
 #include <cmath>
 
-#include "ui/shared/chart_look.h"
+#include "ui/look/chart_colours.h"
 #include "ui/widgets/label_placement.h"
 
 namespace vex::ui {
@@ -131,7 +131,7 @@ void WinOddsChart::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), palette().base());
     p.setRenderHint(QPainter::Antialiasing);
     const Scale s = scale();
-    p.setPen(chartlook::axisText());
+    p.setPen(look::chartAxisText());
     p.drawText(QRectF(4, 2, width() - 8, kTop - 4), Qt::AlignLeft | Qt::AlignVCenter, "単勝オッズの推移");
     const bool any = std::any_of(points_.begin(), points_.end(), [this](const WinOddsPoint& point) {
         for (int h = 1; h <= runners(); ++h)
@@ -156,9 +156,9 @@ void WinOddsChart::drawTimeAxis(QPainter& p, const Scale& s) const {
     if (s.first == s.last) ticks = {s.first};  // one snapshot: its own time
     for (int minute : ticks) {
         const double x = s.x(minute);
-        p.setPen(chartlook::grid());
+        p.setPen(look::chartGrid());
         p.drawLine(QPointF(x, s.plot.top()), QPointF(x, s.plot.bottom()));
-        p.setPen(chartlook::axisText());
+        p.setPen(look::chartAxisText());
         p.drawText(QRectF(x - 28, s.plot.bottom() + 2, 56, kBottom - 2), Qt::AlignHCenter | Qt::AlignTop,
                    clockText(minute));
     }
@@ -174,12 +174,12 @@ void WinOddsChart::drawOddsAxis(QPainter& p, const Scale& s) const {
         const double y = s.y(odds);
         if (lastY - y < room) continue;  // too close to the tick below
         lastY = y;
-        p.setPen(chartlook::grid());
+        p.setPen(look::chartGrid());
         p.drawLine(QPointF(s.plot.left(), y), QPointF(s.plot.right(), y));
-        p.setPen(chartlook::axisText());
+        p.setPen(look::chartAxisText());
         p.drawText(QRectF(0, y - room / 2, kLeft - 5, room), Qt::AlignRight | Qt::AlignVCenter, QString::number(odds));
     }
-    p.setPen(chartlook::referenceLine());
+    p.setPen(look::chartReferenceLine());
     p.drawLine(s.plot.bottomLeft(), s.plot.bottomRight());
     p.drawLine(s.plot.bottomLeft(), s.plot.topLeft());
 }
@@ -192,7 +192,7 @@ void WinOddsChart::drawLines(QPainter& p, const Scale&) const {
     order.insert(order.end(), favourites_.rbegin(), favourites_.rend());
     for (int h : order) {
         const bool strong = isFavourite(h);
-        QColor colour = chartlook::runner(h);
+        QColor colour = look::runnerLine(h);
         if (!strong) colour.setAlpha(150);
         QPainterPath line;
         for (std::size_t i = 0; i < points_.size(); ++i) {
@@ -231,7 +231,7 @@ void WinOddsChart::drawEndLabels(QPainter& p, const Scale& s) const {
     const double labelX = single ? s.plot.center().x() + 18 : s.plot.right() + 7;
     for (std::size_t i = 0; i < horses.size(); ++i) {
         const int h = horses[i];
-        QColor colour = chartlook::runner(h);
+        QColor colour = look::runnerLine(h);
         p.setPen(QPen(colour, 0.8));
         p.drawLine(ends[i], QPointF(labelX - 2, placed[i]));
         QFont f = font();
