@@ -1,13 +1,14 @@
 #include "ui/analysis/stats_charts.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
+#include <QLocale>
 #include <QValueAxis>
 #include <algorithm>
+
+#include "ui/analysis/return_bars_chart.h"
+#include "ui/look/chart_colours.h"
 
 namespace vex::ui {
 
@@ -22,46 +23,15 @@ QChartView* chartView(QWidget* parent, const char* name, const QString& title) {
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(200);
+    chart->setLocalizeNumbers(true);  // yen on the axis grouped by thousands
+    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     return view;
 }
 
-double percent(long long paid, long long stake) {
-    return stake > 0 ? 100.0 * static_cast<double>(paid) / static_cast<double>(stake) : 0.0;
-}
-
-// Win and place returns of ranks 1..18 as two bar sets.
-void showReturns(QWidget* widget, const std::array<BetRecord, 19>& records) {
-    QChart* chart = static_cast<QChartView*>(widget)->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;  // a removed axis is ours again
-    }
-    auto* win = new QBarSet("単回収率");
-    auto* place = new QBarSet("複回収率");
-    QStringList ranks;
-    double top = 100;
-    for (int rank = 1; rank <= 18; ++rank) {
-        const BetRecord& r = records[static_cast<std::size_t>(rank)];
-        *win << percent(r.winPaid, r.winStake);
-        *place << percent(r.placePaid, r.placeStake);
-        top = std::max({top, percent(r.winPaid, r.winStake), percent(r.placePaid, r.placeStake)});
-        ranks << QString::number(rank);
-    }
-    auto* series = new QBarSeries;
-    series->append(win);
-    series->append(place);
-    chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(ranks);
-    auto* y = new QValueAxis;
-    y->setRange(0, top * 1.05);
-    y->applyNiceNumbers();
-    y->setLabelFormat("%d%%");
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+ReturnBarsChart* returnBars(QWidget* parent, const char* name, const QString& title, const QString& rankUnit) {
+    auto* chart = new ReturnBarsChart(title, rankUnit, parent);
+    chart->setObjectName(name);
+    return chart;
 }
 
 void showBalance(QWidget* widget, const StrategyResult& strategy) {
@@ -73,6 +43,7 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     }
     auto* line = new QLineSeries;
     line->setName("収支（円）");
+    line->setColor(look::winReturnBar());
     line->append(0, 0);
     long long low = 0, high = 0;
     for (std::size_t i = 0; i < strategy.balance.size(); ++i) {
@@ -100,13 +71,13 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
 }  // namespace
 
 StatsCharts::StatsCharts(QWidget* parent)
-    : compiReturns_(chartView(parent, "CompiReturnChart", "コンピ順位別 回収率")),
-      popularityReturns_(chartView(parent, "PopularityReturnChart", "単勝人気別 回収率")),
+    : compiReturns_(returnBars(parent, "CompiReturnChart", "コンピ順位別 回収率", "位")),
+      popularityReturns_(returnBars(parent, "PopularityReturnChart", "単勝人気別 回収率", "人気")),
       balance_(chartView(parent, "BalanceChart", "収支の推移")) {}
 
 void StatsCharts::show(const Analysis& analysis, const StrategyResult& strategy) {
-    showReturns(compiReturns_, analysis.byCompiRank);
-    showReturns(popularityReturns_, analysis.byPopularity);
+    compiReturns_->show(analysis.byCompiRank);
+    popularityReturns_->show(analysis.byPopularity);
     showBalance(balance_, strategy);
 }
 
