@@ -3,12 +3,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
-#include <QLocale>
+#include <QCategoryAxis>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/analysis/return_bars_chart.h"
 #include "ui/look/chart_colours.h"
+#include "ui/look/look.h"
 
 namespace vex::ui {
 
@@ -23,8 +25,6 @@ QChartView* chartView(QWidget* parent, const char* name, const QString& title) {
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(200);
-    chart->setLocalizeNumbers(true);  // yen on the axis grouped by thousands
-    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     return view;
 }
 
@@ -32,6 +32,25 @@ ReturnBarsChart* returnBars(QWidget* parent, const char* name, const QString& ti
     auto* chart = new ReturnBarsChart(title, rankUnit, parent);
     chart->setObjectName(name);
     return chart;
+}
+
+// Yen up the side, grouped by thousands: a value axis cannot group, so its nice ticks become the
+// labels of a category axis.
+QAbstractAxis* yenAxis(double low, double high) {
+    QValueAxis nice;
+    nice.setRange(low, high);
+    nice.applyNiceNumbers();
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setRange(nice.min(), nice.max());
+    axis->setStartValue(nice.min());
+    const int ticks = std::max(2, nice.tickCount());
+    const double step = (nice.max() - nice.min()) / (ticks - 1);
+    for (int i = 0; i < ticks; ++i) {
+        const double value = nice.min() + i * step;
+        axis->append(look::yen(std::llround(value)), value);
+    }
+    return axis;
 }
 
 void showBalance(QWidget* widget, const StrategyResult& strategy) {
@@ -57,11 +76,8 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     x->setRange(0, std::max<double>(1, static_cast<double>(strategy.balance.size())));
     x->setLabelFormat("%d");
     x->setTitleText("レース");
-    auto* y = new QValueAxis;
     double margin = std::max(100.0, static_cast<double>(high - low) * 0.05);
-    y->setRange(static_cast<double>(low) - margin, static_cast<double>(high) + margin);
-    y->applyNiceNumbers();
-    y->setLabelFormat("%d");
+    QAbstractAxis* y = yenAxis(static_cast<double>(low) - margin, static_cast<double>(high) + margin);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     line->attachAxis(x);

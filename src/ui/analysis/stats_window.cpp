@@ -156,21 +156,28 @@ void StatsWindow::buildFilters(QWidget* host) {
     l->addWidget(coverage_, 1, Qt::AlignBottom | Qt::AlignRight);
 }
 
-QTableView* StatsWindow::tableView(Tab tab, const char* tableName, QWidget* parent, std::vector<int> stretching) {
+// Columns as wide as their figures; the first (the category) takes the room they leave, or, for a
+// table without one, the last.
+QTableView* StatsWindow::tableView(Tab tab, const char* tableName, QWidget* parent) {
     auto* view = new QTableView(parent);
     view->setObjectName(tableName);
     models_[tab] = new AnalysisTableModel(view);
     view->setModel(models_[tab]);
     view->verticalHeader()->setVisible(false);
     view->verticalHeader()->setDefaultSectionSize(20);
-    look::stretchColumns(view, std::move(stretching));
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (tab == StrategyTab) {
+        view->horizontalHeader()->setStretchLastSection(true);
+    } else {
+        look::stretchColumns(view, {0});
+    }
     views_[tab] = view;
     return view;
 }
 
 QWidget* StatsWindow::buildTablePage(Tab tab, const char* tableName, QWidget* chart) {
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(tableView(tab, tableName, splitter, {0}));  // the category column takes the slack
+    splitter->addWidget(tableView(tab, tableName, splitter));
     if (!chart) return splitter;
     splitter->addWidget(chart);
     splitter->setStretchFactor(0, 0);
@@ -199,7 +206,7 @@ QWidget* StatsWindow::buildStrategyPage() {
     auto* right = new QWidget(page);
     auto* rl = new QVBoxLayout(right);
     rl->setContentsMargins(0, 0, 0, 0);
-    QTableView* view = tableView(StrategyTab, "StrategyTable", right, {0, 1, 2, 3, 4, 5, 6});
+    QTableView* view = tableView(StrategyTab, "StrategyTable", right);
     view->setFixedHeight(56);
     rl->addWidget(view);
     rl->addWidget(charts_->balance(), 1);
@@ -300,15 +307,18 @@ void StatsWindow::recompute() {
     charts_->show(analysis, strategy);
 }
 
-// Each table with the records behind its rows, its columns fitted to their figures again: the
-// stretching first column last, so that it takes what the others leave.
+// Each table with the records behind its rows; the first column (sized by us, the stretch needs
+// that) fitted again to what it holds.
 void StatsWindow::showTables(const Analysis& a) {
     auto ranks = [](const std::array<BetRecord, 19>& r) { return std::vector<BetRecord>(r.begin() + 1, r.end()); };
     std::array<std::vector<BetRecord>, TabCount> records = {
         ranks(a.byCompiRank), ranks(a.byPopularity), {a.zoneRecommended.begin(), a.zoneRecommended.end()}, {}};
     for (std::size_t tab = 0; tab < TabCount; ++tab) {
         models_[tab]->setTable(tables_[tab], std::move(records[tab]));
-        for (int c = models_[tab]->columnCount(); c-- > 0;) views_[tab]->resizeColumnToContents(c);
+        QHeaderView* header = views_[tab]->horizontalHeader();
+        if (tab == StrategyTab || header->count() == 0) continue;
+        header->setSectionResizeMode(0, QHeaderView::Interactive);
+        views_[tab]->resizeColumnToContents(0);
     }
 }
 

@@ -53,7 +53,7 @@ public:
 
 private:
     void buildFilters(QWidget* host);
-    QTableView* tableView(Tab tab, const char* tableName, QWidget* parent, std::vector<int> stretching);
+    QTableView* tableView(Tab tab, const char* tableName, QWidget* parent);
     QWidget* buildTablePage(Tab tab, const char* tableName, QWidget* chart);
     QWidget* buildStrategyPage();
     QWidget* buildButtons();
