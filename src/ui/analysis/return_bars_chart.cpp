@@ -1,14 +1,12 @@
 #include "ui/analysis/return_bars_chart.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "ui/look/chart_colours.h"
-#include "ui/look/look.h"
+#include "ui/widgets/hover_tip.h"
 
 namespace vex::ui {
 
@@ -117,13 +115,7 @@ QString ReturnBarsChart::hoverText(QPointF pos) const {
     return rowCaption(rank) + "\n" + figuresWithIntervals(records_[static_cast<std::size_t>(rank)]);
 }
 
-void ReturnBarsChart::mouseMoveEvent(QMouseEvent* event) {
-    const QString text = hoverText(event->position());
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(event->globalPosition().toPoint(), text, this);
-}
+void ReturnBarsChart::mouseMoveEvent(QMouseEvent* event) { showHoverTip(this, event, hoverText(event->position())); }
 
 void ReturnBarsChart::paintEvent(QPaintEvent*) {
     QPainter p(this);

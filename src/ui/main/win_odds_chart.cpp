@@ -1,14 +1,13 @@
 #include "ui/main/win_odds_chart.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QToolTip>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "ui/look/chart_colours.h"
+#include "ui/widgets/hover_tip.h"
 #include "ui/widgets/label_placement.h"
 
 namespace vex::ui {
@@ -118,13 +117,7 @@ QString WinOddsChart::hoverText(QPointF pos) const {
     return text;
 }
 
-void WinOddsChart::mouseMoveEvent(QMouseEvent* event) {
-    const QString text = hoverText(event->position());
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(event->globalPosition().toPoint(), text, this);
-}
+void WinOddsChart::mouseMoveEvent(QMouseEvent* event) { showHoverTip(this, event, hoverText(event->position())); }
 
 void WinOddsChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
