@@ -87,7 +87,7 @@ const char* const kCsvNames[] = {"compi", "popularity", "zone", "strategy"};
 StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("StatsForm");
     setWindowTitle("成績分析");
-    // Its room on a small screen too; below that the window keeps a usable minimum.
+    // No larger than the screen it opens on, a 1024 x 700 one included.
     resize(screen() ? QSize(1100, 720).boundedTo(screen()->availableGeometry().size()) : QSize(1024, 700));
     charts_ = std::make_unique<StatsCharts>(this);
     auto* layout = new QVBoxLayout(this);
