@@ -75,8 +75,9 @@ private slots:
 
     void snapshotsMapToTimeAndLogOdds() {
         TempHome home;
-        QVERIFY(appendOddsHistory({o1Line("1000", {2.0, 20.0, 5.0}), o1Line("1130", {4.0, 10.0, 5.0}),
-                                   o1Line("1300", {3.0, 10.0, 1.5})})
+        // Written out of time order: the chart still runs from 10:00 to 13:00.
+        QVERIFY(appendOddsHistory({o1Line("1000", {2.0, 20.0, 5.0}), o1Line("1300", {3.0, 10.0, 1.5}),
+                                   o1Line("1130", {4.0, 10.0, 5.0})})
                     .empty());
         WinOddsChart chart;
         chart.resize(600, 300);

@@ -54,6 +54,9 @@ WinOddsChart::WinOddsChart(QWidget* parent) : QWidget(parent) {
 
 void WinOddsChart::showRace(const std::string& raceKey, const QStringList& horseNames) {
     points_ = raceKey.empty() ? std::vector<WinOddsPoint>{} : readWinOddsHistory(raceKey);
+    // In time order whatever order refreshes wrote them in (a clock set back, an import).
+    std::stable_sort(points_.begin(), points_.end(),
+                     [](const WinOddsPoint& a, const WinOddsPoint& b) { return a.minuteOfDay < b.minuteOfDay; });
     names_ = horseNames.mid(0, kMaxRunners);
     favourites_.clear();
     if (!points_.empty()) {
