@@ -74,6 +74,7 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     chart->addSeries(line);
     auto* x = new QValueAxis;
     x->setRange(0, std::max<double>(1, static_cast<double>(strategy.balance.size())));
+    x->applyNiceNumbers();  // 0, 200, 400 races rather than 0, 262, 525
     x->setLabelFormat("%d");
     x->setTitleText("レース");
     double margin = std::max(100.0, static_cast<double>(high - low) * 0.05);
