@@ -34,7 +34,6 @@ void MainWindow::connectRaceDayRefresh() {
     // The win odds of the race shown, through the day, above the detailed race card (which scrolls,
     // so the strip costs the bet page nothing); redrawn with the race.
     auto* chart = new WinOddsChart(detailTab_);
-    chart->setFixedHeight(260);  // room for 18 numbers beside the lines' ends
     if (auto* column = qobject_cast<QVBoxLayout*>(detailTab_->layout())) column->insertWidget(1, chart);
     connect(this, &MainWindow::raceSelected, chart, [this, chart](int slot) {
         const RawRecords& raw = table_->raw[static_cast<std::size_t>(slot)];

@@ -48,9 +48,11 @@ struct WinOddsChart::Scale {
 
 WinOddsChart::WinOddsChart(QWidget* parent) : QWidget(parent) {
     setObjectName("WinOddsChart");
-    setMinimumSize(320, 220);
+    setMinimumSize(240, 130);  // the main window's own minimum must not grow for it
     setMouseTracking(true);
 }
+
+QSize WinOddsChart::sizeHint() const { return QSize(600, 260); }  // room for 18 numbers at the lines' ends
 
 void WinOddsChart::showRace(const std::string& raceKey, const QStringList& horseNames) {
     points_ = raceKey.empty() ? std::vector<WinOddsPoint>{} : readWinOddsHistory(raceKey);

@@ -18,6 +18,7 @@ class WinOddsChart : public QWidget {
     Q_OBJECT
 public:
     explicit WinOddsChart(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
 
     // Reads the history of the race with `raceKey` (16 characters; empty: no race) and repaints;
     // `horseNames` holds one name per runner, horse 1 first.
