@@ -111,7 +111,7 @@ QRectF ReturnBarsChart::barRect(int rank, bool win) const {
 QString ReturnBarsChart::hoverText(QPointF pos) const {
     const Layout l = layout();
     if (pos.y() < l.plot.top() || pos.y() >= l.plot.bottom() || pos.x() < 0 || pos.x() > width()) return {};
-    const int rank = 1 + static_cast<int>((pos.y() - l.plot.top()) / l.rowHeight);
+    const int rank = std::min(kRanks, 1 + static_cast<int>((pos.y() - l.plot.top()) / l.rowHeight));
     return rowCaption(rank) + "\n" + figuresWithIntervals(records_[static_cast<std::size_t>(rank)]);
 }
 
