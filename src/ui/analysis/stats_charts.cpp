@@ -53,6 +53,13 @@ QAbstractAxis* yenAxis(double low, double high) {
     return axis;
 }
 
+// The smallest of 1, 2, 5, 10, 20, 50, ... not below `least`.
+double roundStep(double least) {
+    for (double decade = 1;; decade *= 10)
+        for (double step : {1.0, 2.0, 5.0})
+            if (step * decade >= least) return step * decade;
+}
+
 void showBalance(QWidget* widget, const StrategyResult& strategy) {
     QChart* chart = static_cast<QChartView*>(widget)->chart();
     chart->removeAllSeries();
@@ -74,7 +81,9 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     chart->addSeries(line);
     auto* x = new QValueAxis;
     x->setRange(0, std::max<double>(1, static_cast<double>(strategy.balance.size())));
-    x->applyNiceNumbers();  // 0, 200, 400 races rather than 0, 262, 525
+    x->setTickType(QValueAxis::TicksDynamic);  // 0, 200, 400 races rather than 0, 262, 525
+    x->setTickAnchor(0);
+    x->setTickInterval(roundStep(x->max() / 6));
     x->setLabelFormat("%d");
     x->setTitleText("レース");
     double margin = std::max(100.0, static_cast<double>(high - low) * 0.05);
