@@ -203,7 +203,7 @@ private slots:
         std::array<BetRecord, 19> records{};
         records[1] = record(1051, 220, 81230);  // 77.3 %
         records[15] = record(36, 1, 5950);      // 165.3 % from 36 runners
-        chart.show(records);
+        chart.setRecords(records);
         const QImage image = chart.grab().toImage();
         auto colourOf = [&](int rank) {
             const QRectF bar = chart.barRect(rank, true);

@@ -13,7 +13,9 @@ namespace vex::ui {
 namespace {
 
 constexpr int kRanks = 18;
-const char* const kSmallSampleLegend = "淡い棒：100頭未満の少ない標本（率が大きくぶれる）";
+QString smallSampleLegend() {
+    return QString("淡い棒：%1頭未満の少ない標本（率が大きくぶれる）").arg(kSmallSampleRunners);
+}
 
 double percentOf(long long paid, long long stake) {
     return stake > 0 ? 100.0 * static_cast<double>(paid) / static_cast<double>(stake) : 0.0;
@@ -33,7 +35,7 @@ QString figuresWithIntervals(const BetRecord& r) {
         return whole > 0 ? std::optional<double>(percentOf(part, whole)) : std::nullopt;
     };
     QStringList lines;
-    lines << QString("頭数 %1").arg(r.runners) + (r.smallSample() ? "（100頭未満：標本が少ない）" : "");
+    lines << QString("頭数 %1").arg(r.runners) + (r.smallSample() ? QString("（%1頭未満：標本が少ない）").arg(kSmallSampleRunners) : QString());
     lines << percentWithInterval("勝率", rate(r.wins, r.runners), r.winRateInterval());
     lines << percentWithInterval("単回収率", rate(r.winPaid, r.winStake), r.winReturnInterval());
     lines << percentWithInterval("複回収率", rate(r.placePaid, r.placeStake), r.placeReturnInterval());
@@ -54,7 +56,7 @@ ReturnBarsChart::ReturnBarsChart(const QString& title, const QString& rankUnit, 
     setMouseTracking(true);
 }
 
-void ReturnBarsChart::show(const std::array<BetRecord, 19>& records) {
+void ReturnBarsChart::setRecords(const std::array<BetRecord, 19>& records) {
     records_ = records;
     update();
 }
@@ -63,7 +65,7 @@ QString ReturnBarsChart::rowCaption(int rank) const {
     return QString("%1%2 %3頭").arg(rank).arg(rankUnit_).arg(records_[static_cast<std::size_t>(rank)].runners);
 }
 
-// The scale reaches the highest return worth reading: the enlarged samples' bars and intervals
+// The scale reaches the highest return worth reading: the larger samples' bars and intervals
 // (a small sample's 1,600 % would flatten every other bar), between 150 % and 300 %; bars beyond
 // it are cut and labelled. With small samples alone, their bars set it.
 double ReturnBarsChart::topPercent() const {
@@ -151,7 +153,7 @@ void ReturnBarsChart::drawLegend(QPainter& p, const Layout& l) const {
     p.drawLine(QPointF(x, mid - 4), QPointF(x, mid + 4));
     p.drawLine(QPointF(x + 18, mid - 4), QPointF(x + 18, mid + 4));
     p.drawText(QPointF(x + 24, y + metrics.ascent()), "95%区間");
-    p.drawText(QPointF(l.plot.left(), y + l.textHeight + metrics.ascent()), kSmallSampleLegend);
+    p.drawText(QPointF(l.plot.left(), y + l.textHeight + metrics.ascent()), smallSampleLegend());
 }
 
 void ReturnBarsChart::drawAxis(QPainter& p, const Layout& l) const {

@@ -18,7 +18,7 @@ public:
     // `title` above the bars; `rankUnit` after each rank's number ("位", "人気").
     ReturnBarsChart(const QString& title, const QString& rankUnit, QWidget* parent);
 
-    void show(const std::array<BetRecord, 19>& records);
+    void setRecords(const std::array<BetRecord, 19>& records);
 
     // "15人気 36頭": what stands beside the bars of `rank`.
     QString rowCaption(int rank) const;

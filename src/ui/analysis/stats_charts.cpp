@@ -102,8 +102,8 @@ StatsCharts::StatsCharts(QWidget* parent)
       balance_(chartView(parent, "BalanceChart", "収支の推移")) {}
 
 void StatsCharts::show(const Analysis& analysis, const StrategyResult& strategy) {
-    compiReturns_->show(analysis.byCompiRank);
-    popularityReturns_->show(analysis.byPopularity);
+    compiReturns_->setRecords(analysis.byCompiRank);
+    popularityReturns_->setRecords(analysis.byPopularity);
     showBalance(balance_, strategy);
 }
 
