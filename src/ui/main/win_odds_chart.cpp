@@ -98,19 +98,23 @@ WinOddsChart::Scale WinOddsChart::scale() const {
 }
 
 std::optional<QPointF> WinOddsChart::pointAt(std::size_t snapshot, int horse) const {
+    return pointOn(scale(), snapshot, horse);
+}
+
+std::optional<QPointF> WinOddsChart::pointOn(const Scale& s, std::size_t snapshot, int horse) const {
     if (snapshot >= points_.size() || horse < 1 || horse > runners()) return std::nullopt;
     const double odds = points_[snapshot].winOdds[horse];
     if (odds <= 0) return std::nullopt;
-    const Scale s = scale();
     return QPointF(s.x(points_[snapshot].minuteOfDay), s.y(odds));
 }
 
 QString WinOddsChart::hoverText(QPointF pos) const {
+    const Scale s = scale();
     double nearest = kHoverReach;
     QString text;
     for (std::size_t i = 0; i < points_.size(); ++i)
         for (int h = 1; h <= runners(); ++h) {
-            const std::optional<QPointF> at = pointAt(i, h);
+            const std::optional<QPointF> at = pointOn(s, i, h);
             if (!at) continue;
             const double distance = std::hypot(at->x() - pos.x(), at->y() - pos.y());
             if (distance > nearest) continue;
@@ -182,7 +186,7 @@ void WinOddsChart::drawOddsAxis(QPainter& p, const Scale& s) const {
     p.drawLine(s.plot.bottomLeft(), s.plot.topLeft());
 }
 
-void WinOddsChart::drawLines(QPainter& p, const Scale&) const {
+void WinOddsChart::drawLines(QPainter& p, const Scale& s) const {
     // Outsiders first, thin and lighter; the favourites on top of them.
     std::vector<int> order;
     for (int h = 1; h <= runners(); ++h)
@@ -194,7 +198,7 @@ void WinOddsChart::drawLines(QPainter& p, const Scale&) const {
         if (!strong) colour.setAlpha(150);
         QPainterPath line;
         for (std::size_t i = 0; i < points_.size(); ++i) {
-            const std::optional<QPointF> at = pointAt(i, h);
+            const std::optional<QPointF> at = pointOn(s, i, h);
             if (!at) continue;
             if (line.elementCount() == 0) line.moveTo(*at);
             else line.lineTo(*at);
@@ -215,7 +219,7 @@ void WinOddsChart::drawEndLabels(QPainter& p, const Scale& s) const {
     std::vector<QPointF> ends;
     for (int h = 1; h <= runners(); ++h)
         for (std::size_t i = points_.size(); i-- > 0;)
-            if (const std::optional<QPointF> at = pointAt(i, h)) {
+            if (const std::optional<QPointF> at = pointOn(s, i, h)) {
                 horses.push_back(h);
                 ends.push_back(*at);
                 break;

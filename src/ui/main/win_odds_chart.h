@@ -39,6 +39,7 @@ private:
     Scale scale() const;
     int runners() const { return static_cast<int>(names_.size()); }
     bool isFavourite(int horse) const;
+    std::optional<QPointF> pointOn(const Scale& s, std::size_t snapshot, int horse) const;
     void drawTimeAxis(QPainter& p, const Scale& s) const;
     void drawOddsAxis(QPainter& p, const Scale& s) const;
     void drawLines(QPainter& p, const Scale& s) const;
