@@ -29,10 +29,20 @@ void BetRecord::add(const AppearanceRunner& runner, bool placeSold) {
     topThree += runner.finish >= 1 && runner.finish <= 3 ? 1 : 0;
     winStake += 100;
     winPaid += runner.winPaid;
+    winPaidSquares += static_cast<double>(runner.winPaid) * runner.winPaid;
     if (placeSold) {
         placeStake += 100;
         placePaid += runner.placePaid;
+        placePaidSquares += static_cast<double>(runner.placePaid) * runner.placePaid;
     }
+}
+
+std::optional<Interval> BetRecord::winReturnInterval() const {
+    return returnInterval95(winStake / 100, 100, static_cast<double>(winPaid), winPaidSquares);
+}
+
+std::optional<Interval> BetRecord::placeReturnInterval() const {
+    return returnInterval95(placeStake / 100, 100, static_cast<double>(placePaid), placePaidSquares);
 }
 
 int zonePatternOf(const AppearanceRace& race) {

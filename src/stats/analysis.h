@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "stats/appearance_reader.h"
+#include "stats/sample_interval.h"
 
 namespace vex {
 
@@ -35,7 +36,13 @@ struct BetRecord {
     long long runners = 0, wins = 0, topThree = 0;
     long long winStake = 0, winPaid = 0;
     long long placeStake = 0, placePaid = 0;  // only races that sold place bets
+    double winPaidSquares = 0, placePaidSquares = 0;  // the spread, for the intervals
     void add(const AppearanceRunner& runner, bool placeSold);
+
+    std::optional<Interval> winRateInterval() const { return rateInterval95(wins, runners); }
+    std::optional<Interval> winReturnInterval() const;
+    std::optional<Interval> placeReturnInterval() const;
+    bool smallSample() const { return runners < kSmallSampleRunners; }
 };
 
 inline constexpr int kZoneRows = 6;  // A..E, then races without a pattern

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "store/zone.h"
+#include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
 
 namespace vex {
@@ -64,9 +65,9 @@ TextGrid strategyTable(const StrategyResult& r) {
     TextGrid grid(2, 7);
     grid.setRow(0, {sj("対象レース"), sj("買い目数"), sj("投票金額"), sj("払戻金額"), sj("回収率"), sj("最大連敗"),
                     sj("最大ドローダウン")});
-    grid.setRow(1, {std::to_string(r.races), std::to_string(r.bets), std::to_string(r.stake), std::to_string(r.paid),
+    grid.setRow(1, {std::to_string(r.races), std::to_string(r.bets), GroupedDigits(r.stake), GroupedDigits(r.paid),
                     percentText(r.paid, r.stake), std::to_string(r.longestLosingRun),
-                    std::to_string(r.worstDrawdown)});
+                    GroupedDigits(r.worstDrawdown)});
     return grid;
 }
 

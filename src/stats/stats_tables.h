@@ -1,7 +1,7 @@
 #pragma once
 // The analysis as tables of text (CP932), header row first: what the analysis window shows and
 // what vexmora-cli stats prints, so both give the same figures. Rates and returns are percentages
-// with one decimal; "-" where nothing was staked.
+// with one decimal; "-" where nothing was staked; yen grouped by thousands.
 #include <string>
 
 #include "stats/analysis.h"

@@ -19,7 +19,9 @@
 #include "support/appearance_days.h"
 #include "ui/shared/dialogs.h"
 #include "ui/main/main_window.h"
+#include "ui/analysis/return_bars_chart.h"
 #include "ui/analysis/stats_window.h"
+#include "ui/look/chart_colours.h"
 #include "ui/support/ui_support.h"
 
 using namespace vex;
@@ -29,6 +31,29 @@ using vex::ui::MainWindow;
 using vex::ui::StatsWindow;
 
 namespace {
+// Widths of the columns of `view` together: no more than its viewport when it does not scroll.
+int columnsWidth(QTableView* view) {
+    int sum = 0;
+    for (int c = 0; c < view->model()->columnCount(); ++c) sum += view->columnWidth(c);
+    return sum;
+}
+
+// Inside `window`, and wide enough for its own text.
+bool wholeInside(QWidget* w, QWidget* window) {
+    QRect at(w->mapTo(window, QPoint(0, 0)), w->size());
+    return w->isVisible() && window->rect().contains(at) && w->width() >= w->sizeHint().width();
+}
+
+BetRecord record(long long runners, long long wins, long long winPaid) {
+    BetRecord r;
+    r.runners = runners;
+    r.wins = wins;
+    r.winStake = r.placeStake = 100 * runners;
+    r.winPaid = r.placePaid = winPaid;
+    r.winPaidSquares = r.placePaidSquares = static_cast<double>(winPaid) * static_cast<double>(winPaid) / std::max(1LL, wins);
+    return r;
+}
+
 QStringList rowOf(QTableView* view, int row) {
     QStringList cells;
     for (int c = 0; c < view->model()->columnCount(); ++c) cells << view->model()->index(row, c).data().toString();
@@ -132,6 +157,70 @@ private slots:
         stats()->resize(1200, 760);
         s<QTabWidget>("StatsTabs")->setCurrentIndex(StatsWindow::CompiTab);
         saveShot(stats(), "stats-window");
+    }
+
+    void fitsA1024By700ScreenWithTablesAcrossTheirWidth() {
+        StatsWindow fresh;  // opens no larger than the screen it is on
+        QVERIFY(QRect(QPoint(0, 0), fresh.screen()->availableGeometry().size()).contains(fresh.rect()));
+        StatsWindow* w = stats();
+        // A 1024 x 700 screen less a title bar.
+        QVERIFY(w->minimumSizeHint().width() <= 1024);
+        QVERIFY(w->minimumSizeHint().height() <= 670);
+        w->resize(1024, 670);
+        const char* const tables[] = {"CompiRankTable", "PopularityTable", "ZoneTable", "StrategyTable"};
+        for (int tab = 0; tab < StatsWindow::TabCount; ++tab) {
+            s<QTabWidget>("StatsTabs")->setCurrentIndex(tab);
+            auto* view = s<QTableView>(tables[tab]);
+            QTRY_VERIFY(view->isVisible());
+            for (const char* name : {"StatsReloadButton", "StatsCopyButton", "StatsCsvButton", "StatsCoverage"})
+                QVERIFY2(wholeInside(s<QWidget>(name), w), name);
+            // Across the table's whole width without scrolling; the first column takes the slack.
+            QTRY_COMPARE(columnsWidth(view), view->viewport()->width());
+            if (tab != StatsWindow::StrategyTab) QVERIFY2(view->columnWidth(0) > view->columnWidth(1), tables[tab]);
+        }
+        saveShot(w, "stats-window-1024x670");
+    }
+
+    void figuresRightAlignedAndSmallSamplesMarked() {
+        const int right = Qt::AlignRight | Qt::AlignVCenter;
+        auto* model = s<QTableView>("PopularityTable")->model();
+        QCOMPARE(model->index(0, 1).data(Qt::TextAlignmentRole).toInt(), right);
+        QCOMPARE(model->index(6, 6).data(Qt::TextAlignmentRole).toInt(), right);  // "-" in a column of figures
+        QCOMPARE(s<QTableView>("ZoneTable")->model()->index(5, 0).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignLeft | Qt::AlignVCenter));  // なし
+        // Every group of these few races is a small sample: pale, and its figures come with intervals.
+        QVERIFY(model->index(0, 4).data(Qt::ForegroundRole).isValid());
+        const QString tip = model->index(0, 4).data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.contains("勝率 ") && tip.contains("95%区間") && tip.contains("100頭未満"), qPrintable(tip));
+        QVERIFY(!s<QTableView>("StrategyTable")->model()->index(0, 0).data(Qt::ToolTipRole).isValid());
+        QCOMPARE(s<ui::ReturnBarsChart>("PopularityReturnChart")->rowCaption(1),
+                 QString("1人気 %1頭").arg(model->index(0, 1).data().toString()));
+    }
+
+    void returnBarsDrawSmallSamplesPaleAndEveryCaptionWhole() {
+        ui::ReturnBarsChart chart("単勝人気別 回収率", "人気", nullptr);
+        chart.resize(520, 560);
+        std::array<BetRecord, 19> records{};
+        records[1] = record(1051, 220, 81230);  // 77.3 %
+        records[15] = record(36, 1, 5950);      // 165.3 % from 36 runners
+        chart.setRecords(records);
+        const QImage image = chart.grab().toImage();
+        auto colourOf = [&](int rank) {
+            const QRectF bar = chart.barRect(rank, true);
+            return image.pixelColor(QPoint(static_cast<int>(bar.left()) + 5, static_cast<int>(bar.top()) + 2));
+        };
+        QCOMPARE(colourOf(1), ui::look::winReturnBar());
+        QVERIFY(colourOf(15).lightness() > ui::look::winReturnBar().lightness() + 60);
+        // Lengths in proportion; the small sample's 165.3 % is cut at the scale's end, 150 %.
+        QCOMPARE(qRound(chart.barRect(15, true).width() / chart.barRect(1, true).width() * 77.3), 150);
+        QVERIFY(chart.barRect(17, true).isEmpty());  // nothing staked: no bar
+        QCOMPARE(chart.rowCaption(15), QString("15人気 36頭"));
+        QVERIFY(QFontMetricsF(chart.font()).horizontalAdvance(chart.rowCaption(15)) < chart.barRect(15, true).left());
+        const QString tip = chart.hoverText(chart.barRect(15, true).center());
+        QVERIFY2(tip.startsWith("15人気 36頭\n頭数 36（100頭未満：標本が少ない）\n勝率 2.8%（95%区間 0.5～14.2%）\n"
+                                "単回収率 165.3%（95%区間 "),
+                 qPrintable(tip));
+        QCOMPARE(chart.hoverText(QPointF(10, 2)), QString());  // the title: no row
     }
 
     void timeSeriesImportWantsItsFolderAndADay() {

@@ -1,13 +1,16 @@
 #include "ui/analysis/stats_charts.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
+#include <QCategoryAxis>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
+
+#include "ui/analysis/return_bars_chart.h"
+#include "ui/look/chart_colours.h"
+#include "ui/look/look.h"
 
 namespace vex::ui {
 
@@ -25,43 +28,36 @@ QChartView* chartView(QWidget* parent, const char* name, const QString& title) {
     return view;
 }
 
-double percent(long long paid, long long stake) {
-    return stake > 0 ? 100.0 * static_cast<double>(paid) / static_cast<double>(stake) : 0.0;
+ReturnBarsChart* returnBars(QWidget* parent, const char* name, const QString& title, const QString& rankUnit) {
+    auto* chart = new ReturnBarsChart(title, rankUnit, parent);
+    chart->setObjectName(name);
+    return chart;
 }
 
-// Win and place returns of ranks 1..18 as two bar sets.
-void showReturns(QWidget* widget, const std::array<BetRecord, 19>& records) {
-    QChart* chart = static_cast<QChartView*>(widget)->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;  // a removed axis is ours again
+// Yen up the side, grouped by thousands: a value axis cannot group, so its nice ticks become the
+// labels of a category axis.
+QAbstractAxis* yenAxis(double low, double high) {
+    QValueAxis nice;
+    nice.setRange(low, high);
+    nice.applyNiceNumbers();
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setRange(nice.min(), nice.max());
+    axis->setStartValue(nice.min());
+    const int ticks = std::max(2, nice.tickCount());
+    const double step = (nice.max() - nice.min()) / (ticks - 1);
+    for (int i = 0; i < ticks; ++i) {
+        const double value = nice.min() + i * step;
+        axis->append(look::yen(std::llround(value)), value);
     }
-    auto* win = new QBarSet("単回収率");
-    auto* place = new QBarSet("複回収率");
-    QStringList ranks;
-    double top = 100;
-    for (int rank = 1; rank <= 18; ++rank) {
-        const BetRecord& r = records[static_cast<std::size_t>(rank)];
-        *win << percent(r.winPaid, r.winStake);
-        *place << percent(r.placePaid, r.placeStake);
-        top = std::max({top, percent(r.winPaid, r.winStake), percent(r.placePaid, r.placeStake)});
-        ranks << QString::number(rank);
-    }
-    auto* series = new QBarSeries;
-    series->append(win);
-    series->append(place);
-    chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(ranks);
-    auto* y = new QValueAxis;
-    y->setRange(0, top * 1.05);
-    y->applyNiceNumbers();
-    y->setLabelFormat("%d%%");
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    return axis;
+}
+
+// The smallest of 1, 2, 5, 10, 20, 50, ... not below `least`.
+double roundStep(double least) {
+    for (double decade = 1;; decade *= 10)
+        for (double step : {1.0, 2.0, 5.0})
+            if (step * decade >= least) return step * decade;
 }
 
 void showBalance(QWidget* widget, const StrategyResult& strategy) {
@@ -73,6 +69,7 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     }
     auto* line = new QLineSeries;
     line->setName("収支（円）");
+    line->setColor(look::winReturnBar());
     line->append(0, 0);
     long long low = 0, high = 0;
     for (std::size_t i = 0; i < strategy.balance.size(); ++i) {
@@ -84,13 +81,13 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
     chart->addSeries(line);
     auto* x = new QValueAxis;
     x->setRange(0, std::max<double>(1, static_cast<double>(strategy.balance.size())));
+    x->setTickType(QValueAxis::TicksDynamic);  // 0, 200, 400 races rather than 0, 262, 525
+    x->setTickAnchor(0);
+    x->setTickInterval(roundStep(x->max() / 6));
     x->setLabelFormat("%d");
     x->setTitleText("レース");
-    auto* y = new QValueAxis;
     double margin = std::max(100.0, static_cast<double>(high - low) * 0.05);
-    y->setRange(static_cast<double>(low) - margin, static_cast<double>(high) + margin);
-    y->applyNiceNumbers();
-    y->setLabelFormat("%d");
+    QAbstractAxis* y = yenAxis(static_cast<double>(low) - margin, static_cast<double>(high) + margin);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     line->attachAxis(x);
@@ -100,13 +97,13 @@ void showBalance(QWidget* widget, const StrategyResult& strategy) {
 }  // namespace
 
 StatsCharts::StatsCharts(QWidget* parent)
-    : compiReturns_(chartView(parent, "CompiReturnChart", "コンピ順位別 回収率")),
-      popularityReturns_(chartView(parent, "PopularityReturnChart", "単勝人気別 回収率")),
+    : compiReturns_(returnBars(parent, "CompiReturnChart", "コンピ順位別 回収率", "位")),
+      popularityReturns_(returnBars(parent, "PopularityReturnChart", "単勝人気別 回収率", "人気")),
       balance_(chartView(parent, "BalanceChart", "収支の推移")) {}
 
 void StatsCharts::show(const Analysis& analysis, const StrategyResult& strategy) {
-    showReturns(compiReturns_, analysis.byCompiRank);
-    showReturns(popularityReturns_, analysis.byPopularity);
+    compiReturns_->setRecords(analysis.byCompiRank);
+    popularityReturns_->setRecords(analysis.byPopularity);
     showBalance(balance_, strategy);
 }
 

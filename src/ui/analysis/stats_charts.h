@@ -1,6 +1,6 @@
 #pragma once
 // The analysis window's charts: the win and place returns by Compi rank and by popularity (bars,
-// percent) and the strategy's running balance (yen after each race bet).
+// percent, with their intervals) and the strategy's running balance (yen after each race bet).
 #include <QWidget>
 
 #include "stats/analysis.h"
@@ -8,18 +8,20 @@
 
 namespace vex::ui {
 
+class ReturnBarsChart;
+
 class StatsCharts {
 public:
     explicit StatsCharts(QWidget* parent);
-    QWidget* compiReturns() const { return compiReturns_; }
-    QWidget* popularityReturns() const { return popularityReturns_; }
+    ReturnBarsChart* compiReturns() const { return compiReturns_; }
+    ReturnBarsChart* popularityReturns() const { return popularityReturns_; }
     QWidget* balance() const { return balance_; }
 
     void show(const Analysis& analysis, const StrategyResult& strategy);
 
 private:
-    QWidget* compiReturns_;
-    QWidget* popularityReturns_;
+    ReturnBarsChart* compiReturns_;
+    ReturnBarsChart* popularityReturns_;
     QWidget* balance_;
 };
 

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -22,8 +23,10 @@
 #include "app/atomic_file.h"
 #include "ui/shared/dialogs.h"
 #include "ui/shared/qt_text.h"
+#include "ui/analysis/return_bars_chart.h"
 #include "ui/analysis/stats_charts.h"
-#include "ui/shared/text_grid_model.h"
+#include "ui/analysis/analysis_table_model.h"
+#include "ui/look/look.h"
 #include "ui/shared/error_report.h"
 #include "vocabulary/codes.h"
 #include "vocabulary/cp932.h"
@@ -84,7 +87,8 @@ const char* const kCsvNames[] = {"compi", "popularity", "zone", "strategy"};
 StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("StatsForm");
     setWindowTitle("成績分析");
-    resize(1100, 720);
+    // No larger than the screen it opens on, a 1024 x 700 one included.
+    resize(screen() ? QSize(1100, 720).boundedTo(screen()->availableGeometry().size()) : QSize(1024, 700));
     charts_ = std::make_unique<StatsCharts>(this);
     auto* layout = new QVBoxLayout(this);
     auto* filters = new QWidget(this);
@@ -152,19 +156,33 @@ void StatsWindow::buildFilters(QWidget* host) {
     l->addWidget(coverage_, 1, Qt::AlignBottom | Qt::AlignRight);
 }
 
-QWidget* StatsWindow::buildTablePage(Tab tab, const char* tableName, QWidget* chart) {
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    auto* view = new QTableView(splitter);
+// Columns as wide as their figures; the first (the category) takes the room they leave, or, for a
+// table without one, the last.
+QTableView* StatsWindow::tableView(Tab tab, const char* tableName, QWidget* parent) {
+    auto* view = new QTableView(parent);
     view->setObjectName(tableName);
-    models_[tab] = new TextGridModel(view);
+    models_[tab] = new AnalysisTableModel(view);
     view->setModel(models_[tab]);
     view->verticalHeader()->setVisible(false);
     view->verticalHeader()->setDefaultSectionSize(20);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    splitter->addWidget(view);
-    if (chart) splitter->addWidget(chart);
+    if (tab == StrategyTab) {
+        view->horizontalHeader()->setStretchLastSection(true);
+    } else {
+        look::stretchColumns(view, {0});
+    }
+    views_[tab] = view;
+    return view;
+}
+
+QWidget* StatsWindow::buildTablePage(Tab tab, const char* tableName, QWidget* chart) {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(tableView(tab, tableName, splitter));
+    if (!chart) return splitter;
+    splitter->addWidget(chart);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({560, 700});  // the whole table, the chart takes the rest
+    splitter->setSizes({420, 600});  // the whole table, the chart takes the rest
     return splitter;
 }
 
@@ -188,12 +206,7 @@ QWidget* StatsWindow::buildStrategyPage() {
     auto* right = new QWidget(page);
     auto* rl = new QVBoxLayout(right);
     rl->setContentsMargins(0, 0, 0, 0);
-    auto* view = new QTableView(right);
-    view->setObjectName("StrategyTable");
-    models_[StrategyTab] = new TextGridModel(view);
-    view->setModel(models_[StrategyTab]);
-    view->verticalHeader()->setVisible(false);
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    QTableView* view = tableView(StrategyTab, "StrategyTable", right);
     view->setFixedHeight(56);
     rl->addWidget(view);
     rl->addWidget(charts_->balance(), 1);
@@ -289,9 +302,24 @@ void StatsWindow::recompute() {
     Analysis analysis = analyse(files_.races, f);
     StrategyResult strategy = checkStrategy(files_.races, f, criteria());
     tables_ = {compiRankTable(analysis), popularityTable(analysis), zoneTable(analysis), strategyTable(strategy)};
-    for (int tab = 0; tab < TabCount; ++tab) models_[static_cast<std::size_t>(tab)]->setGrid(tables_[static_cast<std::size_t>(tab)]);
+    showTables(analysis);
     coverage_->setText(fromCp932(coverageText(analysis)));
     charts_->show(analysis, strategy);
+}
+
+// Each table with the records behind its rows; the first column (sized by us, the stretch needs
+// that) fitted again to what it holds.
+void StatsWindow::showTables(const Analysis& a) {
+    auto ranks = [](const std::array<BetRecord, 19>& r) { return std::vector<BetRecord>(r.begin() + 1, r.end()); };
+    std::array<std::vector<BetRecord>, TabCount> records = {
+        ranks(a.byCompiRank), ranks(a.byPopularity), {a.zoneRecommended.begin(), a.zoneRecommended.end()}, {}};
+    for (std::size_t tab = 0; tab < TabCount; ++tab) {
+        models_[tab]->setTable(tables_[tab], std::move(records[tab]));
+        QHeaderView* header = views_[tab]->horizontalHeader();
+        if (tab == StrategyTab || header->count() == 0) continue;
+        header->setSectionResizeMode(0, QHeaderView::Interactive);
+        views_[tab]->resizeColumnToContents(0);
+    }
 }
 
 void StatsWindow::copyShownTable() {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "stats/analysis.h"
 #include "stats/stats_tables.h"
 
 class QComboBox;
@@ -25,7 +26,7 @@ class QTableView;
 
 namespace vex::ui {
 
-class TextGridModel;
+class AnalysisTableModel;
 class StatsCharts;
 
 class StatsWindow : public QWidget {
@@ -52,17 +53,19 @@ public:
 
 private:
     void buildFilters(QWidget* host);
+    QTableView* tableView(Tab tab, const char* tableName, QWidget* parent);
     QWidget* buildTablePage(Tab tab, const char* tableName, QWidget* chart);
     QWidget* buildStrategyPage();
     QWidget* buildButtons();
     void fillTrackList();
     void setDateRangeFromFiles();
-    void showTables();
+    void showTables(const Analysis& analysis);
     void connectFilters();
 
     AppearanceSet files_;
     std::array<TextGrid, TabCount> tables_;
-    std::array<TextGridModel*, TabCount> models_{};
+    std::array<AnalysisTableModel*, TabCount> models_{};
+    std::array<QTableView*, TabCount> views_{};
     std::unique_ptr<StatsCharts> charts_;  // the chart views themselves are children of the window
 
     QDateEdit* fromDate_ = nullptr;

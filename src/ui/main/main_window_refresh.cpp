@@ -11,6 +11,7 @@
 #include "store/record_layout.h"
 #include "ui/download/race_day_refresh.h"
 #include "ui/main/win_odds_chart.h"
+#include "ui/shared/qt_text.h"
 
 namespace vex::ui {
 
@@ -34,11 +35,13 @@ void MainWindow::connectRaceDayRefresh() {
     // The win odds of the race shown, through the day, above the detailed race card (which scrolls,
     // so the strip costs the bet page nothing); redrawn with the race.
     auto* chart = new WinOddsChart(detailTab_);
-    chart->setFixedHeight(130);
     if (auto* column = qobject_cast<QVBoxLayout*>(detailTab_->layout())) column->insertWidget(1, chart);
     connect(this, &MainWindow::raceSelected, chart, [this, chart](int slot) {
         const RawRecords& raw = table_->raw[static_cast<std::size_t>(slot)];
-        chart->showRace(std::string(raw.ra.field(Common::RaceKey)), registeredRunners(raw.ra));
+        QStringList names;
+        for (int m = 0; m < registeredRunners(raw.ra); ++m)
+            names << fromCp932(std::string(raw.se[static_cast<std::size_t>(m)].field(SE::HorseName))).trimmed();
+        chart->showRace(std::string(raw.ra.field(Common::RaceKey)), names);
     });
 }
 
