@@ -7,12 +7,15 @@
 //   --hang-on NAME        never answer it
 //   --garbage-on NAME     answer with a frame that is no reply
 //   --oversize-on NAME    answer with a length beyond the reply limit
+//   --protocol N          the hello gives protocol version N (a bridge of another version)
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -79,6 +82,7 @@ std::string opName(std::string_view request) {
 struct Switches {
     std::map<std::string, std::string> faults;  // switch -> operation name
     std::string feed;
+    std::optional<int> protocol;
     bool noControl = false;
     std::vector<const char*> rest{"vexmora-bridge-sim"};
 };
@@ -89,6 +93,7 @@ Switches parseSwitches(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--no-control") s.noControl = true;
         else if (arg == "--feed" && i + 1 < argc) s.feed = argv[++i];
+        else if (arg == "--protocol" && i + 1 < argc) s.protocol = std::atoi(argv[++i]);
         else if (arg.rfind("--", 0) == 0 && arg != "--delay-ms" && i + 1 < argc) s.faults[arg] = argv[++i];
         else s.rest.push_back(argv[i]);
     }
@@ -138,7 +143,12 @@ int main(int argc, char** argv) {
         const bridge::FrameRead r = bridge::readFrame(stdin, request);
         if (r == bridge::FrameRead::End) return bridge::kExitInputEnded;
         if (r == bridge::FrameRead::Broken) return bridge::kExitBrokenInput;
-        const std::string reply = bridge::dispatch(host, request);
+        std::string reply = bridge::dispatch(host, request);
+        if (s.protocol && opName(request) == "Hello") {
+            bridge::Hello hello = *bridge::parseHello(reply);
+            hello.protocolVersion = *s.protocol;
+            reply = bridge::helloReply(hello);
+        }
         if (misbehave(s, opName(request), reply)) continue;
         if (options->delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options->delayMs));
         if (!bridge::writeFrame(stdout, reply)) return bridge::kExitOutputFailed;
