@@ -71,6 +71,7 @@ int BridgeControl::fail(int code, const char* name, const std::string& what) {
         if (!process_->lastStderrLine().empty()) detail += sj(" 最後の出力: ") + process_->lastStderrLine();
     }
     process_.reset();  // a fresh bridge for the next operation
+    readAhead_ = false;
     dropBatch();
     lastFailure_ = detail;
     setLinkFailureDetail(detail);
@@ -78,9 +79,14 @@ int BridgeControl::fail(int code, const char* name, const std::string& what) {
 }
 
 int BridgeControl::exchange(const std::string& request, const char* name, milliseconds deadline, std::string& reply) {
-    refused_ = false;
     ++roundTrips_;
-    const BridgeProcess::Outcome outcome = process_->exchange(request, deadline, reply);
+    process_->send(request);
+    return receive(name, deadline, reply);
+}
+
+int BridgeControl::receive(const char* name, milliseconds deadline, std::string& reply) {
+    refused_ = false;
+    const BridgeProcess::Outcome outcome = process_->receive(deadline, reply);
     if (outcome != BridgeProcess::Outcome::Reply) return fail(linkCode(outcome), name, outcomeText(outcome, deadline));
     if (std::string why = refusal(reply); !why.empty()) {
         refused_ = true;
@@ -110,12 +116,21 @@ int BridgeControl::startBridge(bridge::Hello& answer) {
 }
 
 int BridgeControl::hello(bridge::Hello& answer) {
+    settleReadAhead();
     if (int code = startBridge(answer); code != 0) return code;
     if (!answer.controlCreated) return fail(link::kRefused, "Hello", answer.problem);
     return 0;
 }
 
+void BridgeControl::settleReadAhead() {
+    if (!readAhead_) return;
+    readAhead_ = false;
+    std::string reply;
+    receive("ReadBatch", deadlines_.read, reply);  // a failure ends the bridge: the next one is fresh
+}
+
 int BridgeControl::ensureStarted(const char* name) {
+    settleReadAhead();
     if (process_) return 0;
     bridge::Hello answer;
     if (int code = hello(answer); code != 0) return code;
@@ -173,12 +188,22 @@ int BridgeControl::NVStatus() {
 }
 
 int BridgeControl::fetchBatch(int bufferSize) {
-    if (int code = ensureStarted("ReadBatch"); code != 0) return code;
-    std::string reply;
     const std::string request = bridge::batchRequest({bufferSize, kBatchRecords, kBatchBytes});
-    if (int code = exchange(request, "ReadBatch", deadlines_.read, reply); code != 0) return code;
+    std::string reply;
+    if (readAhead_) {
+        readAhead_ = false;
+        if (int code = receive("ReadBatch", deadlines_.read, reply); code != 0) return code;
+    } else {
+        if (int code = ensureStarted("ReadBatch"); code != 0) return code;
+        if (int code = exchange(request, "ReadBatch", deadlines_.read, reply); code != 0) return code;
+    }
     std::optional<bridge::Batch> batch = bridge::parseBatchReply(reply);
     if (!batch) return fail(link::kMalformed, "ReadBatch", "a broken reply");
+    if (batch->stop == 1) {
+        ++roundTrips_;
+        process_->send(request);
+        readAhead_ = true;
+    }
     batch_ = bridge::BatchCursor(std::move(*batch));
     return 0;
 }
@@ -259,6 +284,7 @@ int BridgeControl::RakutenDeposit() {
 
 int BridgeControl::checkLibrary(const std::string& library, bridge::LibraryCheckResult& result) {
     // Only loading a library: a bridge whose control could not be created answers it too.
+    settleReadAhead();
     bridge::Hello answer;
     const bool fresh = !process_;
     if (fresh)

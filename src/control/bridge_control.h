@@ -81,10 +81,14 @@ private:
     int call(bridge::Op op, std::vector<bridge::Value>& args, std::chrono::milliseconds deadline);
     // One request and its reply; the link code (and the bridge ended) when it failed.
     int exchange(const std::string& request, const char* name, std::chrono::milliseconds deadline, std::string& reply);
+    // The reply to the request sent last; the link code (and the bridge ended) when it failed.
+    int receive(const char* name, std::chrono::milliseconds deadline, std::string& reply);
     int ensureStarted(const char* name);
     int fail(int code, const char* name, const std::string& what);
     int startBridge(bridge::Hello& answer);
     int fetchBatch(int bufferSize);
+    // Reads and drops the reply of a batched read sent ahead: one request, one reply, in order.
+    void settleReadAhead();
     void dropBatch() { batch_ = {}; }
 
     std::string command_;
@@ -93,6 +97,9 @@ private:
     std::unique_ptr<BridgeProcess> process_;
     std::optional<std::string> softwareId_;  // repeated on a fresh bridge
     bridge::BatchCursor batch_;  // what the last batched read has not handed out yet
+    // The next batched read went out when the last one stopped at a limit: the bridge reads it
+    // while the caller stores this one.
+    bool readAhead_ = false;
     std::string lastFailure_;
     bool refused_ = false;  // the last failed exchange was a refusal: the request was not carried out
     long long roundTrips_ = 0;

@@ -124,6 +124,39 @@ TEST_F(BridgeTest, ReadsTheSameAnswersAsTheServiceItself) {
     EXPECT_EQ(bridged.NVRead(record, size, name), -203) << "nothing of the cancelled batch is left over";
 }
 
+// Opens the download and waits until its files are there.
+void openAndWait(DataControl& c) {
+    int readCount = 0;
+    ASSERT_EQ(openDownload(c, readCount), 0);
+    int status = 0;
+    while ((status = c.NVStatus()) >= 0 && status < readCount) {}
+    ASSERT_EQ(status, readCount);
+}
+
+TEST_F(BridgeTest, TheNextBatchIsReadAheadWithoutChangingWhatTheCallerSees) {
+    ServiceControl direct(std::make_unique<SimService>(1, static_cast<int>(sim::minuteOf(now()) / 1440)), nullptr);
+    BridgeControl bridged = bridge("--batch-records 50");
+    for (DataControl* c : {static_cast<DataControl*>(&direct), static_cast<DataControl*>(&bridged)}) {
+        ASSERT_EQ(c->NVInit("id"), 0);
+        openAndWait(*c);
+    }
+    const Read a = readAll(direct), b = readAll(bridged);
+    ASSERT_GT(a.results.size(), 500u);
+    EXPECT_TRUE(a.results == b.results);
+    EXPECT_EQ(bridged.NVClose(), 0);
+
+    // A cancel while the next batch is out waits for its reply, then goes out itself.
+    openAndWait(bridged);
+    std::string record, name;
+    int size = 100000;
+    for (int i = 0; i < 60; ++i) ASSERT_GE(bridged.NVRead(record, size, name), -1);
+    const long long trips = bridged.roundTrips();
+    EXPECT_EQ(bridged.NVCancel(), 0);
+    EXPECT_EQ(bridged.roundTrips(), trips + 1);
+    EXPECT_EQ(bridged.NVRead(record, size, name), -203) << "nothing read ahead is handed out after the cancel";
+    EXPECT_EQ(bridged.NVClose(), 0);
+}
+
 TEST_F(BridgeTest, AKilledBridgeFailsItsCallAndTheNextCallStartsAFreshOne) {
     BridgeControl c = bridge("--die-after NVStatus");
     ASSERT_EQ(c.NVInit("id"), 0);

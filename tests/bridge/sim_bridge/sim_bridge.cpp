@@ -8,8 +8,10 @@
 //   --garbage-on NAME     answer with a frame that is no reply
 //   --oversize-on NAME    answer with a length beyond the reply limit
 //   --protocol N          the hello gives protocol version N (a bridge of another version)
+//   --batch-records N     a batched read gathers at most N records, whatever it is asked
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,7 +84,7 @@ std::string opName(std::string_view request) {
 struct Switches {
     std::map<std::string, std::string> faults;  // switch -> operation name
     std::string feed;
-    std::optional<int> protocol;
+    std::optional<int> protocol, batchRecords;
     bool noControl = false;
     std::vector<const char*> rest{"vexmora-bridge-sim"};
 };
@@ -94,6 +96,7 @@ Switches parseSwitches(int argc, char** argv) {
         if (arg == "--no-control") s.noControl = true;
         else if (arg == "--feed" && i + 1 < argc) s.feed = argv[++i];
         else if (arg == "--protocol" && i + 1 < argc) s.protocol = std::atoi(argv[++i]);
+        else if (arg == "--batch-records" && i + 1 < argc) s.batchRecords = std::atoi(argv[++i]);
         else if (arg.rfind("--", 0) == 0 && arg != "--delay-ms" && i + 1 < argc) s.faults[arg] = argv[++i];
         else s.rest.push_back(argv[i]);
     }
@@ -126,6 +129,17 @@ bool misbehave(const Switches& s, const std::string& name, const std::string& re
     return false;
 }
 
+// A ReadBatch request asking for at most `records` records.
+std::string smallerBatch(const std::string& request, int records) {
+    bridge::Reader in(request);
+    in.op();
+    bridge::BatchRequest r;
+    r.bufferSize = in.number();
+    r.maxRecords = std::min(in.number(), records);
+    r.maxBytes = in.number();
+    return in.complete() ? bridge::batchRequest(r) : request;
+}
+
 }  // namespace
 }  // namespace vex
 
@@ -143,6 +157,7 @@ int main(int argc, char** argv) {
         const bridge::FrameRead r = bridge::readFrame(stdin, request);
         if (r == bridge::FrameRead::End) return bridge::kExitInputEnded;
         if (r == bridge::FrameRead::Broken) return bridge::kExitBrokenInput;
+        if (s.batchRecords && opName(request) == "ReadBatch") request = smallerBatch(request, *s.batchRecords);
         std::string reply = bridge::dispatch(host, request);
         if (s.protocol && opName(request) == "Hello") {
             bridge::Hello hello = *bridge::parseHello(reply);
