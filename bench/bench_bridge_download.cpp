@@ -3,7 +3,8 @@
 // the same feed, in a scratch Wine prefix made for the run. The figure is the bridge download's
 // time over the feed replay's (goal: at most 1.5), and again with the bridge's test switch that
 // waits 1 ms before every reply (goal: at most 2). As in the program, the bridge starts with
-// NVInit before the download; bridge_start_s is what that took (Wine's start included).
+// NVInit before the download; bridge_start_s is what that took (Wine's start included), round_trips
+// the request frames of the whole run.
 //
 // Needs wine64 and the Wine test programs (skipped with a message otherwise). VEXMORA_BENCH_DAYS
 // changes the feed length.
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include "bench_support.h"
+#include "control/bridge_control.h"
 #include "control/control_factory.h"
 #include "datalink/bulk_download.h"
 
@@ -58,7 +60,7 @@ WineSetup& setup() {
 
 struct Run {
     double startSeconds = 0, downloadSeconds = 0;
-    long long records = 0;
+    long long records = 0, roundTrips = 0;
     bool completed = false;
 };
 
@@ -80,6 +82,7 @@ Run download(const std::string& service, int days) {
     run.completed = bulk.run([] {}) == vex::DownloadOutcome::Completed;
     run.downloadSeconds = since(t1);
     run.records = bulk.stats().records;
+    if (auto* bridged = dynamic_cast<vex::control::BridgeControl*>(control.get())) run.roundTrips = bridged->roundTrips();
     return run;
 }
 
@@ -105,6 +108,7 @@ void BM_BridgeDownload(benchmark::State& state) {
         state.counters["records"] = static_cast<double>(bridgeBest.records);
         state.counters["feed_s"] = feedBest.downloadSeconds;
         state.counters["bridge_start_s"] = bridgeBest.startSeconds;
+        state.counters["round_trips"] = static_cast<double>(bridgeBest.roundTrips);
         const double ratio = bridgeBest.downloadSeconds / feedBest.downloadSeconds;
         state.counters["ratio_to_feed"] = ratio;
         std::printf("ratio bridge download / feed replay, %d ms per reply: %.2f (goal <= %.1f)\n", delay, ratio,

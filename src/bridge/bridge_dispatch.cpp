@@ -41,6 +41,16 @@ std::string answerHello(ControlHost& host, Reader& in) {
     return helloReply(h);
 }
 
+// The file of the batch a result of NVRead named `name` belongs to: the last one, unless that one
+// has ended or has another name. `bytes` counts what a new file adds to the reply.
+BatchFile& currentFile(Batch& batch, const std::string& name, std::size_t& bytes) {
+    if (batch.files.empty() || batch.files.back().boundary || batch.files.back().name != name) {
+        batch.files.push_back({name, {}, false});
+        bytes += name.size() + 12;
+    }
+    return batch.files.back();
+}
+
 }  // namespace
 
 std::optional<Options> parseOptions(int argc, const char* const* argv) {
@@ -61,9 +71,10 @@ std::string dispatch(ControlHost& host, std::string_view request) {
     const Op op = in.op();
     if (in.failed()) return refusedReply("empty request");
     if (op == Op::Hello) return answerHello(host, in);
+    // The library check only loads a library: it needs no control.
+    if (op == Op::LibraryCheck) return answerLibraryCheck(host, in);
     if (!host.problem().empty()) return refusedReply("the control was not created: " + host.problem());
     if (op == Op::ReadBatch) return answerBatch(host, in);
-    if (op == Op::LibraryCheck) return answerLibraryCheck(host, in);
     if (const Operation* control = controlOperation(op)) return callControl(host, *control, in);
     return refusedReply("unknown request " + std::to_string(static_cast<int>(op)));
 }
@@ -73,18 +84,27 @@ Batch readBatch(ControlHost& host, const BatchRequest& request) {
     const int maxRecords = std::clamp(request.maxRecords, 1, kMaxBatchRecords);
     const std::size_t maxBytes = static_cast<std::size_t>(std::clamp(request.maxBytes, 1, kMaxBatchBytes));
     Batch batch;
+    int records = 0;
     std::size_t bytes = 0;
     std::vector<Value> args(3);
     while (true) {
+        args[0].text.clear();
         args[1].number = request.bufferSize;
+        args[2].text.clear();  // as on Windows, each call starts with no name
         const int code = host.call(read, args);
-        if (code <= 0) {
+        if (code <= 0 && code != -1) {
             batch.stop = code;
+            batch.stopName = std::move(args[2].text);
             return batch;
         }
-        bytes += args[0].text.size();
-        batch.records.push_back({code, std::move(args[0].text)});
-        if (static_cast<int>(batch.records.size()) >= maxRecords || bytes >= maxBytes) {
+        BatchFile& file = currentFile(batch, args[2].text, bytes);
+        if (code == -1) {
+            file.boundary = true;
+        } else {
+            bytes += args[0].text.size() + 8;
+            file.records.push_back({code, std::move(args[0].text)});
+        }
+        if (++records >= maxRecords || bytes >= maxBytes) {
             batch.stop = 1;
             return batch;
         }

@@ -173,28 +173,77 @@ std::string batchRequest(const BatchRequest& r) {
 
 std::string batchReply(const Batch& batch) {
     Writer w(Op::ReadBatch);
-    w.number(batch.stop).number(static_cast<int>(batch.records.size()));
-    for (const Record& r : batch.records) w.number(r.code).text(r.bytes);
+    w.number(batch.stop).text(batch.stopName).number(static_cast<int>(batch.files.size()));
+    for (const BatchFile& f : batch.files) {
+        w.text(f.name).number(static_cast<int>(f.records.size()));
+        for (const Record& r : f.records) w.number(r.code).text(r.bytes);
+        w.number(f.boundary ? 1 : 0);
+    }
     return w.payload();
 }
+
+namespace {
+
+// Each file takes at least 12 bytes and each record 8: a count beyond what is left is a broken
+// frame, not a reason to reserve.
+bool plausibleCount(int count, const Reader& in, std::size_t each) {
+    return count >= 0 && static_cast<std::size_t>(count) <= in.left() / each;
+}
+
+// A file of a batch reply: records with a positive code, a boundary flag of 0 or 1, and at least
+// one of the two.
+bool readBatchFile(Reader& in, BatchFile& file) {
+    file.name = in.text();
+    const int count = in.number();
+    if (!plausibleCount(count, in, 8)) return false;
+    file.records.resize(static_cast<std::size_t>(count));
+    for (Record& r : file.records) {
+        r.code = in.number();
+        r.bytes = in.text();
+        if (r.code <= 0) return false;
+    }
+    const int boundary = in.number();
+    file.boundary = boundary == 1;
+    return !in.failed() && (boundary == 0 || boundary == 1) && (count > 0 || file.boundary);
+}
+
+}  // namespace
 
 std::optional<Batch> parseBatchReply(std::string_view payload) {
     Reader in(payload);
     if (!startsWith(in, Op::ReadBatch)) return std::nullopt;
     Batch batch;
     batch.stop = in.number();
+    batch.stopName = in.text();
     const int count = in.number();
-    // Each record takes at least 8 bytes: a count beyond that is a broken frame, not a reserve.
-    if (count < 0 || static_cast<std::size_t>(count) > payload.size() / 8) return std::nullopt;
-    batch.records.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count && !in.failed(); ++i) {
-        Record r;
-        r.code = in.number();
-        r.bytes = in.text();
-        batch.records.push_back(std::move(r));
-    }
-    if (!in.complete()) return std::nullopt;
+    if (batch.stop > 1 || !plausibleCount(count, in, 12)) return std::nullopt;
+    batch.files.resize(static_cast<std::size_t>(count));
+    for (BatchFile& f : batch.files)
+        if (!readBatchFile(in, f)) return std::nullopt;
+    if (!in.complete() || (batch.stop == 1 && batch.files.empty())) return std::nullopt;
     return batch;
+}
+
+std::optional<int> BatchCursor::next(std::string& record, std::string& fileName) {
+    for (; file_ < batch_.files.size(); ++file_, record_ = 0) {
+        BatchFile& f = batch_.files[file_];
+        if (record_ < f.records.size()) {
+            Record& r = f.records[record_++];
+            record = std::move(r.bytes);
+            fileName = f.name;
+            return r.code;
+        }
+        if (f.boundary && record_++ == f.records.size()) {
+            record.clear();
+            fileName = f.name;
+            return -1;
+        }
+    }
+    if (!stopPending_) return std::nullopt;
+    stopPending_ = false;
+    record.clear();
+    fileName = batch_.stopName;
+    return batch_.stop;
 }
 
 std::string libraryCheckRequest(const std::string& library) {

@@ -15,14 +15,16 @@
 
 namespace vex::bridge {
 
-inline constexpr int kProtocolVersion = 1;
+// 2: one batched read carries the records of several files, with their names and boundaries.
+inline constexpr int kProtocolVersion = 2;
 // The control the bridge creates.
 inline constexpr const char* kControlProgId = "NVDTLablib.NVLink";
 
 // Largest payloads either side accepts: a longer length is a broken peer, not a big answer.
 inline constexpr std::uint32_t kMaxRequestBytes = 1u << 20;
 inline constexpr std::uint32_t kMaxReplyBytes = 32u << 20;
-// The batched read never gathers more than these, whatever the request asks.
+// The batched read never gathers more than these, whatever the request asks (a file boundary
+// counts as a record).
 inline constexpr int kMaxBatchRecords = 100000;
 inline constexpr int kMaxBatchBytes = 16 << 20;
 
@@ -66,10 +68,13 @@ struct Hello {
     std::string problem;  // CP932; empty when created
 };
 
-// Batched read: up to maxRecords records or maxBytes bytes in one reply. It stops early at a file
-// boundary (-1), the end (0), "call again" (-2, -3) or an error (< -3): `stop` carries that code,
-// which the caller sees after the records, as if NVRead had returned it. `stop` 1: a limit was
-// reached, nothing pending.
+// Batched read: NVRead in a loop on the bridge's side, up to maxRecords records or maxBytes bytes
+// in one reply, across file boundaries. Each file of the reply holds the name NVRead gave with its
+// records and whether NVRead then returned -1 (its boundary). The loop stops at the end (0), "call
+// again" (-2, -3: the control wants time, and the caller's cancel check comes first) or an error
+// (< -3): `stop` carries that code and `stopName` the name NVRead gave with it, which the caller
+// sees after the records, as if NVRead had returned them. `stop` 1: a limit was reached, nothing
+// pending.
 struct BatchRequest {
     int bufferSize = 0;
     int maxRecords = 0;
@@ -79,9 +84,30 @@ struct Record {
     int code = 0;  // NVRead's positive result for it
     std::string bytes;
 };
+struct BatchFile {
+    std::string name;
+    std::vector<Record> records;
+    bool boundary = false;
+};
 struct Batch {
     int stop = 0;
-    std::vector<Record> records;
+    std::string stopName;
+    std::vector<BatchFile> files;
+};
+
+// Hands out a batch's results one NVRead at a time: each record, each boundary (-1), and then the
+// stop code unless it is 1. Empty once all of them are out.
+class BatchCursor {
+public:
+    BatchCursor() = default;
+    explicit BatchCursor(Batch batch) : batch_(std::move(batch)), stopPending_(batch_.stop <= 0) {}
+    // NVRead's result, with `record` and `fileName` set as NVRead sets them; nullopt when empty.
+    std::optional<int> next(std::string& record, std::string& fileName);
+
+private:
+    Batch batch_;
+    std::size_t file_ = 0, record_ = 0;
+    bool stopPending_ = false;
 };
 
 enum class LibraryCheckResult : int { Present = 0, NotLoaded = 1, NoExport = 2 };
@@ -109,6 +135,7 @@ public:
     bool failed() const { return failed_; }
     // True when everything was read and nothing is left over.
     bool complete() const { return !failed_ && pos_ == data_.size(); }
+    std::size_t left() const { return data_.size() - pos_; }
 
 private:
     bool take(std::size_t n);
@@ -136,6 +163,8 @@ bool parseCallReply(const Operation& op, std::string_view payload, int& result, 
 
 std::string batchRequest(const BatchRequest& request);
 std::string batchReply(const Batch& batch);
+// Null for a broken reply, and for one that would hand out nothing (no records, no boundary and no
+// stop for the caller): a bridge answering so would be asked again and again.
 std::optional<Batch> parseBatchReply(std::string_view payload);
 
 std::string libraryCheckRequest(const std::string& library);

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -135,9 +136,7 @@ public:
 
     int call(const Operation& op, std::vector<Value>& args) override {
         DISPID id;
-        const std::wstring name = wide(op.name);
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
-        HRESULT hr = control_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        HRESULT hr = dispatchId(op, id);
         if (FAILED(hr)) return failed(op, "has no such operation", hr);
         CallArguments call(op, args);
         DISPPARAMS params = call.params();
@@ -168,6 +167,18 @@ public:
     }
 
 private:
+    // Looked up once per operation: the batched read calls NVRead many thousand times.
+    HRESULT dispatchId(const Operation& op, DISPID& id) {
+        if (auto known = ids_.find(op.op); known != ids_.end()) {
+            id = known->second;
+            return S_OK;
+        }
+        const std::wstring name = wide(op.name);
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+        const HRESULT hr = control_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        if (SUCCEEDED(hr)) ids_[op.op] = id;
+        return hr;
+    }
     static int failed(const Operation& op, const char* what, HRESULT hr) {
         std::fprintf(stderr, "%s %s: %s\n", op.name, what, hresultText(hr).c_str());
         std::fflush(stderr);
@@ -185,6 +196,7 @@ private:
     }
 
     IDispatch* control_ = nullptr;
+    std::map<Op, DISPID> ids_;
     std::string problem_;
 };
 

@@ -71,6 +71,7 @@ int BridgeControl::fail(int code, const char* name, const std::string& what) {
         if (!process_->lastStderrLine().empty()) detail += sj(" 最後の出力: ") + process_->lastStderrLine();
     }
     process_.reset();  // a fresh bridge for the next operation
+    readAhead_ = false;
     dropBatch();
     lastFailure_ = detail;
     setLinkFailureDetail(detail);
@@ -78,8 +79,14 @@ int BridgeControl::fail(int code, const char* name, const std::string& what) {
 }
 
 int BridgeControl::exchange(const std::string& request, const char* name, milliseconds deadline, std::string& reply) {
+    ++roundTrips_;
+    process_->send(request);
+    return receive(name, deadline, reply);
+}
+
+int BridgeControl::receive(const char* name, milliseconds deadline, std::string& reply) {
     refused_ = false;
-    const BridgeProcess::Outcome outcome = process_->exchange(request, deadline, reply);
+    const BridgeProcess::Outcome outcome = process_->receive(deadline, reply);
     if (outcome != BridgeProcess::Outcome::Reply) return fail(linkCode(outcome), name, outcomeText(outcome, deadline));
     if (std::string why = refusal(reply); !why.empty()) {
         refused_ = true;
@@ -88,7 +95,8 @@ int BridgeControl::exchange(const std::string& request, const char* name, millis
     return 0;
 }
 
-int BridgeControl::hello(bridge::Hello& answer) {
+// Starts the bridge and says hello; a bridge without a control is still started.
+int BridgeControl::startBridge(bridge::Hello& answer) {
     if (!process_) {
         std::string why;
         process_ = BridgeProcess::start(splitCommand(command_), why);
@@ -101,13 +109,28 @@ int BridgeControl::hello(bridge::Hello& answer) {
     if (!h) return fail(link::kMalformed, "Hello", "a broken hello");
     answer = *h;
     if (h->protocolVersion != bridge::kProtocolVersion)
-        return fail(link::kMalformed, "Hello", "protocol version " + std::to_string(h->protocolVersion) + ", expected " +
-                                                   std::to_string(bridge::kProtocolVersion));
-    if (!h->controlCreated) return fail(link::kRefused, "Hello", h->problem);
+        return fail(link::kMalformed, "Hello",
+                    "the bridge speaks protocol version " + std::to_string(h->protocolVersion) + ", this program " +
+                        std::to_string(bridge::kProtocolVersion) + ": use the bridge of this program's version");
     return 0;
 }
 
+int BridgeControl::hello(bridge::Hello& answer) {
+    settleReadAhead();
+    if (int code = startBridge(answer); code != 0) return code;
+    if (!answer.controlCreated) return fail(link::kRefused, "Hello", answer.problem);
+    return 0;
+}
+
+void BridgeControl::settleReadAhead() {
+    if (!readAhead_) return;
+    readAhead_ = false;
+    std::string reply;
+    receive("ReadBatch", deadlines_.read, reply);  // a failure ends the bridge: the next one is fresh
+}
+
 int BridgeControl::ensureStarted(const char* name) {
+    settleReadAhead();
     if (process_) return 0;
     bridge::Hello answer;
     if (int code = hello(answer); code != 0) return code;
@@ -127,11 +150,6 @@ int BridgeControl::call(Op op, std::vector<Value>& args, milliseconds deadline) 
     int result = 0;
     if (!bridge::parseCallReply(operation, reply, result, args)) return fail(link::kMalformed, operation.name, "a broken reply");
     return result;
-}
-
-void BridgeControl::dropBatch() {
-    batch_.clear();
-    batchStop_.reset();
 }
 
 int BridgeControl::NVInit(const std::string& softwareId) {
@@ -170,31 +188,33 @@ int BridgeControl::NVStatus() {
 }
 
 int BridgeControl::fetchBatch(int bufferSize) {
-    if (int code = ensureStarted("ReadBatch"); code != 0) return code;
-    std::string reply;
     const std::string request = bridge::batchRequest({bufferSize, kBatchRecords, kBatchBytes});
-    if (int code = exchange(request, "ReadBatch", deadlines_.read, reply); code != 0) return code;
+    std::string reply;
+    if (readAhead_) {
+        readAhead_ = false;
+        if (int code = receive("ReadBatch", deadlines_.read, reply); code != 0) return code;
+    } else {
+        if (int code = ensureStarted("ReadBatch"); code != 0) return code;
+        if (int code = exchange(request, "ReadBatch", deadlines_.read, reply); code != 0) return code;
+    }
     std::optional<bridge::Batch> batch = bridge::parseBatchReply(reply);
     if (!batch) return fail(link::kMalformed, "ReadBatch", "a broken reply");
-    batch_.assign(std::make_move_iterator(batch->records.begin()), std::make_move_iterator(batch->records.end()));
-    if (batch->stop <= 0) batchStop_ = batch->stop;
+    if (batch->stop == 1) {
+        ++roundTrips_;
+        process_->send(request);
+        readAhead_ = true;
+    }
+    batch_ = bridge::BatchCursor(std::move(*batch));
     return 0;
 }
 
 int BridgeControl::NVRead(std::string& record, int& bufferSize, std::string& fileName) {
+    if (std::optional<int> code = batch_.next(record, fileName)) return *code;
     record.clear();
     fileName.clear();
-    if (batch_.empty() && !batchStop_)
-        if (int code = fetchBatch(bufferSize); code != 0) return code;
-    if (!batch_.empty()) {
-        bridge::Record next = std::move(batch_.front());
-        batch_.pop_front();
-        record = std::move(next.bytes);
-        return next.code;
-    }
-    const int stop = batchStop_.value_or(0);
-    batchStop_.reset();
-    return stop;
+    if (int code = fetchBatch(bufferSize); code != 0) return code;
+    // A batch holds at least one result (parseBatchReply): the cursor has one to give.
+    return batch_.next(record, fileName).value_or(link::kMalformed);
 }
 
 int BridgeControl::NVRTOpen(const std::string& dataSpec, const std::string& key) {
@@ -263,12 +283,20 @@ int BridgeControl::RakutenDeposit() {
 }
 
 int BridgeControl::checkLibrary(const std::string& library, bridge::LibraryCheckResult& result) {
-    if (int code = ensureStarted("LibraryCheck"); code != 0) return code;
+    // Only loading a library: a bridge whose control could not be created answers it too.
+    settleReadAhead();
+    bridge::Hello answer;
+    const bool fresh = !process_;
+    if (fresh)
+        if (int code = startBridge(answer); code != 0) return code;
     std::string reply;
     if (int code = exchange(bridge::libraryCheckRequest(library), "LibraryCheck", deadlines_.reply, reply); code != 0)
         return code;
     std::optional<bridge::LibraryCheckResult> r = bridge::parseLibraryCheckReply(reply);
     if (!r) return fail(link::kMalformed, "LibraryCheck", "a broken reply");
+    // A bridge started for the check alone ends with it: the next operation starts one with its
+    // control initialised (or says why there is none).
+    if (fresh) process_.reset();
     result = *r;
     return 0;
 }

@@ -8,7 +8,6 @@
 // command and the bridge's last stderr line; the next operation starts a fresh bridge (and repeats
 // NVInit on it). Credentials travel only inside frames.
 #include <chrono>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,6 +71,8 @@ public:
     int checkLibrary(const std::string& library, bridge::LibraryCheckResult& result);
     // Starts the bridge and says hello: 0, or the link code. `hello` holds its answer.
     int hello(bridge::Hello& hello);
+    // Request frames sent so far (each one round trip).
+    long long roundTrips() const { return roundTrips_; }
 
     // The detail of the last link failure (CP932), as setLinkFailureDetail got it.
     const std::string& lastFailure() const { return lastFailure_; }
@@ -80,20 +81,28 @@ private:
     int call(bridge::Op op, std::vector<bridge::Value>& args, std::chrono::milliseconds deadline);
     // One request and its reply; the link code (and the bridge ended) when it failed.
     int exchange(const std::string& request, const char* name, std::chrono::milliseconds deadline, std::string& reply);
+    // The reply to the request sent last; the link code (and the bridge ended) when it failed.
+    int receive(const char* name, std::chrono::milliseconds deadline, std::string& reply);
     int ensureStarted(const char* name);
     int fail(int code, const char* name, const std::string& what);
+    int startBridge(bridge::Hello& answer);
     int fetchBatch(int bufferSize);
-    void dropBatch();
+    // Reads and drops the reply of a batched read sent ahead: one request, one reply, in order.
+    void settleReadAhead();
+    void dropBatch() { batch_ = {}; }
 
     std::string command_;
     BridgeDeadlines deadlines_;
     ControlUi* ui_;
     std::unique_ptr<BridgeProcess> process_;
     std::optional<std::string> softwareId_;  // repeated on a fresh bridge
-    std::deque<bridge::Record> batch_;
-    std::optional<int> batchStop_;  // the code NVRead gives once the batch's records are out
+    bridge::BatchCursor batch_;  // what the last batched read has not handed out yet
+    // The next batched read went out when the last one stopped at a limit: the bridge reads it
+    // while the caller stores this one.
+    bool readAhead_ = false;
     std::string lastFailure_;
     bool refused_ = false;  // the last failed exchange was a refusal: the request was not carried out
+    long long roundTrips_ = 0;
 };
 
 // The connection test of the settings dialog: starts a bridge with `command`, says hello and calls

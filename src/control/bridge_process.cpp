@@ -189,17 +189,26 @@ void BridgeProcess::drainStderr() {
 
 BridgeProcess::Outcome BridgeProcess::exchange(std::string_view request, std::chrono::milliseconds deadline,
                                                std::string& reply) {
-    const std::string frame = bridge::framed(request);
-    std::size_t sent = 0;
+    send(request);
+    return receive(deadline, reply);
+}
+
+void BridgeProcess::send(std::string_view request) {
+    outgoing_ = bridge::framed(request);
+    sent_ = 0;
+    sendSome(outgoing_, sent_);  // a failure shows while receiving: the bridge's stdout ends too
+}
+
+BridgeProcess::Outcome BridgeProcess::receive(std::chrono::milliseconds deadline, std::string& reply) {
     std::string buffer;
     const auto end = Clock::now() + deadline;
     while (true) {
-        pollfd fds[3] = {{fromChild_, POLLIN, 0}, {errors_, POLLIN, 0}, {sent < frame.size() ? toChild_ : -1, POLLOUT, 0}};
+        pollfd fds[3] = {{fromChild_, POLLIN, 0}, {errors_, POLLIN, 0}, {sent_ < outgoing_.size() ? toChild_ : -1, POLLOUT, 0}};
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
         if (left <= 0) return Outcome::TimedOut;
         if (poll(fds, 3, static_cast<int>(left)) < 0 && errno != EINTR) return Outcome::Ended;
         if (fds[1].revents) drainStderr();
-        if (fds[2].revents && !sendSome(frame, sent)) return Outcome::Ended;
+        if (fds[2].revents && !sendSome(outgoing_, sent_)) return Outcome::Ended;
         if (!fds[0].revents) continue;
         bool malformed = false;
         if (!receiveSome(buffer, malformed)) {

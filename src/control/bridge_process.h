@@ -28,6 +28,10 @@ public:
     // Sends one request payload and waits for one reply payload, at most `deadline`. Anything but
     // Reply leaves the process unusable (the caller ends it).
     Outcome exchange(std::string_view request, std::chrono::milliseconds deadline, std::string& reply);
+    // The two halves of exchange, for a request whose reply is read later: send starts the request
+    // at once (what does not fit in the pipe goes out while receiving), receive waits for its reply.
+    void send(std::string_view request);
+    Outcome receive(std::chrono::milliseconds deadline, std::string& reply);
 
     const std::string& lastStderrLine() const { return lastStderrLine_; }
     // How it ended ("exit code 3", "signal 9"); empty while it runs. Reaps it when it has ended.
@@ -45,6 +49,8 @@ private:
 
     pid_t pid_ = -1;
     int toChild_ = -1, fromChild_ = -1, errors_ = -1;
+    std::string outgoing_;  // the frame being sent
+    std::size_t sent_ = 0;
     std::string stderrTail_, lastStderrLine_;
     int waitStatus_ = 0;
     bool reaped_ = false;

@@ -1,6 +1,6 @@
 // The frame protocol and the bridge's dispatch loop over a scripted control: arguments travel in
-// the control's order with out ones coming back, the batched read stops where NVRead would make
-// the caller stop, and broken requests are refused rather than guessed at.
+// the control's order with out ones coming back, the batched read carries many files and hands the
+// caller exactly what NVRead gave, and broken requests and replies are refused rather than guessed at.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,10 +19,11 @@ public:
         if (op.op == Op::NVRead) {
             bufferSizes.push_back(args[1].number);
             if (reads.empty()) return 0;
-            auto [code, bytes] = reads.front();
+            const Read read = reads.front();
             reads.pop_front();
-            args[0].text = bytes;
-            return code;
+            args[0].text = read.record;
+            args[2].text = read.name;
+            return read.code;
         }
         seen = args;
         for (std::size_t i = 0; op.args[i]; ++i) {
@@ -34,8 +35,13 @@ public:
     LibraryCheckResult checkLibrary(const std::string& library) override {
         return library == "IPAT_LIB.dll" ? LibraryCheckResult::Present : LibraryCheckResult::NotLoaded;
     }
+    struct Read {
+        int code;
+        std::string record, name;
+        bool operator==(const Read&) const = default;
+    };
     std::string problem_;
-    std::deque<std::pair<int, std::string>> reads;
+    std::deque<Read> reads;
     std::vector<int> bufferSizes;
     std::vector<Value> seen;
 };
@@ -85,6 +91,8 @@ TEST(BridgeProtocol, TheHelloSaysWhetherTheControlIsThereAndWhyNot) {
     const std::string reply = dispatch(host, callRequest(*controlOperation("NVInit"), {t("id")}));
     Reader refused(reply);
     EXPECT_EQ(refused.op(), Op::Refused) << "no call reaches a control that is not there";
+    EXPECT_EQ(parseLibraryCheckReply(dispatch(host, libraryCheckRequest("IPAT_LIB.dll"))), LibraryCheckResult::Present)
+        << "the library check needs no control";
 }
 
 TEST(BridgeProtocol, BrokenRequestsAreRefused) {
@@ -100,39 +108,104 @@ TEST(BridgeProtocol, BrokenRequestsAreRefused) {
     EXPECT_EQ(parseLibraryCheckReply(dispatch(host, libraryCheckRequest("other.dll"))), LibraryCheckResult::NotLoaded);
 }
 
-TEST(BridgeProtocol, TheBatchedReadStopsWhereTheReadLoopWould) {
-    ScriptedHost host;
-    host.reads = {{5, "abc\r\n"}, {5, "def\r\n"}, {-1, ""}, {5, "ghi\r\n"}, {-3, ""}, {5, "jkl\r\n"}, {-502, ""}};
-    std::vector<int> stops;
-    std::vector<std::size_t> counts;
-    for (int i = 0; i < 4; ++i) {
-        std::optional<Batch> b = parseBatchReply(dispatch(host, batchRequest({60000, 100, 1 << 20})));
-        ASSERT_TRUE(b);
-        stops.push_back(b->stop);
-        counts.push_back(b->records.size());
-    }
-    EXPECT_EQ(stops, (std::vector<int>{-1, -3, -502, 0}));
-    EXPECT_EQ(counts, (std::vector<std::size_t>{2, 1, 1, 0}));
-    EXPECT_EQ(host.bufferSizes.front(), 60000);
+using Read = ScriptedHost::Read;
 
-    // The limits: so many records, or so many bytes, then stop code 1 with nothing pending.
-    host.reads = {{5, "abc\r\n"}, {5, "def\r\n"}, {5, "ghi\r\n"}};
-    Batch two = readBatch(host, {100000, 2, 1 << 20});
+// Everything the caller sees of `script` through batched reads of at most `maxRecords`, up to
+// and including the first result that ends a read loop (0 or an error), and the round trips.
+std::vector<Read> readThroughBatches(const std::deque<Read>& script, int maxRecords, int& roundTrips) {
+    ScriptedHost host;
+    host.reads = script;
+    std::vector<Read> seen;
+    BatchCursor cursor;
+    roundTrips = 0;
+    while (seen.empty() || (seen.back().code != 0 && seen.back().code >= -3)) {
+        Read r{0, "stale", "stale"};
+        if (std::optional<int> code = cursor.next(r.record, r.name)) {
+            r.code = *code;
+            seen.push_back(r);
+            continue;
+        }
+        ++roundTrips;
+        std::optional<Batch> batch = parseBatchReply(dispatch(host, batchRequest({60000, maxRecords, 1 << 20})));
+        if (!batch || roundTrips > 100) return {};
+        cursor = BatchCursor(std::move(*batch));
+    }
+    return seen;
+}
+
+TEST(BridgeProtocol, TheBatchedReadCarriesManyFilesAndHandsOutWhatNVReadGave) {
+    // Two files, one passed over (a boundary alone), a wait, then an error on the last file.
+    const std::deque<Read> script = {{5, "abc\r\n", "A.dat"}, {5, "def\r\n", "A.dat"}, {-1, "", "A.dat"},
+                                     {-1, "", "B.dat"},         {4, "gh\r\n", "C.dat"}, {-3, "", ""},
+                                     {5, "jkl\r\n", "C.dat"}, {-502, "", "C.dat"}};
+    const std::vector<Read> expected(script.begin(), script.end());
+    int roundTrips = 0;
+    EXPECT_EQ(readThroughBatches(script, 100, roundTrips), expected);
+    EXPECT_EQ(roundTrips, 2) << "one reply up to the wait, one up to the error";
+    // Every limit, those that fall exactly on a boundary among them, gives the same results.
+    for (int limit = 1; limit <= 4; ++limit) EXPECT_EQ(readThroughBatches(script, limit, roundTrips), expected) << limit;
+    EXPECT_EQ(readThroughBatches({{0, "", ""}}, 5, roundTrips), (std::vector<Read>{{0, "", ""}}));
+
+    ScriptedHost host;
+    host.reads = script;
+    Batch first = readBatch(host, {60000, 100, 1 << 20});
+    EXPECT_EQ(host.bufferSizes.front(), 60000);
+    ASSERT_EQ(first.files.size(), 3u);
+    EXPECT_EQ(first.files[0].records.size(), 2u);
+    EXPECT_TRUE(first.files[0].boundary);
+    EXPECT_TRUE(first.files[1].records.empty());
+    EXPECT_TRUE(first.files[1].boundary);
+    EXPECT_FALSE(first.files[2].boundary);
+    EXPECT_EQ(first.stop, -3);
+
+    // A limit reached on a file's last record leaves its boundary for the next reply.
+    host.reads = script;
+    Batch two = readBatch(host, {60000, 2, 1 << 20});
     EXPECT_EQ(two.stop, 1);
-    EXPECT_EQ(two.records.size(), 2u);
-    host.reads = {{5, "abc\r\n"}, {5, "def\r\n"}};
-    Batch bytes = readBatch(host, {100000, 100, 6});
-    EXPECT_EQ(bytes.stop, 1);
-    EXPECT_EQ(bytes.records.size(), 2u) << "the record that crosses the byte limit is the last";
+    ASSERT_EQ(two.files.size(), 1u);
+    EXPECT_FALSE(two.files[0].boundary);
+    Batch next = readBatch(host, {60000, 1, 1 << 20});
+    ASSERT_EQ(next.files.size(), 1u);
+    EXPECT_TRUE(next.files[0].records.empty());
+    EXPECT_TRUE(next.files[0].boundary);
+    EXPECT_EQ(next.files[0].name, "A.dat");
+}
+
+TEST(BridgeProtocol, TheByteLimitCountsTheWholeReply) {
+    ScriptedHost host;
+    host.reads = {{5, "abc\r\n", "A"}, {5, "def\r\n", "A"}, {5, "ghi\r\n", "A"}};
+    // A file costs 12 bytes and its name, a record 8 and its bytes: 26 for the first.
+    Batch one = readBatch(host, {100000, 100, 26});
+    EXPECT_EQ(one.stop, 1);
+    ASSERT_EQ(one.files.size(), 1u);
+    EXPECT_EQ(one.files[0].records.size(), 1u);
+    Batch rest = readBatch(host, {100000, 100, 27});
+    EXPECT_EQ(rest.files.at(0).records.size(), 2u) << "the record that crosses the byte limit is the last";
+    const std::size_t header = 1 + 4 + 4 + 4;  // op, stop, empty stop name, file count
+    EXPECT_EQ(batchReply(rest).size(), header + 12 + 1 + 2 * (8 + 5));
 }
 
 TEST(BridgeProtocol, BrokenBatchRepliesAreNotBelieved) {
-    Batch batch{0, {{5, "abc\r\n"}}};
+    Batch batch{0, "C.dat", {{"A.dat", {{5, "abc\r\n"}}, true}, {"B.dat", {}, true}}};
     const std::string reply = batchReply(batch);
-    ASSERT_TRUE(parseBatchReply(reply));
+    std::optional<Batch> back = parseBatchReply(reply);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->stopName, "C.dat");
+    ASSERT_EQ(back->files.size(), 2u);
+    EXPECT_EQ(back->files[1].name, "B.dat");
     EXPECT_FALSE(parseBatchReply(reply.substr(0, reply.size() - 2)));
-    std::string huge = Writer(Op::ReadBatch).number(0).number(0x7fffffff).payload();
-    EXPECT_FALSE(parseBatchReply(huge)) << "a count no payload can hold";
+    EXPECT_FALSE(parseBatchReply(reply + "x")) << "bytes left over";
+
+    auto start = [](int stop, int files) { return Writer(Op::ReadBatch).number(stop).text("").number(files); };
+    EXPECT_FALSE(parseBatchReply(start(0, 0x7fffffff).payload())) << "a file count no payload can hold";
+    EXPECT_FALSE(parseBatchReply(start(0, 1).text("A").number(0x7fffffff).payload())) << "a record count too";
+    EXPECT_FALSE(parseBatchReply(start(0, 1).text("A").number(0).number(2).payload())) << "a boundary flag of 2";
+    EXPECT_FALSE(parseBatchReply(start(0, 1).text("A").number(1).number(-1).text("").number(0).payload()))
+        << "a record with a code that is no record's";
+    EXPECT_FALSE(parseBatchReply(start(0, 1).text("A").number(0).number(0).payload())) << "a file with nothing in it";
+    EXPECT_FALSE(parseBatchReply(start(1, 0).payload())) << "a limit reached with nothing read: asked again forever";
+    EXPECT_FALSE(parseBatchReply(start(7, 0).payload())) << "no such stop code";
+    EXPECT_TRUE(parseBatchReply(start(0, 0).payload())) << "the end alone";
 }
 
 TEST(BridgeProtocol, TheLoopEndsCleanlyOrSaysTheInputBroke) {

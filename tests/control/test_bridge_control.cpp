@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "app/clock.h"
 #include "control/bridge_control.h"
@@ -43,7 +44,8 @@ protected:
 };
 
 struct Read {
-    std::vector<std::pair<int, std::string>> results;  // every NVRead result with its record
+    // every NVRead result with its record and its file name
+    std::vector<std::tuple<int, std::string, std::string>> results;
 };
 
 Read readAll(DataControl& c) {
@@ -52,7 +54,7 @@ Read readAll(DataControl& c) {
         std::string record, name;
         int size = 100000;
         const int code = c.NVRead(record, size, name);
-        r.results.emplace_back(code, record);
+        r.results.emplace_back(code, record, name);
         if (code == 0 || code < -3) break;
     }
     return r;
@@ -97,9 +99,12 @@ TEST_F(BridgeTest, ReadsTheSameAnswersAsTheServiceItself) {
     int status = 0;
     while ((status = bridged.NVStatus()) >= 0 && status < bridgedCount) {}
     EXPECT_EQ(status, bridgedCount);
+    const long long tripsBefore = bridged.roundTrips();
     const Read a = readAll(direct), b = readAll(bridged);
     ASSERT_GT(a.results.size(), 100u);
-    EXPECT_TRUE(a.results == b.results) << "records, file boundaries and the end, in the same order";
+    EXPECT_TRUE(a.results == b.results) << "records, file names, file boundaries and the end, in the same order";
+    EXPECT_NE(std::get<2>(b.results.front()), "");
+    EXPECT_LT(bridged.roundTrips() - tripsBefore, bridgedCount / 4) << "many files a reply, not one";
     EXPECT_EQ(bridged.NVClose(), 0);
     EXPECT_EQ(direct.NVClose(), 0);
 
@@ -113,8 +118,43 @@ TEST_F(BridgeTest, ReadsTheSameAnswersAsTheServiceItself) {
     int size = 100000;
     while (bridged.NVStatus() < bridgedCount) {}
     ASSERT_GT(bridged.NVRead(record, size, name), 0);
+    const long long tripsAtCancel = bridged.roundTrips();
     EXPECT_EQ(bridged.NVCancel(), 0);
+    EXPECT_EQ(bridged.roundTrips(), tripsAtCancel + 1) << "the cancel goes out at once, nothing more is read";
     EXPECT_EQ(bridged.NVRead(record, size, name), -203) << "nothing of the cancelled batch is left over";
+}
+
+// Opens the download and waits until its files are there.
+void openAndWait(DataControl& c) {
+    int readCount = 0;
+    ASSERT_EQ(openDownload(c, readCount), 0);
+    int status = 0;
+    while ((status = c.NVStatus()) >= 0 && status < readCount) {}
+    ASSERT_EQ(status, readCount);
+}
+
+TEST_F(BridgeTest, TheNextBatchIsReadAheadWithoutChangingWhatTheCallerSees) {
+    ServiceControl direct(std::make_unique<SimService>(1, static_cast<int>(sim::minuteOf(now()) / 1440)), nullptr);
+    BridgeControl bridged = bridge("--batch-records 50");
+    for (DataControl* c : {static_cast<DataControl*>(&direct), static_cast<DataControl*>(&bridged)}) {
+        ASSERT_EQ(c->NVInit("id"), 0);
+        openAndWait(*c);
+    }
+    const Read a = readAll(direct), b = readAll(bridged);
+    ASSERT_GT(a.results.size(), 500u);
+    EXPECT_TRUE(a.results == b.results);
+    EXPECT_EQ(bridged.NVClose(), 0);
+
+    // A cancel while the next batch is out waits for its reply, then goes out itself.
+    openAndWait(bridged);
+    std::string record, name;
+    int size = 100000;
+    for (int i = 0; i < 60; ++i) ASSERT_GE(bridged.NVRead(record, size, name), -1);
+    const long long trips = bridged.roundTrips();
+    EXPECT_EQ(bridged.NVCancel(), 0);
+    EXPECT_EQ(bridged.roundTrips(), trips + 1);
+    EXPECT_EQ(bridged.NVRead(record, size, name), -203) << "nothing read ahead is handed out after the cancel";
+    EXPECT_EQ(bridged.NVClose(), 0);
 }
 
 TEST_F(BridgeTest, AKilledBridgeFailsItsCallAndTheNextCallStartsAFreshOne) {
@@ -172,6 +212,15 @@ TEST_F(BridgeTest, ABridgeThatCannotStartOrHasNoControlSaysWhy) {
     EXPECT_EQ(hello.protocolVersion, bridge::kProtocolVersion);
 }
 
+TEST_F(BridgeTest, ABridgeOfAnotherProtocolVersionIsRefusedInWords) {
+    BridgeControl old = bridge("--protocol 1");
+    EXPECT_EQ(old.NVInit("id"), link::kMalformed);
+    const std::string versions = "protocol version 1, this program " + std::to_string(bridge::kProtocolVersion);
+    EXPECT_NE(old.lastFailure().find(versions), std::string::npos) << old.lastFailure();
+    const std::string test = bridgeConnectionTest(std::string(VEXMORA_BRIDGE_SIM) + " --protocol 1", {});
+    EXPECT_NE(test.find("protocol version 1"), std::string::npos) << toUtf8(test);
+}
+
 TEST_F(BridgeTest, ABetWhoseAnswerIsLostIsUnknownAndCredentialsStayInTheFrames) {
     BridgeControl login = bridge("--die-after RakutenLogin");
     EXPECT_EQ(login.RakutenLogin("someone", "secretpw"), link::kEnded);
@@ -210,6 +259,15 @@ TEST_F(BridgeTest, TheLibraryCheckRunsOnTheBridgesSide) {
     EXPECT_EQ(result, bridge::LibraryCheckResult::NoExport);
     ASSERT_EQ(c.checkLibrary("/nonexistent/IPAT_LIB.dll", result), 0);
     EXPECT_EQ(result, bridge::LibraryCheckResult::NotLoaded);
+
+    // Loading a library needs no control: a bridge without one still answers the check.
+    BridgeControl none = bridge("--no-control");
+    ASSERT_EQ(none.checkLibrary(VEXMORA_TEST_LIBRARY_WITH_EXPORT, result), 0) << none.lastFailure();
+    EXPECT_EQ(result, bridge::LibraryCheckResult::Present);
+    ASSERT_EQ(none.checkLibrary(VEXMORA_TEST_LIBRARY_WITHOUT_EXPORT, result), 0);
+    EXPECT_EQ(result, bridge::LibraryCheckResult::NoExport);
+    EXPECT_EQ(none.NVInit("id"), link::kRefused) << "the control's operations still say why not";
+    EXPECT_NE(none.lastFailure().find("no control in this test"), std::string::npos) << none.lastFailure();
 }
 
 }  // namespace

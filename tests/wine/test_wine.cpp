@@ -164,6 +164,9 @@ TEST_F(WineTest, TheLibraryCheckRunsBesideTheBridgeAndFindsTheExportWithoutCalli
     EXPECT_EQ(check("with", kPrograms / "ipat-with-export" / "IPAT_LIB.dll"), LibraryCheckResult::Present);
     EXPECT_EQ(check("without", kPrograms / "ipat-without-export" / "IPAT_LIB.dll"), LibraryCheckResult::NoExport);
     EXPECT_EQ(check("none", {}), LibraryCheckResult::NotLoaded);
+    // Without its feed the test control is not created: the check only loads a library, and answers.
+    ::unsetenv("VEXMORA_TEST_CONTROL_FEED");
+    EXPECT_EQ(check("with-no-control", kPrograms / "ipat-with-export" / "IPAT_LIB.dll"), LibraryCheckResult::Present);
 }
 
 TEST_F(WineTest, TheConnectionTestTellsWhetherTheControlCameUpAndNVInitWorked) {

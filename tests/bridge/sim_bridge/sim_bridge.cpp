@@ -7,12 +7,17 @@
 //   --hang-on NAME        never answer it
 //   --garbage-on NAME     answer with a frame that is no reply
 //   --oversize-on NAME    answer with a length beyond the reply limit
+//   --protocol N          the hello gives protocol version N (a bridge of another version)
+//   --batch-records N     a batched read gathers at most N records, whatever it is asked
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -79,6 +84,7 @@ std::string opName(std::string_view request) {
 struct Switches {
     std::map<std::string, std::string> faults;  // switch -> operation name
     std::string feed;
+    std::optional<int> protocol, batchRecords;
     bool noControl = false;
     std::vector<const char*> rest{"vexmora-bridge-sim"};
 };
@@ -89,6 +95,8 @@ Switches parseSwitches(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--no-control") s.noControl = true;
         else if (arg == "--feed" && i + 1 < argc) s.feed = argv[++i];
+        else if (arg == "--protocol" && i + 1 < argc) s.protocol = std::atoi(argv[++i]);
+        else if (arg == "--batch-records" && i + 1 < argc) s.batchRecords = std::atoi(argv[++i]);
         else if (arg.rfind("--", 0) == 0 && arg != "--delay-ms" && i + 1 < argc) s.faults[arg] = argv[++i];
         else s.rest.push_back(argv[i]);
     }
@@ -121,6 +129,17 @@ bool misbehave(const Switches& s, const std::string& name, const std::string& re
     return false;
 }
 
+// A ReadBatch request asking for at most `records` records.
+std::string smallerBatch(const std::string& request, int records) {
+    bridge::Reader in(request);
+    in.op();
+    bridge::BatchRequest r;
+    r.bufferSize = in.number();
+    r.maxRecords = std::min(in.number(), records);
+    r.maxBytes = in.number();
+    return in.complete() ? bridge::batchRequest(r) : request;
+}
+
 }  // namespace
 }  // namespace vex
 
@@ -138,7 +157,13 @@ int main(int argc, char** argv) {
         const bridge::FrameRead r = bridge::readFrame(stdin, request);
         if (r == bridge::FrameRead::End) return bridge::kExitInputEnded;
         if (r == bridge::FrameRead::Broken) return bridge::kExitBrokenInput;
-        const std::string reply = bridge::dispatch(host, request);
+        if (s.batchRecords && opName(request) == "ReadBatch") request = smallerBatch(request, *s.batchRecords);
+        std::string reply = bridge::dispatch(host, request);
+        if (s.protocol && opName(request) == "Hello") {
+            bridge::Hello hello = *bridge::parseHello(reply);
+            hello.protocolVersion = *s.protocol;
+            reply = bridge::helloReply(hello);
+        }
         if (misbehave(s, opName(request), reply)) continue;
         if (options->delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options->delayMs));
         if (!bridge::writeFrame(stdout, reply)) return bridge::kExitOutputFailed;
