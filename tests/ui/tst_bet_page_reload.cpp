@@ -224,20 +224,24 @@ private slots:
         QCOMPARE(state(), before);
     }
 
-    // New data in the store: the day shown is loaded again, on the same race, with the same page.
-    void closingAfterADownloadThatStoredDataReloadsAndKeepsThePage() {
+    // New data in the store: as soon as the download ends (the window still open) the day shown is
+    // loaded again, on the same race, with the same page; closing the window then changes nothing.
+    void aDownloadThatStoredDataReloadsTheDayAndKeepsThePage() {
         openAndSetUpPage();
         const PageState before = state();
         window->onDownloadClicked();
         auto* win = window->findChild<ui::DownloadWindow*>("GetDataForm");
+        bool reloadingAtTheEnd = false;  // connected after the main window: its reload has started
+        connect(win, &ui::DownloadWindow::downloadEnded, this, [&] { reloadingAtTheEnd = window->loadingDay(); });
         byName<QDateTimeEdit>(win, "DateTimePicker1")->setDateTime(QDateTime(QDate(2024, 5, 9), QTime(0, 0)));
         QTest::mouseClick(byName<QPushButton>(win, "ButtonStart"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!win->running(), 60000);
         QVERIFY(win->download().stats().filesWritten > 0);
-        win->close();
-        QVERIFY(window->loadingDay());
-        QTRY_VERIFY(!window->findChild<ui::DownloadWindow*>("GetDataForm"));
+        QVERIFY(reloadingAtTheEnd);
         QTRY_VERIFY_WITH_TIMEOUT(!window->loadingDay(), 30000);
+        win->close();
+        QVERIFY(!window->loadingDay());
+        QTRY_VERIFY(!window->findChild<ui::DownloadWindow*>("GetDataForm"));
         verifyKept(before, false);
         QCOMPARE(byName<QListWidget>(window.get(), "DatList")->currentRow(), 1);
         QCOMPARE(byName<QComboBox>(window.get(), "DateCombo")->currentText(), QString("2024年05月10日"));
