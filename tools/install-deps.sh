@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(g++ cmake make qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev fonts-ipafont-gothic xvfb xauth desktop-file-utils dpkg-dev file "$@")
 packages+=(qt6-translations-l10n)  # Qt's Japanese standard buttons (はい/いいえ/キャンセル)
+packages+=(locales)  # the locale definitions the tests make a decimal-comma locale from
 # The Windows bridge beside the service's own control: cross-compiled, and run under Wine by its tests.
 packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
 missing=()
