@@ -123,10 +123,13 @@ private slots:
         QVERIFY(!chart.pointAt(0, 2));  // no votes: no point
         QCOMPARE(chart.hoverText(*chart.pointAt(0, 3)), QString("3 ウ  14:45  24.5倍"));
         saveShot(&chart, "win-odds-chart-one-snapshot");
-        // No race: nothing to read, nothing to hover.
+        const int heightWithOdds = chart.sizeHint().height();
+        // No race: nothing to read, nothing to hover, and only a line's room asked of the race card.
         chart.showRace("", {});
         QVERIFY(chart.points().empty());
         QCOMPARE(chart.hoverText(QPointF(200, 130)), QString());
+        QVERIFY(chart.sizeHint().height() < heightWithOdds / 4);
+        QCOMPARE(chart.minimumHeight(), chart.sizeHint().height());
     }
 };
 

@@ -15,6 +15,7 @@ namespace vex::ui {
 namespace {
 
 constexpr double kLeft = 42, kTop = 20, kBottom = 20, kRightForNumbers = 34;
+constexpr int kEmptyHeight = 44;  // the title and the line saying there is no history
 constexpr double kHoverReach = 8;  // pixels from a point that still count as on it
 
 QString clockText(int minuteOfDay) {
@@ -48,11 +49,21 @@ struct WinOddsChart::Scale {
 
 WinOddsChart::WinOddsChart(QWidget* parent) : QWidget(parent) {
     setObjectName("WinOddsChart");
-    setMinimumSize(240, 130);  // the main window's own minimum must not grow for it
+    setMinimumSize(240, kEmptyHeight);
     setMouseTracking(true);
 }
 
-QSize WinOddsChart::sizeHint() const { return QSize(600, 260); }  // room for 18 numbers at the lines' ends
+// Room for 18 numbers at the lines' ends; a race without odds history needs one line, so that the
+// race card below keeps the room.
+QSize WinOddsChart::sizeHint() const { return QSize(600, hasOdds() ? 260 : kEmptyHeight); }
+
+bool WinOddsChart::hasOdds() const {
+    return std::any_of(points_.begin(), points_.end(), [this](const WinOddsPoint& point) {
+        for (int h = 1; h <= runners(); ++h)
+            if (point.winOdds[h] > 0) return true;
+        return false;
+    });
+}
 
 void WinOddsChart::showRace(const std::string& raceKey, const QStringList& horseNames) {
     points_ = raceKey.empty() ? std::vector<WinOddsPoint>{} : readWinOddsHistory(raceKey);
@@ -68,6 +79,9 @@ void WinOddsChart::showRace(const std::string& raceKey, const QStringList& horse
                          [this](int a, int b) { return points_.back().winOdds[a] < points_.back().winOdds[b]; });
         if (favourites_.size() > 3) favourites_.resize(3);
     }
+    // At most 130 high when the window is short: the main window's own minimum must not grow for it.
+    setMinimumHeight(hasOdds() ? 130 : kEmptyHeight);
+    updateGeometry();
     update();
 }
 
@@ -135,13 +149,9 @@ void WinOddsChart::paintEvent(QPaintEvent*) {
     const Scale s = scale();
     p.setPen(look::chartAxisText());
     p.drawText(QRectF(4, 2, width() - 8, kTop - 4), Qt::AlignLeft | Qt::AlignVCenter, "単勝オッズの推移");
-    const bool any = std::any_of(points_.begin(), points_.end(), [this](const WinOddsPoint& point) {
-        for (int h = 1; h <= runners(); ++h)
-            if (point.winOdds[h] > 0) return true;
-        return false;
-    });
-    if (!any) {
-        p.drawText(s.plot, Qt::AlignCenter, "オッズ履歴なし（速報ｵｯｽﾞの取得ごとに記録）");
+    if (!hasOdds()) {
+        p.drawText(QRectF(4, kTop, width() - 8, height() - kTop), Qt::AlignLeft | Qt::AlignVCenter,
+                   "オッズ履歴なし（速報ｵｯｽﾞの取得ごとに記録）");
         return;
     }
     drawOddsAxis(p, s);

@@ -38,6 +38,7 @@ private:
     struct Scale;
     Scale scale() const;
     int runners() const { return static_cast<int>(names_.size()); }
+    bool hasOdds() const;  // any snapshot with a horse's odds: else there is nothing to draw
     bool isFavourite(int horse) const;
     std::optional<QPointF> pointOn(const Scale& s, std::size_t snapshot, int horse) const;
     void drawTimeAxis(QPainter& p, const Scale& s) const;
