@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTableView>
@@ -83,8 +84,22 @@ QFont figureFont(int pixelSize, bool bold) {
     return f;
 }
 
+namespace {
+// Fusion without icons on the buttons of dialogs: where no desktop theme gives them, Qt draws its
+// fallback pictures (a pencil on "OK"), which say nothing the word does not.
+class ProgramStyle : public QProxyStyle {
+public:
+    ProgramStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* answer) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
+}  // namespace
+
 void applyLook(QApplication& app) {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+    QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(palette());
     QFont f = QApplication::font();
     f.setFamilies(kFamilies);
