@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTableView>
 #include <QtTest>
 
@@ -33,6 +34,9 @@ private slots:
         QVERIFY(!main.windowIcon().isNull());
         QVERIFY(!other.windowIcon().isNull());
         QCOMPARE(QApplication::palette().color(QPalette::Base), QColor(Qt::white));
+        // A message box's picture is the look's flat disc, not Qt's fallback bubble.
+        const QImage critical = QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(48, 48).toImage();
+        QCOMPARE(critical.pixelColor(24, 5), look::warningColour());
     }
 
     void figuresAndYen() {

@@ -87,6 +87,30 @@ QFont figureFont(int pixelSize, bool bold) {
 namespace {
 // Fusion without icons on the buttons of dialogs: where no desktop theme gives them, Qt draws its
 // fallback pictures (a pencil on "OK"), which say nothing the word does not.
+// The message boxes' pictures likewise: a flat disc in the palette's colours with its sign, in
+// place of the fallback's glossy bubbles.
+QIcon messageIcon(const QColor& disc, const QString& sign) {
+    QIcon icon;
+    for (int size : {32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(disc);
+        painter.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+        QFont f = QApplication::font();
+        f.setPixelSize(size * 5 / 8);
+        f.setBold(true);
+        painter.setFont(f);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, sign);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 class ProgramStyle : public QProxyStyle {
 public:
     ProgramStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -94,6 +118,15 @@ public:
                   QStyleHintReturn* answer) const override {
         if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
         return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override {
+        switch (which) {
+            case SP_MessageBoxInformation: return messageIcon(look::palette().color(QPalette::Highlight), "i");
+            case SP_MessageBoxQuestion: return messageIcon(look::palette().color(QPalette::Highlight), "?");
+            case SP_MessageBoxWarning: return messageIcon(QColor(0xd9, 0x8a, 0x1c), "!");
+            case SP_MessageBoxCritical: return messageIcon(warningColour(), "×");
+            default: return QProxyStyle::standardIcon(which, option, widget);
+        }
     }
 };
 }  // namespace
