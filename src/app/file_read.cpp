@@ -141,12 +141,15 @@ void readOpened(int fd, FileRead& into, std::size_t limit) {
     std::string& bytes = into.bytes;
     // One read of the known size instead of a character stream: the store's files are large.
     struct stat st {};
+    std::size_t room = std::min<std::size_t>(1 << 16, limit + 1);
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= limit)
-        bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t have = 0;  // what lies beyond is an earlier file's and is read over, not cleared first
+        room = static_cast<std::size_t>(st.st_size) + 1;  // the extra byte sees a file that grew
+    // An earlier file's bytes are read over, not cleared first: only room beyond them is filled, so a
+    // buffer kept for many files is not zeroed to its largest size for every small one.
+    if (bytes.size() < room) bytes.resize(room);
+    std::size_t have = 0;
     for (;;) {
-        if (bytes.capacity() == have) bytes.reserve(std::min(have * 2 + (1 << 16), limit + 1));
-        bytes.resize(bytes.capacity());
+        if (bytes.size() == have) bytes.resize(std::min(have * 2 + (1 << 16), limit + 1));
         ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (n > 0) have += static_cast<std::size_t>(n);
         if (n == 0) break;
@@ -229,7 +232,16 @@ std::vector<std::string> ownedLines(std::string_view text) {
 }
 }  // namespace
 
-std::vector<std::string> readLines(const fs::path& file) { return ownedLines(readFileBytes(file)); }
+std::vector<std::string> readLines(const fs::path& file) {
+    // The bytes in one buffer per thread, kept: the lines are copied out of it, and a fresh buffer
+    // would be zeroed to the file's size before every read (a replayed feed reads thousands).
+    thread_local FileRead buffer;
+    readFile(file, buffer);
+    if (buffer.state == FileRead::Unreadable) throw FileReadError(file, buffer.reason);
+    std::vector<std::string> lines = ownedLines(buffer.bytes);
+    if (buffer.bytes.capacity() > (std::size_t{1} << 24)) buffer = FileRead{};  // no large file held on to
+    return lines;
+}
 
 // ---- read-modify-write under a lock
 

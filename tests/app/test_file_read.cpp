@@ -78,6 +78,11 @@ TEST_F(FileReadTest, AReusedBufferHoldsOnlyTheFileJustRead) {
     EXPECT_EQ(read.state, FileRead::Missing);
     EXPECT_TRUE(read.bytes.empty());
     EXPECT_TRUE(read.reason.empty());
+    // Lines are read through a buffer of their own that is kept: the same holds for them.
+    EXPECT_EQ(readLines(file("long.dat")), std::vector<std::string>{longer});
+    EXPECT_EQ(readLines(file("short.dat")), std::vector<std::string>{"short"});
+    EXPECT_TRUE(readLines(file("none.dat")).empty());
+    EXPECT_EQ(readLines(file("short.dat")), std::vector<std::string>{"short"});
 }
 
 TEST_F(FileReadTest, ReadModifyWritesRefuseAFileTheyCannotRead) {
