@@ -50,9 +50,17 @@ TEST(ForEachOnCores, MoreThreadsThanItems) {
 TEST(ForEachOnCores, RaisesTheFirstErrorAndStopsHandingOut) {
     for (unsigned threads : {1u, 2u, 4u}) {
         std::atomic<int> done{0};
+        std::atomic<bool> failed{false};
         try {
             forEachOnCores(100000, threads, [&](std::size_t i) {
-                if (i == 5) throw std::runtime_error("item 5");
+                if (i == 5) {
+                    failed = true;
+                    throw std::runtime_error("item 5");
+                }
+                // Later items wait for the failure, however busy the machine: on a loaded machine
+                // the other threads could otherwise run through every item before item 5 is thrown.
+                if (i > 1000)
+                    while (!failed) std::this_thread::yield();
                 ++done;
             });
             ADD_FAILURE() << "no error raised with " << threads << " threads";
