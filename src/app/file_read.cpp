@@ -232,15 +232,13 @@ std::vector<std::string> ownedLines(std::string_view text) {
 }
 }  // namespace
 
-std::vector<std::string> readLines(const fs::path& file) {
-    // The bytes in one buffer per thread, kept: the lines are copied out of it, and a fresh buffer
-    // would be zeroed to the file's size before every read (a replayed feed reads thousands).
-    thread_local FileRead buffer;
-    readFile(file, buffer);
-    if (buffer.state == FileRead::Unreadable) throw FileReadError(file, buffer.reason);
-    std::vector<std::string> lines = ownedLines(buffer.bytes);
-    if (buffer.bytes.capacity() > (std::size_t{1} << 24)) buffer = FileRead{};  // no large file held on to
-    return lines;
+std::vector<std::string> readLines(const fs::path& file) { return ownedLines(readFileBytes(file)); }
+
+const FileRead& readRegularFileKept(const fs::path& file, std::size_t maxBytes) {
+    thread_local FileRead kept;
+    if (kept.bytes.capacity() > (std::size_t{1} << 24)) kept = FileRead{};  // no large file held on to
+    readRegularFile(file, kept, maxBytes);
+    return kept;
 }
 
 // ---- read-modify-write under a lock

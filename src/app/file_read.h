@@ -28,6 +28,9 @@ void readFile(const std::filesystem::path& file, FileRead& into);
 // `maxBytes` (beyond: Unreadable, "大きすぎます…"). Reasons are UTF-8.
 FileRead readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
 void readRegularFile(const std::filesystem::path& file, FileRead& into, std::size_t maxBytes);
+// The same into a buffer kept by this thread, valid until its next call on the thread: for the many
+// files whose bytes are copied out at once (a fresh buffer is zeroed to the file's size first).
+const FileRead& readRegularFileKept(const std::filesystem::path& file, std::size_t maxBytes);
 
 // A file that exists but cannot be read. what() is UTF-8, like the file name: "<file> を読めません（reason）".
 class FileReadError : public std::runtime_error {

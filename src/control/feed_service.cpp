@@ -24,7 +24,7 @@ namespace {
 // The records of a feed file; throws FileReadError for one that is no regular file, larger than
 // any feed file, or unreadable.
 std::vector<std::string> feedRecords(const fs::path& file) {
-    FileRead read = readRegularFile(file, kLargestFeedFile);
+    const FileRead& read = readRegularFileKept(file, kLargestFeedFile);  // a replay reads thousands
     if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
     return splitFeedRecords(read.bytes);
 }

@@ -78,11 +78,13 @@ TEST_F(FileReadTest, AReusedBufferHoldsOnlyTheFileJustRead) {
     EXPECT_EQ(read.state, FileRead::Missing);
     EXPECT_TRUE(read.bytes.empty());
     EXPECT_TRUE(read.reason.empty());
-    // Lines are read through a buffer of their own that is kept: the same holds for them.
-    EXPECT_EQ(readLines(file("long.dat")), std::vector<std::string>{longer});
-    EXPECT_EQ(readLines(file("short.dat")), std::vector<std::string>{"short"});
-    EXPECT_TRUE(readLines(file("none.dat")).empty());
-    EXPECT_EQ(readLines(file("short.dat")), std::vector<std::string>{"short"});
+    // The thread's kept buffer: the same holds for it.
+    EXPECT_EQ(readRegularFileKept(file("long.dat"), 1 << 20).bytes, longer);
+    EXPECT_EQ(readRegularFileKept(file("short.dat"), 1 << 20).bytes, shorter);
+    EXPECT_TRUE(readRegularFileKept(file("none.dat"), 1 << 20).bytes.empty());
+    EXPECT_EQ(readRegularFileKept(file("folder.dat"), 1 << 20).state, FileRead::Unreadable);
+    EXPECT_EQ(readRegularFileKept(file("long.dat"), 100).state, FileRead::Unreadable);
+    EXPECT_EQ(readRegularFileKept(file("short.dat"), 100).bytes, shorter);
 }
 
 TEST_F(FileReadTest, ReadModifyWritesRefuseAFileTheyCannotRead) {

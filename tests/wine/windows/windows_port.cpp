@@ -73,6 +73,12 @@ FileRead readRegularFile(const fs::path& file, std::size_t maxBytes) {
     return readFile(file);
 }
 
+const FileRead& readRegularFileKept(const fs::path& file, std::size_t maxBytes) {
+    thread_local FileRead kept;
+    kept = readRegularFile(file, maxBytes);
+    return kept;
+}
+
 std::string readFileBytes(const fs::path& file) {
     FileRead read = readFile(file);
     if (read.state == FileRead::Unreadable) throw FileReadError(file, read.reason);
