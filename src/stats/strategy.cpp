@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
+#include <tuple>
 
 namespace vex {
 
@@ -18,6 +20,13 @@ std::string code(int value, int width) {
     char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     std::string text(static_cast<std::size_t>(std::max(width - static_cast<int>(end - digits), 0)), '0');
     return text.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+// What conditionsOf reads of a race: races alike in these are alike to the criteria.
+using ConditionsKey = std::tuple<int, int, int, int, int, char, int, int>;
+ConditionsKey conditionsKey(const AppearanceRace& race) {
+    return {race.track, race.surface, race.raceType, race.weightRule, race.condition, race.grade, race.registered,
+            race.distance};
 }
 
 }  // namespace
@@ -39,8 +48,15 @@ StrategyResult checkStrategy(const std::vector<AppearanceRace>& races, const Rac
     StrategyResult result;
     long long balance = 0, high = 0;
     int losingRun = 0;
+    // The stored days repeat a few hundred sets of conditions at most: each is matched once.
+    std::map<ConditionsKey, bool> matched;
+    auto matches = [&](const AppearanceRace& race) {
+        auto [known, isNew] = matched.try_emplace(conditionsKey(race));
+        if (isNew) known->second = criteria.matches(race);
+        return known->second;
+    };
     for (const AppearanceRace& race : races) {
-        if (!filter.keeps(race) || !criteria.matches(race)) continue;
+        if (!filter.keeps(race) || !matches(race)) continue;
         ++result.races;
         long long bets = 0, paid = 0;
         for (int m = 0; m < race.runnerCount; ++m) {
