@@ -87,6 +87,16 @@ template <class Word>
     const std::uint64_t pastNine = (word + 6 * ones) & (0xF0 * ones);
     if (highNibbles != 0x30 * ones || pastNine != 0x30 * ones) return std::nullopt;
     std::uint64_t digits = word - '0' * ones;  // the first byte is the most significant digit
+    // A narrow field of known width (most record fields) has only '0's below its top bytes.
+    if (__builtin_constant_p(size) && size <= 2) {
+        const std::uint64_t two = digits >> 48;
+        return static_cast<std::int64_t>((two & 0xFF) * 10 + (two >> 8));
+    }
+    if (__builtin_constant_p(size) && size <= 4) {
+        std::uint64_t four = digits >> 32;
+        four = (four * 10 + (four >> 8)) & 0x00FF00FFULL;
+        return static_cast<std::int64_t>((four * 100 + (four >> 16)) & 0xFFFFULL);
+    }
     digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFULL;
     digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFULL;
     digits = (digits * 10000 + (digits >> 32)) & 0x00000000FFFFFFFFULL;
