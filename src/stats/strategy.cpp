@@ -48,7 +48,7 @@ StrategyResult checkStrategy(const std::vector<AppearanceRace>& races, const Rac
     StrategyResult result;
     long long balance = 0, high = 0;
     int losingRun = 0;
-    // The stored days repeat a few hundred sets of conditions at most: each is matched once.
+    // Races repeat their conditions (track, class, distance, field size): each set is matched once.
     std::map<ConditionsKey, bool> matched;
     auto matches = [&](const AppearanceRace& race) {
         auto [known, isNew] = matched.try_emplace(conditionsKey(race));
