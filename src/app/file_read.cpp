@@ -136,13 +136,16 @@ void fail(FileRead& into, std::string reason) {
 
 std::string tooLarge(std::size_t limit) { return "大きすぎます（上限 " + std::to_string(limit) + " バイト）"; }
 
-// Reads the opened `fd` to its end (at most `limit` bytes) and closes it.
-void readOpened(int fd, FileRead& into, std::size_t limit) {
+// Reads the opened `fd` to its end (at most `limit` bytes) and closes it. `known`: its status when
+// the caller has taken it already (a system call less per file; the analysis reads 150).
+void readOpened(int fd, FileRead& into, std::size_t limit, const struct stat* known = nullptr) {
     std::string& bytes = into.bytes;
     // One read of the known size instead of a character stream: the store's files are large.
     struct stat st {};
+    if (known) st = *known;
+    else if (::fstat(fd, &st) != 0) st = {};
     std::size_t room = std::min<std::size_t>(1 << 16, limit + 1);
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= limit)
+    if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= limit)
         room = static_cast<std::size_t>(st.st_size) + 1;  // the extra byte sees a file that grew
     // An earlier file's bytes are read over, not cleared first: only room beyond them is filled, so a
     // buffer kept for many files is not zeroed to its largest size for every small one.
@@ -203,7 +206,7 @@ void readRegularFile(const fs::path& file, FileRead& into, std::size_t maxBytes)
         ::close(fd);
         return fail(into, tooLarge(maxBytes));
     }
-    readOpened(fd, into, maxBytes);
+    readOpened(fd, into, maxBytes, &st);
 }
 
 FileRead readRegularFile(const fs::path& file, std::size_t maxBytes) {

@@ -25,14 +25,15 @@ constexpr int kNoNumber = -1;
 class LineFields {
 public:
     explicit LineFields(std::string_view line) : line_(line) {}
+    // Inlined, every one: the field reader's fast path needs the width known when compiled.
     // A number the writer always puts there: digits, right-aligned behind spaces.
-    int required(int at, int width, const char* name) {
+    [[gnu::always_inline]] int required(int at, int width, const char* name) {
         int value = number(at, width);
         if (value == kNoNumber && !bad_) bad_ = name;
         return std::max(value, 0);
     }
     // A code copied from the records as delivered: anything but digits counts as 0.
-    int lenient(int at, int width) { return std::max(number(at, width), 0); }
+    [[gnu::always_inline]] int lenient(int at, int width) { return std::max(number(at, width), 0); }
     std::string_view bytes(int at, int width) const {
         return line_.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(width));
     }
@@ -40,7 +41,7 @@ public:
 
 private:
     // The fields are at most 9 wide: every number fits an int.
-    int number(int at, int width) const {
+    [[gnu::always_inline]] int number(int at, int width) const {
         return static_cast<int>(rightAlignedNumber({line_.data() + at, static_cast<std::size_t>(width)}).value_or(kNoNumber));
     }
 

@@ -1,6 +1,7 @@
 #include "store/race_criteria.h"
 
 #include <algorithm>
+#include <span>
 
 #include "store/record_layout.h"
 #include "vocabulary/codes.h"
@@ -24,7 +25,7 @@ std::string trimmed(std::string_view s) {
 
 // A list matches when nothing is selected or one selected item holds one of the race's codes.
 bool listMatches(const std::vector<int>& selected, const std::vector<CriteriaItem>& items,
-                 const std::vector<std::string>& raceCodes) {
+                 std::span<const std::string> raceCodes) {
     if (selected.empty()) return true;
     for (int index : selected) {
         if (index < 0 || index >= static_cast<int>(items.size())) continue;
@@ -85,10 +86,11 @@ RaceConditions conditionsOf(const RaRecord& ra) {
 
 bool RaceCriteria::matches(const RaceConditions& race) const {
     if (!tracks.empty() && std::find(tracks.begin(), tracks.end(), race.track) == tracks.end()) return false;
-    return listMatches(surfaces, surfaceItems(), {race.surface}) &&
-           listMatches(raceTypes, raceTypeItems(), {race.raceType}) &&
+    // Spans over the single codes, not vectors: the strategy check matches every stored race.
+    return listMatches(surfaces, surfaceItems(), {&race.surface, 1}) &&
+           listMatches(raceTypes, raceTypeItems(), {&race.raceType, 1}) &&
            listMatches(classes, classItems(), race.classes) &&
-           listMatches(weights, weightItems(), {race.weightRule}) &&
+           listMatches(weights, weightItems(), {&race.weightRule, 1}) &&
            within(race.registered, runnersFrom, runnersTo) && within(race.distance, distanceFrom, distanceTo);
 }
 

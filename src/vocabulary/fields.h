@@ -46,6 +46,26 @@ inline std::optional<std::int64_t> digitsToTheEnd(const char* first, const char*
     return value;
 }
 
+// The bytes at `bytes` as one unsigned word of their machine order (little-endian here).
+template <class Word>
+[[gnu::always_inline]] inline std::uint64_t loadWord(const char* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// A field of fixed width at the top of a word, behind space padding, built in registers from one
+// or two loads (overlapping for the odd widths). Copying it into a padded word in memory instead
+// stalls the load of that word: in the analysis's profile, a fifth of its time on 3-byte fields.
+[[gnu::always_inline]] inline std::uint64_t fixedFieldWord(const char* field, std::size_t size) {
+    if (size == 8) return loadWord<std::uint64_t>(field);
+    const std::uint64_t padding = 0x2020202020202020ULL >> (8 * size);
+    const int shift = 64 - 8 * static_cast<int>(size);
+    if (size >= 4) return padding | loadWord<std::uint32_t>(field) << shift | loadWord<std::uint32_t>(field + size - 4) << 32;
+    if (size >= 2) return padding | loadWord<std::uint16_t>(field) << shift | loadWord<std::uint16_t>(field + size - 2) << 48;
+    return padding | loadWord<std::uint8_t>(field) << 56;
+}
+
 // A right-aligned field of at most 8 bytes read as one 64-bit word: the field is placed at the
 // word's end behind space padding, the leading spaces become '0's, and when every byte is then a
 // digit the eight are combined in three multiplications. The day load reads over a million of
@@ -53,8 +73,8 @@ inline std::optional<std::int64_t> digitsToTheEnd(const char* first, const char*
 [[gnu::always_inline]] inline std::optional<std::int64_t> shortRightAlignedNumber(const char* field, std::size_t size) {
     constexpr std::uint64_t ones = 0x0101010101010101ULL;
     std::uint64_t word = ' ' * ones;
-    if (__builtin_constant_p(size)) {  // a record field of fixed width: a move or two
-        std::memcpy(reinterpret_cast<char*>(&word) + (8 - size), field, size);
+    if (__builtin_constant_p(size)) {  // a record field of fixed width: a load or two
+        word = fixedFieldWord(field, size);
     } else {
         for (std::size_t i = 0; i < size; ++i)  // each byte in at the top: the last one ends there
             word = word >> 8 | std::uint64_t{static_cast<unsigned char>(field[i])} << 56;
@@ -67,19 +87,37 @@ inline std::optional<std::int64_t> digitsToTheEnd(const char* first, const char*
     const std::uint64_t pastNine = (word + 6 * ones) & (0xF0 * ones);
     if (highNibbles != 0x30 * ones || pastNine != 0x30 * ones) return std::nullopt;
     std::uint64_t digits = word - '0' * ones;  // the first byte is the most significant digit
+    // A narrow field of known width (most record fields) has only '0's below its top bytes.
+    if (__builtin_constant_p(size) && size <= 2) {
+        const std::uint64_t two = digits >> 48;
+        return static_cast<std::int64_t>((two & 0xFF) * 10 + (two >> 8));
+    }
+    if (__builtin_constant_p(size) && size <= 4) {
+        std::uint64_t four = digits >> 32;
+        four = (four * 10 + (four >> 8)) & 0x00FF00FFULL;
+        return static_cast<std::int64_t>((four * 100 + (four >> 16)) & 0xFFFFULL);
+    }
     digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFULL;
     digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFULL;
     digits = (digits * 10000 + (digits >> 32)) & 0x00000000FFFFFFFFULL;
     return static_cast<std::int64_t>(digits);
 }
 
-// Inline: hundreds of thousands of these are read per day load or analysis. Long blank runs (a
-// payout of 0 is eight spaces and "0") are skipped eight at a time.
+// Inline: hundreds of thousands of these are read per day load or analysis. A field of up to 16
+// bytes whose head is blank (a payout of 0 is eight spaces and "0") is read by its last eight bytes;
+// longer blank runs are skipped eight at a time.
 inline std::optional<std::int64_t> rightAlignedNumber(std::string_view field) {
-    if constexpr (std::endian::native == std::endian::little)
-        if (!field.empty() && field.size() <= 8) return shortRightAlignedNumber(field.data(), field.size());
     const char* p = field.data();
     const char* const end = p + field.size();
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!field.empty() && field.size() <= 8) return shortRightAlignedNumber(p, field.size());
+        if (field.size() > 8 && field.size() <= 16) {
+            const char* last8 = end - 8;
+            while (p < last8 && *p == ' ') ++p;
+            if (p == last8) return shortRightAlignedNumber(last8, 8);
+            p = field.data();
+        }
+    }
     while (end - p >= 8 && std::memcmp(p, "        ", 8) == 0) p += 8;
     while (p < end && *p == ' ') ++p;
     if (p == end || !isDigit(*p)) return std::nullopt;

@@ -133,6 +133,37 @@ TEST(Strategy, CriteriaListsMatchAsTheAutomaticVoteDoes) {
     EXPECT_EQ(checkStrategy(races, RaceFilter{}, c).races, 0);
 }
 
+// Races alike but for one condition the criteria look at are each matched on their own, in any
+// order: a race the criteria reject never lends its verdict to one they take, or the other way.
+TEST(Strategy, RacesDifferingInOneConditionAreMatchedEachOnTheirOwn) {
+    const AppearanceRace taken = handRaces()[0];  // 44, dirt 24, type 13, weight 3, class 000, 5 runners, 1200 m
+    StrategyCriteria c;
+    c.popularity = {1};
+    c.tracks = {"44"};
+    c.surfaces = {1};
+    c.raceTypes = {2};
+    c.classes = {1};
+    c.weights = {2};
+    c.runnersFrom = c.runnersTo = 5;
+    c.distanceFrom = c.distanceTo = 1200;
+    std::vector<void (*)(AppearanceRace&)> changes{
+        [](AppearanceRace& r) { r.track = 45; },       [](AppearanceRace& r) { r.surface = 11; },
+        [](AppearanceRace& r) { r.raceType = 11; },    [](AppearanceRace& r) { r.weightRule = 1; },
+        [](AppearanceRace& r) { r.condition = 703; },  [](AppearanceRace& r) { r.grade = 'E'; },
+        [](AppearanceRace& r) { r.registered = 6; },   [](AppearanceRace& r) { r.distance = 1400; }};
+    std::vector<AppearanceRace> races{taken};
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        AppearanceRace rejected = taken;
+        rejected.raceNumber = static_cast<int>(i) + 2;  // tells the balance points apart
+        changes[i](rejected);
+        races.push_back(rejected);
+        races.push_back(taken);
+    }
+    StrategyResult r = checkStrategy(races, RaceFilter{}, c);
+    EXPECT_EQ(r.races, static_cast<int>(changes.size()) + 1);
+    for (const BalancePoint& point : r.balance) EXPECT_EQ(point.raceNumber, taken.raceNumber);
+}
+
 TEST(AppearanceReader, PlaceReturnsOnlyWhereThePlaceWasSold) {
     // Four runners: no place sale; the place column stakes nothing.
     test::AppearanceLine small("20240513", 42, 1, 4);
