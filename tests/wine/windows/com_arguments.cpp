@@ -1,6 +1,8 @@
 #include "com_arguments.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vex::wine {
 namespace {
@@ -14,6 +16,16 @@ const VARIANT& target(const VARIANT& arg) {
 
 bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+// The end of the run of ASCII bytes from `i`: eight at a time while all eight are ASCII.
+std::size_t asciiEnd(const std::string& bytes, std::size_t i) {
+    for (std::uint64_t eight; i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&eight, bytes.data() + i, 8);
+        if (eight & 0x8080808080808080u) break;
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    return i;
+}
+
 }  // namespace
 
 // A CP932 byte gives at most one UTF-16 unit, a unit at most two bytes. ASCII bytes stand for
@@ -23,14 +35,13 @@ void wideOfCp932(const std::string& bytes, std::wstring& out) {
     out.resize(bytes.size());
     std::size_t at = 0;
     for (std::size_t i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            out[at++] = static_cast<wchar_t>(bytes[i++]);
-            continue;
-        }
+        const std::size_t ascii = asciiEnd(bytes, i);
+        for (; i < ascii; ++i) out[at++] = static_cast<wchar_t>(bytes[i]);
         std::size_t end = i;
         while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80)
             end += isLeadByte(static_cast<unsigned char>(bytes[end])) ? 2 : 1;
         end = std::min(end, bytes.size());
+        if (end == i) continue;
         at += static_cast<std::size_t>(MultiByteToWideChar(kCp932, 0, bytes.data() + i, static_cast<int>(end - i),
                                                            out.data() + at, static_cast<int>(out.size() - at)));
         i = end;
