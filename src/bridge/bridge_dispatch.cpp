@@ -16,13 +16,13 @@ std::string callControl(ControlHost& host, const Operation& op, Reader& in) {
     return callReply(op, result, args);
 }
 
-std::string answerBatch(ControlHost& host, Reader& in) {
+void answerBatch(ControlHost& host, Reader& in, std::string& reply) {
     BatchRequest r;
     r.bufferSize = in.number();
     r.maxRecords = in.number();
     r.maxBytes = in.number();
-    if (!in.complete()) return refusedReply("malformed ReadBatch request");
-    return batchReply(readBatch(host, r));
+    if (!in.complete()) reply.assign(refusedReply("malformed ReadBatch request"));
+    else readBatch(host, r, reply);
 }
 
 std::string answerLibraryCheck(ControlHost& host, Reader& in) {
@@ -41,14 +41,15 @@ std::string answerHello(ControlHost& host, Reader& in) {
     return helloReply(h);
 }
 
-// The file of the batch a result of NVRead named `name` belongs to: the last one, unless that one
-// has ended or has another name. `bytes` counts what a new file adds to the reply.
-BatchFile& currentFile(Batch& batch, const std::string& name, std::size_t& bytes) {
-    if (batch.files.empty() || batch.files.back().boundary || batch.files.back().name != name) {
-        batch.files.push_back({name, {}, false});
-        bytes += name.size() + 12;
-    }
-    return batch.files.back();
+// Every reply but the batch's.
+std::string answer(ControlHost& host, Op op, Reader& in) {
+    if (in.failed()) return refusedReply("empty request");
+    if (op == Op::Hello) return answerHello(host, in);
+    // The library check only loads a library: it needs no control.
+    if (op == Op::LibraryCheck) return answerLibraryCheck(host, in);
+    if (!host.problem().empty()) return refusedReply("the control was not created: " + host.problem());
+    if (const Operation* control = controlOperation(op)) return callControl(host, *control, in);
+    return refusedReply("unknown request " + std::to_string(static_cast<int>(op)));
 }
 
 }  // namespace
@@ -67,48 +68,42 @@ std::optional<Options> parseOptions(int argc, const char* const* argv) {
 }
 
 std::string dispatch(ControlHost& host, std::string_view request) {
-    Reader in(request);
-    const Op op = in.op();
-    if (in.failed()) return refusedReply("empty request");
-    if (op == Op::Hello) return answerHello(host, in);
-    // The library check only loads a library: it needs no control.
-    if (op == Op::LibraryCheck) return answerLibraryCheck(host, in);
-    if (!host.problem().empty()) return refusedReply("the control was not created: " + host.problem());
-    if (op == Op::ReadBatch) return answerBatch(host, in);
-    if (const Operation* control = controlOperation(op)) return callControl(host, *control, in);
-    return refusedReply("unknown request " + std::to_string(static_cast<int>(op)));
+    std::string reply;
+    dispatch(host, request, reply);
+    return reply;
 }
 
-Batch readBatch(ControlHost& host, const BatchRequest& request) {
+void dispatch(ControlHost& host, std::string_view request, std::string& reply) {
+    Reader in(request);
+    const Op op = in.op();
+    if (op == Op::ReadBatch && host.problem().empty()) return answerBatch(host, in, reply);
+    reply.assign(answer(host, op, in));  // into the buffer the batches keep
+}
+
+void readBatch(ControlHost& host, const BatchRequest& request, std::string& reply) {
     const Operation& read = *controlOperation(Op::NVRead);
     const int maxRecords = std::clamp(request.maxRecords, 1, kMaxBatchRecords);
     const std::size_t maxBytes = static_cast<std::size_t>(std::clamp(request.maxBytes, 1, kMaxBatchBytes));
-    Batch batch;
-    int records = 0;
-    std::size_t bytes = 0;
-    std::vector<Value> args(3);
-    while (true) {
+    BatchReplyWriter out(reply);
+    std::vector<Value> args(3);  // kept: its texts' buffers serve every call
+    for (int records = 0;;) {
         args[0].text.clear();
         args[1].number = request.bufferSize;
         args[2].text.clear();  // as on Windows, each call starts with no name
         const int code = host.call(read, args);
-        if (code <= 0 && code != -1) {
-            batch.stop = code;
-            batch.stopName = std::move(args[2].text);
-            return batch;
-        }
-        BatchFile& file = currentFile(batch, args[2].text, bytes);
-        if (code == -1) {
-            file.boundary = true;
-        } else {
-            bytes += args[0].text.size() + 8;
-            file.records.push_back({code, std::move(args[0].text)});
-        }
-        if (++records >= maxRecords || bytes >= maxBytes) {
-            batch.stop = 1;
-            return batch;
-        }
+        if (code <= 0 && code != -1) return out.finish(code, args[2].text);
+        // A new file after a boundary, or when NVRead names another one.
+        if (!out.inFile(args[2].text)) out.startFile(args[2].text);
+        if (code == -1) out.boundary();
+        else out.record(code, args[0].text);
+        if (++records >= maxRecords || out.counted() >= maxBytes) return out.finish(1, {});
     }
+}
+
+Batch readBatch(ControlHost& host, const BatchRequest& request) {
+    std::string reply;
+    readBatch(host, request, reply);
+    return parseBatchReply(reply).value();
 }
 
 FrameRead readFrame(std::FILE* in, std::string& payload) {
@@ -122,20 +117,22 @@ FrameRead readFrame(std::FILE* in, std::string& payload) {
     return std::fread(payload.data(), 1, size, in) == size ? FrameRead::Ok : FrameRead::Broken;
 }
 
+// The payload goes out as it is: a batch's is megabytes, not worth a copy behind its header.
 bool writeFrame(std::FILE* out, std::string_view payload) {
-    const std::string frame = framed(payload);
-    return std::fwrite(frame.data(), 1, frame.size(), out) == frame.size() && std::fflush(out) == 0;
+    const std::string header = frameHeader(payload);
+    return std::fwrite(header.data(), 1, header.size(), out) == header.size() &&
+           std::fwrite(payload.data(), 1, payload.size(), out) == payload.size() && std::fflush(out) == 0;
 }
 
 int serve(std::FILE* in, std::FILE* out, ControlHost& host, const Options& options) {
-    std::string request;
+    std::string request, reply;
     while (true) {
         switch (readFrame(in, request)) {
             case FrameRead::End: return kExitInputEnded;
             case FrameRead::Broken: return kExitBrokenInput;
             case FrameRead::Ok: break;
         }
-        const std::string reply = dispatch(host, request);
+        dispatch(host, request, reply);
         if (options.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
         if (!writeFrame(out, reply)) return kExitOutputFailed;
     }

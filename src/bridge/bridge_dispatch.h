@@ -33,7 +33,12 @@ std::optional<Options> parseOptions(int argc, const char* const* argv);
 
 // The reply payload for one request payload.
 std::string dispatch(ControlHost& host, std::string_view request);
-// NVRead in a loop, as the batched read answers it.
+// The same into `reply`, whose buffer a loop keeps from one reply to the next (a batch's is
+// megabytes).
+void dispatch(ControlHost& host, std::string_view request, std::string& reply);
+// NVRead in a loop, as the batched read answers it: its reply payload into `reply`.
+void readBatch(ControlHost& host, const BatchRequest& request, std::string& reply);
+// The same as the batch it carries.
 Batch readBatch(ControlHost& host, const BatchRequest& request);
 
 // Exit codes of the bridge.

@@ -95,6 +95,12 @@ std::string framed(std::string_view payload) {
     return frame;
 }
 
+std::string frameHeader(std::string_view payload) {
+    std::string header;
+    appendLe32(header, static_cast<std::uint32_t>(payload.size()));
+    return header;
+}
+
 std::uint32_t frameLength(const unsigned char header[4]) {
     return static_cast<std::uint32_t>(header[0]) | static_cast<std::uint32_t>(header[1]) << 8 |
            static_cast<std::uint32_t>(header[2]) << 16 | static_cast<std::uint32_t>(header[3]) << 24;
@@ -172,14 +178,74 @@ std::string batchRequest(const BatchRequest& r) {
 }
 
 std::string batchReply(const Batch& batch) {
-    Writer w(Op::ReadBatch);
-    w.number(batch.stop).text(batch.stopName).number(static_cast<int>(batch.files.size()));
+    std::string payload;
+    BatchReplyWriter w(payload);
     for (const BatchFile& f : batch.files) {
-        w.text(f.name).number(static_cast<int>(f.records.size()));
-        for (const Record& r : f.records) w.number(r.code).text(r.bytes);
-        w.number(f.boundary ? 1 : 0);
+        w.startFile(f.name);
+        for (const Record& r : f.records) w.record(r.code, r.bytes);
+        if (f.boundary) w.boundary();
     }
-    return w.payload();
+    w.finish(batch.stop, batch.stopName);
+    return payload;
+}
+
+namespace {
+
+void putLe32(std::string& out, std::size_t at, std::uint32_t u) {
+    for (int shift = 0; shift < 32; shift += 8) out[at++] = static_cast<char>((u >> shift) & 0xFF);
+}
+
+void appendText(std::string& out, std::string_view s) {
+    appendLe32(out, static_cast<std::uint32_t>(s.size()));
+    out.append(s);
+}
+
+// Where the stop code, its file name and the file count sit: the first two are known only at the
+// end, the count (and a file's record count) is written over when known.
+constexpr std::size_t kStopAt = 1, kStopNameAt = 5, kFileCountAt = 9;
+
+}  // namespace
+
+BatchReplyWriter::BatchReplyWriter(std::string& payload) : payload_(payload) {
+    payload_.assign(1, static_cast<char>(Op::ReadBatch));
+    for (int field = 0; field < 3; ++field) appendLe32(payload_, 0);  // stop, empty stop name, file count
+}
+
+void BatchReplyWriter::startFile(std::string_view name) {
+    endFile(0);
+    appendText(payload_, name);
+    countAt_ = payload_.size();
+    appendLe32(payload_, 0);
+    name_ = name;
+    open_ = true;
+    records_ = 0;
+    ++files_;
+    counted_ += 12 + name.size();
+}
+
+void BatchReplyWriter::record(int code, std::string_view bytes) {
+    appendLe32(payload_, static_cast<std::uint32_t>(code));
+    appendText(payload_, bytes);
+    ++records_;
+    counted_ += 8 + bytes.size();
+}
+
+void BatchReplyWriter::boundary() { endFile(1); }
+
+void BatchReplyWriter::endFile(int boundary) {
+    if (!open_) return;
+    putLe32(payload_, countAt_, static_cast<std::uint32_t>(records_));
+    appendLe32(payload_, static_cast<std::uint32_t>(boundary));
+    open_ = false;
+}
+
+void BatchReplyWriter::finish(int stop, std::string_view stopName) {
+    endFile(0);
+    putLe32(payload_, kStopAt, static_cast<std::uint32_t>(stop));
+    putLe32(payload_, kFileCountAt, static_cast<std::uint32_t>(files_));
+    if (stopName.empty()) return;
+    putLe32(payload_, kStopNameAt, static_cast<std::uint32_t>(stopName.size()));
+    payload_.insert(kFileCountAt, stopName);  // rare (an end or an error): the move costs nothing
 }
 
 namespace {

@@ -144,9 +144,37 @@ private:
     bool failed_ = false;
 };
 
-// The frame of a payload (length prefix and payload), and the length read from a frame's header.
+// The frame of a payload (length prefix and payload), the prefix alone, and the length read from
+// a frame's header.
 std::string framed(std::string_view payload);
+std::string frameHeader(std::string_view payload);
 std::uint32_t frameLength(const unsigned char header[4]);
+
+// Builds a batch reply (layout: docs/bridge-protocol.md) as NVRead's results come, straight into
+// `payload`, whose buffer is kept from the reply before: the records of a download are never held
+// apart from the reply they go out in.
+class BatchReplyWriter {
+public:
+    explicit BatchReplyWriter(std::string& payload);
+    // True while the current file has not ended and carries that name.
+    bool inFile(std::string_view name) const { return open_ && name_ == name; }
+    void startFile(std::string_view name);
+    void record(int code, std::string_view bytes);  // into the current file
+    void boundary();                                // ends the current file
+    // Ends the reply: the payload is complete.
+    void finish(int stop, std::string_view stopName);
+    // The reply's bytes as the batch's byte limit counts them: 12 and its name a file, 8 and its
+    // bytes a record.
+    std::size_t counted() const { return counted_; }
+
+private:
+    void endFile(int boundary);
+    std::string& payload_;
+    std::string name_;
+    std::size_t countAt_ = 0, counted_ = 0;  // countAt_: where the current file's record count goes
+    int records_ = 0, files_ = 0;
+    bool open_ = false;
+};
 
 // ---- request and reply payloads, as both sides build and read them
 std::string helloRequest();

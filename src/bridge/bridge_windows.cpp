@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <cstdio>
 #include <map>
@@ -32,15 +34,37 @@ std::wstring wide(const std::string& cp932) {
     return w;
 }
 
-std::string cp932(const wchar_t* text, std::size_t length) {
-    if (!text || length == 0) return {};
-    const int n = WideCharToMultiByte(kCodePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(kCodePage, 0, text, static_cast<int>(length), s.data(), n, nullptr, nullptr);
-    return s;
+// The end of the run of ASCII characters from `i`: four at a time while all four are ASCII.
+std::size_t asciiEnd(const wchar_t* text, std::size_t i, std::size_t length) {
+    for (std::uint64_t four; i + 4 <= length; i += 4) {
+        std::memcpy(&four, text + i, 8);
+        if (four & 0xFF80FF80FF80FF80u) break;
+    }
+    while (i < length && text[i] < 0x80) ++i;
+    return i;
 }
 
-std::string fromBstr(BSTR b) { return cp932(b, b ? SysStringLen(b) : 0); }
+// ASCII is the same in both encodings and the records are mostly digits and blanks: only the runs
+// of other characters go through the code page, which converts each character on its own. Into
+// `s`, whose buffer is reused.
+void toCp932(const wchar_t* text, std::size_t length, std::string& s) {
+    s.clear();
+    for (std::size_t i = 0; i < length;) {
+        std::size_t end = asciiEnd(text, i, length);
+        std::size_t at = s.size();
+        s.resize(at + (end - i));
+        std::transform(text + i, text + end, s.begin() + static_cast<std::ptrdiff_t>(at),
+                       [](wchar_t c) { return static_cast<char>(c); });
+        for (i = end; end < length && text[end] >= 0x80;) ++end;
+        if (end == i) continue;
+        at = s.size();
+        s.resize(at + 2 * (end - i));  // one or two bytes a character
+        const int n = WideCharToMultiByte(kCodePage, 0, text + i, static_cast<int>(end - i), s.data() + at,
+                                          static_cast<int>(end - i) * 2, nullptr, nullptr);
+        s.resize(at + static_cast<std::size_t>(n));
+        i = end;
+    }
+}
 
 std::string hresultText(HRESULT hr) {
     char code[16];
@@ -50,7 +74,8 @@ std::string hresultText(HRESULT hr) {
                    nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string s = code;
     if (text) {
-        std::string words = cp932(text, wcslen(text));
+        std::string words;
+        toCp932(text, wcslen(text), words);
         while (!words.empty() && (words.back() == '\n' || words.back() == '\r')) words.pop_back();
         s += " " + words;
         LocalFree(text);
@@ -59,13 +84,11 @@ std::string hresultText(HRESULT hr) {
 }
 
 // The arguments of one call as the dispatch interface takes them: in reverse order, out ones by
-// reference to storage that lives as long as the call.
+// reference to storage that lives as long as the call. Kept in place, not on the heap: the batched
+// read makes one call a record.
 class CallArguments {
 public:
     CallArguments(const Operation& op, const std::vector<Value>& args) : count_(std::strlen(op.args)) {
-        variants_.resize(count_);
-        texts_.assign(count_, nullptr);
-        numbers_.assign(count_, 0);
         for (std::size_t i = 0; i < count_; ++i) set(op.args[i], args[i], variants_[count_ - 1 - i], i);
     }
     ~CallArguments() {
@@ -74,10 +97,10 @@ public:
             if (texts_[i]) SysFreeString(texts_[i]);
         }
     }
-    DISPPARAMS params() { return DISPPARAMS{variants_.data(), nullptr, static_cast<UINT>(count_), 0}; }
+    DISPPARAMS params() { return DISPPARAMS{variants_, nullptr, static_cast<UINT>(count_), 0}; }
     void collect(const Operation& op, std::vector<Value>& args) const {
         for (std::size_t i = 0; i < count_; ++i) {
-            if (op.args[i] == 'T') args[i].text = fromBstr(texts_[i]);
+            if (op.args[i] == 'T') toCp932(texts_[i], texts_[i] ? SysStringLen(texts_[i]) : 0, args[i].text);
             if (op.args[i] == 'N' || op.args[i] == 'B') args[i].number = static_cast<int>(numbers_[i]);
         }
     }
@@ -109,10 +132,11 @@ private:
         }
     }
 
+    static constexpr std::size_t kMost = 7;  // RakutenBet's
     std::size_t count_;
-    std::vector<VARIANTARG> variants_;
-    std::vector<BSTR> texts_;
-    std::vector<LONG> numbers_;
+    VARIANTARG variants_[kMost];
+    BSTR texts_[kMost] = {};
+    LONG numbers_[kMost] = {};
 };
 
 class ComHost : public ControlHost {
@@ -214,6 +238,7 @@ void readRequests(DWORD apartment) {
 }
 
 int runApartment(ControlHost& host, const Options& options) {
+    std::string reply;  // kept: a batch's is megabytes
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // the queue exists before the reader posts
     std::thread reader(readRequests, GetCurrentThreadId());
@@ -222,7 +247,7 @@ int runApartment(ControlHost& host, const Options& options) {
         if (msg.hwnd == nullptr && msg.message == kInputEndedMessage) return static_cast<int>(msg.wParam);
         if (msg.hwnd == nullptr && msg.message == kRequestMessage) {
             std::unique_ptr<std::string> request(reinterpret_cast<std::string*>(msg.lParam));
-            const std::string reply = dispatch(host, *request);
+            dispatch(host, *request, reply);
             if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
             if (!writeFrame(stdout, reply)) return kExitOutputFailed;
             continue;

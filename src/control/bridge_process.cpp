@@ -20,6 +20,7 @@ namespace vex::control {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kReplyPipeBytes = 1 << 20;
 
 // A write to a pipe whose reader died raises SIGPIPE: blocked for this thread during the write,
 // and a pending one taken back, so a dead bridge ends an operation, not the program.
@@ -112,6 +113,9 @@ std::unique_ptr<BridgeProcess> BridgeProcess::start(const std::vector<std::strin
         return nullptr;
     }
     for (int fd : {p->toChild_, p->fromChild_, p->errors_}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    // A batch's reply is megabytes: a wide pipe takes it in a few writes, not one per 64 KiB
+    // (a limit that refuses it leaves the default).
+    fcntl(p->fromChild_, F_SETPIPE_SZ, kReplyPipeBytes);
     return p;
 }
 
@@ -158,16 +162,10 @@ bool BridgeProcess::sendSome(std::string_view frame, std::size_t& sent) {
     return n >= 0 || errno == EAGAIN || errno == EINTR;
 }
 
-bool BridgeProcess::receiveSome(std::string& buffer, bool& malformed) {
-    char chunk[65536];
-    const ssize_t n = read(fromChild_, chunk, sizeof chunk);
-    if (n == 0) return false;
-    if (n < 0) return errno == EAGAIN || errno == EINTR;
-    buffer.append(chunk, static_cast<std::size_t>(n));
-    if (buffer.size() >= 4 &&
-        bridge::frameLength(reinterpret_cast<const unsigned char*>(buffer.data())) > bridge::kMaxReplyBytes)
-        malformed = true;
-    return true;
+bool BridgeProcess::receiveSome(char* into, std::size_t room, std::size_t& got) {
+    const ssize_t n = read(fromChild_, into, room);
+    if (n > 0) got += static_cast<std::size_t>(n);
+    return n > 0 || (n < 0 && (errno == EAGAIN || errno == EINTR));
 }
 
 void BridgeProcess::drainStderr() {
@@ -199,8 +197,12 @@ void BridgeProcess::send(std::string_view request) {
     sendSome(outgoing_, sent_);  // a failure shows while receiving: the bridge's stdout ends too
 }
 
+// The header first, then the payload read straight into `reply`, sized once: a batch's is
+// megabytes.
 BridgeProcess::Outcome BridgeProcess::receive(std::chrono::milliseconds deadline, std::string& reply) {
-    std::string buffer;
+    unsigned char header[4];
+    std::size_t got = 0;  // of the frame, header included
+    std::size_t size = 0;
     const auto end = Clock::now() + deadline;
     while (true) {
         pollfd fds[3] = {{fromChild_, POLLIN, 0}, {errors_, POLLIN, 0}, {sent_ < outgoing_.size() ? toChild_ : -1, POLLOUT, 0}};
@@ -210,17 +212,21 @@ BridgeProcess::Outcome BridgeProcess::receive(std::chrono::milliseconds deadline
         if (fds[1].revents) drainStderr();
         if (fds[2].revents && !sendSome(outgoing_, sent_)) return Outcome::Ended;
         if (!fds[0].revents) continue;
-        bool malformed = false;
-        if (!receiveSome(buffer, malformed)) {
+        const bool inHeader = got < 4;
+        const bool more = inHeader ? receiveSome(reinterpret_cast<char*>(header) + got, 4 - got, got)
+                                   : receiveSome(reply.data() + (got - 4), size - (got - 4), got);
+        if (!more) {
             drainStderr();
             return Outcome::Ended;
         }
-        if (malformed) return Outcome::Malformed;
-        if (buffer.size() < 4) continue;
-        const std::size_t size = bridge::frameLength(reinterpret_cast<const unsigned char*>(buffer.data()));
-        if (buffer.size() < 4 + size) continue;
-        if (buffer.size() > 4 + size) return Outcome::Malformed;  // more than one reply: out of step
-        reply = buffer.substr(4);
+        if (inHeader && got == 4) {
+            size = bridge::frameLength(header);
+            if (size > bridge::kMaxReplyBytes) return Outcome::Malformed;
+            reply.resize(size);
+        }
+        if (got < 4 || got - 4 < size) continue;
+        char extra;
+        if (read(fromChild_, &extra, 1) > 0) return Outcome::Malformed;  // more than one reply: out of step
         return Outcome::Reply;
     }
 }

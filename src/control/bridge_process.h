@@ -42,8 +42,8 @@ public:
 private:
     BridgeProcess() = default;
     bool sendSome(std::string_view frame, std::size_t& sent);
-    // False when stdout ended; sets `malformed` for a length beyond the reply limit.
-    bool receiveSome(std::string& buffer, bool& malformed);
+    // Reads at most `room` bytes of stdout into `into`, adding them to `got`; false when it ended.
+    bool receiveSome(char* into, std::size_t room, std::size_t& got);
     void drainStderr();
     void closeFd(int& fd);
 

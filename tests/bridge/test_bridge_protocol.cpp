@@ -208,6 +208,30 @@ TEST(BridgeProtocol, BrokenBatchRepliesAreNotBelieved) {
     EXPECT_TRUE(parseBatchReply(start(0, 0).payload())) << "the end alone";
 }
 
+TEST(BridgeProtocol, AReplyWrittenIntoTheBufferOfABiggerOneCarriesOnlyItself) {
+    ScriptedHost host;
+    host.reads = {{5, "abc\r\n", "A.dat"}, {5, "def\r\n", "B.dat"}, {-502, "", "B.dat"}};
+    std::string reply;
+    dispatch(host, batchRequest({60000, 100, 1 << 20}), reply);
+    std::optional<Batch> first = parseBatchReply(reply);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->stop, -502);
+    EXPECT_EQ(first->stopName, "B.dat");
+    ASSERT_EQ(first->files.size(), 2u);
+    EXPECT_EQ(first->files[1].records.at(0).bytes, "def\r\n");
+
+    host.reads = {{3, "gh\n", "C.dat"}};  // then the end, unnamed
+    dispatch(host, batchRequest({60000, 100, 1 << 20}), reply);
+    std::optional<Batch> second = parseBatchReply(reply);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->stop, 0);
+    EXPECT_EQ(second->stopName, "");
+    ASSERT_EQ(second->files.size(), 1u);
+    EXPECT_EQ(second->files[0].records.at(0).bytes, "gh\n");
+    dispatch(host, helloRequest(), reply);
+    EXPECT_EQ(reply, dispatch(host, helloRequest()));
+}
+
 TEST(BridgeProtocol, TheLoopEndsCleanlyOrSaysTheInputBroke) {
     ScriptedHost host;
     auto run = [&](const std::string& input, std::string& output) {

@@ -11,6 +11,7 @@
 namespace vex::wine {
 
 std::wstring wideOfCp932(const std::string& bytes);
+void wideOfCp932(const std::string& bytes, std::wstring& out);  // into `out`, its buffer reused
 std::string cp932OfWide(const wchar_t* text, int length);
 
 // The value behind an argument (by reference or not), converted; nullopt when it cannot be.
