@@ -1,6 +1,7 @@
 #include "ui/look/look.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QEvent>
@@ -53,19 +54,26 @@ QPalette palette() {
     return p;
 }
 
-QIcon programIcon() {
-    QSvgRenderer svg(QStringLiteral(":/vexmora/vexmora.svg"));
-    if (!svg.isValid()) return {};
+namespace {
+// An icon drawn by `draw` on a transparent square of each size.
+QIcon drawnIcon(std::initializer_list<int> sizes, const std::function<void(QPainter&, int)>& draw) {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    for (int size : sizes) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        svg.render(&painter);
+        draw(painter, size);
         painter.end();
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+}  // namespace
+
+QIcon programIcon() {
+    QSvgRenderer svg(QStringLiteral(":/vexmora/vexmora.svg"));
+    if (!svg.isValid()) return {};
+    return drawnIcon({16, 24, 32, 48, 64, 128, 256}, [&svg](QPainter& painter, int) { svg.render(&painter); });
 }
 
 QFont font(int pixelSize, bool bold) {
@@ -90,25 +98,15 @@ namespace {
 // The message boxes' pictures likewise: a flat disc in the palette's colours with its sign, in
 // place of the fallback's glossy bubbles.
 QIcon messageIcon(const QColor& disc, const QString& sign) {
-    QIcon icon;
-    for (int size : {32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
+    return drawnIcon({32, 48, 64}, [&](QPainter& painter, int size) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(disc);
         painter.drawEllipse(QRectF(1, 1, size - 2, size - 2));
-        QFont f = QApplication::font();
-        f.setPixelSize(size * 5 / 8);
-        f.setBold(true);
-        painter.setFont(f);
+        painter.setFont(font(size * 5 / 8, true));
         painter.setPen(Qt::white);
         painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, sign);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    });
 }
 
 class ProgramStyle : public QProxyStyle {
